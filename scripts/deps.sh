@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Quorvel needs, from Debian's
+# packages. Idempotent: installs only what is missing; uses sudo when not root.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  firebird3.0-server-core firebird3.0-utils firebird3.0-server firebird-dev libfbclient2
+  qt6-base-dev libgl-dev
+  libgtest-dev googletest libbenchmark-dev
+  xvfb xauth
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO -E apt-get install -y -qq "${missing[@]}" >/dev/null

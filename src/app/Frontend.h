@@ -1,0 +1,70 @@
+#pragma once
+// What an operation (a button's work) shows or asks. The Qt main window, the
+// command-line tool and the tests' scripted fake implement it, so every
+// operation is written once.
+//
+// Controls are addressed by their component name (the Qt objectName), e.g.
+// "LAction", "PBar", "SBCreateMeta", "EditMaxValue1", "TSPrepare".
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quorvel {
+
+class Frontend {
+public:
+    virtual ~Frontend() = default;
+
+    // Status operations of the main window.
+    virtual void setWorking() = 0;
+    virtual void setOK() = 0;
+    virtual void setError() = 0;
+
+    // Plain message box with the text alone.
+    virtual void showMessage(const std::string& text) = 0;
+    // Yes/No confirmation; true only for Yes.
+    virtual bool confirm(const std::string& question) = 0;
+    // Input box; nullopt when cancelled.
+    virtual std::optional<std::string> inputBox(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& defaultText) = 0;
+    // File dialogs (OpenDialog1 / SaveDialog1); nullopt when cancelled.
+    virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const std::string& defaultName,
+                                                      const std::string& filter) = 0;
+
+    // Named controls.
+    virtual void setText(const std::string& control, const std::string& text) = 0;
+    virtual std::string text(const std::string& control) const = 0;
+    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    virtual bool isEnabled(const std::string& control) const = 0;
+    virtual void setVisible(const std::string& control, bool visible) = 0;
+    virtual bool isVisible(const std::string& control) const = 0;
+    // Progress bars ("PBar", "PBTrigger").
+    virtual void setProgress(const std::string& control, int position) = 0;
+    virtual int progress(const std::string& control) const = 0;
+    // Focus an edit and select its whole text.
+    virtual void focusAndSelectAll(const std::string& control) = 0;
+    // Text of a status bar panel (0 or 1).
+    virtual void setStatusPanel(int panel, const std::string& text) = 0;
+    // Let the window repaint between steps of a long operation.
+    virtual void processEvents() = 0;
+
+    // Connection dialogs. chooseAlias shows "Connect to DataBase" and returns
+    // the chosen alias (nullopt on Cancel); login shows "Login" for `alias` and
+    // fills user and password (false on Cancel).
+    virtual std::optional<std::string> chooseAlias() = 0;
+    virtual bool login(const std::string& alias, std::string& user, std::string& password) = 0;
+
+    // The new-clone dialog "New CLONE " (fmClone) with its edits EditName,
+    // EditMaxValue1, EditMaxValue2 (kept between calls). On OK, `onOk` runs
+    // with the three texts; it returns "" to accept (the dialog closes with OK)
+    // or the name of the dialog edit to focus, keeping the dialog open.
+    // Returns true when the dialog closed with OK.
+    struct CloneEntry {
+        std::string name, maxValue1, maxValue2;
+    };
+    virtual bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) = 0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,71 @@
+#pragma once
+// A named database ("UserDB", "CloneDB", "SynchroDB") bound to an alias and
+// two parameter lines "USER NAME=..." and "PASSWORD=...".
+//
+// Transactions: one explicit transaction at a time. A statement run while no
+// explicit transaction is active runs in a transaction of its own that is
+// committed when the statement completes (for a query returning rows: when
+// the query is closed). Every statement is prepared in dialect 1.
+//
+// Results opened in a transaction stay readable after it commits or rolls
+// back: the engine then retains the transaction context for the open results
+// only, and ends it when the last of them closes.
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvel::engine {
+
+class DataSet;
+struct DatabaseImpl;
+
+class Database {
+public:
+    explicit Database(std::string name);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& name() const { return name_; }
+
+    void setAliasName(const std::string& alias);
+    const std::string& aliasName() const { return alias_; }
+    void setParams(const std::vector<std::string>& lines);
+    const std::vector<std::string>& params() const { return params_; }
+
+    // Connects to the alias's SERVER NAME with USER NAME / PASSWORD from the
+    // parameter lines. Throws DbError with the server's message on failure.
+    void connect();
+    // Closes every data set bound to this database, rolls back an open
+    // transaction and detaches. Never throws.
+    void disconnect();
+    bool connected() const;
+
+    void startTransaction();  // throws if one is active already
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    // Runs one statement that returns no rows (convenience over Query).
+    void execute(const std::string& sql);
+
+    // Creates a new empty dialect-1 database (embedded path or server name)
+    // and detaches from it. Throws DbError on failure.
+    static void createDatabase(const std::string& databaseName,
+                               const std::string& user = "SYSDBA",
+                               const std::string& password = "",
+                               int pageSize = 8192);
+
+    // Engine internals (used by data sets in the engine only).
+    DatabaseImpl& impl() { return *impl_; }
+    void registerDataSet(DataSet* ds);
+    void unregisterDataSet(DataSet* ds);
+
+private:
+    std::string name_;
+    std::string alias_;
+    std::vector<std::string> params_;
+    std::unique_ptr<DatabaseImpl> impl_;
+};
+
+}  // namespace quorvel::engine

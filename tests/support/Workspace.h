@@ -1,0 +1,40 @@
+#pragma once
+// A temporary folder per test with its own alias file (QUORVEL_ALIASES points
+// to it while the Workspace lives) and helpers to make real dialect-1
+// databases on the embedded engine.
+#include <string>
+
+namespace quorvel::engine { class Database; }
+
+namespace quorvel::test {
+
+class Workspace {
+public:
+    Workspace();
+    ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    const std::string& dir() const { return dir_; }
+    std::string path(const std::string& file) const { return dir_ + "/" + file; }
+
+    // Creates an empty dialect-1 database `<alias>.fdb` (lower-cased file name)
+    // and an alias for it; runs `script` (isql syntax, may be empty) on it
+    // through isql-fb. Returns the database path.
+    std::string createDatabase(const std::string& alias, const std::string& script = "");
+    // Runs an isql script on an existing database file; fails the test with
+    // isql's output when isql reports an error.
+    static void runIsql(const std::string& database, const std::string& script);
+    // Output of an isql script (e.g. "select ... ;" with SET LIST ON).
+    static std::string isqlOutput(const std::string& database, const std::string& script);
+
+    // Binds `db` to `alias` with SYSDBA and an empty password and connects.
+    static void connect(engine::Database& db, const std::string& alias);
+
+private:
+    std::string dir_;
+    std::string previousAliases_;
+    bool hadPreviousAliases_ = false;
+};
+
+}  // namespace quorvel::test
