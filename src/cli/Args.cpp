@@ -1,0 +1,86 @@
+#include "cli/Args.h"
+
+#include <set>
+
+namespace quorvel::cli {
+
+namespace {
+const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password",
+                                             "--max1", "--max2", "--offset"};
+}
+
+Args parseArgs(const std::vector<std::string>& argv) {
+    Args a;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& w = argv[i];
+        if (w == "--yes" || w == "-y") {
+            a.yes = true;
+        } else if (w == "--help" || w == "-h") {
+            a.help = true;
+        } else if (w.rfind("--", 0) == 0 && w.size() > 2) {
+            std::string name = w, value;
+            bool inlineValue = false;
+            if (auto eq = w.find('='); eq != std::string::npos) {
+                name = w.substr(0, eq);
+                value = w.substr(eq + 1);
+                inlineValue = true;
+            }
+            if (!kValueOptions.count(name)) throw UsageError{"unknown option " + name};
+            if (!inlineValue) {
+                if (i + 1 >= argv.size()) throw UsageError{"option " + name + " needs a value"};
+                value = argv[++i];
+            }
+            a.values[name] = value;
+        } else {
+            a.words.push_back(w);
+        }
+    }
+    return a;
+}
+
+std::string usageText() {
+    return R"(Usage: quorvel-cli [options] COMMAND [ARGUMENTS]
+
+Connections (the same checks as the connect buttons):
+  --local ALIAS       connect the local master/clone database (UserDB)
+  --clone ALIAS       connect a restored clone (CloneDB)
+  --synchro ALIAS     connect a synchro database (SynchroDB)
+  --user NAME         user for every connection (default SYSDBA)
+  --password TEXT     password for every connection (default empty)
+  --yes               answer Yes to every confirmation
+
+Aliases and databases:
+  aliases                               list alias names
+  aliases show NAME                     show an alias's parameter lines
+  aliases add NAME DATABASE [KEY=VALUE ...]
+                                        add or replace an alias
+  aliases remove NAME                   remove an alias
+  create-database PATH                  create an empty dialect-1 database
+  status                                identity, preparation state and replication
+                                        lists of the --local database
+
+Master preparation (--local):
+  create-meta [--max1 TEXT] [--max2 TEXT]   create the replication objects
+  erase-meta                                remove every replication object
+  add-table NAME | remove-table NAME        working-table list
+  select-all-tables | remove-all-tables
+  add-gen NAME [--offset TEXT] | remove-gen NAME
+                                            primary-key generator list
+  recreate-triggers                         number every row, arm the triggers
+  triggers-inactive | triggers-active       switch the working tables' triggers
+
+Cloning (--local the master):
+  new-clone NAME --max1 TEXT --max2 TEXT    register a clone
+  delete-clone NAME                         remove a clone from the registry
+  update-clone NAME                         turn the --clone database into clone NAME
+
+Synchro database definition (--local the master):
+  convert-ddl SOURCE TARGET   convert an isql-fb -x extract into the synchro
+                              definition script and rewrite the table order
+
+Exit status: 0 success, 1 the operation failed (its message on standard
+error), 2 wrong usage.
+)";
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,13 @@
+#pragma once
+// quorvel-cli as a function, so tests can run it in-process.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quorvel::cli {
+
+// Runs one command line; returns the exit status (0 ok, 1 failed, 2 usage).
+int run(const std::vector<std::string>& argv, std::istream& in, std::ostream& out,
+        std::ostream& err, bool interactive);
+
+}  // namespace quorvel::cli

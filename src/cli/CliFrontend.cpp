@@ -1,0 +1,93 @@
+#include "cli/CliFrontend.h"
+
+#include <istream>
+#include <ostream>
+
+namespace quorvel::cli {
+
+CliFrontend::CliFrontend(std::istream& in, std::ostream& err, bool assumeYes, bool interactive)
+    : in_(in), err_(err), assumeYes_(assumeYes), interactive_(interactive) {}
+
+void CliFrontend::queueConnect(const std::string& alias, const std::string& user,
+                               const std::string& password) {
+    connects_.push_back({alias, user, password});
+}
+
+void CliFrontend::setWorking() {
+    ControlStore::setWorking();
+    okEnded_ = errorEnded_ = false;
+}
+
+void CliFrontend::setOK() {
+    ControlStore::setOK();
+    okEnded_ = true;
+    errorEnded_ = false;
+    messageSinceOk_ = false;
+}
+
+void CliFrontend::setError() {
+    ControlStore::setError();
+    errorEnded_ = true;
+    okEnded_ = false;
+}
+
+void CliFrontend::showMessage(const std::string& text) {
+    err_ << text << '\n';
+    err_.flush();
+    messageSinceOk_ = true;
+    okEnded_ = false;
+}
+
+bool CliFrontend::confirm(const std::string& question) {
+    if (assumeYes_) return true;
+    if (!interactive_) {
+        err_ << question << " No (no terminal; use --yes)\n";
+        return false;
+    }
+    err_ << question << " [y/N] ";
+    err_.flush();
+    std::string answer;
+    if (!std::getline(in_, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+std::optional<std::string> CliFrontend::inputBox(const std::string&, const std::string&,
+                                                 const std::string& defaultText) {
+    // Without an answer on the command line the box is confirmed as it opens.
+    return inputAnswer ? inputAnswer : std::optional<std::string>(defaultText);
+}
+
+std::optional<std::string> CliFrontend::chooseOpenFile(const std::string&) {
+    if (openFiles.empty()) return std::nullopt;
+    std::string f = openFiles.front();
+    openFiles.pop_front();
+    return f;
+}
+
+std::optional<std::string> CliFrontend::chooseSaveFile(const std::string&, const std::string&) {
+    if (saveFiles.empty()) return std::nullopt;
+    std::string f = saveFiles.front();
+    saveFiles.pop_front();
+    return f;
+}
+
+std::optional<std::string> CliFrontend::chooseAlias() {
+    if (connects_.empty()) return std::nullopt;
+    return connects_.front().alias;
+}
+
+bool CliFrontend::login(const std::string&, std::string& user, std::string& password) {
+    if (connects_.empty()) return false;
+    user = connects_.front().user;
+    password = connects_.front().password;
+    connects_.pop_front();
+    return true;
+}
+
+bool CliFrontend::cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) {
+    if (!cloneEntry) return false;
+    // The terminal cannot retype a refused entry: a refusal cancels.
+    return onOk(*cloneEntry).empty();
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,56 @@
+#pragma once
+// The terminal front end: messages go to standard error, confirmations are
+// answered by --yes or asked on the terminal, and the dialogs take their
+// answers from the command line.
+#include <deque>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "app/ControlStore.h"
+
+namespace quorvel::cli {
+
+class CliFrontend : public ControlStore {
+public:
+    CliFrontend(std::istream& in, std::ostream& err, bool assumeYes, bool interactive);
+
+    // Answers for the next connect dialogs, the input box and file choices.
+    void queueConnect(const std::string& alias, const std::string& user, const std::string& password);
+    std::optional<std::string> inputAnswer;
+    std::deque<std::string> openFiles;
+    std::deque<std::string> saveFiles;
+    std::optional<CloneEntry> cloneEntry;
+
+    void setWorking() override;
+    void setOK() override;
+    void setError() override;
+    // True when the last operation ended in error, or showed a message and
+    // never reached the OK state after it (a refusal such as a failed check).
+    bool failed() const { return errorEnded_ || (messageSinceOk_ && !okEnded_); }
+    void startOperation() { errorEnded_ = okEnded_ = messageSinceOk_ = false; }
+
+    void showMessage(const std::string& text) override;
+    bool confirm(const std::string& question) override;
+    std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultText) override;
+    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> chooseSaveFile(const std::string& defaultName,
+                                              const std::string& filter) override;
+    std::optional<std::string> chooseAlias() override;
+    bool login(const std::string& alias, std::string& user, std::string& password) override;
+    bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
+
+private:
+    std::istream& in_;
+    std::ostream& err_;
+    bool assumeYes_;
+    bool interactive_;
+    struct Pending { std::string alias, user, password; };
+    std::deque<Pending> connects_;
+    bool errorEnded_ = false;
+    bool okEnded_ = false;
+    bool messageSinceOk_ = false;
+};
+
+}  // namespace quorvel::cli

@@ -1,0 +1,24 @@
+#pragma once
+// The command table of quorvel-cli. Each command runs one operation (the
+// same code as the button of the main window) or a small tool function.
+#include <string>
+
+namespace quorvel::cli {
+
+struct Session;
+
+struct Command {
+    const char* name;
+    int minArgs;
+    int maxArgs;  // -1: any number
+    int (*run)(Session&);
+};
+
+const Command* findCommand(const std::string& word);
+
+// Command groups, each in a file of its own.
+int cmdAliases(Session& s);
+int cmdCreateDatabase(Session& s);
+int cmdStatus(Session& s);
+
+}  // namespace quorvel::cli

@@ -1,0 +1,45 @@
+#include <ostream>
+
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "engine/Aliases.h"
+#include "engine/Database.h"
+
+namespace quorvel::cli {
+
+int cmdAliases(Session& s) {
+    const auto& w = s.args.words;
+    if (w.size() == 1) {
+        for (const auto& n : engine::Aliases::names()) s.out << n << '\n';
+        return 0;
+    }
+    const std::string& sub = w[1];
+    if (sub == "show" && w.size() == 3) {
+        for (const auto& line : engine::Aliases::parameters(w[2])) s.out << line << '\n';
+        return 0;
+    }
+    if (sub == "add" && w.size() >= 4) {
+        std::vector<std::string> extra(w.begin() + 4, w.end());
+        for (const auto& kv : extra)
+            if (kv.find('=') == std::string::npos || kv.front() == '=')
+                throw UsageError{"expected KEY=VALUE, got " + kv};
+        engine::Aliases::add(w[2], w[3], extra);
+        return 0;
+    }
+    if (sub == "remove" && w.size() == 3) {
+        if (engine::Aliases::remove(w[2])) return 0;
+        s.err << "No alias named " << w[2] << '\n';
+        return 1;
+    }
+    throw UsageError{"aliases [show NAME | add NAME DATABASE [KEY=VALUE ...] | remove NAME]"};
+}
+
+int cmdCreateDatabase(Session& s) {
+    engine::Database::createDatabase(s.args.words[1], s.args.value("--user").value_or("SYSDBA"),
+                                     s.args.value("--password").value_or(""));
+    s.out << "Created " << s.args.words[1] << '\n';
+    return 0;
+}
+
+}  // namespace quorvel::cli

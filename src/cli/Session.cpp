@@ -1,0 +1,105 @@
+#include "cli/Session.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "connect/Connect.h"
+
+namespace quorvel::cli {
+
+Session::Session(const Args& a, std::istream& in, std::ostream& o, std::ostream& e, bool interactive)
+    : args(a), out(o), err(e), ui(in, e, a.yes, interactive) {}
+
+bool Session::connect(bool inSynchro) {
+    const std::string user = args.value("--user").value_or("SYSDBA");
+    const std::string password = args.value("--password").value_or("");
+    struct Step {
+        const char* option;
+        void (*routine)(DM&, Frontend&);
+    };
+    const Step steps[] = {
+        {"--local", &connect::ConnectMaster},
+        {"--clone", &connect::ConnectClone},
+        {"--synchro", inSynchro ? &connect::ConnectInSynchro : &connect::ConnectOutSynchro},
+    };
+    for (const Step& s : steps) {
+        auto alias = args.value(s.option);
+        if (!alias) continue;
+        ui.startOperation();
+        ui.queueConnect(*alias, user, password);
+        s.routine(dm, ui);
+        if (ui.failed()) return false;
+    }
+    return true;
+}
+
+bool Session::requireLocal() {
+    if (args.value("--local")) return true;
+    err << "This command needs --local ALIAS (the master or clone database).\n";
+    return false;
+}
+
+bool Session::requireClone() {
+    if (args.value("--clone")) return true;
+    err << "This command needs --clone ALIAS (the restored clone database).\n";
+    return false;
+}
+
+namespace {
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), ::toupper);
+    return s;
+}
+}  // namespace
+
+bool Session::select(engine::Query& query, const std::string& column, const std::string& name,
+                     const std::string& what) {
+    if (!query.active()) query.open();
+    // Unquoted names are stored in upper case; a clone name is kept as typed,
+    // so an exact match wins over a case-blind one.
+    for (bool exact : {true, false}) {
+        for (query.first(); !query.eof(); query.next()) {
+            std::string v = query.fieldByName(column).asString();
+            if (exact ? v == name : upper(v) == upper(name)) return true;
+        }
+    }
+    err << what << " " << name << " not found\n";
+    return false;
+}
+
+void printDataSet(std::ostream& out, engine::DataSet& ds) {
+    std::vector<int> cols;
+    for (int c = 0; c < ds.fieldCount(); ++c)
+        if (ds.field(c).visible) cols.push_back(c);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> header;
+    for (int c : cols) {
+        const auto& f = ds.field(c);
+        header.push_back(f.displayLabel.empty() ? f.name() : f.displayLabel);
+    }
+    ds.fetchMore(1 << 30);
+    for (int r = 0; r < ds.fetchedCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c : cols) row.push_back(ds.displayText(r, c));
+        rows.push_back(row);
+    }
+    std::vector<size_t> width(cols.size());
+    for (size_t i = 0; i < cols.size(); ++i) {
+        width[i] = header[i].size();
+        for (auto& r : rows) width[i] = std::max(width[i], r[i].size());
+    }
+    auto line = [&](const std::vector<std::string>& cells) {
+        std::string s;
+        for (size_t i = 0; i < cells.size(); ++i) {
+            std::string cell = cells[i];
+            if (i + 1 < cells.size()) cell.resize(width[i], ' ');
+            s += (i ? "  " : "  ") + cell;
+        }
+        out << s << '\n';
+    };
+    line(header);
+    for (auto& r : rows) line(r);
+    if (rows.empty()) out << "  (none)\n";
+}
+
+}  // namespace quorvel::cli
