@@ -1,0 +1,56 @@
+#include "clone/CloneSql.h"
+
+namespace quorvel::clone::sql {
+
+std::string literal(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
+                        const std::string& maxValue2) {
+    return "insert into R$CLONE values (" + literal(name) + ", " + std::to_string(number) + ", " +
+           maxValue1 + ", " + maxValue2 + ", \"N\")";
+}
+
+std::string deleteClone(const std::string& name) {
+    return "delete from R$CLONE where Name = " + literal(name);
+}
+
+std::string previousBound(int64_t previousNumber) {
+    return "select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(previousNumber);
+}
+
+std::string setGenerator(const std::string& generator, int64_t value) {
+    return "set generator " + generator + " to " + std::to_string(value);
+}
+
+std::string cloneIsMe(const std::string& name) {
+    return "update R$CLONE set ME = \"Y\" where Name = " + literal(name);
+}
+
+std::string countCloneRows(const std::string& name) {
+    return "select count(*) from R$CLONE where Name = " + literal(name);
+}
+
+std::string offsetOf(const std::string& generator) {
+    return "select Offset from R$PKGENS where GeneratorName = " + literal(generator);
+}
+
+std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment) {
+    return {
+        "create procedure R$Update",
+        "returns (dummy integer)",
+        "as",
+        "begin",
+        "  dummy = gen_id(" + generator + ", " + std::to_string(increment) + ");",
+        "  suspend;",
+        "end",
+    };
+}
+
+}  // namespace quorvel::clone::sql

@@ -1,0 +1,39 @@
+#pragma once
+// The statements of the clone registry and of the clone update. Names and
+// values go into the text by concatenation; text literals are written in
+// double quotes (dialect 1) with any double quote inside doubled, so a name
+// typed by the operator cannot end the literal early.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorvel::clone::sql {
+
+// "{text}" with every " inside doubled.
+std::string literal(const std::string& text);
+
+inline const std::string kCountWorkingTables = "select count(*) from R$WorkingTables";
+inline const std::string kCountReplicationTriggers =
+    "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
+inline const std::string kMaxNumber = "select max(Number) from R$Clone";
+
+// maxValue1 and maxValue2 are the edits' texts as typed (already checked).
+std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
+                        const std::string& maxValue2);
+std::string deleteClone(const std::string& name);
+
+std::string previousBound(int64_t previousNumber);
+std::string setGenerator(const std::string& generator, int64_t value);
+inline const std::string kMasterIsNotMe = "update R$CLONE set ME = \"N\" where Name = \"MASTER\"";
+std::string cloneIsMe(const std::string& name);
+std::string countCloneRows(const std::string& name);
+
+std::string offsetOf(const std::string& generator);
+// The temporary procedure that moves one generator, line by line.
+std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment);
+inline const std::string kRunUpdate = "select * from R$Update";
+inline const std::string kDropUpdate = "drop procedure R$Update";
+inline const std::string kCountUpdateProcedures =
+    "select count(*) from rdb$procedures where rdb$procedure_name = \"R$UPDATE\"";
+
+}  // namespace quorvel::clone::sql

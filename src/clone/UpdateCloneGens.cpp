@@ -1,0 +1,81 @@
+// "Update CLONE's data": turns the restored copy of the master connected as
+// CloneDB into the clone selected in the clone list. The master is only
+// read; every change goes to the clone.
+#include <stdexcept>
+#include <string>
+
+#include "clone/CloneRange.h"
+#include "clone/CloneSql.h"
+#include "clone/CloneStep.h"
+#include "clone/MovePKGenerators.h"
+#include "clone/Operations.h"
+
+namespace quorvel::clone {
+
+namespace {
+
+struct SelectedClone {
+    int64_t number;
+    std::string name;
+};
+
+// The clone's record codes start just after the range of the database
+// numbered one below it (no such row: after (0, 0)).
+void setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
+    dm.Q6Show(sql::previousBound(cloneNumber - 1));
+    int64_t maxValue1 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(0).asInteger();
+    int64_t maxValue2 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(1).asInteger();
+    RecordCodeStart start = startAfter(maxValue1, maxValue2);
+    dm.QClone6Exec(sql::setGenerator("R$GEN1", start.gen1));
+    dm.QClone6Exec(sql::setGenerator("R$GEN2", start.gen2));
+}
+
+// The clone's own R$CLONE names it, not the master, as the local database.
+// A copy restored from a backup made before the clone was registered has no
+// row to mark; marking nothing would leave the clone without an identity.
+void markIdentity(DM& dm, const std::string& name) {
+    dm.QClone6Show(sql::countCloneRows(name));
+    if (dm.QClone6.field(0).asInteger() == 0)
+        throw std::runtime_error("The restored database has no clone named " + name +
+                                 ": back up the master after registering the clone.");
+    dm.QClone6Exec(sql::kMasterIsNotMe);
+    dm.QClone6Exec(sql::cloneIsMe(name));
+}
+
+}  // namespace
+
+void UpdateCloneGens(DM& dm, Frontend& ui) {
+    if (!dm.QClone.active() || dm.QClone.isEmpty()) {
+        ui.showMessage("List is empty!");
+        return;
+    }
+    ui.setWorking();
+
+    SelectedClone clone{};
+    auto error = runGuarded(dm.CloneDB(), [&] {
+        clone.number = dm.QClone.fieldByName("Number").asInteger();
+        clone.name = dm.QClone.fieldByName("Name").asString();
+        setRecordCodeGenerators(dm, clone.number);
+    });
+    if (error) {
+        // Nothing of the clone's identity is written without its range.
+        ui.setError();
+        ui.showMessage(*error);
+        return;
+    }
+
+    bool clean = true;
+    if (auto markError = runInTransaction(dm.CloneDB(), [&] { markIdentity(dm, clone.name); })) {
+        ui.setError();
+        ui.showMessage(*markError);
+        clean = false;
+    }
+    if (!MovePKGenerators(dm, ui, clone.number)) clean = false;
+
+    // Each failure was shown as it happened; the status must not claim
+    // success over them.
+    if (clean) ui.setOK();
+    else ui.setError();
+}
+
+}  // namespace quorvel::clone
