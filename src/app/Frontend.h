@@ -43,12 +43,18 @@ public:
     // Progress bars ("PBar", "PBTrigger").
     virtual void setProgress(const std::string& control, int position) = 0;
     virtual int progress(const std::string& control) const = 0;
+    // Upper end of a progress bar's range (its lower end is 0). Front ends
+    // without bars may ignore it.
+    virtual void setProgressMax(const std::string& control, int maximum) {}
     // Focus an edit and select its whole text.
     virtual void focusAndSelectAll(const std::string& control) = 0;
     // Text of a status bar panel (0 or 1).
     virtual void setStatusPanel(int panel, const std::string& text) = 0;
     // Let the window repaint between steps of a long operation.
     virtual void processEvents() = 0;
+    // Brings a page of a page control to the front (e.g. "TSCollision" after
+    // a failed read). Front ends without pages may ignore it.
+    virtual void showPage(const std::string& page) {}
 
     // Connection dialogs. chooseAlias shows "Connect to DataBase" and returns
     // the chosen alias (nullopt on Cancel); login shows "Login" for `alias` and
