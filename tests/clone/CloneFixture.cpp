@@ -1,0 +1,158 @@
+#include "CloneFixture.h"
+
+#include <array>
+#include <cstdio>
+
+#include "engine/Aliases.h"
+#include "engine/Query.h"
+#include "clone/Operations.h"
+
+namespace quorvel::test {
+
+const char* const kArmedMasterScript = R"(
+create generator R$Gen1;
+create generator R$Gen2;
+create generator R$Trig;
+CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY,
+NUMBER INTEGER,
+MAXVALUE1 INTEGER, MAXVALUE2 INTEGER,
+ME CHAR(1));
+CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY,
+TABLENAME CHAR(31));
+CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);
+create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY);
+create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, R$CODE2 INTEGER);
+CREATE TABLE R$PKGENS (
+GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, OFFSET INTEGER);
+CREATE TABLE R$DELETEDUPDATED (
+R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
+OPERATION CHAR(1) NOT NULL,
+TABLENAME CHAR(31),
+PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
+SET TERM ^ ;
+CREATE PROCEDURE R$FILL
+  (I INTEGER)
+  RETURNS (C INTEGER)
+AS
+declare variable MaxValue Integer;
+declare variable dummy Integer;
+begin
+ MaxValue = 2000000000;
+ if (I = 1) then
+   C = gen_id(R$Gen1, 0);
+ else
+ begin
+   if (gen_id(R$Gen2, 0) = MaxValue) then
+   begin
+     dummy = gen_id(R$Gen1, 1);
+     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));
+   end
+   else
+     C = gen_id(R$Gen2, 1);
+ end
+ suspend;
+end ^
+SET TERM ; ^
+insert into R$CLONE values ("MASTER", 0, 0, 2000000000, "Y");
+
+CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),
+R$CODE1 INTEGER, R$CODE2 INTEGER);
+create generator GEN_CUST;
+create generator GEN_ORDER;
+SET TERM ^ ;
+CREATE TRIGGER R$1 FOR CUSTOMER ACTIVE BEFORE INSERT POSITION 0 AS
+declare variable C integer;
+begin
+  select C from R$FILL(1) into :C;
+  new.R$Code1 = C;
+  select C from R$FILL(2) into :C;
+  new.R$Code2 = C;
+end ^
+CREATE TRIGGER R$2 FOR CUSTOMER ACTIVE AFTER DELETE POSITION 0 AS
+begin
+  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2, "D", "CUSTOMER");
+end ^
+CREATE TRIGGER R$3 FOR CUSTOMER ACTIVE AFTER UPDATE POSITION 0 AS
+begin
+  delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1 and R$Code2 = old.R$Code2
+    and Operation = "U" and TableName = "CUSTOMER";
+  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2, "U", "CUSTOMER");
+end ^
+SET TERM ; ^
+insert into R$WORKINGTABLES values ("CUSTOMER");
+insert into R$PKGENS values ("GEN_CUST", 100);
+insert into R$PKGENS values ("GEN_ORDER", 10);
+insert into CUSTOMER (ID, NAME) values (1, "First");
+insert into R$SYNCHRO values (0, "2026-12-07", 0, 1);
+commit;
+set generator GEN_CUST to 52;
+set generator GEN_ORDER to 7;
+commit;
+)";
+
+namespace {
+
+void run(const std::string& command) {
+    std::string out;
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    ASSERT_NE(p, nullptr) << command;
+    std::array<char, 4096> buf{};
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    int status = pclose(p);
+    ASSERT_EQ(status, 0) << command << "\n" << out;
+}
+
+}  // namespace
+
+void CloneFixture::SetUp() {
+    masterPath = ws.createDatabase("MASTER", kArmedMasterScript);
+    Workspace::connect(dm.UserDB(), "MASTER");
+    dm.ReopenClone();
+    dm.ReopenPKGens();
+}
+
+void CloneFixture::registerClone(const std::string& name, const std::string& max1, const std::string& max2) {
+    ui.cloneAnswers.push_back(Frontend::CloneEntry{name, max1, max2});
+    clone::NewClone(dm, ui);
+}
+
+void CloneFixture::selectClone(const std::string& name) {
+    if (!dm.QClone.active()) dm.QClone.open();
+    for (dm.QClone.first(); !dm.QClone.eof(); dm.QClone.next())
+        if (dm.QClone.fieldByName("Name").asString() == name) return;
+    ADD_FAILURE() << "no clone " << name << " in the list";
+}
+
+void CloneFixture::restoreCloneDatabase(const std::string& alias) {
+    const std::string backup = ws.path("master.fbk");
+    const std::string restored = ws.path(alias + ".fdb");
+    dm.UserDB().disconnect();
+    run("gbak -b -user SYSDBA '" + masterPath + "' '" + backup + "'");
+    run("gbak -c -user SYSDBA '" + backup + "' '" + restored + "'");
+    engine::Aliases::add(alias, restored);
+    Workspace::connect(dm.UserDB(), "MASTER");
+    Workspace::connect(dm.CloneDB(), alias);
+    dm.ReopenClone();
+    dm.ReopenPKGens();
+}
+
+int64_t CloneFixture::integerOn(engine::Database& db, const std::string& sql) {
+    engine::Query q(db);
+    q.setSql(sql);
+    q.open();
+    return q.field(0).asInteger();
+}
+
+std::string CloneFixture::textOn(engine::Database& db, const std::string& sql) {
+    engine::Query q(db);
+    q.setSql(sql);
+    q.open();
+    return q.field(0).asString();
+}
+
+int64_t CloneFixture::generator(engine::Database& db, const std::string& name) {
+    return integerOn(db, "select gen_id(" + name + ", 0) from rdb$database");
+}
+
+}  // namespace quorvel::test
