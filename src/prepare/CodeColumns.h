@@ -1,0 +1,15 @@
+#pragma once
+// The record-code columns R$Code1 and R$Code2 of a working table.
+#include <string>
+
+#include "db/DM.h"
+
+namespace quorvel::prepare {
+
+// Drops R$Code1 and R$Code2 from `table`, each only where the catalogue shows
+// it: a table listed since the last arming, or never armed, has neither, and
+// the server refuses to drop a column that is not there. Runs in the open
+// transaction; uses Q6.
+void DropCodeColumns(DM& dm, const std::string& table);
+
+}  // namespace quorvel::prepare

@@ -1,0 +1,31 @@
+#include "prepare/OperationSupport.h"
+
+#include "prepare/SqlText.h"
+
+namespace quorvel::prepare {
+
+void rollbackQuietly(engine::Database& db) {
+    try {
+        if (db.inTransaction()) db.rollback();
+    } catch (...) {
+    }
+}
+
+void failWithMessage(DM& dm, Frontend& ui, const std::exception& e) {
+    rollbackQuietly(dm.UserDB());
+    ui.setError();
+    ui.showMessage(e.what());
+}
+
+void ensureOpen(engine::Query& q) {
+    if (!q.active()) q.open();
+}
+
+void execLines(engine::Query& q, const std::string& text) {
+    q.close();
+    q.clearSql();
+    for (const std::string& line : linesOf(text)) q.addSql(line);
+    q.execSql();
+}
+
+}  // namespace quorvel::prepare

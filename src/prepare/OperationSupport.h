@@ -1,0 +1,28 @@
+#pragma once
+// What the operations of this folder share around their transactions on
+// UserDB.
+#include <exception>
+#include <string>
+
+#include "app/Frontend.h"
+#include "db/DM.h"
+#include "engine/Query.h"
+
+namespace quorvel::prepare {
+
+// Rolls back the open transaction, if any; a failure to do so (a lost
+// connection) leaves nothing more to undo.
+void rollbackQuietly(engine::Database& db);
+
+// The usual reaction to a database error: roll back, error status, and the
+// server's message text alone in a message box. The window is usable again.
+void failWithMessage(DM& dm, Frontend& ui, const std::exception& e);
+
+// Opens `q` unless it is open already (the command-line tool and the tests
+// may call an operation before the lists were opened by a connection).
+void ensureOpen(engine::Query& q);
+
+// Places `text` into `q` line by line and executes it.
+void execLines(engine::Query& q, const std::string& text);
+
+}  // namespace quorvel::prepare

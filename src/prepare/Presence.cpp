@@ -1,0 +1,37 @@
+#include "prepare/Presence.h"
+
+#include <cctype>
+
+#include "prepare/SqlText.h"
+
+namespace quorvel::prepare {
+
+namespace {
+
+// The catalogue keeps unquoted names in upper case.
+std::string catalogueName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
+bool TablePresent(DM& dm, const std::string& name) {
+    return dm.Q6Integer("select count(*) from rdb$relations where rdb$relation_name = " + quoted(name)) != 0;
+}
+
+bool ProcedurePresent(DM& dm, const std::string& name) {
+    return dm.Q6Integer("select count(*) from rdb$procedures where rdb$procedure_name = " + quoted(name)) != 0;
+}
+
+bool MetaPresent(DM& dm) {
+    return dm.Q6Integer("select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"") != 0;
+}
+
+bool ColumnPresent(DM& dm, const std::string& table, const std::string& column) {
+    return dm.Q6Integer("select count(*) from RDB$Relation_Fields where RDB$Relation_Name = " +
+                        quoted(catalogueName(table)) + " and RDB$Field_Name = " +
+                        quoted(catalogueName(column))) != 0;
+}
+
+}  // namespace quorvel::prepare

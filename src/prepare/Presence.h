@@ -1,0 +1,17 @@
+#pragma once
+// Presence checks on UserDB. Each opens its count on Q6 in whatever
+// transaction is open, so Q6's previous result is gone afterwards.
+#include <string>
+
+#include "db/DM.h"
+
+namespace quorvel::prepare {
+
+bool TablePresent(DM& dm, const std::string& name);
+bool ProcedurePresent(DM& dm, const std::string& name);
+// The meta structures count as present when R$CLONE exists.
+bool MetaPresent(DM& dm);
+// Whether the catalogue shows column `column` on table `table`.
+bool ColumnPresent(DM& dm, const std::string& table, const std::string& column);
+
+}  // namespace quorvel::prepare

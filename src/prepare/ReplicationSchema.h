@@ -1,0 +1,149 @@
+#pragma once
+// The replication objects the tool adds to a master database: generators,
+// tables, procedures, grants, the MASTER row and the three triggers of a
+// working table. Texts are sent exactly as written here; "::" reaches the
+// server as one colon (a single colon before a name would be a parameter).
+#include <string>
+
+#include "prepare/SqlText.h"
+
+namespace quorvel::prepare::schema {
+
+// Generators, created together in one transaction in this order.
+inline const char* const kCreateGenerators[] = {
+    "create generator R$Gen1",
+    "create generator R$Gen2",
+    "create generator R$Trig",
+};
+
+// Tables. The multi-line ones are placed into the query line by line.
+inline const std::string kCreateClone =
+    "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY,\n"
+    "NUMBER INTEGER,\n"
+    "MAXVALUE1 INTEGER, MAXVALUE2 INTEGER,\n"
+    "ME CHAR(1))";
+
+inline const std::string kCreateTableOrder =
+    "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY,\n"
+    "TABLENAME CHAR(31))";
+
+inline const std::string kCreateWorkingTables =
+    "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY)";
+
+inline const std::string kCreateInactiveTriggers =
+    "create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY)";
+
+inline const std::string kCreateSynchro =
+    "create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
+    "R$CODE1 INTEGER, R$CODE2 INTEGER)";
+
+inline const std::string kCreatePKGens =
+    "CREATE TABLE R$PKGENS (\n"
+    "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, OFFSET INTEGER)";
+
+inline const std::string kCreateDeletedUpdated =
+    "CREATE TABLE R$DELETEDUPDATED (\n"
+    "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\n"
+    "OPERATION CHAR(1) NOT NULL,\n"
+    "TABLENAME CHAR(31),\n"
+    "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION))";
+
+inline const std::string kGrantDeletedUpdated = "grant all on R$DELETEDUPDATED to public";
+inline const std::string kGrantActiveTriggers = "grant execute on procedure R$ACTIVETRIGGERS to public";
+
+// The row describing the master itself; the bounds are the edits' texts as
+// typed, already checked to be integers.
+inline std::string masterRow(const std::string& maxValue1, const std::string& maxValue2) {
+    return "insert into R$CLONE values (\"MASTER\", 0, " + maxValue1 + ", " + maxValue2 + ", \"Y\")";
+}
+
+// Triggers to make active again after a read: those of the working tables that
+// were active before (the variable C is declared and not used).
+inline const std::string kCreateActiveTriggers =
+    "CREATE PROCEDURE R$ACTIVETRIGGERS\n"
+    "  RETURNS (TRIGGERNAME CHAR(31))\n"
+    "AS\n"
+    "declare variable C Integer;\n"
+    "begin\n"
+    "  for select RDB$Trigger_Name\n"
+    "         from RDB$Triggers\n"
+    "          where (RDB$System_Flag is null or RDB$System_Flag = 0) and\n"
+    "                (not RDB$Trigger_Name starting with \"CHECK\")\n"
+    "                 and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
+    "         and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)\n"
+    "         order by RDB$Trigger_Name\n"
+    "         into ::TriggerName\n"
+    "   do\n"
+    "     suspend;\n"
+    "end";
+
+// Hands out record codes: I = 1 reads the high word, anything else draws the
+// next low word, rolling over into the high word after 2000000000.
+inline const std::string kCreateFill =
+    "CREATE PROCEDURE R$FILL\n"
+    "  (I INTEGER)\n"
+    "  RETURNS (C INTEGER)\n"
+    "AS\n"
+    "declare variable MaxValue Integer;\n"
+    "declare variable dummy Integer;\n"
+    "begin\n"
+    " MaxValue = 2000000000;\n"
+    " if (I = 1) then\n"
+    "   C = gen_id(R$Gen1, 0);\n"
+    " else\n"
+    " begin\n"
+    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
+    "   begin\n"
+    "     dummy = gen_id(R$Gen1, 1);\n"
+    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
+    "   end\n"
+    "   else\n"
+    "     C = gen_id(R$Gen2, 1);\n"
+    " end\n"
+    " suspend;\n"
+    "end";
+
+// The three triggers of a working table, numbered R$<n>.
+inline std::string insertTrigger(int n, const std::string& table) {
+    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+           "before insert\n"
+           "as\n"
+           "declare variable C Integer;\n"
+           "begin\n"
+           "  select C from R$FILL(1) into ::C;\n"
+           "  new.R$Code1 = C;\n"
+           "  select C from R$FILL(2) into ::C;\n"
+           "  new.R$Code2 = C;\n"
+           "end";
+}
+
+inline std::string deleteTrigger(int n, const std::string& table) {
+    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+           "after delete\n"
+           "as\n"
+           "begin\n"
+           "  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2,\n"
+           "  \"D\", " + quoted(table) + ");\n"
+           "end";
+}
+
+inline std::string updateTrigger(int n, const std::string& table) {
+    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+           "after update\n"
+           "as\n"
+           "begin\n"
+           "  delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1\n"
+           "  and R$Code2 = old.R$Code2\n"
+           "  and Operation = \"U\" and TableName =  " + quoted(table) + ";\n"
+           "  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2,\n"
+           "  \"U\", " + quoted(table) + ");\n"
+           "end";
+}
+
+// Every trigger whose name starts with R$ belongs to the tool.
+inline const std::string kSelectToolTriggers =
+    "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
+
+inline std::string dropTrigger(const std::string& name) { return "drop trigger " + name; }
+
+}  // namespace quorvel::prepare::schema

@@ -1,0 +1,55 @@
+#include "prepare/SqlText.h"
+
+#include <cstdint>
+
+namespace quorvel::prepare {
+
+std::string quoted(const std::string& value) {
+    std::string out = "\"";
+    for (char c : value) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+bool isIntegerText(const std::string& text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t b = 0, e = text.size();
+    while (b < e && blank(text[b])) ++b;
+    while (e > b && blank(text[e - 1])) --e;
+    if (b == e) return false;
+    bool negative = false;
+    if (text[b] == '+' || text[b] == '-') {
+        negative = text[b] == '-';
+        ++b;
+    }
+    if (b == e) return false;
+    int64_t value = 0;
+    for (size_t i = b; i < e; ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        // The columns these texts go into are 32-bit INTEGER.
+        if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (true) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, nl - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+}  // namespace quorvel::prepare
