@@ -58,7 +58,10 @@ bool moveGenerator(DM& dm, Frontend& ui, const std::string& generator, int64_t c
 
     bool clean = true;
     // Fetching the procedure's one row is what advances the generator.
-    if (auto runError = runInTransaction(dm.CloneDB(), [&] { dm.QClone6Show(sql::kRunUpdate); })) {
+    if (auto runError = runInTransaction(dm.CloneDB(), [&] {
+            dm.QClone6Show(sql::kRunUpdate);
+            dm.QClone6.field(0).asInteger();
+        })) {
         ui.showMessage(notMoved(generator, *runError));
         clean = false;
     }
