@@ -68,6 +68,7 @@ void createObjects(DM& dm, Frontend& ui) {
     const std::string maxValue2 = ui.text("EditMaxValue2");
 
     ui.processEvents();
+    ui.setProgressMax("PBar", 11);
     bar(ui, 0);
     ui.setVisible("PBar", true);
     ui.setVisible("LAction", true);

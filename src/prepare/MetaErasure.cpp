@@ -109,6 +109,7 @@ void EraseMeta(DM& dm, Frontend& ui) {
         failWithMessage(dm, ui, e);
         return;
     }
+    ui.setProgressMax("PBar", 11);
     bar(ui, 0);
     ui.setVisible("PBar", true);
     ui.setVisible("LAction", true);

@@ -51,6 +51,7 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
 
         dm.QTableTrigger.close();
         dm.QTableTrigger.open();
+        ui.setProgressMax("PBTrigger", dm.QTableTrigger.recordCount());
         ui.setText("LSAction", "Make all triggers inactive");
         ui.processEvents();
         int done = 0;
@@ -79,6 +80,7 @@ void ActiveTriggers(DM& dm, Frontend& ui) {
         // Opened outside an explicit transaction; Q6 keeps these rows while
         // each switch runs on Q7.
         dm.Q6Show("select * from R$ACTIVETRIGGERS");
+        ui.setProgressMax("PBTrigger", dm.Q6.recordCount());
         ui.setProgress("PBTrigger", 0);
         ui.setVisible("PBTrigger", true);
         ui.processEvents();
