@@ -1,0 +1,52 @@
+#include "ddl/MakeTableOrder.h"
+
+#include "db/CatalogSql.h"
+#include "ddl/TableReferences.h"
+
+namespace quorvel::ddl {
+
+std::vector<std::string> ReadTableList(DM& dm) {
+    std::vector<std::string> tables;
+    // A query of our own rather than the grid's QTables: walking that one
+    // would move the grid and re-run its detail lists row by row.
+    dm.Q6Show(catalog::kTables);
+    for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) {
+        std::string name = dm.Q6.field(0).asString();
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        tables.push_back(std::move(name));
+    }
+    dm.Q6.close();
+    return tables;
+}
+
+TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
+    TableOrder order = OrderTables(ReadTableList(dm), FindReferences(source));
+
+    engine::Database& db = dm.UserDB();
+    db.startTransaction();
+    try {
+        dm.Q6Exec("delete from R$TABLEORDER");
+        for (size_t i = 0; i < order.tables.size(); ++i)
+            dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + ",\"" +
+                      order.tables[i] + "\")");
+        dm.Q6Exec(
+            "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
+            "R$TABLEORDER.TABLENAME)");
+        db.commit();
+    } catch (...) {
+        try {
+            db.rollback();
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    // Grids that show the order follow the new one.
+    if (dm.QTableOrder.active()) {
+        dm.QTableOrder.close();
+        dm.QTableOrder.open();
+    }
+    return order;
+}
+
+}  // namespace quorvel::ddl

@@ -1,0 +1,93 @@
+#include "ddl/SynchroDdl.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/IbLex.h"
+
+namespace quorvel::ddl {
+
+const char* const kSynchroTail[7] = {
+    "CREATE TABLE R$DELETEDUPDATED (",
+    "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,",
+    "OPERATION CHAR(1) NOT NULL,",
+    "TABLENAME CHAR(31),",
+    "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));",
+    "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, "
+    "R$CODE2 INTEGER);",
+    "COMMIT WORK;",
+};
+
+std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable) {
+    std::string out;
+    out.reserve(source.Size() + source.Size() / 4 + 512);
+    auto writeLine = [&out](std::string_view line) {
+        out.append(line);
+        out.append("\r\n");
+    };
+
+    TLex lex(source);
+    bool dropping = false;
+    bool tableRead = false;
+    for (;;) {
+        TTokenKind k = lex.NextToken();
+        if (k == tkEnd) break;
+        if (k == tkKeyword && lex.TokenText() == "CREATE") {
+            std::string_view create = lex.TokenText();
+            k = lex.NextToken();
+            if (k != tkEnd && lex.TokenText() == "TABLE") {
+                std::string_view table = lex.TokenText();
+                tableRead = true;
+                k = lex.NextToken();
+                if (k == tkEnd) break;  // "CREATE TABLE" names nothing at the very end
+                dropping = !isWorkingTable(lex.TokenText());
+                if (!dropping) {
+                    writeLine(create);
+                    writeLine(table);
+                }
+            } else if (k != tkEnd && (lex.TokenText() == "INDEX" || lex.TokenText() == "UNIQUE")) {
+                dropping = true;
+            } else {
+                dropping = false;
+                writeLine(create);
+            }
+        }
+        // The token read last decides whether the copy stops here.
+        if (k == tkEnd) break;
+        if (k == tkKeyword &&
+            (lex.TokenText() == "ALTER" || (tableRead && lex.TokenText() == "COMMIT")))
+            break;
+        if (!dropping) writeLine(lex.TokenText());
+    }
+    for (const char* line : kSynchroTail) writeLine(line);
+    return out;
+}
+
+void WriteWholeFile(const std::string& fileName, std::string_view text) {
+    std::FILE* f = std::fopen(fileName.c_str(), "wb");
+    if (!f) throw FileError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    int error = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        std::remove(fileName.c_str());
+        throw FileError("Cannot write file \"" + fileName + "\". " + std::strerror(error ? error : EIO));
+    }
+}
+
+void ConvertDDL(const std::string& sourceFileName, const std::string& targetFileName,
+                const WorkingTableTest& isWorkingTable) {
+    TMyStream source;
+    source.StartPos = 0;
+    source.LoadFromFile(sourceFileName);
+    // The whole script is made before the target is opened, so an error in
+    // between (a failing working-table test) leaves no half-written file.
+    std::string script = ConvertText(source, isWorkingTable);
+    WriteWholeFile(targetFileName, script);
+}
+
+}  // namespace quorvel::ddl

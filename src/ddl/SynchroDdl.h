@@ -1,0 +1,36 @@
+#pragma once
+// The synchro definition script written from the master's extracted metadata:
+// the statements that concern working tables, one token per line, then the
+// definitions of the two service tables of the synchro database.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "ddl/MStream.h"
+
+namespace quorvel::ddl {
+
+// Whether a name written after CREATE TABLE, exactly as written, is a
+// working table.
+using WorkingTableTest = std::function<bool(std::string_view name)>;
+
+// The seven lines that close every script, each followed by CR LF.
+extern const char* const kSynchroTail[7];
+
+// Copies the tokens of `source` one per line (CR LF), leaving out the
+// definitions of tables that are not working tables and every CREATE INDEX or
+// CREATE UNIQUE statement, up to the first ALTER, or the first COMMIT once a
+// CREATE TABLE has been read (the extract commits before its tables too), or
+// the end of the text; then appends the seven closing lines.
+std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable);
+
+// ConvertText from the file `sourceFileName` into `targetFileName` (created
+// or overwritten). The source is loaded before the target is touched; a
+// target that cannot be written whole is removed. Throws FileError.
+void ConvertDDL(const std::string& sourceFileName, const std::string& targetFileName,
+                const WorkingTableTest& isWorkingTable);
+
+// Writes `text` as the whole file, removing it again if that fails.
+void WriteWholeFile(const std::string& fileName, std::string_view text);
+
+}  // namespace quorvel::ddl

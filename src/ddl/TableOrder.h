@@ -1,0 +1,26 @@
+#pragma once
+// Puts every referenced table before the tables that reference it.
+#include <string>
+#include <vector>
+
+#include "ddl/TableReferences.h"
+
+namespace quorvel::ddl {
+
+struct TableOrder {
+    std::vector<std::string> tables;       // the order reached, names as the list gave them
+    std::vector<std::string> cycleTables;  // tables whose references form a cycle, in list order
+};
+
+// Starts from `tables` (the master's table list, by name) and repeats passes
+// over `pairs` in their order: a referenced table that stands after its
+// referencing table is taken out and put directly before it. Names from the
+// pairs are matched without regard to case; a pair naming a table not in the
+// list moves nothing. The passes end when one moves nothing, or after as many
+// passes as there are tables (references that form a cycle never settle).
+TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector<TRefPair>& pairs);
+
+// "A, B, C" for the operator.
+std::string CycleMessage(const std::vector<std::string>& cycleTables);
+
+}  // namespace quorvel::ddl

@@ -1,0 +1,25 @@
+#pragma once
+// The master's working tables, read once from R$WORKINGTABLES, for the
+// conversion's test of each table it meets.
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "db/DM.h"
+
+namespace quorvel::ddl {
+
+class WorkingTableNames {
+public:
+    // Reads R$WORKINGTABLES on the master connection; throws the database
+    // error when the list cannot be read.
+    static WorkingTableNames Read(DM& dm);
+
+    // As the database compares a CHAR(31) name: exactly, trailing blanks aside.
+    bool contains(std::string_view name) const;
+
+private:
+    std::unordered_set<std::string> names_;
+};
+
+}  // namespace quorvel::ddl
