@@ -1,0 +1,34 @@
+#pragma once
+// Small makers for the main window's widgets, so that the layout code reads
+// as the list of components it builds.
+#include <QColor>
+#include <QIcon>
+#include <QString>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+namespace quorvel::app {
+
+// A push button with a caption (and optional glyph); `hint` becomes its tooltip.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint = {}, const QIcon& glyph = {});
+// A button that shows only its glyph.
+QToolButton* makeGlyphButton(QWidget* parent, const char* name, const QIcon& glyph,
+                             const QString& hint);
+// A plain label; named when `name` is given.
+QLabel* makeLabel(QWidget* parent, const QString& text, const char* name = nullptr);
+// A read-only memo holding `text`.
+QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& text);
+
+// Caption drawn bold, and in `colour` while the control is usable.
+void setBoldCaption(QWidget* w, const QColor& colour = QColor());
+void setBold(QWidget* w);
+
+// Glyph of the connect buttons.
+QIcon connectGlyph();
+
+}  // namespace quorvel::app

@@ -1,0 +1,173 @@
+#pragma once
+// The main window: top bar with the status faces and the master connection,
+// the workflow pages, and the status bar. It is the Qt front end of every
+// operation: each button handler runs one operation with the data module and
+// the window itself.
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/Frontend.h"
+#include "app/StatusState.h"
+#include "db/DM.h"
+
+class QLabel;
+class QTabWidget;
+
+namespace quorvel::connect {
+class TfmAliases;
+class TfmLoginPrompt;
+}  // namespace quorvel::connect
+namespace quorvel::clone { class TfmClone; }
+
+namespace quorvel::app {
+
+class DataGrid;
+class TAboutBox;
+
+class TfmBrowser : public QMainWindow, public Frontend {
+    Q_OBJECT
+public:
+    explicit TfmBrowser(DM& dm, QWidget* parent = nullptr);
+    ~TfmBrowser() override;
+
+    DM& dm() const { return dm_; }
+    const StatusState& status() const { return status_; }
+
+    // The dialogs created at start-up beside the window. Any not given is
+    // made by the window when first needed.
+    void setDialogs(connect::TfmAliases* aliases, connect::TfmLoginPrompt* login,
+                    TAboutBox* about, clone::TfmClone* newClone);
+    connect::TfmAliases& aliasDialog();
+    connect::TfmLoginPrompt& loginDialog();
+    TAboutBox& aboutBox();
+    clone::TfmClone& cloneDialogWindow();
+
+    // The splash window, destroyed when this window is first shown.
+    void setSplash(QWidget* splash);
+
+    // Frontend
+    void setWorking() override;
+    void setOK() override;
+    void setError() override;
+    void showMessage(const std::string& text) override;
+    bool confirm(const std::string& question) override;
+    std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultText) override;
+    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> chooseSaveFile(const std::string& defaultName,
+                                              const std::string& filter) override;
+    void setText(const std::string& control, const std::string& text) override;
+    std::string text(const std::string& control) const override;
+    void setEnabled(const std::string& control, bool enabled) override;
+    bool isEnabled(const std::string& control) const override;
+    void setVisible(const std::string& control, bool visible) override;
+    bool isVisible(const std::string& control) const override;
+    void setProgress(const std::string& control, int position) override;
+    int progress(const std::string& control) const override;
+    void setProgressMax(const std::string& control, int maximum) override;
+    void focusAndSelectAll(const std::string& control) override;
+    void setStatusPanel(int panel, const std::string& text) override;
+    std::string statusPanel(int panel) const;
+    void processEvents() override;
+    void showPage(const std::string& page) override;
+    std::optional<std::string> chooseAlias() override;
+    bool login(const std::string& alias, std::string& user, std::string& password) override;
+    bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
+
+    using QMainWindow::isEnabled;
+    using QMainWindow::isVisible;
+    using QMainWindow::setEnabled;
+    using QMainWindow::setVisible;
+
+    // The window's own named widget, or null.
+    QWidget* control(const std::string& name) const;
+    DataGrid* grid(const std::string& name) const;
+
+    // Asks "Exit now?"; true lets the window close.
+    bool FormCloseQuery();
+
+public slots:
+    void SBConnectClick();
+    void SBConnectToCloneClick();
+    void SBConnectToSynchroClick();
+    void SBConnectForSynchroClick();
+    void SBCreateMetaClick();
+    void SBEraseMetaClick();
+    void SBAddGenClick();
+    void SBRemoveGenClick();
+    void SBAddTableClick();
+    void SBRemoveTableClick();
+    void SBAddAltttablesClick();
+    void SBRemoveAllTablesClick();
+    void SBCreateTriggersClick();
+    void SBInactiveTriggersClick();
+    void SBActiveTriggersClick();
+    void SBNewCloneClick();
+    void SBDelCloneClick();
+    void SBUpdateCloneGensClick();
+    void SBFillSynchroClick();
+    void SBReadFromSynchroClick();
+    void SBDelSynchroClick();
+    void SBSuccessClick();
+    void SBCopyNaturalKeyClick();
+    void SBReadddlClick();
+    void SBConvertddlClick();
+    void About1Click();
+
+public:
+    // Runs one operation; whatever escapes it is reported and the window is
+    // left usable.
+    using Operation = void (*)(DM&, Frontend&);
+    void runOperation(Operation operation);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Building the window (fBrowserLayout.cpp).
+    void buildMenu();
+    QWidget* buildTopBar();
+    void buildStatusBar();
+    QWidget* buildHelpPage();
+    QWidget* buildPreparePage();
+    QWidget* buildPrepareMetaPage();
+    QWidget* buildPickGensPage();
+    QWidget* buildTableSelectionPage();
+    QWidget* buildCreateSynchroPage();
+    QWidget* buildClonePage();
+    QWidget* buildFillSynchroPage();
+    QWidget* buildSynchronizePage();
+    QWidget* buildReadSynchroPage();
+    QWidget* buildCollisionPage();
+    QWidget* buildCollisionDescriptionPage();
+    DataGrid* addGrid(const char* name, engine::DataSet& dataSet, bool titles, bool editable,
+                      QWidget* parent);
+    void addPage(QTabWidget* pages, QWidget* page, const char* name, const char* caption);
+
+    void showStatus();
+    void recoverFromEscapedError(const std::string& message);
+    QWidget* dialogParent();
+    // Page widget and the page control holding it, or nulls.
+    std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
+
+    DM& dm_;
+    StatusState status_;
+    std::map<std::string, std::pair<QTabWidget*, QWidget*>> pages_;
+    std::map<std::string, DataGrid*> grids_;
+    QLabel* statusPanels_[2] = {nullptr, nullptr};
+    QPointer<QWidget> splash_;
+    bool shownOnce_ = false;
+
+    connect::TfmAliases* aliases_ = nullptr;
+    connect::TfmLoginPrompt* login_ = nullptr;
+    TAboutBox* about_ = nullptr;
+    clone::TfmClone* clone_ = nullptr;
+    std::vector<std::unique_ptr<QWidget>> ownDialogs_;
+};
+
+}  // namespace quorvel::app

@@ -1,0 +1,87 @@
+#include "clone/fClone.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace quorvel::clone {
+
+TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
+    setObjectName("fmClone");
+    setWindowTitle("New CLONE ");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+
+    EditName = new QLineEdit(this);
+    EditName->setObjectName("EditName");
+    EditMaxValue1 = new QLineEdit(this);
+    EditMaxValue1->setObjectName("EditMaxValue1");
+    EditMaxValue2 = new QLineEdit(this);
+    EditMaxValue2->setObjectName("EditMaxValue2");
+
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
+    BitBtn2->setObjectName("BitBtn2");
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmClone::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow("Name", EditName);
+    form->addRow("Max value1", EditMaxValue1);
+    form->addRow("Max value2", EditMaxValue2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(form);
+    all->addStretch();
+    all->addLayout(buttons);
+    setFixedSize(300, 150);
+}
+
+Frontend::CloneEntry TfmClone::entry() const {
+    return {EditName->text().toStdString(), EditMaxValue1->text().toStdString(),
+            EditMaxValue2->text().toStdString()};
+}
+
+bool TfmClone::execute(const OkHandler& onOk) {
+    onOk_ = onOk;
+    failure_ = nullptr;
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    EditName->setFocus();
+    const int result = exec();
+    onOk_ = nullptr;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    return result == QDialog::Accepted;
+}
+
+void TfmClone::BitBtn1Click() {
+    std::string refusedEdit;
+    try {
+        if (onOk_) refusedEdit = onOk_(entry());
+    } catch (...) {
+        // Never let an exception run through the dialog's event loop; the
+        // caller of execute() gets it once the dialog is closed.
+        failure_ = std::current_exception();
+        reject();
+        return;
+    }
+    if (refusedEdit.empty()) {
+        accept();
+        return;
+    }
+    if (auto* edit = findChild<QLineEdit*>(QString::fromStdString(refusedEdit))) {
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
+
+}  // namespace quorvel::clone
