@@ -1,0 +1,320 @@
+// Speed and memory of the record transfer (TMyBM::Transfer) against a copy
+// written straight on the Firebird client with prepared statements.
+//
+// Run from the repository root:
+//   bash scripts/build.sh && build/bench/bench_transfer 1000000
+// The argument is the number of rows (default 100000); a second argument
+// names a work folder for the databases (default: a fresh folder in /tmp,
+// removed at the end).
+//
+// Both sides move the same rows between two embedded databases, one
+// transaction on each database, committed at the end; each timing covers
+// opening the source, moving every row and the commits. Goals: append (mode 0)
+// within 1.3 times the reference insert copy, update (mode 1) within 1.5 times
+// the reference prepared update by key, peak memory under 100 MB at 1,000,000
+// rows.
+#include <firebird/Interface.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "db/DM.h"
+#include "engine/Aliases.h"
+#include "engine/Error.h"
+#include "engine/Query.h"
+#include "synchro/TMyBM.h"
+
+namespace fs = std::filesystem;
+using namespace Firebird;
+
+namespace {
+
+// The table that travels: an integer key, two VARCHARs, a NUMERIC, a
+// TIMESTAMP, a text BLOB that is NULL on every other row, and the record code.
+const char* const kCreateItems =
+    "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CITY VARCHAR(60),"
+    " AMOUNT NUMERIC(15,2), STAMP TIMESTAMP, NOTE BLOB SUB_TYPE TEXT,"
+    " R$CODE1 INTEGER, R$CODE2 INTEGER)";
+
+const char* const kCreateJournal =
+    "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
+    " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION))";
+
+const char* const kFillItems =
+    "EXECUTE BLOCK (N INTEGER = ?) AS DECLARE I INTEGER = 1; BEGIN"
+    " WHILE (I <= N) DO BEGIN"
+    "  INSERT INTO ITEMS VALUES (:I, 'Customer number ' || :I, 'City ' || MOD(:I, 977),"
+    "   :I * 0.37, CAST('2026-01-01 08:00:00' AS TIMESTAMP) + :I / 86400.0,"
+    "   CASE WHEN MOD(:I, 2) = 0 THEN NULL"
+    "   ELSE 'A note of row ' || :I || ' that says a little about the customer and the order.' END,"
+    "   0, :I);"
+    "  I = I + 1; END END";
+
+// ---------------------------------------------------------------------------
+// The Firebird client, straight.
+
+IMaster* master() { return fb_get_master_interface(); }
+
+struct Client {
+    ThrowStatusWrapper status{master()->getStatus()};
+    IProvider* provider = master()->getDispatcher();
+    ~Client() {
+        provider->release();
+        status.dispose();
+    }
+};
+
+std::string errorText(const FbException& e) {
+    char buf[2048];
+    master()->getUtilInterface()->formatStatus(buf, sizeof buf, e.getStatus());
+    return buf;
+}
+
+IXpbBuilder* loginDpb(ThrowStatusWrapper& st, bool create) {
+    IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
+    if (create) {
+        dpb->insertInt(&st, isc_dpb_sql_dialect, 1);
+        dpb->insertInt(&st, isc_dpb_page_size, 8192);
+        dpb->insertInt(&st, isc_dpb_force_write, 0);
+    }
+    return dpb;
+}
+
+IAttachment* attach(Client& c, const std::string& path) {
+    IXpbBuilder* dpb = loginDpb(c.status, false);
+    IAttachment* a = c.provider->attachDatabase(&c.status, path.c_str(), dpb->getBufferLength(&c.status),
+                                                dpb->getBuffer(&c.status));
+    dpb->dispose();
+    return a;
+}
+
+void createDatabase(Client& c, const std::string& path, const std::vector<std::string>& ddl) {
+    IXpbBuilder* dpb = loginDpb(c.status, true);
+    IAttachment* a = c.provider->createDatabase(&c.status, path.c_str(), dpb->getBufferLength(&c.status),
+                                                dpb->getBuffer(&c.status));
+    dpb->dispose();
+    for (const auto& sql : ddl) {
+        ITransaction* t = a->startTransaction(&c.status, 0, nullptr);
+        a->execute(&c.status, t, 0, sql.c_str(), 1, nullptr, nullptr, nullptr, nullptr);
+        t->commit(&c.status);
+    }
+    a->detach(&c.status);
+}
+
+void fillSource(Client& c, const std::string& path, int rows) {
+    IAttachment* a = attach(c, path);
+    ITransaction* t = a->startTransaction(&c.status, 0, nullptr);
+    IStatement* s = a->prepare(&c.status, t, 0, kFillItems, 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IMessageMetadata* in = s->getInputMetadata(&c.status);
+    std::vector<unsigned char> buf(in->getMessageLength(&c.status));
+    *reinterpret_cast<int*>(buf.data() + in->getOffset(&c.status, 0)) = rows;
+    *reinterpret_cast<short*>(buf.data() + in->getNullOffset(&c.status, 0)) = 0;
+    s->execute(&c.status, t, in, buf.data(), nullptr, nullptr);
+    in->release();
+    s->free(&c.status);
+    t->commit(&c.status);
+    a->detach(&c.status);
+}
+
+// Copies every row of `selectSql` on `from` through the prepared `writeSql`
+// on `to`, the select's message serving as the statement's input. BLOBs are
+// copied into new BLOBs of the target.
+void referenceCopy(Client& c, const std::string& from, const std::string& to, const char* selectSql,
+                   const char* writeSql) {
+    ThrowStatusWrapper& st = c.status;
+    IAttachment* src = attach(c, from);
+    IAttachment* dst = attach(c, to);
+    ITransaction* ts = src->startTransaction(&st, 0, nullptr);
+    ITransaction* td = dst->startTransaction(&st, 0, nullptr);
+
+    IStatement* sel = src->prepare(&st, ts, 0, selectSql, 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IStatement* write = dst->prepare(&st, td, 0, writeSql, 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IMessageMetadata* meta = sel->getOutputMetadata(&st);
+    std::vector<unsigned char> buf(meta->getMessageLength(&st));
+    struct BlobColumn { unsigned offset, nullOffset; };
+    std::vector<BlobColumn> blobs;
+    for (unsigned i = 0; i < meta->getCount(&st); ++i)
+        if ((meta->getType(&st, i) & ~1u) == SQL_BLOB)
+            blobs.push_back({meta->getOffset(&st, i), meta->getNullOffset(&st, i)});
+
+    IResultSet* rs = sel->openCursor(&st, ts, nullptr, nullptr, meta, 0);
+    std::vector<char> segment(32768);
+    while (rs->fetchNext(&st, buf.data()) == IStatus::RESULT_OK) {
+        for (const auto& b : blobs) {
+            if (*reinterpret_cast<short*>(buf.data() + b.nullOffset)) continue;
+            auto* id = reinterpret_cast<ISC_QUAD*>(buf.data() + b.offset);
+            IBlob* in = src->openBlob(&st, ts, id, 0, nullptr);
+            IBlob* out = dst->createBlob(&st, td, id, 0, nullptr);
+            unsigned len = 0;
+            for (;;) {
+                int r = in->getSegment(&st, segment.size(), segment.data(), &len);
+                if (r != IStatus::RESULT_OK && r != IStatus::RESULT_SEGMENT) break;
+                out->putSegment(&st, len, segment.data());
+            }
+            in->close(&st);
+            out->close(&st);
+        }
+        write->execute(&st, td, meta, buf.data(), nullptr, nullptr);
+    }
+    rs->close(&st);
+    meta->release();
+    sel->free(&st);
+    write->free(&st);
+    td->commit(&st);
+    ts->commit(&st);
+    dst->detach(&st);
+    src->detach(&st);
+}
+
+// ---------------------------------------------------------------------------
+// Measuring.
+
+double seconds(const std::function<void()>& run) {
+    auto t0 = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double peakMegabytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+void line(const char* what, int rows, double secs) {
+    std::printf("%-32s %10.0f rows/s  (%.2f s)\n", what, rows / secs, secs);
+}
+
+void ratio(const char* what, double transfer, double reference, double goal) {
+    double r = transfer / reference;
+    std::printf("%-32s %10.2f        goal <= %.1f  %s\n", what, r, goal, r <= goal ? "met" : "MISSED");
+}
+
+// One transfer between the two connected databases, in one transaction on
+// each, as the fill and the read run it.
+double timeTransfer(quorvel::DM& dm, quorvel::engine::Query& source, uint8_t mode, bool checkUpdated) {
+    return seconds([&] {
+        dm.SynchroDB().startTransaction();
+        dm.UserDB().startTransaction();
+        quorvel::synchro::TMyBM bm(dm);
+        bm.Source = &source;
+        bm.Target = &dm.TMaster;
+        bm.Mode = mode;
+        bm.CheckUpdated = checkUpdated;
+        bm.Transfer();
+        source.close();
+        dm.TMaster.close();
+        dm.UserDB().commit();
+        dm.SynchroDB().commit();
+    });
+}
+
+void connect(quorvel::engine::Database& db, const std::string& alias, const std::string& path) {
+    quorvel::engine::Aliases::add(alias, path);
+    db.setAliasName(alias);
+    db.setParams({"USER NAME=SYSDBA", "PASSWORD="});
+    db.connect();
+}
+
+int run(int rows, const fs::path& dir) {
+    const std::string source = (dir / "source.fdb").string();
+    const std::string target = (dir / "target.fdb").string();
+    const std::string reference = (dir / "reference.fdb").string();
+    ::setenv("QUORVEL_ALIASES", (dir / "aliases.conf").c_str(), 1);
+
+    {
+        Client c;
+        createDatabase(c, source, {kCreateItems});
+        createDatabase(c, target, {kCreateItems, kCreateJournal});
+        createDatabase(c, reference, {kCreateItems});
+        fillSource(c, source, rows);
+    }
+    std::printf("rows: %d   (peak memory after setup: %.1f MB)\n\n", rows, peakMegabytes());
+
+    double refInsert = 0, refUpdate = 0;
+    {
+        Client c;
+        refInsert = seconds([&] {
+            referenceCopy(c, source, reference, "select * from ITEMS",
+                          "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)");
+        });
+        refUpdate = seconds([&] {
+            referenceCopy(c, source, reference,
+                          "select ID, NAME, CITY, AMOUNT, STAMP, NOTE, R$CODE1, R$CODE2, ID from ITEMS",
+                          "update ITEMS set ID = ?, NAME = ?, CITY = ?, AMOUNT = ?, STAMP = ?, NOTE = ?,"
+                          " R$CODE1 = ?, R$CODE2 = ? where ID = ?");
+        });
+    }
+
+    double mode0 = 0, mode1 = 0, mode1Checked = 0;
+    {
+        quorvel::DM dm;
+        connect(dm.SynchroDB(), "BenchSource", source);
+        connect(dm.UserDB(), "BenchTarget", target);
+        quorvel::engine::Query rowsToSend(dm.SynchroDB());
+        rowsToSend.setSql("select * from ITEMS");
+        dm.TMaster.setTableName("ITEMS");
+
+        mode0 = timeTransfer(dm, rowsToSend, 0, false);
+        mode1 = timeTransfer(dm, rowsToSend, 1, false);
+        // One row in a hundred updated locally: those are left alone.
+        dm.UserDB().execute(
+            "insert into R$DELETEDUPDATED select R$CODE1, R$CODE2, \"U\", \"ITEMS\" from ITEMS"
+            " where mod(ID, 100) = 0");
+        mode1Checked = timeTransfer(dm, rowsToSend, 1, true);
+        dm.UserDB().disconnect();
+        dm.SynchroDB().disconnect();
+    }
+
+    line("reference insert copy", rows, refInsert);
+    line("transfer mode 0 (append)", rows, mode0);
+    line("reference update by key", rows, refUpdate);
+    line("transfer mode 1 (all match)", rows, mode1);
+    line("transfer mode 1 + CheckUpdated", rows, mode1Checked);
+    std::printf("\n");
+    ratio("mode 0 / reference insert", mode0, refInsert, 1.3);
+    ratio("mode 1 / reference update", mode1, refUpdate, 1.5);
+    ratio("mode 1 checked / ref. update", mode1Checked, refUpdate, 1.5);
+    const double peak = peakMegabytes();
+    std::printf("%-32s %10.1f MB     goal < 100 MB  %s\n", "peak memory", peak,
+                peak < 100 ? "met" : "MISSED");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+    if (rows <= 0) {
+        std::fprintf(stderr, "usage: %s [rows] [work folder]\n", argv[0]);
+        return 2;
+    }
+    const bool ownFolder = argc <= 2;
+    const fs::path dir = ownFolder ? fs::temp_directory_path() /
+                                         ("quorvel-bench-transfer-" + std::to_string(::getpid()))
+                                   : fs::path(argv[2]);
+    fs::remove_all(dir / "source.fdb");
+    fs::remove_all(dir / "target.fdb");
+    fs::remove_all(dir / "reference.fdb");
+    fs::create_directories(dir);
+    int rc = 1;
+    try {
+        rc = run(rows, dir);
+    } catch (const FbException& e) {
+        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    if (ownFolder) fs::remove_all(dir);
+    return rc;
+}

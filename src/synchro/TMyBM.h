@@ -1,0 +1,51 @@
+#pragma once
+// The record transfer: the one routine through which the fill and the read
+// move rows between the local database and a synchro database.
+//
+// The caller creates one TMyBM per pass, sets Source, Target and Mode (and
+// CheckUpdated where the local journal must be respected), calls Transfer once
+// per table and drops the object at the end of the pass. Transfer starts and
+// commits no transaction: the caller owns them on both connections.
+#include <cstdint>
+#include <string>
+
+#include "db/DM.h"
+#include "engine/DataSet.h"
+#include "engine/Table.h"
+
+namespace quorvel::synchro {
+
+class TMyBM {
+public:
+    // The data module gives the local database (UserDB), where the journal
+    // test of mode 1 looks for local updates.
+    explicit TMyBM(DM& dm);
+
+    engine::DataSet* Source = nullptr;  // rows to transfer; reopened by Transfer
+    engine::Table* Target = nullptr;    // table the rows go to; reopened by Transfer
+    // 0: append every source row; 1: overwrite the target rows that match
+    // source rows by the target's primary key.
+    uint8_t Mode = 0;
+    // Mode 1 only: leave alone a matched row that the local journal marks as
+    // updated ("U"), so that the local update wins.
+    bool CheckUpdated = false;
+
+    // Moves the rows. Fields are paired by position. Any error ends the
+    // transfer at once and reaches the caller unchanged; the failing target
+    // record stays in insert or edit state so it can be shown.
+    void Transfer();
+
+    // Key lists are field names joined by ";" without blanks.
+    // Number of names: the number of ";" plus one.
+    static int CountNames(const std::string& list);
+    // The k-th name, counting from 1 ("" when the list has fewer names).
+    static std::string GetName(const std::string& list, int k);
+
+private:
+    void appendAll();
+    void updateMatching();
+
+    DM& dm_;
+};
+
+}  // namespace quorvel::synchro

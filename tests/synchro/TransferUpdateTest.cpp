@@ -1,0 +1,128 @@
+// Mode 1 on real databases: rows found by the target's primary key are
+// overwritten whole, unmatched rows are skipped, and the local journal can
+// keep a locally updated row as it is.
+#include "TransferFixture.h"
+
+#include "engine/Error.h"
+
+using namespace quorvel;
+using quorvel::test::TransferTest;
+
+namespace {
+
+const char* const kGoods =
+    "CREATE TABLE GOODS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE NUMERIC(15,2),\n"
+    " NOTE BLOB SUB_TYPE TEXT, R$CODE1 INTEGER, R$CODE2 INTEGER);\n";
+
+const char* const kLocalGoods =
+    "INSERT INTO GOODS VALUES (1, 'one', 1.5, 'note one', 0, 1);\n"
+    "INSERT INTO GOODS VALUES (2, 'two', 2.5, 'note two', 0, 2);\n"
+    "INSERT INTO GOODS VALUES (3, 'three', 3.5, NULL, 0, 3);\n";
+
+// Updates of rows 1 and 2 (row 2's values all NULL but the key and code),
+// a new text for row 3, and row 9 that the local database does not have.
+const char* const kSentGoods =
+    "INSERT INTO GOODS VALUES (1, 'ONE', 10, 'changed', 0, 1);\n"
+    "INSERT INTO GOODS (ID, R$CODE1, R$CODE2) VALUES (2, 0, 2);\n"
+    "INSERT INTO GOODS VALUES (3, 'THREE', 30, 'now with a note', 7, 8);\n"
+    "INSERT INTO GOODS VALUES (9, 'nine', 9, 'x', 0, 9);\n";
+
+const char* const kAllGoods = "select ID, NAME, PRICE, NOTE, R$CODE1, R$CODE2 from GOODS order by ID";
+
+TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
+    makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
+    prepare("select * from GOODS", "GOODS", 1).Transfer();
+    commitBoth();
+    // NULLs replace values, and the record code travels with the row; row 9
+    // has no match and leaves no trace.
+    EXPECT_EQ(localRows(kAllGoods),
+              (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|<null>|<null>|<null>|0|2",
+                                        "3|THREE|30.00|now with a note|7|8"}));
+}
+
+TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
+    // Row 2 was updated locally; row 1 has only a "D" entry and row 3's code
+    // shares one half with a "U" entry of another record.
+    const std::string journal = std::string(test::kJournalTable) +
+                                "INSERT INTO R$DELETEDUPDATED VALUES (0, 2, 'U', 'GOODS');\n"
+                                "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'GOODS');\n"
+                                "INSERT INTO R$DELETEDUPDATED VALUES (7, 3, 'U', 'GOODS');\n";
+    makeDatabases(std::string(kGoods) + kLocalGoods + journal, std::string(kGoods) + kSentGoods);
+
+    prepare("select * from GOODS", "GOODS", 1, true).Transfer();
+    EXPECT_EQ(localRows(kAllGoods),
+              (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|two|2.50|note two|0|2",
+                                        "3|THREE|30.00|now with a note|7|8"}));
+
+    // Without the test the same row is overwritten.
+    prepare("select * from GOODS", "GOODS", 1, false).Transfer();
+    commitBoth();
+    EXPECT_EQ(localRows("select ID, NAME, PRICE, NOTE from GOODS where ID = 2"),
+              (std::vector<std::string>{"2|<null>|<null>|<null>"}));
+}
+
+TEST_F(TransferTest, CompositeKeyIsLocatedByBothColumnsExactly) {
+    const char* lines =
+        "CREATE TABLE LINES (CODE CHAR(10) NOT NULL, LINE INTEGER NOT NULL, TITLE VARCHAR(20),\n"
+        " R$CODE1 INTEGER, R$CODE2 INTEGER, CONSTRAINT PK_LINES PRIMARY KEY (LINE, CODE));\n";
+    makeDatabases(std::string(lines) +
+                      "INSERT INTO LINES VALUES ('AB', 1, 'a1', 0, 1);\n"
+                      "INSERT INTO LINES VALUES ('AB', 2, 'a2', 0, 2);\n"
+                      "INSERT INTO LINES VALUES ('CD', 1, 'c1', 0, 3);\n",
+                  std::string(lines) +
+                      "INSERT INTO LINES VALUES ('AB', 2, 'A2', 0, 2);\n"
+                      "INSERT INTO LINES VALUES ('CD', 2, 'C2', 0, 4);\n"  // no such pair
+                      "INSERT INTO LINES VALUES ('ab', 1, 'lower', 0, 5);\n"  // case differs
+                      "INSERT INTO LINES VALUES ('A', 1, 'prefix', 0, 6);\n");  // partial
+    dm.TMaster.close();
+    dm.TMaster.setTableName("LINES");
+    dm.TMaster.open();
+    // Key order of the index, not of the table's columns.
+    EXPECT_EQ(dm.TMaster.primaryKeyFields(), "LINE;CODE");
+
+    prepare("select * from LINES", "LINES", 1).Transfer();
+    commitBoth();
+    EXPECT_EQ(localRows("select CODE, LINE, TITLE, R$CODE2 from LINES order by CODE, LINE"),
+              (std::vector<std::string>{"AB|1|a1|1", "AB|2|A2|2", "CD|1|c1|3"}));
+}
+
+TEST_F(TransferTest, UpdateOfATableWithoutPrimaryKeyFailsNamingTheTable) {
+    const char* loose = "CREATE TABLE LOOSE (ID INTEGER, NAME VARCHAR(10));\n";
+    makeDatabases(std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'a');\n",
+                  std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'b');\n");
+    try {
+        prepare("select * from LOOSE", "LOOSE", 1).Transfer();
+        FAIL() << "mode 1 needs a primary key";
+    } catch (const engine::DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("LOOSE"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("primary key"), std::string::npos) << e.what();
+    }
+    commitBoth();
+    EXPECT_EQ(localRows("select * from LOOSE"), (std::vector<std::string>{"1|a"}));
+}
+
+TEST_F(TransferTest, RejectedEditStaysInEditStateWithTheSourceValues) {
+    makeDatabases(
+        "CREATE TABLE GOODS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE NUMERIC(15,2)\n"
+        " CHECK (PRICE >= 0), NOTE BLOB SUB_TYPE TEXT, R$CODE1 INTEGER, R$CODE2 INTEGER);\n" +
+            std::string(kLocalGoods),
+        std::string(kGoods) + "INSERT INTO GOODS VALUES (1, 'ok', 1, NULL, 0, 1);\n"
+                              "INSERT INTO GOODS VALUES (2, 'bad', -1, NULL, 0, 2);\n"
+                              "INSERT INTO GOODS VALUES (3, 'never', 3, NULL, 0, 3);\n");
+    EXPECT_THROW(prepare("select * from GOODS order by ID", "GOODS", 1).Transfer(), engine::DbError);
+    EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Edit);
+    EXPECT_EQ(dm.TMaster.fieldByName("NAME").asString(), "bad");
+    dm.TMaster.cancel();
+    commitBoth();
+    // Rows before the failure are in the caller's transaction, rows after it
+    // were never reached.
+    EXPECT_EQ(localRows("select ID, NAME from GOODS order by ID"),
+              (std::vector<std::string>{"1|ok", "2|two", "3|three"}));
+}
+
+TEST_F(TransferTest, SourceWithoutTheKeyFieldsFails) {
+    makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
+    EXPECT_THROW(prepare("select NAME, PRICE from GOODS", "GOODS", 1).Transfer(), engine::DbError);
+}
+
+}  // namespace
