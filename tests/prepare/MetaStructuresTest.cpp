@@ -1,0 +1,213 @@
+// Creating and erasing the replication objects on real databases.
+#include "PrepareFixture.h"
+
+#include "prepare/Operations.h"
+#include "prepare/WorkingTables.h"
+
+using namespace quorvel;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+const char* kToolRelations =
+    "select rdb$relation_name from rdb$relations where rdb$relation_name starting with \"R$\" order by 1";
+const char* kToolGenerators =
+    "select rdb$generator_name from rdb$generators where rdb$generator_name starting with \"R$\" order by 1";
+const char* kToolProcedures =
+    "select rdb$procedure_name from rdb$procedures where rdb$procedure_name starting with \"R$\" order by 1";
+const char* kToolTriggers =
+    "select rdb$trigger_name from rdb$triggers where rdb$trigger_name starting with \"R$\" order by 1";
+const char* kCodeColumns =
+    "select rdb$relation_name from rdb$relation_fields where rdb$field_name starting with \"R$CODE\" "
+    "and rdb$relation_name not starting with \"R$\" order by 1";
+
+const Rows kAllTables = {"R$CLONE",    "R$DELETEDUPDATED", "R$INACTIVETRIGGERS", "R$PKGENS",
+                         "R$SYNCHRO", "R$TABLEORDER",     "R$WORKINGTABLES"};
+
+const char* kShop =
+    "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10));\n"
+    "CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY);\n"
+    "CREATE TABLE C (ID INTEGER NOT NULL PRIMARY KEY);\n"
+    "CREATE GENERATOR GEN_A;\n"
+    "CREATE GENERATOR R$USERGEN;\n"
+    "COMMIT;\n"
+    "INSERT INTO A VALUES (1, 'one');\nINSERT INTO A VALUES (2, 'two');\nINSERT INTO A VALUES (3, 'three');\n"
+    "INSERT INTO B VALUES (10);\n"
+    "COMMIT;\n";
+
+class MetaStructuresTest : public test::PrepareTest {};
+
+TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
+    openMaster();
+    ui.setText("LMaster", "");
+    prepare::CreateMeta(dm, ui);
+
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
+    EXPECT_EQ(rows("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0), gen_id(R$Trig, 0) from rdb$database"),
+              Rows{"0,0,0"});
+    EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
+    EXPECT_EQ(rows("select NAME, NUMBER, MAXVALUE1, MAXVALUE2, ME from R$CLONE"),
+              Rows{"MASTER,0,0,2000000000,Y"});
+    // The two grants, and no others to PUBLIC on the tool's objects.
+    EXPECT_EQ(rows("select distinct rdb$relation_name from rdb$user_privileges "
+                   "where rdb$user = \"PUBLIC\" and rdb$relation_name starting with \"R$\" order by 1"),
+              (Rows{"R$ACTIVETRIGGERS", "R$DELETEDUPDATED"}));
+    EXPECT_EQ(scalar("select count(*) from rdb$user_privileges where rdb$user = \"PUBLIC\" "
+                     "and rdb$relation_name = \"R$ACTIVETRIGGERS\" and rdb$privilege = \"X\""),
+              1);
+
+    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(ui.maxima["PBar"], 11);
+    EXPECT_EQ(ui.actions, (Rows{"Create generator", "Create table R$CLONE", "Create table R$TABLEORDER",
+                                "Create table R$INACTIVETRIGGERS", "Create table R$SYNCHRO",
+                                "Create table R$PKGENS", "Create table R$DELETEDUPDATED"}));
+    EXPECT_GT(ui.processEventsCalls, 10);
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+    EXPECT_FALSE(ui.isEnabled("SBCreateMeta"));
+    EXPECT_TRUE(ui.isEnabled("SBEraseMeta"));
+    EXPECT_EQ(ui.text("LPrepare"), "Prepare completed");
+    EXPECT_EQ(ui.text("LMaster"), "MASTER");
+
+    // The connection was made anew and the lists reopened on it.
+    for (engine::Query* q : {&dm.QColumns, &dm.QGenerator, &dm.QTableTrigger, &dm.QTables, &dm.QPKGens,
+                             &dm.QClone, &dm.QWorkingTables})
+        EXPECT_TRUE(q->active()) << q->name();
+    EXPECT_EQ(dm.QClone.fieldByName("NAME").asString(), "MASTER");
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+}
+
+TEST_F(MetaStructuresTest, BoundsMustBeIntegersAndAreWrittenAsTyped) {
+    openMaster();
+    ui.setText("EditMaxValue2", "12a");
+    prepare::CreateMeta(dm, ui);
+    EXPECT_EQ(ui.messages, Rows{"Invalid number"});
+    EXPECT_EQ(ui.focused(), "EditMaxValue2");
+    EXPECT_TRUE(rows(kToolRelations).empty());
+    EXPECT_TRUE(rows(kToolGenerators).empty());
+    // Reopening the R$ lists fails when nothing was created.
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_TRUE(dm.UserDB().connected());
+
+    resetUi();
+    ui.setText("EditMaxValue1", " 5");
+    ui.setText("EditMaxValue2", "7 ");
+    prepare::CreateMeta(dm, ui);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(rows("select MAXVALUE1, MAXVALUE2 from R$CLONE"), Rows{"5,7"});
+
+    // With the tables in place a refused bound still ends in the OK state.
+    resetUi();
+    ui.setText("EditMaxValue1", "x");
+    prepare::CreateMeta(dm, ui);
+    EXPECT_EQ(ui.messages, Rows{"Invalid number"});
+    EXPECT_EQ(ui.focused(), "EditMaxValue1");
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+}
+
+TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
+    // A journal table left over from an earlier attempt, no R$CLONE yet.
+    openMaster("CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
+               " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
+               "COMMIT;\n");
+    prepare::CreateMeta(dm, ui);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+    EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
+    EXPECT_EQ(scalar("select count(*) from R$CLONE"), 0) << "the MASTER row comes only with a new journal";
+    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 11}));
+
+    // Running it again finds everything; only the generators are tried and
+    // refused, silently.
+    resetUi();
+    prepare::CreateMeta(dm, ui);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 2, 7, 8, 11}));
+    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
+}
+
+TEST_F(MetaStructuresTest, GeneratorsAreAllOrNothingAndARefusedObjectIsReported) {
+    openMaster("CREATE GENERATOR R$GEN2;\nCOMMIT;\n");
+    prepare::CreateMeta(dm, ui);
+    EXPECT_EQ(rows(kToolGenerators), Rows{"R$GEN2"});
+    // R$FILL needs R$GEN1: the server's refusal is shown and the creation
+    // goes on to its end.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("R$GEN1"), std::string::npos) << ui.messages[0];
+    EXPECT_EQ(rows(kToolProcedures), Rows{"R$ACTIVETRIGGERS"});
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+}
+
+TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
+    openMaster(kShop);
+    createMeta();
+    arm({"A", "B"});
+    // Listed after the arming: it never received the record-code columns.
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "C"));
+    exec("create trigger R$USER for C after insert as begin end");
+    resetUi();
+
+    ui.confirmAnswers.push_back(true);
+    prepare::EraseMeta(dm, ui);
+
+    EXPECT_EQ(ui.questions, Rows{"Erase now?"});
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(rows(kToolRelations).empty());
+    EXPECT_TRUE(rows(kToolGenerators).empty()) << "R$USERGEN goes too";
+    EXPECT_TRUE(rows(kToolProcedures).empty());
+    EXPECT_TRUE(rows(kToolTriggers).empty());
+    EXPECT_TRUE(rows(kCodeColumns).empty());
+    EXPECT_EQ(rows("select ID, V from A order by ID"), (Rows{"1,one", "2,two", "3,three"}));
+    EXPECT_EQ(rows("select ID from B"), Rows{"10"});
+    EXPECT_EQ(rows("select rdb$generator_name from rdb$generators where rdb$system_flag = 0"), Rows{"GEN_A"});
+
+    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 4, 6, 8, 11}));
+    EXPECT_EQ(ui.actions, (Rows{"drop R$ triggers", "drop R$Code1, R$Code2 from all tables", "drop R$ tables"}));
+    EXPECT_EQ(ui.text("LPrepare"), "Create additional meta structures first.");
+    EXPECT_TRUE(ui.isEnabled("SBCreateMeta"));
+    EXPECT_FALSE(ui.isEnabled("SBEraseMeta"));
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+    EXPECT_EQ(ui.text("LMaster"), "");
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+
+    // The database is back where it started: the objects can be created anew.
+    prepare::CreateMeta(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+}
+
+TEST_F(MetaStructuresTest, ErasureAnsweredNoChangesNothing) {
+    openMaster();
+    createMeta();
+    prepare::EraseMeta(dm, ui);  // no scripted answer: No
+    EXPECT_EQ(ui.questions, Rows{"Erase now?"});
+    EXPECT_TRUE(ui.statusHistory.empty());
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+}
+
+TEST_F(MetaStructuresTest, RefusedProcedureDropRollsBackAndReports) {
+    openMaster(kShop);
+    createMeta();
+    // A user procedure that calls R$FILL keeps the server from dropping it.
+    exec("create procedure USES_FILL returns (X integer) as begin select C from R$FILL(1) into ::X; suspend; end");
+    ui.confirmAnswers.push_back(true);
+    prepare::EraseMeta(dm, ui);
+
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("R$FILL"), std::string::npos) << ui.messages[0];
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+    // Both procedure drops were one unit, and the tables were not reached.
+    EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
+    EXPECT_EQ(rows(kToolRelations), kAllTables);
+}
+
+}  // namespace

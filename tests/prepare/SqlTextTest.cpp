@@ -1,0 +1,29 @@
+// The texts typed by the operator or read from the catalogue on their way
+// into statements.
+#include <gtest/gtest.h>
+
+#include "prepare/SqlText.h"
+
+using quorvel::prepare::isIntegerText;
+using quorvel::prepare::linesOf;
+using quorvel::prepare::quoted;
+
+TEST(SqlTextTest, DoubleQuotesInsideALiteralAreDoubled) {
+    EXPECT_EQ(quoted("ORDERS"), "\"ORDERS\"");
+    EXPECT_EQ(quoted("a\"b"), "\"a\"\"b\"");
+    EXPECT_EQ(quoted("\")"), "\"\"\")\"");
+    EXPECT_EQ(quoted(""), "\"\"");
+}
+
+TEST(SqlTextTest, IntegersMayHaveBlanksAroundAndASign) {
+    for (const char* ok : {"0", "2000000000", " 5", "7 ", "\t42\t", "-1", "+3", "2147483647", "-2147483648"})
+        EXPECT_TRUE(isIntegerText(ok)) << ok;
+    for (const char* bad : {"", "   ", "12a", "1 2", "-", "+", "0x10", "$10", "1.5", "2147483648",
+                            "-2147483649", "99999999999999999999"})
+        EXPECT_FALSE(isIntegerText(bad)) << bad;
+}
+
+TEST(SqlTextTest, LinesAreSplitAtLineBreaksOnly) {
+    EXPECT_EQ(linesOf("one"), std::vector<std::string>{"one"});
+    EXPECT_EQ(linesOf("a\n  b \n"), (std::vector<std::string>{"a", "  b ", ""}));
+}

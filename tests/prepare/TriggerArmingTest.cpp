@@ -1,0 +1,187 @@
+// "Recreate triggers": record-code columns, numbering of existing rows, the
+// three triggers per table and the first mark.
+#include "PrepareFixture.h"
+
+#include "prepare/Operations.h"
+#include "prepare/WorkingTables.h"
+
+using namespace quorvel;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+const char* kTwoTables =
+    "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10));\n"
+    "CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY);\n"
+    "COMMIT;\n"
+    "INSERT INTO A VALUES (1, 'x');\nINSERT INTO A VALUES (2, 'y');\nINSERT INTO A VALUES (3, 'z');\n"
+    "INSERT INTO B VALUES (1);\nINSERT INTO B VALUES (2);\n"
+    "COMMIT;\n";
+
+const char* kTriggersByTable =
+    "select rdb$trigger_name, rdb$relation_name, rdb$trigger_type from rdb$triggers "
+    "where rdb$trigger_name starting with \"R$\" order by rdb$relation_name, rdb$trigger_name";
+
+class TriggerArmingTest : public test::PrepareTest {
+protected:
+    Rows codes(const std::string& table) {
+        return rows("select ID, R$CODE1, R$CODE2 from " + table + " order by ID");
+    }
+    Rows marks() { return rows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO order by 1"); }
+    Rows journal() {
+        return rows("select R$CODE1, R$CODE2, OPERATION, TABLENAME from R$DELETEDUPDATED order by 1, 2, 3");
+    }
+};
+
+TEST_F(TriggerArmingTest, TwoTablesAreNumberedAcrossAndArmed) {
+    openMaster(kTwoTables);
+    createMeta();
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B"));
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "A"));
+    resetUi();
+
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+
+    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2", "3,0,3"}));
+    EXPECT_EQ(codes("B"), (Rows{"1,0,4", "2,0,5"}));
+    // Before insert (1), after delete (6), after update (4), per table.
+    EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,A,1", "R$2,A,6", "R$3,A,4", "R$4,B,1", "R$5,B,6", "R$6,B,4"}));
+    EXPECT_EQ(marks(), Rows{"0,0,6"});
+    EXPECT_EQ(scalar("select count(*) from R$SYNCHRO where SYNCHRODATE = cast(\"today\" as date)"), 1)
+        << rows("select SYNCHRODATE from R$SYNCHRO")[0];
+
+    // New rows take the next codes, whatever the insert supplies.
+    exec("insert into B (ID) values (3)");
+    exec("insert into A (ID, R$CODE1, R$CODE2) values (4, 99, 99)");
+    EXPECT_EQ(codes("B").back(), "3,0,7");
+    EXPECT_EQ(codes("A").back(), "4,0,8");
+    EXPECT_TRUE(journal().empty()) << "inserts are not journaled";
+}
+
+TEST_F(TriggerArmingTest, TriggersAreNumberedInTableNameOrder) {
+    openMaster("CREATE TABLE B (ID INTEGER);\nCREATE TABLE AB (ID INTEGER);\nCREATE TABLE A (ID INTEGER);\nCOMMIT;\n");
+    createMeta();
+    arm({"B", "AB", "A"});
+    EXPECT_EQ(rows("select rdb$trigger_name, rdb$relation_name from rdb$triggers "
+                   "where rdb$trigger_name starting with \"R$\" order by rdb$relation_name, rdb$trigger_name"),
+              (Rows{"R$1,A", "R$2,A", "R$3,A", "R$4,AB", "R$5,AB", "R$6,AB", "R$7,B", "R$8,B", "R$9,B"}));
+    // No rows anywhere: the mark takes the first code.
+    EXPECT_EQ(marks(), Rows{"0,0,1"});
+}
+
+TEST_F(TriggerArmingTest, DeletesAndUpdatesAreJournaledWithTheOldCode) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+
+    exec("update A set V = 'p' where ID = 1");
+    exec("update A set V = 'q' where ID = 1");
+    exec("update A set V = 'r' where ID = 2");
+    exec("delete from A where ID = 2");
+    EXPECT_EQ(journal(), (Rows{"0,1,U,A", "0,2,D,A", "0,2,U,A"}));
+
+    // A changed code is journaled under the code the row had.
+    exec("update A set R$CODE2 = 50 where ID = 3");
+    EXPECT_EQ(journal().back(), "0,3,U,A");
+}
+
+TEST_F(TriggerArmingTest, RecordCodesRollOverIntoTheHighWord) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+
+    exec("set generator R$Gen2 to 1999999999");
+    EXPECT_EQ(scalar("select C from R$FILL(2)"), 2000000000);
+    EXPECT_EQ(scalar("select C from R$FILL(1)"), 0) << "reading the high word changes nothing";
+    EXPECT_EQ(scalar("select C from R$FILL(2)"), 0);
+    EXPECT_EQ(scalar("select C from R$FILL(1)"), 1);
+    EXPECT_EQ(scalar("select C from R$FILL(0)"), 1);
+    EXPECT_EQ(scalar("select C from R$FILL(3)"), 2);
+
+    // The insert trigger reads the high word first: the row that rolls over
+    // keeps the old one, the next gets the new.
+    exec("set generator R$Gen1 to 5");
+    exec("set generator R$Gen2 to 2000000000");
+    exec("insert into A (ID) values (10)");
+    exec("insert into A (ID) values (11)");
+    EXPECT_EQ(codes("A").back(), "11,6,1");
+    EXPECT_EQ(codes("A")[3], "10,5,0");
+}
+
+TEST_F(TriggerArmingTest, ASecondArmingStartsAFreshHistory) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+    exec("update A set V = 'u' where ID = 1");
+    exec("delete from A where ID = 3");
+    exec("insert into R$SYNCHRO values (1, \"2026-01-01\", 0, 9)");
+    // B is listed only now: it has no record-code columns yet.
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B"));
+    resetUi();
+
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
+    EXPECT_EQ(codes("B"), (Rows{"1,0,3", "2,0,4"}));
+    EXPECT_EQ(marks(), Rows{"0,0,5"});
+    EXPECT_TRUE(journal().empty());
+    EXPECT_EQ(rows("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), Rows{"6"});
+
+    // A table taken off the list loses its triggers and keeps its columns.
+    dm.ReopenWorkingTables();
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "A"));
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,B,1", "R$2,B,6", "R$3,B,4"}));
+    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
+    EXPECT_EQ(codes("B"), (Rows{"1,0,1", "2,0,2"}));
+}
+
+TEST_F(TriggerArmingTest, AnEmptyListDropsEveryToolTrigger) {
+    openMaster("CREATE TABLE N (ID INTEGER);\nCOMMIT;\n");
+    createMeta();
+    exec("create trigger R$OLD for N before insert as begin end");
+    arm({});
+    EXPECT_TRUE(rows(kTriggersByTable).empty());
+    EXPECT_EQ(marks(), Rows{"0,0,1"});
+    EXPECT_EQ(rows("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0) from rdb$database"), Rows{"0,1"});
+}
+
+TEST_F(TriggerArmingTest, AFailedDisarmingKeepsThePreviousArming) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+    // A view on a record-code column keeps the server from dropping it.
+    exec("create view CODES_OF_A as select R$CODE1 from A");
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,A,1", "R$2,A,6", "R$3,A,4"}));
+    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2", "3,0,3"}));
+}
+
+TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable) {
+    openMaster(kTwoTables);
+    createMeta();
+    // A listed name whose table is gone: adding its columns is refused.
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "GONE"));
+    resetUi();
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("GONE"), std::string::npos) << ui.messages[0];
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+
+    // The next run, with the list mended, goes through.
+    dm.ReopenWorkingTables();
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "GONE"));
+    arm({"A"});
+    EXPECT_EQ(marks(), Rows{"0,0,4"});
+}
+
+}  // namespace

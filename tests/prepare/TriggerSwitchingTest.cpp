@@ -1,0 +1,128 @@
+// Switching the triggers of the working tables off around a read and back on
+// afterwards, keeping the user's inactive triggers inactive.
+#include "PrepareFixture.h"
+
+#include "prepare/Operations.h"
+#include "prepare/WorkingTables.h"
+
+using namespace quorvel;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+// A and B are working tables, N is not. A has a CHECK constraint (whose
+// triggers are the server's own), a user trigger named like one and two user
+// triggers, T1 inactive and T2 active.
+const char* kTables =
+    "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, Q INTEGER CHECK (Q >= 0));\n"
+    "CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY);\n"
+    "CREATE TABLE N (ID INTEGER NOT NULL PRIMARY KEY);\n"
+    "COMMIT;\n"
+    "SET TERM ^ ;\n"
+    "CREATE TRIGGER T1 FOR A INACTIVE BEFORE INSERT AS BEGIN END ^\n"
+    "CREATE TRIGGER T2 FOR A ACTIVE BEFORE INSERT AS BEGIN END ^\n"
+    "CREATE TRIGGER CHECKME FOR A ACTIVE BEFORE INSERT AS BEGIN END ^\n"
+    "CREATE TRIGGER TN FOR N ACTIVE BEFORE INSERT AS BEGIN END ^\n"
+    "SET TERM ; ^\n"
+    "COMMIT;\n";
+
+class TriggerSwitchingTest : public test::PrepareTest {
+protected:
+    void SetUp() override {
+        openMaster(kTables);
+        createMeta();
+        arm({"A", "B"});
+        dm.QTables.first();
+        ui.setEnabled("SBInactiveTriggers", true);
+    }
+    // Names of the user triggers (no system ones) that are inactive.
+    Rows inactive() {
+        return rows("select rdb$trigger_name from rdb$triggers where rdb$trigger_inactive = 1 "
+                    "and (rdb$system_flag is null or rdb$system_flag = 0) order by 1");
+    }
+    int64_t trig() { return scalar("select gen_id(R$Trig, 0) from rdb$database"); }
+};
+
+TEST_F(TriggerSwitchingTest, ActiveTriggerListLeavesOutChecksOtherTablesAndRecordedOnes) {
+    EXPECT_GT(scalar("select count(*) from rdb$triggers where rdb$relation_name = \"A\" "
+                     "and rdb$trigger_name starting with \"CHECK_\""),
+              0)
+        << "the constraint's own triggers exist";
+    EXPECT_EQ(rows("select * from R$ACTIVETRIGGERS"),
+              (Rows{"R$1", "R$2", "R$3", "R$4", "R$5", "R$6", "T1", "T2"}));
+    exec("insert into R$INACTIVETRIGGERS values (\"T1\")");
+    exec("insert into R$INACTIVETRIGGERS values (\"R$5\")");
+    EXPECT_EQ(rows("select * from R$ACTIVETRIGGERS"), (Rows{"R$1", "R$2", "R$3", "R$4", "R$6", "T2"}));
+}
+
+TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    // Every trigger of A and B is off; N's trigger and the CHECK ones are not touched.
+    EXPECT_EQ(inactive(), (Rows{"R$1", "R$2", "R$3", "R$4", "R$5", "R$6", "T1", "T2"}));
+    EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_inactive = 1 "
+                     "and rdb$trigger_name starting with \"CHECK\""),
+              0);
+    EXPECT_EQ(trig(), 1);
+    EXPECT_EQ(ui.maxima["PBTrigger"], 8);
+    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_GE(ui.processEventsCalls, 8);
+    EXPECT_FALSE(ui.isVisible("PBTrigger"));
+    EXPECT_EQ(ui.text("LSAction"), "Make all triggers inactive");
+    EXPECT_FALSE(ui.isEnabled("SBInactiveTriggers"));
+    EXPECT_TRUE(ui.isEnabled("SBReadFromSynchro"));
+    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
+
+    // While off, rows come in with the codes they bring and nothing is journaled.
+    exec("insert into A (ID, R$CODE1, R$CODE2) values (1, 7, 70)");
+    exec("delete from A where ID = 1");
+    EXPECT_EQ(scalar("select count(*) from R$DELETEDUPDATED"), 0);
+    exec("insert into A (ID, R$CODE1, R$CODE2) values (2, 7, 71)");
+
+    resetUi();
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+    EXPECT_EQ(ui.maxima["PBTrigger"], 7);
+    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_FALSE(ui.isVisible("PBTrigger"));
+    EXPECT_EQ(ui.text("LSAction"), "Make triggers active");
+    EXPECT_FALSE(ui.isEnabled("SBActiveTriggers"));
+    EXPECT_TRUE(ui.isEnabled("SBInactiveTriggers"));
+    EXPECT_TRUE(ui.isEnabled("SBReadFromSynchro")) << "keeps its state";
+
+    EXPECT_EQ(rows("select R$CODE1, R$CODE2 from A where ID = 2"), Rows{"7,71"});
+    exec("update A set Q = 1 where ID = 2");
+    EXPECT_EQ(rows("select R$CODE1, R$CODE2, OPERATION from R$DELETEDUPDATED"), Rows{"7,71,U"});
+}
+
+TEST_F(TriggerSwitchingTest, WithoutWorkingTablesOnlyTheStateIsRecorded) {
+    prepare::RemoveAllTables(dm, ui);
+    resetUi();
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(trig(), 1);
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(trig(), 0);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok"}));
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 0}));
+}
+
+TEST_F(TriggerSwitchingTest, ARefusalRollsBackReportsAndLeavesTheWindowUsable) {
+    prepare::InactiveTriggers(dm, ui);
+    exec("drop procedure R$ACTIVETRIGGERS");
+    resetUi();
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("R$ACTIVETRIGGERS"), std::string::npos) << ui.messages[0];
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_EQ(trig(), 1) << "still recorded as inactive";
+    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
+}
+
+}  // namespace
