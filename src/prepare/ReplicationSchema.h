@@ -37,9 +37,12 @@ inline const std::string kCreateSynchro =
     "create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
     "R$CODE1 INTEGER, R$CODE2 INTEGER)";
 
+// OFFSET is a reserved word of the server, and dialect 1 has no quoted
+// identifiers to get round that: the offset column is GENOFFSET. It stays the
+// second column, so inserts by position and readers by position are unchanged.
 inline const std::string kCreatePKGens =
     "CREATE TABLE R$PKGENS (\n"
-    "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, OFFSET INTEGER)";
+    "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER)";
 
 inline const std::string kCreateDeletedUpdated =
     "CREATE TABLE R$DELETEDUPDATED (\n"

@@ -112,6 +112,8 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         addColumnsAndReset(dm, tables);
         numberRows(dm, tables);
         armAndMark(dm, tables);
+        // The history now starts again at row 0; the grid shows that.
+        dm.ReopenSynchro();
     } catch (const std::exception& e) {
         failWithMessage(dm, ui, e);
         return;

@@ -17,7 +17,7 @@ protected:
             if (q.fieldByName(column).asString() == value) return;
         FAIL() << value << " not in " << q.name();
     }
-    Rows pkGens() { return rows("select GENERATORNAME, OFFSET from R$PKGENS order by 1"); }
+    Rows pkGens() { return rows("select GENERATORNAME, GENOFFSET from R$PKGENS order by 1"); }
     Rows working() { return rows("select NAME from R$WORKINGTABLES order by 1"); }
 };
 
