@@ -6,6 +6,7 @@
 // scroll). Fetched rows are kept in a bounded cache so a grid can scroll back;
 // walking a large result row by row keeps memory bounded (rows that fell out
 // of the cache are fetched again when the caller moves back to them).
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -111,6 +112,12 @@ public:
     // cached at all (for one-pass transfers). Set while closed.
     void setUnidirectional(bool on);
     bool unidirectional() const;
+
+    // Bytes of fetched rows kept for moving back (default 32 MB); rows that
+    // fell out are fetched again by running the statement anew.
+    void setCacheLimit(size_t bytes);
+    size_t cacheLimit() const;
+    int cachedRowCount() const;  // rows held right now (for tests)
 
     // Engine internals.
     DataSetImpl& impl() { return *impl_; }

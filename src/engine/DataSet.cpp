@@ -1,0 +1,769 @@
+#include "DataSet.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+
+#include "Database.h"
+#include "DataSetImpl.h"
+#include "RowWriter.h"
+#include "ValueCodec.h"
+
+namespace quorvel::engine {
+
+using namespace fb;
+
+namespace {
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- layout
+
+FieldType fieldTypeOf(const Column& c) {
+    switch (c.sqlType) {
+        case SQL_SHORT: return c.scale < 0 ? FieldType::Numeric : FieldType::SmallInt;
+        case SQL_LONG: return c.scale < 0 ? FieldType::Numeric : FieldType::Integer;
+        case SQL_INT64: return c.scale < 0 ? FieldType::Numeric : FieldType::BigInt;
+        case SQL_FLOAT: return FieldType::Float;
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: return c.scale < 0 ? FieldType::Numeric : FieldType::Double;
+        case SQL_TEXT: return FieldType::Char;
+        case SQL_VARYING: return FieldType::VarChar;
+        case SQL_TYPE_DATE: return FieldType::Date;
+        case SQL_TYPE_TIME: return FieldType::Time;
+        case SQL_TIMESTAMP: return FieldType::Timestamp;
+        case SQL_BLOB: return FieldType::Blob;
+        case SQL_ARRAY: return FieldType::Array;
+        case SQL_BOOLEAN: return FieldType::Boolean;
+        default: return FieldType::Unknown;
+    }
+}
+
+std::vector<Column> describe(IMessageMetadata* m, Status& st) {
+    std::vector<Column> out;
+    unsigned n = m->getCount(&st);
+    st.check();
+    out.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
+        Column c;
+        const char* alias = m->getAlias(&st, i);
+        c.name = alias ? alias : "";
+        const char* rel = m->getRelation(&st, i);
+        c.relation = rel ? rel : "";
+        const char* f = m->getField(&st, i);
+        c.origin = f ? f : "";
+        c.sqlType = m->getType(&st, i) & ~1u;
+        c.subType = m->getSubType(&st, i);
+        c.length = m->getLength(&st, i);
+        c.scale = m->getScale(&st, i);
+        c.charSet = m->getCharSet(&st, i);
+        c.offset = m->getOffset(&st, i);
+        c.nullOffset = m->getNullOffset(&st, i);
+        st.check();
+        if (c.name.empty()) c.name = c.origin;
+        c.type = fieldTypeOf(c);
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+void DataSetImpl::setLayout(IMessageMetadata* m, int visible) {
+    clearLayout();
+    m->addRef();
+    meta = m;
+    cols = describe(m, dbi().st);
+    msgLength = m->getMessageLength(&dbi().st);
+    dbi().st.check();
+    visibleCols = visible < 0 ? static_cast<int>(cols.size()) : visible;
+}
+
+void DataSetImpl::buildFields(const std::vector<bool>& computed) {
+    fields.clear();
+    for (int i = 0; i < visibleCols; ++i) {
+        const Column& c = cols[i];
+        int len = static_cast<int>(c.length);
+        auto f = std::make_unique<Field>(self, i, c.name, c.type, len, c.scale, c.subType);
+        if (i < static_cast<int>(computed.size()) && computed[i]) f->setComputed(true);
+        fields.push_back(std::move(f));
+    }
+    for (size_t k = 0; k < calcDefs.size(); ++k)
+        fields.push_back(std::make_unique<Field>(self, visibleCols + static_cast<int>(k), calcDefs[k].name,
+                                                 FieldType::Calculated, 0, 0, 0));
+}
+
+void DataSetImpl::clearLayout() noexcept {
+    fields.clear();
+    cols.clear();
+    visibleCols = 0;
+    msgLength = 0;
+    releaseRef(meta);
+}
+
+// ---------------------------------------------------------------- cursor
+
+RowPtr DataSetImpl::newRow() {
+    RowPtr r;
+    if (!spare.empty()) {
+        r = std::move(spare.back());
+        spare.pop_back();
+    } else {
+        r = std::make_shared<Row>();
+    }
+    r->data.resize(msgLength);
+    r->calc.assign(calcDefs.size(), Value{});
+    return r;
+}
+
+void DataSetImpl::recycle(RowPtr&& r) {
+    if (r && r.use_count() == 1 && spare.size() < 64) spare.push_back(std::move(r));
+    r.reset();
+}
+
+void DataSetImpl::evict() {
+    size_t limit = unidirectional ? 0 : cacheLimit;
+    while (window.size() > 1 && windowBytes > limit) {
+        windowBytes -= window.front()->bytes();
+        recycle(std::move(window.front()));
+        window.pop_front();
+        ++windowFirst;
+    }
+}
+
+void DataSetImpl::startCursor(TxRef tx) {
+    if (cursorStarted) return;
+    if (!source) throw DbError("Data set " + self.name() + " has no statement");
+    if (!tx) tx = dbi().acquire();
+    rs = source->openCursor(*tx);
+    readTx = tx;
+    cursorStarted = true;
+    cursorEof = false;
+    window.clear();
+    windowBytes = 0;
+    windowFirst = 0;
+}
+
+void DataSetImpl::computeCalc(Row& r, int row) {
+    if (calcDefs.empty()) return;
+    computingRow = row;
+    struct Reset {
+        DataSetImpl& d;
+        ~Reset() {
+            d.computingRow = -1;
+            d.computing.reset();
+        }
+    } reset{*this};
+    for (size_t k = 0; k < calcDefs.size(); ++k) r.calc[k] = calcDefs[k].handler(self, row);
+}
+
+bool DataSetImpl::fetchOne() {
+    if (!cursorStarted) startCursor();
+    if (cursorEof || !rs) return false;
+    RowPtr r = newRow();
+    auto& st = dbi().st;
+    int res = rs->fetchNext(&st, r->data.data());
+    st.check();
+    if (res != IStatus::RESULT_OK) {
+        cursorEof = true;
+        recycle(std::move(r));
+        // The result set is finished; statement and transaction stay for blobs.
+        closeResultSet(rs);
+        return false;
+    }
+    int idx = windowFirst + static_cast<int>(window.size());
+    window.push_back(r);
+    windowBytes += r->bytes();
+    if (idx >= known) known = idx + 1;
+    computing = r;
+    computeCalc(*r, idx);
+    evict();
+    return true;
+}
+
+void DataSetImpl::resetCursor() noexcept {
+    closeResultSet(rs);
+    for (auto& r : window) recycle(std::move(r));
+    window.clear();
+    windowBytes = 0;
+    windowFirst = 0;
+    cursorStarted = false;
+    cursorEof = false;
+}
+
+// Rows before the window were dropped: run the statement again and walk to
+// `row`, keeping as many rows after it as before it.
+void DataSetImpl::refetch(int row) {
+    bool reset = rowsShifted;
+    TxRef tx = readTx ? readTx : dbi().acquire();
+    closeResultSet(rs);
+    for (auto& r : window) recycle(std::move(r));
+    window.clear();
+    windowBytes = 0;
+    windowFirst = 0;
+    cursorEof = false;
+    rs = source->openCursor(*tx);
+    readTx = tx;
+    cursorStarted = true;
+    if (reset) {
+        // Local inserts or removals shifted the numbering: start over.
+        rowsShifted = false;
+        known = 0;
+        notify([&](DataSetListener& l) { l.dataSetOpened(self); });
+    }
+    int before = known;
+    while (windowFirst + static_cast<int>(window.size()) <= row)
+        if (!fetchOne()) break;
+    while (!cursorEof && windowFirst + static_cast<int>(window.size()) < before &&
+           (windowFirst + static_cast<int>(window.size()) - row) < (row - windowFirst))
+        if (!fetchOne()) break;
+}
+
+bool DataSetImpl::ensureRow(int row) {
+    if (row < 0) return false;
+    if (!cursorStarted) startCursor();
+    if (row >= windowFirst && row < windowFirst + static_cast<int>(window.size())) return true;
+    if (row < windowFirst) {
+        refetch(row);
+    } else {
+        int before = known;
+        while (windowFirst + static_cast<int>(window.size()) <= row)
+            if (!fetchOne()) break;
+        if (known > before)
+            notify([&](DataSetListener& l) { l.rowsFetched(self, before, known - before); });
+    }
+    return row >= windowFirst && row < windowFirst + static_cast<int>(window.size());
+}
+
+const Row* DataSetImpl::rowAt(int row) {
+    if (computing && row == computingRow) return computing.get();
+    if (!ensureRow(row)) return nullptr;
+    return window[row - windowFirst].get();
+}
+
+void DataSetImpl::fetchAll() {
+    if (!cursorStarted) startCursor();
+    int before = known;
+    while (fetchOne()) {
+    }
+    if (known > before) notify([&](DataSetListener& l) { l.rowsFetched(self, before, known - before); });
+}
+
+void DataSetImpl::resolvePending() {
+    if (!pendingFirst) return;
+    pendingFirst = false;
+    if (ensureRow(0)) {
+        setCurrent(0);
+        eof = false;
+        bof = true;
+    } else {
+        cur = -1;
+        curRow.reset();
+        eof = bof = true;
+    }
+}
+
+// ---------------------------------------------------------------- current row
+
+void DataSetImpl::setCurrent(int row) {
+    cur = row;
+    curRow = window[row - windowFirst];
+    detached = false;
+}
+
+void DataSetImpl::setDetached(RowPtr r) {
+    pendingFirst = false;
+    cur = -1;
+    curRow = std::move(r);
+    detached = true;
+    eof = bof = false;
+}
+
+const Row* DataSetImpl::readRow() const {
+    if (!active) return nullptr;
+    if (state == DataSetState::Edit || state == DataSetState::Insert) return &edit;
+    if (pendingFirst) const_cast<DataSetImpl*>(this)->resolvePending();
+    return curRow.get();
+}
+
+void DataSetImpl::requireActive() const {
+    if (!active) throw DbError(self.name().empty() ? "Cannot perform this operation on a closed dataset"
+                                                   : self.name() + ": Cannot perform this operation on a closed dataset");
+}
+
+void DataSetImpl::requireEditing() const {
+    if (state != DataSetState::Edit && state != DataSetState::Insert)
+        throw DbError((self.name().empty() ? std::string() : self.name() + ": ") + "Dataset not in edit or insert mode");
+}
+
+// ---------------------------------------------------------------- blobs
+
+Tx& DataSetImpl::blobTx() {
+    if (readTx && readTx->tra) return *readTx;
+    if (dbi().explicitTx) return *dbi().explicitTx;
+    if (!blobTxRef || !blobTxRef->tra) blobTxRef = dbi().start(true);
+    return *blobTxRef;
+}
+
+std::string DataSetImpl::readBlob(const ISC_QUAD& id) {
+    return readWholeBlob(dbi(), blobTx(), id);
+}
+
+// ---------------------------------------------------------------- open/close
+
+void DataSetImpl::finishOpen(bool startNow) {
+    active = true;
+    state = DataSetState::Browse;
+    known = 0;
+    rowsShifted = false;
+    cur = -1;
+    curRow.reset();
+    detached = false;
+    eof = bof = true;
+    pendingFirst = !startNow;
+    if (startNow) {
+        startCursor();
+        if (ensureRow(0)) {
+            setCurrent(0);
+            eof = false;
+            bof = true;
+        }
+    }
+}
+
+void DataSetImpl::closeAll() noexcept {
+    state = DataSetState::Inactive;
+    active = false;
+    closeResultSet(rs);
+    for (auto& r : window) r.reset();
+    window.clear();
+    spare.clear();
+    windowBytes = 0;
+    windowFirst = 0;
+    known = 0;
+    cursorStarted = false;
+    cursorEof = false;
+    pendingFirst = false;
+    cur = -1;
+    curRow.reset();
+    detached = false;
+    eof = bof = true;
+    edit.data.clear();
+    edit.calc.clear();
+    pendingBlobs.clear();
+    if (source) source->closeSource();
+    // Last: ending an autocommit transaction may commit.
+    readTx.reset();
+    blobTxRef.reset();
+    clearLayout();
+}
+
+// ================================================================ DataSet
+
+DataSet::DataSet(Database& db) : db_(db), impl_(std::make_unique<DataSetImpl>(*this, db)) {
+    db.registerDataSet(this);
+}
+
+DataSet::~DataSet() {
+    impl_->listeners.clear();
+    impl_->closeAll();
+    if (!impl_->databaseGone) db_.unregisterDataSet(this);
+}
+
+void DataSet::close() {
+    auto& d = *impl_;
+    if (!d.active) {
+        d.closeAll();
+        return;
+    }
+    d.closeAll();
+    d.notify([&](DataSetListener& l) { l.dataSetClosed(*this); });
+}
+
+bool DataSet::active() const { return impl_->active; }
+DataSetState DataSet::state() const { return impl_->state; }
+
+void DataSet::first() {
+    auto& d = *impl_;
+    d.requireActive();
+    d.pendingFirst = false;
+    int old = d.cur;
+    bool wasDetached = d.detached;
+    if (d.ensureRow(0)) {
+        d.setCurrent(0);
+        d.eof = false;
+        d.bof = true;
+    } else {
+        d.cur = -1;
+        d.curRow.reset();
+        d.eof = d.bof = true;
+    }
+    if (old != d.cur || wasDetached) d.notifyRowMove();
+}
+
+void DataSet::next() {
+    auto& d = *impl_;
+    d.requireActive();
+    if (d.pendingFirst) d.resolvePending();
+    if (d.detached) {
+        first();
+        return;
+    }
+    if (d.cur < 0) {
+        d.eof = true;
+        return;
+    }
+    if (d.ensureRow(d.cur + 1)) {
+        d.setCurrent(d.cur + 1);
+        d.eof = d.bof = false;
+        d.notifyRowMove();
+    } else {
+        d.eof = true;
+        d.bof = false;
+    }
+}
+
+void DataSet::prior() {
+    auto& d = *impl_;
+    d.requireActive();
+    if (d.pendingFirst) d.resolvePending();
+    if (d.detached) {
+        first();
+        return;
+    }
+    if (d.cur <= 0) {
+        d.bof = true;
+        return;
+    }
+    if (d.ensureRow(d.cur - 1)) {
+        d.setCurrent(d.cur - 1);
+        d.eof = d.bof = false;
+        d.notifyRowMove();
+    } else {
+        d.bof = true;
+    }
+}
+
+void DataSet::last() {
+    auto& d = *impl_;
+    d.requireActive();
+    d.pendingFirst = false;
+    d.fetchAll();
+    int old = d.cur;
+    bool wasDetached = d.detached;
+    if (d.known > 0 && d.ensureRow(d.known - 1)) {
+        d.setCurrent(d.known - 1);
+        d.eof = true;
+        d.bof = false;
+    } else {
+        d.cur = -1;
+        d.curRow.reset();
+        d.eof = d.bof = true;
+    }
+    if (old != d.cur || wasDetached) d.notifyRowMove();
+}
+
+bool DataSet::eof() const {
+    if (impl_->pendingFirst) impl_->resolvePending();
+    return impl_->eof;
+}
+
+bool DataSet::bof() const {
+    if (impl_->pendingFirst) impl_->resolvePending();
+    return impl_->bof;
+}
+
+bool DataSet::isEmpty() const {
+    auto& d = *impl_;
+    if (!d.active) return true;
+    if (d.pendingFirst) d.resolvePending();
+    if (d.curRow) return false;
+    return !const_cast<DataSetImpl&>(d).ensureRow(0);
+}
+
+int DataSet::recordCount() {
+    auto& d = *impl_;
+    if (!d.active) return 0;
+    d.fetchAll();
+    return d.known;
+}
+
+int DataSet::currentRow() const {
+    if (impl_->pendingFirst) impl_->resolvePending();
+    return impl_->cur;
+}
+
+bool DataSet::moveTo(int row) {
+    auto& d = *impl_;
+    d.requireActive();
+    d.pendingFirst = false;
+    if (!d.ensureRow(row)) return false;
+    bool moved = d.cur != row || d.detached;
+    d.setCurrent(row);
+    d.eof = d.bof = false;
+    if (moved) d.notifyRowMove();
+    return true;
+}
+
+int DataSet::fetchedCount() const { return impl_->known; }
+
+bool DataSet::allFetched() const {
+    const auto& d = *impl_;
+    return d.active && d.cursorStarted && d.cursorEof;
+}
+
+int DataSet::fetchMore(int maxRows) {
+    auto& d = *impl_;
+    if (!d.active || maxRows <= 0) return 0;
+    if (!d.cursorStarted) d.startCursor();
+    // Continue from the end of what is known (the window may lag behind
+    // after a re-fetch).
+    int before = d.known;
+    int target = d.known + maxRows - 1;
+    while (d.windowFirst + static_cast<int>(d.window.size()) <= target)
+        if (!d.fetchOne()) break;
+    int added = d.known - before;
+    if (d.pendingFirst && d.known > 0) d.resolvePending();
+    if (added > 0) d.notify([&](DataSetListener& l) { l.rowsFetched(*this, before, added); });
+    return added;
+}
+
+std::string DataSet::displayText(int row, int column) {
+    auto& d = *impl_;
+    if (!d.active || column < 0 || column >= static_cast<int>(d.fields.size())) return {};
+    const Row* r = d.rowAt(row);
+    if (!r) return {};
+    if (column >= d.visibleCols) return valueToString(r->calc[column - d.visibleCols]);
+    const Column& c = d.cols[column];
+    if (isNullIn(c, r->data.data())) return {};
+    return textOf(d, c, r->data.data());
+}
+
+bool DataSet::isNullAt(int row, int column) {
+    auto& d = *impl_;
+    if (!d.active || column < 0 || column >= static_cast<int>(d.fields.size())) return true;
+    const Row* r = d.rowAt(row);
+    if (!r) return true;
+    if (column >= d.visibleCols) return engine::isNull(r->calc[column - d.visibleCols]);
+    return isNullIn(d.cols[column], r->data.data());
+}
+
+int DataSet::fieldCount() const { return static_cast<int>(impl_->fields.size()); }
+
+Field& DataSet::field(int index) {
+    auto& f = impl_->fields;
+    if (index < 0 || index >= static_cast<int>(f.size()))
+        throw DbError((name_.empty() ? std::string() : name_ + ": ") + "Field index out of range");
+    return *f[index];
+}
+
+const Field& DataSet::field(int index) const { return const_cast<DataSet*>(this)->field(index); }
+
+Field* DataSet::findField(const std::string& name) {
+    std::string u = upper(name);
+    for (auto& f : impl_->fields)
+        if (upper(f->name()) == u) return f.get();
+    return nullptr;
+}
+
+Field& DataSet::fieldByName(const std::string& name) {
+    if (Field* f = findField(name)) return *f;
+    throw DbError((name_.empty() ? std::string() : name_ + ": ") + "Field '" + name + "' not found");
+}
+
+std::vector<std::string> DataSet::fieldNames() const {
+    std::vector<std::string> out;
+    for (auto& f : impl_->fields) out.push_back(f->name());
+    return out;
+}
+
+void DataSet::addCalculatedField(const std::string& name, std::function<Value(DataSet&, int row)> handler) {
+    if (impl_->active) throw DbError("Cannot add a calculated field to an open dataset");
+    impl_->calcDefs.push_back({name, std::move(handler)});
+}
+
+// ---------------------------------------------------------------- editing
+
+bool DataSet::canModify() const {
+    const auto& d = *impl_;
+    return d.active && d.source && d.source->writer() != nullptr;
+}
+
+namespace {
+
+RowWriter& writerOf(DataSet& ds) {
+    auto& d = ds.impl();
+    d.requireActive();
+    RowWriter* w = d.source ? d.source->writer() : nullptr;
+    if (!w) throw DbError((ds.name().empty() ? std::string() : ds.name() + ": ") + "Cannot modify a read-only dataset");
+    return *w;
+}
+
+}  // namespace
+
+void DataSet::append() {
+    auto& d = *impl_;
+    writerOf(*this);
+    if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) post();
+    d.edit.data.assign(d.msgLength, 0);
+    for (const Column& c : d.cols) setNullIn(c, d.edit.data.data(), true);
+    d.edit.calc.assign(d.calcDefs.size(), Value{});
+    d.pendingBlobs.assign(d.cols.size(), std::nullopt);
+    d.state = DataSetState::Insert;
+    d.notifyState();
+}
+
+void DataSet::edit() {
+    auto& d = *impl_;
+    writerOf(*this);
+    if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) return;
+    if (d.pendingFirst) d.resolvePending();
+    if (!d.curRow) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "Cannot edit: no current record");
+    d.edit.data = d.curRow->data;
+    d.edit.calc = d.curRow->calc;
+    d.pendingBlobs.assign(d.cols.size(), std::nullopt);
+    d.state = DataSetState::Edit;
+    d.notifyState();
+}
+
+void DataSet::post() {
+    auto& d = *impl_;
+    RowWriter& w = writerOf(*this);
+    if (d.state == DataSetState::Browse) return;
+    TxRef tx = d.dbi().acquire();
+    try {
+        if (d.state == DataSetState::Insert) w.insert(*tx, d.edit, d.pendingBlobs);
+        else w.update(*tx, *d.curRow, d.edit, d.pendingBlobs);
+        if (tx->autocommit) tx->commitNow();
+    } catch (...) {
+        if (tx->autocommit) tx->rollbackNow();
+        throw;
+    }
+    std::fill(d.pendingBlobs.begin(), d.pendingBlobs.end(), std::nullopt);
+    if (d.state == DataSetState::Insert) {
+        d.state = DataSetState::Browse;
+        if (d.cursorStarted && !d.detached) {
+            // The new row goes after the current one in the local row list.
+            int at = d.cur < 0 ? d.windowFirst + static_cast<int>(d.window.size()) : d.cur + 1;
+            if (at < d.windowFirst) at = d.windowFirst;
+            RowPtr r = d.newRow();
+            r->data = d.edit.data;
+            r->calc = d.edit.calc;
+            d.window.insert(d.window.begin() + (at - d.windowFirst), r);
+            d.windowBytes += r->bytes();
+            ++d.known;
+            d.rowsShifted = true;
+            d.setCurrent(at);
+            d.eof = d.bof = false;
+            d.notify([&](DataSetListener& l) { l.rowInserted(*this, at); });
+        } else {
+            // Not part of the browse cursor (a table not browsed yet).
+            RowPtr r = d.curRow && d.detached && d.curRow.use_count() == 1 ? d.curRow : d.newRow();
+            r->data = d.edit.data;
+            r->calc = d.edit.calc;
+            d.setDetached(r);
+        }
+    } else {
+        d.state = DataSetState::Browse;
+        d.curRow->data = d.edit.data;
+        d.curRow->calc = d.edit.calc;
+        if (!d.detached) {
+            int row = d.cur;
+            d.notify([&](DataSetListener& l) { l.rowChanged(*this, row); });
+        }
+    }
+    d.notifyState();
+}
+
+void DataSet::cancel() {
+    auto& d = *impl_;
+    if (d.state != DataSetState::Edit && d.state != DataSetState::Insert) return;
+    d.state = DataSetState::Browse;
+    std::fill(d.pendingBlobs.begin(), d.pendingBlobs.end(), std::nullopt);
+    d.notifyState();
+}
+
+void DataSet::remove() {
+    auto& d = *impl_;
+    RowWriter& w = writerOf(*this);
+    if (d.state == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    if (d.state == DataSetState::Edit) cancel();
+    if (d.pendingFirst) d.resolvePending();
+    if (!d.curRow) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "Cannot delete: no current record");
+    TxRef tx = d.dbi().acquire();
+    try {
+        w.remove(*tx, *d.curRow);
+        if (tx->autocommit) tx->commitNow();
+    } catch (...) {
+        if (tx->autocommit) tx->rollbackNow();
+        throw;
+    }
+    if (d.detached) {
+        d.curRow.reset();
+        d.detached = false;
+        d.eof = d.bof = true;
+        d.notifyRowMove();
+        return;
+    }
+    int row = d.cur;
+    if (row >= d.windowFirst && row < d.windowFirst + static_cast<int>(d.window.size())) {
+        d.windowBytes -= d.window[row - d.windowFirst]->bytes();
+        d.window.erase(d.window.begin() + (row - d.windowFirst));
+    }
+    --d.known;
+    d.rowsShifted = true;
+    d.curRow.reset();
+    d.cur = -1;
+    d.notify([&](DataSetListener& l) { l.rowRemoved(*this, row); });
+    if (d.ensureRow(row)) {
+        d.setCurrent(row);
+        d.eof = d.bof = false;
+    } else if (row > 0 && d.ensureRow(row - 1)) {
+        d.setCurrent(row - 1);
+        d.eof = true;
+        d.bof = false;
+    } else {
+        d.eof = d.bof = true;
+    }
+    d.notifyRowMove();
+}
+
+// ---------------------------------------------------------------- controls
+
+void DataSet::disableControls() { ++impl_->disableCount; }
+
+void DataSet::enableControls() {
+    auto& d = *impl_;
+    if (d.disableCount == 0) return;
+    if (--d.disableCount > 0) return;
+    // One refresh for everything that happened meanwhile.
+    if (d.active) d.notify([&](DataSetListener& l) { l.dataSetOpened(*this); });
+    else d.notify([&](DataSetListener& l) { l.dataSetClosed(*this); });
+}
+
+bool DataSet::controlsDisabled() const { return impl_->disableCount > 0; }
+
+void DataSet::addListener(DataSetListener* l) {
+    auto& v = impl_->listeners;
+    if (l && std::find(v.begin(), v.end(), l) == v.end()) v.push_back(l);
+}
+
+void DataSet::removeListener(DataSetListener* l) {
+    auto& v = impl_->listeners;
+    v.erase(std::remove(v.begin(), v.end(), l), v.end());
+}
+
+void DataSet::setUnidirectional(bool on) { impl_->unidirectional = on; }
+bool DataSet::unidirectional() const { return impl_->unidirectional; }
+
+void DataSet::setCacheLimit(size_t bytes) { impl_->cacheLimit = bytes; }
+size_t DataSet::cacheLimit() const { return impl_->cacheLimit; }
+int DataSet::cachedRowCount() const { return static_cast<int>(impl_->window.size()); }
+
+}  // namespace quorvel::engine

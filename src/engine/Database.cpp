@@ -1,0 +1,283 @@
+#include "Database.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+
+#include "Aliases.h"
+#include "DataSet.h"
+#include "DataSetImpl.h"
+#include "DatabaseImpl.h"
+#include "Query.h"
+
+namespace quorvel::engine {
+
+using namespace fb;
+
+namespace {
+
+// Read committed with record versions: readers never wait for writers.
+// NOWAIT: a lock conflict fails at once with the server's message instead of
+// leaving the window hanging on another connection's uncommitted row.
+const unsigned char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                              isc_tpb_rec_version, isc_tpb_nowait};
+
+std::string paramValue(const std::vector<std::string>& lines, const std::string& key) {
+    for (const auto& l : lines) {
+        size_t eq = l.find('=');
+        if (eq == std::string::npos) continue;
+        std::string k = l.substr(0, eq);
+        std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return std::toupper(c); });
+        if (k == key) return l.substr(eq + 1);
+    }
+    return {};
+}
+
+bool hasParam(const std::vector<std::string>& lines, const std::string& key) {
+    for (const auto& l : lines) {
+        size_t eq = l.find('=');
+        if (eq == std::string::npos) continue;
+        std::string k = l.substr(0, eq);
+        std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return std::toupper(c); });
+        if (k == key) return true;
+    }
+    return false;
+}
+
+// Builds a DPB with user, password and dialect 1 (and, on create, the page
+// size and the database dialect).
+std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const std::string& password,
+                                    bool sendPassword, int pageSize, const std::string& charset) {
+    IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    st.check();
+    if (!user.empty()) b->insertString(&st, isc_dpb_user_name, user.c_str());
+    if (sendPassword) b->insertString(&st, isc_dpb_password, password.c_str());
+    b->insertInt(&st, isc_dpb_sql_dialect, 1);
+    if (pageSize > 0) {
+        b->insertInt(&st, isc_dpb_page_size, pageSize);
+        b->insertInt(&st, isc_dpb_set_db_sql_dialect, 1);
+    }
+    if (!charset.empty()) b->insertString(&st, isc_dpb_lc_ctype, charset.c_str());
+    if (st.failed()) {
+        b->dispose();
+        st.raise();
+    }
+    const unsigned char* p = b->getBuffer(&st);
+    unsigned n = b->getBufferLength(&st);
+    std::vector<unsigned char> out(p, p + n);
+    b->dispose();
+    return out;
+}
+
+}  // namespace
+
+void freeStatement(IStatement*& s) noexcept {
+    if (!s) return;
+    Status st;
+    s->free(&st);
+    if (st.failed()) s->release();
+    s = nullptr;
+}
+
+void closeResultSet(IResultSet*& rs) noexcept {
+    if (!rs) return;
+    Status st;
+    rs->close(&st);
+    if (st.failed()) rs->release();
+    rs = nullptr;
+}
+
+// ---- Tx ----
+
+Tx::~Tx() {
+    if (!tra) return;
+    if (autocommit || (ended && endByCommit)) {
+        db.st.init();
+        tra->commit(&db.st);
+        if (!db.st.failed()) {
+            tra = nullptr;
+            return;
+        }
+    }
+    rollbackNow();
+}
+
+void Tx::commitNow() {
+    if (!tra) return;
+    tra->commit(&db.st);
+    if (db.st.failed()) {
+        std::string text = db.st.text();
+        int code = db.st.sqlCode();
+        rollbackNow();
+        throw DbError(text, code);
+    }
+    tra = nullptr;
+}
+
+void Tx::rollbackNow() noexcept {
+    if (!tra) return;
+    Status st;
+    tra->rollback(&st);
+    if (st.failed()) tra->release();
+    tra = nullptr;
+}
+
+// ---- DatabaseImpl ----
+
+void DatabaseImpl::requireConnected() const {
+    if (!att) throw DbError("Database " + owner.name() + " is not connected");
+}
+
+TxRef DatabaseImpl::start(bool autocommit) {
+    requireConnected();
+    ITransaction* t = att->startTransaction(&st, sizeof kTpb, kTpb);
+    st.check();
+    return std::make_shared<Tx>(*this, t, autocommit);
+}
+
+TxRef DatabaseImpl::acquire() {
+    if (explicitTx) return explicitTx;
+    return start(true);
+}
+
+IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {
+    requireConnected();
+    IStatement* s = att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), kDialect,
+                                 IStatement::PREPARE_PREFETCH_METADATA);
+    st.check();
+    return s;
+}
+
+// ---- Database ----
+
+Database::Database(std::string name) : name_(std::move(name)), impl_(std::make_unique<DatabaseImpl>(*this)) {}
+
+Database::~Database() {
+    disconnect();
+    // Data sets that outlive their database must not call back into it.
+    for (DataSet* ds : impl_->dataSets) ds->impl().databaseGone = true;
+}
+
+void Database::setAliasName(const std::string& alias) { alias_ = alias; }
+void Database::setParams(const std::vector<std::string>& lines) { params_ = lines; }
+
+void Database::connect() {
+    if (connected()) return;
+    std::string server = Aliases::databaseOf(alias_);
+    std::string user = paramValue(params_, "USER NAME");
+    std::string password = paramValue(params_, "PASSWORD");
+    // An empty password is still sent: the server decides, not the tool.
+    bool sendPassword = hasParam(params_, "PASSWORD") || !password.empty();
+    std::string charset = paramValue(params_, "LC_CTYPE");
+    auto& st = impl_->st;
+    auto dpb = buildDpb(st, user, password, sendPassword, 0, charset);
+    IAttachment* att = provider()->attachDatabase(&st, server.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    st.check();
+    impl_->att = att;
+}
+
+void Database::disconnect() {
+    auto& d = *impl_;
+    // Copy: closing may unregister.
+    auto sets = d.dataSets;
+    for (DataSet* ds : sets) {
+        try {
+            ds->close();
+        } catch (...) {
+        }
+    }
+    if (d.explicitTx) {
+        d.explicitTx->rollbackNow();
+        d.explicitTx.reset();
+    }
+    if (d.att) {
+        Status st;
+        d.att->detach(&st);
+        if (st.failed()) d.att->release();
+        d.att = nullptr;
+    }
+}
+
+bool Database::connected() const { return impl_->att != nullptr; }
+
+void Database::startTransaction() {
+    if (impl_->explicitTx) throw DbError("A transaction is already active on " + name_);
+    impl_->explicitTx = impl_->start(false);
+}
+
+namespace {
+
+// Ends the explicit transaction; open cursors that still hold it keep its
+// context (retaining) until they close.
+void endExplicit(DatabaseImpl& d, bool commit) {
+    if (!d.explicitTx) throw DbError("No active transaction on " + d.owner.name());
+    TxRef tx = std::move(d.explicitTx);
+    auto& st = d.st;
+    if (tx.use_count() == 1) {
+        if (commit) {
+            tx->commitNow();
+        } else {
+            tx->tra->rollback(&st);
+            if (st.failed()) {
+                std::string text = st.text();
+                tx->rollbackNow();
+                throw DbError(text);
+            }
+            tx->tra = nullptr;
+        }
+        return;
+    }
+    if (commit) tx->tra->commitRetaining(&st);
+    else tx->tra->rollbackRetaining(&st);
+    if (st.failed()) {
+        std::string text = st.text();
+        int code = st.sqlCode();
+        if (commit) {
+            // Not committed: it stays the active transaction.
+            d.explicitTx = tx;
+            throw DbError(text, code);
+        }
+        tx->rollbackNow();
+        throw DbError(text, code);
+    }
+    tx->ended = true;
+    tx->endByCommit = commit;
+}
+
+}  // namespace
+
+void Database::commit() { endExplicit(*impl_, true); }
+void Database::rollback() { endExplicit(*impl_, false); }
+bool Database::inTransaction() const { return impl_->explicitTx != nullptr; }
+
+void Database::execute(const std::string& sql) {
+    Query q(*this);
+    q.setSql(sql);
+    q.execSql();
+}
+
+void Database::createDatabase(const std::string& databaseName, const std::string& user,
+                              const std::string& password, int pageSize) {
+    Status st;
+    auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "");
+    IAttachment* att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    st.check();
+    att->detach(&st);
+    if (st.failed()) {
+        std::string text = st.text();
+        att->release();
+        throw DbError(text);
+    }
+}
+
+void Database::registerDataSet(DataSet* ds) {
+    if (std::find(impl_->dataSets.begin(), impl_->dataSets.end(), ds) == impl_->dataSets.end())
+        impl_->dataSets.push_back(ds);
+}
+
+void Database::unregisterDataSet(DataSet* ds) {
+    auto& v = impl_->dataSets;
+    v.erase(std::remove(v.begin(), v.end(), ds), v.end());
+}
+
+}  // namespace quorvel::engine

@@ -1,0 +1,52 @@
+#include "Fb.h"
+
+#include <ibase.h>
+
+#include <vector>
+
+namespace quorvel::engine::fb {
+
+IMaster* master() {
+    static IMaster* m = fb_get_master_interface();
+    return m;
+}
+
+IUtil* util() {
+    static IUtil* u = master()->getUtilInterface();
+    return u;
+}
+
+IProvider* provider() {
+    static IProvider* p = master()->getDispatcher();
+    return p;
+}
+
+Status::Status() : CheckStatusWrapper(master()->getStatus()) {}
+
+Status::~Status() { status->dispose(); }
+
+std::string formatStatus(IStatus* st) {
+    std::vector<char> buf(4096);
+    unsigned n = util()->formatStatus(buf.data(), static_cast<unsigned>(buf.size()), st);
+    std::string text(buf.data(), n < buf.size() ? n : buf.size() - 1);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string Status::text() { return failed() ? formatStatus(status) : std::string(); }
+
+int Status::sqlCode() {
+    if (!failed()) return 0;
+    const intptr_t* v = status->getErrors();
+    return static_cast<int>(isc_sqlcode(reinterpret_cast<const ISC_STATUS*>(v)));
+}
+
+void Status::raise() {
+    std::string t = text();
+    int code = sqlCode();
+    init();
+    throw DbError(t, code);
+}
+
+}  // namespace quorvel::engine::fb

@@ -1,0 +1,261 @@
+#include "Field.h"
+
+#include <ibase.h>
+
+#include <cstring>
+
+#include "DataSetImpl.h"
+#include "ValueCodec.h"
+
+namespace quorvel::engine {
+
+Field::Field(DataSet& owner, int index, std::string name, FieldType type, int length, int scale, int subType)
+    : owner_(owner), index_(index), name_(std::move(name)), type_(type), length_(length), scale_(scale),
+      subType_(subType) {}
+
+namespace {
+
+struct Slot {
+    DataSetImpl& d;
+    const Row* row;
+    const Column* col;  // null for a calculated field
+    int calc;
+};
+
+Slot slotOf(const Field& f) {
+    DataSetImpl& d = f.owner().impl();
+    const Row* row = d.readRow();
+    if (d.computing && d.computingRow >= 0) row = d.computing.get();
+    if (f.index() >= d.visibleCols) return {d, row, nullptr, f.index() - d.visibleCols};
+    return {d, row, &d.cols[f.index()], -1};
+}
+
+const std::optional<std::string>* pendingBlob(const Slot& s, int index) {
+    auto& d = s.d;
+    if ((d.state == DataSetState::Edit || d.state == DataSetState::Insert) && s.row == &d.edit &&
+        index < static_cast<int>(d.pendingBlobs.size()) && d.pendingBlobs[index])
+        return &d.pendingBlobs[index];
+    return nullptr;
+}
+
+const Value* calcValue(const Slot& s) {
+    if (!s.row || s.calc < 0 || s.calc >= static_cast<int>(s.row->calc.size())) return nullptr;
+    return &s.row->calc[s.calc];
+}
+
+// The buffer a setter writes: the edit buffer (or, for a calculated field,
+// the row being computed / the current row).
+Row* writableRow(Field& f, bool calculated) {
+    DataSetImpl& d = f.owner().impl();
+    if (calculated) {
+        if (d.computing) return d.computing.get();
+        if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) return &d.edit;
+        return d.curRow.get();
+    }
+    d.requireActive();
+    d.requireEditing();
+    return &d.edit;
+}
+
+}  // namespace
+
+bool Field::isNull() const {
+    Slot s = slotOf(*this);
+    if (!s.row) return true;
+    if (!s.col) {
+        const Value* v = calcValue(s);
+        return !v || engine::isNull(*v);
+    }
+    if (pendingBlob(s, index_)) return false;
+    return isNullIn(*s.col, s.row->data.data());
+}
+
+std::string Field::asString() const {
+    Slot s = slotOf(*this);
+    if (!s.row) return {};
+    if (!s.col) {
+        const Value* v = calcValue(s);
+        return v ? valueToString(*v) : std::string();
+    }
+    if (auto* p = pendingBlob(s, index_)) return **p;
+    if (isNullIn(*s.col, s.row->data.data())) return {};
+    return textOf(s.d, *s.col, s.row->data.data());
+}
+
+int64_t Field::asInteger() const {
+    Slot s = slotOf(*this);
+    if (!s.row) return 0;
+    if (!s.col) {
+        const Value* v = calcValue(s);
+        if (!v || engine::isNull(*v)) return 0;
+        if (auto* i = std::get_if<int64_t>(v)) return *i;
+        if (auto* d = std::get_if<double>(v)) return static_cast<int64_t>(*d);
+        int64_t out;
+        if (parseInteger(std::get<std::string>(*v), out)) return out;
+        throw DbError("'" + std::get<std::string>(*v) + "' is not a valid integer value");
+    }
+    if (auto* p = pendingBlob(s, index_)) {
+        int64_t out;
+        if (parseInteger(**p, out)) return out;
+        throw DbError("'" + **p + "' is not a valid integer value");
+    }
+    if (isNullIn(*s.col, s.row->data.data())) return 0;
+    return integerOf(s.d, *s.col, s.row->data.data());
+}
+
+double Field::asDouble() const {
+    Slot s = slotOf(*this);
+    if (!s.row) return 0;
+    if (!s.col) {
+        const Value* v = calcValue(s);
+        if (!v || engine::isNull(*v)) return 0;
+        if (auto* i = std::get_if<int64_t>(v)) return static_cast<double>(*i);
+        if (auto* d = std::get_if<double>(v)) return *d;
+        return std::stod(std::get<std::string>(*v));
+    }
+    if (isNullIn(*s.col, s.row->data.data()) && !pendingBlob(s, index_)) return 0;
+    return doubleOf(s.d, *s.col, s.row->data.data());
+}
+
+Value Field::asValue() const {
+    Slot s = slotOf(*this);
+    if (!s.row) return Null{};
+    if (!s.col) {
+        const Value* v = calcValue(s);
+        return v ? *v : Value{};
+    }
+    if (auto* p = pendingBlob(s, index_)) return **p;
+    if (isNullIn(*s.col, s.row->data.data())) return Null{};
+    return valueOf(s.d, *s.col, s.row->data.data());
+}
+
+// ---------------------------------------------------------------- setters
+
+void Field::setNull() {
+    bool calculated = type_ == FieldType::Calculated;
+    Row* r = writableRow(*this, calculated);
+    if (!r) return;
+    DataSetImpl& d = owner_.impl();
+    if (calculated) {
+        r->calc[index_ - d.visibleCols] = Null{};
+        return;
+    }
+    setNullIn(d.cols[index_], r->data.data(), true);
+    if (index_ < static_cast<int>(d.pendingBlobs.size())) d.pendingBlobs[index_].reset();
+}
+
+void Field::setString(const std::string& text) {
+    bool calculated = type_ == FieldType::Calculated;
+    Row* r = writableRow(*this, calculated);
+    if (!r) return;
+    DataSetImpl& d = owner_.impl();
+    if (calculated) {
+        r->calc[index_ - d.visibleCols] = text;
+        return;
+    }
+    const Column& c = d.cols[index_];
+    if (c.sqlType == SQL_BLOB) {
+        d.pendingBlobs[index_] = text;
+        setNullIn(c, r->data.data(), false);
+        return;
+    }
+    if (c.sqlType == SQL_ARRAY) throw DbError("Cannot assign text to the array column " + name_);
+    writeText(c, r->data.data(), text);
+}
+
+void Field::setInteger(int64_t v) {
+    bool calculated = type_ == FieldType::Calculated;
+    Row* r = writableRow(*this, calculated);
+    if (!r) return;
+    DataSetImpl& d = owner_.impl();
+    if (calculated) {
+        r->calc[index_ - d.visibleCols] = v;
+        return;
+    }
+    const Column& c = d.cols[index_];
+    if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) {
+        setString(std::to_string(v));
+        return;
+    }
+    writeInteger(c, r->data.data(), v);
+}
+
+void Field::setDouble(double v) {
+    bool calculated = type_ == FieldType::Calculated;
+    Row* r = writableRow(*this, calculated);
+    if (!r) return;
+    DataSetImpl& d = owner_.impl();
+    if (calculated) {
+        r->calc[index_ - d.visibleCols] = v;
+        return;
+    }
+    const Column& c = d.cols[index_];
+    if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) {
+        setString(formatDouble(v));
+        return;
+    }
+    writeDouble(c, r->data.data(), v);
+}
+
+void Field::setValue(const Value& v) {
+    if (engine::isNull(v)) setNull();
+    else if (auto* i = std::get_if<int64_t>(&v)) setInteger(*i);
+    else if (auto* d = std::get_if<double>(&v)) setDouble(*d);
+    else setString(std::get<std::string>(v));
+}
+
+namespace {
+
+bool sameLayout(const Column& a, const Column& b) {
+    return a.sqlType == b.sqlType && a.length == b.length && a.scale == b.scale &&
+           (a.charSet == b.charSet || a.sqlType != SQL_TEXT);
+}
+
+bool isExactType(unsigned t) { return t == SQL_SHORT || t == SQL_LONG || t == SQL_INT64; }
+bool isTextType(unsigned t) { return t == SQL_TEXT || t == SQL_VARYING; }
+
+}  // namespace
+
+void Field::assign(const Field& source) {
+    if (type_ == FieldType::Calculated) {
+        setValue(source.asValue());
+        return;
+    }
+    DataSetImpl& d = owner_.impl();
+    Row* r = writableRow(*this, false);
+    const Column& tc = d.cols[index_];
+    Slot s = slotOf(source);
+    bool srcNull = !s.row || (s.col ? (isNullIn(*s.col, s.row->data.data()) && !pendingBlob(s, source.index()))
+                                    : (!calcValue(s) || engine::isNull(*calcValue(s))));
+    if (srcNull) {
+        setNullIn(tc, r->data.data(), true);
+        if (index_ < static_cast<int>(d.pendingBlobs.size())) d.pendingBlobs[index_].reset();
+        return;
+    }
+    if (s.col && tc.sqlType != SQL_BLOB && tc.sqlType != SQL_ARRAY && sameLayout(tc, *s.col)) {
+        // The hot path of record transfer: a plain copy of the value bytes.
+        const unsigned char* from = s.row->data.data() + s.col->offset;
+        unsigned char* to = r->data.data() + tc.offset;
+        size_t n = tc.length;
+        if (tc.sqlType == SQL_VARYING) n = 2 + *reinterpret_cast<const unsigned short*>(from);
+        std::memcpy(to, from, n);
+        setNullIn(tc, r->data.data(), false);
+        return;
+    }
+    if (s.col && isExactType(tc.sqlType) && isExactType(s.col->sqlType) && tc.scale == s.col->scale) {
+        writeInteger(tc, r->data.data(), integerOf(s.d, *s.col, s.row->data.data()));
+        return;
+    }
+    if (s.col && isTextType(tc.sqlType) && isTextType(s.col->sqlType)) {
+        writeText(tc, r->data.data(), textOf(s.d, *s.col, s.row->data.data()));
+        return;
+    }
+    if (tc.sqlType == SQL_BLOB || isTextType(tc.sqlType)) {
+        setString(source.asString());
+        return;
+    }
+    if (tc.sqlType == SQL_ARRAY) throw DbError("Cannot assign to the array column " + name_);
+    setValue(source.asValue());
+}
+
+}  // namespace quorvel::engine

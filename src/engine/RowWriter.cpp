@@ -1,0 +1,148 @@
+#include "RowWriter.h"
+
+#include <ibase.h>
+
+#include <cstring>
+
+#include "ValueCodec.h"
+
+namespace quorvel::engine {
+
+using namespace fb;
+
+RowWriter::RowWriter(DataSetImpl& ds, std::string table, std::vector<int> writable, std::vector<int> key, int dbKey)
+    : ds_(ds), table_(std::move(table)), writable_(std::move(writable)), key_(std::move(key)), dbKey_(dbKey) {}
+
+RowWriter::~RowWriter() {
+    release(ins_);
+    release(upd_);
+    release(del_);
+}
+
+void RowWriter::release(Stmt& s) noexcept {
+    freeStatement(s.stmt);
+    releaseRef(s.meta);
+    s.buf.clear();
+    s.params.clear();
+}
+
+std::string RowWriter::whereClause() const {
+    if (dbKey_ >= 0) return " where RDB$DB_KEY = ?";
+    std::string w;
+    for (int k : key_) w += (w.empty() ? " where " : " and ") + ds_.cols[k].origin + " = ?";
+    return w;
+}
+
+std::vector<std::pair<int, bool>> RowWriter::keyParams() const {
+    std::vector<std::pair<int, bool>> p;
+    if (dbKey_ >= 0) p.push_back({dbKey_, true});
+    else
+        for (int k : key_) p.push_back({k, true});
+    return p;
+}
+
+// Prepares `sql` and describes its parameters exactly like the data set's
+// columns, so values move between the buffers by plain copies.
+void RowWriter::build(Stmt& s, const std::string& sql, const std::vector<std::pair<int, bool>>& params, Tx& tx) {
+    auto& db = ds_.dbi();
+    auto& st = db.st;
+    s.stmt = db.prepare(sql, tx);
+    IMetadataBuilder* b = master()->getMetadataBuilder(&st, static_cast<unsigned>(params.size()));
+    st.check();
+    for (unsigned i = 0; i < params.size(); ++i) {
+        const Column& c = ds_.cols[params[i].first];
+        b->setType(&st, i, c.sqlType | 1);
+        b->setSubType(&st, i, c.subType);
+        b->setLength(&st, i, c.length);
+        b->setScale(&st, i, c.scale);
+        b->setCharSet(&st, i, c.charSet);
+    }
+    s.meta = b->getMetadata(&st);
+    b->release();
+    st.check();
+    s.buf.assign(s.meta->getMessageLength(&st), 0);
+    for (unsigned i = 0; i < params.size(); ++i) {
+        unsigned off = s.meta->getOffset(&st, i);
+        unsigned noff = s.meta->getNullOffset(&st, i);
+        s.params.push_back({params[i].first, params[i].second, off, noff});
+    }
+    st.check();
+}
+
+void RowWriter::fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std::optional<std::string>>* blobs) {
+    unsigned char* out = s.buf.data();
+    for (const Param& p : s.params) {
+        const Column& c = ds_.cols[p.col];
+        const Row* from = p.old ? old : edit;
+        short* nullFlag = reinterpret_cast<short*>(out + p.nullOffset);
+        if (!p.old && blobs && c.sqlType == SQL_BLOB && (*blobs)[p.col]) {
+            // New BLOB contents are created in the transaction that writes the row.
+            ISC_QUAD id = writeWholeBlob(ds_.dbi(), tx, *(*blobs)[p.col]);
+            std::memcpy(edit->data.data() + c.offset, &id, sizeof id);
+            setNullIn(c, edit->data.data(), false);
+            std::memcpy(out + p.offset, &id, sizeof id);
+            *nullFlag = 0;
+            continue;
+        }
+        const unsigned char* data = from->data.data();
+        if (isNullIn(c, data)) {
+            *nullFlag = -1;
+            continue;
+        }
+        *nullFlag = 0;
+        size_t n = c.length;
+        if (c.sqlType == SQL_VARYING) n = 2 + *reinterpret_cast<const unsigned short*>(data + c.offset);
+        std::memcpy(out + p.offset, data + c.offset, n);
+    }
+}
+
+void RowWriter::run(Stmt& s, Tx& tx, bool mustHit) {
+    auto& st = ds_.dbi().st;
+    s.stmt->execute(&st, tx.tra, s.meta, s.buf.data(), nullptr, nullptr);
+    st.check();
+    if (mustHit) {
+        ISC_UINT64 n = s.stmt->getAffectedRecords(&st);
+        st.check();
+        if (n == 0) throw DbError("Record not found or changed by another user");
+    }
+}
+
+void RowWriter::insert(Tx& tx, Row& edit, std::vector<std::optional<std::string>>& blobs) {
+    if (!ins_.stmt) {
+        std::string names, marks;
+        std::vector<std::pair<int, bool>> params;
+        for (int c : writable_) {
+            names += (names.empty() ? "" : ", ") + ds_.cols[c].origin;
+            marks += marks.empty() ? "?" : ", ?";
+            params.push_back({c, false});
+        }
+        build(ins_, "insert into " + table_ + " (" + names + ") values (" + marks + ")", params, tx);
+    }
+    fill(ins_, tx, nullptr, &edit, &blobs);
+    run(ins_, tx, false);
+}
+
+void RowWriter::update(Tx& tx, const Row& old, Row& edit, std::vector<std::optional<std::string>>& blobs) {
+    if (!identifiesRows()) throw DbError("Cannot update " + table_ + ": its rows have no key");
+    if (!upd_.stmt) {
+        std::string set;
+        std::vector<std::pair<int, bool>> params;
+        for (int c : writable_) {
+            set += (set.empty() ? "" : ", ") + ds_.cols[c].origin + " = ?";
+            params.push_back({c, false});
+        }
+        for (auto& k : keyParams()) params.push_back(k);
+        build(upd_, "update " + table_ + " set " + set + whereClause(), params, tx);
+    }
+    fill(upd_, tx, &old, &edit, &blobs);
+    run(upd_, tx, true);
+}
+
+void RowWriter::remove(Tx& tx, const Row& old) {
+    if (!identifiesRows()) throw DbError("Cannot delete from " + table_ + ": its rows have no key");
+    if (!del_.stmt) build(del_, "delete from " + table_ + whereClause(), keyParams(), tx);
+    fill(del_, tx, &old, nullptr, nullptr);
+    run(del_, tx, true);
+}
+
+}  // namespace quorvel::engine

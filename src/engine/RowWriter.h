@@ -1,0 +1,58 @@
+#pragma once
+// Private to the engine: the INSERT, UPDATE and DELETE statements behind an
+// editable data set, prepared once and run with the data set's row buffers.
+// Rows are found by the table's primary key (old values) or, for a table
+// without one, by RDB$DB_KEY.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DataSetImpl.h"
+
+namespace quorvel::engine {
+
+class RowWriter {
+public:
+    // `writable`: columns written by INSERT/UPDATE (computed ones left out);
+    // `key`: columns identifying a row; `dbKey`: the hidden RDB$DB_KEY
+    // column (-1 when rows are identified by `key`).
+    RowWriter(DataSetImpl& ds, std::string table, std::vector<int> writable, std::vector<int> key, int dbKey);
+    ~RowWriter();
+    RowWriter(const RowWriter&) = delete;
+    RowWriter& operator=(const RowWriter&) = delete;
+
+    void insert(Tx& tx, Row& edit, std::vector<std::optional<std::string>>& blobs);
+    void update(Tx& tx, const Row& old, Row& edit, std::vector<std::optional<std::string>>& blobs);
+    void remove(Tx& tx, const Row& old);
+
+    const std::string& table() const { return table_; }
+    bool identifiesRows() const { return dbKey_ >= 0 || !key_.empty(); }
+
+private:
+    struct Param {
+        int col;
+        bool old;  // from the row before editing
+        unsigned offset, nullOffset;
+    };
+    struct Stmt {
+        fb::IStatement* stmt = nullptr;
+        fb::IMessageMetadata* meta = nullptr;
+        std::vector<unsigned char> buf;
+        std::vector<Param> params;
+    };
+
+    void build(Stmt& s, const std::string& sql, const std::vector<std::pair<int, bool>>& params, Tx& tx);
+    void fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std::optional<std::string>>* blobs);
+    void run(Stmt& s, Tx& tx, bool mustHit);
+    std::string whereClause() const;
+    std::vector<std::pair<int, bool>> keyParams() const;
+    void release(Stmt& s) noexcept;
+
+    DataSetImpl& ds_;
+    std::string table_;
+    std::vector<int> writable_, key_;
+    int dbKey_;
+    Stmt ins_, upd_, del_;
+};
+
+}  // namespace quorvel::engine

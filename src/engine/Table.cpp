@@ -1,0 +1,225 @@
+#include "Table.h"
+
+#include <ibase.h>
+
+#include <map>
+
+#include "Catalog.h"
+#include "DataSetImpl.h"
+#include "Database.h"
+#include "RowWriter.h"
+#include "ValueCodec.h"
+
+namespace quorvel::engine {
+
+using namespace fb;
+
+// The statements of a table opened by name: the browse cursor in key order,
+// one locate statement per key-field set, and the writer.
+class TableSource : public RowSource {
+public:
+    explicit TableSource(DataSetImpl& d) : d(d) {}
+
+    struct Locator {
+        std::vector<int> cols;
+        std::vector<Column> params;  // key columns at their offsets in `buf`
+        IStatement* stmt = nullptr;
+        IMessageMetadata* meta = nullptr;
+        std::vector<unsigned char> buf;
+    };
+
+    DataSetImpl& d;
+    std::string table;
+    std::string selectList;  // "*" or "T.*, T.RDB$DB_KEY"
+    IStatement* browse = nullptr;
+    std::unique_ptr<RowWriter> rowWriter;
+    std::map<std::string, Locator> locators;
+
+    IResultSet* openCursor(Tx& tx) override {
+        auto& st = d.dbi().st;
+        IResultSet* rs = browse->openCursor(&st, tx.tra, nullptr, nullptr, d.meta, 0);
+        st.check();
+        return rs;
+    }
+
+    void closeSource() noexcept override {
+        rowWriter.reset();
+        for (auto& [k, l] : locators) {
+            if (!d.databaseGone) freeStatement(l.stmt);
+            releaseRef(l.meta);
+        }
+        locators.clear();
+        if (!d.databaseGone) freeStatement(browse);
+        browse = nullptr;
+    }
+
+    RowWriter* writer() override { return rowWriter.get(); }
+
+    Locator& locator(const std::vector<int>& cols, Tx& tx) {
+        std::string key;
+        for (int c : cols) key += std::to_string(c) + ";";
+        auto it = locators.find(key);
+        if (it != locators.end()) return it->second;
+        Locator l;
+        l.cols = cols;
+        std::string where;
+        for (int c : cols) where += (where.empty() ? " where " : " and ") + d.cols[c].origin + " = ?";
+        auto& st = d.dbi().st;
+        l.stmt = d.dbi().prepare("select " + selectList + " from " + table + where, tx);
+        IMetadataBuilder* b = master()->getMetadataBuilder(&st, static_cast<unsigned>(cols.size()));
+        st.check();
+        for (unsigned i = 0; i < cols.size(); ++i) {
+            const Column& c = d.cols[cols[i]];
+            b->setType(&st, i, c.sqlType | 1);
+            b->setSubType(&st, i, c.subType);
+            b->setLength(&st, i, c.length);
+            b->setScale(&st, i, c.scale);
+            b->setCharSet(&st, i, c.charSet);
+        }
+        l.meta = b->getMetadata(&st);
+        b->release();
+        st.check();
+        l.params = describe(l.meta, st);
+        l.buf.assign(l.meta->getMessageLength(&st), 0);
+        st.check();
+        return locators.emplace(key, std::move(l)).first->second;
+    }
+};
+
+namespace {
+
+TableSource& ts(DataSetImpl& d) { return static_cast<TableSource&>(*d.source); }
+
+std::vector<std::string> splitNames(const std::string& list) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        size_t semi = list.find(';', start);
+        std::string n = list.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+        size_t b = n.find_first_not_of(" \t"), e = n.find_last_not_of(" \t");
+        out.push_back(b == std::string::npos ? std::string() : n.substr(b, e - b + 1));
+        if (semi == std::string::npos) break;
+        start = semi + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+Table::Table(Database& db) : DataSet(db) { impl_->source = std::make_unique<TableSource>(*impl_); }
+
+Table::~Table() { close(); }
+
+void Table::setTableName(const std::string& name) {
+    if (name != tableName_) close();
+    tableName_ = name;
+}
+
+void Table::open() {
+    auto& d = *impl_;
+    if (d.active) return;
+    if (tableName_.empty()) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "No table name");
+    d.dbi().requireConnected();
+    auto& t = ts(d);
+    t.table = upperName(tableName_);
+    try {
+        std::vector<std::string> pk = primaryKeyColumns(db_, t.table);
+        std::string order;
+        for (const auto& k : pk) order += (order.empty() ? " order by " : ", ") + k;
+        t.selectList = pk.empty() ? t.table + ".*, " + t.table + ".RDB$DB_KEY" : "*";
+        TxRef tx = d.dbi().acquire();
+        t.browse = d.dbi().prepare("select " + t.selectList + " from " + t.table + order, *tx);
+        auto& st = d.dbi().st;
+        IMessageMetadata* out = t.browse->getOutputMetadata(&st);
+        st.check();
+        unsigned count = out->getCount(&st);
+        d.setLayout(out, pk.empty() ? static_cast<int>(count) - 1 : static_cast<int>(count));
+        out->release();
+        std::vector<TableColumn> tcols = tableColumns(db_, t.table);
+        std::vector<bool> computed(d.visibleCols, false);
+        std::vector<int> writable, key;
+        for (int i = 0; i < d.visibleCols; ++i) {
+            for (const auto& c : tcols)
+                if (c.name == d.cols[i].origin) computed[i] = c.computed;
+            if (!computed[i]) writable.push_back(i);
+        }
+        for (const auto& k : pk)
+            for (int i = 0; i < d.visibleCols; ++i)
+                if (d.cols[i].origin == k) key.push_back(i);
+        t.rowWriter = std::make_unique<RowWriter>(d, t.table, writable, key,
+                                                  pk.empty() ? static_cast<int>(d.cols.size()) - 1 : -1);
+        d.buildFields(computed);
+        d.finishOpen(false);
+    } catch (...) {
+        d.closeAll();
+        throw;
+    }
+    d.notify([&](DataSetListener& l) { l.dataSetOpened(*this); });
+}
+
+std::string Table::primaryKeyFields() {
+    std::string out;
+    for (const auto& k : primaryKeyColumns(db_, tableName_)) out += (out.empty() ? "" : ";") + k;
+    return out;
+}
+
+bool Table::locate(const std::string& keyFields, const Value& value) {
+    return locate(keyFields, std::vector<Value>{value});
+}
+
+bool Table::locate(const std::string& keyFields, const std::vector<Value>& values) {
+    auto& d = *impl_;
+    d.requireActive();
+    if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) post();
+    auto names = splitNames(keyFields);
+    if (names.size() != values.size())
+        throw DbError("Locate on " + tableName_ + ": " + std::to_string(names.size()) + " key fields but " +
+                      std::to_string(values.size()) + " values");
+    std::vector<int> cols;
+    for (const auto& n : names) {
+        Field& f = fieldByName(n);
+        if (f.index() >= d.visibleCols) throw DbError("Cannot locate on the calculated field " + n);
+        cols.push_back(f.index());
+    }
+    auto& t = ts(d);
+    TxRef tx = d.dbi().acquire();
+    auto& loc = t.locator(cols, *tx);
+    unsigned char* buf = loc.buf.data();
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Column& c = loc.params[i];
+        const Value& v = values[i];
+        // Nothing equals NULL.
+        if (isNull(v)) return false;
+        if (auto* iv = std::get_if<int64_t>(&v)) writeInteger(c, buf, *iv);
+        else if (auto* dv = std::get_if<double>(&v)) writeDouble(c, buf, *dv);
+        else {
+            const std::string& s = std::get<std::string>(v);
+            if ((c.sqlType == SQL_TEXT || c.sqlType == SQL_VARYING) && s.size() > c.length) return false;
+            writeText(c, buf, s);
+        }
+    }
+    auto& st = d.dbi().st;
+    IResultSet* rs = loc.stmt->openCursor(&st, tx->tra, loc.meta, buf, d.meta, 0);
+    st.check();
+    RowPtr row = d.newRow();
+    int res = rs->fetchNext(&st, row->data.data());
+    if (st.failed()) {
+        std::string text = st.text();
+        closeResultSet(rs);
+        throw DbError(text);
+    }
+    closeResultSet(rs);
+    if (res != IStatus::RESULT_OK) {
+        d.recycle(std::move(row));
+        return false;
+    }
+    d.computing = row;
+    d.computeCalc(*row, -1);
+    RowPtr old = std::move(d.curRow);
+    d.setDetached(std::move(row));
+    if (old) d.recycle(std::move(old));
+    d.notifyRowMove();
+    return true;
+}
+
+}  // namespace quorvel::engine
