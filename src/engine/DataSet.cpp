@@ -82,22 +82,31 @@ void DataSetImpl::setLayout(IMessageMetadata* m, int visible) {
     visibleCols = visible < 0 ? static_cast<int>(cols.size()) : visible;
 }
 
+// Field objects survive closing and reopening with the same columns, so
+// pointers and display properties held by grids stay valid.
 void DataSetImpl::buildFields(const std::vector<bool>& computed) {
+    std::vector<std::unique_ptr<Field>> old = std::move(fields);
     fields.clear();
+    auto reuse = [&](int i, const std::string& name, FieldType type, int len, int scale, int sub) {
+        if (i < static_cast<int>(old.size()) && old[i]) {
+            Field& f = *old[i];
+            if (f.name() == name && f.type() == type && f.length() == len && f.scale() == scale &&
+                f.subType() == sub)
+                return std::move(old[i]);
+        }
+        return std::make_unique<Field>(self, i, name, type, len, scale, sub);
+    };
     for (int i = 0; i < visibleCols; ++i) {
         const Column& c = cols[i];
-        int len = static_cast<int>(c.length);
-        auto f = std::make_unique<Field>(self, i, c.name, c.type, len, c.scale, c.subType);
-        if (i < static_cast<int>(computed.size()) && computed[i]) f->setComputed(true);
+        auto f = reuse(i, c.name, c.type, static_cast<int>(c.length), c.scale, c.subType);
+        f->setComputed(i < static_cast<int>(computed.size()) && computed[i]);
         fields.push_back(std::move(f));
     }
     for (size_t k = 0; k < calcDefs.size(); ++k)
-        fields.push_back(std::make_unique<Field>(self, visibleCols + static_cast<int>(k), calcDefs[k].name,
-                                                 FieldType::Calculated, 0, 0, 0));
+        fields.push_back(reuse(visibleCols + static_cast<int>(k), calcDefs[k].name, FieldType::Calculated, 0, 0, 0));
 }
 
 void DataSetImpl::clearLayout() noexcept {
-    fields.clear();
     cols.clear();
     visibleCols = 0;
     msgLength = 0;

@@ -26,6 +26,8 @@ Slot slotOf(const Field& f) {
     DataSetImpl& d = f.owner().impl();
     const Row* row = d.readRow();
     if (d.computing && d.computingRow >= 0) row = d.computing.get();
+    if (!row || f.index() >= static_cast<int>(d.cols.size()) + static_cast<int>(d.calcDefs.size()))
+        return {d, nullptr, nullptr, -1};
     if (f.index() >= d.visibleCols) return {d, row, nullptr, f.index() - d.visibleCols};
     return {d, row, &d.cols[f.index()], -1};
 }

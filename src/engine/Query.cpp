@@ -263,6 +263,7 @@ Query::~Query() {
     auto& q = qs(*impl_);
     if (q.master) q.master->removeListener(&q);
     q.master = nullptr;
+    impl_->listeners.clear();  // nobody is told about a data set going away
     close();
 }
 

@@ -108,7 +108,10 @@ std::vector<std::string> splitNames(const std::string& list) {
 
 Table::Table(Database& db) : DataSet(db) { impl_->source = std::make_unique<TableSource>(*impl_); }
 
-Table::~Table() { close(); }
+Table::~Table() {
+    impl_->listeners.clear();  // nobody is told about a data set going away
+    close();
+}
 
 void Table::setTableName(const std::string& name) {
     if (name != tableName_) close();
