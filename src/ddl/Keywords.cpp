@@ -39,7 +39,14 @@ public:
             size_t slot = hash(reinterpret_cast<const unsigned char*>(w), len) & kMask;
             while (slots_[slot].word && !equal(slots_[slot], w, len)) slot = (slot + 1) & kMask;
             slots_[slot] = {w, static_cast<uint8_t>(len)};
+            firstLast_[len][(w[0] | 0x20) & 31] |= 1u << ((w[len - 1] | 0x20) & 31);
         }
+    }
+
+    // Most words of an extract are names, and few names share a keyword's
+    // length, first and last letter: those are turned away without hashing.
+    bool mayContain(const unsigned char* word, size_t len) const {
+        return (firstLast_[len][(word[0] | 0x20) & 31] >> ((word[len - 1] | 0x20) & 31)) & 1u;
     }
 
     bool contains(const unsigned char* lowered, size_t len) const {
@@ -68,6 +75,7 @@ private:
     }
 
     std::array<Slot, kMask + 1> slots_{};
+    uint32_t firstLast_[kLongest + 1][32] = {};
 };
 
 const KeywordTable& table() {
@@ -96,6 +104,7 @@ std::string LowerWord(std::string_view word) {
 
 bool IsKeyword(std::string_view word) {
     if (word.size() > kLongest || word.empty()) return false;
+    if (!table().mayContain(reinterpret_cast<const unsigned char*>(word.data()), word.size())) return false;
     unsigned char lowered[kLongest];
     for (size_t i = 0; i < word.size(); ++i) {
         auto c = static_cast<unsigned char>(word[i]);
