@@ -167,6 +167,9 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     EXPECT_EQ(rows("select ID, V from A order by ID"), (Rows{"1,one", "2,two", "3,three"}));
     EXPECT_EQ(rows("select ID from B"), Rows{"10"});
     EXPECT_EQ(rows("select rdb$generator_name from rdb$generators where rdb$system_flag = 0"), Rows{"GEN_A"});
+    ASSERT_TRUE(dm.QGenerator.active());
+    for (dm.QGenerator.first(); !dm.QGenerator.eof(); dm.QGenerator.next())
+        EXPECT_NE(dm.QGenerator.field(0).asString().substr(0, 2), "R$") << "the list offers a dropped generator";
 
     EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 4, 6, 8, 11}));
     EXPECT_EQ(ui.actions, (Rows{"drop R$ triggers", "drop R$Code1, R$Code2 from all tables", "drop R$ tables"}));
