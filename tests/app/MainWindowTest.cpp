@@ -1,0 +1,254 @@
+// The main window as the operator first sees it: pages, components, captions,
+// hints, initial states and the fixed texts.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabWidget>
+
+#include "QtTestSupport.h"
+#include "support/FakeFrontend.h"
+#include "app/DataGrid.h"
+
+namespace quorvel::test {
+namespace {
+
+class MainWindow : public ::testing::Test, protected WithQtApp {
+protected:
+    DM dm;
+    ScriptedBrowser w{dm};
+
+    QTabWidget* pages(const char* name) { return w.findChild<QTabWidget*>(name); }
+    QStringList captions(const char* name) {
+        QStringList out;
+        auto* p = pages(name);
+        for (int i = 0; i < p->count(); ++i) out << p->widget(i)->objectName() + "=" + p->tabText(i);
+        return out;
+    }
+    QStringList memoLines(const char* name) {
+        return w.findChild<QPlainTextEdit*>(name)->toPlainText().split('\n');
+    }
+};
+
+TEST_F(MainWindow, HasEveryPageInOrderWithItsCaption) {
+    EXPECT_EQ(w.objectName(), "fmBrowser");
+    EXPECT_EQ(w.windowTitle(), " Quorvel V 1.0");
+    EXPECT_EQ(w.size(), QSize(646, 448));
+    EXPECT_EQ(captions("PCMain"),
+              QStringList({"TSHelp=Replication overview", "TSPrepare=Prepare for cloning", "TSClone=Cloning",
+                           "TSFillSynchro=Fill SYNCHRO", "TSSynchronize=Synchronize"}));
+    EXPECT_EQ(captions("PCPrepare"),
+              QStringList({"TSPrepareMeta=Add meta structures to Master DB", "TSPickGens=Generator selection",
+                           "TSTableSelection=Table selection", "TSCreateSynchro=Create Synchro DB"}));
+    EXPECT_EQ(captions("PCSynchronize"),
+              QStringList({"TSReadSynchro=Read from SYNCHRO", "TSCollision=Collision resolving",
+                           "TabSheet1=Collision description"}));
+    EXPECT_EQ(pages("PCMain")->currentWidget()->objectName(), "TSHelp");
+
+    const auto menu = w.menuBar()->actions();
+    ASSERT_EQ(menu.size(), 1);
+    EXPECT_EQ(menu[0]->text(), "&Help");
+    ASSERT_EQ(menu[0]->menu()->actions().size(), 1);
+    EXPECT_EQ(menu[0]->menu()->actions()[0]->text(), "&About...");
+}
+
+TEST_F(MainWindow, ButtonsCarryTheirCaptionsAndHints) {
+    struct Expect { const char* name; const char* caption; const char* hint; };
+    const Expect buttons[] = {
+        {"SBConnect", "Connect to Master/Clone", "Connect"},
+        {"SBCreateMeta", "Create add. structures", "Create add. structures"},
+        {"SBEraseMeta", "Erase add. structures", "Erase add. structures"},
+        {"SBAddGen", ">", "Add generator to list"},
+        {"SBRemoveGen", "<", "Remove generator from list"},
+        {"SBAddAltttables", ">>", "Select all"},
+        {"SBAddTable", ">", "Add table to list"},
+        {"SBRemoveTable", "<", "Remove table from list"},
+        {"SBRemoveAllTables", "<<", "Remove All"},
+        {"SBCreateTriggers", "Recreate triggers", nullptr},
+        {"SBReadddl", nullptr, "Read Master ddl"},
+        {"SBConvertddl", nullptr, "Convert to SYNCHRO ddl"},
+        {"SBNewClone", nullptr, "New clone"},
+        {"SBDelClone", nullptr, "Delete clone"},
+        {"SBConnectToClone", "Connect to Clone", "Connect to CLONE"},
+        {"SBUpdateCloneGens", "Update CLONE's data", "Update clone's generators"},
+        {"SBConnectToSynchro", "Connect to Out Synchro", "Connect to synchro"},
+        {"SBDelSynchro", nullptr, "Delete synchro gdb"},
+        {"SBFillSynchro", "Fill SYNCHRO gdb", "Fill SYNCHRO gdb"},
+        {"SBSuccess", "Success", nullptr},
+        {"SBConnectForSynchro", "Connect to In Synchro", "Connect to synchro"},
+        {"SBInactiveTriggers", "Make Triggers Inactive", nullptr},
+        {"SBReadFromSynchro", "Read from SYNCHRO", "Read from SYNCHRO"},
+        {"SBActiveTriggers", "Make Triggers Active", nullptr},
+        {"SBCopyNaturalKey", "Copy current record from Synchro", "See \"Collision description\" page"},
+    };
+    for (const auto& b : buttons) {
+        auto* button = w.findChild<QAbstractButton*>(b.name);
+        ASSERT_NE(button, nullptr) << b.name;
+        if (b.caption) {
+            EXPECT_EQ(button->text(), b.caption) << b.name;
+        }
+        if (b.hint) {
+            EXPECT_EQ(button->toolTip(), b.hint) << b.name;
+        }
+    }
+    // Coloured bold captions of the buttons that matter most in the cycle.
+    for (const char* name : {"SBCreateTriggers", "SBUpdateCloneGens", "SBFillSynchro", "SBSuccess",
+                             "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers"}) {
+        auto* button = w.findChild<QAbstractButton*>(name);
+        EXPECT_TRUE(button->font().bold()) << name;
+    }
+    auto colour = [this](const char* name) {
+        return w.findChild<QWidget*>(name)->palette().color(QPalette::Active, QPalette::ButtonText);
+    };
+    EXPECT_EQ(colour("SBCreateTriggers"), QColor(Qt::red));
+    EXPECT_EQ(colour("SBUpdateCloneGens"), QColor(Qt::blue));
+    EXPECT_EQ(colour("SBReadFromSynchro"), QColor(Qt::yellow));
+}
+
+TEST_F(MainWindow, StartsInTheSameStateAsTheCommandLineFrontEnd) {
+    // The command-line tool and the tests' fake keep the initial state in
+    // plain maps; the window must agree with them control by control.
+    struct Store : FakeFrontend {
+        using ControlStore::enabled_;
+        using ControlStore::texts_;
+        using ControlStore::visible_;
+    } store;
+    for (const auto& [name, text] : store.texts_) {
+        ASSERT_NE(w.control(name), nullptr) << name;
+        EXPECT_EQ(w.text(name), text) << name;
+    }
+    for (const auto& [name, enabled] : store.enabled_) EXPECT_EQ(w.isEnabled(name), enabled) << name;
+    for (const auto& [name, visible] : store.visible_) EXPECT_EQ(w.isVisible(name), visible) << name;
+    EXPECT_EQ(w.statusPanel(0), store.statusPanel(0));
+    EXPECT_EQ(w.statusPanel(1), store.statusPanel(1));
+
+    EXPECT_TRUE(w.isEnabled("SBCreateMeta"));
+    EXPECT_TRUE(w.isEnabled("SBEraseMeta"));
+    EXPECT_TRUE(w.isVisible("TSPrepare"));
+    EXPECT_TRUE(w.isVisible("TSClone"));
+    EXPECT_EQ(w.findChild<QProgressBar*>("PBar")->maximum(), 11);
+    EXPECT_EQ(w.findChild<QProgressBar*>("PBTrigger")->maximum(), 100);
+    for (const char* bold : {"LAlias", "LMaster", "LCloneName", "LSynchro1", "LSynchro2"})
+        EXPECT_TRUE(w.findChild<QLabel*>(bold)->font().bold()) << bold;
+    EXPECT_EQ(w.text("Label3"), "Alias:");
+    EXPECT_EQ(w.text("Label20"), "Master/Clone:");
+    EXPECT_EQ(w.findChild<QWidget*>("StatusPanel0")->width(), 150);
+    EXPECT_EQ(w.findChild<QWidget*>("StatusPanel1")->width(), 500);
+}
+
+TEST_F(MainWindow, GridsAreBoundToTheirListsAndReadOnlyWhereTheyShouldBe) {
+    const std::pair<const char*, engine::DataSet*> bound[] = {
+        {"DBGTables", &dm.QTables},         {"DBGGens", &dm.QGenerator},
+        {"DBGCloneGens", &dm.QPKGens},      {"DBGWorkingTables", &dm.QWorkingTables},
+        {"DBGClone", &dm.QClone},           {"DBGSynchroHistory", &dm.QSynchro},
+        {"DBGFillProcess", &dm.QTableOrder}, {"DBGReadProcess", &dm.QTableOrder},
+        {"DBGCollisionMaster", &dm.TMaster}, {"DBGCollisionSynchro", &dm.QSynchro6},
+    };
+    for (const auto& [name, ds] : bound) {
+        auto* g = w.grid(name);
+        ASSERT_NE(g, nullptr) << name;
+        EXPECT_EQ(&g->dataModel().dataSet(), ds) << name;
+        EXPECT_EQ(g->selectionBehavior(), QAbstractItemView::SelectRows) << name;
+        const bool editable = std::string(name).rfind("DBGCollision", 0) == 0;
+        EXPECT_EQ(g->editTriggers() != QAbstractItemView::NoEditTriggers, editable) << name;
+    }
+    EXPECT_TRUE(w.grid("DBGFillProcess")->horizontalHeader()->isHidden());
+    EXPECT_TRUE(w.grid("DBGReadProcess")->horizontalHeader()->isHidden());
+    EXPECT_FALSE(w.grid("DBGClone")->horizontalHeader()->isHidden());
+    for (const char* nav : {"DBNCollisionMaster", "DBNCollisionSynchro"})
+        EXPECT_NE(w.control(nav), nullptr) << nav;
+}
+
+TEST_F(MainWindow, OverviewTextKeepsItsLinesAndBlanks) {
+    const QStringList help = memoLines("MHelp");
+    ASSERT_EQ(help.size(), 72);
+    EXPECT_EQ(help.first(), "1. Overview");
+    EXPECT_EQ(help[3], "      1. Overview");
+    EXPECT_EQ(help[10], "     Quorvel is intended for fullfilling the following tasks:");
+    EXPECT_EQ(help[20], "- define list of generators used for primary key generation ");
+    EXPECT_EQ(help[21], "  (PK generators);");
+    EXPECT_EQ(help[45], "     For replication master DB data you have to fill synchro.gdb file, ");
+    EXPECT_EQ(help[58], "      Synchro.gdb from all clone sides must be read before next");
+    EXPECT_EQ(help[65], "      2. Restrictions");
+    EXPECT_EQ(help[69], "- There is limit = (2 147 483 646)*(2 147 483 646) records for master ");
+    EXPECT_EQ(help.last(), "- All operations must be done in the single user mode.");
+    int trailingBlank = 0;
+    for (const auto& l : help) trailingBlank += l.endsWith(' ');
+    EXPECT_EQ(trailingBlank, 7);
+    EXPECT_TRUE(w.findChild<QPlainTextEdit*>("MHelp")->isReadOnly());
+
+    const QStringList prepare = memoLines("MPrepare");
+    ASSERT_EQ(prepare.size(), 8);
+    EXPECT_EQ(prepare[3], "MaxValue1*2000000000 + MaxValue2");
+    EXPECT_EQ(prepare.last(), "");
+    EXPECT_EQ(memoLines("Memo1"),
+              QStringList({"Hint:", "Select generators which are used for primary key generation"}));
+    EXPECT_EQ(memoLines("Memo3").first(), "Hint: ");
+    EXPECT_EQ(memoLines("Memo3")[1],
+              "Select tables subject to replication. Then press \"Recreate triggers\" button.");
+    const QStringList clone = memoLines("MClone");
+    ASSERT_EQ(clone.size(), 8);
+    EXPECT_EQ(clone[1], "1. Press\"New\" button and define new CLONE's name and MaxValues");
+    EXPECT_EQ(clone[2], "2. Make Buckup to master.bkp");
+    EXPECT_TRUE(w.findChild<QPlainTextEdit*>("MCreateClone")->toPlainText().isEmpty());
+    const QString collisions = w.findChild<QPlainTextEdit*>("Memo2")->toPlainText();
+    for (const char* title : {"Dependent tables.", "Natural Primary Key.", "The same record updating.",
+                              "Integrity loss"})
+        EXPECT_TRUE(collisions.contains(title)) << title;
+    EXPECT_TRUE(w.findChild<QPlainTextEdit*>("Memo2")->font().fixedPitch() ||
+                QFontInfo(w.findChild<QPlainTextEdit*>("Memo2")->font()).fixedPitch());
+}
+
+TEST_F(MainWindow, NamedControlsAnswerTheOperations) {
+    w.setText("LFillAction", "Clear Synchro tables");
+    EXPECT_EQ(w.text("LFillAction"), "Clear Synchro tables");
+    w.setText("EditSource", "/tmp/master.ddl");
+    EXPECT_EQ(w.findChild<QLineEdit*>("EditSource")->text(), "/tmp/master.ddl");
+
+    w.setVisible("TSPrepare", false);
+    w.setVisible("TSClone", false);
+    auto* main = pages("PCMain");
+    EXPECT_FALSE(main->isTabVisible(1));
+    EXPECT_FALSE(main->isTabVisible(2));
+    EXPECT_FALSE(w.isVisible("TSPrepare"));
+    w.setVisible("TSPrepare", true);
+    EXPECT_TRUE(main->isTabVisible(1));
+    EXPECT_TRUE(w.isVisible("TSPrepare"));
+    EXPECT_FALSE(w.isVisible("TSClone"));
+
+    // A button's own state reads the same while the whole window is disabled.
+    w.setEnabled("SBFillSynchro", true);
+    w.setWorking();
+    EXPECT_TRUE(w.isEnabled("SBFillSynchro"));
+    EXPECT_FALSE(w.isEnabled("SBSuccess"));
+    w.setOK();
+
+    w.setVisible("PBTrigger", true);
+    EXPECT_TRUE(w.isVisible("PBTrigger"));
+    w.setProgressMax("PBTrigger", 40);
+    w.setProgress("PBTrigger", 25);
+    EXPECT_EQ(w.progress("PBTrigger"), 25);
+    // A position beyond the range is still shown rather than dropped.
+    w.setProgress("PBar", 14);
+    EXPECT_EQ(w.progress("PBar"), 14);
+
+    w.setStatusPanel(1, "");
+    EXPECT_EQ(w.statusPanel(1), "");
+
+    w.showPage("TSCollision");
+    EXPECT_EQ(pages("PCSynchronize")->currentWidget()->objectName(), "TSCollision");
+    EXPECT_EQ(main->currentWidget()->objectName(), "TSSynchronize");
+
+    // Unknown names are ignored, never a crash.
+    w.setText("NoSuchControl", "x");
+    EXPECT_EQ(w.text("NoSuchControl"), "");
+    EXPECT_FALSE(w.isEnabled("NoSuchControl"));
+}
+
+}  // namespace
+}  // namespace quorvel::test

@@ -1,0 +1,63 @@
+#pragma once
+// The one QApplication of the widget tests, and a main window whose boxes are
+// answered by the test instead of a person.
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/fBrowser.h"
+
+namespace quorvel::test {
+
+inline QApplication& qtApp() {
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char* argv[] = {name, nullptr};
+    // Without a display the widget tests still run, drawn off screen.
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Base of fixtures whose members are widgets: bases are built before members.
+struct WithQtApp {
+    WithQtApp() { qtApp(); }
+};
+
+class ScriptedBrowser : public app::TfmBrowser {
+public:
+    explicit ScriptedBrowser(DM& dm) : TfmBrowser(dm) {}
+
+    std::deque<bool> answers;  // confirmations; none left answers No
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool enabledWhileMessageShown = true;
+
+    void showMessage(const std::string& text) override {
+        messages.push_back(text);
+        enabledWhileMessageShown = QMainWindow::isEnabled();
+    }
+    bool confirm(const std::string& question) override {
+        questions.push_back(question);
+        if (answers.empty()) return false;
+        bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// Runs `action` on the modal dialog that is about to open (as soon as the
+// event loop of its exec() runs).
+template <class Action>
+void whenModalOpens(Action action) {
+    QTimer::singleShot(0, [action] {
+        QWidget* w = QApplication::activeModalWidget();
+        action(w);
+    });
+}
+
+}  // namespace quorvel::test
