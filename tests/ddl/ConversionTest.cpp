@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "ddl/SynchroDdl.h"
 

@@ -1,0 +1,182 @@
+// "Convert to SYNCHRO ddl" on real extracts of real masters: the script the
+// server's SQL tool runs on an empty database, and the order written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "MasterFixture.h"
+#include "ddl/Operations.h"
+#include "ddl/TableOrder.h"
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+const char* const kShop =
+    "CREATE GENERATOR GEN_T1;\n"
+    "CREATE DOMAIN DNAME AS VARCHAR(30) DEFAULT 'x' NOT NULL;\n"
+    "CREATE EXCEPTION EX_BAD 'it''s bad';\n"
+    "CREATE TABLE T1 (ID INTEGER NOT NULL PRIMARY KEY, T3ID INTEGER, NAME DNAME,"
+    " NOTE BLOB SUB_TYPE TEXT SEGMENT SIZE 80, QTY NUMERIC(15,2) CHECK (QTY >= 0),"
+    " S VARCHAR(10) DEFAULT 'it''s', D DATE, F DOUBLE PRECISION);\n"
+    "CREATE TABLE T2 (A CHAR(10) NOT NULL, B INTEGER NOT NULL, D DATE, PRIMARY KEY (A, B));\n"
+    "CREATE TABLE T3 (ID INTEGER NOT NULL PRIMARY KEY, T2A CHAR(10), T2B INTEGER, U INTEGER UNIQUE);\n"
+    "CREATE TABLE NOTWORKING (X INTEGER, T1ID INTEGER);\n"
+    "CREATE TABLE LOOKUP (K INTEGER NOT NULL PRIMARY KEY);\n"
+    "ALTER TABLE NOTWORKING ADD FOREIGN KEY (T1ID) REFERENCES T1 (ID);\n"
+    "ALTER TABLE T1 ADD CONSTRAINT FK_T1_T3 FOREIGN KEY (T3ID) REFERENCES T3 (ID);\n"
+    "ALTER TABLE T3 ADD FOREIGN KEY (T2A, T2B) REFERENCES T2 (A, B);\n"
+    "CREATE INDEX IX_T1_NAME ON T1 (NAME);\n"
+    "CREATE UNIQUE INDEX UX_T3 ON T3 (T2A, T2B, ID);\n"
+    "CREATE DESCENDING INDEX DX_T2 ON T2 (D);\n"
+    "CREATE VIEW V1 (ID, NAME) AS SELECT ID, NAME FROM T1;\n"
+    "SET TERM ^ ;\n"
+    "CREATE TRIGGER TR_T1 FOR T1 BEFORE INSERT AS BEGIN NEW.ID = GEN_ID(GEN_T1, 1); END ^\n"
+    "SET TERM ; ^\n";
+
+std::string readFile(const std::string& file) {
+    std::ifstream f(file, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+// isql's output without its warnings (dialect 1 warns about every DATE).
+std::string failuresOf(const std::string& isqlOutput) {
+    std::istringstream lines(isqlOutput);
+    std::string failures;
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("SQL warning code") == std::string::npos && line.find("data type is now called") == std::string::npos)
+            failures += line + "\n";
+    return failures;
+}
+
+class SynchroDefinition : public MasterFixture {};
+
+TEST_F(SynchroDefinition, TheScriptMakesExactlyTheWorkingTablesAndTheOrderIsRewritten) {
+    std::string extract = prepareMaster(kShop, {"T1", "T2", "T3"},
+                                        "INSERT INTO R$TABLEORDER VALUES (1, 'STALE');\n"
+                                        "INSERT INTO R$TABLEORDER VALUES (7, 'T1');\n");
+    // The server's extract commits before the tables and again before the
+    // foreign keys, as the conversion and the ordering must cope with.
+    std::string text = readFile(extract);
+    ASSERT_LT(text.find("COMMIT WORK;"), text.find("CREATE TABLE"));
+    ASSERT_LT(text.find("COMMIT WORK;", text.find("CREATE TABLE")), text.find("FOREIGN KEY"));
+
+    std::string target = ws.path("synchro.ddl");
+    convert(extract, target);
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "ok"}));
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(ui.text("EditSource"), extract);
+    EXPECT_EQ(ui.text("EditTarget"), target);
+
+    dm.UserDB().disconnect();  // the embedded engine lets one process at a time open a file
+    std::string synchro = ws.createDatabase("SYNCHRO");
+    EXPECT_EQ(failuresOf(runScriptFile(synchro, target)), "");
+
+    Names masterTables = describeTables(master);
+    Names expected;
+    for (const std::string& t : masterTables)
+        if (t.rfind("T1:", 0) == 0 || t.rfind("T2:", 0) == 0 || t.rfind("T3:", 0) == 0) expected.push_back(t);
+    ASSERT_EQ(expected.size(), 3u);
+    for (const std::string& t : masterTables)
+        if (t.rfind("R$DELETEDUPDATED:", 0) == 0 || t.rfind("R$SYNCHRO:", 0) == 0) expected.push_back(t);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(describeTables(synchro), expected);
+
+    EXPECT_EQ(tableOrder(master), (Names{"T2", "T3", "T1"}));
+}
+
+TEST_F(SynchroDefinition, ReferencesInACycleAreWrittenAsReachedAndNamed) {
+    std::string extract = prepareMaster(
+        "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, B_ID INTEGER);\n"
+        "CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, A_ID INTEGER);\n"
+        "CREATE TABLE C (ID INTEGER NOT NULL PRIMARY KEY, A_ID INTEGER);\n"
+        "ALTER TABLE A ADD FOREIGN KEY (B_ID) REFERENCES B (ID);\n"
+        "ALTER TABLE B ADD FOREIGN KEY (A_ID) REFERENCES A (ID);\n"
+        "ALTER TABLE C ADD FOREIGN KEY (A_ID) REFERENCES A (ID);\n",
+        {"A", "B", "C"});
+    convert(extract, ws.path("synchro.ddl"));
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "ok"}));
+    EXPECT_EQ(ui.messages, (Names{ddl::CycleMessage({"A", "B"})}));
+    dm.UserDB().disconnect();
+    Names order = tableOrder(master);
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order.back(), "C") << "C references A and comes after both tables of the cycle";
+}
+
+TEST_F(SynchroDefinition, AMasterWithoutWorkingTableListFailsBeforeWritingAnything) {
+    master = ws.createDatabase("MASTER", "CREATE TABLE T1 (ID INTEGER);\nCOMMIT;");
+    std::string extract = ws.path("master.ddl");
+    extractMetadata(master, extract);
+    Workspace::connect(dm.UserDB(), "MASTER");
+
+    std::string target = ws.path("synchro.ddl");
+    convert(extract, target);
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.lastMessage().find("R$WORKINGTABLES"), std::string::npos) << ui.lastMessage();
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(SynchroDefinition, AFailedOrderKeepsThePreviousOrder) {
+    // A TABLENAME column too short for the names: the inserts fail.
+    master = ws.createDatabase(
+        "MASTER", "CREATE TABLE LONGNAME1 (ID INTEGER);\nCREATE TABLE LONGNAME2 (ID INTEGER);\n"
+                  "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(4));\n"
+                  "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+                  "INSERT INTO R$WORKINGTABLES VALUES ('LONGNAME1');\n"
+                  "INSERT INTO R$TABLEORDER VALUES (1, 'OLD');\nCOMMIT;");
+    std::string extract = ws.path("master.ddl");
+    extractMetadata(master, extract);
+    Workspace::connect(dm.UserDB(), "MASTER");
+
+    std::string target = ws.path("synchro.ddl");
+    convert(extract, target);
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "error"}));
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+    dm.UserDB().disconnect();
+    EXPECT_EQ(tableOrder(master), (Names{"OLD"}));
+    // The script itself was complete and stays.
+    EXPECT_NE(readFile(target).find("CREATE\r\nTABLE\r\nLONGNAME1\r\n"), std::string::npos);
+}
+
+TEST_F(SynchroDefinition, FileChoicesAndMissingSources) {
+    master = ws.createDatabase("MASTER", armingScript({}));
+    Workspace::connect(dm.UserDB(), "MASTER");
+
+    // Cancelled dialogs change nothing.
+    ddl::ReadDdl(dm, ui);
+    ddl::ConvertDdl(dm, ui);
+    EXPECT_EQ(ui.text("EditSource"), "?");
+    EXPECT_EQ(ui.text("EditTarget"), "?");
+    EXPECT_TRUE(ui.statusHistory.empty());
+
+    // No source chosen: the error is shown and the window is usable again.
+    ui.saveFileAnswers.push_back(ws.path("a.txt"));
+    ddl::ConvertDdl(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "error"}));
+    EXPECT_NE(ui.lastMessage().find("Cannot open file"), std::string::npos) << ui.lastMessage();
+    EXPECT_FALSE(fs::exists(ws.path("a.txt")));
+
+    convert(ws.path("missing.ddl"), ws.path("b.txt"));
+    EXPECT_NE(ui.lastMessage().find(ws.path("missing.ddl")), std::string::npos) << ui.lastMessage();
+    EXPECT_FALSE(fs::exists(ws.path("b.txt")));
+
+    // A later conversion reuses the last source chosen.
+    std::ofstream(ws.path("small.sql")) << "CREATE GENERATOR G1;\n";
+    convert(ws.path("small.sql"), ws.path("c.txt"));
+    ui.saveFileAnswers.push_back(ws.path("d.txt"));
+    ddl::ConvertDdl(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(readFile(ws.path("d.txt")), readFile(ws.path("c.txt")));
+    EXPECT_EQ(readFile(ws.path("d.txt")).rfind("CREATE\r\nGENERATOR\r\nG1\r\n;\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace quorvel::test
