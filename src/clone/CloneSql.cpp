@@ -1,24 +1,19 @@
 #include "clone/CloneSql.h"
 
+#include "prepare/SqlText.h"
+
 namespace quorvel::clone::sql {
 
-std::string literal(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+using prepare::quoted;
 
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
                         const std::string& maxValue2) {
-    return "insert into R$CLONE values (" + literal(name) + ", " + std::to_string(number) + ", " +
+    return "insert into R$CLONE values (" + quoted(name) + ", " + std::to_string(number) + ", " +
            maxValue1 + ", " + maxValue2 + ", \"N\")";
 }
 
 std::string deleteClone(const std::string& name) {
-    return "delete from R$CLONE where Name = " + literal(name);
+    return "delete from R$CLONE where Name = " + quoted(name);
 }
 
 std::string previousBound(int64_t previousNumber) {
@@ -30,15 +25,15 @@ std::string setGenerator(const std::string& generator, int64_t value) {
 }
 
 std::string cloneIsMe(const std::string& name) {
-    return "update R$CLONE set ME = \"Y\" where Name = " + literal(name);
+    return "update R$CLONE set ME = \"Y\" where Name = " + quoted(name);
 }
 
 std::string countCloneRows(const std::string& name) {
-    return "select count(*) from R$CLONE where Name = " + literal(name);
+    return "select count(*) from R$CLONE where Name = " + quoted(name);
 }
 
 std::string offsetOf(const std::string& generator) {
-    return "select Offset from R$PKGENS where GeneratorName = " + literal(generator);
+    return "select GenOffset from R$PKGENS where GeneratorName = " + quoted(generator);
 }
 
 std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment) {

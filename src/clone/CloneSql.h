@@ -9,9 +9,6 @@
 
 namespace quorvel::clone::sql {
 
-// "{text}" with every " inside doubled.
-std::string literal(const std::string& text);
-
 inline const std::string kCountWorkingTables = "select count(*) from R$WorkingTables";
 inline const std::string kCountReplicationTriggers =
     "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
@@ -28,6 +25,8 @@ inline const std::string kMasterIsNotMe = "update R$CLONE set ME = \"N\" where N
 std::string cloneIsMe(const std::string& name);
 std::string countCloneRows(const std::string& name);
 
+// The offset column is GENOFFSET: OFFSET is a reserved word of the server
+// and dialect 1 cannot quote it.
 std::string offsetOf(const std::string& generator);
 // The temporary procedure that moves one generator, line by line.
 std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment);

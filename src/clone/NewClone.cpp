@@ -5,7 +5,7 @@
 #include "clone/CloneSql.h"
 #include "clone/CloneStep.h"
 #include "clone/Operations.h"
-#include "clone/TypedInteger.h"
+#include "prepare/SqlText.h"
 
 namespace quorvel::clone {
 
@@ -29,7 +29,7 @@ bool masterIsArmed(DM& dm, Frontend& ui) {
 std::string registerClone(DM& dm, Frontend& ui, const Frontend::CloneEntry& entry) {
     for (const auto& [text, edit] : {std::pair{&entry.maxValue1, "EditMaxValue1"},
                                      std::pair{&entry.maxValue2, "EditMaxValue2"}}) {
-        if (!isTypedInteger(*text)) {
+        if (!prepare::isIntegerText(*text)) {
             ui.showMessage("Invalid number");
             return edit;
         }

@@ -3,7 +3,6 @@
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
-#include "clone/TypedInteger.h"
 
 using namespace quorvel::clone;
 
@@ -28,14 +27,6 @@ TEST(CloneRange, IncrementMustFitASigned32BitInteger) {
     EXPECT_EQ(generatorIncrement(1073741824, 2), std::nullopt);
     EXPECT_EQ(generatorIncrement(-1073741825, 2), std::nullopt);
     EXPECT_EQ(generatorIncrement(2147483647, 2147483647), std::nullopt);
-}
-
-TEST(TypedInteger, AcceptsWhatTheServerReadsAsTheSameInteger) {
-    for (const char* ok : {"0", "12", " 12", "+5", "-2147483648", "2147483647", "  -7"})
-        EXPECT_TRUE(isTypedInteger(ok)) << ok;
-    for (const char* bad : {"", " ", "-", "12a", "12 ", "1 2", "2147483648", "-2147483649", "$10", "0x10", "1.0",
-                            "99999999999999999999"})
-        EXPECT_FALSE(isTypedInteger(bad)) << bad;
 }
 
 TEST(CloneSql, NamesAreDoubleQuotedLiteralsWithInnerQuotesDoubled) {
