@@ -26,12 +26,11 @@ void ConvertDdl(DM& dm, Frontend& ui) {
     auto target = ui.chooseSaveFile("unknown.txt", kTargetFilter);
     if (!target) return;
     ui.setWorking();
-    ui.setText("EditTarget", *target);
-    ui.processEvents();
-
-    std::string source = ui.text("EditSource");
-    if (source == kNoFileChosen) source.clear();  // fails on opening, as no file at all does
     try {
+        ui.setText("EditTarget", *target);
+        ui.processEvents();
+        std::string source = ui.text("EditSource");
+        if (source == kNoFileChosen) source.clear();  // fails on opening, as no file at all does
         TableOrder order = ConvertDdlAndOrder(dm, source, *target);
         ui.setOK();
         if (!order.cycleTables.empty()) ui.showMessage(CycleMessage(order.cycleTables));
