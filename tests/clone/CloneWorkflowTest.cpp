@@ -1,0 +1,88 @@
+// The whole cloning workflow on a master prepared by the tool's own
+// operations: arm, register, back up and restore, update, then work in both.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "CloneFixture.h"
+#include "engine/Aliases.h"
+#include "engine/Query.h"
+#include "clone/Operations.h"
+#include "prepare/Operations.h"
+
+using namespace quorvel;
+
+namespace {
+
+class CloneWorkflowTest : public ::testing::Test {
+protected:
+    test::Workspace ws;
+    DM dm;
+    test::FakeFrontend ui;
+
+    void moveTo(engine::Query& list, const std::string& name) {
+        if (!list.active()) list.open();
+        for (list.first(); !list.eof(); list.next())
+            if (list.field(0).asString() == name) return;
+        FAIL() << name << " not in " << list.name();
+    }
+    int64_t integerOn(engine::Database& db, const std::string& sql) {
+        engine::Query q(db);
+        q.setSql(sql);
+        q.open();
+        return q.field(0).asInteger();
+    }
+};
+
+TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndRestore) {
+    const std::string master = ws.createDatabase(
+        "SHOP", "CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40));\n"
+                "CREATE GENERATOR GEN_CUST;\nCOMMIT;\nSET GENERATOR GEN_CUST TO 52;\n"
+                "INSERT INTO CUSTOMER VALUES (1, 'First');\nCOMMIT;\n");
+    test::Workspace::connect(dm.UserDB(), "SHOP");
+    dm.QTables.open();
+    dm.QGenerator.open();
+
+    prepare::CreateMeta(dm, ui);
+    moveTo(dm.QTables, "CUSTOMER");
+    prepare::AddTable(dm, ui);
+    moveTo(dm.QGenerator, "GEN_CUST");
+    ui.inputAnswers.push_back("100");
+    prepare::AddGen(dm, ui);
+    prepare::CreateTriggers(dm, ui);
+    ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
+
+    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", "1", "2000000000"});
+    clone::NewClone(dm, ui);
+    ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
+
+    // The operator's backup and restore (the embedded engine lets one
+    // process at a time open a file).
+    dm.UserDB().disconnect();
+    const std::string backup = ws.path("shop.fbk"), restored = ws.path("east.fdb");
+    ASSERT_EQ(std::system(("gbak -b -user SYSDBA '" + master + "' '" + backup + "' >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(std::system(("gbak -c -user SYSDBA '" + backup + "' '" + restored + "' >/dev/null 2>&1").c_str()), 0);
+    engine::Aliases::add("EAST_DB", restored);
+    test::Workspace::connect(dm.UserDB(), "SHOP");
+    test::Workspace::connect(dm.CloneDB(), "EAST_DB");
+    dm.ReopenClone();
+    dm.ReopenPKGens();
+    moveTo(dm.QClone, "EAST");
+    clone::UpdateCloneGens(dm, ui);
+    ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+
+    // New rows of the two databases get codes from separate ranges and keys
+    // that do not meet.
+    for (engine::Database* db : {&dm.UserDB(), &dm.CloneDB()})
+        db->execute("insert into CUSTOMER (ID, NAME) values (gen_id(GEN_CUST, 1), \"New\")");
+    EXPECT_EQ(integerOn(dm.UserDB(), "select max(ID) from CUSTOMER"), 53);
+    EXPECT_EQ(integerOn(dm.CloneDB(), "select max(ID) from CUSTOMER"), 153);
+    EXPECT_EQ(integerOn(dm.UserDB(), "select R$Code1 from CUSTOMER where ID = 53"), 0);
+    EXPECT_EQ(integerOn(dm.CloneDB(), "select R$Code1 from CUSTOMER where ID = 153"), 1);
+    EXPECT_EQ(integerOn(dm.CloneDB(), "select R$Code2 from CUSTOMER where ID = 153"), 1);
+    EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$CLONE where ME = \"Y\" and Name = \"EAST\""), 1);
+    EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$CLONE where ME = \"Y\""), 1);
+}
+
+}  // namespace
