@@ -1,7 +1,6 @@
 #include "ddl/TableOrder.h"
 
 #include <algorithm>
-#include <functional>
 #include <unordered_map>
 
 namespace quorvel::ddl {
@@ -21,43 +20,56 @@ struct Edge {
 };
 
 // Tables that lie on a cycle of references: members of a strongly connected
-// component with more than one table (Tarjan's algorithm, iterative enough
-// for the few thousand tables a database has).
+// component with more than one table (Tarjan's algorithm, with a stack of
+// its own so that a long chain of references cannot exhaust the call stack).
 std::vector<bool> onCycle(int n, const std::vector<Edge>& edges) {
     std::vector<std::vector<int>> out(n);
     for (const Edge& e : edges)
         if (e.child != e.parent) out[e.child].push_back(e.parent);
 
-    std::vector<int> index(n, -1), low(n, 0), stack;
-    std::vector<bool> inStack(n, false), result(n, false);
-    int counter = 0;
-    std::function<void(int)> visit = [&](int v) {
-        index[v] = low[v] = counter++;
-        stack.push_back(v);
-        inStack[v] = true;
-        for (int w : out[v]) {
-            if (index[w] < 0) {
-                visit(w);
-                low[v] = std::min(low[v], low[w]);
-            } else if (inStack[w]) {
-                low[v] = std::min(low[v], index[w]);
-            }
-        }
-        if (low[v] == index[v]) {
-            std::vector<int> component;
-            int w;
-            do {
-                w = stack.back();
-                stack.pop_back();
-                inStack[w] = false;
-                component.push_back(w);
-            } while (w != v);
-            if (component.size() > 1)
-                for (int c : component) result[c] = true;
-        }
+    std::vector<int> index(n, -1), low(n, 0), component;
+    std::vector<bool> inComponentStack(n, false), result(n, false);
+    struct Frame {
+        int v;
+        size_t next;  // the next of out[v] to look at
     };
-    for (int v = 0; v < n; ++v)
-        if (index[v] < 0) visit(v);
+    std::vector<Frame> calls;
+    int counter = 0;
+    for (int root = 0; root < n; ++root) {
+        if (index[root] >= 0) continue;
+        calls.push_back({root, 0});
+        index[root] = low[root] = counter++;
+        component.push_back(root);
+        inComponentStack[root] = true;
+        while (!calls.empty()) {
+            Frame& f = calls.back();
+            int v = f.v;
+            if (f.next < out[v].size()) {
+                int w = out[v][f.next++];
+                if (index[w] < 0) {
+                    index[w] = low[w] = counter++;
+                    component.push_back(w);
+                    inComponentStack[w] = true;
+                    calls.push_back({w, 0});
+                } else if (inComponentStack[w]) {
+                    low[v] = std::min(low[v], index[w]);
+                }
+                continue;
+            }
+            calls.pop_back();
+            if (!calls.empty()) low[calls.back().v] = std::min(low[calls.back().v], low[v]);
+            if (low[v] != index[v]) continue;
+            size_t first = component.size();
+            while (component[first - 1] != v) --first;
+            --first;
+            bool cyclic = component.size() - first > 1;
+            for (size_t i = first; i < component.size(); ++i) {
+                inComponentStack[component[i]] = false;
+                result[component[i]] = cyclic;
+            }
+            component.resize(first);
+        }
+    }
     return result;
 }
 
@@ -81,8 +93,20 @@ TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector
     std::vector<int> order(n), position(n);
     for (int i = 0; i < n; ++i) order[i] = position[i] = i;
 
+    // Only the tables that pairs name ever move relative to each other, and
+    // acyclic references settle within as many passes as there are of them.
+    std::vector<bool> named(n, false);
+    int namedCount = 0;
+    for (const Edge& e : edges)
+        for (int id : {e.child, e.parent})
+            if (e.child != e.parent && !named[id]) {
+                named[id] = true;
+                ++namedCount;
+            }
+    const int maxPasses = std::min(n, namedCount + 1);
+
     bool moved = true;
-    for (int pass = 0; moved && pass < n; ++pass) {
+    for (int pass = 0; moved && pass < maxPasses; ++pass) {
         moved = false;
         for (const Edge& e : edges) {
             int p = position[e.child];

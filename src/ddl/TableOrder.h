@@ -16,8 +16,9 @@ struct TableOrder {
 // over `pairs` in their order: a referenced table that stands after its
 // referencing table is taken out and put directly before it. Names from the
 // pairs are matched without regard to case; a pair naming a table not in the
-// list moves nothing. The passes end when one moves nothing, or after as many
-// passes as there are tables (references that form a cycle never settle).
+// list moves nothing. The passes end when one moves nothing, or after one
+// pass more than there are tables named by pairs (acyclic references settle
+// by then; references that form a cycle never do).
 TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector<TRefPair>& pairs);
 
 // "A, B, C" for the operator.
