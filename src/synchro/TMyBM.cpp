@@ -9,6 +9,26 @@
 
 namespace quorvel::synchro {
 
+namespace {
+
+// Rows pass the transfer once, so none of them is kept for moving back while
+// they stream; memory stays flat however many rows move. The caller's own
+// setting comes back afterwards, error or not, for the grids that show the
+// source later.
+class StreamingSource {
+public:
+    explicit StreamingSource(engine::DataSet& ds) : ds_(ds), limit_(ds.cacheLimit()) { ds_.setCacheLimit(0); }
+    ~StreamingSource() { ds_.setCacheLimit(limit_); }
+    StreamingSource(const StreamingSource&) = delete;
+    StreamingSource& operator=(const StreamingSource&) = delete;
+
+private:
+    engine::DataSet& ds_;
+    std::size_t limit_;
+};
+
+}  // namespace
+
 TMyBM::TMyBM(DM& dm) : dm_(dm) {}
 
 int TMyBM::CountNames(const std::string& list) {
@@ -33,6 +53,7 @@ void TMyBM::Transfer() {
     if (!Source || !Target) throw engine::DbError("Transfer needs a source and a target");
     if (Mode > 1) throw engine::DbError("Unknown transfer mode " + std::to_string(Mode));
 
+    const StreamingSource streaming(*Source);
     Source->close();
     Source->open();
     Target->close();

@@ -23,7 +23,8 @@ const char* const kItemRows =
     "INSERT INTO ITEMS (ID) VALUES (2);\n"
     "SET TERM ^;\n"
     "EXECUTE BLOCK AS DECLARE b BLOB SUB_TYPE TEXT = ''; DECLARE i INT = 0; BEGIN\n"
-    " WHILE (i < 3000) DO BEGIN b = b || 'line ' || i || ' of a long note\n'; i = i + 1; END\n"
+    " WHILE (i < 90) DO BEGIN b = b || 'line ' || i || ' ' || rpad('', 1000, 'of a long note ') || '\n';\n"
+    " i = i + 1; END\n"
     " INSERT INTO ITEMS VALUES (3, '', '', 0, 0, '1999-01-31', :b, X'', 1, 2000000000); END^\n"
     "SET TERM ;^\n"
     "COMMIT;\n";
@@ -62,6 +63,7 @@ TEST_F(TransferTest, DuplicateKeyFailsAtThePostAndLeavesTheRecordInInsertState) 
     makeDatabases(std::string(kItems) + "INSERT INTO ITEMS (ID, NAME) VALUES (2, 'local');\n",
                   std::string(kItems) + kItemRows);
     auto& bm = prepare("select * from ITEMS order by ID", "ITEMS", 0);
+    dm.QSynchro6.setCacheLimit(123456);
     try {
         bm.Transfer();
         FAIL() << "appending an existing key must fail";
@@ -74,6 +76,8 @@ TEST_F(TransferTest, DuplicateKeyFailsAtThePostAndLeavesTheRecordInInsertState) 
     EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Insert);
     EXPECT_EQ(dm.TMaster.fieldByName("ID").asInteger(), 2);
     EXPECT_EQ(dm.QSynchro6.fieldByName("ID").asInteger(), 2);
+    // The source streamed without keeping rows; the grid's cache is back.
+    EXPECT_EQ(dm.QSynchro6.cacheLimit(), 123456u);
     // The row before it stays in the caller's transaction until the caller
     // rolls back.
     EXPECT_EQ(localRows("select ID, NAME from ITEMS order by ID"),

@@ -23,12 +23,17 @@ protected:
     // Creates both databases with their scripts and connects them, each in a
     // transaction of its own as the fill and the read run.
     void makeDatabases(const std::string& localScript, const std::string& synchroScript) {
+        createDatabases(localScript, synchroScript);
+        connectBoth();
+    }
+    void createDatabases(const std::string& localScript, const std::string& synchroScript) {
         localPath = ws.createDatabase("Local", localScript);
         synchroPath = ws.createDatabase("Synchro", synchroScript);
+    }
+    void connectBoth() {
         Workspace::connect(dm.UserDB(), "Local");
         Workspace::connect(dm.SynchroDB(), "Synchro");
-        dm.SynchroDB().startTransaction();
-        dm.UserDB().startTransaction();
+        startBoth();
     }
 
     // A transfer from `sourceSql` on the synchro database into `table` of the
@@ -49,6 +54,10 @@ protected:
     void commitBoth() {
         dm.UserDB().commit();
         dm.SynchroDB().commit();
+    }
+    void startBoth() {
+        dm.SynchroDB().startTransaction();
+        dm.UserDB().startTransaction();
     }
 
     // Rows of `sql`, each as its columns' text joined by "|" ("<null>" for NULL).
