@@ -363,6 +363,7 @@ void DataSetImpl::closeAll() noexcept {
     edit.data.clear();
     edit.calc.clear();
     pendingBlobs.clear();
+    arrayShapes.clear();
     if (source) source->closeSource();
     // Last: ending an autocommit transaction may commit.
     readTx.reset();

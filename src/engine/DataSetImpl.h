@@ -4,6 +4,7 @@
 // query or a table plugs into it.
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,7 +107,10 @@ struct DataSetImpl {
 
     // Edit buffer.
     Row edit;
+    // New contents of BLOB columns (text) and array columns (slice bytes),
+    // written when the row is posted.
     std::vector<std::optional<std::string>> pendingBlobs;
+    std::map<int, std::shared_ptr<struct ArrayShape>> arrayShapes;
 
     // Notifications.
     std::vector<DataSetListener*> listeners;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ArrayIo.h"
 #include "DataSetImpl.h"
 #include "ValueCodec.h"
 
@@ -32,12 +33,19 @@ Slot slotOf(const Field& f) {
     return {d, row, &d.cols[f.index()], -1};
 }
 
-const std::optional<std::string>* pendingBlob(const Slot& s, int index) {
+// New contents of a BLOB or array column set while editing.
+const std::optional<std::string>* pendingContent(const Slot& s, int index) {
     auto& d = s.d;
     if ((d.state == DataSetState::Edit || d.state == DataSetState::Insert) && s.row == &d.edit &&
         index < static_cast<int>(d.pendingBlobs.size()) && d.pendingBlobs[index])
         return &d.pendingBlobs[index];
     return nullptr;
+}
+
+// Pending text of a BLOB column (array bytes are not text).
+const std::optional<std::string>* pendingBlob(const Slot& s, int index) {
+    if (!s.col || s.col->sqlType != SQL_BLOB) return nullptr;
+    return pendingContent(s, index);
 }
 
 const Value* calcValue(const Slot& s) {
@@ -68,7 +76,7 @@ bool Field::isNull() const {
         const Value* v = calcValue(s);
         return !v || engine::isNull(*v);
     }
-    if (pendingBlob(s, index_)) return false;
+    if (pendingContent(s, index_)) return false;
     return isNullIn(*s.col, s.row->data.data());
 }
 
@@ -223,11 +231,13 @@ void Field::assign(const Field& source) {
         setValue(source.asValue());
         return;
     }
+    // A computed column is never written; transfers pass over it.
+    if (computed_) return;
     DataSetImpl& d = owner_.impl();
     Row* r = writableRow(*this, false);
     const Column& tc = d.cols[index_];
     Slot s = slotOf(source);
-    bool srcNull = !s.row || (s.col ? (isNullIn(*s.col, s.row->data.data()) && !pendingBlob(s, source.index()))
+    bool srcNull = !s.row || (s.col ? (isNullIn(*s.col, s.row->data.data()) && !pendingContent(s, source.index()))
                                     : (!calcValue(s) || engine::isNull(*calcValue(s))));
     if (srcNull) {
         setNullIn(tc, r->data.data(), true);
@@ -256,7 +266,14 @@ void Field::assign(const Field& source) {
         setString(source.asString());
         return;
     }
-    if (tc.sqlType == SQL_ARRAY) throw DbError("Cannot assign to the array column " + name_);
+    if (tc.sqlType == SQL_ARRAY) {
+        if (!s.col || s.col->sqlType != SQL_ARRAY) throw DbError("Cannot assign to the array column " + name_);
+        checkSameArrays(s.d, source.index(), d, index_);
+        if (auto* p = pendingContent(s, source.index())) d.pendingBlobs[index_] = **p;
+        else d.pendingBlobs[index_] = readWholeArray(s.d, source.index(), *reinterpret_cast<const ISC_QUAD*>(s.row->data.data() + s.col->offset));
+        setNullIn(tc, r->data.data(), false);
+        return;
+    }
     setValue(source.asValue());
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ArrayIo.h"
 #include "ValueCodec.h"
 
 namespace quorvel::engine {
@@ -75,9 +76,11 @@ void RowWriter::fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std
         const Column& c = ds_.cols[p.col];
         const Row* from = p.old ? old : edit;
         short* nullFlag = reinterpret_cast<short*>(out + p.nullOffset);
-        if (!p.old && blobs && c.sqlType == SQL_BLOB && (*blobs)[p.col]) {
-            // New BLOB contents are created in the transaction that writes the row.
-            ISC_QUAD id = writeWholeBlob(ds_.dbi(), tx, *(*blobs)[p.col]);
+        if (!p.old && blobs && (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) && (*blobs)[p.col]) {
+            // New BLOB and array contents are created in the transaction that
+            // writes the row.
+            ISC_QUAD id = c.sqlType == SQL_BLOB ? writeWholeBlob(ds_.dbi(), tx, *(*blobs)[p.col])
+                                                : writeWholeArray(ds_, p.col, tx, *(*blobs)[p.col]);
             std::memcpy(edit->data.data() + c.offset, &id, sizeof id);
             setNullIn(c, edit->data.data(), false);
             std::memcpy(out + p.offset, &id, sizeof id);
