@@ -72,13 +72,8 @@ void DataGrid::syncToCurrentRow() {
 
 void DataGrid::applyColumnWidths() {
     const int charWidth = fontMetrics().averageCharWidth();
-    for (int c = 0; c < model_->columnCount(); ++c) {
-        const int chars = model_->displayWidth(c);
-        if (chars > 0)
-            setColumnWidth(c, chars * charWidth + 8);
-        else
-            resizeColumnToContents(c);
-    }
+    for (int c = 0; c < model_->columnCount(); ++c)
+        setColumnWidth(c, model_->displayWidth(c) * charWidth + 10);
 }
 
 }  // namespace quorvel::app

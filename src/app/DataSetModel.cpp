@@ -1,5 +1,6 @@
 #include "app/DataSetModel.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "engine/Field.h"
@@ -84,7 +85,24 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 int DataSetModel::displayWidth(int column) const {
-    return ds_.field(columns_.at(column)).displayWidth;
+    const auto& f = ds_.field(columns_.at(column));
+    if (f.displayWidth > 0) return f.displayWidth;
+    // No width of its own: as wide as the values the column's type holds,
+    // within reason, and never narrower than its title.
+    int chars = 12;
+    switch (f.type()) {
+        case FieldType::Char:
+        case FieldType::VarChar: chars = std::clamp(f.length(), 4, 30); break;
+        case FieldType::SmallInt: chars = 6; break;
+        case FieldType::Integer: chars = 11; break;
+        case FieldType::Date:
+        case FieldType::Timestamp: chars = 19; break;
+        case FieldType::Time: chars = 8; break;
+        case FieldType::Blob: chars = 24; break;
+        default: break;
+    }
+    const int title = static_cast<int>((f.displayLabel.empty() ? f.name() : f.displayLabel).size());
+    return std::max(chars, title);
 }
 
 Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {

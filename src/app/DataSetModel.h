@@ -35,7 +35,8 @@ public:
     void setEditable(bool on) { editable_ = on; }
     // Index of the engine field shown in column `column`.
     int fieldIndex(int column) const { return columns_.at(column); }
-    // Display width of a column in characters (0: let the view decide).
+    // Display width of a column in characters: the field's own, else one
+    // that suits its type.
     int displayWidth(int column) const;
     // Row of the record being inserted (shown after the fetched rows), -1 if none.
     int insertRow() const;

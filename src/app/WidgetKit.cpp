@@ -60,23 +60,56 @@ void setBoldCaption(QWidget* w, const QColor& colour) {
     w->setPalette(pal);
 }
 
-QIcon connectGlyph() {
-    // A database drum with a plug lead.
-    QPixmap pix(18, 18);
-    pix.fill(Qt::transparent);
-    QPainter p(&pix);
-    p.setRenderHint(QPainter::Antialiasing);
+namespace {
+
+// A database drum, the picture the glyphs share.
+void drawDrum(QPainter& p, qreal x, qreal y, qreal w, qreal h) {
+    const qreal lid = w / 2.2;
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.setBrush(QColor(255, 210, 0));
-    p.drawRect(QRectF(2.5, 4.5, 9, 9));
-    p.drawEllipse(QRectF(2.5, 11, 9, 4.5));
+    p.drawRect(QRectF(x, y + lid / 2, w, h - lid));
+    p.drawEllipse(QRectF(x, y + h - lid, w, lid));
     p.setPen(Qt::NoPen);
-    p.drawRect(QRectF(3, 9, 8, 4.5));
+    p.drawRect(QRectF(x + 0.5, y + h - lid - 1, w - 1, lid / 2 + 1));
     p.setPen(QPen(QColor(60, 60, 60), 1));
-    p.drawEllipse(QRectF(2.5, 2.5, 9, 4));
+    p.drawEllipse(QRectF(x, y, w, lid));
+}
+
+QPixmap canvas(int size) {
+    QPixmap pix(size, size);
+    pix.fill(Qt::transparent);
+    return pix;
+}
+
+}  // namespace
+
+QIcon connectGlyph() {
+    // A drum with a plug lead.
+    QPixmap pix = canvas(18);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawDrum(p, 2.5, 2.5, 9, 13);
     p.setPen(QPen(QColor(0, 96, 0), 1.6));
     p.drawLine(QPointF(11.5, 9), QPointF(16, 9));
     p.drawLine(QPointF(14.5, 6.5), QPointF(14.5, 11.5));
+    return QIcon(pix);
+}
+
+QIcon drumGlyph(bool add) {
+    // A drum with a green plus (new) or a red cross (delete).
+    QPixmap pix = canvas(20);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawDrum(p, 1.5, 2.5, 11, 15);
+    if (add) {
+        p.setPen(QPen(QColor(0, 150, 0), 2.4));
+        p.drawLine(QPointF(15.5, 9), QPointF(15.5, 17));
+        p.drawLine(QPointF(11.5, 13), QPointF(19.5, 13));
+    } else {
+        p.setPen(QPen(QColor(200, 0, 0), 2.4));
+        p.drawLine(QPointF(12, 9.5), QPointF(19, 16.5));
+        p.drawLine(QPointF(19, 9.5), QPointF(12, 16.5));
+    }
     return QIcon(pix);
 }
 

@@ -30,5 +30,7 @@ void setBold(QWidget* w);
 
 // Glyph of the connect buttons.
 QIcon connectGlyph();
+// Glyph of the buttons that add (true) or delete (false) a database entry.
+QIcon drumGlyph(bool add);
 
 }  // namespace quorvel::app

@@ -334,9 +334,9 @@ QWidget* TfmBrowser::buildClonePage() {
     auto* page = namedPage(this);
     auto* c = column(page);
     auto* top = row();
-    auto* SBNewClone = makeGlyphButton(page, "SBNewClone", style()->standardIcon(QStyle::SP_FileIcon),
+    auto* SBNewClone = makeGlyphButton(page, "SBNewClone", drumGlyph(true),
                                        "New clone");
-    auto* SBDelClone = makeGlyphButton(page, "SBDelClone", style()->standardIcon(QStyle::SP_TrashIcon),
+    auto* SBDelClone = makeGlyphButton(page, "SBDelClone", drumGlyph(false),
                                        "Delete clone");
     auto* SBConnectToClone = makeButton(page, "SBConnectToClone", "Connect to Clone", "Connect to CLONE",
                                         connectGlyph());
@@ -384,7 +384,7 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     history->addWidget(makeLabel(page, "Synchronization history"));
     history->addWidget(addGrid("DBGSynchroHistory", dm_.QSynchro, true, false, page), 1);
     auto* buttons = row();
-    auto* SBDelSynchro = makeGlyphButton(page, "SBDelSynchro", style()->standardIcon(QStyle::SP_TrashIcon),
+    auto* SBDelSynchro = makeGlyphButton(page, "SBDelSynchro", drumGlyph(false),
                                          "Delete synchro gdb");
     auto* SBFillSynchro = makeButton(page, "SBFillSynchro", "Fill SYNCHRO gdb", "Fill SYNCHRO gdb");
     setBoldCaption(SBFillSynchro, kBlue);

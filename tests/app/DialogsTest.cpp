@@ -47,7 +47,7 @@ TEST_F(Dialogs, AliasDialogListsTheAliasesAndRemembersTheChoice) {
 
     QStringList listed;
     QString params;
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmAliases", [&](QWidget* d) {
         auto* list = child<QListWidget>(d, "LBAliases");
         for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
         params = child<QPlainTextEdit>(d, "MParams")->toPlainText();
@@ -60,7 +60,7 @@ TEST_F(Dialogs, AliasDialogListsTheAliasesAndRemembersTheChoice) {
 
     // Cancel answers nothing and forgets nothing.
     QString paramsOnSecondShow;
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmAliases", [&](QWidget* d) {
         paramsOnSecondShow = child<QPlainTextEdit>(d, "MParams")->toPlainText();
         click(d, "BtnCancel");
     });
@@ -73,7 +73,7 @@ TEST_F(Dialogs, WithoutAliasesTheDialogSaysHowToAddOne) {
     auto& dialog = w.aliasDialog();
     QStringList shown;
     dialog.showMessage = [&](const QString& m) { shown << m; };
-    whenModalOpens([&](QWidget* d) { click(d, "BtnOK"); });
+    whenModalOpens("fmAliases", [&](QWidget* d) { click(d, "BtnOK"); });
     // Still closes with OK; no alias was ever chosen.
     EXPECT_EQ(w.chooseAlias(), std::optional<std::string>(""));
     ASSERT_EQ(shown.size(), 2);  // on opening and again on "Connect"
@@ -91,7 +91,7 @@ TEST_F(Dialogs, LoginKeepsTheUserNameAndAlwaysAsksForThePassword) {
 
     QString aliasShown, userShown;
     bool passwordFocused = false;
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmLoginPrompt", [&](QWidget* d) {
         aliasShown = child<QLabel>(d, "LAlias")->text();
         userShown = child<QLineEdit>(d, "EditUserName")->text();
         passwordFocused = d->focusWidget() == child<QLineEdit>(d, "EditPassword");
@@ -108,7 +108,7 @@ TEST_F(Dialogs, LoginKeepsTheUserNameAndAlwaysAsksForThePassword) {
     EXPECT_EQ(password, "secret");
 
     QString passwordOnSecondShow = "not read";
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmLoginPrompt", [&](QWidget* d) {
         userShown = child<QLineEdit>(d, "EditUserName")->text();
         passwordOnSecondShow = child<QLineEdit>(d, "EditPassword")->text();
         click(d, "BitBtn2");
@@ -124,7 +124,7 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
     std::vector<Frontend::CloneEntry> seen;
     QString selected;
     bool focused = false;
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmClone", [&](QWidget* d) {
         child<QLineEdit>(d, "EditName")->setText("EAST");
         child<QLineEdit>(d, "EditMaxValue1")->setText("1");
         child<QLineEdit>(d, "EditMaxValue2")->setText("12a");
@@ -149,7 +149,7 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
 
     // The texts are still there the next time; Cancel runs nothing.
     Frontend::CloneEntry kept;
-    whenModalOpens([&](QWidget* d) {
+    whenModalOpens("fmClone", [&](QWidget* d) {
         kept = {child<QLineEdit>(d, "EditName")->text().toStdString(),
                 child<QLineEdit>(d, "EditMaxValue1")->text().toStdString(),
                 child<QLineEdit>(d, "EditMaxValue2")->text().toStdString()};
@@ -164,7 +164,7 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
 }
 
 TEST_F(Dialogs, AFailureInsideTheNewCloneDialogReachesTheOperationsHandler) {
-    whenModalOpens([&](QWidget* d) { click(d, "BitBtn1"); });
+    whenModalOpens("fmClone", [&](QWidget* d) { click(d, "BitBtn1"); });
     w.runOperation([](DM&, Frontend& ui) {
         ui.cloneDialog([](const Frontend::CloneEntry&) -> std::string {
             throw std::runtime_error("violation of PRIMARY or UNIQUE KEY constraint");
@@ -188,7 +188,7 @@ TEST_F(Dialogs, AboutBoxShowsNameAndVersion) {
     EXPECT_EQ(name->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(child<QLabel>(&about, "Version")->text(), "Version 1.0");
     EXPECT_EQ(child<QLabel>(&about, "ProgramIcon")->pixmap().size(), QSize(105, 105));
-    whenModalOpens([&](QWidget* d) { click(d, "OKButton"); });
+    whenModalOpens("AboutBox", [&](QWidget* d) { click(d, "OKButton"); });
     w.About1Click();
     EXPECT_FALSE(about.isVisible());
 }

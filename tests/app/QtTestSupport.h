@@ -1,10 +1,13 @@
 #pragma once
 // The one QApplication of the widget tests, and a main window whose boxes are
 // answered by the test instead of a person.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,14 +53,26 @@ public:
     }
 };
 
-// Runs `action` on the modal dialog that is about to open (as soon as the
-// event loop of its exec() runs).
+// Runs `action` on the modal dialog named `dialog` once it is open (inside
+// the event loop of its exec()). Pending events processed before it opens do
+// not trigger it; a dialog that never opens fails the test.
 template <class Action>
-void whenModalOpens(Action action) {
-    QTimer::singleShot(0, [action] {
+void whenModalOpens(const char* dialog, Action action) {
+    auto* timer = new QTimer;
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, name = QString(dialog), action] {
         QWidget* w = QApplication::activeModalWidget();
-        action(w);
+        if (w && w->objectName() == name && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        } else if (++*ticks > 1000) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "dialog " << name.toStdString() << " never opened";
+        }
     });
+    timer->start(5);
 }
 
 }  // namespace quorvel::test

@@ -1,0 +1,83 @@
+// The connect button driven through the real dialogs, as an operator does it.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "QtTestSupport.h"
+#include "app/DataGrid.h"
+#include "connect/fAliases.h"
+#include "engine/Aliases.h"
+#include "support/Workspace.h"
+
+namespace quorvel::test {
+namespace {
+
+class ConnectThroughWindow : public ::testing::Test, protected WithQtApp {
+protected:
+    ConnectThroughWindow() {
+        ws.createDatabase("SHOP", "create table CUSTOMER (ID integer not null primary key);\n"
+                                  "create table ORDERS (ID integer not null primary key);\n"
+                                  "create generator GEN_CUST;\ncommit;\n");
+        w.aliasDialog().showMessage = [this](const QString& m) { w.messages.push_back(m.toStdString()); };
+    }
+    ~ConnectThroughWindow() override { dm.UserDB().disconnect(); }
+
+    // Picks `alias` in the alias dialog, then answers the login dialog.
+    void answerDialogs(const char* alias, bool loginOk, const char* password = "") {
+        whenModalOpens("fmAliases", [=](QWidget* aliases) {
+            auto* list = aliases->findChild<QListWidget*>("LBAliases");
+            auto found = list->findItems(alias, Qt::MatchExactly);
+            if (!found.isEmpty()) list->setCurrentItem(found.first());
+            // The login dialog opens inside the click; answer it when it does.
+            whenModalOpens("fmLoginPrompt", [=](QWidget* login) {
+                login->findChild<QLineEdit*>("EditPassword")->setText(password);
+                login->findChild<QPushButton*>(loginOk ? "BitBtn1" : "BitBtn2")->click();
+            });
+            aliases->findChild<QPushButton*>("BtnOK")->click();
+        });
+    }
+
+    Workspace ws;
+    DM dm;
+    ScriptedBrowser w{dm};
+};
+
+TEST_F(ConnectThroughWindow, ABareDatabaseIsConnectedAndItsListsFill) {
+    answerDialogs("SHOP", true);
+    w.SBConnectClick();
+    ASSERT_TRUE(dm.UserDB().connected()) << (w.messages.empty() ? "" : w.messages.back());
+    EXPECT_EQ(w.text("LAlias"), "SHOP");
+    EXPECT_EQ(w.text("LPrepare"), "Create additional meta structures first.");
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(w.statusPanel(1), "");
+    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    auto* tables = w.grid("DBGTables")->model();
+    while (tables->canFetchMore({})) tables->fetchMore({});
+    EXPECT_EQ(tables->rowCount(), 2);
+    EXPECT_GE(w.grid("DBGGens")->model()->rowCount(), 1);
+}
+
+TEST_F(ConnectThroughWindow, CancelledLoginLeavesTheDatabaseDisconnected) {
+    answerDialogs("SHOP", false);
+    w.SBConnectClick();
+    EXPECT_FALSE(dm.UserDB().connected());
+    EXPECT_EQ(w.text("LAlias"), "?");
+    EXPECT_EQ(w.statusPanel(0), "   Status: No events");
+    EXPECT_TRUE(w.QMainWindow::isEnabled());
+}
+
+TEST_F(ConnectThroughWindow, AFailedConnectionIsReportedAndTheWindowStaysUsable) {
+    engine::Aliases::add("GONE", ws.path("missing.fdb"));
+    answerDialogs("GONE", true);
+    w.SBConnectClick();
+    EXPECT_FALSE(dm.UserDB().connected());
+    ASSERT_FALSE(w.messages.empty());
+    EXPECT_EQ(w.messages.back().rfind("Incorrect User Name or Password: ", 0), 0u) << w.messages.back();
+    EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
+    EXPECT_TRUE(w.QMainWindow::isEnabled());
+}
+
+}  // namespace
+}  // namespace quorvel::test
