@@ -60,6 +60,14 @@ void setBoldCaption(QWidget* w, const QColor& colour) {
     w->setPalette(pal);
 }
 
+QString qtFileFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
+    return out.join(";;");
+}
+
 namespace {
 
 // A database drum, the picture the glyphs share.

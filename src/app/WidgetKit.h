@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QString>
+#include <string>
 
 class QLabel;
 class QPlainTextEdit;
@@ -27,6 +28,10 @@ QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& text)
 // Caption drawn bold, and in `colour` while the control is usable.
 void setBoldCaption(QWidget* w, const QColor& colour = QColor());
 void setBold(QWidget* w);
+
+// A file dialog filter written "Text|*.txt|All|*.*" in Qt's own form
+// "Text (*.txt);;All (*.*)".
+QString qtFileFilter(const std::string& filter);
 
 // Glyph of the connect buttons.
 QIcon connectGlyph();

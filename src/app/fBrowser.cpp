@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/DataGrid.h"
+#include "app/WidgetKit.h"
 #include "app/about_un.h"
 #include "clone/fClone.h"
 #include "connect/fAliases.h"
@@ -27,15 +28,6 @@ namespace quorvel::app {
 namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-// "DDL files|*.ddl|SQL files|*.sql" -> "DDL files (*.ddl);;SQL files (*.sql)"
-QString qtFilter(const std::string& filter) {
-    const QStringList parts = qs(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
-    return out.join(";;");
-}
 
 }  // namespace
 
@@ -162,20 +154,17 @@ void TfmBrowser::setError() {
 
 // Dialogs -----------------------------------------------------------------
 
-QWidget* TfmBrowser::dialogParent() {
-    // A box parented to the disabled window would be disabled with it.
-    return QMainWindow::isEnabled() ? this : nullptr;
-}
-
 void TfmBrowser::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), qs(text), QMessageBox::Ok,
-                    dialogParent());
+                    this);
+    box.setObjectName("MessageBox");
     box.exec();
 }
 
 bool TfmBrowser::confirm(const std::string& question) {
     QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
-                    dialogParent());
+                    this);
+    box.setObjectName("ConfirmBox");
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -183,28 +172,28 @@ bool TfmBrowser::confirm(const std::string& question) {
 std::optional<std::string> TfmBrowser::inputBox(const std::string& caption, const std::string& prompt,
                                                 const std::string& defaultText) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(dialogParent(), qs(caption), qs(prompt),
+    const QString answer = QInputDialog::getText(this, qs(caption), qs(prompt),
                                                  QLineEdit::Normal, qs(defaultText), &ok);
     if (!ok) return std::nullopt;
     return answer.toStdString();
 }
 
 std::optional<std::string> TfmBrowser::chooseOpenFile(const std::string& filter) {
-    QFileDialog dialog(dialogParent());
+    QFileDialog dialog(this);
     dialog.setObjectName("OpenDialog1");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(qtFilter(filter));
+    dialog.setNameFilter(qtFileFilter(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
 
 std::optional<std::string> TfmBrowser::chooseSaveFile(const std::string& defaultName,
                                                       const std::string& filter) {
-    QFileDialog dialog(dialogParent());
+    QFileDialog dialog(this);
     dialog.setObjectName("SaveDialog1");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(qtFilter(filter));
+    dialog.setNameFilter(qtFileFilter(filter));
     dialog.selectFile(qs(defaultName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

@@ -151,7 +151,6 @@ private:
 
     void showStatus();
     void recoverFromEscapedError(const std::string& message);
-    QWidget* dialogParent();
     // Page widget and the page control holding it, or nulls.
     std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
 

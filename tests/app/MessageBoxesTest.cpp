@@ -1,0 +1,58 @@
+// The window's own message and question boxes: usable even while an
+// operation has the window disabled, and answering as the buttons say.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include "QtTestSupport.h"
+#include "app/WidgetKit.h"
+
+namespace quorvel::test {
+namespace {
+
+class MessageBoxes : public ::testing::Test, protected WithQtApp {
+protected:
+    DM dm;
+    app::TfmBrowser w{dm};  // the real boxes, not the scripted ones
+
+    static void press(QWidget* box, QMessageBox::StandardButton which) {
+        static_cast<QMessageBox*>(box)->button(which)->click();
+    }
+};
+
+TEST_F(MessageBoxes, AMessageDuringAnOperationCanBeDismissed) {
+    w.show();
+    w.setWorking();
+    bool boxEnabled = false;
+    QString text;
+    whenModalOpens("MessageBox", [&](QWidget* box) {
+        boxEnabled = box->isEnabled();
+        text = static_cast<QMessageBox*>(box)->text();
+        press(box, QMessageBox::Ok);
+    });
+    w.showMessage("Incorrect User Name or Password: no such file");
+    EXPECT_TRUE(boxEnabled);
+    EXPECT_EQ(text, "Incorrect User Name or Password: no such file");
+    w.setError();
+}
+
+TEST_F(MessageBoxes, ConfirmationIsTrueOnlyForYes) {
+    whenModalOpens("ConfirmBox", [](QWidget* box) { press(box, QMessageBox::Yes); });
+    EXPECT_TRUE(w.confirm("Delete now?"));
+    whenModalOpens("ConfirmBox", [](QWidget* box) { press(box, QMessageBox::No); });
+    EXPECT_FALSE(w.confirm("Delete now?"));
+    whenModalOpens("ConfirmBox", [](QWidget* box) { static_cast<QMessageBox*>(box)->reject(); });
+    EXPECT_FALSE(w.confirm("Copy now?"));
+}
+
+TEST(FileFilters, DialogFiltersReadAsQtWritesThem) {
+    EXPECT_EQ(app::qtFileFilter("DDL files|*.ddl|SQL files|*.sql|TXT files|*.txt|ALL files|*.*"),
+              "DDL files (*.ddl);;SQL files (*.sql);;TXT files (*.txt);;ALL files (*.*)");
+    EXPECT_EQ(app::qtFileFilter("Text|*.txt|All|*.*"), "Text (*.txt);;All (*.*)");
+    EXPECT_EQ(app::qtFileFilter("Pictures|*.png;*.bmp"), "Pictures (*.png *.bmp)");
+    EXPECT_EQ(app::qtFileFilter(""), "");
+}
+
+}  // namespace
+}  // namespace quorvel::test
