@@ -134,6 +134,26 @@ TEST_F(Grids, CollisionGridEditsAndPostsTheLocalTable) {
         other.disconnect();
     }
 
+    // A new record appears as an extra row while it is being inserted.
+    dm.TMaster.open();
+    fetchAll(g);
+    nav->press(app::DataNavigator::Insert);
+    ASSERT_EQ(g->dataModel().insertRow(), 2);
+    EXPECT_EQ(g->model()->rowCount(), 3);
+    ASSERT_TRUE(g->model()->setData(g->model()->index(2, 0), "3"));
+    ASSERT_TRUE(g->model()->setData(g->model()->index(2, 1), "Cyd"));
+    EXPECT_EQ(cell(g, 2, 1), "Cyd");
+    nav->press(app::DataNavigator::Post);
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
+    EXPECT_EQ(g->dataModel().insertRow(), -1);
+    fetchAll(g);
+    EXPECT_EQ(g->model()->rowCount(), 3);
+    // Cancel drops a started insert without a trace.
+    nav->press(app::DataNavigator::Insert);
+    nav->press(app::DataNavigator::Cancel);
+    EXPECT_EQ(g->model()->rowCount(), 3);
+    dm.TMaster.close();
+
     // Delete asks first; No keeps the row.
     dm.TMaster.open();
     fetchAll(g);
@@ -142,7 +162,12 @@ TEST_F(Grids, CollisionGridEditsAndPostsTheLocalTable) {
     nav->press(app::DataNavigator::Delete);
     EXPECT_EQ(w.questions.back(), "Delete record?");
     fetchAll(g);
+    EXPECT_EQ(g->model()->rowCount(), 3);
+    w.answers = {true};
+    nav->press(app::DataNavigator::Delete);
+    fetchAll(g);
     EXPECT_EQ(g->model()->rowCount(), 2);
+    EXPECT_EQ(dm.Q6Integer("select count(*) from CUSTOMER where ID = 1"), 0);
 }
 
 TEST_F(Grids, AnEscapedErrorRollsBackWhatTheOperationLeftOpen) {
