@@ -1,7 +1,7 @@
 #include "ddl/IbLex.h"
 
 #include "ddl/CharClasses.h"
-#include "ddl/Keywords.h"
+#include "ddl/KeywordIndex.h"
 
 namespace quorvel::ddl {
 
@@ -40,7 +40,14 @@ TLex::TLex(const TMyStream& stream)
 // in CurChar the first byte after the token, exactly as reading one byte at a
 // time would.
 TTokenKind TLex::NextToken() {
-    while (chars::is(curChar_, chars::Blank)) curChar_ = ReadChar();
+    if (chars::is(curChar_, chars::Blank)) {
+        // Blanks are most of an extract's bytes (its indentation): skipped
+        // with local copies rather than through CurChar one byte at a time.
+        size_t pos = readPos_;
+        while (pos < textSize_ && (kTable[text_[pos]] & chars::Blank)) ++pos;
+        curChar_ = charAt(pos);
+        readPos_ = pos < textSize_ ? pos + 1 : textSize_;
+    }
     if (curChar_ == 0) return tkEnd;
 
     const size_t start = readPos_ - 1;
@@ -185,7 +192,7 @@ TTokenKind TLex::word(size_t start) {
     size_t pos = start + 1;
     while (pos < textSize_ && (kTable[text_[pos]] & chars::WordPart)) ++pos;
     finish(start, pos);
-    return IsKeyword(tokenText_) ? tkKeyword : tkIdent;
+    return keywords::isKeyword(text_ + start, pos - start) ? tkKeyword : tkIdent;
 }
 
 }  // namespace quorvel::ddl
