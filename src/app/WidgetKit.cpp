@@ -1,5 +1,6 @@
 #include "app/WidgetKit.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -41,6 +42,26 @@ QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& text)
     m->setLineWrapMode(QPlainTextEdit::NoWrap);
     m->setPlainText(text);
     return m;
+}
+
+QHBoxLayout* hbox(QWidget* owner) {
+    auto* r = owner ? new QHBoxLayout(owner) : new QHBoxLayout;
+    r->setSpacing(6);
+    return r;
+}
+
+QVBoxLayout* vbox(QWidget* owner) {
+    auto* c = owner ? new QVBoxLayout(owner) : new QVBoxLayout;
+    c->setSpacing(4);
+    return c;
+}
+
+void addAliasPair(QHBoxLayout* row, QWidget* parent, const char* valueName) {
+    row->addWidget(makeLabel(parent, "Alias:"));
+    auto* value = makeLabel(parent, "?", valueName);
+    setBold(value);
+    value->setMinimumWidth(120);
+    row->addWidget(value);
 }
 
 void setBold(QWidget* w) {

@@ -6,10 +6,12 @@
 #include <QString>
 #include <string>
 
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace quorvel::app {
@@ -24,6 +26,12 @@ QToolButton* makeGlyphButton(QWidget* parent, const char* name, const QIcon& gly
 QLabel* makeLabel(QWidget* parent, const QString& text, const char* name = nullptr);
 // A read-only memo holding `text`.
 QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& text);
+
+// Box layouts with the window's spacing, set on `owner` when given.
+QHBoxLayout* hbox(QWidget* owner = nullptr);
+QVBoxLayout* vbox(QWidget* owner = nullptr);
+// Label "Alias:" followed by the bold value label `valueName` showing "?".
+void addAliasPair(QHBoxLayout* row, QWidget* parent, const char* valueName);
 
 // Caption drawn bold, and in `colour` while the control is usable.
 void setBoldCaption(QWidget* w, const QColor& colour = QColor());

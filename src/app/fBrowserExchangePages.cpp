@@ -1,0 +1,231 @@
+// The pages "Cloning", "Fill SYNCHRO" and "Synchronize" with its inner
+// pages, with the components' names, captions, hints and initial states.
+#include <QFontDatabase>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/DataGrid.h"
+#include "app/DataNavigator.h"
+#include "app/HintTexts.h"
+#include "app/WidgetKit.h"
+#include "app/fBrowser.h"
+
+namespace quorvel::app {
+
+namespace {
+
+const QColor kRed(Qt::red);
+const QColor kBlue(Qt::blue);
+const QColor kGreen(0, 128, 0);
+const QColor kYellow(Qt::yellow);
+
+}  // namespace
+
+// Cloning ----------------------------------------------------------------------------
+
+QWidget* TfmBrowser::buildClonePage() {
+    auto* page = new QWidget(this);
+    auto* c = vbox(page);
+    auto* top = hbox();
+    auto* SBNewClone = makeGlyphButton(page, "SBNewClone", drumGlyph(true),
+                                       "New clone");
+    auto* SBDelClone = makeGlyphButton(page, "SBDelClone", drumGlyph(false),
+                                       "Delete clone");
+    auto* SBConnectToClone = makeButton(page, "SBConnectToClone", "Connect to Clone", "Connect to CLONE",
+                                        connectGlyph());
+    auto* SBUpdateCloneGens = makeButton(page, "SBUpdateCloneGens", "Update CLONE's data",
+                                         "Update clone's generators");
+    setBoldCaption(SBUpdateCloneGens, kBlue);
+    SBUpdateCloneGens->setEnabled(false);
+    connect(SBNewClone, &QToolButton::clicked, this, &TfmBrowser::SBNewCloneClick);
+    connect(SBDelClone, &QToolButton::clicked, this, &TfmBrowser::SBDelCloneClick);
+    connect(SBConnectToClone, &QPushButton::clicked, this, &TfmBrowser::SBConnectToCloneClick);
+    connect(SBUpdateCloneGens, &QPushButton::clicked, this, &TfmBrowser::SBUpdateCloneGensClick);
+    top->addWidget(SBNewClone);
+    top->addWidget(SBDelClone);
+    top->addSpacing(8);
+    top->addWidget(SBConnectToClone);
+    addAliasPair(top, page, "LCloneName");
+    top->addStretch();
+    top->addWidget(SBUpdateCloneGens);
+    c->addLayout(top);
+
+    c->addWidget(makeLabel(page, "Clones"));
+    c->addWidget(addGrid("DBGClone", dm_.QClone, true, false, page), 1);
+    auto* MClone = makeMemo(page, "MClone", cloneHintText());
+    MClone->setFixedHeight(MClone->fontMetrics().lineSpacing() * 8 + 14);
+    c->addWidget(MClone);
+    return page;
+}
+
+// Fill SYNCHRO -------------------------------------------------------------------------
+
+QWidget* TfmBrowser::buildFillSynchroPage() {
+    auto* page = new QWidget(this);
+    auto* c = vbox(page);
+    auto* top = hbox();
+    auto* SBConnectToSynchro = makeButton(page, "SBConnectToSynchro", "Connect to Out Synchro",
+                                          "Connect to synchro", connectGlyph());
+    connect(SBConnectToSynchro, &QPushButton::clicked, this, &TfmBrowser::SBConnectToSynchroClick);
+    top->addWidget(SBConnectToSynchro);
+    addAliasPair(top, page, "LSynchro1");
+    top->addStretch();
+    c->addLayout(top);
+
+    auto* body = hbox();
+    auto* history = vbox();
+    history->addWidget(makeLabel(page, "Synchronization history"));
+    history->addWidget(addGrid("DBGSynchroHistory", dm_.QSynchro, true, false, page), 1);
+    auto* buttons = hbox();
+    auto* SBDelSynchro = makeGlyphButton(page, "SBDelSynchro", drumGlyph(false),
+                                         "Delete synchro gdb");
+    auto* SBFillSynchro = makeButton(page, "SBFillSynchro", "Fill SYNCHRO gdb", "Fill SYNCHRO gdb");
+    setBoldCaption(SBFillSynchro, kBlue);
+    SBFillSynchro->setEnabled(false);
+    auto* SBSuccess = makeButton(page, "SBSuccess", "Success");
+    setBoldCaption(SBSuccess, kGreen);
+    SBSuccess->setEnabled(false);
+    connect(SBDelSynchro, &QToolButton::clicked, this, &TfmBrowser::SBDelSynchroClick);
+    connect(SBFillSynchro, &QPushButton::clicked, this, &TfmBrowser::SBFillSynchroClick);
+    connect(SBSuccess, &QPushButton::clicked, this, &TfmBrowser::SBSuccessClick);
+    buttons->addWidget(SBDelSynchro);
+    buttons->addStretch();
+    buttons->addWidget(SBFillSynchro);
+    buttons->addWidget(SBSuccess);
+    history->addLayout(buttons);
+    body->addLayout(history, 3);
+
+    auto* process = new QFrame(page);
+    process->setObjectName("PanelFillProcess");
+    process->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    auto* pc = vbox(process);
+    auto* action = hbox();
+    action->addWidget(makeLabel(process, "Action:"));
+    auto* LFillAction = makeLabel(process, "?", "LFillAction");
+    setBold(LFillAction);
+    action->addWidget(LFillAction, 1);
+    pc->addLayout(action);
+    pc->addWidget(makeLabel(process, "Tables"));
+    pc->addWidget(addGrid("DBGFillProcess", dm_.QTableOrder, false, false, process), 1);
+    body->addWidget(process, 2);
+    c->addLayout(body, 1);
+    return page;
+}
+
+// Synchronize ------------------------------------------------------------------------------
+
+QWidget* TfmBrowser::buildSynchronizePage() {
+    auto* page = new QWidget(this);
+    auto* c = vbox(page);
+    auto* top = hbox();
+    auto* SBConnectForSynchro = makeButton(page, "SBConnectForSynchro", "Connect to In Synchro",
+                                           "Connect to synchro", connectGlyph());
+    connect(SBConnectForSynchro, &QPushButton::clicked, this, &TfmBrowser::SBConnectForSynchroClick);
+    top->addWidget(SBConnectForSynchro);
+    addAliasPair(top, page, "LSynchro2");
+    top->addStretch();
+    c->addLayout(top);
+
+    auto* PCSynchronize = new QTabWidget(page);
+    PCSynchronize->setObjectName("PCSynchronize");
+    addPage(PCSynchronize, buildReadSynchroPage(), "TSReadSynchro", "Read from SYNCHRO");
+    addPage(PCSynchronize, buildCollisionPage(), "TSCollision", "Collision resolving");
+    addPage(PCSynchronize, buildCollisionDescriptionPage(), "TabSheet1", "Collision description");
+    c->addWidget(PCSynchronize, 1);
+    return page;
+}
+
+QWidget* TfmBrowser::buildReadSynchroPage() {
+    auto* page = new QWidget(this);
+    auto* r = hbox(page);
+
+    auto* process = new QFrame(page);
+    process->setObjectName("PanelReadProcess");
+    process->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    auto* pc = vbox(process);
+    auto* action = hbox();
+    action->addWidget(makeLabel(process, "Action:"));
+    auto* LSAction = makeLabel(process, "?", "LSAction");
+    setBold(LSAction);
+    action->addWidget(LSAction, 1);
+    pc->addLayout(action);
+    pc->addWidget(makeLabel(process, "Tables"));
+    pc->addWidget(addGrid("DBGReadProcess", dm_.QTableOrder, false, false, process), 1);
+    r->addWidget(process, 1);
+
+    auto* buttons = vbox();
+    auto* SBInactiveTriggers = makeButton(page, "SBInactiveTriggers", "Make Triggers Inactive");
+    setBoldCaption(SBInactiveTriggers, kRed);
+    auto* SBReadFromSynchro = makeButton(page, "SBReadFromSynchro", "Read from SYNCHRO", "Read from SYNCHRO");
+    setBoldCaption(SBReadFromSynchro, kYellow);
+    auto* SBActiveTriggers = makeButton(page, "SBActiveTriggers", "Make Triggers Active");
+    setBoldCaption(SBActiveTriggers, kGreen);
+    for (auto* b : {SBInactiveTriggers, SBReadFromSynchro, SBActiveTriggers}) {
+        b->setEnabled(false);
+        b->setMinimumHeight(30);
+        buttons->addWidget(b);
+    }
+    connect(SBInactiveTriggers, &QPushButton::clicked, this, &TfmBrowser::SBInactiveTriggersClick);
+    connect(SBReadFromSynchro, &QPushButton::clicked, this, &TfmBrowser::SBReadFromSynchroClick);
+    connect(SBActiveTriggers, &QPushButton::clicked, this, &TfmBrowser::SBActiveTriggersClick);
+    buttons->addStretch();
+    auto* PBTrigger = new QProgressBar(page);
+    PBTrigger->setObjectName("PBTrigger");
+    PBTrigger->setRange(0, 100);
+    PBTrigger->setValue(0);
+    PBTrigger->setVisible(false);
+    buttons->addWidget(PBTrigger);
+    r->addLayout(buttons, 1);
+    return page;
+}
+
+QWidget* TfmBrowser::buildCollisionPage() {
+    auto* page = new QWidget(this);
+    auto* c = vbox(page);
+    auto* sides = hbox();
+
+    auto* master = vbox();
+    master->addWidget(makeLabel(page, "Master/Clone"));
+    auto* DBNCollisionMaster = new DataNavigator(dm_.TMaster, *this, page);
+    DBNCollisionMaster->setObjectName("DBNCollisionMaster");
+    master->addWidget(DBNCollisionMaster);
+    master->addWidget(addGrid("DBGCollisionMaster", dm_.TMaster, true, true, page), 1);
+    sides->addLayout(master, 1);
+
+    auto* synchro = vbox();
+    synchro->addWidget(makeLabel(page, "Synchro"));
+    auto* DBNCollisionSynchro = new DataNavigator(dm_.QSynchro6, *this, page);
+    DBNCollisionSynchro->setObjectName("DBNCollisionSynchro");
+    synchro->addWidget(DBNCollisionSynchro);
+    synchro->addWidget(addGrid("DBGCollisionSynchro", dm_.QSynchro6, true, true, page), 1);
+    sides->addLayout(synchro, 1);
+    c->addLayout(sides, 1);
+
+    auto* SBCopyNaturalKey = makeButton(page, "SBCopyNaturalKey", "Copy current record from Synchro",
+                                        copyNaturalKeyHint());
+    connect(SBCopyNaturalKey, &QPushButton::clicked, this, &TfmBrowser::SBCopyNaturalKeyClick);
+    auto* bottom = hbox();
+    bottom->addStretch();
+    bottom->addWidget(SBCopyNaturalKey);
+    c->addLayout(bottom);
+    return page;
+}
+
+QWidget* TfmBrowser::buildCollisionDescriptionPage() {
+    auto* page = new QWidget(this);
+    auto* c = vbox(page);
+    auto* Memo2 = makeMemo(page, "Memo2", collisionDescription());
+    Memo2->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    c->addWidget(Memo2);
+    return page;
+}
+
+}  // namespace quorvel::app
