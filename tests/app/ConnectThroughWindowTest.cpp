@@ -59,6 +59,31 @@ TEST_F(ConnectThroughWindow, ABareDatabaseIsConnectedAndItsListsFill) {
     EXPECT_GE(w.grid("DBGGens")->model()->rowCount(), 1);
 }
 
+TEST_F(ConnectThroughWindow, PreparingTheMasterFromItsPageFillsTheLists) {
+    answerDialogs("SHOP", true);
+    w.SBConnectClick();
+    ASSERT_TRUE(dm.UserDB().connected());
+    w.SBCreateMetaClick();
+    EXPECT_TRUE(w.messages.empty()) << w.messages.front();
+    EXPECT_EQ(w.text("LPrepare"), "Prepare completed");
+    EXPECT_EQ(w.text("LMaster"), "MASTER");
+    EXPECT_FALSE(w.isEnabled("SBCreateMeta"));
+    EXPECT_TRUE(w.isEnabled("SBEraseMeta"));
+    EXPECT_FALSE(w.isVisible("PBar"));
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+
+    auto* clones = w.grid("DBGClone")->model();
+    while (clones->canFetchMore({})) clones->fetchMore({});
+    ASSERT_EQ(clones->rowCount(), 1);
+    EXPECT_EQ(clones->index(0, 0).data().toString(), "MASTER");
+
+    // ">>" makes every listed table a working table; the right-hand grid shows them.
+    w.SBAddAltttablesClick();
+    auto* working = w.grid("DBGWorkingTables")->model();
+    while (working->canFetchMore({})) working->fetchMore({});
+    EXPECT_EQ(working->rowCount(), 2);
+}
+
 TEST_F(ConnectThroughWindow, CancelledLoginLeavesTheDatabaseDisconnected) {
     answerDialogs("SHOP", false);
     w.SBConnectClick();
