@@ -110,7 +110,6 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     auto* action = hbox();
     action->addWidget(makeLabel(process, "Action:"));
     auto* LFillAction = makeLabel(process, "?", "LFillAction");
-    setBold(LFillAction);
     action->addWidget(LFillAction, 1);
     pc->addLayout(action);
     pc->addWidget(makeLabel(process, "Tables"));
@@ -154,7 +153,6 @@ QWidget* TfmBrowser::buildReadSynchroPage() {
     auto* action = hbox();
     action->addWidget(makeLabel(process, "Action:"));
     auto* LSAction = makeLabel(process, "?", "LSAction");
-    setBold(LSAction);
     action->addWidget(LSAction, 1);
     pc->addLayout(action);
     pc->addWidget(makeLabel(process, "Tables"));

@@ -55,7 +55,6 @@ QWidget* TfmBrowser::buildPrepareMetaPage() {
     upper->addWidget(SBEraseMeta, 1, 0);
 
     auto* LPrepare = makeLabel(page, "Status", "LPrepare");
-    setBold(LPrepare);
     upper->addWidget(LPrepare, 0, 1, 1, 4);
     auto* LAction = makeLabel(page, "Action", "LAction");
     LAction->setVisible(false);
