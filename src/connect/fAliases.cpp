@@ -84,6 +84,8 @@ TfmAliases::TfmAliases(QWidget* parent) : QDialog(parent) {
         accept();  // closes with OK whatever the handler found
     });
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // A double click on an alias is the same as choosing it and "Connect".
+    connect(LBAliases, &QListWidget::itemDoubleClicked, BtnOK, &QPushButton::click);
 }
 
 QString TfmAliases::noAliasMessage() {
