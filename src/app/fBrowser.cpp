@@ -1,7 +1,5 @@
 #include "app/fBrowser.h"
 
-#include <QAbstractButton>
-#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -9,8 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
