@@ -125,6 +125,7 @@ RowPtr DataSetImpl::newRow() {
     }
     r->data.resize(msgLength);
     r->calc.assign(calcDefs.size(), Value{});
+    r->txSerial = 0;
     return r;
 }
 
@@ -183,6 +184,7 @@ bool DataSetImpl::fetchOne() {
         closeResultSet(rs);
         return false;
     }
+    r->txSerial = readTx ? readTx->serial : 0;
     int idx = windowFirst + static_cast<int>(window.size());
     window.push_back(r);
     windowBytes += r->bytes();
@@ -672,6 +674,7 @@ void DataSet::post() {
         } else {
             // Not part of the browse cursor (a table not browsed yet).
             RowPtr r = d.curRow && d.detached && d.curRow.use_count() == 1 ? d.curRow : d.newRow();
+            r->txSerial = 0;  // its RDB$DB_KEY is not known
             r->data = d.edit.data;
             r->calc = d.edit.calc;
             d.setDetached(r);

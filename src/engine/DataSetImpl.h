@@ -38,6 +38,7 @@ FieldType fieldTypeOf(const Column& c);
 struct Row {
     std::vector<unsigned char> data;
     std::vector<Value> calc;
+    uint64_t txSerial = 0;  // transaction it was read in (its RDB$DB_KEY holds there)
     size_t bytes() const { return sizeof(Row) + 48 + data.capacity() + calc.capacity() * sizeof(Value); }
 };
 using RowPtr = std::shared_ptr<Row>;

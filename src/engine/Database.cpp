@@ -73,7 +73,7 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
 
 void freeStatement(IStatement*& s) noexcept {
     if (!s) return;
-    Status st;
+    Status& st = scratchStatus();
     s->free(&st);
     if (st.failed()) s->release();
     s = nullptr;
@@ -81,13 +81,18 @@ void freeStatement(IStatement*& s) noexcept {
 
 void closeResultSet(IResultSet*& rs) noexcept {
     if (!rs) return;
-    Status st;
+    Status& st = scratchStatus();
     rs->close(&st);
     if (st.failed()) rs->release();
     rs = nullptr;
 }
 
 // ---- Tx ----
+
+Tx::Tx(DatabaseImpl& db, ITransaction* t, bool autocommit) : db(db), tra(t), autocommit(autocommit) {
+    static uint64_t next = 0;
+    serial = ++next;
+}
 
 Tx::~Tx() {
     if (!tra) return;
@@ -116,7 +121,7 @@ void Tx::commitNow() {
 
 void Tx::rollbackNow() noexcept {
     if (!tra) return;
-    Status st;
+    Status& st = scratchStatus();
     tra->rollback(&st);
     if (st.failed()) tra->release();
     tra = nullptr;

@@ -21,7 +21,7 @@ namespace quorvel::engine {
 struct DatabaseImpl;
 
 struct Tx {
-    Tx(DatabaseImpl& db, fb::ITransaction* t, bool autocommit) : db(db), tra(t), autocommit(autocommit) {}
+    Tx(DatabaseImpl& db, fb::ITransaction* t, bool autocommit);
     ~Tx();
     Tx(const Tx&) = delete;
     Tx& operator=(const Tx&) = delete;
@@ -35,6 +35,7 @@ struct Tx {
     bool autocommit;
     bool ended = false;       // explicitly ended while retained for cursors
     bool endByCommit = true;  // how to end it finally
+    uint64_t serial;          // tells transactions apart (rows remember where they were read)
 };
 using TxRef = std::shared_ptr<Tx>;
 

@@ -25,6 +25,11 @@ Status::Status() : CheckStatusWrapper(master()->getStatus()) {}
 
 Status::~Status() { status->dispose(); }
 
+Status& scratchStatus() {
+    static Status* s = new Status();  // never destroyed: usable until exit
+    return *s;
+}
+
 std::string formatStatus(IStatus* st) {
     std::vector<char> buf(4096);
     unsigned n = util()->formatStatus(buf.data(), static_cast<unsigned>(buf.size()), st);

@@ -39,6 +39,10 @@ public:
     int sqlCode();
 };
 
+// A status for cleanup calls whose errors are ignored (closing cursors,
+// freeing statements), shared so that they cost no allocation.
+Status& scratchStatus();
+
 // The error text of a status vector as Firebird's utilities print it.
 std::string formatStatus(IStatus* status);
 

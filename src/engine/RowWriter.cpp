@@ -18,6 +18,8 @@ RowWriter::~RowWriter() {
     release(ins_);
     release(upd_);
     release(del_);
+    release(updByDbKey_);
+    release(delByDbKey_);
 }
 
 void RowWriter::release(Stmt& s) noexcept {
@@ -27,16 +29,22 @@ void RowWriter::release(Stmt& s) noexcept {
     s.params.clear();
 }
 
-std::string RowWriter::whereClause() const {
-    if (dbKey_ >= 0) return " where RDB$DB_KEY = ?";
+bool RowWriter::useDbKey(Tx& tx, const Row& old) const {
+    if (dbKey_ < 0) return false;
+    if (key_.empty()) return true;
+    return old.txSerial == tx.serial && !isNullIn(ds_.cols[dbKey_], old.data.data());
+}
+
+std::string RowWriter::whereClause(bool byDbKey) const {
+    if (byDbKey) return " where RDB$DB_KEY = ?";
     std::string w;
     for (int k : key_) w += (w.empty() ? " where " : " and ") + ds_.cols[k].origin + " = ?";
     return w;
 }
 
-std::vector<std::pair<int, bool>> RowWriter::keyParams() const {
+std::vector<std::pair<int, bool>> RowWriter::keyParams(bool byDbKey) const {
     std::vector<std::pair<int, bool>> p;
-    if (dbKey_ >= 0) p.push_back({dbKey_, true});
+    if (byDbKey) p.push_back({dbKey_, true});
     else
         for (int k : key_) p.push_back({k, true});
     return p;
@@ -127,25 +135,29 @@ void RowWriter::insert(Tx& tx, Row& edit, std::vector<std::optional<std::string>
 
 void RowWriter::update(Tx& tx, const Row& old, Row& edit, std::vector<std::optional<std::string>>& blobs) {
     if (!identifiesRows()) throw DbError("Cannot update " + table_ + ": its rows have no key");
-    if (!upd_.stmt) {
+    bool byDbKey = useDbKey(tx, old);
+    Stmt& s = byDbKey ? updByDbKey_ : upd_;
+    if (!s.stmt) {
         std::string set;
         std::vector<std::pair<int, bool>> params;
         for (int c : writable_) {
             set += (set.empty() ? "" : ", ") + ds_.cols[c].origin + " = ?";
             params.push_back({c, false});
         }
-        for (auto& k : keyParams()) params.push_back(k);
-        build(upd_, "update " + table_ + " set " + set + whereClause(), params, tx);
+        for (auto& k : keyParams(byDbKey)) params.push_back(k);
+        build(s, "update " + table_ + " set " + set + whereClause(byDbKey), params, tx);
     }
-    fill(upd_, tx, &old, &edit, &blobs);
-    run(upd_, tx, true);
+    fill(s, tx, &old, &edit, &blobs);
+    run(s, tx, true);
 }
 
 void RowWriter::remove(Tx& tx, const Row& old) {
     if (!identifiesRows()) throw DbError("Cannot delete from " + table_ + ": its rows have no key");
-    if (!del_.stmt) build(del_, "delete from " + table_ + whereClause(), keyParams(), tx);
-    fill(del_, tx, &old, nullptr, nullptr);
-    run(del_, tx, true);
+    bool byDbKey = useDbKey(tx, old);
+    Stmt& s = byDbKey ? delByDbKey_ : del_;
+    if (!s.stmt) build(s, "delete from " + table_ + whereClause(byDbKey), keyParams(byDbKey), tx);
+    fill(s, tx, &old, nullptr, nullptr);
+    run(s, tx, true);
 }
 
 }  // namespace quorvel::engine

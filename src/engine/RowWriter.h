@@ -14,8 +14,10 @@ namespace quorvel::engine {
 class RowWriter {
 public:
     // `writable`: columns written by INSERT/UPDATE (computed ones left out);
-    // `key`: columns identifying a row; `dbKey`: the hidden RDB$DB_KEY
-    // column (-1 when rows are identified by `key`).
+    // `key`: primary key columns; `dbKey`: the hidden RDB$DB_KEY column
+    // (-1 when the result has none). A row is found by RDB$DB_KEY when there
+    // is no key, or when it is written in the transaction it was read in
+    // (a direct record access instead of an index lookup).
     RowWriter(DataSetImpl& ds, std::string table, std::vector<int> writable, std::vector<int> key, int dbKey);
     ~RowWriter();
     RowWriter(const RowWriter&) = delete;
@@ -44,15 +46,16 @@ private:
     void build(Stmt& s, const std::string& sql, const std::vector<std::pair<int, bool>>& params, Tx& tx);
     void fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std::optional<std::string>>* blobs);
     void run(Stmt& s, Tx& tx, bool mustHit);
-    std::string whereClause() const;
-    std::vector<std::pair<int, bool>> keyParams() const;
+    std::string whereClause(bool byDbKey) const;
+    std::vector<std::pair<int, bool>> keyParams(bool byDbKey) const;
+    bool useDbKey(Tx& tx, const Row& old) const;
     void release(Stmt& s) noexcept;
 
     DataSetImpl& ds_;
     std::string table_;
     std::vector<int> writable_, key_;
     int dbKey_;
-    Stmt ins_, upd_, del_;
+    Stmt ins_, upd_, del_, updByDbKey_, delByDbKey_;
 };
 
 }  // namespace quorvel::engine

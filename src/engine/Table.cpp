@@ -2,6 +2,7 @@
 
 #include <ibase.h>
 
+#include <algorithm>
 #include <map>
 
 #include "Catalog.h"
@@ -34,6 +35,9 @@ public:
     IStatement* browse = nullptr;
     std::unique_ptr<RowWriter> rowWriter;
     std::map<std::string, Locator> locators;
+    std::vector<int> keyCols;   // primary key columns
+    Locator* last = nullptr;    // the locator used last, for `lastFields`
+    std::string lastFields;
 
     IResultSet* openCursor(Tx& tx) override {
         auto& st = d.dbi().st;
@@ -49,11 +53,16 @@ public:
             releaseRef(l.meta);
         }
         locators.clear();
+        last = nullptr;
+        lastFields.clear();
+        keyCols.clear();
         if (!d.databaseGone) freeStatement(browse);
         browse = nullptr;
     }
 
     RowWriter* writer() override { return rowWriter.get(); }
+
+    bool locate(Table& self, const std::string& keyFields, const Value* values, size_t n);
 
     Locator& locator(const std::vector<int>& cols, Tx& tx) {
         std::string key;
@@ -129,14 +138,16 @@ void Table::open() {
         std::vector<std::string> pk = primaryKeyColumns(db_, t.table);
         std::string order;
         for (const auto& k : pk) order += (order.empty() ? " order by " : ", ") + k;
-        t.selectList = pk.empty() ? t.table + ".*, " + t.table + ".RDB$DB_KEY" : "*";
+        // RDB$DB_KEY rides along hidden: rows without a key are found by it,
+        // and rows written in the transaction that read them too.
+        t.selectList = t.table + ".*, " + t.table + ".RDB$DB_KEY";
         TxRef tx = d.dbi().acquire();
         t.browse = d.dbi().prepare("select " + t.selectList + " from " + t.table + order, *tx);
         auto& st = d.dbi().st;
         IMessageMetadata* out = t.browse->getOutputMetadata(&st);
         st.check();
         unsigned count = out->getCount(&st);
-        d.setLayout(out, pk.empty() ? static_cast<int>(count) - 1 : static_cast<int>(count));
+        d.setLayout(out, static_cast<int>(count) - 1);
         out->release();
         std::vector<TableColumn> tcols = tableColumns(db_, t.table);
         std::vector<bool> computed(d.visibleCols, false);
@@ -149,8 +160,8 @@ void Table::open() {
         for (const auto& k : pk)
             for (int i = 0; i < d.visibleCols; ++i)
                 if (d.cols[i].origin == k) key.push_back(i);
-        t.rowWriter = std::make_unique<RowWriter>(d, t.table, writable, key,
-                                                  pk.empty() ? static_cast<int>(d.cols.size()) - 1 : -1);
+        t.rowWriter = std::make_unique<RowWriter>(d, t.table, writable, key, static_cast<int>(d.cols.size()) - 1);
+        t.keyCols = key;
         d.buildFields(computed);
         d.finishOpen(false);
     } catch (...) {
@@ -167,28 +178,36 @@ std::string Table::primaryKeyFields() {
 }
 
 bool Table::locate(const std::string& keyFields, const Value& value) {
-    return locate(keyFields, std::vector<Value>{value});
+    return ts(*impl_).locate(*this, keyFields, &value, 1);
 }
 
 bool Table::locate(const std::string& keyFields, const std::vector<Value>& values) {
-    auto& d = *impl_;
+    return ts(*impl_).locate(*this, keyFields, values.data(), values.size());
+}
+
+// Called for every row of an update transfer: the key field list resolved
+// last time is reused.
+bool TableSource::locate(Table& self, const std::string& keyFields, const Value* values, size_t n) {
     d.requireActive();
-    if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) post();
-    auto names = splitNames(keyFields);
-    if (names.size() != values.size())
-        throw DbError("Locate on " + tableName_ + ": " + std::to_string(names.size()) + " key fields but " +
-                      std::to_string(values.size()) + " values");
-    std::vector<int> cols;
-    for (const auto& n : names) {
-        Field& f = fieldByName(n);
-        if (f.index() >= d.visibleCols) throw DbError("Cannot locate on the calculated field " + n);
-        cols.push_back(f.index());
+    if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) self.post();
+    if (!last || keyFields != lastFields) {
+        auto names = splitNames(keyFields);
+        std::vector<int> cols;
+        for (const auto& name : names) {
+            Field& f = self.fieldByName(name);
+            if (f.index() >= d.visibleCols) throw DbError("Cannot locate on the calculated field " + name);
+            cols.push_back(f.index());
+        }
+        TxRef tx = d.dbi().acquire();
+        last = &locator(cols, *tx);
+        lastFields = keyFields;
     }
-    auto& t = ts(d);
-    TxRef tx = d.dbi().acquire();
-    auto& loc = t.locator(cols, *tx);
+    Locator& loc = *last;
+    if (n != loc.cols.size())
+        throw DbError("Locate on " + table + ": " + std::to_string(loc.cols.size()) + " key fields but " +
+                      std::to_string(n) + " values");
     unsigned char* buf = loc.buf.data();
-    for (size_t i = 0; i < values.size(); ++i) {
+    for (size_t i = 0; i < n; ++i) {
         const Column& c = loc.params[i];
         const Value& v = values[i];
         // Nothing equals NULL.
@@ -201,23 +220,33 @@ bool Table::locate(const std::string& keyFields, const std::vector<Value>& value
             writeText(c, buf, s);
         }
     }
+    TxRef tx = d.dbi().acquire();
     auto& st = d.dbi().st;
-    IResultSet* rs = loc.stmt->openCursor(&st, tx->tra, loc.meta, buf, d.meta, 0);
-    st.check();
     RowPtr row = d.newRow();
-    int res = rs->fetchNext(&st, row->data.data());
-    if (st.failed()) {
-        std::string text = st.text();
+    bool found;
+    // A cursor is cheaper here than a singleton select, which reads on to
+    // prove there is no second row.
+    {
+        IResultSet* rs = loc.stmt->openCursor(&st, tx->tra, loc.meta, buf, d.meta, 0);
+        st.check();
+        int res = rs->fetchNext(&st, row->data.data());
+        if (st.failed()) {
+            std::string text = st.text();
+            closeResultSet(rs);
+            throw DbError(text);
+        }
         closeResultSet(rs);
-        throw DbError(text);
+        found = res == IStatus::RESULT_OK;
+        row->txSerial = tx->serial;
     }
-    closeResultSet(rs);
-    if (res != IStatus::RESULT_OK) {
+    if (!found) {
         d.recycle(std::move(row));
         return false;
     }
-    d.computing = row;
-    d.computeCalc(*row, -1);
+    if (!d.calcDefs.empty()) {
+        d.computing = row;
+        d.computeCalc(*row, -1);
+    }
     RowPtr old = std::move(d.curRow);
     d.setDetached(std::move(row));
     if (old) d.recycle(std::move(old));
