@@ -55,9 +55,7 @@ public:
 
     void closeSource() noexcept override {
         rowWriter.reset();
-        releaseRef(inMeta);
-        if (!d.databaseGone) freeStatement(stmt);
-        else stmt = nullptr;
+        forgetStatement();
     }
 
     RowWriter* writer() override { return rowWriter.get(); }
@@ -75,7 +73,7 @@ public:
 
     void sqlChanged() {
         d.self.close();
-        freeStatement(stmt);
+        forgetStatement();
         parsed = false;
         markers.clear();
         params.clear();
@@ -113,45 +111,74 @@ public:
     }
 
     // Describes every parameter by the type of its value and lets the
-    // server convert (a text for a numeric or date column included).
-    void bind(const std::vector<Value>& vals) {
+    // server convert (a text for a numeric or date column included). The
+    // description is kept while the value types stay the same, so running a
+    // prepared statement again costs no metadata work.
+    struct Shape {
+        int kind;           // 0 NULL (statement's own type), 1 integer, 2 double, 3 text
+        unsigned capacity;  // text bytes
+        bool operator==(const Shape&) const = default;
+    };
+    std::vector<Shape> shape;
+    std::vector<Column> inCols;
+
+    static Shape shapeOf(const Value& v) {
+        if (std::holds_alternative<int64_t>(v)) return {1, 0};
+        if (std::holds_alternative<double>(v)) return {2, 0};
+        if (auto* s = std::get_if<std::string>(&v)) {
+            unsigned cap = 32;
+            while (cap < s->size()) cap *= 2;
+            return {3, cap};
+        }
+        return {0, 0};
+    }
+
+    void forgetStatement() noexcept {
         releaseRef(inMeta);
-        if (vals.empty()) return;
+        shape.clear();
+        inCols.clear();
+        if (!d.databaseGone) freeStatement(stmt);
+        else stmt = nullptr;
+    }
+
+    void bind(const std::vector<Value>& vals) {
+        if (vals.empty()) {
+            releaseRef(inMeta);
+            shape.clear();
+            return;
+        }
         auto& st = d.dbi().st;
-        IMessageMetadata* own = stmt->getInputMetadata(&st);
-        st.check();
-        IMetadataBuilder* b = own->getBuilder(&st);
-        own->release();
-        st.check();
-        for (unsigned i = 0; i < vals.size(); ++i) {
-            const Value& v = vals[i];
-            if (std::holds_alternative<int64_t>(v)) {
-                b->setType(&st, i, SQL_INT64 | 1);
-                b->setLength(&st, i, sizeof(int64_t));
-                b->setScale(&st, i, 0);
-                b->setSubType(&st, i, 0);
-            } else if (std::holds_alternative<double>(v)) {
-                b->setType(&st, i, SQL_DOUBLE | 1);
-                b->setLength(&st, i, sizeof(double));
-                b->setScale(&st, i, 0);
-                b->setSubType(&st, i, 0);
-            } else if (auto* s = std::get_if<std::string>(&v)) {
-                b->setType(&st, i, SQL_VARYING | 1);
-                b->setLength(&st, i, static_cast<unsigned>(std::max<size_t>(1, s->size())));
+        std::vector<Shape> wanted;
+        wanted.reserve(vals.size());
+        for (const Value& v : vals) wanted.push_back(shapeOf(v));
+        if (!inMeta || wanted != shape) {
+            releaseRef(inMeta);
+            shape.clear();
+            IMessageMetadata* own = stmt->getInputMetadata(&st);
+            st.check();
+            IMetadataBuilder* b = own->getBuilder(&st);
+            own->release();
+            st.check();
+            for (unsigned i = 0; i < vals.size(); ++i) {
+                const Shape& w = wanted[i];
+                if (w.kind == 0) continue;
+                b->setType(&st, i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1);
+                b->setLength(&st, i, w.kind == 3 ? w.capacity : 8);
                 b->setScale(&st, i, 0);
                 b->setSubType(&st, i, 0);
             }
+            inMeta = b->getMetadata(&st);
+            b->release();
+            st.check();
+            inCols = describe(inMeta, st);
+            inBuf.assign(inMeta->getMessageLength(&st), 0);
+            st.check();
+            shape = std::move(wanted);
         }
-        inMeta = b->getMetadata(&st);
-        b->release();
-        st.check();
-        std::vector<Column> cols = describe(inMeta, st);
-        inBuf.assign(inMeta->getMessageLength(&st), 0);
-        st.check();
+        unsigned char* buf = inBuf.data();
         for (unsigned i = 0; i < vals.size(); ++i) {
             const Value& v = vals[i];
-            const Column& c = cols[i];
-            unsigned char* buf = inBuf.data();
+            const Column& c = inCols[i];
             if (isNull(v)) {
                 setNullIn(c, buf, true);
             } else if (auto* iv = std::get_if<int64_t>(&v)) {
@@ -241,7 +268,7 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         auto& st = d.dbi().st;
         IMessageMetadata* out = other->getOutputMetadata(&st);
         st.check();
-        freeStatement(stmt);
+        forgetStatement();
         stmt = other;
         int visible = d.visibleCols;
         d.setLayout(out, visible);
@@ -391,13 +418,11 @@ void Query::execSql() {
         if (tx->autocommit) tx->commitNow();
     } catch (...) {
         if (tx->autocommit) tx->rollbackNow();
-        if (!keep) freeStatement(q.stmt);
-        releaseRef(q.inMeta);
+        if (!keep) q.forgetStatement();
         throw;
     }
-    releaseRef(q.inMeta);
     // A statement left prepared would keep its tables "in use" for DDL.
-    if (!keep) freeStatement(q.stmt);
+    if (!keep) q.forgetStatement();
 }
 
 int Query::rowsAffected() const { return qs(*impl_).rowsAffected; }

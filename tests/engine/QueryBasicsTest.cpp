@@ -71,3 +71,34 @@ TEST(QueryBasics, DoubleQuotedLiteralIsAStringInDialect1) {
     q.open();
     EXPECT_EQ(q.field(0).asInteger(), 2);
 }
+
+TEST(QueryBasics, PreparedStatementRunsAgainWithChangingValues) {
+    Workspace ws;
+    ws.createDatabase("Q", "CREATE TABLE P (ID INTEGER, S VARCHAR(200), N NUMERIC(9,2));\nCOMMIT;");
+    Database db("UserDB");
+    Workspace::connect(db, "Q");
+    Query ins(db);
+    ins.setSql("insert into P values (:ID, :S, :N)");
+    ins.prepare();
+    const std::string longText(150, 'L');
+    struct Row { Value id, s, n; };
+    const Row rows[] = {{int64_t{1}, std::string("short"), 1.25},
+                        {int64_t{2}, longText, std::string("2.50")},
+                        {std::string("3"), Null{}, int64_t{3}},
+                        {int64_t{4}, std::string(""), Null{}}};
+    for (const auto& r : rows) {
+        ins.setParam("ID", r.id);
+        ins.setParam("S", r.s);
+        ins.setParam("N", r.n);
+        ins.execSql();
+        EXPECT_EQ(ins.rowsAffected(), 1);
+    }
+    Query q(db);
+    q.setSql("select ID, S, N from P order by ID");
+    q.open();
+    std::vector<std::string> got;
+    for (; !q.eof(); q.next())
+        got.push_back(q.field(0).asString() + "|" + (q.field(1).isNull() ? "<null>" : q.field(1).asString()) + "|" +
+                      q.field(2).asString());
+    EXPECT_EQ(got, (std::vector<std::string>{"1|short|1.25", "2|" + longText + "|2.50", "3|<null>|3.00", "4||"}));
+}
