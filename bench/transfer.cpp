@@ -324,6 +324,7 @@ int run(int rows, const fs::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows even when piped to a file
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
     if (rows <= 0) {
         std::fprintf(stderr, "usage: %s [rows] [work folder]\n", argv[0]);
