@@ -33,6 +33,8 @@ public:
     virtual void rowInserted(DataSet&, int /*row*/) {}  // after post of an append
     virtual void rowRemoved(DataSet&, int /*row*/) {}
     virtual void stateChanged(DataSet&) {}              // browse/edit/insert
+    // The data set is being destroyed: drop every pointer to it.
+    virtual void dataSetDestroyed(DataSet&) {}
 };
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };

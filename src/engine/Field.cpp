@@ -121,7 +121,11 @@ double Field::asDouble() const {
         if (!v || engine::isNull(*v)) return 0;
         if (auto* i = std::get_if<int64_t>(v)) return static_cast<double>(*i);
         if (auto* d = std::get_if<double>(v)) return *d;
-        return std::stod(std::get<std::string>(*v));
+        try {
+            return std::stod(std::get<std::string>(*v));
+        } catch (const std::exception&) {
+            throw DbError("'" + std::get<std::string>(*v) + "' is not a valid floating point value");
+        }
     }
     if (isNullIn(*s.col, s.row->data.data()) && !pendingBlob(s, index_)) return 0;
     return doubleOf(s.d, *s.col, s.row->data.data());

@@ -216,6 +216,9 @@ public:
         d.notify([&](DataSetListener& l) { l.dataSetOpened(d.self); });
     }
     void dataSetOpened(DataSet&) override { masterMoved(); }
+    void dataSetDestroyed(DataSet& m) override {
+        if (&m == master) master = nullptr;
+    }
     void currentRowChanged(DataSet&) override { masterMoved(); }
     void rowChanged(DataSet& m, int row) override {
         if (row == m.currentRow()) masterMoved();
@@ -290,7 +293,10 @@ Query::~Query() {
     auto& q = qs(*impl_);
     if (q.master) q.master->removeListener(&q);
     q.master = nullptr;
-    impl_->listeners.clear();  // nobody is told about a data set going away
+    // Listeners (grids, detail links) let go of it; closing is not announced.
+    auto listeners = impl_->listeners;
+    impl_->listeners.clear();
+    for (DataSetListener* l : listeners) l->dataSetDestroyed(*this);
     close();
 }
 

@@ -3,6 +3,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "Catalog.h"
@@ -64,6 +65,19 @@ public:
 
     bool locate(Table& self, const std::string& keyFields, const Value* values, size_t n);
 
+    // Index of the cached browse row with the same RDB$DB_KEY, -1 if none.
+    int browsedRow(const Row& r) const {
+        if (!d.cursorStarted || d.window.empty()) return -1;
+        const Column& k = d.cols.back();
+        const unsigned char* key = r.data.data() + k.offset;
+        for (size_t i = 0; i < d.window.size(); ++i) {
+            const Row& w = *d.window[i];
+            if (!isNullIn(k, w.data.data()) && std::memcmp(w.data.data() + k.offset, key, k.length) == 0)
+                return d.windowFirst + static_cast<int>(i);
+        }
+        return -1;
+    }
+
     Locator& locator(const std::vector<int>& cols, Tx& tx) {
         std::string key;
         for (int c : cols) key += std::to_string(c) + ";";
@@ -118,7 +132,10 @@ std::vector<std::string> splitNames(const std::string& list) {
 Table::Table(Database& db) : DataSet(db) { impl_->source = std::make_unique<TableSource>(*impl_); }
 
 Table::~Table() {
-    impl_->listeners.clear();  // nobody is told about a data set going away
+    // Listeners (grids, detail links) let go of it; closing is not announced.
+    auto listeners = impl_->listeners;
+    impl_->listeners.clear();
+    for (DataSetListener* l : listeners) l->dataSetDestroyed(*this);
     close();
 }
 
@@ -248,7 +265,19 @@ bool TableSource::locate(Table& self, const std::string& keyFields, const Value*
         d.computeCalc(*row, -1);
     }
     RowPtr old = std::move(d.curRow);
-    d.setDetached(std::move(row));
+    int at = browsedRow(*row);
+    if (at >= 0) {
+        // The row is in the browse list a grid shows: it becomes current there.
+        d.window[at - d.windowFirst]->data = row->data;
+        d.window[at - d.windowFirst]->calc = row->calc;
+        d.window[at - d.windowFirst]->txSerial = row->txSerial;
+        d.pendingFirst = false;
+        d.setCurrent(at);
+        d.eof = d.bof = false;
+        d.recycle(std::move(row));
+    } else {
+        d.setDetached(std::move(row));
+    }
     if (old) d.recycle(std::move(old));
     d.notifyRowMove();
     return true;

@@ -2,6 +2,8 @@
 // notifications, detail links and calculated fields.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "engine/Database.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
@@ -211,6 +213,19 @@ TEST(Navigation, DetailQueryFollowsTheMasterRow) {
     detail.close();
     master.next();  // a closed detail stays closed
     EXPECT_FALSE(detail.active());
+
+    // A master that goes away first leaves the detail without a link.
+    auto shortLived = std::make_unique<Query>(db);
+    shortLived->setSql("select NAME from M where NAME = 'B'");
+    detail.setMasterSource(shortLived.get());
+    shortLived->open();
+    detail.open();
+    EXPECT_EQ(detail.field(0).asInteger(), 3);
+    shortLived.reset();
+    detail.close();
+    detail.setParam("Name", std::string("A"));
+    detail.open();
+    EXPECT_EQ(detail.recordCount(), 2);
 }
 
 TEST(Navigation, CalculatedFieldIsComputedOncePerFetchedRow) {

@@ -202,3 +202,26 @@ TEST_F(TableTest, WorksInsideAnExplicitTransaction) {
     EXPECT_EQ(count(db, "PROD where CODE = 'Z'"), 0);
     EXPECT_FALSE(t.locate("CODE;LINE", {Value{std::string("Z")}, Value{int64_t{9}}}));
 }
+
+TEST_F(TableTest, LocatedRowBecomesCurrentInTheBrowsedList) {
+    Table t(db);
+    t.setTableName("PROD");
+    t.open();
+    EXPECT_EQ(t.fetchMore(10), 3);
+    ASSERT_TRUE(t.locate("CODE;LINE", {Value{std::string("Y")}, Value{int64_t{1}}}));
+    EXPECT_EQ(t.currentRow(), 2);
+    t.prior();
+    EXPECT_EQ(t.fieldByName("TITLE").asString(), "x two");
+}
+
+TEST_F(TableTest, UnknownTableFailsWithTheServerText) {
+    Table t(db);
+    t.setTableName("NO_SUCH");
+    try {
+        t.open();
+        FAIL();
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("Table unknown\n-NO_SUCH"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(t.active());
+}
