@@ -55,6 +55,9 @@ TEST_F(TransferTest, EmptySourceTransfersNothingAndLeavesTheTargetOpen) {
         EXPECT_TRUE(dm.TMaster.active());
         EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Browse);
     }
+    // There is no third way of transferring; asking for one is an error, not
+    // a transfer that silently moves nothing.
+    EXPECT_THROW(prepare("select * from ITEMS", "ITEMS", 2).Transfer(), engine::DbError);
     commitBoth();
     EXPECT_EQ(localRows("select ID, NAME from ITEMS"), (std::vector<std::string>{"1|kept"}));
 }

@@ -41,18 +41,22 @@ TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
 }
 
 TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
-    // Row 2 was updated locally; row 1 has only a "D" entry and row 3's code
-    // shares one half with a "U" entry of another record.
+    // Row 2 was updated locally; row 1 has only a "D" entry, row 3's code
+    // shares one half with a "U" entry of another record, and row 4 arrives
+    // without a code, which no journal entry can name.
     const std::string journal = std::string(test::kJournalTable) +
                                 "INSERT INTO R$DELETEDUPDATED VALUES (0, 2, 'U', 'GOODS');\n"
                                 "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'GOODS');\n"
-                                "INSERT INTO R$DELETEDUPDATED VALUES (7, 3, 'U', 'GOODS');\n";
-    makeDatabases(std::string(kGoods) + kLocalGoods + journal, std::string(kGoods) + kSentGoods);
+                                "INSERT INTO R$DELETEDUPDATED VALUES (7, 3, 'U', 'GOODS');\n"
+                                "INSERT INTO GOODS VALUES (4, 'four', 4, NULL, 0, 4);\n";
+    makeDatabases(std::string(kGoods) + kLocalGoods + journal,
+                  std::string(kGoods) + kSentGoods + "INSERT INTO GOODS (ID, NAME) VALUES (4, 'FOUR');\n");
 
     prepare("select * from GOODS", "GOODS", 1, true).Transfer();
     EXPECT_EQ(localRows(kAllGoods),
               (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|two|2.50|note two|0|2",
-                                        "3|THREE|30.00|now with a note|7|8"}));
+                                        "3|THREE|30.00|now with a note|7|8",
+                                        "4|FOUR|<null>|<null>|<null>|<null>"}));
 
     // Without the test the same row is overwritten.
     prepare("select * from GOODS", "GOODS", 1, false).Transfer();
