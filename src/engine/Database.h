@@ -10,6 +10,11 @@
 // Results opened in a transaction stay readable after it commits or rolls
 // back: the engine then retains the transaction context for the open results
 // only, and ends it when the last of them closes.
+//
+// Transactions are read committed with record versions and NOWAIT: a reader
+// never waits, and a write that meets another transaction's uncommitted
+// change fails at once with the server's "lock conflict" message instead of
+// hanging the window.
 #include <memory>
 #include <string>
 #include <vector>

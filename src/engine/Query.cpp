@@ -115,12 +115,13 @@ public:
     // description is kept while the value types stay the same, so running a
     // prepared statement again costs no metadata work.
     struct Shape {
-        int kind;           // 0 NULL (statement's own type), 1 integer, 2 double, 3 text
+        int kind;           // 0 NULL (statement's own type), 1 integer, 2 double, 3 text, 4 BLOB
         unsigned capacity;  // text bytes
         bool operator==(const Shape&) const = default;
     };
     std::vector<Shape> shape;
     std::vector<Column> inCols;
+    std::vector<unsigned> ownTypes;
 
     static Shape shapeOf(const Value& v) {
         if (std::holds_alternative<int64_t>(v)) return {1, 0};
@@ -137,20 +138,33 @@ public:
         releaseRef(inMeta);
         shape.clear();
         inCols.clear();
+        ownTypes.clear();
         if (!d.databaseGone) freeStatement(stmt);
         else stmt = nullptr;
     }
 
-    void bind(const std::vector<Value>& vals) {
+    void bind(const std::vector<Value>& vals, Tx& tx) {
         if (vals.empty()) {
             releaseRef(inMeta);
             shape.clear();
             return;
         }
         auto& st = d.dbi().st;
+        if (ownTypes.empty()) {
+            // The statement's own parameter types, read once per preparation.
+            IMessageMetadata* own = stmt->getInputMetadata(&st);
+            st.check();
+            for (const Column& c : describe(own, st)) ownTypes.push_back(c.sqlType);
+            own->release();
+        }
         std::vector<Shape> wanted;
         wanted.reserve(vals.size());
-        for (const Value& v : vals) wanted.push_back(shapeOf(v));
+        for (unsigned i = 0; i < vals.size(); ++i) {
+            Shape w = shapeOf(vals[i]);
+            // Text for a BLOB parameter goes as a BLOB of its own.
+            if (w.kind == 3 && i < ownTypes.size() && ownTypes[i] == SQL_BLOB) w = {4, 0};
+            wanted.push_back(w);
+        }
         if (!inMeta || wanted != shape) {
             releaseRef(inMeta);
             shape.clear();
@@ -161,7 +175,7 @@ public:
             st.check();
             for (unsigned i = 0; i < vals.size(); ++i) {
                 const Shape& w = wanted[i];
-                if (w.kind == 0) continue;
+                if (w.kind == 0 || w.kind == 4) continue;
                 b->setType(&st, i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1);
                 b->setLength(&st, i, w.kind == 3 ? w.capacity : 8);
                 b->setScale(&st, i, 0);
@@ -187,6 +201,10 @@ public:
             } else if (auto* dv = std::get_if<double>(&v)) {
                 std::memcpy(buf + c.offset, dv, sizeof *dv);
                 setNullIn(c, buf, false);
+            } else if (shape[i].kind == 4) {
+                ISC_QUAD id = writeWholeBlob(d.dbi(), tx, std::get<std::string>(v));
+                std::memcpy(buf + c.offset, &id, sizeof id);
+                setNullIn(c, buf, false);
             } else {
                 writeText(c, buf, std::get<std::string>(v));
             }
@@ -209,7 +227,7 @@ public:
         if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) d.state = DataSetState::Browse;
         d.resetCursor();
         TxRef tx = d.dbi().acquire();
-        bind(vals);
+        bind(vals, *tx);
         d.readTx.reset();
         d.startCursor(tx);
         d.finishOpen(true);
@@ -277,7 +295,7 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         d.setLayout(out, visible);
         out->release();
         dbKey = static_cast<int>(d.cols.size()) - 1;
-        bind(vals);
+        bind(vals, tx);
     }
     std::vector<int> writable;
     for (int i = 0; i < d.visibleCols; ++i) {
@@ -374,7 +392,7 @@ void Query::open() {
         unsigned flags = q.stmt->getFlags(&st);
         st.check();
         if (!returnsRows(type, flags)) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "The statement returns no rows");
-        q.bind(vals);
+        q.bind(vals, *tx);
         IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
         st.check();
         d.setLayout(out, -1);
@@ -402,7 +420,7 @@ void Query::execSql() {
     auto& st = d.dbi().st;
     try {
         q.prepare(*tx);
-        q.bind(vals);
+        q.bind(vals, *tx);
         unsigned type = q.stmt->getType(&st);
         unsigned flags = q.stmt->getFlags(&st);
         st.check();

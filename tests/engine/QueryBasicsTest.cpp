@@ -102,3 +102,21 @@ TEST(QueryBasics, PreparedStatementRunsAgainWithChangingValues) {
                       q.field(2).asString());
     EXPECT_EQ(got, (std::vector<std::string>{"1|short|1.25", "2|" + longText + "|2.50", "3|<null>|3.00", "4||"}));
 }
+
+TEST(QueryBasics, TextParameterFillsABlobColumn) {
+    Workspace ws;
+    ws.createDatabase("Q", "CREATE TABLE B (ID INTEGER, NOTE BLOB SUB_TYPE TEXT);\nCOMMIT;");
+    Database db("UserDB");
+    Workspace::connect(db, "Q");
+    const std::string big(70000, 'z');
+    Query ins(db);
+    ins.setSql("insert into B values (:ID, :NOTE)");
+    ins.setParam("ID", int64_t{1});
+    ins.setParam("NOTE", big);
+    ins.execSql();
+    Query q(db);
+    q.setSql("select NOTE from B where ID = :ID");
+    q.setParam("ID", int64_t{1});
+    q.open();
+    EXPECT_EQ(q.field(0).asString(), big);
+}
