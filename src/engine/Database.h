@@ -13,8 +13,8 @@
 //
 // Transactions are read committed with record versions and NOWAIT: a reader
 // never waits, and a write that meets another transaction's uncommitted
-// change fails at once with the server's "lock conflict" message instead of
-// hanging the window.
+// change fails at once with the server's "update conflicts with concurrent
+// update" message instead of hanging the window.
 #include <memory>
 #include <string>
 #include <vector>

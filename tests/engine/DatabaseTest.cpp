@@ -195,3 +195,21 @@ TEST(Database, DisconnectClosesEveryDataSet) {
     q.open();
     EXPECT_EQ(q.field(0).asInteger(), 1);
 }
+
+TEST(Database, LockConflictFailsAtOnce) {
+    Workspace ws;
+    ws.createDatabase("D", "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V INTEGER);\nINSERT INTO T VALUES (1, 0);\nCOMMIT;");
+    Database a("A"), b("B");
+    Workspace::connect(a, "D");
+    Workspace::connect(b, "D");
+    a.startTransaction();
+    a.execute("update T set V = 1 where ID = 1");
+    try {
+        b.execute("update T set V = 2 where ID = 1");
+        FAIL() << "no conflict";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("update conflicts with concurrent update"), std::string::npos) << e.what();
+    }
+    a.commit();
+    b.execute("update T set V = 2 where ID = 1");
+}
