@@ -157,17 +157,22 @@ void DataSetImpl::startCursor(TxRef tx) {
     windowFirst = 0;
 }
 
-void DataSetImpl::computeCalc(Row& r, int row) {
+void DataSetImpl::computeCalc(const RowPtr& r, int row) {
     if (calcDefs.empty()) return;
-    computingRow = row;
-    struct Reset {
+    // While the handlers run, the fields read this row; a handler that makes
+    // this data set fetch another row gets the outer row back afterwards.
+    struct Restore {
         DataSetImpl& d;
-        ~Reset() {
-            d.computingRow = -1;
-            d.computing.reset();
+        RowPtr row;
+        int index;
+        ~Restore() {
+            d.computing = std::move(row);
+            d.computingRow = index;
         }
-    } reset{*this};
-    for (size_t k = 0; k < calcDefs.size(); ++k) r.calc[k] = calcDefs[k].handler(self, row);
+    } restore{*this, std::move(computing), computingRow};
+    computing = r;
+    computingRow = row;
+    for (size_t k = 0; k < calcDefs.size(); ++k) r->calc[k] = calcDefs[k].handler(self, row);
 }
 
 bool DataSetImpl::fetchOne() {
@@ -189,8 +194,7 @@ bool DataSetImpl::fetchOne() {
     window.push_back(r);
     windowBytes += r->bytes();
     if (idx >= known) known = idx + 1;
-    computing = r;
-    computeCalc(*r, idx);
+    computeCalc(r, idx);
     evict();
     return true;
 }

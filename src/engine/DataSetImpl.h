@@ -130,7 +130,7 @@ struct DataSetImpl {
     RowPtr newRow();
     void recycle(RowPtr&& r);
     void evict();
-    void computeCalc(Row& r, int row);
+    void computeCalc(const RowPtr& r, int row);  // row -1: a located row
     void refetch(int row);
     void resetCursor() noexcept;
     void resolvePending();

@@ -25,8 +25,8 @@ struct Slot {
 
 Slot slotOf(const Field& f) {
     DataSetImpl& d = f.owner().impl();
-    const Row* row = d.readRow();
-    if (d.computing && d.computingRow >= 0) row = d.computing.get();
+    // While calculated fields are computed, fields read the row being computed.
+    const Row* row = d.computing ? d.computing.get() : d.readRow();
     if (!row || f.index() >= static_cast<int>(d.cols.size()) + static_cast<int>(d.calcDefs.size()))
         return {d, nullptr, nullptr, -1};
     if (f.index() >= d.visibleCols) return {d, row, nullptr, f.index() - d.visibleCols};

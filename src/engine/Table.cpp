@@ -260,10 +260,8 @@ bool TableSource::locate(Table& self, const std::string& keyFields, const Value*
         d.recycle(std::move(row));
         return false;
     }
-    if (!d.calcDefs.empty()) {
-        d.computing = row;
-        d.computeCalc(*row, -1);
-    }
+    d.pendingFirst = false;  // the located row is where the table stands now
+    d.computeCalc(row, -1);
     RowPtr old = std::move(d.curRow);
     int at = browsedRow(*row);
     if (at >= 0) {

@@ -225,3 +225,19 @@ TEST_F(TableTest, UnknownTableFailsWithTheServerText) {
     }
     EXPECT_FALSE(t.active());
 }
+
+TEST_F(TableTest, CalculatedFieldSeesTheRowBeingComputed) {
+    Table t(db);
+    t.setTableName("CUSTOMER");
+    t.addCalculatedField("TAG", [](DataSet& ds, int row) -> Value {
+        std::string name = ds.fieldByName("NAME").asString();
+        return name + "/" + ds.displayText(row, 0);
+    });
+    t.open();
+    ASSERT_TRUE(t.locate("ID", Value{int64_t{2}}));
+    EXPECT_EQ(t.fieldByName("TAG").asString(), "Bob/2");
+    t.first();
+    EXPECT_EQ(t.fieldByName("TAG").asString(), "Ann/1");
+    t.next();
+    EXPECT_EQ(t.fieldByName("TAG").asString(), "Bob/2");
+}
