@@ -1,6 +1,7 @@
 #include "FirebirdServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -16,6 +17,8 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <vector>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -176,21 +179,33 @@ bool FirebirdServer::prepareRoot(std::string& why) {
 
 bool FirebirdServer::start(std::string& why) {
     fs::path log = fs::path(root_) / "server.log";
+    // Everything the child needs is made before fork: the test process may
+    // run other threads (the embedded engine's), so the child only calls
+    // async-signal-safe functions before exec.
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "FIREBIRD=", 9) != 0) env.emplace_back(*e);
+    env.push_back("FIREBIRD=" + root_);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(kServerBinary), nullptr};
+    int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_t pid = ::fork();
     if (pid < 0) {
+        if (logFd >= 0) ::close(logFd);
         why = "fork failed";
         return false;
     }
     if (pid == 0) {
-        ::setenv("FIREBIRD", root_.c_str(), 1);
-        FILE* f = std::fopen(log.c_str(), "w");
-        if (f) {
-            ::dup2(fileno(f), 1);
-            ::dup2(fileno(f), 2);
+        if (logFd >= 0) {
+            ::dup2(logFd, 1);
+            ::dup2(logFd, 2);
         }
-        ::execl(kServerBinary, kServerBinary, static_cast<char*>(nullptr));
-        std::_Exit(127);
+        ::execve(kServerBinary, argv, envp.data());
+        ::_exit(127);
     }
+    if (logFd >= 0) ::close(logFd);
     pid_ = pid;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (std::chrono::steady_clock::now() < deadline) {
