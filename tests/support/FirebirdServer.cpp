@@ -95,10 +95,29 @@ std::string readFile(const fs::path& p) {
 
 FirebirdServer::FirebirdServer(std::string password) : password_(std::move(password)) {
     std::string why;
-    if (!prepareRoot(why) || !start(why)) {
-        error_ = "private Firebird server not available: " + why;
+    bool ok = prepareRoot(why);
+    // Another program may take the free port first: then try another one.
+    for (int attempt = 0; ok && attempt < 3; ++attempt) {
+        if (attempt > 0) {
+            port_ = freeLoopbackPort();
+            writeConfig();
+        }
+        if (start(why)) return;
         stop();
     }
+    error_ = "private Firebird server not available: " + why;
+}
+
+void FirebirdServer::writeConfig() {
+    // SecurityDatabase (not the "security.db" alias) is what both the
+    // server and the embedded engine use for logins and user changes:
+    // without it they would use the machine's own security database.
+    std::ofstream conf(fs::path(root_) / "firebird.conf");
+    conf << "RemoteServicePort = " << port_ << "\n"
+         << "RemoteBindAddress = 127.0.0.1\n"
+         << "SecurityDatabase = " << root_ << "/security3.fdb\n";
+    std::ofstream dbs(fs::path(root_) / "databases.conf");
+    dbs << "security.db = " << root_ << "/security3.fdb\n";
 }
 
 FirebirdServer::~FirebirdServer() {
@@ -148,17 +167,7 @@ bool FirebirdServer::prepareRoot(std::string& why) {
         fs::path from = fs::path(installed) / item;
         if (fs::exists(from)) fs::create_symlink(from, fs::path(root_) / item, ec);
     }
-    {
-        std::ofstream conf(fs::path(root_) / "firebird.conf");
-        // SecurityDatabase (not the "security.db" alias) is what both the
-        // server and the embedded engine use for logins and user changes:
-        // without it they would use the machine's own security database.
-        conf << "RemoteServicePort = " << port_ << "\n"
-             << "RemoteBindAddress = 127.0.0.1\n"
-             << "SecurityDatabase = " << root_ << "/security3.fdb\n";
-        std::ofstream dbs(fs::path(root_) / "databases.conf");
-        dbs << "security.db = " << root_ << "/security3.fdb\n";
-    }
+    writeConfig();
     // A fresh security database, made on the embedded engine, with SYSDBA's
     // password set.
     fs::path script = fs::path(root_) / "security.sql";

@@ -37,6 +37,7 @@ public:
 
 private:
     bool prepareRoot(std::string& why);
+    void writeConfig();
     bool start(std::string& why);
 
     std::string password_;
