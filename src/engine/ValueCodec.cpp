@@ -249,8 +249,11 @@ std::string textOf(DataSetImpl& ds, const Column& c, const unsigned char* data) 
     const unsigned char* p = data + c.offset;
     switch (c.sqlType) {
         case SQL_TEXT: {
+            // Fixed-length text reads without its padding; OCTETS are bytes.
+            const unsigned kOctets = 1;
             size_t n = c.length;
-            while (n > 0 && p[n - 1] == ' ') --n;
+            if (c.charSet != kOctets)
+                while (n > 0 && p[n - 1] == ' ') --n;
             return std::string(reinterpret_cast<const char*>(p), n);
         }
         case SQL_VARYING: {
