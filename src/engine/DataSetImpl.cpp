@@ -168,30 +168,42 @@ void DataSetImpl::computeCalc(const RowPtr& r, int row) {
 
 bool DataSetImpl::fetchOne() {
     if (!cursorStarted) startCursor();
-    if (cursorEof || !rs) return false;
-    RowPtr r = newRow();
-    auto& st = dbi().st;
-    int res = rs->fetchNext(&st, r->data.data());
-    st.check();
-    if (res != IStatus::RESULT_OK) {
-        cursorEof = true;
-        recycle(std::move(r));
-        // The result set is finished; statement and transaction stay for blobs.
-        closeResultSet(rs);
-        return false;
+    RowPtr r;
+    if (uncomputed) {
+        // Its calculated fields failed last time: they are tried again.
+        r = std::move(uncomputed);
+    } else {
+        if (cursorEof || !rs) return false;
+        r = newRow();
+        auto& st = dbi().st;
+        int res = rs->fetchNext(&st, r->data.data());
+        st.check();
+        if (res != IStatus::RESULT_OK) {
+            cursorEof = true;
+            recycle(std::move(r));
+            // The result set is finished; statement and transaction stay for blobs.
+            closeResultSet(rs);
+            return false;
+        }
+        r->txSerial = readTx ? readTx->serial : 0;
     }
-    r->txSerial = readTx ? readTx->serial : 0;
     int idx = windowFirst + static_cast<int>(window.size());
+    try {
+        computeCalc(r, idx);
+    } catch (...) {
+        uncomputed = std::move(r);
+        throw;
+    }
     window.push_back(r);
     windowBytes += r->bytes();
     if (idx >= known) known = idx + 1;
-    computeCalc(r, idx);
     evict();
     return true;
 }
 
 void DataSetImpl::resetCursor() noexcept {
     closeResultSet(rs);
+    uncomputed.reset();
     for (auto& r : window) recycle(std::move(r));
     window.clear();
     windowBytes = 0;
@@ -206,6 +218,7 @@ void DataSetImpl::refetch(int row) {
     bool reset = rowsShifted;
     TxRef tx = readTx ? readTx : dbi().acquire();
     closeResultSet(rs);
+    uncomputed.reset();
     for (auto& r : window) recycle(std::move(r));
     window.clear();
     windowBytes = 0;
@@ -344,6 +357,7 @@ void DataSetImpl::closeAll() noexcept {
     state = DataSetState::Inactive;
     active = false;
     closeResultSet(rs);
+    uncomputed.reset();
     for (auto& r : window) r.reset();
     window.clear();
     spare.clear();

@@ -98,6 +98,7 @@ struct DataSetImpl {
     std::vector<RowPtr> spare;      // recycled rows
     int computingRow = -1;
     RowPtr computing;
+    RowPtr uncomputed;              // fetched, but its calculation failed
 
     // Current row.
     bool pendingFirst = false;      // a table not yet positioned

@@ -256,3 +256,37 @@ TEST(Navigation, CalculatedFieldIsComputedOncePerFetchedRow) {
     EXPECT_EQ(calls, 2);
     EXPECT_THROW(gens.addCalculatedField("Other", [](DataSet&, int) { return Value{}; }), DbError);
 }
+
+TEST(Navigation, FailingCalculationReachesTheFetchingCaller) {
+    Workspace ws;
+    ws.createDatabase("N", rows(3));
+    Database db("UserDB");
+    Workspace::connect(db, "N");
+    Query q(db), broken(db);
+    bool fail = true;
+    q.setSql("select ID from T order by ID");
+    q.addCalculatedField("X", [&](DataSet& ds, int row) -> Value {
+        if (fail && ds.displayText(row, 0) == "2") {
+            broken.close();
+            broken.setSql("select gen_id(NO_SUCH_GENERATOR, 0) from RDB$DATABASE");
+            broken.open();
+        }
+        return int64_t{1};
+    });
+    q.open();
+    try {
+        q.next();
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("NO_SUCH_GENERATOR"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(q.field(0).asInteger(), 1);  // still on the first row
+    // The row is computed again when it is reached again.
+    fail = false;
+    q.next();
+    EXPECT_EQ(q.field(0).asInteger(), 2);
+    EXPECT_EQ(q.fieldByName("X").asInteger(), 1);
+    q.next();
+    EXPECT_EQ(q.field(0).asInteger(), 3);
+    EXPECT_EQ(q.recordCount(), 3);
+}
