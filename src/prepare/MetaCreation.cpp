@@ -13,17 +13,6 @@ namespace quorvel::prepare {
 
 namespace {
 
-// LAction and PBar are painted as soon as they change.
-void caption(Frontend& ui, const std::string& text) {
-    ui.setText("LAction", text);
-    ui.processEvents();
-}
-
-void bar(Frontend& ui, int position) {
-    ui.setProgress("PBar", position);
-    ui.processEvents();
-}
-
 // One multi-line creation statement in a transaction of its own. A refusal is
 // shown and rolled back; the creation goes on with the next object.
 void createByLines(DM& dm, Frontend& ui, const std::string& text) {
@@ -69,47 +58,47 @@ void createObjects(DM& dm, Frontend& ui) {
 
     ui.processEvents();
     ui.setProgressMax("PBar", 11);
-    bar(ui, 0);
+    showProgress(ui, 0);
     ui.setVisible("PBar", true);
     ui.setVisible("LAction", true);
     ui.processEvents();
 
     // The three generators stand or fall together: one that exists already
     // rolls back the others.
-    caption(ui, "Create generator");
+    showAction(ui, "Create generator");
     silently(dm, [&] {
         for (const char* sql : schema::kCreateGenerators) dm.Q6Exec(sql);
-        bar(ui, 1);
+        showProgress(ui, 1);
     });
-    bar(ui, 2);
+    showProgress(ui, 2);
 
-    caption(ui, "Create table R$CLONE");
+    showAction(ui, "Create table R$CLONE");
     if (!TablePresent(dm, "R$CLONE")) {
         createByLines(dm, ui, schema::kCreateClone);
-        bar(ui, 5);
+        showProgress(ui, 5);
     }
-    caption(ui, "Create table R$TABLEORDER");
+    showAction(ui, "Create table R$TABLEORDER");
     if (!TablePresent(dm, "R$TABLEORDER")) {
         createByLines(dm, ui, schema::kCreateTableOrder);
-        bar(ui, 6);
+        showProgress(ui, 6);
     }
     if (!TablePresent(dm, "R$WORKINGTABLES")) createByLines(dm, ui, schema::kCreateWorkingTables);
 
     // These two run on their own, outside a transaction; a failure here ends
     // the creation.
-    caption(ui, "Create table R$INACTIVETRIGGERS");
+    showAction(ui, "Create table R$INACTIVETRIGGERS");
     if (!TablePresent(dm, "R$INACTIVETRIGGERS")) dm.Q6Exec(schema::kCreateInactiveTriggers);
-    bar(ui, 7);
-    caption(ui, "Create table R$SYNCHRO");
+    showProgress(ui, 7);
+    showAction(ui, "Create table R$SYNCHRO");
     if (!TablePresent(dm, "R$SYNCHRO")) dm.Q6Exec(schema::kCreateSynchro);
-    bar(ui, 8);
+    showProgress(ui, 8);
 
-    caption(ui, "Create table R$PKGENS");
+    showAction(ui, "Create table R$PKGENS");
     if (!TablePresent(dm, "R$PKGENS")) {
         createByLines(dm, ui, schema::kCreatePKGens);
-        bar(ui, 9);
+        showProgress(ui, 9);
     }
-    caption(ui, "Create table R$DELETEDUPDATED");
+    showAction(ui, "Create table R$DELETEDUPDATED");
     if (!TablePresent(dm, "R$DELETEDUPDATED")) {
         createByLines(dm, ui, schema::kCreateDeletedUpdated);
         // The grant and the MASTER row come only with a new journal table.
@@ -117,14 +106,14 @@ void createObjects(DM& dm, Frontend& ui) {
             dm.Q6Exec(schema::kGrantDeletedUpdated);
             dm.Q6Exec(schema::masterRow(maxValue1, maxValue2));
         });
-        bar(ui, 10);
+        showProgress(ui, 10);
     }
     if (!ProcedurePresent(dm, "R$ACTIVETRIGGERS")) {
         createByLines(dm, ui, schema::kCreateActiveTriggers);
         silently(dm, [&] { dm.Q6Exec(schema::kGrantActiveTriggers); });
     }
     if (!ProcedurePresent(dm, "R$FILL")) createByLines(dm, ui, schema::kCreateFill);
-    bar(ui, 11);
+    showProgress(ui, 11);
 
     ensureOpen(dm.QPKGens);
     ensureOpen(dm.QClone);

@@ -15,29 +15,19 @@ namespace quorvel::prepare {
 
 namespace {
 
-void caption(Frontend& ui, const std::string& text) {
-    ui.setText("LAction", text);
-    ui.processEvents();
-}
-
-void bar(Frontend& ui, int position) {
-    ui.setProgress("PBar", position);
-    ui.processEvents();
-}
-
 // Drops every R$ trigger in one transaction. A refusal undoes all of them
 // silently and the erasure goes on.
 void dropToolTriggers(DM& dm, Frontend& ui) {
     engine::Database& db = dm.UserDB();
     try {
         db.startTransaction();
-        caption(ui, "drop R$ triggers");
+        showAction(ui, "drop R$ triggers");
         dm.Q6Show(schema::kSelectToolTriggers);
         // Q6 keeps its rows while the drops run on Q7.
         for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
             dm.Q7Exec(schema::dropTrigger(dm.Q6.field(0).asString()));
         db.commit();
-        bar(ui, 4);
+        showProgress(ui, 4);
     } catch (const std::exception&) {
         rollbackQuietly(db);
     }
@@ -56,7 +46,7 @@ void dropProcedures(DM& dm) {
 void dropCodeColumns(DM& dm, Frontend& ui) {
     engine::Database& db = dm.UserDB();
     db.startTransaction();
-    caption(ui, "drop R$Code1, R$Code2 from all tables");
+    showAction(ui, "drop R$Code1, R$Code2 from all tables");
     // After a creation that stopped half-way the list may be missing; the
     // rest must still be erasable then.
     if (TablePresent(dm, "R$WORKINGTABLES")) {
@@ -66,12 +56,12 @@ void dropCodeColumns(DM& dm, Frontend& ui) {
         dm.QWorkingTables.close();
     }
     db.commit();
-    bar(ui, 6);
+    showProgress(ui, 6);
 }
 
 void dropTablesAndGenerators(DM& dm, Frontend& ui) {
     engine::Database& db = dm.UserDB();
-    caption(ui, "drop R$ tables");
+    showAction(ui, "drop R$ tables");
     db.startTransaction();
     if (TablePresent(dm, "R$CLONE")) dm.Q6Exec("drop table R$CLONE");
     if (TablePresent(dm, "R$TABLEORDER")) dm.Q6Exec("drop table R$TABLEORDER");
@@ -85,8 +75,8 @@ void dropTablesAndGenerators(DM& dm, Frontend& ui) {
     for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
         dm.Q7Exec("drop generator " + dm.Q6.field(0).asString());
     dm.Q6.close();
-    bar(ui, 8);
-    bar(ui, 11);
+    showProgress(ui, 8);
+    showProgress(ui, 11);
     db.commit();
 }
 
@@ -110,7 +100,7 @@ void EraseMeta(DM& dm, Frontend& ui) {
         return;
     }
     ui.setProgressMax("PBar", 11);
-    bar(ui, 0);
+    showProgress(ui, 0);
     ui.setVisible("PBar", true);
     ui.setVisible("LAction", true);
     ui.processEvents();

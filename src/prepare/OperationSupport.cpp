@@ -28,4 +28,14 @@ void execLines(engine::Query& q, const std::string& text) {
     q.execSql();
 }
 
+void showAction(Frontend& ui, const std::string& caption) {
+    ui.setText("LAction", caption);
+    ui.processEvents();
+}
+
+void showProgress(Frontend& ui, int position) {
+    ui.setProgress("PBar", position);
+    ui.processEvents();
+}
+
 }  // namespace quorvel::prepare

@@ -22,6 +22,11 @@ void failWithMessage(DM& dm, Frontend& ui, const std::exception& e);
 // may call an operation before the lists were opened by a connection).
 void ensureOpen(engine::Query& q);
 
+// The meta-structure page's step caption (LAction) and progress (PBar),
+// painted as soon as they change.
+void showAction(Frontend& ui, const std::string& caption);
+void showProgress(Frontend& ui, int position);
+
 // Places `text` into `q` line by line and executes it.
 void execLines(engine::Query& q, const std::string& text);
 
