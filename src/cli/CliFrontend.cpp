@@ -36,6 +36,7 @@ void CliFrontend::showMessage(const std::string& text) {
     err_.flush();
     messageSinceOk_ = true;
     okEnded_ = false;
+    ++messagesShown_;
 }
 
 bool CliFrontend::confirm(const std::string& question) {

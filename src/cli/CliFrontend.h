@@ -28,7 +28,8 @@ public:
     // True when the last operation ended in error, or showed a message and
     // never reached the OK state after it (a refusal such as a failed check).
     bool failed() const { return errorEnded_ || (messageSinceOk_ && !okEnded_); }
-    void startOperation() { errorEnded_ = okEnded_ = messageSinceOk_ = false; }
+    void startOperation() { errorEnded_ = okEnded_ = messageSinceOk_ = false; messagesShown_ = 0; }
+    int messagesShown() const { return messagesShown_; }
 
     void showMessage(const std::string& text) override;
     bool confirm(const std::string& question) override;
@@ -51,6 +52,7 @@ private:
     bool errorEnded_ = false;
     bool okEnded_ = false;
     bool messageSinceOk_ = false;
+    int messagesShown_ = 0;
 };
 
 }  // namespace quorvel::cli

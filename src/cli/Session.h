@@ -37,7 +37,11 @@ struct Session {
     int operation(Op op) {
         ui.startOperation();
         op(dm, ui);
-        return ui.failed() ? 1 : 0;
+        if (!ui.failed()) return 0;
+        // Some steps end in the error state without a message of their own
+        // (the window shows only its status face); a script still deserves a line.
+        if (ui.messagesShown() == 0) err << "The operation ended with an error.\n";
+        return 1;
     }
 };
 
