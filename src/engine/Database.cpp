@@ -185,12 +185,14 @@ void Database::disconnect() {
     auto& d = *impl_;
     // Copy: closing may unregister.
     auto sets = d.dataSets;
+    d.detaching = true;
     for (DataSet* ds : sets) {
         try {
             ds->close();
         } catch (...) {
         }
     }
+    d.detaching = false;
     if (d.explicitTx) {
         d.explicitTx->rollbackNow();
         d.explicitTx.reset();

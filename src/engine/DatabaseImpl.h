@@ -47,6 +47,9 @@ struct DatabaseImpl {
     TxRef explicitTx;
     fb::Status st;
     std::vector<DataSet*> dataSets;
+    // Set while disconnect() closes the data sets: statements kept prepared
+    // between runs must go with the attachment.
+    bool detaching = false;
 
     void requireConnected() const;
     // The explicit transaction when one is active, else a new autocommit one.

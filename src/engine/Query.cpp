@@ -45,6 +45,7 @@ public:
     std::unique_ptr<RowWriter> rowWriter;
     int rowsAffected = 0;
     bool rerunning = false;
+    bool keptPrepared = false;  // prepared by the caller through Query::prepare()
 
     IResultSet* openCursor(Tx& tx) override {
         auto& st = d.dbi().st;
@@ -55,7 +56,13 @@ public:
 
     void closeSource() noexcept override {
         rowWriter.reset();
-        forgetStatement();
+        // A statement the caller prepared stays prepared between runs (a
+        // query run once per row must not be prepared once per row); any
+        // other is freed so its tables are not left "in use" for DDL.
+        if (!keptPrepared || d.dbi().detaching) {
+            keptPrepared = false;
+            forgetStatement();
+        }
     }
 
     RowWriter* writer() override { return rowWriter.get(); }
@@ -73,6 +80,7 @@ public:
 
     void sqlChanged() {
         d.self.close();
+        keptPrepared = false;
         forgetStatement();
         parsed = false;
         markers.clear();
@@ -375,6 +383,7 @@ void Query::prepare() {
     q.parse();
     TxRef tx = impl_->dbi().acquire();
     q.prepare(*tx);
+    q.keptPrepared = true;
 }
 
 void Query::open() {
@@ -415,7 +424,7 @@ void Query::execSql() {
     q.parse();
     std::vector<Value> vals = q.values();
     d.dbi().requireConnected();
-    bool keep = q.stmt != nullptr;  // prepared by the caller: keep it for the next run
+    bool keep = q.keptPrepared;  // prepared by the caller: keep it for the next run
     TxRef tx = d.dbi().acquire();
     auto& st = d.dbi().st;
     try {
