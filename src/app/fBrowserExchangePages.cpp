@@ -221,7 +221,12 @@ QWidget* TfmBrowser::buildCollisionDescriptionPage() {
     auto* page = new QWidget(this);
     auto* c = vbox(page);
     auto* Memo2 = makeMemo(page, "Memo2", collisionDescription());
-    Memo2->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Fixed pitch asked for explicitly: the system's fixed font alone may
+    // resolve to a proportional face where few fonts are installed.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
+    Memo2->setFont(fixed);
     c->addWidget(Memo2);
     return page;
 }
