@@ -3,6 +3,7 @@
 // that were active before are switched on again.
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -28,6 +29,21 @@ void setTriggerState(DM& dm, int value) {
     db.commit();
 }
 
+// A deactivation that stops part-way must not leave triggers off while
+// R$Trig still says "active": the next deactivation would record them as
+// inactive ones of the user's, and no reactivation would switch them on again
+// (new rows would get no codes, changes would go unjournaled). So the
+// triggers this run switched off, that were active before, go back on.
+void restoreSwitchedOff(DM& dm, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        try {
+            switchTrigger(dm, &DM::Q7Exec, name, "active");
+        } catch (const std::exception&) {
+            rollbackQuietly(dm.UserDB());  // the first error is the one reported
+        }
+    }
+}
+
 void stepDone(Frontend& ui, int done) {
     ui.setProgress("PBTrigger", done);
     ui.processEvents();
@@ -37,6 +53,7 @@ void stepDone(Frontend& ui, int done) {
 
 void InactiveTriggers(DM& dm, Frontend& ui) {
     engine::Database& db = dm.UserDB();
+    std::vector<std::string> switchedOff;
     ui.setWorking();
     ui.setProgress("PBTrigger", 0);
     ui.setVisible("PBTrigger", true);
@@ -56,12 +73,16 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
         ui.processEvents();
         int done = 0;
         for (dm.QTableTrigger.first(); !dm.QTableTrigger.eof(); dm.QTableTrigger.next()) {
-            switchTrigger(dm, &DM::Q6Exec, dm.QTableTrigger.fieldByName("RDB$TRIGGER_NAME").asString(),
-                          "inactive");
+            const std::string name = dm.QTableTrigger.fieldByName("RDB$TRIGGER_NAME").asString();
+            const bool wasActive = dm.QTableTrigger.fieldByName("RDB$TRIGGER_INACTIVE").asInteger() == 0;
+            switchTrigger(dm, &DM::Q6Exec, name, "inactive");
+            if (wasActive) switchedOff.push_back(name);
             stepDone(ui, ++done);
         }
         setTriggerState(dm, 1);
     } catch (const std::exception& e) {
+        rollbackQuietly(db);
+        restoreSwitchedOff(dm, switchedOff);
         failWithMessage(dm, ui, e);
         return;
     }

@@ -125,4 +125,34 @@ TEST_F(TriggerSwitchingTest, ARefusalRollsBackReportsAndLeavesTheWindowUsable) {
     EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
 }
 
+TEST_F(TriggerSwitchingTest, ADeactivationStoppedPartWaySwitchesBackWhatItSwitchedOff) {
+    // T2 disappears under the running operation after its first step, so the
+    // switch of T2 (the last in name order) fails with the server's message.
+    engine::Database other("Other");
+    test::Workspace::connect(other, "MASTER");
+    bool dropped = false;
+    ui.onProcessEvents = [&] {
+        if (dropped || ui.positions["PBTrigger"].size() < 2) return;
+        dropped = true;
+        other.execute("drop trigger T2");
+    };
+    prepare::InactiveTriggers(dm, ui);
+    ui.onProcessEvents = nullptr;
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_NE(ui.lastMessage().find("T2"), std::string::npos) << ui.lastMessage();
+    // Everything is as before the click: the tool's triggers on, T1 still off,
+    // the state still "active", so the next deactivation records only T1.
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+    EXPECT_TRUE(ui.isEnabled("SBInactiveTriggers"));
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+
+    resetUi();
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+}
+
 }  // namespace

@@ -50,7 +50,13 @@ public:
     std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
         return pop(saveFileAnswers);
     }
-    void processEvents() override { ++processEventsCalls; }
+    // Runs between the steps of a long operation, as the window's messages
+    // would; a test may act there (e.g. change the database under it).
+    std::function<void()> onProcessEvents;
+    void processEvents() override {
+        ++processEventsCalls;
+        if (onProcessEvents) onProcessEvents();
+    }
     std::optional<std::string> chooseAlias() override { return pop(aliasAnswers); }
     bool login(const std::string& alias, std::string& user, std::string& password) override {
         loginAliases.push_back(alias);
