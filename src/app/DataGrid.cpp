@@ -1,5 +1,7 @@
 #include "app/DataGrid.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QTimer>
 #include <exception>
@@ -71,7 +73,9 @@ void DataGrid::syncToCurrentRow() {
 }
 
 void DataGrid::applyColumnWidths() {
-    const int charWidth = fontMetrics().averageCharWidth();
+    // Digits are wider than the average letter; a column of ten-digit
+    // numbers must still show them whole.
+    const int charWidth = std::max(fontMetrics().averageCharWidth(), fontMetrics().horizontalAdvance(QLatin1Char('0')));
     for (int c = 0; c < model_->columnCount(); ++c)
         setColumnWidth(c, model_->displayWidth(c) * charWidth + 10);
 }
