@@ -1,13 +1,35 @@
 #include "app/WidgetKit.h"
 
 #include <QBoxLayout>
+#include <QDialog>
+#include <QFormLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 
 namespace quorvel::app {
+
+OkCancel layOutFormDialog(QDialog* dialog, QFormLayout* form) {
+    QStyle* style = dialog->style();
+    auto* ok = new QPushButton(style->standardIcon(QStyle::SP_DialogOkButton), "OK", dialog);
+    ok->setObjectName("BitBtn1");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", dialog);
+    cancel->setObjectName("BitBtn2");
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* all = new QVBoxLayout(dialog);
+    all->addLayout(form);
+    all->addStretch();
+    all->addLayout(buttons);
+    return {ok, cancel};
+}
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint, const QIcon& glyph) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <string>
 
+class QDialog;
+class QFormLayout;
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
@@ -26,6 +28,15 @@ QToolButton* makeGlyphButton(QWidget* parent, const char* name, const QIcon& gly
 QLabel* makeLabel(QWidget* parent, const QString& text, const char* name = nullptr);
 // A read-only memo holding `text`.
 QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& text);
+
+// The glyph buttons "OK" (BitBtn1, the default button) and "Cancel" (BitBtn2,
+// which rejects) of a small dialog, laid out in a row under its `form`. The
+// caller connects OK to what accepting means for that dialog.
+struct OkCancel {
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancel layOutFormDialog(QDialog* dialog, QFormLayout* form);
 
 // Box layouts with the window's spacing, set on `owner` when given.
 QHBoxLayout* hbox(QWidget* owner = nullptr);

@@ -28,13 +28,7 @@ void TfmBrowser::runOperation(Operation operation) {
 void TfmBrowser::recoverFromEscapedError(const std::string& message) {
     // Nothing half done may stay open: roll back whatever transaction the
     // operation left behind.
-    for (engine::Database* db : {&dm_.UserDB(), &dm_.CloneDB(), &dm_.SynchroDB()}) {
-        try {
-            if (db->inTransaction()) db->rollback();
-        } catch (const std::exception&) {
-            // The error being reported is the one that matters.
-        }
-    }
+    for (engine::Database* db : {&dm_.UserDB(), &dm_.CloneDB(), &dm_.SynchroDB()}) db->rollbackQuietly();
     setError();
     showMessage(message);
 }

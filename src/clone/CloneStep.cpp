@@ -4,19 +4,6 @@
 
 namespace quorvel::clone {
 
-namespace {
-
-void rollbackQuietly(engine::Database& db) {
-    try {
-        if (db.inTransaction()) db.rollback();
-    } catch (...) {
-        // The original error is the one worth showing; a lost connection
-        // fails the rollback as well.
-    }
-}
-
-}  // namespace
-
 std::optional<std::string> runInTransaction(engine::Database& db, const std::function<void()>& work) {
     bool started = false;
     try {
@@ -27,7 +14,7 @@ std::optional<std::string> runInTransaction(engine::Database& db, const std::fun
         return std::nullopt;
     } catch (const std::exception& e) {
         // A transaction that was already open belongs to someone else: leave it.
-        if (started) rollbackQuietly(db);
+        if (started) db.rollbackQuietly();
         return std::string(e.what());
     }
 }
@@ -37,7 +24,7 @@ std::optional<std::string> runGuarded(engine::Database& db, const std::function<
         work();
         return std::nullopt;
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         return std::string(e.what());
     }
 }

@@ -1,13 +1,12 @@
 #include "clone/fClone.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
-#include <QVBoxLayout>
 #include <utility>
+
+#include "app/WidgetKit.h"
 
 namespace quorvel::clone {
 
@@ -24,26 +23,14 @@ TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     EditMaxValue2 = new QLineEdit(this);
     EditMaxValue2->setObjectName("EditMaxValue2");
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
-    connect(BitBtn1, &QPushButton::clicked, this, &TfmClone::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* form = new QFormLayout;
     form->addRow("Name", EditName);
     form->addRow("Max value1", EditMaxValue1);
     form->addRow("Max value2", EditMaxValue2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(form);
-    all->addStretch();
-    all->addLayout(buttons);
+    const app::OkCancel buttons = app::layOutFormDialog(this, form);
+    BitBtn1 = buttons.ok;
+    BitBtn2 = buttons.cancel;
+    connect(BitBtn1, &QPushButton::clicked, this, &TfmClone::BitBtn1Click);
     setFixedSize(300, 150);
 }
 

@@ -14,14 +14,6 @@ const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relatio
 const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
 const char* kTriggerState = "select gen_id(R$Trig, 0) from R$TableOrder";
 
-void rollbackQuietly(engine::Database& db) {
-    try {
-        if (db.inTransaction()) db.rollback();
-    } catch (...) {
-        // The connection may be gone; nothing more to undo then.
-    }
-}
-
 // Steps 1 to 10 shared by the four connect buttons. `labels` are set to the
 // chosen alias after a successful connection, then `check` runs.
 void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
@@ -49,8 +41,8 @@ void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
     } catch (const std::exception& e) {
         // A failure outside the checks' own handling: undo what is open and
         // leave the window usable with the error shown.
-        rollbackQuietly(db);
-        rollbackQuietly(dm.UserDB());
+        db.rollbackQuietly();
+        dm.UserDB().rollbackQuietly();
         ui.setError();
         ui.showMessage(e.what());
         return;
@@ -75,7 +67,7 @@ void AfterMasterConnect(DM& dm, Frontend& ui) {
         db.commit();
         ui.setStatusPanel(1, "");
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 
@@ -108,7 +100,7 @@ void AfterOutSynchroConnect(DM& dm, Frontend& ui) {
         dm.QSTables.open();
         db.commit();
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 }
@@ -126,7 +118,7 @@ void AfterInSynchroConnect(DM& dm, Frontend& ui) {
             ui.setEnabled("SBInactiveTriggers", true);
         }
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 }

@@ -1,13 +1,12 @@
 #include "connect/fLoginPrompt.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
-#include <QVBoxLayout>
+
+#include "app/WidgetKit.h"
 
 namespace quorvel::connect {
 
@@ -32,26 +31,14 @@ TfmLoginPrompt::TfmLoginPrompt(QWidget* parent) : QDialog(parent) {
     // Every typed character shows as "*", whatever the style's own choice.
     EditPassword->setStyleSheet("lineedit-password-character: 42;");
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* form = new QFormLayout;
     form->addRow(new QLabel("Alias:", this), LAlias);
     form->addRow(new QLabel("User Name:", this), EditUserName);
     form->addRow(new QLabel("Password:", this), EditPassword);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(form);
-    all->addStretch();
-    all->addLayout(buttons);
+    const app::OkCancel buttons = app::layOutFormDialog(this, form);
+    BitBtn1 = buttons.ok;
+    BitBtn2 = buttons.cancel;
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TfmLoginPrompt::setAlias(const std::string& alias) {

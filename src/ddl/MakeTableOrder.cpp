@@ -34,11 +34,7 @@ TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
             "R$TABLEORDER.TABLENAME)");
         db.commit();
     } catch (...) {
-        try {
-            db.rollback();
-        } catch (...) {
-            // The first error is the one to report.
-        }
+        db.rollbackQuietly();
         throw;
     }
     // Grids that show the order follow the new one.

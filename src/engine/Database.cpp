@@ -205,6 +205,13 @@ void Database::disconnect() {
     }
 }
 
+void Database::rollbackQuietly() noexcept {
+    try {
+        if (inTransaction()) rollback();
+    } catch (...) {
+    }
+}
+
 bool Database::connected() const { return impl_->att != nullptr; }
 
 void Database::startTransaction() {

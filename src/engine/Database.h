@@ -50,6 +50,10 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const;
+    // Rolls back the explicit transaction when one is active, and never
+    // throws: it runs after a failure, whose error is the one to report (a
+    // lost connection fails the rollback as well).
+    void rollbackQuietly() noexcept;
 
     // Runs one statement that returns no rows (convenience over Query).
     void execute(const std::string& sql);

@@ -145,70 +145,56 @@ Value Field::asValue() const {
 
 // ---------------------------------------------------------------- setters
 
-void Field::setNull() {
-    bool calculated = type_ == FieldType::Calculated;
-    Row* r = writableRow(*this, calculated);
+namespace {
+
+// The start every setter shares: a calculated field keeps the value with its
+// row; a stored column has it written by `store` into its row buffer.
+template <class V, class Store>
+void setField(Field& f, const V& value, Store&& store) {
+    const bool calculated = f.type() == FieldType::Calculated;
+    Row* r = writableRow(f, calculated);
     if (!r) return;
-    DataSetImpl& d = owner_.impl();
+    DataSetImpl& d = f.owner().impl();
     if (calculated) {
-        r->calc[index_ - d.visibleCols] = Null{};
+        r->calc[f.index() - d.visibleCols] = Value(value);
         return;
     }
-    setNullIn(d.cols[index_], r->data.data(), true);
-    if (index_ < static_cast<int>(d.pendingBlobs.size())) d.pendingBlobs[index_].reset();
+    store(d, d.cols[f.index()], *r);
+}
+
+}  // namespace
+
+void Field::setNull() {
+    setField(*this, Null{}, [&](DataSetImpl& d, const Column& c, Row& r) {
+        setNullIn(c, r.data.data(), true);
+        if (index_ < static_cast<int>(d.pendingBlobs.size())) d.pendingBlobs[index_].reset();
+    });
 }
 
 void Field::setString(const std::string& text) {
-    bool calculated = type_ == FieldType::Calculated;
-    Row* r = writableRow(*this, calculated);
-    if (!r) return;
-    DataSetImpl& d = owner_.impl();
-    if (calculated) {
-        r->calc[index_ - d.visibleCols] = text;
-        return;
-    }
-    const Column& c = d.cols[index_];
-    if (c.sqlType == SQL_BLOB) {
-        d.pendingBlobs[index_] = text;
-        setNullIn(c, r->data.data(), false);
-        return;
-    }
-    if (c.sqlType == SQL_ARRAY) throw DbError("Cannot assign text to the array column " + name_);
-    writeText(c, r->data.data(), text);
+    setField(*this, text, [&](DataSetImpl& d, const Column& c, Row& r) {
+        if (c.sqlType == SQL_BLOB) {
+            d.pendingBlobs[index_] = text;
+            setNullIn(c, r.data.data(), false);
+            return;
+        }
+        if (c.sqlType == SQL_ARRAY) throw DbError("Cannot assign text to the array column " + name_);
+        writeText(c, r.data.data(), text);
+    });
 }
 
 void Field::setInteger(int64_t v) {
-    bool calculated = type_ == FieldType::Calculated;
-    Row* r = writableRow(*this, calculated);
-    if (!r) return;
-    DataSetImpl& d = owner_.impl();
-    if (calculated) {
-        r->calc[index_ - d.visibleCols] = v;
-        return;
-    }
-    const Column& c = d.cols[index_];
-    if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) {
-        setString(std::to_string(v));
-        return;
-    }
-    writeInteger(c, r->data.data(), v);
+    setField(*this, v, [&](DataSetImpl&, const Column& c, Row& r) {
+        if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) setString(std::to_string(v));
+        else writeInteger(c, r.data.data(), v);
+    });
 }
 
 void Field::setDouble(double v) {
-    bool calculated = type_ == FieldType::Calculated;
-    Row* r = writableRow(*this, calculated);
-    if (!r) return;
-    DataSetImpl& d = owner_.impl();
-    if (calculated) {
-        r->calc[index_ - d.visibleCols] = v;
-        return;
-    }
-    const Column& c = d.cols[index_];
-    if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) {
-        setString(formatDouble(v));
-        return;
-    }
-    writeDouble(c, r->data.data(), v);
+    setField(*this, v, [&](DataSetImpl&, const Column& c, Row& r) {
+        if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) setString(formatDouble(v));
+        else writeDouble(c, r.data.data(), v);
+    });
 }
 
 void Field::setValue(const Value& v) {

@@ -26,7 +26,7 @@ void createByLines(DM& dm, Frontend& ui, const std::string& text) {
         dm.Q6.execSql();
         db.commit();
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 }
@@ -41,7 +41,7 @@ void silently(DM& dm, Body body) {
         body();
         db.commit();
     } catch (const std::exception&) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
     }
 }
 
@@ -148,7 +148,7 @@ void CreateMeta(DM& dm, Frontend& ui) {
     } catch (const std::exception&) {
         // Whatever escaped ends the creation where it stood, without a
         // message of its own.
-        rollbackQuietly(dm.UserDB());
+        dm.UserDB().rollbackQuietly();
         ui.setError();
         return;
     }

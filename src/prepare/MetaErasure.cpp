@@ -29,7 +29,7 @@ void dropToolTriggers(DM& dm, Frontend& ui) {
         db.commit();
         showProgress(ui, 4);
     } catch (const std::exception&) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
     }
 }
 

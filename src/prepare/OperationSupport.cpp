@@ -4,15 +4,8 @@
 
 namespace quorvel::prepare {
 
-void rollbackQuietly(engine::Database& db) {
-    try {
-        if (db.inTransaction()) db.rollback();
-    } catch (...) {
-    }
-}
-
 void failWithMessage(DM& dm, Frontend& ui, const std::exception& e) {
-    rollbackQuietly(dm.UserDB());
+    dm.UserDB().rollbackQuietly();
     ui.setError();
     ui.showMessage(e.what());
 }

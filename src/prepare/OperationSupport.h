@@ -10,10 +10,6 @@
 
 namespace quorvel::prepare {
 
-// Rolls back the open transaction, if any; a failure to do so (a lost
-// connection) leaves nothing more to undo.
-void rollbackQuietly(engine::Database& db);
-
 // The usual reaction to a database error: roll back, error status, and the
 // server's message text alone in a message box. The window is usable again.
 void failWithMessage(DM& dm, Frontend& ui, const std::exception& e);

@@ -104,7 +104,7 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         disarm(dm, tables);
     } catch (const std::exception&) {
         // Nothing has changed; the previous arming stays as it was.
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         ui.setError();
         return;
     }

@@ -39,7 +39,7 @@ void restoreSwitchedOff(DM& dm, const std::vector<std::string>& names) {
         try {
             switchTrigger(dm, &DM::Q7Exec, name, "active");
         } catch (const std::exception&) {
-            rollbackQuietly(dm.UserDB());  // the first error is the one reported
+            dm.UserDB().rollbackQuietly();  // the first error is the one reported
         }
     }
 }
@@ -81,7 +81,7 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
         }
         setTriggerState(dm, 1);
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        db.rollbackQuietly();
         restoreSwitchedOff(dm, switchedOff);
         failWithMessage(dm, ui, e);
         return;
