@@ -24,10 +24,6 @@ bool ProcedurePresent(DM& dm, const std::string& name) {
     return dm.Q6Integer("select count(*) from rdb$procedures where rdb$procedure_name = " + quoted(name)) != 0;
 }
 
-bool MetaPresent(DM& dm) {
-    return dm.Q6Integer("select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"") != 0;
-}
-
 bool ColumnPresent(DM& dm, const std::string& table, const std::string& column) {
     return dm.Q6Integer("select count(*) from RDB$Relation_Fields where RDB$Relation_Name = " +
                         quoted(catalogueName(table)) + " and RDB$Field_Name = " +

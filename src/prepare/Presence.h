@@ -9,8 +9,6 @@ namespace quorvel::prepare {
 
 bool TablePresent(DM& dm, const std::string& name);
 bool ProcedurePresent(DM& dm, const std::string& name);
-// The meta structures count as present when R$CLONE exists.
-bool MetaPresent(DM& dm);
 // Whether the catalogue shows column `column` on table `table`.
 bool ColumnPresent(DM& dm, const std::string& table, const std::string& column);
 
