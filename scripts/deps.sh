@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   firebird3.0-server-core firebird3.0-utils firebird3.0-server firebird-dev libfbclient2
+  firebird3.0-examples
   qt6-base-dev libgl-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth
@@ -20,11 +21,14 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-SUDO=""
+# As root the commands run as they are; otherwise through sudo, keeping the
+# environment so that DEBIAN_FRONTEND reaches apt-get. An array, not a string:
+# an empty prefix must vanish, not leave its option behind as a command name.
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
+  as_root=(sudo -E)
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO -E apt-get install -y -qq "${missing[@]}" >/dev/null
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "engine/DataSet.h"
 
 class QToolButton;

@@ -3,7 +3,7 @@
 // 33 x 33 area, one expression per status.
 #include <QPixmap>
 
-#include "app/StatusState.h"
+#include "operation/StatusState.h"
 
 namespace quorvel::app {
 

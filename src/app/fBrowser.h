@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Frontend.h"
-#include "app/StatusState.h"
+#include "operation/Frontend.h"
+#include "operation/StatusState.h"
 #include "db/DM.h"
 
 class QLabel;

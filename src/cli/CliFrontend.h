@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ControlStore.h"
+#include "operation/ControlStore.h"
 
 namespace quorvel::cli {
 

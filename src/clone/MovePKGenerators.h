@@ -4,7 +4,7 @@
 // temporary procedure R$Update created, run and dropped per generator.
 #include <cstdint>
 
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::clone {

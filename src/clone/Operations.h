@@ -1,6 +1,6 @@
 #pragma once
 // Button operations of the page "Cloning".
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::clone {

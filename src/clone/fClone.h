@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 
 class QLineEdit;
 class QPushButton;

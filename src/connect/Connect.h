@@ -1,6 +1,6 @@
 #pragma once
 // The four connect routines and the checks that follow a connection.
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::connect {

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 #include "engine/Query.h"
 

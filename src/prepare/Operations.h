@@ -2,7 +2,7 @@
 // Button operations of the pages "Add meta structures to Master DB",
 // "Generator selection", "Table selection" and the trigger switches of
 // "Read from SYNCHRO". Each runs on UserDB and reports through the Frontend.
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::prepare {

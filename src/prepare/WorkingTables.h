@@ -2,7 +2,7 @@
 // The list of working tables (R$WORKINGTABLES), one name per transaction.
 #include <string>
 
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::prepare {

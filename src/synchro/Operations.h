@@ -1,6 +1,6 @@
 #pragma once
 // Button operations of the pages "Fill SYNCHRO" and "Synchronize".
-#include "app/Frontend.h"
+#include "operation/Frontend.h"
 #include "db/DM.h"
 
 namespace quorvel::synchro {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlStore.h"
+#include "operation/ControlStore.h"
 
 namespace quorvel::test {
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "app/Frontend.h"
-#include "app/StatusState.h"
+#include "operation/Frontend.h"
+#include "operation/StatusState.h"
 
 namespace quorvel {
 

@@ -1,0 +1,35 @@
+#pragma once
+// How an operation ended, as a script and the window need to know it: done,
+// refused before anything was changed (with the reason), cancelled by the
+// user at a confirmation, or failed (with the server's message). Exit codes
+// and the window's reactions are read from here, never guessed from what was
+// shown on the way.
+#include <string>
+#include <utility>
+
+namespace quorvel {
+
+class Outcome {
+public:
+    enum class Kind { Done, Refused, Cancelled, Failed };
+
+    static Outcome done() { return Outcome(Kind::Done, {}); }
+    static Outcome refused(std::string why) { return Outcome(Kind::Refused, std::move(why)); }
+    static Outcome cancelled() { return Outcome(Kind::Cancelled, "Cancelled: nothing was changed."); }
+    static Outcome failed(std::string why) { return Outcome(Kind::Failed, std::move(why)); }
+
+    Kind kind() const { return kind_; }
+    bool isDone() const { return kind_ == Kind::Done; }
+    const std::string& message() const { return message_; }
+
+    // 0 when done; 1 for every other ending (a declined confirmation is not
+    // success for a script that asked for the work to be done).
+    int exitCode() const { return isDone() ? 0 : 1; }
+
+private:
+    Outcome(Kind kind, std::string message) : kind_(kind), message_(std::move(message)) {}
+    Kind kind_;
+    std::string message_;
+};
+
+}  // namespace quorvel
