@@ -8,7 +8,6 @@
 #include "connect/Connect.h"
 #include "ddl/Operations.h"
 #include "prepare/Operations.h"
-#include "synchro/Operations.h"
 
 namespace quorvel::app {
 
@@ -53,12 +52,6 @@ void TfmBrowser::SBActiveTriggersClick() { runOperation(&prepare::ActiveTriggers
 void TfmBrowser::SBNewCloneClick() { runOperation(&clone::NewClone); }
 void TfmBrowser::SBDelCloneClick() { runOperation(&clone::DelClone); }
 void TfmBrowser::SBUpdateCloneGensClick() { runOperation(&clone::UpdateCloneGens); }
-
-void TfmBrowser::SBFillSynchroClick() { runOperation(&synchro::FillSynchro); }
-void TfmBrowser::SBReadFromSynchroClick() { runOperation(&synchro::ReadFromSynchro); }
-void TfmBrowser::SBDelSynchroClick() { runOperation(&synchro::DelSynchro); }
-void TfmBrowser::SBSuccessClick() { runOperation(&synchro::Success); }
-void TfmBrowser::SBCopyNaturalKeyClick() { runOperation(&synchro::CopyNaturalKey); }
 
 void TfmBrowser::SBReadddlClick() { runOperation(&ddl::ReadDdl); }
 void TfmBrowser::SBConvertddlClick() { runOperation(&ddl::ConvertDdl); }

@@ -15,6 +15,8 @@ Args parseArgs(const std::vector<std::string>& argv) {
         const std::string& w = argv[i];
         if (w == "--yes" || w == "-y") {
             a.yes = true;
+        } else if (w == "--switch-triggers") {
+            a.values[w] = "yes";
         } else if (w == "--help" || w == "-h") {
             a.help = true;
         } else if (w.rfind("--", 0) == 0 && w.size() > 2) {
@@ -73,6 +75,19 @@ Cloning (--local the master):
   new-clone NAME --max1 TEXT --max2 TEXT    register a clone
   delete-clone NAME                         remove a clone from the registry
   update-clone NAME                         turn the --clone database into clone NAME
+
+Exchange (--local the local database, --synchro the synchro database):
+  fill                        write the local changes into the synchro database
+  read [--switch-triggers]    apply a received synchro database, whole or not at
+                              all; refused while the triggers are active unless
+                              --switch-triggers switches them off and on around it
+  history                     the synchronization history (--local only)
+  delete-history NUMBER       delete a history row (--local only)
+  success                     empty the local journal once every site has read
+                              the last fill (--local only)
+  delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row
+  copy-from-synchro TABLE KEY...     settle a collision: copy the synchro row over
+                                     the local row with that key, then drop it
 
 Synchro database definition (--local the master):
   convert-ddl SOURCE TARGET   convert an isql-fb -x extract into the synchro

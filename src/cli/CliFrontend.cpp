@@ -1,5 +1,7 @@
 #include "cli/CliFrontend.h"
 
+#include <unistd.h>
+
 #include <istream>
 #include <ostream>
 
@@ -89,6 +91,11 @@ bool CliFrontend::cloneDialog(const std::function<std::string(const CloneEntry&)
     if (!cloneEntry) return false;
     // The terminal cannot retype a refused entry: a refusal cancels.
     return onOk(*cloneEntry).empty();
+}
+
+void CliFrontend::rowsProgress(const std::string& table, long long rows) {
+    if (!isatty(STDERR_FILENO)) return;
+    err_ << "\r\033[K  " << table << ": " << rows << " rows" << std::flush;
 }
 
 }  // namespace quorvel::cli

@@ -41,6 +41,8 @@ public:
     std::optional<std::string> chooseAlias() override;
     bool login(const std::string& alias, std::string& user, std::string& password) override;
     bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
+    // On a terminal, a long copy's progress on one line of standard error.
+    void rowsProgress(const std::string& table, long long rows) override;
 
 private:
     std::istream& in_;

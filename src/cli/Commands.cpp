@@ -108,7 +108,7 @@ const Command kCommands[] = {
 const Command* findCommand(const std::string& word) {
     for (const Command& c : kCommands)
         if (word == c.name) return &c;
-    return nullptr;
+    return findExchangeCommand(word);
 }
 
 }  // namespace quorvel::cli

@@ -15,6 +15,8 @@ struct Command {
 };
 
 const Command* findCommand(const std::string& word);
+// The exchange's commands (fill, read, history, settling a collision).
+const Command* findExchangeCommand(const std::string& word);
 
 // Command groups, each in a file of its own.
 int cmdAliases(Session& s);

@@ -55,6 +55,10 @@ public:
     // Brings a page of a page control to the front (e.g. "TSCollision" after
     // a failed read). Front ends without pages may ignore it.
     virtual void showPage(const std::string& page) {}
+    // Rows moved so far into or out of `table` by a long copy (the fill and
+    // the read call it every few thousand rows). Front ends without a place
+    // for it may ignore it.
+    virtual void rowsProgress(const std::string& table, long long rows) {}
 
     // Connection dialogs. chooseAlias shows "Connect to DataBase" and returns
     // the chosen alias (nullopt on Cancel); login shows "Login" for `alias` and

@@ -1,14 +1,74 @@
 #pragma once
-// Button operations of the pages "Fill SYNCHRO" and "Synchronize".
-#include "operation/Frontend.h"
+// Button operations of the pages "Fill SYNCHRO" and "Synchronize": the
+// exchange itself. Each returns how it ended; the fill and the read also say
+// what they moved, table by table.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "db/DM.h"
+#include "operation/Frontend.h"
+#include "operation/Outcome.h"
 
 namespace quorvel::synchro {
 
-void FillSynchro(DM& dm, Frontend& ui);       // "Fill SYNCHRO gdb"
-void ReadFromSynchro(DM& dm, Frontend& ui);   // "Read from SYNCHRO"
-void DelSynchro(DM& dm, Frontend& ui);        // delete the current history row
-void Success(DM& dm, Frontend& ui);           // "Success"
-void CopyNaturalKey(DM& dm, Frontend& ui);    // "Copy current record from Synchro"
+struct FillReport {
+    struct Table {
+        std::string name;
+        int64_t rows = 0;
+    };
+    int64_t journalEntries = 0;
+    std::vector<Table> tables;  // in the table order
+};
+
+// "Fill SYNCHRO gdb": UserDB into the out-synchro database SynchroDB.
+Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report = nullptr);
+
+struct ReadReport {
+    struct Table {
+        std::string name;
+        int64_t inserted = 0;      // INSERT pass: new rows
+        int64_t sameRow = 0;       // INSERT pass: held already with the same code, applied over it
+        int64_t keptOwn = 0;       // INSERT pass: held and changed here only (clone), kept
+        int64_t stayDeleted = 0;   // INSERT pass: deleted here, not inserted again
+        int64_t updated = 0;       // UPDATE pass
+        int64_t notFound = 0;      // UPDATE pass: no local row with that key
+        int64_t masterWins = 0;    // either pass: left alone, the master changed it too
+        int64_t deleted = 0;       // DELETE pass
+    };
+    std::vector<Table> tables;     // in the table order
+
+    // Where a failed read stopped: the table, the pass, the failing row of
+    // each side as "COLUMN=value" texts (empty when that side has none), and
+    // the server's message.
+    struct Collision {
+        std::string table, pass, message;
+        std::vector<std::string> synchroRow, localRow;
+    };
+    std::optional<Collision> collision;
+};
+
+// "Read from SYNCHRO": the in-synchro database SynchroDB into UserDB, whole
+// or not at all. Refuses while the local triggers are active. `confirmed`
+// skips the question (the caller asked already, as --switch-triggers does).
+Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report = nullptr, bool confirmed = false);
+
+// The history list: deletes the row numbered `synchroNumber` ("Delete now?").
+Outcome DelSynchro(DM& dm, Frontend& ui, std::optional<int64_t> synchroNumber);
+// "Success": empties the local journal ("Are you sure?").
+Outcome Success(DM& dm, Frontend& ui);
+
+// "Copy current record from Synchro": the record selected in the "Synchro"
+// grid (QSynchro6's current row) over the record selected in "Master/Clone"
+// (TMaster's current row), all fields but the record code ("Copy now?").
+Outcome CopyNaturalKey(DM& dm, Frontend& ui);
+
+// The same settling by key, for scripts: the synchro row of `table` whose
+// primary key is `key` (values in key order) is copied over the local row
+// with that key, then deleted from the synchro database.
+Outcome CopySynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key);
+// Deletes the synchro row of `table` whose primary key is `key`.
+Outcome DeleteSynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key);
 
 }  // namespace quorvel::synchro

@@ -5,6 +5,7 @@
 
 #include "engine/Error.h"
 #include "synchro/FieldPairs.h"
+#include "synchro/Journal.h"
 #include "synchro/JournalTest.h"
 
 namespace quorvel::synchro {
@@ -53,6 +54,9 @@ void TMyBM::Transfer() {
     if (!Source || !Target) throw engine::DbError("Transfer needs a source and a target");
     if (Mode > 1) throw engine::DbError("Unknown transfer mode " + std::to_string(Mode));
 
+    Moved = 0;
+    KeptLocal = 0;
+    NotFound = 0;
     const StreamingSource streaming(*Source);
     Source->close();
     Source->open();
@@ -71,6 +75,7 @@ void TMyBM::appendAll() {
         Target->append();
         pairs.copyRow();
         Target->post();
+        countMoved();
     }
 }
 
@@ -97,19 +102,37 @@ void TMyBM::updateMatching() {
         for (int k = 0; k < n; ++k) keyValues[k] = keyFields[k]->asValue();
         const bool found = n == 1 ? Target->locate(keyList, keyValues[0])
                                   : Target->locate(keyList, keyValues);
-        if (!found) continue;
+        if (!found) {
+            ++NotFound;
+            continue;
+        }
         if (CheckUpdated) {
-            if (!journal) {
+            if (!code1) {
                 code1 = &Source->fieldByName("R$Code1");
                 code2 = &Source->fieldByName("R$Code2");
-                journal.emplace(dm_.UserDB());
             }
-            if (!journal->notUpdatedLocally(code1->asValue(), code2->asValue())) continue;
+            bool updatedHere;
+            if (LocalJournal) {
+                updatedHere = LocalJournal->updated({code1->asInteger(), code2->asInteger()});
+            } else {
+                if (!journal) journal.emplace(dm_.UserDB());
+                updatedHere = !journal->notUpdatedLocally(code1->asValue(), code2->asValue());
+            }
+            if (updatedHere) {
+                ++KeptLocal;
+                continue;
+            }
         }
         Target->edit();
         pairs.copyRow();
         Target->post();
+        countMoved();
     }
+}
+
+void TMyBM::countMoved() {
+    ++Moved;
+    if (OnRows && Moved % kProgressStep == 0) OnRows(Moved);
 }
 
 }  // namespace quorvel::synchro

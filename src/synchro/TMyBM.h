@@ -7,6 +7,7 @@
 // per table and drops the object at the end of the pass. Transfer starts and
 // commits no transaction: the caller owns them on both connections.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "db/DM.h"
@@ -14,6 +15,8 @@
 #include "engine/Table.h"
 
 namespace quorvel::synchro {
+
+class Journal;
 
 class TMyBM {
 public:
@@ -29,6 +32,21 @@ public:
     // Mode 1 only: leave alone a matched row that the local journal marks as
     // updated ("U"), so that the local update wins.
     bool CheckUpdated = false;
+    // Mode 1 with CheckUpdated: the local journal already read into memory.
+    // When set, the test looks the code up there instead of asking the
+    // server once per matched row.
+    const Journal* LocalJournal = nullptr;
+    // Called every kProgressStep rows moved, with the count so far, so that a
+    // front end can show a large table's progress.
+    std::function<void(int64_t)> OnRows;
+    static constexpr int64_t kProgressStep = 5000;
+
+    // Rows appended or overwritten by the last Transfer.
+    int64_t Moved = 0;
+    // Rows of mode 1 found in the target but left alone by the journal test.
+    int64_t KeptLocal = 0;
+    // Rows of mode 1 with no target row of the same key (skipped).
+    int64_t NotFound = 0;
 
     // Moves the rows. Fields are paired by position. Any error ends the
     // transfer at once and reaches the caller unchanged; the failing target
@@ -44,6 +62,7 @@ public:
 private:
     void appendAll();
     void updateMatching();
+    void countMoved();
 
     DM& dm_;
 };

@@ -1,0 +1,172 @@
+// The exchange from a terminal: fill, read (optionally switching the
+// triggers around it), the history and "Success", and the two ways to
+// settle a collision. Exit codes come from each operation's outcome.
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "prepare/Operations.h"
+#include "synchro/Operations.h"
+#include "synchro/TriggerState.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+int finish(Session& s, const Outcome& o) {
+    // The operation showed its own messages; one that showed none still
+    // says how it ended.
+    if (!o.isDone() && s.ui.messagesShown() == 0 && !o.message().empty()) s.err << o.message() << '\n';
+    return o.exitCode();
+}
+
+bool connectExchange(Session& s, bool inSynchro) {
+    if (!s.args.value("--local")) throw UsageError{"this command needs --local ALIAS (the master or clone database)"};
+    if (!s.args.value("--synchro")) throw UsageError{"this command needs --synchro ALIAS (the synchro database)"};
+    return s.connect(inSynchro);
+}
+
+bool connectLocal(Session& s) {
+    if (!s.args.value("--local")) throw UsageError{"this command needs --local ALIAS (the master or clone database)"};
+    return s.connect();
+}
+
+std::vector<std::string> keyArgs(Session& s) { return {s.args.words.begin() + 2, s.args.words.end()}; }
+
+void printFill(Session& s, const synchro::FillReport& r) {
+    s.out << "Journal entries sent: " << r.journalEntries << '\n';
+    for (const auto& t : r.tables) s.out << "  " << t.name << ": " << t.rows << " rows sent\n";
+}
+
+void printRead(Session& s, const synchro::ReadReport& r) {
+    s.out << "INSERT\n";
+    for (const auto& t : r.tables) {
+        s.out << "  " << t.name << ": " << t.inserted << " inserted";
+        if (t.sameRow) s.out << ", " << t.sameRow << " held already, updated";
+        if (t.keptOwn) s.out << ", " << t.keptOwn << " kept (changed here only)";
+        if (t.stayDeleted) s.out << ", " << t.stayDeleted << " not inserted (deleted here)";
+        s.out << '\n';
+    }
+    s.out << "UPDATE\n";
+    for (auto it = r.tables.rbegin(); it != r.tables.rend(); ++it) {
+        s.out << "  " << it->name << ": " << it->updated << " updated, " << it->masterWins
+              << " skipped by the master's priority";
+        if (it->notFound) s.out << ", " << it->notFound << " not held here";
+        s.out << '\n';
+    }
+    s.out << "DELETE\n";
+    for (auto it = r.tables.rbegin(); it != r.tables.rend(); ++it)
+        s.out << "  " << it->name << ": " << it->deleted << " deleted\n";
+}
+
+void printCollision(Session& s, const synchro::ReadReport::Collision& c) {
+    s.err << "The read stopped in the " << c.pass << " pass on table " << c.table
+          << "; nothing of it was applied.\n";
+    auto side = [&](const char* title, const std::vector<std::string>& row) {
+        s.err << title << ':';
+        if (row.empty()) s.err << " (none)";
+        for (const std::string& v : row) s.err << ' ' << v;
+        s.err << '\n';
+    };
+    side("  Synchro row", c.synchroRow);
+    side("  Local row  ", c.localRow);
+    s.err << "Settle it with delete-synchro-row or copy-from-synchro TABLE KEY..., then read again.\n";
+}
+
+int cmdFill(Session& s) {
+    if (!connectExchange(s, false)) return 1;
+    s.ui.startOperation();
+    synchro::FillReport report;
+    const Outcome o = synchro::FillSynchro(s.dm, s.ui, &report);
+    if (o.isDone()) printFill(s, report);
+    return finish(s, o);
+}
+
+// Makes the triggers active again after a read with --switch-triggers,
+// whatever the read's outcome; their failure outranks a done read.
+int switchBack(Session& s, int readExit) {
+    s.ui.startOperation();
+    prepare::ActiveTriggers(s.dm, s.ui);
+    if (synchro::triggersActive(s.dm.UserDB())) return readExit;
+    s.err << "The triggers could not be made active again: run triggers-active.\n";
+    return 1;
+}
+
+int cmdRead(Session& s) {
+    if (!connectExchange(s, true)) return 1;
+    const bool switching = s.args.value("--switch-triggers").has_value();
+    if (switching && synchro::triggersActive(s.dm.UserDB())) {
+        s.ui.startOperation();
+        prepare::InactiveTriggers(s.dm, s.ui);
+        if (synchro::triggersActive(s.dm.UserDB())) {
+            s.err << "The triggers could not be made inactive; nothing was read.\n";
+            return 1;
+        }
+    }
+    s.ui.startOperation();
+    synchro::ReadReport report;
+    const Outcome o = synchro::ReadFromSynchro(s.dm, s.ui, &report);
+    if (o.isDone()) printRead(s, report);
+    if (report.collision) printCollision(s, *report.collision);
+    const int rc = finish(s, o);
+    return switching ? switchBack(s, rc) : rc;
+}
+
+int cmdHistory(Session& s) {
+    if (!connectLocal(s)) return 1;
+    s.dm.ReopenSynchro();
+    printDataSet(s.out, s.dm.QSynchro);
+    return 0;
+}
+
+int cmdDeleteHistory(Session& s) {
+    int64_t number = 0;
+    try {
+        std::size_t used = 0;
+        number = std::stoll(s.args.words[1], &used);
+        if (used != s.args.words[1].size()) throw std::invalid_argument("");
+    } catch (const std::exception&) {
+        throw UsageError{"delete-history needs the number of a history row"};
+    }
+    if (!connectLocal(s)) return 1;
+    s.ui.startOperation();
+    return finish(s, synchro::DelSynchro(s.dm, s.ui, number));
+}
+
+int cmdSuccess(Session& s) {
+    if (!connectLocal(s)) return 1;
+    s.ui.startOperation();
+    return finish(s, synchro::Success(s.dm, s.ui));
+}
+
+int cmdDeleteSynchroRow(Session& s) {
+    if (!connectExchange(s, true)) return 1;
+    s.ui.startOperation();
+    return finish(s, synchro::DeleteSynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+}
+
+int cmdCopyFromSynchro(Session& s) {
+    if (!connectExchange(s, true)) return 1;
+    s.ui.startOperation();
+    return finish(s, synchro::CopySynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+}
+
+}  // namespace
+
+const Command kExchangeCommands[] = {
+    {"fill", 0, 0, cmdFill},
+    {"read", 0, 0, cmdRead},
+    {"history", 0, 0, cmdHistory},
+    {"delete-history", 1, 1, cmdDeleteHistory},
+    {"success", 0, 0, cmdSuccess},
+    {"delete-synchro-row", 2, -1, cmdDeleteSynchroRow},
+    {"copy-from-synchro", 2, -1, cmdCopyFromSynchro},
+};
+
+const Command* findExchangeCommand(const std::string& word) {
+    for (const Command& c : kExchangeCommands)
+        if (word == c.name) return &c;
+    return nullptr;
+}
+
+}  // namespace quorvel::cli

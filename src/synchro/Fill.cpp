@@ -1,0 +1,146 @@
+// "Fill SYNCHRO gdb": writes into the out-synchro database everything another
+// site needs to catch up with this one: the rows created here since the last
+// mark, the rows named by the journal's "U" entries, the whole journal and
+// the previous mark; then adds the new mark to the local history.
+//
+// Nothing is pruned from the local journal: entries travel with every fill
+// until "Success" empties it, so an update of a row that came from another
+// site, or that a clone holds from its backup, is never lost on the way.
+// The synchro database commits before the local one: if the fill dies
+// between the two, the local history has not moved and the next fill sends
+// the same changes again.
+#include <fstream>
+
+#include "engine/Error.h"
+#include "engine/Transaction.h"
+#include "synchro/FillSelection.h"
+#include "synchro/LocalSite.h"
+#include "synchro/Operations.h"
+#include "synchro/Refusal.h"
+#include "synchro/TMyBM.h"
+
+namespace quorvel::synchro {
+
+namespace {
+
+void showFillAction(Frontend& ui, const std::string& caption) {
+    ui.setText("LFillAction", caption);
+    ui.processEvents();
+}
+
+// The trace of the last table's selection, in the process's current folder.
+void writeTrace(const std::string& statement) {
+    std::ofstream out("sss.txt", std::ios::binary | std::ios::trunc);
+    std::string::size_type start = 0;
+    while (start <= statement.size()) {
+        const auto end = statement.find('\n', start);
+        out << statement.substr(start, end == std::string::npos ? std::string::npos : end - start) << "\r\n";
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+}
+
+void emptySynchro(DM& dm, const std::vector<std::string>& working) {
+    for (const std::string& t : working) dm.QSynchro6Exec("delete from " + t);
+    dm.QSynchro6Exec("delete from R$DELETEDUPDATED");
+    dm.QSynchro6Exec("delete from R$SYNCHRO");
+}
+
+RecordCode drawMark(DM& dm) {
+    const int64_t high = dm.Q6Integer("select C from R$Fill(1)");
+    const int64_t low = dm.Q6Integer("select C from R$Fill(2)");
+    dm.Q6.close();
+    return {high, low};
+}
+
+Outcome refuse(Frontend& ui, const std::string& why) {
+    ui.setError();
+    ui.showMessage(why);
+    return Outcome::refused(why);
+}
+
+}  // namespace
+
+Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
+    if (!dm.UserDB().connected()) return refuse(ui, "Connect to the Master/Clone database first.");
+    if (!dm.SynchroDB().connected()) return refuse(ui, "Connect to the Out Synchro database first.");
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(false);
+    FillReport local;
+    FillReport& rep = report ? *report : local;
+    rep = {};
+    ui.setWorking();
+    try {
+        engine::Transaction user(dm.UserDB());
+        const LocalSite site = LocalSite::read(dm.UserDB());
+        const std::vector<std::string> working = workingTables(dm.UserDB());
+        std::vector<std::string> ordered = tableOrder(dm.UserDB());
+        {
+            engine::Transaction synchro(dm.SynchroDB());
+            std::vector<std::string> needed = working;
+            needed.insert(needed.end(), ordered.begin(), ordered.end());
+            needed.push_back("R$DELETEDUPDATED");
+            needed.push_back("R$SYNCHRO");
+            requireTables(dm.SynchroDB(), dm.UserDB(), needed, "synchro database");
+
+            showFillAction(ui, "Clear Synchro tables");
+            emptySynchro(dm, working);
+            synchro.commit();  // the emptied synchro database stays empty whatever follows
+        }
+        engine::Transaction synchro(dm.SynchroDB());
+        const std::string date = todayText();
+        dm.QSynchro6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date +
+                         "\", " + std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
+
+        showFillAction(ui, "Fill R$DeletedUpdated");
+        TMyBM bm(dm);
+        dm.Q6.close();
+        dm.Q6.setSql("select * from R$DeletedUpdated");
+        dm.TSynchro.close();
+        dm.TSynchro.setTableName("R$DELETEDUPDATED");
+        bm.Source = &dm.Q6;
+        bm.Target = &dm.TSynchro;
+        bm.Mode = 0;
+        bm.Transfer();
+        rep.journalEntries = bm.Moved;
+
+        dm.QTableOrder.close();
+        dm.QTableOrder.open();
+        for (dm.QTableOrder.first(); !dm.QTableOrder.eof(); dm.QTableOrder.next()) {
+            const std::string table = dm.QTableOrder.fieldByName("TABLENAME").asString();
+            const std::string statement = fillSelection(table, site.mark, site.bound);
+            writeTrace(statement);
+            dm.Q6.close();
+            dm.Q6.setSql(statement);
+            dm.TSynchro.close();
+            dm.TSynchro.setTableName(table);
+            bm.Target = &dm.TSynchro;
+            bm.OnRows = [&ui, table](int64_t rows) { ui.rowsProgress(table, rows); };
+            ui.rowsProgress(table, 0);
+            bm.Transfer();
+            rep.tables.push_back({table, bm.Moved});
+            ui.rowsProgress(table, bm.Moved);
+            ui.processEvents();
+        }
+        dm.Q6.close();
+        dm.TSynchro.close();
+
+        const RecordCode next = drawMark(dm);
+        dm.Q6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", \"" + date + "\", " +
+                  std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
+        synchro.commit();
+        user.commit();
+    } catch (const Refusal& r) {
+        return refuse(ui, r.what());
+    } catch (const std::exception& e) {
+        ui.setError();
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
+    }
+    dm.ReopenSynchro();
+    ui.setEnabled("SBSuccess", true);
+    ui.setOK();
+    return Outcome::done();
+}
+
+}  // namespace quorvel::synchro

@@ -1,0 +1,42 @@
+#pragma once
+// What the fill and the read need to know of the local database before they
+// move a row: its identity, the upper bound of its own record codes, and the
+// newest mark of its synchronization history.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/Database.h"
+#include "synchro/RecordCode.h"
+
+namespace quorvel::synchro {
+
+struct LocalSite {
+    std::string identity;  // NAME of the R$CLONE row marked ME = "Y"
+    RecordCode bound;      // its MaxValue1, MaxValue2
+    int64_t lastNumber = 0;
+    RecordCode mark;       // codes of the history row numbered lastNumber
+
+    bool isMaster() const { return identity == "MASTER"; }
+
+    // Reads it in the current transaction of `db`; throws Refusal with a
+    // message the operator can act on when the identity row or the history
+    // is missing.
+    static LocalSite read(engine::Database& db);
+};
+
+// Names of the tables in R$TABLEORDER, by ascending Number.
+std::vector<std::string> tableOrder(engine::Database& db);
+// Names in R$WORKINGTABLES.
+std::vector<std::string> workingTables(engine::Database& db);
+
+// Throws Refusal naming the first of `tables` that `db` lacks, and the first
+// of their columns that its table in `db` lacks (`reference` gives the
+// expected columns). `role` names `db` in the message.
+void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,
+                   const std::string& role);
+
+// Today's date as "YYYY-MM-DD", the one form the server reads under every locale.
+std::string todayText();
+
+}  // namespace quorvel::synchro

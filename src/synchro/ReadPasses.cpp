@@ -1,0 +1,148 @@
+#include "synchro/ReadPasses.h"
+
+#include <vector>
+
+#include "engine/Error.h"
+#include "engine/Query.h"
+#include "synchro/FieldPairs.h"
+#include "synchro/TMyBM.h"
+
+namespace quorvel::synchro {
+
+namespace {
+
+// Rows are walked once; the grids get the caller's cache setting back after
+// the pass, error or not, for the collision page.
+class OnePass {
+public:
+    explicit OnePass(engine::DataSet& ds) : ds_(ds), limit_(ds.cacheLimit()) { ds_.setCacheLimit(0); }
+    ~OnePass() { ds_.setCacheLimit(limit_); }
+    OnePass(const OnePass&) = delete;
+    OnePass& operator=(const OnePass&) = delete;
+
+private:
+    engine::DataSet& ds_;
+    std::size_t limit_;
+};
+
+// The synchro rows of `table` selected by `where`, live so that the
+// collision page can edit them.
+void openSynchroRows(DM& dm, const std::string& table, const std::string& where) {
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(true);
+    dm.QSynchro6Show("select * from " + table + " where " + where);
+}
+
+void openLocalTable(DM& dm, const std::string& table) {
+    dm.TMaster.close();
+    dm.TMaster.setTableName(table);
+    dm.TMaster.open();
+}
+
+RecordCode codeOf(const engine::Field& c1, const engine::Field& c2) { return {c1.asInteger(), c2.asInteger()}; }
+
+}  // namespace
+
+void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    DM& dm = cx.dm;
+    openSynchroRows(dm, table, codeAbove(cx.senderMark));
+    openLocalTable(dm, table);
+    if (dm.QSynchro6.eof()) return;
+
+    engine::DataSet& source = dm.QSynchro6;
+    engine::Table& target = dm.TMaster;
+    const OnePass streaming(source);
+    const std::string keyList = target.primaryKeyFields();
+    if (keyList.empty())
+        throw engine::DbError("Table " + table + " has no primary key: its rows cannot be matched");
+    const FieldPairs pairs(source, target);
+    const int n = TMyBM::CountNames(keyList);
+    std::vector<const engine::Field*> keyFields;
+    for (int k = 1; k <= n; ++k) keyFields.push_back(&source.fieldByName(TMyBM::GetName(keyList, k)));
+    std::vector<engine::Value> key(n);
+    const engine::Field& code1 = source.fieldByName("R$Code1");
+    const engine::Field& code2 = source.fieldByName("R$Code2");
+    const engine::Field& localCode1 = target.fieldByName("R$Code1");
+    const engine::Field& localCode2 = target.fieldByName("R$Code2");
+
+    int64_t seen = 0;
+    for (; !source.eof(); source.next()) {
+        if (++seen % TMyBM::kProgressStep == 0) cx.ui.rowsProgress(table, seen);
+        const RecordCode code = codeOf(code1, code2);
+        for (int k = 0; k < n; ++k) key[k] = keyFields[k]->asValue();
+        const bool held = n == 1 ? target.locate(keyList, key[0]) : target.locate(keyList, key);
+        if (!held) {
+            if (cx.local.deleted(code)) {
+                ++counts.stayDeleted;  // deleted here; the deletion travels the other way
+                continue;
+            }
+            target.append();
+            pairs.copyRow();
+            target.post();
+            ++counts.inserted;
+            continue;
+        }
+        if (localCode1.isNull() || localCode2.isNull() || codeOf(localCode1, localCode2) != code) {
+            // Another row under the same key: both sites inserted it. The
+            // insert fails with the server's own message and stays in insert
+            // state for the collision page.
+            target.append();
+            pairs.copyRow();
+            target.post();
+            ++counts.inserted;
+            continue;
+        }
+        if (cx.master && cx.local.updated(code)) {
+            ++counts.masterWins;
+            continue;
+        }
+        if (!cx.master && cx.local.updated(code) && !cx.sent.updated(code)) {
+            ++counts.keptOwn;  // changed here only; this version travels the other way
+            continue;
+        }
+        target.edit();
+        pairs.copyRow();
+        target.post();
+        ++counts.sameRow;
+    }
+}
+
+void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    DM& dm = cx.dm;
+    // Transfer runs the statement itself.
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(true);
+    dm.QSynchro6.setSql("select * from " + table + " where " + codeBelow(cx.senderMark));
+    dm.TMaster.close();
+    dm.TMaster.setTableName(table);
+    TMyBM bm(dm);
+    bm.Source = &dm.QSynchro6;
+    bm.Target = &dm.TMaster;
+    bm.Mode = 1;
+    bm.CheckUpdated = cx.master;
+    bm.LocalJournal = &cx.local;
+    bm.OnRows = [&cx, table](int64_t rows) { cx.ui.rowsProgress(table, rows); };
+    bm.Transfer();
+    counts.updated = bm.Moved;
+    counts.masterWins += bm.KeptLocal;
+    counts.notFound = bm.NotFound;
+}
+
+void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    DM& dm = cx.dm;
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(false);
+    dm.QSynchro6Show("select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = \"" +
+                     table + "\"");
+    engine::Query del(dm.UserDB());
+    del.setSql("delete from " + table + " where R$Code1 = :Code1 and R$Code2 = :Code2");
+    del.prepare();
+    for (dm.QSynchro6.first(); !dm.QSynchro6.eof(); dm.QSynchro6.next()) {
+        del.setParam("Code1", dm.QSynchro6.field(0).asValue());
+        del.setParam("Code2", dm.QSynchro6.field(1).asValue());
+        del.execSql();
+        counts.deleted += del.rowsAffected();
+    }
+}
+
+}  // namespace quorvel::synchro

@@ -1,0 +1,32 @@
+#pragma once
+// A record code (R$Code1, R$Code2): the name of one row in every database,
+// ordered high word first. The fill and the read compare codes with the
+// mark and the bound, and look codes up in the journals.
+#include <compare>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace quorvel::synchro {
+
+struct RecordCode {
+    int64_t high = 0;
+    int64_t low = 0;
+    auto operator<=>(const RecordCode&) const = default;
+    std::string text() const { return "(" + std::to_string(high) + ", " + std::to_string(low) + ")"; }
+};
+
+struct RecordCodeHash {
+    std::size_t operator()(const RecordCode& c) const noexcept {
+        return std::hash<int64_t>()(c.high * 2000000011LL + c.low);
+    }
+};
+
+// SQL conditions on a table's code columns, the values written in decimal.
+// The first word bounds R$Code1 on both sides, so the server walks the code
+// index over that range instead of scanning the table.
+std::string codeAbove(const RecordCode& mark, const std::string& qualifier = "");
+std::string codeBelow(const RecordCode& mark, const std::string& qualifier = "");
+std::string codeBetween(const RecordCode& low, const RecordCode& high, const std::string& qualifier = "");
+
+}  // namespace quorvel::synchro
