@@ -1,0 +1,111 @@
+#include "ExchangeFixture.h"
+
+#include "engine/Query.h"
+
+namespace quorvel::test {
+
+namespace {
+
+const char* const kReplicationTables = R"(
+create generator R$Gen1;
+create generator R$Gen2;
+create generator R$Trig;
+CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,
+MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));
+CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));
+CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);
+create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY);
+create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,
+R$CODE1 INTEGER, R$CODE2 INTEGER);
+CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);
+CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
+OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
+SET TERM ^ ;
+CREATE PROCEDURE R$FILL (I INTEGER) RETURNS (C INTEGER) AS
+declare variable MaxValue Integer;
+declare variable dummy Integer;
+begin
+ MaxValue = 2000000000;
+ if (I = 1) then C = gen_id(R$Gen1, 0);
+ else begin
+   if (gen_id(R$Gen2, 0) = MaxValue) then begin
+     dummy = gen_id(R$Gen1, 1);
+     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));
+   end else C = gen_id(R$Gen2, 1);
+ end
+ suspend;
+end ^
+SET TERM ; ^
+)";
+
+const char* const kCustomer = R"(
+CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),
+NOTE BLOB SUB_TYPE TEXT SEGMENT SIZE 80, R$CODE1 INTEGER, R$CODE2 INTEGER);
+CREATE INDEX R$CUSTOMER_CODES ON CUSTOMER (R$CODE1, R$CODE2);
+)";
+
+const char* const kSynchroJournal = R"(
+CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
+OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
+create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,
+R$CODE1 INTEGER, R$CODE2 INTEGER);
+)";
+
+std::string n(long v) { return std::to_string(v); }
+
+std::vector<std::string> rowsOf(engine::Database& db, const std::string& sql) {
+    engine::Query q(db);
+    q.setSql(sql);
+    q.open();
+    std::vector<std::string> rows;
+    for (q.first(); !q.eof(); q.next()) {
+        std::string row;
+        for (int i = 0; i < q.fieldCount(); ++i) {
+            if (i) row += "|";
+            row += q.field(i).isNull() ? "<null>" : q.field(i).asString();
+        }
+        rows.push_back(row);
+    }
+    q.close();
+    return rows;
+}
+
+}  // namespace
+
+void ExchangeTest::makeDatabases(const Local& l, const std::string& localExtra, const std::string& synchroExtra) {
+    std::string script = std::string(kReplicationTables) + kCustomer +
+                         "insert into R$CLONE values (\"" + l.identity + "\", 0, " + n(l.bound1) + ", " +
+                         n(l.bound2) + ", \"Y\");\n"
+                         "insert into R$WORKINGTABLES values (\"CUSTOMER\");\n"
+                         "insert into R$TABLEORDER values (1, \"CUSTOMER\");\n"
+                         "insert into R$SYNCHRO values (0, \"2026-01-01\", 0, 10);\n"
+                         "insert into R$SYNCHRO values (3, \"2026-02-01\", " + n(l.mark1) + ", " + n(l.mark2) + ");\n"
+                         "commit;\nset generator R$Gen1 to " + n(l.gen1) + ";\nset generator R$Gen2 to " +
+                         n(l.gen2) + ";\nset generator R$Trig to " + n(l.trig) + ";\ncommit;\n" + localExtra;
+    // A test may make several pairs in turn; each pair has aliases of its own.
+    dm.UserDB().disconnect();
+    dm.SynchroDB().disconnect();
+    ++pairs_;
+    localAlias = "Local" + n(pairs_);
+    synchroAlias = "Synchro" + n(pairs_);
+    localPath = ws.createDatabase(localAlias, script);
+    synchroPath = ws.createDatabase(synchroAlias, std::string(kSynchroJournal) + kCustomer + synchroExtra);
+    connectBoth();
+}
+
+void ExchangeTest::connectBoth() {
+    Workspace::connect(dm.UserDB(), localAlias);
+    Workspace::connect(dm.SynchroDB(), synchroAlias);
+}
+
+void ExchangeTest::local(const std::string& sql) { dm.UserDB().execute(sql); }
+void ExchangeTest::synchro(const std::string& sql) { dm.SynchroDB().execute(sql); }
+std::vector<std::string> ExchangeTest::localRows(const std::string& sql) { return rowsOf(dm.UserDB(), sql); }
+std::vector<std::string> ExchangeTest::synchroRows(const std::string& sql) { return rowsOf(dm.SynchroDB(), sql); }
+
+std::string ExchangeTest::customer(long id, const std::string& name, long code1, long code2) {
+    return "insert into CUSTOMER (ID, NAME, R$CODE1, R$CODE2) values (" + n(id) + ", \"" + name + "\", " +
+           n(code1) + ", " + n(code2) + ")";
+}
+
+}  // namespace quorvel::test

@@ -1,0 +1,146 @@
+// The fill on real databases: what it sends, what it leaves, and that a
+// failure anywhere before its end loses nothing.
+#include <fstream>
+#include <sstream>
+
+#include "ExchangeFixture.h"
+#include "synchro/LocalSite.h"
+#include "synchro/Operations.h"
+
+namespace quorvel::test {
+
+namespace {
+const char* const kSentRows = "select ID, R$CODE1, R$CODE2 from CUSTOMER order by ID";
+const char* const kJournal = "select R$CODE1, R$CODE2, OPERATION from R$DELETEDUPDATED order by 1, 2, 3";
+}  // namespace
+
+// The last mark is (0, 5000), the bound (0, 2000000000).
+TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal) {
+    makeDatabases({});
+    local(customer(1, "old, untouched", 0, 100));
+    local(customer(2, "old, updated here", 0, 120));
+    local(customer(3, "clone row, updated here", 1, 50));
+    local(customer(4, "halves match two entries", 1, 120));
+    local(customer(5, "new", 0, 5001));
+    local(customer(6, "new and updated", 0, 5002));
+    local(customer(7, "above the bound", 0, 2000000000));
+    local("insert into R$DELETEDUPDATED values (0, 120, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED values (1, 50, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED values (0, 5002, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED values (0, 5003, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED values (0, 90, \"D\", \"CUSTOMER\")");
+    synchro(customer(99, "left from an earlier fill", 0, 1));
+
+    synchro::FillReport report;
+    const Outcome o = synchro::FillSynchro(dm, ui, &report);
+    ASSERT_TRUE(o.isDone()) << o.message();
+
+    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"2|0|120", "3|1|50", "5|0|5001", "6|0|5002"}));
+    // Nothing pruned: the whole journal travels and stays.
+    const std::vector<std::string> journal{"0|90|D", "0|120|U", "0|5002|U", "0|5003|D", "1|50|U"};
+    EXPECT_EQ(synchroRows(kJournal), journal);
+    EXPECT_EQ(localRows(kJournal), journal);
+    EXPECT_EQ(report.journalEntries, 5);
+    ASSERT_EQ(report.tables.size(), 1u);
+    EXPECT_EQ(report.tables[0].rows, 4);
+
+    const std::string today = synchro::todayText();
+    EXPECT_EQ(synchroRows("select SYNCHRONUMBER, SYNCHRODATE, R$CODE1, R$CODE2 from R$SYNCHRO"),
+              (std::vector<std::string>{"3|" + today + " 00:00:00|0|5000"}));
+    EXPECT_EQ(localRows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO where SYNCHRONUMBER = 4"),
+              (std::vector<std::string>{"4|0|5011"}));
+    EXPECT_EQ(ui.isEnabled("SBSuccess"), true);
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+
+    // The trace holds the last table's statement, lines ended by CR LF.
+    std::ifstream trace("sss.txt", std::ios::binary);
+    std::stringstream text;
+    text << trace.rdbuf();
+    EXPECT_EQ(text.str().rfind("select * from CUSTOMER\r\n", 0), 0u);
+}
+
+TEST_F(ExchangeTest, SecondFillSendsAsNewOnlyWhatCameAfterTheFirstButTheJournalAgain) {
+    makeDatabases({});
+    local(customer(1, "new", 0, 5001));
+    local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    local(customer(2, "after the first fill", 0, 5020));
+    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"2|0|5020"}));
+    EXPECT_EQ(synchroRows(kJournal), (std::vector<std::string>{"0|7|D"}));
+    EXPECT_EQ(synchroRows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO"),
+              (std::vector<std::string>{"4|0|5011"}));
+}
+
+TEST_F(ExchangeTest, FillRefusesWithAClearMessageAndChangesNothing) {
+    struct Case {
+        const char* what;
+        std::string localExtra, synchroExtra;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no history", "delete from R$SYNCHRO; commit;", "", "No synchronization mark"},
+        {"no identity", "update R$CLONE set ME = \"N\"; commit;", "", "no row of R$CLONE is marked ME"},
+        {"a table missing in the synchro database",
+         "CREATE TABLE ITEM (ID INTEGER NOT NULL PRIMARY KEY, R$CODE1 INTEGER, R$CODE2 INTEGER);"
+         "insert into R$TABLEORDER values (2, \"ITEM\"); commit;",
+         "", "has no table ITEM"},
+        {"a column missing in the synchro database", "ALTER TABLE CUSTOMER ADD CITY VARCHAR(20); commit;", "",
+         "has no column CITY"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui = FakeFrontend();
+        makeDatabases({}, c.localExtra, c.synchroExtra);
+        local(customer(1, "new", 0, 5001));
+        synchro(customer(42, "still there", 0, 1));
+        const auto history = localRows("select * from R$SYNCHRO");
+        const Outcome o = synchro::FillSynchro(dm, ui);
+        EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
+        EXPECT_NE(o.message().find(c.message), std::string::npos) << o.message();
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0], o.message());
+        EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"42|0|1"}));
+        EXPECT_EQ(localRows("select * from R$SYNCHRO"), history);
+        EXPECT_EQ(ui.statusHistory.back(), "error");
+    }
+}
+
+// The synchro database refuses its last commit: the local history must not
+// move, or the rows created since the last fill would never be sent again.
+TEST_F(ExchangeTest, FillWhoseSynchroCommitFailsLeavesTheLocalHistoryAsItWas) {
+    makeDatabases({}, "",
+                  "CREATE TABLE FAIL_COMMIT (X INTEGER);\n"
+                  "CREATE EXCEPTION E_COMMIT 'the synchro database refused the commit';\n"
+                  "SET TERM ^ ;\n"
+                  "CREATE TRIGGER REFUSE_COMMIT ON TRANSACTION COMMIT AS BEGIN\n"
+                  "  IF (EXISTS(SELECT * FROM FAIL_COMMIT) AND EXISTS(SELECT * FROM R$SYNCHRO)) THEN\n"
+                  "    EXCEPTION E_COMMIT;\n"
+                  "END ^\n"
+                  "SET TERM ; ^\n"
+                  "insert into FAIL_COMMIT values (1); commit;\n");
+    local(customer(1, "new", 0, 5001));
+    const auto history = localRows("select * from R$SYNCHRO");
+
+    const Outcome failed = synchro::FillSynchro(dm, ui);
+    EXPECT_EQ(failed.kind(), Outcome::Kind::Failed);
+    EXPECT_NE(failed.message().find("refused the commit"), std::string::npos) << failed.message();
+    EXPECT_EQ(localRows("select * from R$SYNCHRO"), history);
+
+    synchro("delete from FAIL_COMMIT");
+    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"1|0|5001"}));
+}
+
+TEST_F(ExchangeTest, EmptyTableOrderSendsTheJournalAndTheMarkOnly) {
+    makeDatabases({}, "delete from R$TABLEORDER; commit;");
+    local(customer(1, "new", 0, 5001));
+    local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    synchro::FillReport report;
+    ASSERT_TRUE(synchro::FillSynchro(dm, ui, &report).isDone());
+    EXPECT_TRUE(synchroRows(kSentRows).empty());
+    EXPECT_EQ(synchroRows(kJournal), (std::vector<std::string>{"0|7|D"}));
+    EXPECT_TRUE(report.tables.empty());
+}
+
+}  // namespace quorvel::test
