@@ -35,6 +35,9 @@ public:
     void setError() override { ControlStore::setError(); statusHistory.push_back("error"); }
 
     void showMessage(const std::string& t) override { messages.push_back(t); }
+    std::vector<std::string> pagesShown;
+    void showPage(const std::string& p) override { pagesShown.push_back(p); }
+    std::string page() const { return pagesShown.empty() ? "" : pagesShown.back(); }
     bool confirm(const std::string& q) override {
         questions.push_back(q);
         if (confirmAnswers.empty()) return false;

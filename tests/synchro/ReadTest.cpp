@@ -1,0 +1,228 @@
+// The read on real databases: the rules that tell a held row, a deleted row
+// and a true collision apart, the master's priority, and that a read is
+// applied whole or not at all.
+#include "ExchangeFixture.h"
+#include "synchro/Operations.h"
+
+namespace quorvel::test {
+
+namespace {
+const char* const kRows = "select ID, NAME, R$CODE1, R$CODE2 from CUSTOMER order by ID";
+}  // namespace
+
+class ReadTest : public ExchangeTest {
+protected:
+    // The sender's mark: its new rows lie above, its updated rows below.
+    void markSent(long code1 = 1, long code2 = 100) {
+        synchro("insert into R$SYNCHRO values (7, \"2026-03-01\", " + std::to_string(code1) + ", " +
+                std::to_string(code2) + ")");
+    }
+    void sentJournal(long code1, long code2, const char* op) {
+        synchro("insert into R$DELETEDUPDATED values (" + std::to_string(code1) + ", " + std::to_string(code2) +
+                ", \"" + op + "\", \"CUSTOMER\")");
+    }
+    void localJournal(long code1, long code2, const char* op) {
+        local("insert into R$DELETEDUPDATED values (" + std::to_string(code1) + ", " + std::to_string(code2) +
+              ", \"" + op + "\", \"CUSTOMER\")");
+    }
+    Outcome read(synchro::ReadReport* report = nullptr) {
+        ui.confirmAnswers.push_back(true);
+        return synchro::ReadFromSynchro(dm, ui, report);
+    }
+};
+
+TEST_F(ReadTest, NewRowsAreInsertedAndARowHeldWithTheSameCodeIsTheSameRow) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "held since the backup", 1, 101));
+    synchro(customer(1, "changed at the sender", 1, 101));
+    synchro(customer(2, "new at the sender", 1, 102));
+    synchro::ReadReport report;
+    const Outcome o = read(&report);
+    ASSERT_TRUE(o.isDone()) << o.message();
+    EXPECT_EQ(localRows(kRows),
+              (std::vector<std::string>{"1|changed at the sender|1|101", "2|new at the sender|1|102"}));
+    EXPECT_EQ(report.tables.at(0).inserted, 1);
+    EXPECT_EQ(report.tables.at(0).sameRow, 1);
+    EXPECT_EQ(ui.messages.back(), "Do not forget make triggers active again!");
+}
+
+TEST_F(ReadTest, ReadingTheSameSynchroDatabaseTwiceChangesNothingMore) {
+    makeDatabases({});
+    markSent();
+    synchro(customer(2, "new at the sender", 1, 102));
+    ASSERT_TRUE(read().isDone());
+    const auto once = localRows(kRows);
+    const Outcome again = read();
+    ASSERT_TRUE(again.isDone()) << again.message();
+    EXPECT_EQ(localRows(kRows), once);
+}
+
+TEST_F(ReadTest, ARowDeletedHereIsNotInsertedAgain) {
+    makeDatabases({});
+    markSent();
+    localJournal(1, 103, "D");
+    synchro(customer(3, "deleted here since", 1, 103));
+    synchro::ReadReport report;
+    ASSERT_TRUE(read(&report).isDone());
+    EXPECT_TRUE(localRows(kRows).empty());
+    EXPECT_EQ(report.tables.at(0).stayDeleted, 1);
+}
+
+TEST_F(ReadTest, ACloneKeepsItsOwnChangeOfAHeldRowUnlessTheSenderChangedItToo) {
+    Local clone;
+    clone.identity = "WEST";
+    clone.bound1 = 1;
+    clone.bound2 = 1000000000;
+    makeDatabases(clone);
+    markSent(0, 100);
+    local(customer(1, "changed at the clone", 0, 101));
+    local(customer(2, "changed at both", 0, 102));
+    localJournal(0, 101, "U");
+    localJournal(0, 102, "U");
+    synchro(customer(1, "as the master made it", 0, 101));
+    synchro(customer(2, "changed at the master", 0, 102));
+    sentJournal(0, 102, "U");
+    synchro::ReadReport report;
+    ASSERT_TRUE(read(&report).isDone());
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|changed at the clone|0|101",
+                                                         "2|changed at the master|0|102"}));
+    EXPECT_EQ(report.tables.at(0).keptOwn, 1);
+}
+
+TEST_F(ReadTest, TheMastersOwnUpdateWinsOnTheMasterAndTheMastersUpdateWinsOnAClone) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "updated at the master", 0, 50));
+    local(customer(2, "not updated here", 0, 60));
+    localJournal(0, 50, "U");
+    synchro(customer(1, "updated at the clone", 0, 50));
+    synchro(customer(2, "updated at the clone", 0, 60));
+    synchro(customer(9, "updated at the clone, not held here", 0, 70));
+    synchro::ReadReport report;
+    ASSERT_TRUE(read(&report).isDone());
+    EXPECT_EQ(localRows(kRows),
+              (std::vector<std::string>{"1|updated at the master|0|50", "2|updated at the clone|0|60"}));
+    EXPECT_EQ(report.tables.at(0).masterWins, 1);
+    EXPECT_EQ(report.tables.at(0).updated, 1);
+    EXPECT_EQ(report.tables.at(0).notFound, 1);
+
+    Local clone;
+    clone.identity = "WEST";
+    makeDatabases(clone);
+    markSent();
+    local(customer(1, "updated at the clone", 0, 50));
+    localJournal(0, 50, "U");
+    synchro(customer(1, "updated at the master", 0, 50));
+    ASSERT_TRUE(read().isDone());
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|updated at the master|0|50"}));
+}
+
+TEST_F(ReadTest, DeletionsGoByCodeAndRunWithNoRowsInEitherRange) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "deleted at the sender", 0, 50));
+    local(customer(2, "stays", 0, 51));
+    sentJournal(0, 50, "D");
+    sentJournal(0, 77, "D");  // a row not held here: nothing to do
+    sentJournal(0, 51, "U");  // "U" entries travel as rows, not as deletions
+    synchro::ReadReport report;
+    ASSERT_TRUE(read(&report).isDone());
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"2|stays|0|51"}));
+    EXPECT_EQ(report.tables.at(0).deleted, 1);
+}
+
+TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndShowsTheCollisionPage) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "inserted here", 0, 5001));
+    local(customer(5, "deleted at the sender", 0, 40));
+    synchro(customer(2, "new at the sender, fine", 1, 101));
+    synchro(customer(1, "inserted there too", 1, 102));
+    sentJournal(0, 40, "D");
+    const auto before = localRows(kRows);
+    synchro::ReadReport report;
+    const Outcome o = read(&report);
+    EXPECT_EQ(o.kind(), Outcome::Kind::Failed);
+    EXPECT_EQ(localRows(kRows), before);
+    ASSERT_TRUE(report.collision.has_value());
+    EXPECT_EQ(report.collision->table, "CUSTOMER");
+    EXPECT_EQ(report.collision->pass, "INSERT");
+    EXPECT_NE(report.collision->message.find("PRIMARY"), std::string::npos) << report.collision->message;
+    EXPECT_EQ(report.collision->synchroRow.at(1), "NAME=inserted there too");
+    EXPECT_EQ(report.collision->localRow.at(1), "NAME=inserted here");
+    EXPECT_EQ(ui.page(), "TSCollision");
+    EXPECT_EQ(ui.statusHistory.back(), "error");
+}
+
+TEST_F(ReadTest, ReadIsRefusedWhileTheTriggersAreActiveOrWithoutAMark) {
+    Local active;
+    active.trig = 0;
+    makeDatabases(active);
+    markSent();
+    synchro(customer(2, "new", 1, 102));
+    Outcome o = read();
+    EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
+    EXPECT_NE(o.message().find("triggers"), std::string::npos);
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(localRows(kRows).empty());
+
+    makeDatabases({});
+    synchro(customer(2, "new", 1, 102));
+    o = read();
+    EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
+    EXPECT_NE(o.message().find("holds no mark"), std::string::npos);
+    EXPECT_TRUE(localRows(kRows).empty());
+
+    markSent();
+    ui.confirmAnswers = {false};  // the refused reads asked nothing
+    EXPECT_EQ(synchro::ReadFromSynchro(dm, ui).kind(), Outcome::Kind::Cancelled);
+    EXPECT_TRUE(localRows(kRows).empty());
+}
+
+TEST_F(ReadTest, ACollisionIsSettledByCopyingOrDeletingTheSynchroRow) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "inserted here", 0, 5001));
+    synchro(customer(1, "inserted there too", 1, 102));
+    ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
+
+    ui.confirmAnswers.push_back(false);
+    EXPECT_EQ(synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"1"}).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted here|0|5001"}));
+
+    ui.confirmAnswers.push_back(true);
+    const Outcome copied = synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"1"});
+    ASSERT_TRUE(copied.isDone()) << copied.message();
+    // The local row keeps its own record code.
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
+    EXPECT_TRUE(synchroRows(kRows).empty());
+    EXPECT_TRUE(read().isDone());
+
+    synchro(customer(1, "again", 1, 103));
+    ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
+    ui.confirmAnswers.push_back(true);
+    ASSERT_TRUE(synchro::DeleteSynchroRow(dm, ui, "CUSTOMER", {"1"}).isDone());
+    EXPECT_TRUE(read().isDone());
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
+}
+
+TEST_F(ReadTest, TheCollisionPagesCopyTakesTheSelectedSynchroRecordOverTheSelectedLocalOne) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "inserted here", 0, 5001));
+    synchro(customer(2, "fine", 1, 101));
+    synchro(customer(1, "inserted there too", 1, 102));
+    ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
+    // The operator selects the colliding synchro row and the local row.
+    for (dm.QSynchro6.first(); !dm.QSynchro6.eof(); dm.QSynchro6.next())
+        if (dm.QSynchro6.fieldByName("ID").asInteger() == 1) break;
+    dm.TMaster.cancel();
+    ASSERT_TRUE(dm.TMaster.locate("ID", engine::Value(int64_t{1})));
+    ui.confirmAnswers.push_back(true);
+    const Outcome o = synchro::CopyNaturalKey(dm, ui);
+    ASSERT_TRUE(o.isDone()) << o.message();
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
+}
+
+}  // namespace quorvel::test
