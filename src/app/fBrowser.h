@@ -74,6 +74,7 @@ public:
     std::string statusPanel(int panel) const;
     void processEvents() override;
     void showPage(const std::string& page) override;
+    void rowsProgress(const std::string& table, long long rows) override;
     std::optional<std::string> chooseAlias() override;
     bool login(const std::string& alias, std::string& user, std::string& password) override;
     bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;

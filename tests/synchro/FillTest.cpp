@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ExchangeFixture.h"
+#include "support/ExchangeFixture.h"
 #include "synchro/LocalSite.h"
 #include "synchro/Operations.h"
 

@@ -1,5 +1,5 @@
 // The history's delete and "Success" on real databases.
-#include "ExchangeFixture.h"
+#include "support/ExchangeFixture.h"
 #include "synchro/Operations.h"
 
 namespace quorvel::test {

@@ -1,7 +1,7 @@
 // The read on real databases: the rules that tell a held row, a deleted row
 // and a true collision apart, the master's priority, and that a read is
 // applied whole or not at all.
-#include "ExchangeFixture.h"
+#include "support/ExchangeFixture.h"
 #include "synchro/Operations.h"
 
 namespace quorvel::test {

@@ -1,4 +1,4 @@
-#include "ExchangeFixture.h"
+#include "support/ExchangeFixture.h"
 
 #include "engine/Query.h"
 
