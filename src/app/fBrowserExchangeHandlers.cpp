@@ -35,7 +35,7 @@ void TfmBrowser::SBCopyNaturalKeyClick() {
 namespace quorvel::app {
 
 // A large table's copy shows in the second status panel, so the window says
-// something while it is busy for minutes; the panel is cleared at the end.
+// something while it is busy for minutes.
 void TfmBrowser::rowsProgress(const std::string& table, long long rows) {
     setStatusPanel(1, rows > 0 ? table + ": " + std::to_string(rows) + " rows" : "  ");
     processEvents();
