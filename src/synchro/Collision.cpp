@@ -58,6 +58,11 @@ void bindKey(engine::Query& q, const std::vector<std::string>& key) {
     for (std::size_t k = 0; k < key.size(); ++k) q.setParam("K" + std::to_string(k + 1), key[k]);
 }
 
+std::string wrongKeySize(const std::string& table, const KeyFilter& filter) {
+    return "The primary key of " + table + " has " + std::to_string(filter.columns) +
+           " column(s); give one value for each.";
+}
+
 std::string keyText(const std::vector<std::string>& key) {
     std::string s;
     for (const std::string& v : key) s += (s.empty() ? "" : ", ") + v;
@@ -87,9 +92,7 @@ Outcome CopyNaturalKey(DM& dm, Frontend& ui) {
 Outcome CopySynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key) {
     try {
         const KeyFilter filter = keyFilter(dm.UserDB(), table);
-        if (key.size() != filter.columns)
-            return refuse(ui, "The primary key of " + table + " has " + std::to_string(filter.columns) +
-                                  " column(s); give one value for each.");
+        if (key.size() != filter.columns) return refuse(ui, wrongKeySize(table, filter));
         dm.QSynchro6.close();
         dm.QSynchro6.setLive(false);
         dm.QSynchro6.setSql("select * from " + table + " where " + filter.where);
@@ -134,9 +137,7 @@ Outcome DeleteSynchroRow(DM& dm, Frontend& ui, const std::string& table, const s
     if (!ui.confirm("Delete now?")) return Outcome::cancelled();
     try {
         const KeyFilter filter = keyFilter(dm.SynchroDB(), table);
-        if (key.size() != filter.columns)
-            return refuse(ui, "The primary key of " + table + " has " + std::to_string(filter.columns) +
-                                  " column(s); give one value for each.");
+        if (key.size() != filter.columns) return refuse(ui, wrongKeySize(table, filter));
         engine::Transaction synchro(dm.SynchroDB());
         engine::Query del(dm.SynchroDB());
         del.setSql("delete from " + table + " where " + filter.where);

@@ -5,25 +5,12 @@
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "synchro/FieldPairs.h"
+#include "synchro/StreamingSource.h"
 #include "synchro/TMyBM.h"
 
 namespace quorvel::synchro {
 
 namespace {
-
-// Rows are walked once; the grids get the caller's cache setting back after
-// the pass, error or not, for the collision page.
-class OnePass {
-public:
-    explicit OnePass(engine::DataSet& ds) : ds_(ds), limit_(ds.cacheLimit()) { ds_.setCacheLimit(0); }
-    ~OnePass() { ds_.setCacheLimit(limit_); }
-    OnePass(const OnePass&) = delete;
-    OnePass& operator=(const OnePass&) = delete;
-
-private:
-    engine::DataSet& ds_;
-    std::size_t limit_;
-};
 
 // The synchro rows of `table` selected by `where`, live so that the
 // collision page can edit them.
@@ -51,7 +38,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
     engine::DataSet& source = dm.QSynchro6;
     engine::Table& target = dm.TMaster;
-    const OnePass streaming(source);
+    const StreamingSource streaming(source);
     const std::string keyList = target.primaryKeyFields();
     if (keyList.empty())
         throw engine::DbError("Table " + table + " has no primary key: its rows cannot be matched");

@@ -7,28 +7,9 @@
 #include "synchro/FieldPairs.h"
 #include "synchro/Journal.h"
 #include "synchro/JournalTest.h"
+#include "synchro/StreamingSource.h"
 
 namespace quorvel::synchro {
-
-namespace {
-
-// Rows pass the transfer once, so none of them is kept for moving back while
-// they stream; memory stays flat however many rows move. The caller's own
-// setting comes back afterwards, error or not, for the grids that show the
-// source later.
-class StreamingSource {
-public:
-    explicit StreamingSource(engine::DataSet& ds) : ds_(ds), limit_(ds.cacheLimit()) { ds_.setCacheLimit(0); }
-    ~StreamingSource() { ds_.setCacheLimit(limit_); }
-    StreamingSource(const StreamingSource&) = delete;
-    StreamingSource& operator=(const StreamingSource&) = delete;
-
-private:
-    engine::DataSet& ds_;
-    std::size_t limit_;
-};
-
-}  // namespace
 
 TMyBM::TMyBM(DM& dm) : dm_(dm) {}
 

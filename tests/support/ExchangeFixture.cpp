@@ -1,6 +1,6 @@
 #include "support/ExchangeFixture.h"
 
-#include "engine/Query.h"
+#include "support/Rows.h"
 
 namespace quorvel::test {
 
@@ -52,23 +52,6 @@ R$CODE1 INTEGER, R$CODE2 INTEGER);
 )";
 
 std::string n(long v) { return std::to_string(v); }
-
-std::vector<std::string> rowsOf(engine::Database& db, const std::string& sql) {
-    engine::Query q(db);
-    q.setSql(sql);
-    q.open();
-    std::vector<std::string> rows;
-    for (q.first(); !q.eof(); q.next()) {
-        std::string row;
-        for (int i = 0; i < q.fieldCount(); ++i) {
-            if (i) row += "|";
-            row += q.field(i).isNull() ? "<null>" : q.field(i).asString();
-        }
-        rows.push_back(row);
-    }
-    q.close();
-    return rows;
-}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "db/DM.h"
 #include "engine/Query.h"
+#include "support/Rows.h"
 #include "support/Workspace.h"
 #include "synchro/TMyBM.h"
 
@@ -64,21 +65,7 @@ protected:
     std::vector<std::string> localRows(const std::string& sql) { return rows(dm.UserDB(), sql); }
     std::vector<std::string> synchroRows(const std::string& sql) { return rows(dm.SynchroDB(), sql); }
 
-    static std::vector<std::string> rows(engine::Database& db, const std::string& sql) {
-        engine::Query q(db);
-        q.setSql(sql);
-        q.open();
-        std::vector<std::string> rows;
-        for (q.first(); !q.eof(); q.next()) {
-            std::string row;
-            for (int i = 0; i < q.fieldCount(); ++i) {
-                if (i) row += "|";
-                row += q.field(i).isNull() ? "<null>" : q.field(i).asString();
-            }
-            rows.push_back(row);
-        }
-        return rows;
-    }
+    static std::vector<std::string> rows(engine::Database& db, const std::string& sql) { return rowsOf(db, sql); }
 
     Workspace ws;
     DM dm;
