@@ -5,6 +5,18 @@
 
 namespace quorvel::ddl {
 
+namespace {
+
+// A dialect-1 string literal: a double quote inside the name is doubled, so
+// a catalogue name cannot end the literal early.
+std::string doubleQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+}  // namespace
+
 std::vector<std::string> ReadTableList(DM& dm) {
     std::vector<std::string> tables;
     // A query of our own rather than the grid's QTables: walking that one
@@ -27,8 +39,8 @@ TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
     try {
         dm.Q6Exec("delete from R$TABLEORDER");
         for (size_t i = 0; i < order.tables.size(); ++i)
-            dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + ",\"" +
-                      order.tables[i] + "\")");
+            dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
+                      doubleQuoted(order.tables[i]) + ")");
         dm.Q6Exec(
             "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
             "R$TABLEORDER.TABLENAME)");
