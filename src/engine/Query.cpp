@@ -131,13 +131,17 @@ public:
     std::vector<Column> inCols;
     std::vector<unsigned> ownTypes;
 
+    // The longest text a VARCHAR parameter carries: its length is 16 bits
+    // and the server takes no more than this.
+    static constexpr size_t kMaxTextParam = 32765;
+
     static Shape shapeOf(const Value& v) {
         if (std::holds_alternative<int64_t>(v)) return {1, 0};
         if (std::holds_alternative<double>(v)) return {2, 0};
         if (auto* s = std::get_if<std::string>(&v)) {
             unsigned cap = 32;
             while (cap < s->size()) cap *= 2;
-            return {3, cap};
+            return {3, static_cast<unsigned>(std::min<size_t>(cap, kMaxTextParam))};
         }
         return {0, 0};
     }
@@ -171,6 +175,11 @@ public:
             Shape w = shapeOf(vals[i]);
             // Text for a BLOB parameter goes as a BLOB of its own.
             if (w.kind == 3 && i < ownTypes.size() && ownTypes[i] == SQL_BLOB) w = {4, 0};
+            if (w.kind == 3 && std::get<std::string>(vals[i]).size() > kMaxTextParam)
+                throw DbError("The text for parameter '" + markers[i] + "' is " +
+                              std::to_string(std::get<std::string>(vals[i]).size()) +
+                              " bytes long; a parameter takes at most " + std::to_string(kMaxTextParam) +
+                              " bytes of text unless it stands for a BLOB");
             wanted.push_back(w);
         }
         if (!inMeta || wanted != shape) {
