@@ -138,7 +138,7 @@ void DataSetImpl::evict() {
 void DataSetImpl::startCursor(TxRef tx) {
     if (cursorStarted) return;
     if (!source) throw DbError("Data set " + self.name() + " has no statement");
-    if (!tx) tx = dbi().acquire();
+    if (!tx) tx = source->readingTx(dbi());
     rs = source->openCursor(*tx);
     readTx = tx;
     cursorStarted = true;
@@ -216,7 +216,7 @@ void DataSetImpl::resetCursor() noexcept {
 // `row`, keeping as many rows after it as before it.
 void DataSetImpl::refetch(int row) {
     bool reset = rowsShifted;
-    TxRef tx = readTx ? readTx : dbi().acquire();
+    TxRef tx = readTx ? readTx : source->readingTx(dbi());
     closeResultSet(rs);
     uncomputed.reset();
     for (auto& r : window) recycle(std::move(r));

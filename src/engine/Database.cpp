@@ -21,6 +21,11 @@ namespace {
 // leaving the window hanging on another connection's uncommitted row.
 const unsigned char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                               isc_tpb_rec_version, isc_tpb_nowait};
+// Rows that are only browsed: the server starts a read-only read-committed
+// transaction as already committed, so a list left open in a grid does not
+// hold back the oldest active transaction (and garbage collection with it).
+const unsigned char kReadOnlyTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                      isc_tpb_rec_version, isc_tpb_nowait};
 
 std::string paramValue(const std::vector<std::string>& lines, const std::string& key) {
     for (const auto& l : lines) {
@@ -133,16 +138,17 @@ void DatabaseImpl::requireConnected() const {
     if (!att) throw DbError("Database " + owner.name() + " is not connected");
 }
 
-TxRef DatabaseImpl::start(bool autocommit) {
+TxRef DatabaseImpl::start(bool autocommit, bool readOnly) {
     requireConnected();
-    ITransaction* t = att->startTransaction(&st, sizeof kTpb, kTpb);
+    ITransaction* t = readOnly ? att->startTransaction(&st, sizeof kReadOnlyTpb, kReadOnlyTpb)
+                               : att->startTransaction(&st, sizeof kTpb, kTpb);
     st.check();
     return std::make_shared<Tx>(*this, t, autocommit);
 }
 
-TxRef DatabaseImpl::acquire() {
+TxRef DatabaseImpl::acquire(bool readOnly) {
     if (explicitTx) return explicitTx;
-    return start(true);
+    return start(true, readOnly);
 }
 
 IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {

@@ -42,6 +42,7 @@ public:
     std::vector<unsigned char> inBuf;
     DataSet* master = nullptr;
     bool live = false;
+    bool browseOnly = false;
     std::unique_ptr<RowWriter> rowWriter;
     int rowsAffected = 0;
     bool rerunning = false;
@@ -66,6 +67,8 @@ public:
     }
 
     RowWriter* writer() override { return rowWriter.get(); }
+
+    TxRef readingTx(DatabaseImpl& db) override { return db.acquire(browseOnly && !live); }
 
     void parse() {
         if (parsed) return;
@@ -243,7 +246,7 @@ public:
         std::vector<Value> vals = values();
         if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) d.state = DataSetState::Browse;
         d.resetCursor();
-        TxRef tx = d.dbi().acquire();
+        TxRef tx = readingTx(d.dbi());
         bind(vals, *tx);
         d.readTx.reset();
         d.startCursor(tx);
@@ -386,6 +389,8 @@ void Query::setMasterSource(DataSet* master) {
 
 void Query::setLive(bool live) { qs(*impl_).live = live; }
 bool Query::live() const { return qs(*impl_).live; }
+void Query::setBrowseOnly(bool browseOnly) { qs(*impl_).browseOnly = browseOnly; }
+bool Query::browseOnly() const { return qs(*impl_).browseOnly; }
 
 void Query::prepare() {
     auto& q = qs(*impl_);
@@ -403,7 +408,7 @@ void Query::open() {
     std::vector<Value> vals = q.values();
     d.dbi().requireConnected();
     try {
-        TxRef tx = d.dbi().acquire();
+        TxRef tx = q.readingTx(d.dbi());
         q.prepare(*tx);
         auto& st = d.dbi().st;
         unsigned type = q.stmt->getType(&st);
