@@ -55,20 +55,33 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
                                     bool sendPassword, int pageSize, const std::string& charset) {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
-    if (!user.empty()) b->insertString(&st, isc_dpb_user_name, user.c_str());
-    if (sendPassword) b->insertString(&st, isc_dpb_password, password.c_str());
-    b->insertInt(&st, isc_dpb_sql_dialect, 1);
+    // Each call checked at once: the next one would clear its failure.
+    auto check = [&] {
+        if (st.failed()) {
+            b->dispose();
+            st.raise();
+        }
+    };
+    auto text = [&](unsigned char tag, const std::string& value) {
+        b->insertString(&st, tag, value.c_str());
+        check();
+    };
+    auto number = [&](unsigned char tag, int value) {
+        b->insertInt(&st, tag, value);
+        check();
+    };
+    if (!user.empty()) text(isc_dpb_user_name, user);
+    if (sendPassword) text(isc_dpb_password, password);
+    number(isc_dpb_sql_dialect, 1);
     if (pageSize > 0) {
-        b->insertInt(&st, isc_dpb_page_size, pageSize);
-        b->insertInt(&st, isc_dpb_set_db_sql_dialect, 1);
+        number(isc_dpb_page_size, pageSize);
+        number(isc_dpb_set_db_sql_dialect, 1);
     }
-    if (!charset.empty()) b->insertString(&st, isc_dpb_lc_ctype, charset.c_str());
-    if (st.failed()) {
-        b->dispose();
-        st.raise();
-    }
+    if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
     const unsigned char* p = b->getBuffer(&st);
+    check();
     unsigned n = b->getBufferLength(&st);
+    check();
     std::vector<unsigned char> out(p, p + n);
     b->dispose();
     return out;

@@ -169,8 +169,15 @@ public:
             // The statement's own parameter types, read once per preparation.
             IMessageMetadata* own = stmt->getInputMetadata(&st);
             st.check();
-            for (const Column& c : describe(own, st)) ownTypes.push_back(c.sqlType);
+            std::vector<Column> ownCols;
+            try {
+                ownCols = describe(own, st);
+            } catch (...) {
+                own->release();
+                throw;
+            }
             own->release();
+            for (const Column& c : ownCols) ownTypes.push_back(c.sqlType);
         }
         std::vector<Shape> wanted;
         wanted.reserve(vals.size());
@@ -190,20 +197,18 @@ public:
             shape.clear();
             IMessageMetadata* own = stmt->getInputMetadata(&st);
             st.check();
-            IMetadataBuilder* b = own->getBuilder(&st);
-            own->release();
-            st.check();
+            struct Release {
+                IMessageMetadata* m;
+                ~Release() { m->release(); }
+            } ownRef{own};
+            MessageBuilder b(st, own);
             for (unsigned i = 0; i < vals.size(); ++i) {
                 const Shape& w = wanted[i];
                 if (w.kind == 0 || w.kind == 4) continue;
-                b->setType(&st, i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1);
-                b->setLength(&st, i, w.kind == 3 ? w.capacity : 8);
-                b->setScale(&st, i, 0);
-                b->setSubType(&st, i, 0);
+                b.set(i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1, 0,
+                      w.kind == 3 ? w.capacity : 8, 0);
             }
-            inMeta = b->getMetadata(&st);
-            b->release();
-            st.check();
+            inMeta = b.finish();
             inCols = describe(inMeta, st);
             inBuf.assign(inMeta->getMessageLength(&st), 0);
             st.check();
@@ -308,7 +313,12 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         IStatement* other = d.dbi().prepare(withKey, tx);
         auto& st = d.dbi().st;
         IMessageMetadata* out = other->getOutputMetadata(&st);
-        st.check();
+        if (st.failed()) {
+            std::string text = st.text();
+            int code = st.sqlCode();
+            freeStatement(other);
+            throw DbError(text, code);
+        }
         forgetStatement();
         stmt = other;
         int visible = d.visibleCols;
@@ -412,13 +422,19 @@ void Query::open() {
         q.prepare(*tx);
         auto& st = d.dbi().st;
         unsigned type = q.stmt->getType(&st);
+        st.check();
         unsigned flags = q.stmt->getFlags(&st);
         st.check();
         if (!returnsRows(type, flags)) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "The statement returns no rows");
         q.bind(vals, *tx);
         IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
         st.check();
-        d.setLayout(out, -1);
+        try {
+            d.setLayout(out, -1);
+        } catch (...) {
+            out->release();
+            throw;
+        }
         out->release();
         if (q.live) q.setUpLive(*tx, vals);
         d.buildFields();
@@ -445,6 +461,7 @@ void Query::execSql() {
         q.prepare(*tx);
         q.bind(vals, *tx);
         unsigned type = q.stmt->getType(&st);
+        st.check();
         unsigned flags = q.stmt->getFlags(&st);
         st.check();
         if (returnsRows(type, flags)) {
@@ -454,7 +471,12 @@ void Query::execSql() {
         } else {
             IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
             st.check();
-            std::vector<unsigned char> outBuf(out->getMessageLength(&st));
+            const unsigned outLength = out->getMessageLength(&st);
+            if (st.failed()) {
+                out->release();
+                st.raise();
+            }
+            std::vector<unsigned char> outBuf(outLength);
             q.stmt->execute(&st, tx->tra, q.inMeta, q.inMeta ? q.inBuf.data() : nullptr, out,
                             outBuf.empty() ? nullptr : outBuf.data());
             out->release();
