@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Database.h"
+#include "InterruptWatch.h"
 #include "ValueCodec.h"
 
 namespace quorvel::engine {
@@ -178,6 +179,9 @@ bool DataSetImpl::fetchOne() {
         r = std::move(uncomputed);
     } else {
         if (cursorEof || !rs) return false;
+        // A long walk over rows stops at a signal even between two fetches,
+        // when there was no running statement to cancel.
+        throwIfInterrupted();
         r = newRow();
         auto& st = dbi().st;
         int res = rs->fetchNext(&st, r->data.data());

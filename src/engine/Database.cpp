@@ -8,6 +8,7 @@
 #include "DataSet.h"
 #include "DataSetImpl.h"
 #include "DatabaseImpl.h"
+#include "InterruptWatch.h"
 #include "Query.h"
 
 namespace quorvel::engine {
@@ -196,8 +197,11 @@ void Database::connect() {
     auto& st = impl_->st;
     auto dpb = buildDpb(st, user, password, sendPassword, 0, charset);
     IAttachment* att = provider()->attachDatabase(&st, server.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    // The client library has just put its own signal handlers in place.
+    reclaimSignals();
     st.check();
     impl_->att = att;
+    watchAttachment(att);
 }
 
 void Database::disconnect() {
@@ -217,6 +221,7 @@ void Database::disconnect() {
         d.explicitTx.reset();
     }
     if (d.att) {
+        unwatchAttachment(d.att);
         Status st;
         d.att->detach(&st);
         if (st.failed()) d.att->release();
@@ -294,6 +299,7 @@ void Database::createDatabase(const std::string& databaseName, const std::string
     Status st;
     auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "");
     IAttachment* att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    reclaimSignals();
     st.check();
     att->detach(&st);
     if (st.failed()) {
