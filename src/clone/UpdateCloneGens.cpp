@@ -1,6 +1,7 @@
 // "Update CLONE's data": turns the restored copy of the master connected as
 // CloneDB into the clone selected in the clone list. The master is only
 // read; every change goes to the clone.
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "clone/CloneStep.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
+#include "clone/UpdateTarget.h"
 
 namespace quorvel::clone {
 
@@ -51,6 +53,15 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
     }
     ui.setWorking();
 
+    // Nothing is changed in a database that is not a fresh copy of the master.
+    std::optional<std::string> refusal;
+    auto checkError = runGuarded(dm.CloneDB(), [&] { refusal = updateRefusal(dm); });
+    if (checkError || refusal) {
+        ui.setError();
+        ui.showMessage(checkError ? *checkError : *refusal);
+        return;
+    }
+
     SelectedClone clone{};
     auto error = runGuarded(dm.CloneDB(), [&] {
         clone.number = dm.QClone.fieldByName("Number").asInteger();
@@ -64,17 +75,18 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
         return;
     }
 
-    bool clean = true;
     if (auto markError = runInTransaction(dm.CloneDB(), [&] { markIdentity(dm, clone.name); })) {
+        // The identity is what tells a later run that this copy has been
+        // updated: without it the keys are not moved, or a retry would move
+        // them twice.
         ui.setError();
         ui.showMessage(*markError);
-        clean = false;
+        return;
     }
-    if (!MovePKGenerators(dm, ui, clone.number)) clean = false;
 
     // Each failure was shown as it happened; the status must not claim
     // success over them.
-    if (clean) ui.setOK();
+    if (MovePKGenerators(dm, ui, clone.number)) ui.setOK();
     else ui.setError();
 }
 
