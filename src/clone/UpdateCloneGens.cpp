@@ -10,6 +10,7 @@
 #include "clone/CloneStep.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
+#include "clone/OwnHistory.h"
 #include "clone/UpdateTarget.h"
 
 namespace quorvel::clone {
@@ -22,14 +23,15 @@ struct SelectedClone {
 };
 
 // The clone's record codes start just after the range of the database
-// numbered one below it (no such row: after (0, 0)).
-void setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
+// numbered one below it (no such row: after (0, 0)). Returns the values set.
+RecordCodeStart setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
     dm.Q6Show(sql::previousBound(cloneNumber - 1));
     int64_t maxValue1 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(0).asInteger();
     int64_t maxValue2 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(1).asInteger();
     RecordCodeStart start = startAfter(maxValue1, maxValue2);
     dm.QClone6Exec(sql::setGenerator("R$GEN1", start.gen1));
     dm.QClone6Exec(sql::setGenerator("R$GEN2", start.gen2));
+    return start;
 }
 
 // The clone's own R$CLONE names it, not the master, as the local database.
@@ -63,10 +65,11 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
     }
 
     SelectedClone clone{};
+    RecordCodeStart start{};
     auto error = runGuarded(dm.CloneDB(), [&] {
         clone.number = dm.QClone.fieldByName("Number").asInteger();
         clone.name = dm.QClone.fieldByName("Name").asString();
-        setRecordCodeGenerators(dm, clone.number);
+        start = setRecordCodeGenerators(dm, clone.number);
     });
     if (error) {
         // Nothing of the clone's identity is written without its range.
@@ -75,7 +78,10 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
         return;
     }
 
-    if (auto markError = runInTransaction(dm.CloneDB(), [&] { markIdentity(dm, clone.name); })) {
+    if (auto markError = runInTransaction(dm.CloneDB(), [&] {
+            markIdentity(dm, clone.name);
+            startOwnHistory(dm, start);
+        })) {
         // The identity is what tells a later run that this copy has been
         // updated: without it the keys are not moved, or a retry would move
         // them twice.
