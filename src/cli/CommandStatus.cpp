@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "engine/Aliases.h"
+#include "engine/DatabaseFacts.h"
 
 namespace quorvel::cli {
 
@@ -26,6 +27,7 @@ int cmdStatus(Session& s) {
     }
     if (!s.connect()) return 1;
     s.out << "Alias: " << s.ui.text("LAlias") << '\n';
+    s.out << "Dialect: " << engine::readDatabaseFacts(s.dm.UserDB()).sqlDialect << '\n';
     const bool prepared = s.ui.text("LPrepare") == "Prepare completed";
     s.out << "Master/Clone: " << (prepared ? s.ui.text("LMaster") : std::string()) << '\n';
     s.out << s.ui.text("LPrepare") << '\n';

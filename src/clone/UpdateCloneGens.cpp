@@ -1,6 +1,7 @@
 // "Update CLONE's data": turns the restored copy of the master connected as
 // CloneDB into the clone selected in the clone list. The master is only
 // read; every change goes to the clone.
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "clone/CloneStep.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
+#include "clone/OwnHistory.h"
+#include "clone/UpdateTarget.h"
 
 namespace quorvel::clone {
 
@@ -20,14 +23,15 @@ struct SelectedClone {
 };
 
 // The clone's record codes start just after the range of the database
-// numbered one below it (no such row: after (0, 0)).
-void setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
+// numbered one below it (no such row: after (0, 0)). Returns the values set.
+RecordCodeStart setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
     dm.Q6Show(sql::previousBound(cloneNumber - 1));
     int64_t maxValue1 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(0).asInteger();
     int64_t maxValue2 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(1).asInteger();
     RecordCodeStart start = startAfter(maxValue1, maxValue2);
     dm.QClone6Exec(sql::setGenerator("R$GEN1", start.gen1));
     dm.QClone6Exec(sql::setGenerator("R$GEN2", start.gen2));
+    return start;
 }
 
 // The clone's own R$CLONE names it, not the master, as the local database.
@@ -51,11 +55,21 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
     }
     ui.setWorking();
 
+    // Nothing is changed in a database that is not a fresh copy of the master.
+    std::optional<std::string> refusal;
+    auto checkError = runGuarded(dm.CloneDB(), [&] { refusal = updateRefusal(dm); });
+    if (checkError || refusal) {
+        ui.setError();
+        ui.showMessage(checkError ? *checkError : *refusal);
+        return;
+    }
+
     SelectedClone clone{};
+    RecordCodeStart start{};
     auto error = runGuarded(dm.CloneDB(), [&] {
         clone.number = dm.QClone.fieldByName("Number").asInteger();
         clone.name = dm.QClone.fieldByName("Name").asString();
-        setRecordCodeGenerators(dm, clone.number);
+        start = setRecordCodeGenerators(dm, clone.number);
     });
     if (error) {
         // Nothing of the clone's identity is written without its range.
@@ -64,17 +78,21 @@ void UpdateCloneGens(DM& dm, Frontend& ui) {
         return;
     }
 
-    bool clean = true;
-    if (auto markError = runInTransaction(dm.CloneDB(), [&] { markIdentity(dm, clone.name); })) {
+    if (auto markError = runInTransaction(dm.CloneDB(), [&] {
+            markIdentity(dm, clone.name);
+            startOwnHistory(dm, start);
+        })) {
+        // The identity is what tells a later run that this copy has been
+        // updated: without it the keys are not moved, or a retry would move
+        // them twice.
         ui.setError();
         ui.showMessage(*markError);
-        clean = false;
+        return;
     }
-    if (!MovePKGenerators(dm, ui, clone.number)) clean = false;
 
     // Each failure was shown as it happened; the status must not claim
     // success over them.
-    if (clean) ui.setOK();
+    if (MovePKGenerators(dm, ui, clone.number)) ui.setOK();
     else ui.setError();
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "connect/DialectCheck.h"
 #include "engine/Error.h"
 
 namespace quorvel::connect {
@@ -15,7 +16,10 @@ const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
 const char* kTriggerState = "select gen_id(R$Trig, 0) from R$TableOrder";
 
 // Steps 1 to 10 shared by the four connect buttons. `labels` are set to the
-// chosen alias after a successful connection, then `check` runs.
+// chosen alias after a successful connection, then `check` runs. Every one of
+// the four databases is written by some operation (the in-synchro one through
+// its rows, which the read writes into the local database), so none of them
+// may be of another dialect.
 void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
                     std::initializer_list<const char*> labels,
                     const std::function<void()>& check) {
@@ -35,6 +39,7 @@ void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
         ui.setError();
         return;
     }
+    if (refusedForDialect(db, ui, *alias)) return;
     for (const char* l : labels) ui.setText(l, *alias);
     try {
         check();

@@ -1,6 +1,7 @@
 #include "prepare/SqlText.h"
 
 #include <cstdint>
+#include <ctime>
 
 namespace quorvel::prepare {
 
@@ -12,6 +13,15 @@ std::string quoted(const std::string& value) {
     }
     out += '"';
     return out;
+}
+
+std::string todayText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 bool isIntegerText(const std::string& text) {

@@ -14,6 +14,10 @@ std::string quoted(const std::string& value);
 // offset, whose texts are then written into statements as typed.
 bool isIntegerText(const std::string& text);
 
+// Today as "YYYY-MM-DD", the date text of the history rows: the server reads
+// it the same under every locale.
+std::string todayText();
+
 // Splits a statement text at line breaks, for placing it into a query line by
 // line.
 std::vector<std::string> linesOf(const std::string& text);

@@ -1,7 +1,6 @@
 // "Recreate triggers": gives every working table its record-code columns,
 // numbers every existing row, arms the three triggers per table and writes
 // row 0 of R$SYNCHRO, the mark the first fill counts from.
-#include <ctime>
 #include <exception>
 #include <string>
 #include <vector>
@@ -22,16 +21,6 @@ std::vector<std::string> workingTables(DM& dm) {
     for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next())
         names.push_back(dm.QWorkingTables.fieldByName("Name").asString());
     return names;
-}
-
-// Today as "YYYY-MM-DD", which the server reads the same under every locale.
-std::string today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
 }
 
 // Phase 1: the previous arming goes, triggers of every table and the columns
@@ -87,7 +76,7 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     // entries name codes that now mean other rows.
     dm.Q6Exec("delete from R$SYNCHRO");
     dm.Q6Exec("delete from R$DELETEDUPDATED");
-    dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(today()) + ", " + code1 + ", " + code2 + ")");
+    dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
     db.commit();
 }
 

@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
 #include "support/Workspace.h"
 
 using namespace quorvel;
@@ -71,6 +73,7 @@ TEST(CliTest, CreatedDatabaseReportsItNeedsMetaStructures) {
     Result st = runCli({"status", "--local", "Fresh"});
     EXPECT_EQ(st.status, 0) << st.err;
     EXPECT_NE(st.out.find("Alias: Fresh"), std::string::npos) << st.out;
+    EXPECT_NE(st.out.find("Dialect: 1"), std::string::npos) << st.out;
     EXPECT_NE(st.out.find("Create additional meta structures first."), std::string::npos) << st.out;
 
     // Creating over an existing file fails with the server's message.
@@ -99,6 +102,28 @@ TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     EXPECT_NE(st.out.find("CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("GEN_CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("100000"), std::string::npos);
+}
+
+TEST(CliTest, ADialectThreeDatabaseIsRefusedBeforeAnythingIsCreatedInIt) {
+    test::Workspace ws;
+    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);", 3);
+    const std::string refusal = "Three is a dialect 3 database; Quorvel works with dialect 1 databases";
+
+    Result prepare = runCli({"--local", "Three", "create-meta", "--max1", "0", "--max2", "2000000000"});
+    EXPECT_EQ(prepare.status, 1);
+    EXPECT_NE(prepare.err.find(refusal), std::string::npos) << prepare.err;
+    engine::Database three("Three");
+    test::Workspace::connect(three, "Three");
+    engine::Query replicationTables(three);
+    replicationTables.setSql("select count(*) from rdb$relations where rdb$relation_name starting with 'R$'");
+    replicationTables.open();
+    EXPECT_EQ(replicationTables.field(0).asInteger(), 0);
+    replicationTables.close();
+    three.disconnect();
+
+    Result st = runCli({"--local", "Three", "status"});
+    EXPECT_EQ(st.status, 1);
+    EXPECT_NE(st.err.find(refusal), std::string::npos) << st.err;
 }
 
 TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
