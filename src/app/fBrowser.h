@@ -5,6 +5,7 @@
 // the window itself.
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
@@ -122,8 +123,8 @@ public slots:
 public:
     // Runs one operation; whatever escapes it is reported and the window is
     // left usable.
-    using Operation = void (*)(DM&, Frontend&);
-    void runOperation(Operation operation);
+    using Operation = std::function<void(DM&, Frontend&)>;
+    void runOperation(const Operation& operation);
 
 protected:
     void showEvent(QShowEvent* event) override;

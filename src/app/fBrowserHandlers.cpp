@@ -6,12 +6,11 @@
 #include "app/fBrowser.h"
 #include "clone/Operations.h"
 #include "connect/Connect.h"
-#include "ddl/Operations.h"
 #include "prepare/Operations.h"
 
 namespace quorvel::app {
 
-void TfmBrowser::runOperation(Operation operation) {
+void TfmBrowser::runOperation(const Operation& operation) {
     try {
         operation(dm_, *this);
     } catch (const std::exception& e) {
@@ -52,8 +51,5 @@ void TfmBrowser::SBActiveTriggersClick() { runOperation(&prepare::ActiveTriggers
 void TfmBrowser::SBNewCloneClick() { runOperation(&clone::NewClone); }
 void TfmBrowser::SBDelCloneClick() { runOperation(&clone::DelClone); }
 void TfmBrowser::SBUpdateCloneGensClick() { runOperation(&clone::UpdateCloneGens); }
-
-void TfmBrowser::SBReadddlClick() { runOperation(&ddl::ReadDdl); }
-void TfmBrowser::SBConvertddlClick() { runOperation(&ddl::ConvertDdl); }
 
 }  // namespace quorvel::app

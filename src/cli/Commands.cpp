@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <cstring>
+#include <ostream>
 
 #include "clone/Operations.h"
 #include "cli/Session.h"
@@ -75,11 +76,10 @@ int cmdUpdateClone(Session& s) {
 int cmdConvertDdl(Session& s) {
     if (!s.requireLocal()) return 1;
     if (!s.connect()) return 1;
-    s.ui.openFiles.push_back(s.args.words[1]);
-    s.ui.saveFiles.push_back(s.args.words[2]);
-    int rc = s.operation(ddl::ReadDdl);
-    if (rc != 0) return rc;
-    return s.operation(ddl::ConvertDdl);
+    s.ui.startOperation();
+    Outcome outcome = ddl::ConvertDdl(s.dm, s.ui, s.args.words[1], s.args.words[2]);
+    if (!outcome.isDone() && s.ui.messagesShown() == 0) s.err << outcome.message() << '\n';
+    return outcome.exitCode();
 }
 
 const Command kCommands[] = {

@@ -2,6 +2,7 @@
 
 #include "db/CatalogSql.h"
 #include "ddl/TableReferences.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::ddl {
 
@@ -34,21 +35,15 @@ std::vector<std::string> ReadTableList(DM& dm) {
 TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
     TableOrder order = OrderTables(ReadTableList(dm), FindReferences(source));
 
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
-    try {
-        dm.Q6Exec("delete from R$TABLEORDER");
-        for (size_t i = 0; i < order.tables.size(); ++i)
-            dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
-                      doubleQuoted(order.tables[i]) + ")");
-        dm.Q6Exec(
-            "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
-            "R$TABLEORDER.TABLENAME)");
-        db.commit();
-    } catch (...) {
-        db.rollbackQuietly();
-        throw;
-    }
+    engine::Transaction tx(dm.UserDB());
+    dm.Q6Exec("delete from R$TABLEORDER");
+    for (size_t i = 0; i < order.tables.size(); ++i)
+        dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
+                  doubleQuoted(order.tables[i]) + ")");
+    dm.Q6Exec(
+        "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
+        "R$TABLEORDER.TABLENAME)");
+    tx.commit();
     // Grids that show the order follow the new one.
     if (dm.QTableOrder.active()) {
         dm.QTableOrder.close();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/Cli.h"
@@ -136,6 +138,53 @@ TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     Result needsLocal = runCli({"erase-meta"});
     EXPECT_EQ(needsLocal.status, 1);
     EXPECT_NE(needsLocal.err.find("--local"), std::string::npos);
+}
+
+TEST(CliTest, ConvertDdlEndsWellDespiteACycleAndRefusesAnExtractOfNoWorkingTable) {
+    test::Workspace ws;
+    std::string shop = ws.createDatabase(
+        "Shop",
+        "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,"
+        " MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));\n"
+        "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+        "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
+        "CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);\n"
+        "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
+        " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
+        "CREATE TABLE DEPARTMENT (DEPT_NO CHAR(3) NOT NULL PRIMARY KEY, MNGR_NO INTEGER);\n"
+        "CREATE TABLE EMPLOYEE (EMP_NO INTEGER NOT NULL PRIMARY KEY, DEPT_NO CHAR(3));\n"
+        "COMMIT;\n"
+        "insert into R$CLONE values ('MASTER', 0, 0, 2000000000, 'Y');\n"
+        "insert into R$WORKINGTABLES values ('DEPARTMENT');\n"
+        "insert into R$WORKINGTABLES values ('EMPLOYEE');\nCOMMIT;");
+    std::string extract = ws.path("shop.ddl");
+    std::ofstream(extract) << "COMMIT WORK;\n"
+                              "CREATE TABLE DEPARTMENT (DEPT_NO CHAR(3) NOT NULL, MNGR_NO INTEGER, PRIMARY KEY (DEPT_NO));\n"
+                              "CREATE TABLE EMPLOYEE (EMP_NO INTEGER NOT NULL, DEPT_NO CHAR(3), PRIMARY KEY (EMP_NO));\n"
+                              "COMMIT WORK;\n"
+                              "ALTER TABLE DEPARTMENT ADD FOREIGN KEY (MNGR_NO) REFERENCES EMPLOYEE (EMP_NO);\n"
+                              "ALTER TABLE EMPLOYEE ADD FOREIGN KEY (DEPT_NO) REFERENCES DEPARTMENT (DEPT_NO);\n";
+    std::string target = ws.path("synchro.ddl");
+
+    Result cycle = runCli({"--local", "Shop", "convert-ddl", extract, target});
+    EXPECT_EQ(cycle.status, 0) << cycle.err;
+    EXPECT_NE(cycle.err.find("Warning: the tables DEPARTMENT, EMPLOYEE reference each other"), std::string::npos)
+        << cycle.err;
+    EXPECT_TRUE(std::filesystem::exists(target));
+
+    std::string empty = ws.path("empty.ddl");
+    std::ofstream(empty).flush();
+    std::ofstream(target) << "previous";
+    test::Workspace::runIsql(shop, "delete from R$TABLEORDER where TABLENAME = 'DEPARTMENT';\nCOMMIT;\n");
+    Result refused = runCli({"--local", "Shop", "convert-ddl", empty, target});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("defines none of the working tables (DEPARTMENT, EMPLOYEE)"), std::string::npos)
+        << refused.err;
+    std::ifstream kept(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "previous");
+    std::string order = test::Workspace::isqlOutput(shop, "SET HEADING OFF;\nselect TABLENAME from R$TABLEORDER;\n");
+    EXPECT_NE(order.find("EMPLOYEE"), std::string::npos) << order;
+    EXPECT_EQ(order.find("DEPARTMENT"), std::string::npos) << "the order was rewritten:\n" << order;
 }
 
 }  // namespace
