@@ -155,4 +155,20 @@ TEST_F(TriggerSwitchingTest, ADeactivationStoppedPartWaySwitchesBackWhatItSwitch
     EXPECT_EQ(inactive(), Rows{"T1"});
 }
 
+TEST_F(TriggerSwitchingTest, AToolTriggerFoundOffIsNeverRecordedAsTheUsers) {
+    // Left off by a run of an earlier version that stopped part-way.
+    exec("alter trigger R$2 inactive");
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+
+    // Recorded by such a version: the tool's trigger still goes back on.
+    prepare::InactiveTriggers(dm, ui);
+    exec("insert into R$INACTIVETRIGGERS values (\"R$5\")");
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok", "working", "ok", "working", "ok"}));
+}
+
 }  // namespace
