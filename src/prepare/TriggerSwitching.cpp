@@ -18,17 +18,45 @@ void stepDone(Frontend& ui, int done) {
     ui.processEvents();
 }
 
+// The buttons as the state asks for them (a connection enables them from
+// R$Trig, which may have been behind).
+void showButtonsFor(Frontend& ui, bool inactive) {
+    ui.setEnabled("SBInactiveTriggers", !inactive);
+    ui.setEnabled("SBActiveTriggers", inactive);
+    if (inactive) ui.setEnabled("SBReadFromSynchro", true);
+}
+
+// Switching into the state the triggers are in already would record the
+// tool's and the user's triggers wrongly (twice off: every trigger taken for
+// one the user left off) or switch on what the user left off (on without a
+// record of the last switch off). True when the switch may go on; otherwise
+// the operation ends here, refused with `why` or failed on a database error.
+bool inStateFor(DM& dm, Frontend& ui, bool wantInactive, const char* why) {
+    bool inactive = false;
+    try {
+        inactive = SettleTriggerState(dm);
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return false;
+    }
+    if (inactive != wantInactive) return true;
+    ui.setError();
+    ui.showMessage(why);
+    showButtonsFor(ui, inactive);
+    return false;
+}
+
 }  // namespace
 
 void InactiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
+    if (!inStateFor(dm, ui, true, "Triggers are inactive already: read from SYNCHRO, then make them active.")) return;
     ui.setProgress("PBTrigger", 0);
     ui.setVisible("PBTrigger", true);
     ui.processEvents();
     try {
         ui.setText("LSAction", "Find inactive triggers");
         ui.processEvents();
-        SettleTriggerState(dm);
         SwitchProgress progress;
         progress.listed = [&ui](int count) {
             ui.setProgressMax("PBTrigger", count);
@@ -50,10 +78,10 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
 
 void ActiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
+    if (!inStateFor(dm, ui, false, "Triggers are active already.")) return;
     ui.setText("LSAction", "Make triggers active");
     ui.processEvents();
     try {
-        SettleTriggerState(dm);
         SwitchProgress progress;
         progress.listed = [&ui](int count) {
             ui.setProgressMax("PBTrigger", count);

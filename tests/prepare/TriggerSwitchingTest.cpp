@@ -171,4 +171,35 @@ TEST_F(TriggerSwitchingTest, AToolTriggerFoundOffIsNeverRecordedAsTheUsers) {
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok", "working", "ok", "working", "ok"}));
 }
 
+TEST_F(TriggerSwitchingTest, SwitchingIntoTheStateAlreadyThereIsRefusedAndChangesNothing) {
+    exec("alter trigger T2 inactive");  // switched off by the user on purpose
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(ui.messages, Rows{"Triggers are active already."});
+    EXPECT_EQ(inactive(), (Rows{"T1", "T2"}));
+    EXPECT_EQ(trig(), 0);
+
+    exec("alter trigger T2 active");
+    prepare::InactiveTriggers(dm, ui);
+    resetUi();
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(ui.messages, Rows{"Triggers are inactive already: read from SYNCHRO, then make them active."});
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+}
+
+TEST_F(TriggerSwitchingTest, AStateLeftBehindByAStoppedSwitchIsPutRightFirst) {
+    prepare::InactiveTriggers(dm, ui);
+    exec("set generator R$Trig to 0");  // as if stopped before R$Trig was set
+    resetUi();
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+}
+
 }  // namespace
