@@ -10,10 +10,22 @@
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
 #include "prepare/ReplicationSchema.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
+
+// Erased while the triggers are off (between a deactivation and its
+// reactivation), the record of which user triggers to switch on again would go
+// with R$INACTIVETRIGGERS, and the user's own triggers would stay off for
+// good. So they go back on first, as a reactivation would switch them.
+void switchUserTriggersOn(DM& dm) {
+    for (const char* table : {"R$WORKINGTABLES", "R$INACTIVETRIGGERS"})
+        if (!TablePresent(dm, table)) return;  // never switched off
+    if (!GeneratorPresent(dm, "R$TRIG")) return;
+    if (TriggersInactive(dm)) SwitchTriggersOn(dm);
+}
 
 // Drops every R$ trigger in one transaction. A refusal undoes all of them
 // silently and the erasure goes on.
@@ -109,6 +121,13 @@ void EraseMeta(DM& dm, Frontend& ui) {
     dm.QSynchro.close();
     dm.QWorkingTables.close();
 
+    try {
+        switchUserTriggersOn(dm);
+    } catch (const std::exception& e) {
+        // Nothing is erased while the user's triggers cannot be put back.
+        failWithMessage(dm, ui, e);
+        return;
+    }
     dropToolTriggers(dm, ui);
     try {
         dropProcedures(dm);

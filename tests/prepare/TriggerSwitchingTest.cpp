@@ -202,4 +202,14 @@ TEST_F(TriggerSwitchingTest, AStateLeftBehindByAStoppedSwitchIsPutRightFirst) {
     EXPECT_EQ(trig(), 0);
 }
 
+TEST_F(TriggerSwitchingTest, ErasureWhileTheTriggersAreOffSwitchesTheUsersBackOnFirst) {
+    prepare::InactiveTriggers(dm, ui);
+    resetUi();
+    ui.confirmAnswers = {true};
+    prepare::EraseMeta(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), 0);
+}
+
 }  // namespace
