@@ -11,6 +11,7 @@
 #include "prepare/Operations.h"
 #include "prepare/ReplicationSchema.h"
 #include "prepare/SqlText.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
@@ -71,6 +72,30 @@ void numberRows(DM& dm, const std::vector<std::string>& tables) {
     db.commit();
 }
 
+// Numbering updates every row, which fires the user's own update triggers: a
+// "modified" stamp, a version count or an audit row would change the user's
+// data. So the user's triggers are switched off around it, by the same switch
+// as around a read: all at once, recorded, and guaranteed back (a run stopped
+// in between leaves the triggers in the inactive state, from which "Make
+// Triggers Active" switches them on).
+void numberWithUserTriggersOff(DM& dm, const std::vector<std::string>& tables) {
+    SwitchTriggersOff(dm);
+    try {
+        numberRows(dm, tables);
+    } catch (const std::exception&) {
+        dm.UserDB().rollbackQuietly();
+        try {
+            SwitchTriggersOn(dm);
+        } catch (const std::exception&) {
+            // The numbering's error is the one reported; the triggers stay
+            // recorded as inactive, for "Make Triggers Active" to switch on.
+            dm.UserDB().rollbackQuietly();
+        }
+        throw;
+    }
+    SwitchTriggersOn(dm);
+}
+
 // Phase 4: the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     engine::Database& db = dm.UserDB();
@@ -98,6 +123,14 @@ void CreateTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
     std::vector<std::string> tables;
     try {
+        // Armed while off, the new triggers would be on in the middle of a
+        // read, and the numbering's switch would overwrite the record of the
+        // user's inactive triggers.
+        if (SettleTriggerState(dm)) {
+            ui.setError();
+            ui.showMessage("Triggers are inactive: make them active first.");
+            return;
+        }
         // The list is read afresh: the arming follows it as it stands now.
         dm.ReopenWorkingTables();
         tables = workingTables(dm);
@@ -110,7 +143,7 @@ void CreateTriggers(DM& dm, Frontend& ui) {
     }
     try {
         addColumnsAndReset(dm, tables);
-        numberRows(dm, tables);
+        numberWithUserTriggersOff(dm, tables);
         armAndMark(dm, tables);
         // The history now starts again at row 0; the grid shows that.
         dm.ReopenSynchro();
