@@ -12,4 +12,10 @@ namespace quorvel::prepare {
 // transaction; uses Q6.
 void DropCodeColumns(DM& dm, const std::string& table);
 
+// Drops every R$ index and every R$ column of the user's tables, wherever the
+// catalogue shows them: on the listed tables and on those taken off the list
+// since they were armed alike. The tool's own R$ tables are left to be
+// dropped whole. Runs in the open transaction; uses Q6 and Q7.
+void DropEveryToolColumn(DM& dm);
+
 }  // namespace quorvel::prepare

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "connect/Connect.h"
+#include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -56,18 +57,10 @@ void dropProcedures(DM& dm) {
 }
 
 void dropCodeColumns(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     showAction(ui, "drop R$Code1, R$Code2 from all tables");
-    // After a creation that stopped half-way the list may be missing; the
-    // rest must still be erasable then.
-    if (TablePresent(dm, "R$WORKINGTABLES")) {
-        dm.QWorkingTables.open();
-        for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next())
-            DropCodeColumns(dm, dm.QWorkingTables.fieldByName("Name").asString());
-        dm.QWorkingTables.close();
-    }
-    db.commit();
+    DropEveryToolColumn(dm);
+    tx.commit();
     showProgress(ui, 6);
 }
 
