@@ -7,6 +7,7 @@
 #include "connect/Connect.h"
 #include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
@@ -88,6 +89,7 @@ void dropTablesAndGenerators(DM& dm, Frontend& ui) {
 }  // namespace
 
 void EraseMeta(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!ui.confirm("Erase now?")) return;
     ui.setWorking();
 

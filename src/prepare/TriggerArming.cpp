@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "prepare/CodeColumns.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/ReplicationSchema.h"
@@ -119,6 +120,7 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
 }  // namespace
 
 void CreateTriggers(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     ui.setWorking();
     std::vector<std::string> tables;
