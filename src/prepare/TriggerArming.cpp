@@ -117,10 +117,28 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     db.commit();
 }
 
+// Re-arming renumbers every row from (0, 1): the copies of the clones made
+// before keep the old codes, which now name other rows. The operator decides.
+bool clonesMayBreak(DM& dm, Frontend& ui) {
+    std::vector<std::string> clones;
+    try {
+        clones = RegisteredClones(dm);
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return false;
+    }
+    if (clones.empty()) return true;
+    std::string names;
+    for (const std::string& name : clones) names += (names.empty() ? "" : ", ") + name;
+    return ui.confirm("Clones are registered: " + names +
+                      ". Their copies will no longer match. Recreate triggers anyway?");
+}
+
 }  // namespace
 
 void CreateTriggers(DM& dm, Frontend& ui) {
     if (RefusedOnClone(dm, ui)) return;
+    if (!clonesMayBreak(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     ui.setWorking();
     std::vector<std::string> tables;

@@ -230,4 +230,26 @@ TEST_F(TriggerArmingTest, ArmingWhileTheTriggersAreOffIsRefused) {
               3);
 }
 
+TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+    exec("insert into R$CLONE values (\"WEST\", 1, 1, 0, \"N\")");
+    exec("insert into R$CLONE values (\"EAST\", 2, 2, 0, \"N\")");
+    exec("delete from A where ID = 1");
+
+    prepare::CreateTriggers(dm, ui);  // no scripted answer: No
+    EXPECT_EQ(ui.questions,
+              Rows{"Clones are registered: WEST, EAST. Their copies will no longer match. Recreate triggers anyway?"});
+    EXPECT_TRUE(ui.statusHistory.empty());
+    EXPECT_EQ(codes("A"), (Rows{"2,0,2", "3,0,3"}));
+    EXPECT_EQ(journal(), Rows{"0,1,D,A"});
+
+    resetUi();
+    ui.confirmAnswers = {true};
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_EQ(codes("A"), (Rows{"2,0,1", "3,0,2"}));
+}
+
 }  // namespace
