@@ -9,6 +9,8 @@
 namespace quorvel::prepare {
 
 void DropCodeColumns(DM& dm, const std::string& table) {
+    // The code index goes first: the server keeps a column an index uses.
+    DropToolIndexes(dm, table);
     // Both are looked up before either is dropped: the catalogue rows of a
     // column dropped in this transaction are already gone for it.
     const bool code1 = ColumnPresent(dm, table, "R$CODE1");

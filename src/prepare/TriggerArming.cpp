@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "prepare/CodeColumns.h"
+#include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -97,10 +98,12 @@ void numberWithUserTriggersOff(DM& dm, const std::vector<std::string>& tables) {
     SwitchTriggersOn(dm);
 }
 
-// Phase 4: the triggers, R$1 upwards across the tables, and the first mark.
+// Phase 4: the code index of every table (the exchange finds and deletes rows
+// by code), the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     engine::Database& db = dm.UserDB();
     db.startTransaction();
+    for (const std::string& table : tables) CreateCodeIndex(dm, table);
     int counter = 0;
     for (const std::string& table : tables) {
         execLines(dm.Q6, schema::insertTrigger(++counter, table));

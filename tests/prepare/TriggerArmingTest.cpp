@@ -252,4 +252,22 @@ TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {
     EXPECT_EQ(codes("A"), (Rows{"2,0,1", "3,0,2"}));
 }
 
+TEST_F(TriggerArmingTest, EveryArmedTableHasAnIndexOnItsCode) {
+    openMaster(kTwoTables);
+    createMeta();
+    const char* kCodeIndexes =
+        "select i.rdb$relation_name, i.rdb$index_name = \"R$CODES_\" || r.rdb$relation_id, "
+        "s.rdb$field_position, s.rdb$field_name from rdb$indices i "
+        "join rdb$relations r on r.rdb$relation_name = i.rdb$relation_name "
+        "join rdb$index_segments s on s.rdb$index_name = i.rdb$index_name "
+        "where i.rdb$index_name starting with \"R$\" order by 1, 3";
+    arm({"A", "B"});
+    const Rows both = {"A,True,0,R$CODE1", "A,True,1,R$CODE2", "B,True,0,R$CODE1", "B,True,1,R$CODE2"};
+    EXPECT_EQ(rows(kCodeIndexes), both);
+    // A second arming drops the index before the columns and makes it anew.
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_EQ(rows(kCodeIndexes), both);
+}
+
 }  // namespace
