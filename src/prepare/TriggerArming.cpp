@@ -120,6 +120,21 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     db.commit();
 }
 
+// Armed while off, the new triggers would be on in the middle of a read, and
+// the numbering's switch would overwrite the record of the user's inactive
+// triggers. True when refused.
+bool refusedWhileOff(DM& dm, Frontend& ui) {
+    try {
+        if (!SettleTriggerState(dm)) return false;
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return true;
+    }
+    ui.setError();
+    ui.showMessage("Triggers are inactive: make them active first.");
+    return true;
+}
+
 // Re-arming renumbers every row from (0, 1): the copies of the clones made
 // before keep the old codes, which now name other rows. The operator decides.
 bool clonesMayBreak(DM& dm, Frontend& ui) {
@@ -141,19 +156,12 @@ bool clonesMayBreak(DM& dm, Frontend& ui) {
 
 void CreateTriggers(DM& dm, Frontend& ui) {
     if (RefusedOnClone(dm, ui)) return;
+    if (refusedWhileOff(dm, ui)) return;
     if (!clonesMayBreak(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     ui.setWorking();
     std::vector<std::string> tables;
     try {
-        // Armed while off, the new triggers would be on in the middle of a
-        // read, and the numbering's switch would overwrite the record of the
-        // user's inactive triggers.
-        if (SettleTriggerState(dm)) {
-            ui.setError();
-            ui.showMessage("Triggers are inactive: make them active first.");
-            return;
-        }
         // The list is read afresh: the arming follows it as it stands now.
         dm.ReopenWorkingTables();
         tables = workingTables(dm);

@@ -31,7 +31,7 @@ void showButtonsFor(Frontend& ui, bool inactive) {
 // one the user left off) or switch on what the user left off (on without a
 // record of the last switch off). True when the switch may go on; otherwise
 // the operation ends here, refused with `why` or failed on a database error.
-bool inStateFor(DM& dm, Frontend& ui, bool wantInactive, const char* why) {
+bool maySwitch(DM& dm, Frontend& ui, bool toInactive, const char* why) {
     bool inactive = false;
     try {
         inactive = SettleTriggerState(dm);
@@ -39,7 +39,7 @@ bool inStateFor(DM& dm, Frontend& ui, bool wantInactive, const char* why) {
         failWithMessage(dm, ui, e);
         return false;
     }
-    if (inactive != wantInactive) return true;
+    if (inactive != toInactive) return true;
     ui.setError();
     ui.showMessage(why);
     showButtonsFor(ui, inactive);
@@ -50,7 +50,7 @@ bool inStateFor(DM& dm, Frontend& ui, bool wantInactive, const char* why) {
 
 void InactiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
-    if (!inStateFor(dm, ui, true, "Triggers are inactive already: read from SYNCHRO, then make them active.")) return;
+    if (!maySwitch(dm, ui, true, "Triggers are inactive already: read from SYNCHRO, then make them active.")) return;
     ui.setProgress("PBTrigger", 0);
     ui.setVisible("PBTrigger", true);
     ui.processEvents();
@@ -78,7 +78,7 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
 
 void ActiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
-    if (!inStateFor(dm, ui, false, "Triggers are active already.")) return;
+    if (!maySwitch(dm, ui, false, "Triggers are active already.")) return;
     ui.setText("LSAction", "Make triggers active");
     ui.processEvents();
     try {

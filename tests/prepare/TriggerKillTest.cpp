@@ -1,6 +1,7 @@
-// "Make Triggers Inactive" killed at random moments: whatever the moment, the
-// triggers of the working tables and R$Trig are either as before or as after,
-// and a reactivation then brings back exactly the triggers that were on.
+// "Make Triggers Inactive" and "Recreate triggers" killed at random moments:
+// whatever the moment, the triggers of the working tables are either as
+// before or as after (or, for the arming, recorded as switched off), and a
+// reactivation then brings back exactly the triggers that were on.
 //
 // QUORVEL_KILLS sets the number of kills (5 by default), QUORVEL_KILL_TABLES
 // the number of working tables (100 by default).
@@ -37,13 +38,13 @@ protected:
     int tables = envNumber("QUORVEL_KILL_TABLES", 100);
 
     void SetUp() override {
-        // Every table has its own primary key; the first also one trigger of
-        // the user's that is on and one that the user switched off.
-        std::string script;
+        // Every table has its own primary key; the first also a row, an audit
+        // trigger of the user's that is on and one that the user switched off.
+        std::string script = "CREATE TABLE AUDIT (ID INTEGER);\n";
         for (int i = 1; i <= tables; ++i)
             script += "CREATE TABLE T" + std::to_string(i) + " (ID INTEGER NOT NULL PRIMARY KEY);\n";
-        script += "COMMIT;\nSET TERM ^ ;\n"
-                  "CREATE TRIGGER USER_ON FOR T1 ACTIVE BEFORE INSERT AS BEGIN END ^\n"
+        script += "COMMIT;\nINSERT INTO T1 VALUES (1);\nCOMMIT;\nSET TERM ^ ;\n"
+                  "CREATE TRIGGER USER_ON FOR T1 ACTIVE AFTER UPDATE AS BEGIN INSERT INTO AUDIT VALUES (1); END ^\n"
                   "CREATE TRIGGER USER_OFF FOR T1 INACTIVE BEFORE INSERT AS BEGIN END ^\n"
                   "SET TERM ; ^\nCOMMIT;\n";
         openMaster(script);
@@ -131,6 +132,43 @@ TEST_F(TriggerKillTest, AKilledDeactivationLeavesTheTriggersAsBeforeOrAsAfter) {
         dm.UserDB().disconnect();
     }
     std::cout << kills << " kills, " << midway << " of them before the run ended (seed " << seed << ")\n";
+}
+
+TEST_F(TriggerKillTest, AKilledArmingLeavesTheUsersTriggersOnOrRecordedAsOff) {
+    const int kills = envNumber("QUORVEL_KILLS", 5);
+    dm.UserDB().disconnect();
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(waitFor(startCli("recreate-triggers")), 0);
+    auto span = std::chrono::steady_clock::now() - started;
+
+    std::random_device seedSource;
+    const unsigned seed = seedSource();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int64_t> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(span).count());
+    for (int k = 0; k < kills; ++k) {
+        const int64_t at = moment(random);
+        pid_t pid = startCli("recreate-triggers");
+        std::this_thread::sleep_for(std::chrono::microseconds(at));
+        kill(pid, SIGKILL);
+        waitFor(pid);
+
+        test::Workspace::connect(dm.UserDB(), "MASTER");
+        SCOPED_TRACE("kill " + std::to_string(k + 1) + " after " + std::to_string(at) + " us, seed " +
+                     std::to_string(seed));
+        // The numbering never reached the user's audit trigger.
+        EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
+        if (userTriggersOff() != Rows{"USER_OFF"}) {
+            // Stopped while the user's triggers were off: recorded as such.
+            EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"USER_OFF"});
+            resetUi();
+            prepare::ActiveTriggers(dm, ui);
+            ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+        }
+        EXPECT_EQ(userTriggersOff(), Rows{"USER_OFF"});
+        EXPECT_EQ(trig(), 0);
+        dm.UserDB().disconnect();
+    }
 }
 
 }  // namespace
