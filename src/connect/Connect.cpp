@@ -13,7 +13,7 @@ namespace {
 
 const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"";
 const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
-const char* kTriggerState = "select gen_id(R$Trig, 0) from R$TableOrder";
+const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 
 // Steps 1 to 10 shared by the four connect buttons. `labels` are set to the
 // chosen alias after a successful connection, then `check` runs. Every one of

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
@@ -17,6 +18,7 @@ const size_t kOffsetLength = 15;
 }  // namespace
 
 void AddGen(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     ui.setWorking();
     try {
@@ -54,6 +56,7 @@ void AddGen(DM& dm, Frontend& ui) {
 }
 
 void RemoveGen(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     try {
         ensureOpen(dm.QPKGens);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "connect/Connect.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
@@ -131,6 +132,7 @@ void createObjects(DM& dm, Frontend& ui) {
 }  // namespace
 
 void CreateMeta(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     ui.setWorking();
     try {
         // Only the check is kept: the texts as typed go into the MASTER row.

@@ -5,15 +5,29 @@
 #include <vector>
 
 #include "connect/Connect.h"
+#include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
 #include "prepare/ReplicationSchema.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
+
+// Erased while the triggers are off (between a deactivation and its
+// reactivation), the record of which user triggers to switch on again would go
+// with R$INACTIVETRIGGERS, and the user's own triggers would stay off for
+// good. So they go back on first, as a reactivation would switch them.
+void switchUserTriggersOn(DM& dm) {
+    for (const char* table : {"R$WORKINGTABLES", "R$INACTIVETRIGGERS"})
+        if (!TablePresent(dm, table)) return;  // never switched off
+    if (!GeneratorPresent(dm, "R$TRIG")) return;
+    if (TriggersInactive(dm)) SwitchTriggersOn(dm);
+}
 
 // Drops every R$ trigger in one transaction. A refusal undoes all of them
 // silently and the erasure goes on.
@@ -44,18 +58,10 @@ void dropProcedures(DM& dm) {
 }
 
 void dropCodeColumns(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     showAction(ui, "drop R$Code1, R$Code2 from all tables");
-    // After a creation that stopped half-way the list may be missing; the
-    // rest must still be erasable then.
-    if (TablePresent(dm, "R$WORKINGTABLES")) {
-        dm.QWorkingTables.open();
-        for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next())
-            DropCodeColumns(dm, dm.QWorkingTables.fieldByName("Name").asString());
-        dm.QWorkingTables.close();
-    }
-    db.commit();
+    DropEveryToolColumn(dm);
+    tx.commit();
     showProgress(ui, 6);
 }
 
@@ -83,6 +89,7 @@ void dropTablesAndGenerators(DM& dm, Frontend& ui) {
 }  // namespace
 
 void EraseMeta(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!ui.confirm("Erase now?")) return;
     ui.setWorking();
 
@@ -109,6 +116,13 @@ void EraseMeta(DM& dm, Frontend& ui) {
     dm.QSynchro.close();
     dm.QWorkingTables.close();
 
+    try {
+        switchUserTriggersOn(dm);
+    } catch (const std::exception& e) {
+        // Nothing is erased while the user's triggers cannot be put back.
+        failWithMessage(dm, ui, e);
+        return;
+    }
     dropToolTriggers(dm, ui);
     try {
         dropProcedures(dm);

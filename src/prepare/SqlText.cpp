@@ -1,5 +1,6 @@
 #include "prepare/SqlText.h"
 
+#include <cctype>
 #include <cstdint>
 #include <ctime>
 
@@ -45,6 +46,11 @@ bool isIntegerText(const std::string& text) {
         if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
     }
     return true;
+}
+
+std::string catalogueName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

@@ -18,6 +18,9 @@ bool isIntegerText(const std::string& text);
 // it the same under every locale.
 std::string todayText();
 
+// A name as the catalogue keeps it: unquoted names are stored in upper case.
+std::string catalogueName(std::string name);
+
 // Splits a statement text at line breaks, for placing it into a query line by
 // line.
 std::vector<std::string> linesOf(const std::string& text);

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "prepare/CodeColumns.h"
+#include "prepare/CodeIndex.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/ReplicationSchema.h"
 #include "prepare/SqlText.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
@@ -60,10 +63,36 @@ void numberRows(DM& dm, const std::vector<std::string>& tables) {
     db.commit();
 }
 
-// Phase 4: the triggers, R$1 upwards across the tables, and the first mark.
+// Numbering updates every row, which fires the user's own update triggers: a
+// "modified" stamp, a version count or an audit row would change the user's
+// data. So the user's triggers are switched off around it, by the same switch
+// as around a read: all at once, recorded, and guaranteed back (a run stopped
+// in between leaves the triggers in the inactive state, from which "Make
+// Triggers Active" switches them on).
+void numberWithUserTriggersOff(DM& dm, const std::vector<std::string>& tables) {
+    SwitchTriggersOff(dm);
+    try {
+        numberRows(dm, tables);
+    } catch (const std::exception&) {
+        dm.UserDB().rollbackQuietly();
+        try {
+            SwitchTriggersOn(dm);
+        } catch (const std::exception&) {
+            // The numbering's error is the one reported; the triggers stay
+            // recorded as inactive, for "Make Triggers Active" to switch on.
+            dm.UserDB().rollbackQuietly();
+        }
+        throw;
+    }
+    SwitchTriggersOn(dm);
+}
+
+// Phase 4: the code index of every table (the exchange finds and deletes rows
+// by code), the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     engine::Database& db = dm.UserDB();
     db.startTransaction();
+    for (const std::string& table : tables) CreateCodeIndex(dm, table);
     int counter = 0;
     for (const std::string& table : tables) {
         execLines(dm.Q6, schema::insertTrigger(++counter, table));
@@ -80,9 +109,44 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     db.commit();
 }
 
+// Armed while off, the new triggers would be on in the middle of a read, and
+// the numbering's switch would overwrite the record of the user's inactive
+// triggers. True when refused.
+bool refusedWhileOff(DM& dm, Frontend& ui) {
+    try {
+        if (!SettleTriggerState(dm)) return false;
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return true;
+    }
+    ui.setError();
+    ui.showMessage("Triggers are inactive: make them active first.");
+    return true;
+}
+
+// Re-arming renumbers every row from (0, 1): the copies of the clones made
+// before keep the old codes, which now name other rows. The operator decides.
+bool clonesMayBreak(DM& dm, Frontend& ui) {
+    std::vector<std::string> clones;
+    try {
+        clones = RegisteredClones(dm);
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return false;
+    }
+    if (clones.empty()) return true;
+    std::string names;
+    for (const std::string& name : clones) names += (names.empty() ? "" : ", ") + name;
+    return ui.confirm("Clones are registered: " + names +
+                      ". Their copies will no longer match. Recreate triggers anyway?");
+}
+
 }  // namespace
 
 void CreateTriggers(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
+    if (refusedWhileOff(dm, ui)) return;
+    if (!clonesMayBreak(dm, ui)) return;
     engine::Database& db = dm.UserDB();
     ui.setWorking();
     std::vector<std::string> tables;
@@ -99,7 +163,7 @@ void CreateTriggers(DM& dm, Frontend& ui) {
     }
     try {
         addColumnsAndReset(dm, tables);
-        numberRows(dm, tables);
+        numberWithUserTriggersOff(dm, tables);
         armAndMark(dm, tables);
         // The history now starts again at row 0; the grid shows that.
         dm.ReopenSynchro();

@@ -3,86 +3,69 @@
 // that were active before are switched on again.
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
 
-// One trigger, one transaction, committed at once, so a run that stops
-// leaves the triggers done so far in their new state.
-void switchTrigger(DM& dm, void (DM::*exec)(const std::string&), const std::string& name,
-                   const char* state) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
-    (dm.*exec)("alter trigger " + name + " " + state);
-    db.commit();
-}
-
-void setTriggerState(DM& dm, int value) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
-    dm.Q6Exec("set generator R$Trig to " + std::to_string(value));
-    db.commit();
-}
-
-// A deactivation that stops part-way must not leave triggers off while
-// R$Trig still says "active": the next deactivation would record them as
-// inactive ones of the user's, and no reactivation would switch them on again
-// (new rows would get no codes, changes would go unjournaled). So the
-// triggers this run switched off, that were active before, go back on.
-void restoreSwitchedOff(DM& dm, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        try {
-            switchTrigger(dm, &DM::Q7Exec, name, "active");
-        } catch (const std::exception&) {
-            dm.UserDB().rollbackQuietly();  // the first error is the one reported
-        }
-    }
-}
-
+// PBTrigger advances one step per trigger switched, painted at once.
 void stepDone(Frontend& ui, int done) {
     ui.setProgress("PBTrigger", done);
     ui.processEvents();
 }
 
+// The buttons as the state asks for them (a connection enables them from
+// R$Trig, which may have been behind).
+void showButtonsFor(Frontend& ui, bool inactive) {
+    ui.setEnabled("SBInactiveTriggers", !inactive);
+    ui.setEnabled("SBActiveTriggers", inactive);
+    if (inactive) ui.setEnabled("SBReadFromSynchro", true);
+}
+
+// Switching into the state the triggers are in already would record the
+// tool's and the user's triggers wrongly (twice off: every trigger taken for
+// one the user left off) or switch on what the user left off (on without a
+// record of the last switch off). True when the switch may go on; otherwise
+// the operation ends here, refused with `why` or failed on a database error.
+bool maySwitch(DM& dm, Frontend& ui, bool toInactive, const char* why) {
+    bool inactive = false;
+    try {
+        inactive = SettleTriggerState(dm);
+    } catch (const std::exception& e) {
+        failWithMessage(dm, ui, e);
+        return false;
+    }
+    if (inactive != toInactive) return true;
+    ui.setError();
+    ui.showMessage(why);
+    showButtonsFor(ui, inactive);
+    return false;
+}
+
 }  // namespace
 
 void InactiveTriggers(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
-    std::vector<std::string> switchedOff;
     ui.setWorking();
+    if (!maySwitch(dm, ui, true, "Triggers are inactive already: read from SYNCHRO, then make them active.")) return;
     ui.setProgress("PBTrigger", 0);
     ui.setVisible("PBTrigger", true);
     ui.processEvents();
     try {
-        db.startTransaction();
         ui.setText("LSAction", "Find inactive triggers");
         ui.processEvents();
-        dm.Q6Exec("delete from R$INACTIVETRIGGERS");
-        dm.Q6Exec("insert into R$InactiveTriggers select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Inactive = 1");
-        db.commit();
-
-        dm.QTableTrigger.close();
-        dm.QTableTrigger.open();
-        ui.setProgressMax("PBTrigger", dm.QTableTrigger.recordCount());
-        ui.setText("LSAction", "Make all triggers inactive");
-        ui.processEvents();
-        int done = 0;
-        for (dm.QTableTrigger.first(); !dm.QTableTrigger.eof(); dm.QTableTrigger.next()) {
-            const std::string name = dm.QTableTrigger.fieldByName("RDB$TRIGGER_NAME").asString();
-            const bool wasActive = dm.QTableTrigger.fieldByName("RDB$TRIGGER_INACTIVE").asInteger() == 0;
-            switchTrigger(dm, &DM::Q6Exec, name, "inactive");
-            if (wasActive) switchedOff.push_back(name);
-            stepDone(ui, ++done);
-        }
-        setTriggerState(dm, 1);
+        SwitchProgress progress;
+        progress.listed = [&ui](int count) {
+            ui.setProgressMax("PBTrigger", count);
+            ui.setText("LSAction", "Make all triggers inactive");
+            ui.processEvents();
+        };
+        progress.switched = [&ui](int done) { stepDone(ui, done); };
+        SwitchTriggersOff(dm, progress);
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
-        restoreSwitchedOff(dm, switchedOff);
         failWithMessage(dm, ui, e);
         return;
     }
@@ -95,23 +78,19 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
 
 void ActiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
+    if (!maySwitch(dm, ui, false, "Triggers are active already.")) return;
     ui.setText("LSAction", "Make triggers active");
     ui.processEvents();
     try {
-        // Opened outside an explicit transaction; Q6 keeps these rows while
-        // each switch runs on Q7.
-        dm.Q6Show("select * from R$ACTIVETRIGGERS");
-        ui.setProgressMax("PBTrigger", dm.Q6.recordCount());
-        ui.setProgress("PBTrigger", 0);
-        ui.setVisible("PBTrigger", true);
-        ui.processEvents();
-        int done = 0;
-        for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) {
-            switchTrigger(dm, &DM::Q7Exec, dm.Q6.field(0).asString(), "active");
-            stepDone(ui, ++done);
-        }
-        dm.Q6.close();
-        setTriggerState(dm, 0);
+        SwitchProgress progress;
+        progress.listed = [&ui](int count) {
+            ui.setProgressMax("PBTrigger", count);
+            ui.setProgress("PBTrigger", 0);
+            ui.setVisible("PBTrigger", true);
+            ui.processEvents();
+        };
+        progress.switched = [&ui](int done) { stepDone(ui, done); };
+        SwitchTriggersOn(dm, progress);
     } catch (const std::exception& e) {
         failWithMessage(dm, ui, e);
         return;

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
@@ -83,6 +84,7 @@ bool listsReady(DM& dm, Frontend& ui, std::initializer_list<engine::Query*> list
 }  // namespace
 
 void AddTable(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!listsReady(dm, ui, {&dm.QTables, &dm.QWorkingTables})) return;
     // An empty table list has no current row: there is no name to add.
     if (dm.QTables.isEmpty()) {
@@ -93,16 +95,19 @@ void AddTable(DM& dm, Frontend& ui) {
 }
 
 void RemoveTable(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!listsReady(dm, ui, {&dm.QWorkingTables})) return;
     RemoveWorkingTable(dm, ui, dm.QWorkingTables.fieldByName("Name").asString());
 }
 
 void RemoveAllTables(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!listsReady(dm, ui, {&dm.QWorkingTables})) return;
     RemoveAllWorkingTables(dm, ui);
 }
 
 void AddAllTables(DM& dm, Frontend& ui) {
+    if (RefusedOnClone(dm, ui)) return;
     if (!listsReady(dm, ui, {&dm.QTables, &dm.QWorkingTables})) return;
     RemoveAllWorkingTables(dm, ui);
     for (dm.QTables.first(); !dm.QTables.eof(); dm.QTables.next())
