@@ -1,0 +1,301 @@
+#pragma once
+// What the fill and read benchmarks share: the Firebird client used straight
+// (for building databases fast and for the reference copies), an armed master
+// of N rows built with set-based statements, the timing and the printing.
+#include <firebird/Interface.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/Aliases.h"
+#include "engine/Database.h"
+#include "operation/ControlStore.h"
+#include "prepare/ReplicationSchema.h"
+
+namespace bench {
+
+namespace fs = std::filesystem;
+using namespace Firebird;
+
+// The travelling table of the transfer benchmark: an integer key, two
+// VARCHARs, a NUMERIC, a TIMESTAMP, a text BLOB that is NULL on every other
+// row, and the record code.
+inline const char* const kCreateItems =
+    "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CITY VARCHAR(60),"
+    " AMOUNT NUMERIC(15,2), STAMP TIMESTAMP, NOTE BLOB SUB_TYPE TEXT,"
+    " R$CODE1 INTEGER, R$CODE2 INTEGER)";
+
+// Rows FROM..TO of ITEMS, numbered (CODE1, I + CODE2SHIFT) as "Recreate
+// triggers" numbers them (or as another site would have).
+inline std::string fillItems(int from, int to, int code1, int code2Shift) {
+    const std::string i = ":I";
+    return "EXECUTE BLOCK AS DECLARE I INTEGER = " + std::to_string(from) + "; BEGIN"
+           " WHILE (I <= " + std::to_string(to) + ") DO BEGIN"
+           "  INSERT INTO ITEMS VALUES (:I, 'Customer number ' || :I, 'City ' || MOD(:I, 977),"
+           "   :I * 0.37, CAST('2026-01-01 08:00:00' AS TIMESTAMP) + :I / 86400.0,"
+           "   CASE WHEN MOD(:I, 2) = 0 THEN NULL"
+           "   ELSE 'A note of row ' || :I || ' that says a little about the customer and the order.' END,"
+           "   " + std::to_string(code1) + ", :I + " + std::to_string(code2Shift) + ");"
+           "  I = I + 1; END END";
+}
+
+// The changes of the benchmarks: 10,000 new rows, 10,000 updates of old rows
+// spread over the table, 1,000 deletes of other old rows.
+constexpr int kInserts = 10000, kUpdates = 10000, kDeletes = 1000;
+// Old row k (1-based) updated: ID k * step; deleted: ID k * step - 1.
+inline int changeStep(int rows) { return rows / kUpdates; }
+
+// ---------------------------------------------------------------------------
+// The Firebird client, straight.
+
+inline IMaster* master() { return fb_get_master_interface(); }
+
+// The transactions the engine starts: read committed, record versions, no wait.
+inline const unsigned char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                     isc_tpb_nowait};
+
+struct Client {
+    ThrowStatusWrapper status{master()->getStatus()};
+    IProvider* provider = master()->getDispatcher();
+    ~Client() {
+        provider->release();
+        status.dispose();
+    }
+};
+
+inline std::string errorText(const FbException& e) {
+    char buf[2048];
+    master()->getUtilInterface()->formatStatus(buf, sizeof buf, e.getStatus());
+    return buf;
+}
+
+inline IAttachment* attach(Client& c, const std::string& path, bool create = false) {
+    IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&c.status, IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&c.status, isc_dpb_user_name, "SYSDBA");
+    if (create) {
+        dpb->insertInt(&c.status, isc_dpb_sql_dialect, 1);
+        dpb->insertInt(&c.status, isc_dpb_page_size, 8192);
+        dpb->insertInt(&c.status, isc_dpb_force_write, 0);
+    }
+    IAttachment* a = create ? c.provider->createDatabase(&c.status, path.c_str(), dpb->getBufferLength(&c.status),
+                                                         dpb->getBuffer(&c.status))
+                            : c.provider->attachDatabase(&c.status, path.c_str(), dpb->getBufferLength(&c.status),
+                                                         dpb->getBuffer(&c.status));
+    dpb->dispose();
+    return a;
+}
+
+// Each statement in a transaction of its own (a column or table made by DDL
+// is usable only after its commit).
+inline void execEach(Client& c, IAttachment* a, const std::vector<std::string>& sql) {
+    for (const auto& s : sql) {
+        ITransaction* t = a->startTransaction(&c.status, 0, nullptr);
+        a->execute(&c.status, t, 0, s.c_str(), 1, nullptr, nullptr, nullptr, nullptr);
+        t->commit(&c.status);
+    }
+}
+
+inline void createDatabase(Client& c, const std::string& path, const std::vector<std::string>& ddl) {
+    fs::remove(path);
+    IAttachment* a = attach(c, path, true);
+    execEach(c, a, ddl);
+    a->detach(&c.status);
+}
+
+inline int64_t countOf(Client& c, IAttachment* a, const std::string& sql) {
+    ITransaction* t = a->startTransaction(&c.status, sizeof kTpb, kTpb);
+    IStatement* s = a->prepare(&c.status, t, 0, sql.c_str(), 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IMessageMetadata* out = s->getOutputMetadata(&c.status);
+    std::vector<unsigned char> buf(out->getMessageLength(&c.status));
+    IResultSet* rs = s->openCursor(&c.status, t, nullptr, nullptr, out, 0);
+    int64_t n = -1;
+    if (rs->fetchNext(&c.status, buf.data()) == IStatus::RESULT_OK) {
+        const unsigned char* p = buf.data() + out->getOffset(&c.status, 0);
+        n = (out->getType(&c.status, 0) & ~1u) == SQL_INT64 ? *reinterpret_cast<const int64_t*>(p)
+                                                             : *reinterpret_cast<const int32_t*>(p);
+    }
+    rs->close(&c.status);
+    out->release();
+    s->free(&c.status);
+    t->commit(&c.status);
+    return n;
+}
+
+// A prepared write fed by the rows of a select: the select's message serves
+// as the statement's input. BLOBs are copied into new BLOBs of the target.
+// Returns the rows the write touched.
+inline int64_t copyRows(Client& c, IAttachment* src, ITransaction* ts, IAttachment* dst, ITransaction* td,
+                        const std::string& selectSql, const std::string& writeSql) {
+    ThrowStatusWrapper& st = c.status;
+    IStatement* sel = src->prepare(&st, ts, 0, selectSql.c_str(), 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IStatement* write = dst->prepare(&st, td, 0, writeSql.c_str(), 1, IStatement::PREPARE_PREFETCH_METADATA);
+    IMessageMetadata* meta = sel->getOutputMetadata(&st);
+    std::vector<unsigned char> buf(meta->getMessageLength(&st));
+    struct BlobColumn { unsigned offset, nullOffset; };
+    std::vector<BlobColumn> blobs;
+    for (unsigned i = 0; i < meta->getCount(&st); ++i)
+        if ((meta->getType(&st, i) & ~1u) == SQL_BLOB)
+            blobs.push_back({meta->getOffset(&st, i), meta->getNullOffset(&st, i)});
+
+    IResultSet* rs = sel->openCursor(&st, ts, nullptr, nullptr, meta, 0);
+    std::vector<char> segment(32768);
+    int64_t touched = 0;
+    while (rs->fetchNext(&st, buf.data()) == IStatus::RESULT_OK) {
+        for (const auto& b : blobs) {
+            if (*reinterpret_cast<short*>(buf.data() + b.nullOffset)) continue;
+            auto* id = reinterpret_cast<ISC_QUAD*>(buf.data() + b.offset);
+            IBlob* in = src->openBlob(&st, ts, id, 0, nullptr);
+            IBlob* out = dst->createBlob(&st, td, id, 0, nullptr);
+            unsigned len = 0;
+            for (;;) {
+                int r = in->getSegment(&st, segment.size(), segment.data(), &len);
+                if (r != IStatus::RESULT_OK && r != IStatus::RESULT_SEGMENT) break;
+                out->putSegment(&st, len, segment.data());
+            }
+            in->close(&st);
+            out->close(&st);
+        }
+        write->execute(&st, td, meta, buf.data(), nullptr, nullptr);
+        touched += write->getAffectedRecords(&st);
+    }
+    rs->close(&st);
+    meta->release();
+    sel->free(&st);
+    write->free(&st);
+    return touched;
+}
+
+// ---------------------------------------------------------------------------
+// An armed master: the replication objects, ITEMS as the one working table
+// in the table order, N rows numbered (0, 1..N), the code index, the three
+// triggers and the first mark (0, N + 1), as "Recreate triggers" leaves it.
+
+inline std::string today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// The schema's texts are written for the engine's parameter parser, which
+// reads "::" as one colon; the client gets them with one.
+inline std::string singleColons(std::string s) {
+    for (std::string::size_type p = 0; (p = s.find("::", p)) != std::string::npos;) s.erase(p, 1);
+    return s;
+}
+
+inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
+    namespace schema = quorvel::prepare::schema;
+    std::vector<std::string> ddl{kCreateItems};
+    for (const char* g : schema::kCreateGenerators) ddl.push_back(g);
+    for (const std::string* t : {&schema::kCreateClone, &schema::kCreateTableOrder, &schema::kCreateWorkingTables,
+                                 &schema::kCreateInactiveTriggers, &schema::kCreateSynchro, &schema::kCreatePKGens,
+                                 &schema::kCreateDeletedUpdated, &schema::kCreateActiveTriggers,
+                                 &schema::kCreateFill})
+        ddl.push_back(singleColons(*t));
+    ddl.push_back(schema::masterRow("0", "2000000000"));
+    ddl.push_back("insert into R$WORKINGTABLES values ('ITEMS')");
+    ddl.push_back("insert into R$TABLEORDER values (1, 'ITEMS')");
+    ddl.push_back(fillItems(1, rows, 0, 0));
+    ddl.push_back("create index R$ITEMS_CODE on ITEMS (R$CODE1, R$CODE2)");
+    ddl.push_back(singleColons(schema::insertTrigger(1, "ITEMS")));
+    ddl.push_back(singleColons(schema::deleteTrigger(2, "ITEMS")));
+    ddl.push_back(singleColons(schema::updateTrigger(3, "ITEMS")));
+    ddl.push_back("set generator R$Gen2 to " + std::to_string(rows + 1));
+    ddl.push_back("insert into R$SYNCHRO values (0, '" + today() + "', 0, " + std::to_string(rows + 1) + ")");
+    createDatabase(c, path, ddl);
+}
+
+// Each round starts from the same databases, copied while nothing is attached.
+inline void copyFresh(const std::string& from, const std::vector<std::string>& copies) {
+    for (const std::string& to : copies) fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+// ---------------------------------------------------------------------------
+// The operations' front end: silent, says Yes, keeps the last message.
+
+class QuietFrontend : public quorvel::ControlStore {
+public:
+    std::string lastMessage;
+    void showMessage(const std::string& t) override { lastMessage = t; }
+    bool confirm(const std::string&) override { return true; }
+    std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseAlias() override { return std::nullopt; }
+    bool login(const std::string&, std::string&, std::string&) override { return true; }
+    bool cloneDialog(const std::function<std::string(const CloneEntry&)>&) override { return false; }
+};
+
+inline void connect(quorvel::engine::Database& db, const std::string& alias, const std::string& path) {
+    quorvel::engine::Aliases::add(alias, path);
+    db.setAliasName(alias);
+    db.setParams({"USER NAME=SYSDBA", "PASSWORD="});
+    db.connect();
+}
+
+// ---------------------------------------------------------------------------
+// Measuring.
+
+inline double peakMegabytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+inline double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Wall time, and the CPU time of the whole process (the embedded server's
+// threads included), which others' work on a shared machine disturbs less.
+struct Timing {
+    double wall = 0, cpu = 0;
+};
+
+inline Timing measure(const std::function<void()>& run) {
+    auto t0 = std::chrono::steady_clock::now();
+    double c0 = cpuSeconds();
+    run();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), cpuSeconds() - c0};
+}
+
+// The best of the rounds, wall and CPU each: what others run only adds time.
+inline void keepBest(Timing& best, const Timing& t, bool first) {
+    if (first || t.wall < best.wall) best.wall = t.wall;
+    if (first || t.cpu < best.cpu) best.cpu = t.cpu;
+}
+
+inline void line(const char* what, Timing t) {
+    std::printf("%-28s %8.3f s wall %8.3f s CPU\n", what, t.wall, t.cpu);
+}
+
+inline void ratio(const char* what, double wall, double cpu, double goal) {
+    std::printf("%-28s %8.2f   wall %8.2f   CPU", what, wall, cpu);
+    if (goal > 0) std::printf("   goal <= %.1f  %s", goal, wall <= goal ? "met" : "MISSED");
+    std::printf("\n");
+}
+
+inline void peakLine() {
+    const double peak = peakMegabytes();
+    std::printf("%-28s %8.1f MB   goal < 100 MB  %s\n", "peak memory", peak, peak < 100 ? "met" : "MISSED");
+}
+
+}  // namespace bench

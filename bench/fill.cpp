@@ -1,0 +1,185 @@
+// Speed and memory of "Fill SYNCHRO gdb" (synchro::FillSynchro) against a
+// copy of the same changes written straight on the Firebird client.
+//
+// Run from the repository root:
+//   bash scripts/build.sh && build/bench/bench_fill
+// Arguments: the number of rounds whose best times are shown (default 1),
+// then the table sizes (default 100000 1000000).
+//
+// Per size: an armed master of N rows (ITEMS, the transfer benchmark's column
+// mix), then, through its triggers, the changes since the last mark: 10,000
+// new rows, 10,000 updates of old rows spread over the table, 1,000 deletes
+// of other old rows. Each round copies that master and an empty synchro
+// database twice: the reference fills one pair, FillSynchro the other. Both
+// send the new rows, the updated rows and the whole journal, write the
+// previous mark into the synchro database and a new one into the local
+// history, synchro committed first; the timings leave out the attachments.
+// Goals: the fill within 2 times the reference at 1,000,000 rows; the fill at
+// 1,000,000 rows within 1.5 times the fill at 100,000; peak memory under 100 MB.
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "exchange_bench.h"
+#include "db/DM.h"
+#include "synchro/Operations.h"
+
+using namespace bench;
+
+namespace {
+
+// The changes since the last mark, made through the master's triggers, so
+// the journal holds a "U" per update and a "D" per delete.
+void changeSinceMark(Client& c, const std::string& path, int rows) {
+    const std::string step = std::to_string(changeStep(rows));
+    IAttachment* a = attach(c, path);
+    execEach(c, a,
+             {fillItems(rows + 1, rows + kInserts, 0, 0),
+              "EXECUTE BLOCK AS DECLARE K INTEGER = 1; BEGIN WHILE (K <= " + std::to_string(kUpdates) +
+                  ") DO BEGIN UPDATE ITEMS SET CITY = 'Moved ' || :K, AMOUNT = AMOUNT + 1 WHERE ID = :K * " +
+                  step + "; K = K + 1; END END",
+              "EXECUTE BLOCK AS DECLARE K INTEGER = 1; BEGIN WHILE (K <= " + std::to_string(kDeletes) +
+                  ") DO BEGIN DELETE FROM ITEMS WHERE ID = :K * " + step + " - 1; K = K + 1; END END"});
+    a->detach(&c.status);
+}
+
+struct Moved {
+    int64_t rows = 0, journal = 0;
+};
+
+// What a hand-written fill does: the journal, the rows created after the
+// mark through the code index, the rows named by "U" entries through a join
+// driven by the journal; the marks; synchro committed first.
+Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int rows) {
+    Moved m;
+    ThrowStatusWrapper& st = c.status;
+    ITransaction* tl = local->startTransaction(&st, sizeof kTpb, kTpb);
+    ITransaction* ts = synchro->startTransaction(&st, sizeof kTpb, kTpb);
+    const std::string mark = std::to_string(rows + 1);
+    synchro->execute(&st, ts, 0, ("insert into R$SYNCHRO values (0, '" + today() + "', 0, " + mark + ")").c_str(),
+                     1, nullptr, nullptr, nullptr, nullptr);
+    m.journal = copyRows(c, local, tl, synchro, ts, "select * from R$DELETEDUPDATED",
+                         "insert into R$DELETEDUPDATED values (?, ?, ?, ?)");
+    const char* insert = "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)";
+    m.rows = copyRows(c, local, tl, synchro, ts,
+                      "select * from ITEMS where R$CODE1 = 0 and R$CODE2 > " + mark, insert);
+    m.rows += copyRows(c, local, tl, synchro, ts,
+                       "select T.* from R$DELETEDUPDATED J join ITEMS T"
+                       " on T.R$CODE1 = J.R$CODE1 and T.R$CODE2 = J.R$CODE2"
+                       " where J.TABLENAME = 'ITEMS' and J.OPERATION = 'U' and T.R$CODE2 <= " + mark,
+                       insert);
+    local->execute(&st, tl, 0,
+                   ("insert into R$SYNCHRO select 1, '" + today() +
+                    "', gen_id(R$Gen1, 0), gen_id(R$Gen2, 1) from RDB$DATABASE").c_str(),
+                   1, nullptr, nullptr, nullptr, nullptr);
+    ts->commit(&st);
+    tl->commit(&st);
+    return m;
+}
+
+struct Result {
+    Timing reference, fill;
+};
+
+Result runSize(int rows, int rounds, const fs::path& dir) {
+    const std::string master = (dir / "master.fdb").string(), empty = (dir / "empty-synchro.fdb").string();
+    const std::string refLocal = (dir / "ref-local.fdb").string(), refSynchro = (dir / "ref-synchro.fdb").string();
+    const std::string fillLocal = (dir / "fill-local.fdb").string(),
+                      fillSynchro = (dir / "fill-synchro.fdb").string();
+    {
+        Client c;
+        buildArmedMaster(c, master, rows);
+        changeSinceMark(c, master, rows);
+        namespace schema = quorvel::prepare::schema;
+        createDatabase(c, empty, {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro});
+    }
+    std::printf("rows: %d, changes: %d inserts, %d updates, %d deletes   (peak memory after setup: %.1f MB)\n",
+                rows, kInserts, kUpdates, kDeletes, peakMegabytes());
+
+    Result best;
+    for (int round = 0; round < rounds; ++round) {
+        copyFresh(master, {refLocal, fillLocal});
+        copyFresh(empty, {refSynchro, fillSynchro});
+
+        Moved ref;
+        Timing tr;
+        {
+            Client c;
+            IAttachment* local = attach(c, refLocal);
+            IAttachment* synchro = attach(c, refSynchro);
+            tr = measure([&] { ref = referenceFill(c, local, synchro, rows); });
+            synchro->detach(&c.status);
+            local->detach(&c.status);
+        }
+
+        quorvel::DM dm;
+        connect(dm.UserDB(), "BenchLocal", fillLocal);
+        connect(dm.SynchroDB(), "BenchSynchro", fillSynchro);
+        QuietFrontend ui;
+        quorvel::synchro::FillReport report;
+        quorvel::Outcome outcome = quorvel::Outcome::done();
+        const Timing tf = measure([&] { outcome = quorvel::synchro::FillSynchro(dm, ui, &report); });
+        dm.SynchroDB().disconnect();
+        dm.UserDB().disconnect();
+        if (outcome.exitCode() != 0) throw std::runtime_error("the fill failed: " + outcome.message());
+        // A fill that sent less would look fast.
+        const int64_t sent = report.tables.empty() ? 0 : report.tables.front().rows;
+        if (sent != ref.rows || report.journalEntries != ref.journal)
+            throw std::runtime_error("the fill sent " + std::to_string(sent) + " rows and " +
+                                     std::to_string(report.journalEntries) + " journal entries, the reference " +
+                                     std::to_string(ref.rows) + " and " + std::to_string(ref.journal));
+        if (round == 0)
+            std::printf("sent: %lld rows, %lld journal entries\n", static_cast<long long>(sent),
+                        static_cast<long long>(report.journalEntries));
+        keepBest(best.reference, tr, round == 0);
+        keepBest(best.fill, tf, round == 0);
+    }
+    for (const std::string& f : {master, empty, refLocal, refSynchro, fillLocal, fillSynchro}) fs::remove(f);
+
+    line("reference fill", best.reference);
+    line("FillSynchro", best.fill);
+    ratio("fill / reference", best.fill.wall / best.reference.wall, best.fill.cpu / best.reference.cpu,
+          rows >= 1000000 ? 2.0 : 0);
+    std::printf("\n");
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows even when piped to a file
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {100000, 1000000};
+    if (rounds <= 0 || std::any_of(sizes.begin(), sizes.end(), [](int n) { return n < 2 * kUpdates; })) {
+        std::fprintf(stderr, "usage: %s [rounds] [rows...]   (rows at least %d)\n", argv[0], 2 * kUpdates);
+        return 2;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("quorvel-bench-fill-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ::setenv("QUORVEL_ALIASES", (dir / "aliases.conf").c_str(), 1);
+    // The fill leaves the trace of its last selection in the current folder.
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    int rc = 1;
+    try {
+        std::vector<Result> results;
+        for (int n : sizes) results.push_back(runSize(n, rounds, dir));
+        if (sizes.size() == 2) {
+            const double wall = results[1].fill.wall / results[0].fill.wall;
+            const double cpu = results[1].fill.cpu / results[0].fill.cpu;
+            std::printf("fill at %d / fill at %d\n", sizes[1], sizes[0]);
+            ratio("", wall, cpu, 1.5);
+        }
+        peakLine();
+        rc = 0;
+    } catch (const FbException& e) {
+        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    fs::current_path(home);
+    fs::remove_all(dir);
+    return rc;
+}

@@ -1,0 +1,192 @@
+// Speed and memory of "Read from SYNCHRO" (synchro::ReadFromSynchro) against
+// the same changes applied straight on the Firebird client.
+//
+// Run from the repository root:
+//   bash scripts/build.sh && build/bench/bench_read
+// Arguments: the number of rounds whose best times are shown (default 1),
+// then the table sizes (default 100000 1000000).
+//
+// Per size: a master of N rows (ITEMS, the transfer benchmark's column mix),
+// armed, its triggers inactive for the read; a synchro database filled by a
+// clone: 10,000 new rows (codes above the clone's mark), 10,000 rows of the
+// master it updated (below the mark, with their "U" entries) and 1,000 "D"
+// entries of other master rows. Each round copies the master twice: the
+// reference applies the changes to one with a prepared insert, update by key
+// and delete by code; ReadFromSynchro reads into the other. One transaction
+// per connection on both sides; the timings leave out the attachments.
+// Goals: the read within 1.5 times the reference at 1,000,000 rows; the read
+// at 1,000,000 rows within 1.5 times the read at 100,000; peak memory under
+// 100 MB.
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "db/DM.h"
+#include "exchange_bench.h"
+#include "synchro/Operations.h"
+
+using namespace bench;
+
+namespace {
+
+// The clone's mark: its rows are numbered (1, 1..), above it.
+const char* const kNewRows = "R$CODE1 >= 1 and (R$CODE1 > 1 or R$CODE2 > 0)";
+const char* const kOldRows = "R$CODE1 <= 1 and (R$CODE1 < 1 or R$CODE2 < 0)";
+
+void makeTriggersInactive(Client& c, const std::string& path) {
+    IAttachment* a = attach(c, path);
+    execEach(c, a, {"alter trigger R$1 inactive", "alter trigger R$2 inactive", "alter trigger R$3 inactive",
+                    "set generator R$Trig to 1"});
+    a->detach(&c.status);
+}
+
+void buildSynchro(Client& c, const std::string& path, int rows) {
+    namespace schema = quorvel::prepare::schema;
+    const std::string step = std::to_string(changeStep(rows));
+    createDatabase(
+        c, path,
+        {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro,
+         fillItems(rows + 1, rows + kInserts, 1, -rows),
+         "EXECUTE BLOCK AS DECLARE K INTEGER = 1; DECLARE I INTEGER; BEGIN WHILE (K <= " +
+             std::to_string(kUpdates) + ") DO BEGIN I = :K * " + step +
+             ";  INSERT INTO ITEMS VALUES (:I, 'Customer number ' || :I, 'Moved ' || :K, :I * 0.37 + 1,"
+             "   CAST('2026-01-01 08:00:00' AS TIMESTAMP) + :I / 86400.0,"
+             "   CASE WHEN MOD(:I, 2) = 0 THEN NULL ELSE 'A note changed at the clone.' END, 0, :I);"
+             "  INSERT INTO R$DELETEDUPDATED VALUES (0, :I, 'U', 'ITEMS');"
+             "  K = K + 1; END END",
+         "EXECUTE BLOCK AS DECLARE K INTEGER = 1; BEGIN WHILE (K <= " + std::to_string(kDeletes) +
+             ") DO BEGIN INSERT INTO R$DELETEDUPDATED VALUES (0, :K * " + step +
+             " - 1, 'D', 'ITEMS'); K = K + 1; END END",
+         "insert into R$SYNCHRO values (0, '" + today() + "', 1, 0)"});
+}
+
+struct Applied {
+    int64_t inserted = 0, updated = 0, deleted = 0;
+};
+
+Applied referenceRead(Client& c, IAttachment* local, IAttachment* synchro) {
+    Applied a;
+    ThrowStatusWrapper& st = c.status;
+    ITransaction* ts = synchro->startTransaction(&st, sizeof kTpb, kTpb);
+    ITransaction* tl = local->startTransaction(&st, sizeof kTpb, kTpb);
+    a.inserted = copyRows(c, synchro, ts, local, tl, std::string("select * from ITEMS where ") + kNewRows,
+                          "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)");
+    a.updated = copyRows(c, synchro, ts, local, tl,
+                         std::string("select ID, NAME, CITY, AMOUNT, STAMP, NOTE, R$CODE1, R$CODE2, ID"
+                                     " from ITEMS where ") + kOldRows,
+                         "update ITEMS set ID = ?, NAME = ?, CITY = ?, AMOUNT = ?, STAMP = ?, NOTE = ?,"
+                         " R$CODE1 = ?, R$CODE2 = ? where ID = ?");
+    a.deleted = copyRows(c, synchro, ts, local, tl,
+                         "select R$CODE1, R$CODE2 from R$DELETEDUPDATED where OPERATION = 'D'"
+                         " and TABLENAME = 'ITEMS'",
+                         "delete from ITEMS where R$CODE1 = ? and R$CODE2 = ?");
+    tl->commit(&st);
+    ts->commit(&st);
+    return a;
+}
+
+struct Result {
+    Timing reference, read;
+};
+
+void expect(const char* what, int64_t got, int64_t wanted) {
+    if (got != wanted)
+        throw std::runtime_error(std::string(what) + ": " + std::to_string(got) + ", expected " +
+                                 std::to_string(wanted));
+}
+
+Result runSize(int rows, int rounds, const fs::path& dir) {
+    const std::string master = (dir / "master.fdb").string(), synchro = (dir / "synchro.fdb").string();
+    const std::string refLocal = (dir / "ref-local.fdb").string(), refSynchro = (dir / "ref-synchro.fdb").string();
+    const std::string readLocal = (dir / "read-local.fdb").string(),
+                      readSynchro = (dir / "read-synchro.fdb").string();
+    {
+        Client c;
+        buildArmedMaster(c, master, rows);
+        makeTriggersInactive(c, master);
+        buildSynchro(c, synchro, rows);
+    }
+    std::printf("rows: %d, synchro: %d new rows, %d updated rows, %d \"D\" entries   "
+                "(peak memory after setup: %.1f MB)\n",
+                rows, kInserts, kUpdates, kDeletes, peakMegabytes());
+
+    Result best;
+    for (int round = 0; round < rounds; ++round) {
+        copyFresh(master, {refLocal, readLocal});
+        copyFresh(synchro, {refSynchro, readSynchro});
+
+        Applied ref;
+        Timing tr;
+        {
+            Client c;
+            IAttachment* local = attach(c, refLocal);
+            IAttachment* in = attach(c, refSynchro);
+            tr = measure([&] { ref = referenceRead(c, local, in); });
+            expect("reference rows inserted", ref.inserted, kInserts);
+            expect("reference rows updated", ref.updated, kUpdates);
+            expect("reference rows deleted", ref.deleted, kDeletes);
+            in->detach(&c.status);
+            local->detach(&c.status);
+        }
+
+        quorvel::DM dm;
+        connect(dm.UserDB(), "BenchLocal", readLocal);
+        connect(dm.SynchroDB(), "BenchSynchro", readSynchro);
+        QuietFrontend ui;
+        quorvel::synchro::ReadReport report;
+        quorvel::Outcome outcome = quorvel::Outcome::done();
+        const Timing t = measure([&] { outcome = quorvel::synchro::ReadFromSynchro(dm, ui, &report, true); });
+        dm.SynchroDB().disconnect();
+        dm.UserDB().disconnect();
+        if (outcome.exitCode() != 0) throw std::runtime_error("the read failed: " + outcome.message());
+        // A read that applied less would look fast.
+        const auto& items = report.tables.at(0);
+        expect("rows inserted by the read", items.inserted, kInserts);
+        expect("rows updated by the read", items.updated, kUpdates);
+        expect("rows deleted by the read", items.deleted, kDeletes);
+        keepBest(best.reference, tr, round == 0);
+        keepBest(best.read, t, round == 0);
+    }
+    for (const std::string& f : {master, synchro, refLocal, refSynchro, readLocal, readSynchro}) fs::remove(f);
+
+    line("reference read", best.reference);
+    line("ReadFromSynchro", best.read);
+    ratio("read / reference", best.read.wall / best.reference.wall, best.read.cpu / best.reference.cpu,
+          rows >= 1000000 ? 1.5 : 0);
+    std::printf("\n");
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows even when piped to a file
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {100000, 1000000};
+    if (rounds <= 0 || std::any_of(sizes.begin(), sizes.end(), [](int n) { return n < 2 * kUpdates; })) {
+        std::fprintf(stderr, "usage: %s [rounds] [rows...]   (rows at least %d)\n", argv[0], 2 * kUpdates);
+        return 2;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("quorvel-bench-read-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ::setenv("QUORVEL_ALIASES", (dir / "aliases.conf").c_str(), 1);
+    int rc = 1;
+    try {
+        std::vector<Result> results;
+        for (int n : sizes) results.push_back(runSize(n, rounds, dir));
+        if (sizes.size() == 2) {
+            std::printf("read at %d / read at %d\n", sizes[1], sizes[0]);
+            ratio("", results[1].read.wall / results[0].read.wall, results[1].read.cpu / results[0].read.cpu, 1.5);
+        }
+        peakLine();
+        rc = 0;
+    } catch (const FbException& e) {
+        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    fs::remove_all(dir);
+    return rc;
+}
