@@ -23,8 +23,8 @@ struct RecordCodeHash {
 };
 
 // SQL conditions on a table's code columns, the values written in decimal.
-// The first word bounds R$Code1 on both sides, so the server walks the code
-// index over that range instead of scanning the table.
+// Above and below bound R$Code1 on one side; between bounds both words, so
+// the server walks the code index over that range alone.
 std::string codeAbove(const RecordCode& mark, const std::string& qualifier = "");
 std::string codeBelow(const RecordCode& mark, const std::string& qualifier = "");
 std::string codeBetween(const RecordCode& low, const RecordCode& high, const std::string& qualifier = "");
