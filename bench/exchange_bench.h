@@ -4,10 +4,13 @@
 // of N rows built with set-based statements, the timing and the printing.
 #include <firebird/Interface.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -220,6 +223,41 @@ inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
 // Each round starts from the same databases, copied while nothing is attached.
 inline void copyFresh(const std::string& from, const std::vector<std::string>& copies) {
     for (const std::string& to : copies) fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+// The databases are built by this program run again as a child process
+// ("--build ROWS FOLDER"), so that the engine's memory for building a million
+// rows does not count in the peak memory of the measured work.
+inline void buildInChild(int rows, const fs::path& dir) {
+    const std::string self = fs::read_symlink("/proc/self/exe").string(), n = std::to_string(rows),
+                      folder = dir.string();
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("cannot start the builder process");
+    if (pid == 0) {
+        // Only exec-safe calls here: the parent has the engine's threads.
+        ::execl(self.c_str(), self.c_str(), "--build", n.c_str(), folder.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("building the databases of " + n + " rows failed");
+}
+
+// The child's side: builds with `build`, reports a failure on stderr.
+inline int runBuilder(int argc, char** argv, const std::function<void(Client&, int, const fs::path&)>& build) {
+    if (argc != 4) return 2;
+    try {
+        Client c;
+        build(c, std::atoi(argv[2]), argv[3]);
+        return 0;
+    } catch (const FbException& e) {
+        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
 }
 
 // ---------------------------------------------------------------------------

@@ -43,6 +43,16 @@ void changeSinceMark(Client& c, const std::string& path, int rows) {
     a->detach(&c.status);
 }
 
+// The master with its changes, and the empty synchro database.
+void build(Client& c, int rows, const fs::path& dir) {
+    const std::string master = (dir / "master.fdb").string();
+    buildArmedMaster(c, master, rows);
+    changeSinceMark(c, master, rows);
+    namespace schema = quorvel::prepare::schema;
+    createDatabase(c, (dir / "empty-synchro.fdb").string(),
+                   {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro});
+}
+
 struct Moved {
     int64_t rows = 0, journal = 0;
 };
@@ -86,15 +96,8 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
     const std::string refLocal = (dir / "ref-local.fdb").string(), refSynchro = (dir / "ref-synchro.fdb").string();
     const std::string fillLocal = (dir / "fill-local.fdb").string(),
                       fillSynchro = (dir / "fill-synchro.fdb").string();
-    {
-        Client c;
-        buildArmedMaster(c, master, rows);
-        changeSinceMark(c, master, rows);
-        namespace schema = quorvel::prepare::schema;
-        createDatabase(c, empty, {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro});
-    }
-    std::printf("rows: %d, changes: %d inserts, %d updates, %d deletes   (peak memory after setup: %.1f MB)\n",
-                rows, kInserts, kUpdates, kDeletes, peakMegabytes());
+    buildInChild(rows, dir);
+    std::printf("rows: %d, changes: %d inserts, %d updates, %d deletes\n", rows, kInserts, kUpdates, kDeletes);
 
     Result best;
     for (int round = 0; round < rounds; ++round) {
@@ -148,6 +151,7 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows even when piped to a file
+    if (argc > 1 && std::string(argv[1]) == "--build") return runBuilder(argc, argv, build);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
     std::vector<int> sizes;
     for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
