@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/DM.h"
-#include "engine/Query.h"
+#include "support/Rows.h"
 #include "support/Workspace.h"
 #include "synchro/RecordCode.h"
 
@@ -36,20 +36,14 @@ protected:
     }
 
     std::vector<std::string> selected(const std::string& condition) {
-        engine::Query q(dm.UserDB());
-        q.setSql("select R$Code1, R$Code2 from CODES T where " + condition + " order by 1, 2");
-        q.open();
-        std::vector<std::string> out;
-        for (q.first(); !q.eof(); q.next())
-            out.push_back(RecordCode{q.field(0).asInteger(), q.field(1).asInteger()}.text());
-        return out;
+        return rowsOf(dm.UserDB(), "select R$Code1, R$Code2 from CODES T where " + condition + " order by 1, 2");
     }
 
     template <class Keep>
     static std::vector<std::string> expected(Keep keep) {
         std::vector<std::string> out;
         for (const RecordCode& c : kCodes)
-            if (keep(c)) out.push_back(c.text());
+            if (keep(c)) out.push_back(std::to_string(c.high) + "|" + std::to_string(c.low));
         return out;
     }
 
