@@ -9,6 +9,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DEMO=$(cd "${1:-$ROOT/demo}" && pwd)
 CLI=${QUORVEL_CLI:-$ROOT/build/src/cli/quorvel-cli}
 export QUORVEL_ALIASES="$DEMO/aliases.conf"
+cd "$DEMO"  # the fill leaves its trace (sss.txt) in the current folder
 
 sql() { isql-fb -q -user SYSDBA "$1"; }
 
