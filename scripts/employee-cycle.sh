@@ -131,6 +131,9 @@ expect "$MASTER" "select count(*) from EMPLOYEE_PROJECT where EMP_NO = 8 and PRO
 expect "$MASTER" "select count(*) from RDB\$TRIGGERS where RDB\$TRIGGER_NAME starting with 'R\$' and RDB\$TRIGGER_INACTIVE = 1;" 0 \
   "the master's triggers active again"
 
+# JOB and PROJ_DEPT_BUDGET have array columns; the sample leaves them empty
+# (isql cannot write arrays), so here they only have to let their tables be
+# selected and written.
 say "At the master: a country, a department, budgets (a table with an array column), an order cancelled"
 sql "$MASTER" <<'EOF'
 INSERT INTO COUNTRY (COUNTRY, CURRENCY) VALUES ('Portugal', 'Euro');
