@@ -108,18 +108,22 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
         dm.QTableOrder.open();
         for (dm.QTableOrder.first(); !dm.QTableOrder.eof(); dm.QTableOrder.next()) {
             const std::string table = dm.QTableOrder.fieldByName("TABLENAME").asString();
-            const std::string statement = fillSelection(table, site.mark, site.bound);
-            writeTrace(statement);
-            dm.Q6.close();
-            dm.Q6.setSql(statement);
-            dm.TSynchro.close();
-            dm.TSynchro.setTableName(table);
-            bm.Target = &dm.TSynchro;
-            bm.OnRows = [&ui, table](int64_t rows) { ui.rowsProgress(table, rows); };
+            const FillSelection selection = fillSelection(table, site.mark, site.bound);
+            writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
+            int64_t sent = 0;
             ui.rowsProgress(table, 0);
-            bm.Transfer();
-            rep.tables.push_back({table, bm.Moved});
-            ui.rowsProgress(table, bm.Moved);
+            for (const std::string* statement : {&selection.created, &selection.updated}) {
+                dm.Q6.close();
+                dm.Q6.setSql(*statement);
+                dm.TSynchro.close();
+                dm.TSynchro.setTableName(table);
+                bm.Target = &dm.TSynchro;
+                bm.OnRows = [&ui, table, sent](int64_t rows) { ui.rowsProgress(table, sent + rows); };
+                bm.Transfer();
+                sent += bm.Moved;
+            }
+            rep.tables.push_back({table, sent});
+            ui.rowsProgress(table, sent);
             ui.processEvents();
         }
         dm.Q6.close();

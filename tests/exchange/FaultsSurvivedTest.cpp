@@ -1,0 +1,207 @@
+// What the exchange meets outside its own making: a database it may not
+// write, a synchro database another process holds, a row another attachment
+// has locked, and a synchro database made from another master's definition.
+// Each ends with a message and leaves both databases as they were.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "ExchangeSites.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
+
+using namespace quorvel;
+using quorvel::test::CliResult;
+using quorvel::test::ExchangeSites;
+
+namespace {
+
+// Makes a file unwritable for as long as it lives. Root writes through file
+// permissions, so as root the file is made immutable instead; where that is
+// not allowed either, `ok()` is false and the test skips.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(std::string path) : path_(std::move(path)) {
+        if (::geteuid() == 0) {
+            immutable_ = true;
+            ok_ = std::system(("chattr +i '" + path_ + "' 2>/dev/null").c_str()) == 0;
+        } else {
+            ok_ = std::system(("chmod a-w '" + path_ + "'").c_str()) == 0;
+        }
+    }
+    ~ReadOnlyFile() {
+        const std::string undo = (immutable_ ? "chattr -i '" : "chmod u+w '") + path_ + "' 2>/dev/null";
+        if (std::system(undo.c_str()) != 0) ADD_FAILURE() << "could not make " << path_ << " writable again";
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::string path_;
+    bool immutable_ = false, ok_ = false;
+};
+
+class ExchangeFaults : public ExchangeSites {
+protected:
+    // A change at the clone filled into the synchro database, ready to read
+    // at the master.
+    void cloneChangeFilled() {
+        makeClone();
+        test::Workspace::runIsql(clone, "UPDATE CUSTOMER SET CITY = 'Westville' WHERE ID = 1; COMMIT;");
+        mustRun({"--local", "Clone", "--synchro", "Synchro", "fill"});
+    }
+
+    static void expectNothingChanged(const std::string& database, const std::string& before) {
+        EXPECT_EQ(contents(database), before) << database;
+    }
+};
+
+TEST_F(ExchangeFaults, FillIntoOrFromAReadOnlyFileChangesNothing) {
+    test::Workspace::runIsql(master, "UPDATE CUSTOMER SET CITY = 'Nice' WHERE ID = 2; COMMIT;");
+    for (const std::string* readOnly : {&synchro, &master}) {
+        SCOPED_TRACE(*readOnly);
+        const std::string masterBefore = contents(master), synchroBefore = contents(synchro);
+        CliResult fill;
+        {
+            ReadOnlyFile guard(*readOnly);
+            if (!guard.ok()) GTEST_SKIP() << "cannot make " << *readOnly << " read-only here (chattr +i refused)";
+            fill = test::runCli({"--local", "Master", "--synchro", "Synchro", "fill"});
+        }
+        EXPECT_EQ(fill.status, 1) << fill.out;
+        EXPECT_NE(fill.err.find(*readOnly), std::string::npos) << "the message names the file: " << fill.err;
+        EXPECT_EQ(fill.out, "") << "nothing reported as sent";
+        expectNothingChanged(master, masterBefore);
+        expectNothingChanged(synchro, synchroBefore);
+    }
+    // Writable again, the same fill goes through.
+    CliResult fill = mustRun({"--local", "Master", "--synchro", "Synchro", "fill"});
+    EXPECT_EQ(value(synchro, "select CITY from CUSTOMER where ID = 2;"), "Nice");
+}
+
+TEST_F(ExchangeFaults, ReadOfASynchroDatabaseHeldByAnotherProcessChangesNothing) {
+    cloneChangeFilled();
+    const std::string masterBefore = contents(master), synchroBefore = contents(synchro);
+
+    // isql holds the synchro database open, with a row of it updated and not
+    // committed, until its input ends.
+    const std::string said = ws.path("holder.out");
+    FILE* holder = popen(("isql-fb -q -user SYSDBA '" + synchro + "' >'" + said + "' 2>&1").c_str(), "w");
+    ASSERT_NE(holder, nullptr);
+    std::fputs("UPDATE CUSTOMER SET CITY = 'Held' WHERE ID = 1;\nSELECT 'HOLDING' FROM RDB$DATABASE;\n", holder);
+    std::fflush(holder);
+    bool holding = false;
+    for (int i = 0; i < 300 && !holding; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream in(said);
+        std::stringstream text;
+        text << in.rdbuf();
+        holding = text.str().find("HOLDING") != std::string::npos;
+    }
+    CliResult read;
+    if (holding) read = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--switch-triggers", "--yes"});
+    std::fputs("ROLLBACK;\n", holder);
+    pclose(holder);
+    ASSERT_TRUE(holding) << "isql never held the synchro database";
+
+    EXPECT_EQ(read.status, 1) << read.out;
+    EXPECT_NE(read.err.find(synchro), std::string::npos) << "the message names the file: " << read.err;
+    expectNothingChanged(master, masterBefore);
+    expectNothingChanged(synchro, synchroBefore);
+    EXPECT_EQ(value(master, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME starting with 'R$' "
+                            "and RDB$TRIGGER_INACTIVE = 1;"),
+              "0");
+}
+
+TEST_F(ExchangeFaults, ReadMeetingALocalRowLockedByAnotherAttachmentChangesNothing) {
+    cloneChangeFilled();
+    mustRun({"--local", "Master", "triggers-inactive", "--yes"});
+    const std::string masterBefore = contents(master), synchroBefore = contents(synchro);
+    CliResult read;
+    {
+        // Another attachment of this process updated the row the read must
+        // update, and has not committed: the read's no-wait update fails at once.
+        engine::Database other("Other");
+        test::Workspace::connect(other, "Master");
+        other.startTransaction();
+        engine::Query q(other);
+        q.setSql("update CUSTOMER set NAME = 'Locked' where ID = 1");
+        q.execSql();
+        read = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+        other.rollbackQuietly();
+        other.disconnect();
+    }
+    EXPECT_EQ(read.status, 1) << read.out;
+    EXPECT_NE(read.err.find("CUSTOMER"), std::string::npos) << read.err;
+    EXPECT_NE(read.err.find("nothing of it was applied"), std::string::npos) << read.err;
+    expectNothingChanged(master, masterBefore);
+    expectNothingChanged(synchro, synchroBefore);
+
+    // Once the lock is gone the same synchro database reads whole.
+    mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+    EXPECT_EQ(value(master, "select CITY from CUSTOMER where ID = 1;"), "Westville");
+}
+
+TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnythingChanges) {
+    cloneChangeFilled();
+    const std::string masterBefore = contents(master);
+    // The replication tables and a filled mark, as any filled synchro database has.
+    const std::string filled =
+        "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL, OPERATION CHAR(1) NOT NULL,"
+        " TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
+        "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER,"
+        " R$CODE2 INTEGER);\n"
+        "COMMIT;\n"
+        "INSERT INTO R$SYNCHRO VALUES (1, '2026-12-01', 1, 1);\n"
+        "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'CUSTOMER');\n"
+        "COMMIT;\n";
+    const std::string stock = "CREATE TABLE STOCK (ID INTEGER NOT NULL PRIMARY KEY, TITLE VARCHAR(20), QTY INTEGER [4],"
+                              " R$CODE1 INTEGER, R$CODE2 INTEGER);\n";
+    struct Case {
+        const char* alias;
+        std::string script, missing;
+    };
+    const Case cases[] = {
+        {"OtherNoTable",
+         filled + "CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CITY VARCHAR(30),"
+                  " R$CODE1 INTEGER, R$CODE2 INTEGER);\nCOMMIT;\nINSERT INTO CUSTOMER VALUES (1, 'Other', 'Oslo', 1, 5);\n"
+                  "COMMIT;\n",
+         "has no table STOCK"},
+        {"OtherNoColumn",
+         filled + stock + "CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),"
+                          " R$CODE1 INTEGER, R$CODE2 INTEGER);\nCOMMIT;\nINSERT INTO CUSTOMER VALUES (1, 'Other', 1, 5);\n"
+                          "COMMIT;\n",
+         "has no column CITY"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.alias);
+        const std::string other = ws.createDatabase(c.alias, c.script);
+        const std::string otherBefore = test::Workspace::isqlOutput(other, "select * from CUSTOMER; select * from R$SYNCHRO;"
+                                                                     " select * from R$DELETEDUPDATED;");
+        CliResult read = test::runCli({"--local", "Master", "--synchro", c.alias, "read", "--switch-triggers", "--yes"});
+        EXPECT_EQ(read.status, 1) << read.out;
+        EXPECT_NE(read.err.find(c.missing), std::string::npos) << read.err;
+        EXPECT_NE(read.err.find("Nothing was changed."), std::string::npos) << read.err;
+        expectNothingChanged(master, masterBefore);
+        EXPECT_EQ(test::Workspace::isqlOutput(other, "select * from CUSTOMER; select * from R$SYNCHRO;"
+                                               " select * from R$DELETEDUPDATED;"),
+                  otherBefore);
+        EXPECT_EQ(value(master, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME starting with 'R$' "
+                                "and RDB$TRIGGER_INACTIVE = 1;"),
+                  "0")
+            << "the triggers switched back on after the refusal";
+
+        // A fill into it is refused the same way, before the synchro database
+        // is emptied.
+        CliResult fill = test::runCli({"--local", "Master", "--synchro", c.alias, "fill"});
+        EXPECT_EQ(fill.status, 1) << fill.out;
+        EXPECT_NE(fill.err.find(c.missing), std::string::npos) << fill.err;
+        expectNothingChanged(master, masterBefore);
+        EXPECT_EQ(value(other, "select count(*) from CUSTOMER;"), "1");
+    }
+}
+
+}  // namespace
