@@ -6,7 +6,7 @@
 // master's version stands, and no update made at one site alone is lost.
 //
 // Short by default; the long run:
-//   QUORVEL_ROUNDS=50 ctest -R ExchangeConvergence --output-on-failure
+//   QUORVEL_ROUNDS=50 ctest -R ExchangeConvergence --timeout 3600 --output-on-failure
 // A failing run is replayed with the QUORVEL_SEED it printed.
 #include <gtest/gtest.h>
 
