@@ -2,7 +2,7 @@
 // fill selects its new and its journal-named rows (Firebird refuses a union
 // over such a table), the read carries the arrays whole.
 #include "ArrayColumn.h"
-#include "ExchangeSites.h"
+#include "OperatorSites.h"
 
 using namespace quorvel;
 using quorvel::test::ExchangeSites;

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ExchangeSites.h"
+#include "OperatorSites.h"
 
 using namespace quorvel;
 using quorvel::test::ExchangeSites;

@@ -1,47 +1,73 @@
 #pragma once
-// A master armed and a synchro database made from its converted definition,
-// the way an operator makes them with quorvel-cli (run in-process), and a
-// clone restored from the master's backup when a test asks for one.
-#include <gtest/gtest.h>
+// A master, its clone WEST and empty synchro databases, made once per test
+// process the way an operator makes them (quorvel-cli, isql-fb, gbak) and
+// copied for every test, plus what the exchange tests need around them:
+// quorvel-cli in-process or as a child process, SQL on a site, whole-table
+// dumps and the seed of a randomized run.
+#include <sys/types.h>
 
+#include <cstdint>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "support/Workspace.h"
+namespace quorvel::test::exchange {
 
-namespace quorvel::test {
+// The replicated tables, parents first, with the columns that order a dump.
+struct TableKey {
+    std::string table, orderBy;
+};
+const std::vector<TableKey>& replicatedTables();
+// Rows of the big table of the template (enough for 20,000 changes).
+constexpr int kBulkRows = 22000;
 
-struct CliResult {
-    int status;
+struct CliRun {
+    int status = 0;
     std::string out, err;
+    std::string text() const { return "exit " + std::to_string(status) + "\n" + out + err; }
 };
 
-// quorvel-cli in-process, without a terminal.
-CliResult runCli(const std::vector<std::string>& args);
+// quorvel-cli in this process; every confirmation is answered Yes.
+CliRun cli(std::vector<std::string> args);
 
-class ExchangeSites : public ::testing::Test {
-public:
-    // First column of the first row of `sql` on `database`, trimmed.
-    static std::string value(const std::string& database, const std::string& sql);
+// The template: master.fdb (armed), west.fdb (the clone, updated),
+// synchro.fdb (empty, from the converted definition). Returns "" when made,
+// else what failed. Made once per process.
+std::string buildTemplate();
 
-protected:
-    // The master "Master" with CUSTOMER (ID, NAME, CITY; GEN_CUSTOMER) and
-    // STOCK (ID, TITLE, QTY INTEGER[4]), every table working, triggers made;
-    // the synchro database "Synchro", empty.
-    void SetUp() override;
+// Fresh copies of the template in `dir` with the aliases M (master), W (the
+// clone WEST), SM (the master's out-synchro) and SW (the clone's) in the
+// alias file that is current.
+void copySites(const std::string& dir);
+void copyFile(const std::string& from, const std::string& to);
 
-    // Registers the clone NAME at the master, restores a backup of the master
-    // as "Clone" and gives it its own data.
-    void makeClone();
+// Statements in one transaction on the database of `alias`.
+void sql(const std::string& alias, const std::vector<std::string>& statements);
+// The first column of every row of `select`, as text.
+std::vector<std::string> column(const std::string& alias, const std::string& select);
+int64_t integer(const std::string& alias, const std::string& select);
 
-    // Runs quorvel-cli and fails the test unless it exits with 0.
-    static CliResult mustRun(const std::vector<std::string>& args);
-    // Everything a test may check is unchanged: the rows of the user tables
-    // and of the replication tables, as isql lists them.
-    static std::string contents(const std::string& database);
+// Every row of `select` as "NAME=value|NAME=value..." (BLOBs whole, NULL as
+// <null>), in the statement's order.
+std::vector<std::string> rows(const std::string& alias, const std::string& select);
+using Dump = std::map<std::string, std::vector<std::string>>;
+// The replicated tables whole, ordered by key; `withBookkeeping` adds the
+// journal and the history.
+Dump dump(const std::string& alias, bool withBookkeeping = false);
+// "" when equal; else the first differing rows of each table, for a message.
+std::string differences(const Dump& a, const Dump& b, const std::string& nameA, const std::string& nameB);
 
-    Workspace ws;
-    std::string master, clone, synchro;
-};
+// The tool's triggers that are switched off, and the R$Trig state.
+std::vector<std::string> inactiveToolTriggers(const std::string& alias);
 
-}  // namespace quorvel::test
+// A seed from QUORVEL_SEED or a fresh one, printed so a run can be replayed.
+uint64_t seedOf(const char* testName);
+int envInt(const char* name, int byDefault);
+
+// quorvel-cli as a child process (output to `log`), for killing.
+pid_t spawnCli(const std::vector<std::string>& args, const std::string& log);
+// Waits for the child; true when it ended by itself with status 0.
+bool reap(pid_t pid, int* exitStatus = nullptr, bool* killed = nullptr);
+
+}  // namespace quorvel::test::exchange

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ExchangeSites.h"
+#include "OperatorSites.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
 
