@@ -6,18 +6,13 @@
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
-#include "clone/CloneStep.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::clone {
 
 namespace {
-
-struct SelectedClone {
-    int64_t number;
-    std::string name;
-};
 
 // The clone's record codes start just after the range of the database
 // numbered one below it (no such row: after (0, 0)).
@@ -44,38 +39,45 @@ void markIdentity(DM& dm, const std::string& name) {
 
 }  // namespace
 
-void UpdateCloneGens(DM& dm, Frontend& ui) {
-    if (!dm.QClone.active() || dm.QClone.isEmpty()) {
+Outcome UpdateCloneGens(DM& dm, Frontend& ui, const std::optional<CloneRow>& clone) {
+    if (!clone) {
         ui.showMessage("List is empty!");
-        return;
+        return Outcome::refused("List is empty!");
     }
     ui.setWorking();
 
-    SelectedClone clone{};
-    auto error = runGuarded(dm.CloneDB(), [&] {
-        clone.number = dm.QClone.fieldByName("Number").asInteger();
-        clone.name = dm.QClone.fieldByName("Name").asString();
-        setRecordCodeGenerators(dm, clone.number);
-    });
-    if (error) {
+    try {
+        setRecordCodeGenerators(dm, clone->number);
+    } catch (const std::exception& e) {
         // Nothing of the clone's identity is written without its range.
+        dm.CloneDB().rollbackQuietly();
         ui.setError();
-        ui.showMessage(*error);
-        return;
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
     }
 
-    bool clean = true;
-    if (auto markError = runInTransaction(dm.CloneDB(), [&] { markIdentity(dm, clone.name); })) {
+    // Each failure is shown as it happens; the first one is the outcome.
+    std::optional<Outcome> failure;
+    try {
+        engine::Transaction tx(dm.CloneDB());
+        markIdentity(dm, clone->name);
+        tx.commit();
+    } catch (const std::exception& e) {
         ui.setError();
-        ui.showMessage(*markError);
-        clean = false;
+        ui.showMessage(e.what());
+        failure = Outcome::failed(e.what());
     }
-    if (!MovePKGenerators(dm, ui, clone.number)) clean = false;
+    if (!MovePKGenerators(dm, ui, clone->number) && !failure)
+        failure = Outcome::failed("Update CLONE's data: a primary-key generator of clone " + clone->name +
+                                  " was not moved.");
 
-    // Each failure was shown as it happened; the status must not claim
-    // success over them.
-    if (clean) ui.setOK();
-    else ui.setError();
+    // The status must not claim success over a failure shown on the way.
+    if (failure) {
+        ui.setError();
+        return *failure;
+    }
+    ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::clone

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -37,44 +38,40 @@ std::string today() {
 // Phase 1: the previous arming goes, triggers of every table and the columns
 // of the listed tables.
 void disarm(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     dm.Q6Show(schema::kSelectToolTriggers);
     for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
         dm.Q7Exec(schema::dropTrigger(dm.Q6.field(0).asString()));
     for (const std::string& table : tables) DropCodeColumns(dm, table);
-    db.commit();
+    tx.commit();
 }
 
 // Phase 2. Committed on its own: the server does not let the same
 // transaction use a column it has just added.
 void addColumnsAndReset(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     for (const std::string& table : tables) {
         dm.Q6Exec("alter table " + table + " add R$Code1 Integer");
         dm.Q6Exec("alter table " + table + " add R$Code2 Integer");
     }
     dm.Q6Exec("set generator r$gen1 to 0");
     dm.Q6Exec("set generator r$gen2 to 0");
-    db.commit();
+    tx.commit();
 }
 
 // Phase 3: one set-based statement per table; the low word is drawn before
 // the high word, so a row that rolls over gets the new high word.
 void numberRows(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     for (const std::string& table : tables)
         dm.Q6Exec("update " + table +
                   " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
-    db.commit();
+    tx.commit();
 }
 
 // Phase 4: the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     int counter = 0;
     for (const std::string& table : tables) {
         execLines(dm.Q6, schema::insertTrigger(++counter, table));
@@ -88,13 +85,12 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     dm.Q6Exec("delete from R$SYNCHRO");
     dm.Q6Exec("delete from R$DELETEDUPDATED");
     dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(today()) + ", " + code1 + ", " + code2 + ")");
-    db.commit();
+    tx.commit();
 }
 
 }  // namespace
 
-void CreateTriggers(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
+Outcome CreateTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
     std::vector<std::string> tables;
     try {
@@ -102,11 +98,14 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         dm.ReopenWorkingTables();
         tables = workingTables(dm);
         disarm(dm, tables);
-    } catch (const std::exception&) {
-        // Nothing has changed; the previous arming stays as it was.
-        db.rollbackQuietly();
+    } catch (const std::exception& e) {
+        // Nothing has changed; the previous arming stays as it was. The
+        // window shows the error state alone, as it always has; the outcome
+        // says what failed.
+        dm.UserDB().rollbackQuietly();
         ui.setError();
-        return;
+        return Outcome::failed(std::string("Recreate triggers: removing the previous arming failed: ") +
+                               e.what());
     }
     try {
         addColumnsAndReset(dm, tables);
@@ -115,10 +114,10 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         // The history now starts again at row 0; the grid shows that.
         dm.ReopenSynchro();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Transaction.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 
@@ -16,17 +17,15 @@ namespace {
 // leaves the triggers done so far in their new state.
 void switchTrigger(DM& dm, void (DM::*exec)(const std::string&), const std::string& name,
                    const char* state) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     (dm.*exec)("alter trigger " + name + " " + state);
-    db.commit();
+    tx.commit();
 }
 
 void setTriggerState(DM& dm, int value) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     dm.Q6Exec("set generator R$Trig to " + std::to_string(value));
-    db.commit();
+    tx.commit();
 }
 
 // A deactivation that stops part-way must not leave triggers off while
@@ -39,37 +38,38 @@ void restoreSwitchedOff(DM& dm, const std::vector<std::string>& names) {
         try {
             switchTrigger(dm, &DM::Q7Exec, name, "active");
         } catch (const std::exception&) {
-            dm.UserDB().rollbackQuietly();  // the first error is the one reported
+            // The first error is the one reported.
         }
     }
 }
 
 void stepDone(Frontend& ui, int done) {
-    ui.setProgress("PBTrigger", done);
+    ui.setProgress(ctl::PBTrigger, done);
     ui.processEvents();
 }
 
 }  // namespace
 
-void InactiveTriggers(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
+Outcome InactiveTriggers(DM& dm, Frontend& ui) {
     std::vector<std::string> switchedOff;
     ui.setWorking();
-    ui.setProgress("PBTrigger", 0);
-    ui.setVisible("PBTrigger", true);
+    ui.setProgress(ctl::PBTrigger, 0);
+    ui.setVisible(ctl::PBTrigger, true);
     ui.processEvents();
     try {
-        db.startTransaction();
-        ui.setText("LSAction", "Find inactive triggers");
-        ui.processEvents();
-        dm.Q6Exec("delete from R$INACTIVETRIGGERS");
-        dm.Q6Exec("insert into R$InactiveTriggers select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Inactive = 1");
-        db.commit();
+        {
+            engine::Transaction tx(dm.UserDB());
+            ui.setText(ctl::LSAction, "Find inactive triggers");
+            ui.processEvents();
+            dm.Q6Exec("delete from R$INACTIVETRIGGERS");
+            dm.Q6Exec("insert into R$InactiveTriggers select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Inactive = 1");
+            tx.commit();
+        }
 
         dm.QTableTrigger.close();
         dm.QTableTrigger.open();
-        ui.setProgressMax("PBTrigger", dm.QTableTrigger.recordCount());
-        ui.setText("LSAction", "Make all triggers inactive");
+        ui.setProgressMax(ctl::PBTrigger, dm.QTableTrigger.recordCount());
+        ui.setText(ctl::LSAction, "Make all triggers inactive");
         ui.processEvents();
         int done = 0;
         for (dm.QTableTrigger.first(); !dm.QTableTrigger.eof(); dm.QTableTrigger.next()) {
@@ -81,29 +81,28 @@ void InactiveTriggers(DM& dm, Frontend& ui) {
         }
         setTriggerState(dm, 1);
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
         restoreSwitchedOff(dm, switchedOff);
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
-    ui.setVisible("PBTrigger", false);
+    ui.setVisible(ctl::PBTrigger, false);
     ui.setOK();
-    ui.setEnabled("SBInactiveTriggers", false);
-    ui.setEnabled("SBReadFromSynchro", true);
-    ui.setEnabled("SBActiveTriggers", true);
+    ui.setEnabled(ctl::SBInactiveTriggers, false);
+    ui.setEnabled(ctl::SBReadFromSynchro, true);
+    ui.setEnabled(ctl::SBActiveTriggers, true);
+    return Outcome::done();
 }
 
-void ActiveTriggers(DM& dm, Frontend& ui) {
+Outcome ActiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
-    ui.setText("LSAction", "Make triggers active");
+    ui.setText(ctl::LSAction, "Make triggers active");
     ui.processEvents();
     try {
         // Opened outside an explicit transaction; Q6 keeps these rows while
         // each switch runs on Q7.
         dm.Q6Show("select * from R$ACTIVETRIGGERS");
-        ui.setProgressMax("PBTrigger", dm.Q6.recordCount());
-        ui.setProgress("PBTrigger", 0);
-        ui.setVisible("PBTrigger", true);
+        ui.setProgressMax(ctl::PBTrigger, dm.Q6.recordCount());
+        ui.setProgress(ctl::PBTrigger, 0);
+        ui.setVisible(ctl::PBTrigger, true);
         ui.processEvents();
         int done = 0;
         for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) {
@@ -113,13 +112,13 @@ void ActiveTriggers(DM& dm, Frontend& ui) {
         dm.Q6.close();
         setTriggerState(dm, 0);
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
-    ui.setVisible("PBTrigger", false);
+    ui.setVisible(ctl::PBTrigger, false);
     ui.setOK();
-    ui.setEnabled("SBActiveTriggers", false);
-    ui.setEnabled("SBInactiveTriggers", true);
+    ui.setEnabled(ctl::SBActiveTriggers, false);
+    ui.setEnabled(ctl::SBInactiveTriggers, true);
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

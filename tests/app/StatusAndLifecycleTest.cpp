@@ -26,7 +26,7 @@ protected:
         std::string shown;
         int count = 0;
         for (const char* f : {"Iooh", "ISad", "IShades", "IIndif"})
-            if (w.isVisible(f)) {
+            if (w.control(f) && !w.control(f)->isHidden()) {
                 shown = f;
                 ++count;
             }
