@@ -207,6 +207,38 @@ TEST_F(MetaStructuresTest, RefusedProcedureDropRollsBackAndReports) {
     // Both procedure drops were one unit, and the tables were not reached.
     EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
     EXPECT_EQ(rows(kToolRelations), kAllTables);
+    // The page still says "Prepare completed": no step caption or bar beside it.
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+}
+
+TEST_F(MetaStructuresTest, ACreationThatStopsSaysWhereAndLeavesNoProgressOnThePage) {
+    openMaster();
+    // As after a refused login: the window has no connection to create on.
+    dm.UserDB().disconnect();
+    const Outcome outcome = prepare::CreateMeta(dm, ui, {});
+
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Failed);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].rfind("Create add. structures stopped at \"Create table R$CLONE\": ", 0), 0u)
+        << ui.messages[0];
+    EXPECT_EQ(outcome.message(), ui.messages[0]);
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+}
+
+TEST_F(MetaStructuresTest, RefusedBoundsAreARefusalWhateverTheStatusFaceShows) {
+    openMaster();
+    EXPECT_EQ(prepare::CreateMeta(dm, ui, {"0", "12a"}).kind(), Outcome::Kind::Refused);
+    resetUi();
+    createMeta();
+    // With the tables in place the window ends in the OK state, and the
+    // outcome still tells a script that nothing was done.
+    const Outcome outcome = prepare::CreateMeta(dm, ui, {"x", "0"});
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(outcome.message(), "Invalid number");
 }
 
 }  // namespace
