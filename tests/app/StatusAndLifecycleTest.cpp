@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+
 
 #include "QtTestSupport.h"
 #include "app/DisplayCheck.h"
@@ -33,6 +35,18 @@ protected:
         return count == 1 ? shown : "";
     }
 };
+
+TEST_F(Status, ARefusedBoundGetsTheFocusOnceTheWindowIsUsableAgain) {
+    w.show();
+    auto* edit = w.findChild<QLineEdit*>("EditMaxValue2");
+    edit->setText("12a");
+    // Not connected: after the refusal the creation's reconnection fails as
+    // well, which ends the operation in the error state.
+    w.SBCreateMetaClick();
+    ASSERT_EQ(w.messages, std::vector<std::string>{"Invalid number"});
+    EXPECT_EQ(w.focusWidget(), edit) << "the window was still disabled when the focus was set";
+    EXPECT_EQ(edit->selectedText(), "12a");
+}
 
 TEST_F(Status, FacesAndTextsFollowTheOperations) {
     EXPECT_EQ(shownFace(), "IIndif");
