@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPointer>
 
-
 #include "QtTestSupport.h"
 #include "app/DisplayCheck.h"
 #include "app/StatusFaces.h"
