@@ -4,15 +4,29 @@
 # database on the embedded engine, with the aliases DemoMaster and
 # DemoSynchro in demo/aliases.conf. Without a display it prints the demo
 # master's status through quorvel-cli instead.
+#
+#   bash scripts/demo.sh            keeps an existing demo workspace
+#   bash scripts/demo.sh --fresh    removes it first and starts afresh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
+FRESH=0
+for arg in "$@"; do
+  case "$arg" in
+    --fresh) FRESH=1 ;;
+    *) echo "Usage: bash scripts/demo.sh [--fresh]" >&2; exit 2 ;;
+  esac
+done
 bash scripts/deps.sh
 bash scripts/build.sh
 
 DEMO="$ROOT/demo"
 export QUORVEL_ALIASES="$DEMO/aliases.conf"
 CLI="$ROOT/build/src/cli/quorvel-cli"
+if [ "$FRESH" -eq 1 ] && [ -e "$DEMO" ]; then
+  echo "Removing the demo workspace $DEMO"
+  rm -rf "$DEMO"
+fi
 if [ ! -f "$DEMO/master.fdb" ]; then
   mkdir -p "$DEMO"
   echo "Creating the demo workspace in $DEMO"

@@ -7,6 +7,8 @@ set(_fuzz_sources
   ${PROJECT_SOURCE_DIR}/src/ddl/IbLex.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/Keywords.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/MStream.cpp
+  ${PROJECT_SOURCE_DIR}/src/ddl/FileKinds.cpp
+  ${PROJECT_SOURCE_DIR}/src/ddl/TargetFile.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/SynchroDdl.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableReferences.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableOrder.cpp)

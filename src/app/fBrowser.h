@@ -123,9 +123,9 @@ public:
     // Runs one operation and returns how it ended; whatever escapes it is
     // reported and the window is left usable.
     Outcome runOperation(const std::function<Outcome()>& operation);
-    // The same for an operation that reports no outcome of its own.
-    using Operation = void (*)(DM&, Frontend&);
-    void runOperation(Operation operation);
+    // The same for work that reports no outcome of its own (the tests' stand-ins).
+    using Operation = std::function<void(DM&, Frontend&)>;
+    void runOperation(const Operation& operation);
 
 protected:
     void showEvent(QShowEvent* event) override;

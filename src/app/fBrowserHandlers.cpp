@@ -8,7 +8,6 @@
 #include "clone/Operations.h"
 #include "connect/Connect.h"
 #include "db/CurrentRow.h"
-#include "ddl/Operations.h"
 #include "prepare/Operations.h"
 
 namespace quorvel::app {
@@ -30,7 +29,7 @@ Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
     return outcome;
 }
 
-void TfmBrowser::runOperation(Operation operation) {
+void TfmBrowser::runOperation(const Operation& operation) {
     runOperation([&] {
         operation(dm_, *this);
         return Outcome::done();
@@ -91,8 +90,5 @@ void TfmBrowser::SBDelCloneClick() {
 void TfmBrowser::SBUpdateCloneGensClick() {
     runOperation([&] { return clone::UpdateCloneGens(dm_, *this, clone::SelectedClone(dm_)); });
 }
-
-void TfmBrowser::SBReadddlClick() { runOperation(&ddl::ReadDdl); }
-void TfmBrowser::SBConvertddlClick() { runOperation(&ddl::ConvertDdl); }
 
 }  // namespace quorvel::app

@@ -11,6 +11,7 @@
 #include "app/fAliases.h"
 #include "app/fLoginPrompt.h"
 #include "db/DM.h"
+#include "engine/Interrupt.h"
 
 int main(int argc, char** argv) {
     using namespace quorvel;
@@ -38,6 +39,20 @@ int main(int argc, char** argv) {
     fmBrowser.setDialogs(&fmAliases, &fmLoginPrompt, &AboutBox, &fmClone);
     fmBrowser.setSplash(QuorvelLogo);
 
+    // Ctrl+C in the starting terminal or kill: the running statement is
+    // cancelled and the window closes as when the user quits; the data
+    // module then detaches the databases. The signal is not a question, so
+    // "Exit now?" is not asked: exit() ends every event loop, open dialogs
+    // included, without asking the windows.
+    engine::installInterruptHandlers([](int) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [] { QCoreApplication::exit(engine::interruptedExitStatus()); }, Qt::QueuedConnection);
+    });
+
     fmBrowser.show();
-    return application.exec();
+    // A signal taken by a dialog shown before the main loop leaves nothing
+    // to wait for.
+    const int status = engine::interrupted() ? 0 : application.exec();
+    return engine::interrupted() ? engine::interruptedExitStatus() : status;
 }

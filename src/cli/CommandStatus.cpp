@@ -4,6 +4,7 @@
 #include "cli/Session.h"
 #include "engine/Aliases.h"
 #include "prepare/PreparationState.h"
+#include "engine/DatabaseFacts.h"
 
 namespace quorvel::cli {
 
@@ -52,6 +53,7 @@ int cmdStatus(Session& s) {
     DM& dm = s.dm;
     const prepare::PreparationState state = prepare::ReadPreparationState(dm);
     s.out << "Alias: " << *s.args.value("--local") << '\n';
+    s.out << "Dialect: " << engine::readDatabaseFacts(dm.UserDB()).sqlDialect << '\n';
     s.out << "Master/Clone: " << state.identity << '\n';
     s.out << (state.metaPresent ? "Prepare completed" : "Create additional meta structures first.") << '\n';
     if (!state.metaPresent) return 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "clone/Operations.h"
@@ -113,11 +114,10 @@ int cmdUpdateClone(Session& s) {
 int cmdConvertDdl(Session& s) {
     if (!s.requireLocal()) return 1;
     if (!s.connect()) return 1;
-    s.ui.openFiles.push_back(s.args.words[1]);
-    s.ui.saveFiles.push_back(s.args.words[2]);
-    int rc = s.operation(ddl::ReadDdl);
-    if (rc != 0) return rc;
-    return s.operation(ddl::ConvertDdl);
+    s.ui.startOperation();
+    Outcome outcome = ddl::ConvertDdl(s.dm, s.ui, s.args.words[1], s.args.words[2]);
+    if (!outcome.isDone() && s.ui.messagesShown() == 0) s.err << outcome.message() << '\n';
+    return outcome.exitCode();
 }
 
 const Command kCommands[] = {

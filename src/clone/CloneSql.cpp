@@ -32,6 +32,11 @@ std::string countCloneRows(const std::string& name) {
     return "select count(*) from R$CLONE where Name = " + quoted(name);
 }
 
+std::string insertMark(int64_t number, const std::string& date, int64_t code1, int64_t code2) {
+    return "insert into R$SYNCHRO values(" + std::to_string(number) + "," + quoted(date) + ", " +
+           std::to_string(code1) + ", " + std::to_string(code2) + ")";
+}
+
 std::string offsetOf(const std::string& generator) {
     return "select GenOffset from R$PKGENS where GeneratorName = " + quoted(generator);
 }

@@ -1,6 +1,7 @@
 // "Update CLONE's data": turns the restored copy of the master connected as
 // CloneDB into the clone selected in the clone list. The master is only
 // read; every change goes to the clone.
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -8,6 +9,8 @@
 #include "clone/CloneSql.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
+#include "clone/OwnHistory.h"
+#include "clone/UpdateTarget.h"
 #include "engine/Transaction.h"
 
 namespace quorvel::clone {
@@ -15,14 +18,15 @@ namespace quorvel::clone {
 namespace {
 
 // The clone's record codes start just after the range of the database
-// numbered one below it (no such row: after (0, 0)).
-void setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
+// numbered one below it (no such row: after (0, 0)). Returns the values set.
+RecordCodeStart setRecordCodeGenerators(DM& dm, int64_t cloneNumber) {
     dm.Q6Show(sql::previousBound(cloneNumber - 1));
     int64_t maxValue1 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(0).asInteger();
     int64_t maxValue2 = dm.Q6.isEmpty() ? 0 : dm.Q6.field(1).asInteger();
     RecordCodeStart start = startAfter(maxValue1, maxValue2);
     dm.QClone6Exec(sql::setGenerator("R$GEN1", start.gen1));
     dm.QClone6Exec(sql::setGenerator("R$GEN2", start.gen2));
+    return start;
 }
 
 // The clone's own R$CLONE names it, not the master, as the local database.
@@ -46,8 +50,24 @@ Outcome UpdateCloneGens(DM& dm, Frontend& ui, const std::optional<CloneRow>& clo
     }
     ui.setWorking();
 
+    // Nothing is changed in a database that is not a fresh copy of the master.
     try {
-        setRecordCodeGenerators(dm, clone->number);
+        if (std::optional<std::string> refusal = updateRefusal(dm)) {
+            dm.CloneDB().rollbackQuietly();
+            ui.setError();
+            ui.showMessage(*refusal);
+            return Outcome::refused(*refusal);
+        }
+    } catch (const std::exception& e) {
+        dm.CloneDB().rollbackQuietly();
+        ui.setError();
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
+    }
+
+    RecordCodeStart start{};
+    try {
+        start = setRecordCodeGenerators(dm, clone->number);
     } catch (const std::exception& e) {
         // Nothing of the clone's identity is written without its range.
         dm.CloneDB().rollbackQuietly();
@@ -56,25 +76,26 @@ Outcome UpdateCloneGens(DM& dm, Frontend& ui, const std::optional<CloneRow>& clo
         return Outcome::failed(e.what());
     }
 
-    // Each failure is shown as it happens; the first one is the outcome.
-    std::optional<Outcome> failure;
     try {
         engine::Transaction tx(dm.CloneDB());
         markIdentity(dm, clone->name);
+        startOwnHistory(dm, start);
         tx.commit();
     } catch (const std::exception& e) {
+        // The identity is what tells a later run that this copy has been
+        // updated: without it the keys are not moved, or a retry would move
+        // them twice.
         ui.setError();
         ui.showMessage(e.what());
-        failure = Outcome::failed(e.what());
+        return Outcome::failed(e.what());
     }
-    if (!MovePKGenerators(dm, ui, clone->number) && !failure)
-        failure = Outcome::failed("Update CLONE's data: a primary-key generator of clone " + clone->name +
-                                  " was not moved.");
 
-    // The status must not claim success over a failure shown on the way.
-    if (failure) {
+    // Each failure was shown as it happened; the status must not claim
+    // success over them.
+    if (!MovePKGenerators(dm, ui, clone->number)) {
         ui.setError();
-        return *failure;
+        return Outcome::failed("Update CLONE's data: a primary-key generator of clone " + clone->name +
+                               " was not moved.");
     }
     ui.setOK();
     return Outcome::done();

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "connect/DialectCheck.h"
 #include "engine/Error.h"
 #include "engine/Transaction.h"
 
@@ -13,10 +14,13 @@ namespace {
 
 const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"";
 const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
-const char* kTriggerState = "select gen_id(R$Trig, 0) from R$TableOrder";
+const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 
 // Steps 1 to 10 shared by the four connect buttons. `labels` are set to the
-// chosen alias after a successful connection, then `check` runs.
+// chosen alias after a successful connection, then `check` runs. Every one of
+// the four databases is written by some operation (the in-synchro one through
+// its rows, which the read writes into the local database), so none of them
+// may be of another dialect.
 Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
                        std::initializer_list<ctl::Control> labels,
                        const std::function<void()>& check) {
@@ -37,6 +41,7 @@ Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
         ui.setError();
         return Outcome::failed(why);
     }
+    if (auto refusal = refusedForDialect(db, ui, *alias)) return Outcome::refused(*refusal);
     for (ctl::Control l : labels) ui.setText(l, *alias);
     try {
         check();

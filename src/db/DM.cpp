@@ -65,6 +65,7 @@ DM::DM() {
     for (const auto& c : catalog) {
         c.q.setName(c.name);
         c.q.setSql(*c.sql);
+        c.q.setBrowseOnly(true);
         c.q.addListener(&displayProps());
     }
     Q6.setName("Q6");
@@ -80,8 +81,11 @@ DM::DM() {
     QTableTrigger.setMasterSource(&QTables);
 
     QGenerator.addCalculatedField("GenValue", [this](engine::DataSet& ds, int row) -> engine::Value {
-        Q6Show(catalog::genValue(ds.displayText(row, 0)));
-        return Q6.field(0).asInteger();
+        const int64_t value = Q6Integer(catalog::genValue(ds.displayText(row, 0)));
+        // Closed at once: left open, the statement query would hold its
+        // transaction for as long as the grid shows the list.
+        Q6.close();
+        return value;
     });
 }
 

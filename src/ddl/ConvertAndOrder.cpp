@@ -3,20 +3,58 @@
 #include "ddl/MakeTableOrder.h"
 #include "ddl/MStream.h"
 #include "ddl/SynchroDdl.h"
+#include "ddl/TargetFile.h"
 #include "ddl/WorkingTableNames.h"
 
 namespace quorvel::ddl {
+
+namespace {
+
+const char* const kNothingChanged = "Nothing was written and the table order is unchanged.";
+
+std::string listed(const std::vector<std::string>& names) {
+    // A long list would bury the point of the message.
+    const size_t shown = 5;
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < shown; ++i) text += (i ? ", " : "") + names[i];
+    if (names.size() > shown) text += " and " + std::to_string(names.size() - shown) + " more";
+    return text;
+}
+
+}  // namespace
 
 TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
                               const std::string& targetFileName) {
     TMyStream source;
     source.StartPos = 0;
-    source.LoadFromFile(sourceFileName);  // before the target is touched
+    try {
+        source.LoadFromFile(sourceFileName);
+        CheckTargetFile(targetFileName);
+    } catch (const FileError& e) {
+        throw ConversionRefused(e.what());
+    }
 
     const WorkingTableNames working = WorkingTableNames::Read(dm);
-    WriteWholeFile(targetFileName, ConvertText(source, [&working](std::string_view name) {
-                       return working.contains(name);
-                   }));
+    if (working.empty())
+        throw ConversionRefused("No working tables are chosen on this database, so the synchro definition "
+                                "would hold none of them. Choose the working tables first. " +
+                                std::string(kNothingChanged));
+    int workingTablesFound = 0;
+    std::string script = ConvertText(source, [&](std::string_view name) {
+        bool isWorking = working.contains(name);
+        workingTablesFound += isWorking;
+        return isWorking;
+    });
+    // An empty file, a failed extraction or another database's extract
+    // would give a script of the two service tables alone, and an order of
+    // nothing but alphabetical names.
+    if (workingTablesFound == 0)
+        throw ConversionRefused("The file \"" + sourceFileName + "\" defines none of the working tables (" +
+                                listed(working.sorted()) +
+                                "): it is not a metadata extract of this database, or the extraction failed. " +
+                                kNothingChanged);
+
+    WriteWholeFile(targetFileName, script);
     // The ordering reads the same text again with a lexer of its own.
     return MakeTableOrder(dm, source);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The whole work of "Convert to SYNCHRO ddl", without a window: the command-
-// line tool and the button both run it.
+// The whole work of "Convert to SYNCHRO ddl", without a window: the
+// operation behind the button and the command-line tool run it.
+#include <stdexcept>
 #include <string>
 
 #include "db/DM.h"
@@ -8,10 +9,19 @@
 
 namespace quorvel::ddl {
 
+// The conversion stopped before it wrote or changed anything, for a reason
+// the operator can mend: a file name that cannot be used, a master without
+// working tables, an extract that defines none of them.
+class ConversionRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Writes the synchro definition script from the extract `sourceFileName` into
 // `targetFileName`, asking the master (UserDB) for its working tables, then
 // rewrites the master's R$TABLEORDER from the extract's references. Throws
-// FileError or the database error; a target left incomplete is removed.
+// ConversionRefused (nothing touched), FileError (the script could not be
+// written; what stood at the target stays) or the database error.
 // The result's cycleTables is not empty when references form a cycle (the
 // order reached was written; tell the operator with CycleMessage).
 TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,

@@ -2,8 +2,21 @@
 
 #include "db/CatalogSql.h"
 #include "ddl/TableReferences.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::ddl {
+
+namespace {
+
+// A dialect-1 string literal: a double quote inside the name is doubled, so
+// a catalogue name cannot end the literal early.
+std::string doubleQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+}  // namespace
 
 std::vector<std::string> ReadTableList(DM& dm) {
     std::vector<std::string> tables;
@@ -22,21 +35,15 @@ std::vector<std::string> ReadTableList(DM& dm) {
 TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
     TableOrder order = OrderTables(ReadTableList(dm), FindReferences(source));
 
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
-    try {
-        dm.Q6Exec("delete from R$TABLEORDER");
-        for (size_t i = 0; i < order.tables.size(); ++i)
-            dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + ",\"" +
-                      order.tables[i] + "\")");
-        dm.Q6Exec(
-            "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
-            "R$TABLEORDER.TABLENAME)");
-        db.commit();
-    } catch (...) {
-        db.rollbackQuietly();
-        throw;
-    }
+    engine::Transaction tx(dm.UserDB());
+    dm.Q6Exec("delete from R$TABLEORDER");
+    for (size_t i = 0; i < order.tables.size(); ++i)
+        dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
+                  doubleQuoted(order.tables[i]) + ")");
+    dm.Q6Exec(
+        "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
+        "R$TABLEORDER.TABLENAME)");
+    tx.commit();
     // Grids that show the order follow the new one.
     if (dm.QTableOrder.active()) {
         dm.QTableOrder.close();

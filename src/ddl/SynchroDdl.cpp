@@ -1,10 +1,7 @@
 #include "ddl/SynchroDdl.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "ddl/IbLex.h"
+#include "ddl/TargetFile.h"
 
 namespace quorvel::ddl {
 
@@ -62,21 +59,6 @@ std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorki
     }
     for (const char* line : kSynchroTail) writeLine(line);
     return out;
-}
-
-void WriteWholeFile(const std::string& fileName, std::string_view text) {
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
-    if (!f) throw FileError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int error = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        std::remove(fileName.c_str());
-        throw FileError("Cannot write file \"" + fileName + "\". " + std::strerror(error ? error : EIO));
-    }
 }
 
 void ConvertDDL(const std::string& sourceFileName, const std::string& targetFileName,

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "ddl/MStream.h"
+#include "ddl/TargetFile.h"
 
 namespace quorvel::ddl {
 
@@ -25,12 +26,10 @@ extern const char* const kSynchroTail[7];
 std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable);
 
 // ConvertText from the file `sourceFileName` into `targetFileName` (created
-// or overwritten). The source is loaded before the target is touched; a
-// target that cannot be written whole is removed. Throws FileError.
+// or replaced with WriteWholeFile). The source is loaded before the target
+// is touched; a target that cannot be written whole is left as it was.
+// Throws FileError.
 void ConvertDDL(const std::string& sourceFileName, const std::string& targetFileName,
                 const WorkingTableTest& isWorkingTable);
-
-// Writes `text` as the whole file, removing it again if that fails.
-void WriteWholeFile(const std::string& fileName, std::string_view text);
 
 }  // namespace quorvel::ddl

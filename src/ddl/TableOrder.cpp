@@ -134,8 +134,11 @@ TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector
 std::string CycleMessage(const std::vector<std::string>& cycleTables) {
     std::string names;
     for (const std::string& t : cycleTables) names += (names.empty() ? "" : ", ") + t;
-    return "These tables reference each other in a cycle, so no order puts every referenced table first: " +
-           names + ". The order reached has been written.";
+    return "Warning: the tables " + names +
+           " reference each other in a cycle, so no order puts every referenced table first. "
+           "The script and the order reached have been written; a synchro read can still fail on "
+           "their foreign keys when a new row references a new row of a table that comes later in "
+           "that order.";
 }
 
 }  // namespace quorvel::ddl

@@ -21,7 +21,8 @@ struct TableOrder {
 // by then; references that form a cycle never do).
 TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector<TRefPair>& pairs);
 
-// "A, B, C" for the operator.
+// The warning that names the tables of a cycle and what it means for the
+// operator: the conversion succeeded, but a read may stumble over them.
 std::string CycleMessage(const std::vector<std::string>& cycleTables);
 
 }  // namespace quorvel::ddl

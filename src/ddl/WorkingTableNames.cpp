@@ -1,5 +1,7 @@
 #include "ddl/WorkingTableNames.h"
 
+#include <algorithm>
+
 namespace quorvel::ddl {
 
 namespace {
@@ -22,6 +24,12 @@ WorkingTableNames WorkingTableNames::Read(DM& dm) {
 
 bool WorkingTableNames::contains(std::string_view name) const {
     return names_.count(std::string(withoutTrailingBlanks(name))) != 0;
+}
+
+std::vector<std::string> WorkingTableNames::sorted() const {
+    std::vector<std::string> names(names_.begin(), names_.end());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace quorvel::ddl

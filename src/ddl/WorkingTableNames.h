@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "db/DM.h"
 
@@ -17,6 +18,9 @@ public:
 
     // As the database compares a CHAR(31) name: exactly, trailing blanks aside.
     bool contains(std::string_view name) const;
+    bool empty() const { return names_.empty(); }
+    // The names in alphabetical order, for messages.
+    std::vector<std::string> sorted() const;
 
 private:
     std::unordered_set<std::string> names_;

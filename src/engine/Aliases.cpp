@@ -47,17 +47,84 @@ std::vector<Section> load() {
     return out;
 }
 
-void save(const std::vector<Section>& sections) {
+// The file as it stands, line by line, for rewriting it with the user's
+// comments, blank lines and order kept.
+std::vector<std::string> rawLines() {
+    std::vector<std::string> out;
+    std::ifstream in(Aliases::configPath());
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line);
+    return out;
+}
+
+bool isHeader(const std::string& line) {
+    std::string t = trim(line);
+    return t.size() >= 2 && t.front() == '[' && t.back() == ']';
+}
+
+bool isComment(const std::string& line) {
+    std::string t = trim(line);
+    return t.empty() || t[0] == ';' || t[0] == '#';
+}
+
+// Lines [header, end) of the alias's section; header == npos when absent.
+struct Span {
+    size_t header = std::string::npos;
+    size_t end = 0;
+};
+
+Span spanOf(const std::vector<std::string>& lines, const std::string& alias) {
+    Span sp;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!isHeader(lines[i])) continue;
+        if (sp.header != std::string::npos) {
+            sp.end = i;
+            return sp;
+        }
+        std::string t = trim(lines[i]);
+        if (upper(trim(t.substr(1, t.size() - 2))) == upper(alias)) sp.header = i;
+    }
+    sp.end = lines.size();
+    return sp;
+}
+
+// Writes a new file beside the old one and renames it over it, so a failure
+// half-way (a full disk) never leaves a cut-off alias file behind.
+void save(const std::vector<std::string>& lines) {
     fs::path p(Aliases::configPath());
     if (p.has_parent_path()) fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::trunc);
-    if (!out) throw DbError("Cannot write the alias file " + p.string());
-    for (size_t i = 0; i < sections.size(); ++i) {
-        if (i) out << "\n";
-        out << "[" << sections[i].name << "]\n";
-        for (const auto& l : sections[i].lines) out << l << "\n";
+    fs::path fresh = p;
+    fresh += ".new";
+    {
+        std::ofstream out(fresh, std::ios::trunc);
+        if (!out) throw DbError("Cannot write the alias file " + p.string());
+        for (const auto& l : lines) out << l << "\n";
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(fresh, ignored);
+            throw DbError("Cannot write the alias file " + p.string());
+        }
     }
-    if (!out) throw DbError("Cannot write the alias file " + p.string());
+    std::error_code ec;
+    if (fs::exists(p, ec)) fs::permissions(fresh, fs::status(p, ec).permissions(), ec);
+    fs::rename(fresh, p, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(fresh, ignored);
+        throw DbError("Cannot write the alias file " + p.string() + ": " + ec.message());
+    }
+}
+
+// A database given by a relative file path is stored absolute: the file is
+// read later from wherever the tool runs. Server names (host:path) and
+// bare names the server may resolve itself (its own aliases) stay as given.
+std::string storedDatabase(const std::string& database) {
+    if (database.empty() || database.find(':') != std::string::npos || database.front() == '/')
+        return database;
+    if (database.find('/') == std::string::npos && database.find('.') == std::string::npos) return database;
+    return fs::absolute(database).lexically_normal().string();
 }
 
 const Section* find(const std::vector<Section>& all, const std::string& alias) {
@@ -116,28 +183,45 @@ void Aliases::add(const std::string& alias, const std::string& database,
                   const std::vector<std::string>& extra) {
     if (trim(alias).empty() || alias.find_first_of("[]\n\r") != std::string::npos)
         throw DbError("Invalid alias name: " + alias);
-    auto all = load();
-    Section fresh{trim(alias), {"SERVER NAME=" + database}};
-    for (const auto& l : extra) fresh.lines.push_back(l);
-    bool replaced = false;
-    for (auto& s : all) {
-        if (upper(s.name) == upper(alias)) {
-            s = fresh;
-            replaced = true;
-            break;
+    std::vector<std::string> body{"SERVER NAME=" + storedDatabase(database)};
+    for (const auto& l : extra) body.push_back(l);
+    auto lines = rawLines();
+    Span sp = spanOf(lines, alias);
+    if (sp.header == std::string::npos) {
+        if (!lines.empty() && !trim(lines.back()).empty()) lines.push_back("");
+        lines.push_back("[" + trim(alias) + "]");
+        lines.insert(lines.end(), body.begin(), body.end());
+    } else {
+        // The section keeps its place and its comments; its settings are
+        // replaced where the first of them stood.
+        std::vector<std::string> section{lines[sp.header]};
+        bool placed = false;
+        for (size_t i = sp.header + 1; i < sp.end; ++i) {
+            if (isComment(lines[i])) {
+                section.push_back(lines[i]);
+            } else if (!placed) {
+                section.insert(section.end(), body.begin(), body.end());
+                placed = true;
+            }
         }
+        if (!placed) section.insert(section.begin() + 1, body.begin(), body.end());
+        lines.erase(lines.begin() + sp.header, lines.begin() + sp.end);
+        lines.insert(lines.begin() + sp.header, section.begin(), section.end());
     }
-    if (!replaced) all.push_back(fresh);
-    save(all);
+    save(lines);
 }
 
 bool Aliases::remove(const std::string& alias) {
-    auto all = load();
-    auto it = std::find_if(all.begin(), all.end(),
-                           [&](const Section& s) { return upper(s.name) == upper(alias); });
-    if (it == all.end()) return false;
-    all.erase(it);
-    save(all);
+    auto lines = rawLines();
+    Span sp = spanOf(lines, alias);
+    if (sp.header == std::string::npos) return false;
+    // The header and its settings go; the user's comments stay.
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        bool inSection = i >= sp.header && i < sp.end;
+        if (!inSection || (i != sp.header && isComment(lines[i]))) kept.push_back(lines[i]);
+    }
+    save(kept);
     return true;
 }
 

@@ -56,7 +56,15 @@ ISC_QUAD writeWholeBlob(DatabaseImpl& db, Tx& tx, const std::string& content) {
         pos += n;
     }
     blob->close(&st);
-    st.check();
+    if (st.failed()) {
+        // Not closed: the handle is still ours to let go of.
+        std::string text = st.text();
+        int code = st.sqlCode();
+        Status s2;
+        blob->cancel(&s2);
+        if (s2.failed()) blob->release();
+        throw DbError(text, code);
+    }
     return id;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Database.h"
+#include "InterruptWatch.h"
 #include "ValueCodec.h"
 
 namespace quorvel::engine {
@@ -41,21 +42,25 @@ std::vector<Column> describe(IMessageMetadata* m, Status& st) {
     st.check();
     out.reserve(n);
     for (unsigned i = 0; i < n; ++i) {
+        // Each call checked at once: the next one would clear its failure.
+        auto checked = [&](auto value) {
+            st.check();
+            return value;
+        };
         Column c;
-        const char* alias = m->getAlias(&st, i);
+        const char* alias = checked(m->getAlias(&st, i));
         c.name = alias ? alias : "";
-        const char* rel = m->getRelation(&st, i);
+        const char* rel = checked(m->getRelation(&st, i));
         c.relation = rel ? rel : "";
-        const char* f = m->getField(&st, i);
+        const char* f = checked(m->getField(&st, i));
         c.origin = f ? f : "";
-        c.sqlType = m->getType(&st, i) & ~1u;
-        c.subType = m->getSubType(&st, i);
-        c.length = m->getLength(&st, i);
-        c.scale = m->getScale(&st, i);
-        c.charSet = m->getCharSet(&st, i);
-        c.offset = m->getOffset(&st, i);
-        c.nullOffset = m->getNullOffset(&st, i);
-        st.check();
+        c.sqlType = checked(m->getType(&st, i)) & ~1u;
+        c.subType = checked(m->getSubType(&st, i));
+        c.length = checked(m->getLength(&st, i));
+        c.scale = checked(m->getScale(&st, i));
+        c.charSet = checked(m->getCharSet(&st, i));
+        c.offset = checked(m->getOffset(&st, i));
+        c.nullOffset = checked(m->getNullOffset(&st, i));
         if (c.name.empty()) c.name = c.origin;
         c.type = fieldTypeOf(c);
         out.push_back(std::move(c));
@@ -138,7 +143,7 @@ void DataSetImpl::evict() {
 void DataSetImpl::startCursor(TxRef tx) {
     if (cursorStarted) return;
     if (!source) throw DbError("Data set " + self.name() + " has no statement");
-    if (!tx) tx = dbi().acquire();
+    if (!tx) tx = source->readingTx(dbi());
     rs = source->openCursor(*tx);
     readTx = tx;
     cursorStarted = true;
@@ -174,6 +179,9 @@ bool DataSetImpl::fetchOne() {
         r = std::move(uncomputed);
     } else {
         if (cursorEof || !rs) return false;
+        // A long walk over rows stops at a signal even between two fetches,
+        // when there was no running statement to cancel.
+        throwIfInterrupted();
         r = newRow();
         auto& st = dbi().st;
         int res = rs->fetchNext(&st, r->data.data());
@@ -216,7 +224,7 @@ void DataSetImpl::resetCursor() noexcept {
 // `row`, keeping as many rows after it as before it.
 void DataSetImpl::refetch(int row) {
     bool reset = rowsShifted;
-    TxRef tx = readTx ? readTx : dbi().acquire();
+    TxRef tx = readTx ? readTx : source->readingTx(dbi());
     closeResultSet(rs);
     uncomputed.reset();
     for (auto& r : window) recycle(std::move(r));

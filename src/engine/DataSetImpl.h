@@ -55,6 +55,8 @@ public:
     virtual void closeSource() noexcept {}
     // Writer for editable results; null for read-only ones.
     virtual RowWriter* writer() { return nullptr; }
+    // The transaction a cursor opened outside any reads in.
+    virtual TxRef readingTx(DatabaseImpl& db) { return db.acquire(); }
 };
 
 struct CalcDef {

@@ -8,6 +8,7 @@
 #include "DataSet.h"
 #include "DataSetImpl.h"
 #include "DatabaseImpl.h"
+#include "InterruptWatch.h"
 #include "Query.h"
 
 namespace quorvel::engine {
@@ -21,6 +22,11 @@ namespace {
 // leaving the window hanging on another connection's uncommitted row.
 const unsigned char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                               isc_tpb_rec_version, isc_tpb_nowait};
+// Rows that are only browsed: the server starts a read-only read-committed
+// transaction as already committed, so a list left open in a grid does not
+// hold back the oldest active transaction (and garbage collection with it).
+const unsigned char kReadOnlyTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                      isc_tpb_rec_version, isc_tpb_nowait};
 
 std::string paramValue(const std::vector<std::string>& lines, const std::string& key) {
     for (const auto& l : lines) {
@@ -50,20 +56,33 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
                                     bool sendPassword, int pageSize, const std::string& charset) {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
-    if (!user.empty()) b->insertString(&st, isc_dpb_user_name, user.c_str());
-    if (sendPassword) b->insertString(&st, isc_dpb_password, password.c_str());
-    b->insertInt(&st, isc_dpb_sql_dialect, 1);
+    // Each call checked at once: the next one would clear its failure.
+    auto check = [&] {
+        if (st.failed()) {
+            b->dispose();
+            st.raise();
+        }
+    };
+    auto text = [&](unsigned char tag, const std::string& value) {
+        b->insertString(&st, tag, value.c_str());
+        check();
+    };
+    auto number = [&](unsigned char tag, int value) {
+        b->insertInt(&st, tag, value);
+        check();
+    };
+    if (!user.empty()) text(isc_dpb_user_name, user);
+    if (sendPassword) text(isc_dpb_password, password);
+    number(isc_dpb_sql_dialect, 1);
     if (pageSize > 0) {
-        b->insertInt(&st, isc_dpb_page_size, pageSize);
-        b->insertInt(&st, isc_dpb_set_db_sql_dialect, 1);
+        number(isc_dpb_page_size, pageSize);
+        number(isc_dpb_set_db_sql_dialect, 1);
     }
-    if (!charset.empty()) b->insertString(&st, isc_dpb_lc_ctype, charset.c_str());
-    if (st.failed()) {
-        b->dispose();
-        st.raise();
-    }
+    if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
     const unsigned char* p = b->getBuffer(&st);
+    check();
     unsigned n = b->getBufferLength(&st);
+    check();
     std::vector<unsigned char> out(p, p + n);
     b->dispose();
     return out;
@@ -133,16 +152,17 @@ void DatabaseImpl::requireConnected() const {
     if (!att) throw DbError("Database " + owner.name() + " is not connected");
 }
 
-TxRef DatabaseImpl::start(bool autocommit) {
+TxRef DatabaseImpl::start(bool autocommit, bool readOnly) {
     requireConnected();
-    ITransaction* t = att->startTransaction(&st, sizeof kTpb, kTpb);
+    ITransaction* t = readOnly ? att->startTransaction(&st, sizeof kReadOnlyTpb, kReadOnlyTpb)
+                               : att->startTransaction(&st, sizeof kTpb, kTpb);
     st.check();
     return std::make_shared<Tx>(*this, t, autocommit);
 }
 
-TxRef DatabaseImpl::acquire() {
+TxRef DatabaseImpl::acquire(bool readOnly) {
     if (explicitTx) return explicitTx;
-    return start(true);
+    return start(true, readOnly);
 }
 
 IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {
@@ -177,8 +197,11 @@ void Database::connect() {
     auto& st = impl_->st;
     auto dpb = buildDpb(st, user, password, sendPassword, 0, charset);
     IAttachment* att = provider()->attachDatabase(&st, server.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    // The client library has just put its own signal handlers in place.
+    reclaimSignals();
     st.check();
     impl_->att = att;
+    watchAttachment(att);
 }
 
 void Database::disconnect() {
@@ -198,6 +221,7 @@ void Database::disconnect() {
         d.explicitTx.reset();
     }
     if (d.att) {
+        unwatchAttachment(d.att);
         Status st;
         d.att->detach(&st);
         if (st.failed()) d.att->release();
@@ -275,6 +299,7 @@ void Database::createDatabase(const std::string& databaseName, const std::string
     Status st;
     auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "");
     IAttachment* att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    reclaimSignals();
     st.check();
     att->detach(&st);
     if (st.failed()) {

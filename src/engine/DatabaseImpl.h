@@ -52,9 +52,10 @@ struct DatabaseImpl {
     bool detaching = false;
 
     void requireConnected() const;
-    // The explicit transaction when one is active, else a new autocommit one.
-    TxRef acquire();
-    TxRef start(bool autocommit);
+    // The explicit transaction when one is active, else a new autocommit one
+    // (read-only for rows that are only browsed).
+    TxRef acquire(bool readOnly = false);
+    TxRef start(bool autocommit, bool readOnly = false);
     // Prepares `sql` in dialect 1; throws DbError with the server's text.
     fb::IStatement* prepare(const std::string& sql, Tx& tx);
 };

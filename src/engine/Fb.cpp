@@ -47,6 +47,41 @@ int Status::sqlCode() {
     return static_cast<int>(isc_sqlcode(reinterpret_cast<const ISC_STATUS*>(v)));
 }
 
+MessageBuilder::MessageBuilder(Status& st, unsigned count) : st_(st) {
+    builder_ = master()->getMetadataBuilder(&st_, count);
+    st_.check();
+}
+
+MessageBuilder::MessageBuilder(Status& st, IMessageMetadata* like) : st_(st) {
+    builder_ = like->getBuilder(&st_);
+    st_.check();
+}
+
+MessageBuilder::~MessageBuilder() {
+    if (builder_) builder_->release();
+}
+
+void MessageBuilder::set(unsigned index, unsigned type, int subType, unsigned length, int scale, int charSet) {
+    builder_->setType(&st_, index, type);
+    st_.check();
+    builder_->setSubType(&st_, index, subType);
+    st_.check();
+    builder_->setLength(&st_, index, length);
+    st_.check();
+    builder_->setScale(&st_, index, scale);
+    st_.check();
+    if (charSet >= 0) {
+        builder_->setCharSet(&st_, index, static_cast<unsigned>(charSet));
+        st_.check();
+    }
+}
+
+IMessageMetadata* MessageBuilder::finish() {
+    IMessageMetadata* m = builder_->getMetadata(&st_);
+    st_.check();
+    return m;
+}
+
 void Status::raise() {
     std::string t = text();
     int code = sqlCode();

@@ -43,6 +43,29 @@ public:
 // freeing statements), shared so that they cost no allocation.
 Status& scratchStatus();
 
+// Builds the description of a message item by item. Every call is checked
+// on its own: the next call on the same status clears it, so a failure
+// checked only at the end would be lost. The builder is released on every
+// path.
+class MessageBuilder {
+public:
+    // A message of `count` items / one shaped like `like` to be changed.
+    MessageBuilder(Status& st, unsigned count);
+    MessageBuilder(Status& st, IMessageMetadata* like);
+    ~MessageBuilder();
+    MessageBuilder(const MessageBuilder&) = delete;
+    MessageBuilder& operator=(const MessageBuilder&) = delete;
+
+    // `charSet` < 0 leaves the item's character set as it is.
+    void set(unsigned index, unsigned type, int subType, unsigned length, int scale, int charSet = -1);
+    // The finished description (a reference the caller releases).
+    IMessageMetadata* finish();
+
+private:
+    Status& st_;
+    IMetadataBuilder* builder_ = nullptr;
+};
+
 // The error text of a status vector as Firebird's utilities print it.
 std::string formatStatus(IStatus* status);
 

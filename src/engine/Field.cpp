@@ -48,6 +48,14 @@ const std::optional<std::string>* pendingBlob(const Slot& s, int index) {
     return pendingContent(s, index);
 }
 
+double textAsDouble(const std::string& text) {
+    try {
+        return std::stod(text);
+    } catch (const std::exception&) {
+        throw DbError("'" + text + "' is not a valid floating point value");
+    }
+}
+
 const Value* calcValue(const Slot& s) {
     if (!s.row || s.calc < 0 || s.calc >= static_cast<int>(s.row->calc.size())) return nullptr;
     return &s.row->calc[s.calc];
@@ -121,13 +129,11 @@ double Field::asDouble() const {
         if (!v || engine::isNull(*v)) return 0;
         if (auto* i = std::get_if<int64_t>(v)) return static_cast<double>(*i);
         if (auto* d = std::get_if<double>(v)) return *d;
-        try {
-            return std::stod(std::get<std::string>(*v));
-        } catch (const std::exception&) {
-            throw DbError("'" + std::get<std::string>(*v) + "' is not a valid floating point value");
-        }
+        return textAsDouble(std::get<std::string>(*v));
     }
-    if (isNullIn(*s.col, s.row->data.data()) && !pendingBlob(s, index_)) return 0;
+    // New text of a BLOB being edited counts, as it does for asString.
+    if (auto* p = pendingBlob(s, index_)) return textAsDouble(**p);
+    if (isNullIn(*s.col, s.row->data.data())) return 0;
     return doubleOf(s.d, *s.col, s.row->data.data());
 }
 

@@ -42,6 +42,7 @@ public:
     std::vector<unsigned char> inBuf;
     DataSet* master = nullptr;
     bool live = false;
+    bool browseOnly = false;
     std::unique_ptr<RowWriter> rowWriter;
     int rowsAffected = 0;
     bool rerunning = false;
@@ -66,6 +67,8 @@ public:
     }
 
     RowWriter* writer() override { return rowWriter.get(); }
+
+    TxRef readingTx(DatabaseImpl& db) override { return db.acquire(browseOnly && !live); }
 
     void parse() {
         if (parsed) return;
@@ -131,13 +134,17 @@ public:
     std::vector<Column> inCols;
     std::vector<unsigned> ownTypes;
 
+    // The longest text a VARCHAR parameter carries: its length is 16 bits
+    // and the server takes no more than this.
+    static constexpr size_t kMaxTextParam = 32765;
+
     static Shape shapeOf(const Value& v) {
         if (std::holds_alternative<int64_t>(v)) return {1, 0};
         if (std::holds_alternative<double>(v)) return {2, 0};
         if (auto* s = std::get_if<std::string>(&v)) {
             unsigned cap = 32;
             while (cap < s->size()) cap *= 2;
-            return {3, cap};
+            return {3, static_cast<unsigned>(std::min<size_t>(cap, kMaxTextParam))};
         }
         return {0, 0};
     }
@@ -162,8 +169,15 @@ public:
             // The statement's own parameter types, read once per preparation.
             IMessageMetadata* own = stmt->getInputMetadata(&st);
             st.check();
-            for (const Column& c : describe(own, st)) ownTypes.push_back(c.sqlType);
+            std::vector<Column> ownCols;
+            try {
+                ownCols = describe(own, st);
+            } catch (...) {
+                own->release();
+                throw;
+            }
             own->release();
+            for (const Column& c : ownCols) ownTypes.push_back(c.sqlType);
         }
         std::vector<Shape> wanted;
         wanted.reserve(vals.size());
@@ -171,6 +185,11 @@ public:
             Shape w = shapeOf(vals[i]);
             // Text for a BLOB parameter goes as a BLOB of its own.
             if (w.kind == 3 && i < ownTypes.size() && ownTypes[i] == SQL_BLOB) w = {4, 0};
+            if (w.kind == 3 && std::get<std::string>(vals[i]).size() > kMaxTextParam)
+                throw DbError("The text for parameter '" + markers[i] + "' is " +
+                              std::to_string(std::get<std::string>(vals[i]).size()) +
+                              " bytes long; a parameter takes at most " + std::to_string(kMaxTextParam) +
+                              " bytes of text unless it stands for a BLOB");
             wanted.push_back(w);
         }
         if (!inMeta || wanted != shape) {
@@ -178,20 +197,18 @@ public:
             shape.clear();
             IMessageMetadata* own = stmt->getInputMetadata(&st);
             st.check();
-            IMetadataBuilder* b = own->getBuilder(&st);
-            own->release();
-            st.check();
+            struct Release {
+                IMessageMetadata* m;
+                ~Release() { m->release(); }
+            } ownRef{own};
+            MessageBuilder b(st, own);
             for (unsigned i = 0; i < vals.size(); ++i) {
                 const Shape& w = wanted[i];
                 if (w.kind == 0 || w.kind == 4) continue;
-                b->setType(&st, i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1);
-                b->setLength(&st, i, w.kind == 3 ? w.capacity : 8);
-                b->setScale(&st, i, 0);
-                b->setSubType(&st, i, 0);
+                b.set(i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1, 0,
+                      w.kind == 3 ? w.capacity : 8, 0);
             }
-            inMeta = b->getMetadata(&st);
-            b->release();
-            st.check();
+            inMeta = b.finish();
             inCols = describe(inMeta, st);
             inBuf.assign(inMeta->getMessageLength(&st), 0);
             st.check();
@@ -234,7 +251,7 @@ public:
         std::vector<Value> vals = values();
         if (d.state == DataSetState::Edit || d.state == DataSetState::Insert) d.state = DataSetState::Browse;
         d.resetCursor();
-        TxRef tx = d.dbi().acquire();
+        TxRef tx = readingTx(d.dbi());
         bind(vals, *tx);
         d.readTx.reset();
         d.startCursor(tx);
@@ -296,7 +313,12 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         IStatement* other = d.dbi().prepare(withKey, tx);
         auto& st = d.dbi().st;
         IMessageMetadata* out = other->getOutputMetadata(&st);
-        st.check();
+        if (st.failed()) {
+            std::string text = st.text();
+            int code = st.sqlCode();
+            freeStatement(other);
+            throw DbError(text, code);
+        }
         forgetStatement();
         stmt = other;
         int visible = d.visibleCols;
@@ -377,6 +399,8 @@ void Query::setMasterSource(DataSet* master) {
 
 void Query::setLive(bool live) { qs(*impl_).live = live; }
 bool Query::live() const { return qs(*impl_).live; }
+void Query::setBrowseOnly(bool browseOnly) { qs(*impl_).browseOnly = browseOnly; }
+bool Query::browseOnly() const { return qs(*impl_).browseOnly; }
 
 void Query::prepare() {
     auto& q = qs(*impl_);
@@ -394,17 +418,23 @@ void Query::open() {
     std::vector<Value> vals = q.values();
     d.dbi().requireConnected();
     try {
-        TxRef tx = d.dbi().acquire();
+        TxRef tx = q.readingTx(d.dbi());
         q.prepare(*tx);
         auto& st = d.dbi().st;
         unsigned type = q.stmt->getType(&st);
+        st.check();
         unsigned flags = q.stmt->getFlags(&st);
         st.check();
         if (!returnsRows(type, flags)) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "The statement returns no rows");
         q.bind(vals, *tx);
         IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
         st.check();
-        d.setLayout(out, -1);
+        try {
+            d.setLayout(out, -1);
+        } catch (...) {
+            out->release();
+            throw;
+        }
         out->release();
         if (q.live) q.setUpLive(*tx, vals);
         d.buildFields();
@@ -431,6 +461,7 @@ void Query::execSql() {
         q.prepare(*tx);
         q.bind(vals, *tx);
         unsigned type = q.stmt->getType(&st);
+        st.check();
         unsigned flags = q.stmt->getFlags(&st);
         st.check();
         if (returnsRows(type, flags)) {
@@ -440,7 +471,12 @@ void Query::execSql() {
         } else {
             IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
             st.check();
-            std::vector<unsigned char> outBuf(out->getMessageLength(&st));
+            const unsigned outLength = out->getMessageLength(&st);
+            if (st.failed()) {
+                out->release();
+                st.raise();
+            }
+            std::vector<unsigned char> outBuf(outLength);
             q.stmt->execute(&st, tx->tra, q.inMeta, q.inMeta ? q.inBuf.data() : nullptr, out,
                             outBuf.empty() ? nullptr : outBuf.data());
             out->release();

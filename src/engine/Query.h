@@ -37,6 +37,13 @@ public:
     void setLive(bool live);
     bool live() const;
 
+    // Rows that are only browsed (a list behind a grid): outside an explicit
+    // transaction the query reads in a read-only transaction of its own,
+    // which does not hold back the database's oldest active transaction for
+    // as long as the list stays open. A live query reads read-write anyway.
+    void setBrowseOnly(bool browseOnly);
+    bool browseOnly() const;
+
     void prepare();
     void open() override;  // statement returning rows
     void execSql();        // statement returning no rows

@@ -51,31 +51,37 @@ std::vector<std::pair<int, bool>> RowWriter::keyParams(bool byDbKey) const {
 }
 
 // Prepares `sql` and describes its parameters exactly like the data set's
-// columns, so values move between the buffers by plain copies.
+// columns, so values move between the buffers by plain copies. `s` takes
+// the statement only once it is complete: a statement whose description
+// failed half-way is freed, not kept to be run with a missing one.
 void RowWriter::build(Stmt& s, const std::string& sql, const std::vector<std::pair<int, bool>>& params, Tx& tx) {
     auto& db = ds_.dbi();
     auto& st = db.st;
-    s.stmt = db.prepare(sql, tx);
-    IMetadataBuilder* b = master()->getMetadataBuilder(&st, static_cast<unsigned>(params.size()));
-    st.check();
-    for (unsigned i = 0; i < params.size(); ++i) {
-        const Column& c = ds_.cols[params[i].first];
-        b->setType(&st, i, c.sqlType | 1);
-        b->setSubType(&st, i, c.subType);
-        b->setLength(&st, i, c.length);
-        b->setScale(&st, i, c.scale);
-        b->setCharSet(&st, i, c.charSet);
+    Stmt built;
+    try {
+        built.stmt = db.prepare(sql, tx);
+        MessageBuilder b(st, static_cast<unsigned>(params.size()));
+        for (unsigned i = 0; i < params.size(); ++i) {
+            const Column& c = ds_.cols[params[i].first];
+            b.set(i, c.sqlType | 1, c.subType, c.length, c.scale, static_cast<int>(c.charSet));
+        }
+        built.meta = b.finish();
+        const unsigned length = built.meta->getMessageLength(&st);
+        st.check();
+        built.buf.assign(length, 0);
+        for (unsigned i = 0; i < params.size(); ++i) {
+            unsigned off = built.meta->getOffset(&st, i);
+            st.check();
+            unsigned noff = built.meta->getNullOffset(&st, i);
+            st.check();
+            built.params.push_back({params[i].first, params[i].second, off, noff});
+        }
+    } catch (...) {
+        release(built);
+        throw;
     }
-    s.meta = b->getMetadata(&st);
-    b->release();
-    st.check();
-    s.buf.assign(s.meta->getMessageLength(&st), 0);
-    for (unsigned i = 0; i < params.size(); ++i) {
-        unsigned off = s.meta->getOffset(&st, i);
-        unsigned noff = s.meta->getNullOffset(&st, i);
-        s.params.push_back({params[i].first, params[i].second, off, noff});
-    }
-    st.check();
+    release(s);
+    s = std::move(built);
 }
 
 void RowWriter::fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std::optional<std::string>>* blobs) {

@@ -88,23 +88,25 @@ public:
         std::string where;
         for (int c : cols) where += (where.empty() ? " where " : " and ") + d.cols[c].origin + " = ?";
         auto& st = d.dbi().st;
-        l.stmt = d.dbi().prepare("select " + selectList + " from " + table + where, tx);
-        IMetadataBuilder* b = master()->getMetadataBuilder(&st, static_cast<unsigned>(cols.size()));
-        st.check();
-        for (unsigned i = 0; i < cols.size(); ++i) {
-            const Column& c = d.cols[cols[i]];
-            b->setType(&st, i, c.sqlType | 1);
-            b->setSubType(&st, i, c.subType);
-            b->setLength(&st, i, c.length);
-            b->setScale(&st, i, c.scale);
-            b->setCharSet(&st, i, c.charSet);
+        try {
+            l.stmt = d.dbi().prepare("select " + selectList + " from " + table + where, tx);
+            MessageBuilder b(st, static_cast<unsigned>(cols.size()));
+            for (unsigned i = 0; i < cols.size(); ++i) {
+                const Column& c = d.cols[cols[i]];
+                b.set(i, c.sqlType | 1, c.subType, c.length, c.scale, static_cast<int>(c.charSet));
+            }
+            l.meta = b.finish();
+            l.params = describe(l.meta, st);
+            const unsigned length = l.meta->getMessageLength(&st);
+            st.check();
+            l.buf.assign(length, 0);
+        } catch (...) {
+            // A locator that could not be built leaves no statement behind
+            // to keep the table in use.
+            freeStatement(l.stmt);
+            releaseRef(l.meta);
+            throw;
         }
-        l.meta = b->getMetadata(&st);
-        b->release();
-        st.check();
-        l.params = describe(l.meta, st);
-        l.buf.assign(l.meta->getMessageLength(&st), 0);
-        st.check();
         return locators.emplace(key, std::move(l)).first->second;
     }
 };
@@ -164,7 +166,16 @@ void Table::open() {
         IMessageMetadata* out = t.browse->getOutputMetadata(&st);
         st.check();
         unsigned count = out->getCount(&st);
-        d.setLayout(out, static_cast<int>(count) - 1);
+        if (st.failed()) {
+            out->release();
+            st.raise();
+        }
+        try {
+            d.setLayout(out, static_cast<int>(count) - 1);
+        } catch (...) {
+            out->release();
+            throw;
+        }
         out->release();
         std::vector<TableColumn> tcols = tableColumns(db_, t.table);
         std::vector<bool> computed(d.visibleCols, false);

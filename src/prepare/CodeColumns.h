@@ -6,10 +6,16 @@
 
 namespace quorvel::prepare {
 
-// Drops R$Code1 and R$Code2 from `table`, each only where the catalogue shows
-// it: a table listed since the last arming, or never armed, has neither, and
+// Drops the R$ indexes of `table`, then R$Code1 and R$Code2, each only where
+// the catalogue shows it: a table listed since the last arming, or never armed, has neither, and
 // the server refuses to drop a column that is not there. Runs in the open
-// transaction; uses Q6.
+// transaction; uses Q6 and Q7.
 void DropCodeColumns(DM& dm, const std::string& table);
+
+// Drops every R$ index and every R$ column of the user's tables, wherever the
+// catalogue shows them: on the listed tables and on those taken off the list
+// since they were armed alike. The tool's own R$ tables are left to be
+// dropped whole. Runs in the open transaction; uses Q6 and Q7.
+void DropEveryToolColumn(DM& dm);
 
 }  // namespace quorvel::prepare

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/Transaction.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
@@ -19,6 +20,7 @@ const size_t kOffsetLength = 15;
 
 Outcome AddGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator,
                const std::optional<std::string>& givenOffset) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     ui.setWorking();
     try {
         ensureOpen(dm.QGenerator);
@@ -55,6 +57,7 @@ Outcome AddGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator
 }
 
 Outcome RemoveGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     try {
         ensureOpen(dm.QPKGens);
     } catch (const std::exception& e) {

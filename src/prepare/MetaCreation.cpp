@@ -4,6 +4,7 @@
 
 #include "connect/Connect.h"
 #include "engine/Transaction.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
@@ -145,6 +146,7 @@ void createObjects(DM& dm, Frontend& ui, const MasterBounds& bounds, Steps& step
 }  // namespace
 
 Outcome CreateMeta(DM& dm, Frontend& ui, const MasterBounds& bounds) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     ui.setWorking();
     Steps steps{ui, {}};
     // Only the check is kept: the texts as typed go into the MASTER row.

@@ -7,14 +7,27 @@
 #include "connect/Connect.h"
 #include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
 #include "prepare/ReplicationSchema.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
+
+// Erased while the triggers are off (between a deactivation and its
+// reactivation), the record of which user triggers to switch on again would go
+// with R$INACTIVETRIGGERS, and the user's own triggers would stay off for
+// good. So they go back on first, as a reactivation would switch them.
+void switchUserTriggersOn(DM& dm) {
+    for (const char* table : {"R$WORKINGTABLES", "R$INACTIVETRIGGERS"})
+        if (!TablePresent(dm, table)) return;  // never switched off
+    if (!GeneratorPresent(dm, "R$TRIG")) return;
+    if (TriggersInactive(dm)) SwitchTriggersOn(dm);
+}
 
 // Drops every R$ trigger in one transaction. A refusal undoes all of them
 // and the erasure goes on: a trigger left behind makes a later drop that
@@ -46,14 +59,7 @@ void dropProcedures(DM& dm) {
 void dropCodeColumns(DM& dm, Frontend& ui) {
     engine::Transaction tx(dm.UserDB());
     showAction(ui, "drop R$Code1, R$Code2 from all tables");
-    // After a creation that stopped half-way the list may be missing; the
-    // rest must still be erasable then.
-    if (TablePresent(dm, "R$WORKINGTABLES")) {
-        dm.QWorkingTables.open();
-        for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next())
-            DropCodeColumns(dm, dm.QWorkingTables.fieldByName("Name").asString());
-        dm.QWorkingTables.close();
-    }
+    DropEveryToolColumn(dm);
     tx.commit();
     showProgress(ui, 6);
 }
@@ -81,6 +87,7 @@ void dropTablesAndGenerators(DM& dm, Frontend& ui) {
 }  // namespace
 
 Outcome EraseMeta(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (!ui.confirm("Erase now?")) return Outcome::cancelled();
     ui.setWorking();
 
@@ -106,6 +113,14 @@ Outcome EraseMeta(DM& dm, Frontend& ui) {
     dm.QSynchro.close();
     dm.QWorkingTables.close();
 
+    try {
+        switchUserTriggersOn(dm);
+    } catch (const std::exception& e) {
+        // Nothing is erased while the user's triggers cannot be put back.
+        ui.setVisible(ctl::PBar, false);
+        ui.setVisible(ctl::LAction, false);
+        return failWithMessage(dm, ui, e);
+    }
     dropToolTriggers(dm, ui);
     try {
         dropProcedures(dm);

@@ -1,20 +1,8 @@
 #include "prepare/Presence.h"
 
-#include <cctype>
-
 #include "prepare/SqlText.h"
 
 namespace quorvel::prepare {
-
-namespace {
-
-// The catalogue keeps unquoted names in upper case.
-std::string catalogueName(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
-}
-
-}  // namespace
 
 bool TablePresent(DM& dm, const std::string& name) {
     return dm.Q6Integer("select count(*) from rdb$relations where rdb$relation_name = " + quoted(name)) != 0;
@@ -22,6 +10,10 @@ bool TablePresent(DM& dm, const std::string& name) {
 
 bool ProcedurePresent(DM& dm, const std::string& name) {
     return dm.Q6Integer("select count(*) from rdb$procedures where rdb$procedure_name = " + quoted(name)) != 0;
+}
+
+bool GeneratorPresent(DM& dm, const std::string& name) {
+    return dm.Q6Integer("select count(*) from rdb$generators where rdb$generator_name = " + quoted(name)) != 0;
 }
 
 bool ColumnPresent(DM& dm, const std::string& table, const std::string& column) {

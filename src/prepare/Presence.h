@@ -9,6 +9,7 @@ namespace quorvel::prepare {
 
 bool TablePresent(DM& dm, const std::string& name);
 bool ProcedurePresent(DM& dm, const std::string& name);
+bool GeneratorPresent(DM& dm, const std::string& name);
 // Whether the catalogue shows column `column` on table `table`.
 bool ColumnPresent(DM& dm, const std::string& table, const std::string& column);
 

@@ -1,6 +1,8 @@
 #include "prepare/SqlText.h"
 
+#include <cctype>
 #include <cstdint>
+#include <ctime>
 
 namespace quorvel::prepare {
 
@@ -12,6 +14,15 @@ std::string quoted(const std::string& value) {
     }
     out += '"';
     return out;
+}
+
+std::string todayText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 bool isIntegerText(const std::string& text) {
@@ -35,6 +46,11 @@ bool isIntegerText(const std::string& text) {
         if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
     }
     return true;
+}
+
+std::string catalogueName(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

@@ -1,17 +1,20 @@
 // "Recreate triggers": gives every working table its record-code columns,
 // numbers every existing row, arms the three triggers per table and writes
 // row 0 of R$SYNCHRO, the mark the first fill counts from.
-#include <ctime>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
+#include "prepare/CodeIndex.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/ReplicationSchema.h"
 #include "prepare/SqlText.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
@@ -23,16 +26,6 @@ std::vector<std::string> workingTables(DM& dm) {
     for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next())
         names.push_back(dm.QWorkingTables.fieldByName("Name").asString());
     return names;
-}
-
-// Today as "YYYY-MM-DD", which the server reads the same under every locale.
-std::string today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
 }
 
 // Phase 1: the previous arming goes, triggers of every table and the columns
@@ -69,9 +62,35 @@ void numberRows(DM& dm, const std::vector<std::string>& tables) {
     tx.commit();
 }
 
-// Phase 4: the triggers, R$1 upwards across the tables, and the first mark.
+// Numbering updates every row, which fires the user's own update triggers: a
+// "modified" stamp, a version count or an audit row would change the user's
+// data. So the user's triggers are switched off around it, by the same switch
+// as around a read: all at once, recorded, and guaranteed back (a run stopped
+// in between leaves the triggers in the inactive state, from which "Make
+// Triggers Active" switches them on).
+void numberWithUserTriggersOff(DM& dm, const std::vector<std::string>& tables) {
+    SwitchTriggersOff(dm);
+    try {
+        numberRows(dm, tables);
+    } catch (const std::exception&) {
+        dm.UserDB().rollbackQuietly();
+        try {
+            SwitchTriggersOn(dm);
+        } catch (const std::exception&) {
+            // The numbering's error is the one reported; the triggers stay
+            // recorded as inactive, for "Make Triggers Active" to switch on.
+            dm.UserDB().rollbackQuietly();
+        }
+        throw;
+    }
+    SwitchTriggersOn(dm);
+}
+
+// Phase 4: the code index of every table (the exchange finds and deletes rows
+// by code), the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     engine::Transaction tx(dm.UserDB());
+    for (const std::string& table : tables) CreateCodeIndex(dm, table);
     int counter = 0;
     for (const std::string& table : tables) {
         execLines(dm.Q6, schema::insertTrigger(++counter, table));
@@ -84,13 +103,50 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     // entries name codes that now mean other rows.
     dm.Q6Exec("delete from R$SYNCHRO");
     dm.Q6Exec("delete from R$DELETEDUPDATED");
-    dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(today()) + ", " + code1 + ", " + code2 + ")");
+    dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
     tx.commit();
+}
+
+// Armed while off, the new triggers would be on in the middle of a read, and
+// the numbering's switch would overwrite the record of the user's inactive
+// triggers. The outcome when refused.
+std::optional<Outcome> refusedWhileOff(DM& dm, Frontend& ui) {
+    try {
+        if (!SettleTriggerState(dm)) return std::nullopt;
+    } catch (const std::exception& e) {
+        return failWithMessage(dm, ui, e);
+    }
+    const std::string why = "Triggers are inactive: make them active first.";
+    ui.setError();
+    ui.showMessage(why);
+    return Outcome::refused(why);
+}
+
+// Re-arming renumbers every row from (0, 1): the copies of the clones made
+// before keep the old codes, which now name other rows. The operator decides;
+// the outcome when the arming must not go on.
+std::optional<Outcome> clonesMayBreak(DM& dm, Frontend& ui) {
+    std::vector<std::string> clones;
+    try {
+        clones = RegisteredClones(dm);
+    } catch (const std::exception& e) {
+        return failWithMessage(dm, ui, e);
+    }
+    if (clones.empty()) return std::nullopt;
+    std::string names;
+    for (const std::string& name : clones) names += (names.empty() ? "" : ", ") + name;
+    if (ui.confirm("Clones are registered: " + names +
+                   ". Their copies will no longer match. Recreate triggers anyway?"))
+        return std::nullopt;
+    return Outcome::cancelled();
 }
 
 }  // namespace
 
 Outcome CreateTriggers(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto refused = refusedWhileOff(dm, ui)) return *refused;
+    if (auto declined = clonesMayBreak(dm, ui)) return *declined;
     ui.setWorking();
     std::vector<std::string> tables;
     try {
@@ -109,7 +165,7 @@ Outcome CreateTriggers(DM& dm, Frontend& ui) {
     }
     try {
         addColumnsAndReset(dm, tables);
-        numberRows(dm, tables);
+        numberWithUserTriggersOff(dm, tables);
         armAndMark(dm, tables);
         // The history now starts again at row 0; the grid shows that.
         dm.ReopenSynchro();

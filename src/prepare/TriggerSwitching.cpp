@@ -2,86 +2,72 @@
 // working tables is switched off around a read, and afterwards only those
 // that were active before are switched on again.
 #include <exception>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "engine/Transaction.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
 
-// One trigger, one transaction, committed at once, so a run that stops
-// leaves the triggers done so far in their new state.
-void switchTrigger(DM& dm, void (DM::*exec)(const std::string&), const std::string& name,
-                   const char* state) {
-    engine::Transaction tx(dm.UserDB());
-    (dm.*exec)("alter trigger " + name + " " + state);
-    tx.commit();
-}
-
-void setTriggerState(DM& dm, int value) {
-    engine::Transaction tx(dm.UserDB());
-    dm.Q6Exec("set generator R$Trig to " + std::to_string(value));
-    tx.commit();
-}
-
-// A deactivation that stops part-way must not leave triggers off while
-// R$Trig still says "active": the next deactivation would record them as
-// inactive ones of the user's, and no reactivation would switch them on again
-// (new rows would get no codes, changes would go unjournaled). So the
-// triggers this run switched off, that were active before, go back on.
-void restoreSwitchedOff(DM& dm, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        try {
-            switchTrigger(dm, &DM::Q7Exec, name, "active");
-        } catch (const std::exception&) {
-            // The first error is the one reported.
-        }
-    }
-}
-
+// PBTrigger advances one step per trigger switched, painted at once.
 void stepDone(Frontend& ui, int done) {
     ui.setProgress(ctl::PBTrigger, done);
     ui.processEvents();
 }
 
+// The buttons as the state asks for them (a connection enables them from
+// R$Trig, which may have been behind).
+void showButtonsFor(Frontend& ui, bool inactive) {
+    ui.setEnabled(ctl::SBInactiveTriggers, !inactive);
+    ui.setEnabled(ctl::SBActiveTriggers, inactive);
+    if (inactive) ui.setEnabled(ctl::SBReadFromSynchro, true);
+}
+
+// Switching into the state the triggers are in already would record the
+// tool's and the user's triggers wrongly (twice off: every trigger taken for
+// one the user left off) or switch on what the user left off (on without a
+// record of the last switch off). Nothing when the switch may go on;
+// otherwise the outcome: refused with `why`, or failed on a database error.
+std::optional<Outcome> refusedSwitch(DM& dm, Frontend& ui, bool toInactive, const char* why) {
+    bool inactive = false;
+    try {
+        inactive = SettleTriggerState(dm);
+    } catch (const std::exception& e) {
+        return failWithMessage(dm, ui, e);
+    }
+    if (inactive != toInactive) return std::nullopt;
+    ui.setError();
+    ui.showMessage(why);
+    showButtonsFor(ui, inactive);
+    return Outcome::refused(why);
+}
+
 }  // namespace
 
 Outcome InactiveTriggers(DM& dm, Frontend& ui) {
-    std::vector<std::string> switchedOff;
     ui.setWorking();
+    if (auto refused =
+            refusedSwitch(dm, ui, true, "Triggers are inactive already: read from SYNCHRO, then make them active."))
+        return *refused;
     ui.setProgress(ctl::PBTrigger, 0);
     ui.setVisible(ctl::PBTrigger, true);
     ui.processEvents();
     try {
-        {
-            engine::Transaction tx(dm.UserDB());
-            ui.setText(ctl::LSAction, "Find inactive triggers");
-            ui.processEvents();
-            dm.Q6Exec("delete from R$INACTIVETRIGGERS");
-            dm.Q6Exec("insert into R$InactiveTriggers select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Inactive = 1");
-            tx.commit();
-        }
-
-        dm.QTableTrigger.close();
-        dm.QTableTrigger.open();
-        ui.setProgressMax(ctl::PBTrigger, dm.QTableTrigger.recordCount());
-        ui.setText(ctl::LSAction, "Make all triggers inactive");
+        ui.setText(ctl::LSAction, "Find inactive triggers");
         ui.processEvents();
-        int done = 0;
-        for (dm.QTableTrigger.first(); !dm.QTableTrigger.eof(); dm.QTableTrigger.next()) {
-            const std::string name = dm.QTableTrigger.fieldByName("RDB$TRIGGER_NAME").asString();
-            const bool wasActive = dm.QTableTrigger.fieldByName("RDB$TRIGGER_INACTIVE").asInteger() == 0;
-            switchTrigger(dm, &DM::Q6Exec, name, "inactive");
-            if (wasActive) switchedOff.push_back(name);
-            stepDone(ui, ++done);
-        }
-        setTriggerState(dm, 1);
+        SwitchProgress progress;
+        progress.listed = [&ui](int count) {
+            ui.setProgressMax(ctl::PBTrigger, count);
+            ui.setText(ctl::LSAction, "Make all triggers inactive");
+            ui.processEvents();
+        };
+        progress.switched = [&ui](int done) { stepDone(ui, done); };
+        SwitchTriggersOff(dm, progress);
     } catch (const std::exception& e) {
-        restoreSwitchedOff(dm, switchedOff);
         return failWithMessage(dm, ui, e);
     }
     ui.setVisible(ctl::PBTrigger, false);
@@ -94,23 +80,19 @@ Outcome InactiveTriggers(DM& dm, Frontend& ui) {
 
 Outcome ActiveTriggers(DM& dm, Frontend& ui) {
     ui.setWorking();
+    if (auto refused = refusedSwitch(dm, ui, false, "Triggers are active already.")) return *refused;
     ui.setText(ctl::LSAction, "Make triggers active");
     ui.processEvents();
     try {
-        // Opened outside an explicit transaction; Q6 keeps these rows while
-        // each switch runs on Q7.
-        dm.Q6Show("select * from R$ACTIVETRIGGERS");
-        ui.setProgressMax(ctl::PBTrigger, dm.Q6.recordCount());
-        ui.setProgress(ctl::PBTrigger, 0);
-        ui.setVisible(ctl::PBTrigger, true);
-        ui.processEvents();
-        int done = 0;
-        for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) {
-            switchTrigger(dm, &DM::Q7Exec, dm.Q6.field(0).asString(), "active");
-            stepDone(ui, ++done);
-        }
-        dm.Q6.close();
-        setTriggerState(dm, 0);
+        SwitchProgress progress;
+        progress.listed = [&ui](int count) {
+            ui.setProgressMax(ctl::PBTrigger, count);
+            ui.setProgress(ctl::PBTrigger, 0);
+            ui.setVisible(ctl::PBTrigger, true);
+            ui.processEvents();
+        };
+        progress.switched = [&ui](int done) { stepDone(ui, done); };
+        SwitchTriggersOn(dm, progress);
     } catch (const std::exception& e) {
         return failWithMessage(dm, ui, e);
     }

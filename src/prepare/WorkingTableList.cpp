@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/Transaction.h"
+#include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
@@ -82,6 +83,7 @@ std::optional<Outcome> listsReady(Frontend& ui, std::initializer_list<engine::Qu
 }  // namespace
 
 Outcome AddTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
     // An empty table list has no current row: there is no name to add.
     if (!table) return listIsEmpty(ui);
@@ -89,17 +91,20 @@ Outcome AddTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) 
 }
 
 Outcome RemoveTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
     if (!table) return listIsEmpty(ui);
     return RemoveWorkingTable(dm, ui, *table);
 }
 
 Outcome RemoveAllTables(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
     return RemoveAllWorkingTables(dm, ui);
 }
 
 Outcome AddAllTables(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
     Outcome first = RemoveAllWorkingTables(dm, ui);
     for (dm.QTables.first(); !dm.QTables.eof(); dm.QTables.next()) {

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
 #include "support/Workspace.h"
 
 using namespace quorvel;
@@ -71,6 +75,7 @@ TEST(CliTest, CreatedDatabaseReportsItNeedsMetaStructures) {
     Result st = runCli({"status", "--local", "Fresh"});
     EXPECT_EQ(st.status, 0) << st.err;
     EXPECT_NE(st.out.find("Alias: Fresh"), std::string::npos) << st.out;
+    EXPECT_NE(st.out.find("Dialect: 1"), std::string::npos) << st.out;
     EXPECT_NE(st.out.find("Create additional meta structures first."), std::string::npos) << st.out;
 
     // Creating over an existing file fails with the server's message.
@@ -101,6 +106,28 @@ TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     EXPECT_NE(st.out.find("100000"), std::string::npos);
 }
 
+TEST(CliTest, ADialectThreeDatabaseIsRefusedBeforeAnythingIsCreatedInIt) {
+    test::Workspace ws;
+    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);", 3);
+    const std::string refusal = "Three is a dialect 3 database; Quorvel works with dialect 1 databases";
+
+    Result prepare = runCli({"--local", "Three", "create-meta", "--max1", "0", "--max2", "2000000000"});
+    EXPECT_EQ(prepare.status, 1);
+    EXPECT_NE(prepare.err.find(refusal), std::string::npos) << prepare.err;
+    engine::Database three("Three");
+    test::Workspace::connect(three, "Three");
+    engine::Query replicationTables(three);
+    replicationTables.setSql("select count(*) from rdb$relations where rdb$relation_name starting with 'R$'");
+    replicationTables.open();
+    EXPECT_EQ(replicationTables.field(0).asInteger(), 0);
+    replicationTables.close();
+    three.disconnect();
+
+    Result st = runCli({"--local", "Three", "status"});
+    EXPECT_EQ(st.status, 1);
+    EXPECT_NE(st.err.find(refusal), std::string::npos) << st.err;
+}
+
 TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     test::Workspace ws;
     Result r = runCli({"status", "--local", "Nowhere"});
@@ -111,6 +138,53 @@ TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     Result needsLocal = runCli({"erase-meta"});
     EXPECT_EQ(needsLocal.status, 2) << "a missing --local is wrong usage";
     EXPECT_NE(needsLocal.err.find("--local"), std::string::npos);
+}
+
+TEST(CliTest, ConvertDdlEndsWellDespiteACycleAndRefusesAnExtractOfNoWorkingTable) {
+    test::Workspace ws;
+    std::string shop = ws.createDatabase(
+        "Shop",
+        "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,"
+        " MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));\n"
+        "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+        "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
+        "CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);\n"
+        "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
+        " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
+        "CREATE TABLE DEPARTMENT (DEPT_NO CHAR(3) NOT NULL PRIMARY KEY, MNGR_NO INTEGER);\n"
+        "CREATE TABLE EMPLOYEE (EMP_NO INTEGER NOT NULL PRIMARY KEY, DEPT_NO CHAR(3));\n"
+        "COMMIT;\n"
+        "insert into R$CLONE values ('MASTER', 0, 0, 2000000000, 'Y');\n"
+        "insert into R$WORKINGTABLES values ('DEPARTMENT');\n"
+        "insert into R$WORKINGTABLES values ('EMPLOYEE');\nCOMMIT;");
+    std::string extract = ws.path("shop.ddl");
+    std::ofstream(extract) << "COMMIT WORK;\n"
+                              "CREATE TABLE DEPARTMENT (DEPT_NO CHAR(3) NOT NULL, MNGR_NO INTEGER, PRIMARY KEY (DEPT_NO));\n"
+                              "CREATE TABLE EMPLOYEE (EMP_NO INTEGER NOT NULL, DEPT_NO CHAR(3), PRIMARY KEY (EMP_NO));\n"
+                              "COMMIT WORK;\n"
+                              "ALTER TABLE DEPARTMENT ADD FOREIGN KEY (MNGR_NO) REFERENCES EMPLOYEE (EMP_NO);\n"
+                              "ALTER TABLE EMPLOYEE ADD FOREIGN KEY (DEPT_NO) REFERENCES DEPARTMENT (DEPT_NO);\n";
+    std::string target = ws.path("synchro.ddl");
+
+    Result cycle = runCli({"--local", "Shop", "convert-ddl", extract, target});
+    EXPECT_EQ(cycle.status, 0) << cycle.err;
+    EXPECT_NE(cycle.err.find("Warning: the tables DEPARTMENT, EMPLOYEE reference each other"), std::string::npos)
+        << cycle.err;
+    EXPECT_TRUE(std::filesystem::exists(target));
+
+    std::string empty = ws.path("empty.ddl");
+    std::ofstream(empty).flush();
+    std::ofstream(target) << "previous";
+    test::Workspace::runIsql(shop, "delete from R$TABLEORDER where TABLENAME = 'DEPARTMENT';\nCOMMIT;\n");
+    Result refused = runCli({"--local", "Shop", "convert-ddl", empty, target});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("defines none of the working tables (DEPARTMENT, EMPLOYEE)"), std::string::npos)
+        << refused.err;
+    std::ifstream kept(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "previous");
+    std::string order = test::Workspace::isqlOutput(shop, "SET HEADING OFF;\nselect TABLENAME from R$TABLEORDER;\n");
+    EXPECT_NE(order.find("EMPLOYEE"), std::string::npos) << order;
+    EXPECT_EQ(order.find("DEPARTMENT"), std::string::npos) << "the order was rewritten:\n" << order;
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPr
     EXPECT_EQ(integerOn(dm.CloneDB(), "select R$Code2 from CUSTOMER where ID = 2"), 1);
 
     // One below the largest low word does not roll over yet.
+    restoreCloneDatabase("CLONEDB2");
     selectClone("WEST");
     clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
@@ -78,6 +79,7 @@ TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPr
     selectClone("EAST");
     ui.confirmAnswers.push_back(true);
     clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    restoreCloneDatabase("CLONEDB3");
     selectClone("WEST");
     clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 0);
@@ -143,6 +145,10 @@ TEST_F(UpdateCloneGensTest, ACopyBackedUpBeforeTheCloneWasRegisteredKeepsItsIden
     EXPECT_NE(ui.messages.front().find("EAST"), std::string::npos) << ui.messages.front();
     EXPECT_EQ(meOf(dm.CloneDB(), "MASTER"), "Y");
     EXPECT_EQ(ui.statusHistory.back(), "error");
+    // Still the master by its identity, so a later run is let through: the
+    // keys must not have moved yet.
+    EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 52);
+    EXPECT_EQ(generator(dm.CloneDB(), "GEN_ORDER"), 7);
 }
 
 TEST_F(UpdateCloneGensTest, WithoutAConnectedCloneTheErrorIsShownAndTheWindowIsUsable) {

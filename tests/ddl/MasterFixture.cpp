@@ -124,10 +124,7 @@ std::string MasterFixture::prepareMaster(const std::string& schema,
 }
 
 void MasterFixture::convert(const std::string& source, const std::string& target) {
-    ui.openFileAnswers.push_back(source);
-    ddl::ReadDdl(dm, ui);
-    ui.saveFileAnswers.push_back(target);
-    ddl::ConvertDdl(dm, ui);
+    outcome = ddl::ConvertDdl(dm, ui, source, target);
 }
 
 }  // namespace quorvel::test

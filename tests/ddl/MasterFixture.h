@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/DM.h"
+#include "operation/Outcome.h"
 #include "support/FakeFrontend.h"
 #include "support/Workspace.h"
 
@@ -42,8 +43,9 @@ protected:
     // cannot open it then). Returns the extract's path.
     std::string prepareMaster(const std::string& schema, const std::vector<std::string>& workingTables,
                               const std::string& afterArming = "");
-    // "Read Master ddl" then "Convert to SYNCHRO ddl" through the fake window.
+    // "Convert to SYNCHRO ddl" through the fake window; the outcome is kept.
     void convert(const std::string& source, const std::string& target);
+    Outcome outcome = Outcome::done();
 };
 
 }  // namespace quorvel::test

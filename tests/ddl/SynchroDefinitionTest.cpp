@@ -2,10 +2,12 @@
 // server's SQL tool runs on an empty database, and the order written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "EmployeeSample.h"
 #include "MasterFixture.h"
 #include "ddl/Operations.h"
 #include "ddl/TableOrder.h"
@@ -58,7 +60,12 @@ std::string failuresOf(const std::string& isqlOutput) {
 class SynchroDefinition : public MasterFixture {};
 
 TEST_F(SynchroDefinition, TheScriptMakesExactlyTheWorkingTablesAndTheOrderIsRewritten) {
+    // The record-code index on every working table, as the triggers'
+    // preparation makes it: the extract holds it after the tables.
     std::string extract = prepareMaster(kShop, {"T1", "T2", "T3"},
+                                        "CREATE INDEX R$IX_T1 ON T1 (R$CODE1, R$CODE2);\n"
+                                        "CREATE INDEX R$IX_T2 ON T2 (R$CODE1, R$CODE2);\n"
+                                        "CREATE INDEX R$IX_T3 ON T3 (R$CODE1, R$CODE2);\n"
                                         "INSERT INTO R$TABLEORDER VALUES (1, 'STALE');\n"
                                         "INSERT INTO R$TABLEORDER VALUES (7, 'T1');\n");
     // The server's extract commits before the tables and again before the
@@ -66,13 +73,15 @@ TEST_F(SynchroDefinition, TheScriptMakesExactlyTheWorkingTablesAndTheOrderIsRewr
     std::string text = readFile(extract);
     ASSERT_LT(text.find("COMMIT WORK;"), text.find("CREATE TABLE"));
     ASSERT_LT(text.find("COMMIT WORK;", text.find("CREATE TABLE")), text.find("FOREIGN KEY"));
+    ASSERT_NE(text.find("CREATE INDEX R$IX_T1 ON T1 (R$CODE1, R$CODE2);"), std::string::npos) << text;
 
     std::string target = ws.path("synchro.ddl");
     convert(extract, target);
+    EXPECT_TRUE(outcome.isDone());
     EXPECT_EQ(ui.statusHistory, (Names{"working", "ok"}));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.text("EditSource"), extract);
     EXPECT_EQ(ui.text("EditTarget"), target);
+    EXPECT_EQ(readFile(target).find("R$IX_"), std::string::npos);
 
     dm.UserDB().disconnect();  // the embedded engine lets one process at a time open a file
     std::string synchro = ws.createDatabase("SYNCHRO");
@@ -101,6 +110,7 @@ TEST_F(SynchroDefinition, ReferencesInACycleAreWrittenAsReachedAndNamed) {
         "ALTER TABLE C ADD FOREIGN KEY (A_ID) REFERENCES A (ID);\n",
         {"A", "B", "C"});
     convert(extract, ws.path("synchro.ddl"));
+    EXPECT_TRUE(outcome.isDone()) << outcome.message();
     EXPECT_EQ(ui.statusHistory, (Names{"working", "ok"}));
     EXPECT_EQ(ui.messages, (Names{ddl::CycleMessage({"A", "B"})}));
     dm.UserDB().disconnect();
@@ -146,36 +156,100 @@ TEST_F(SynchroDefinition, AFailedOrderKeepsThePreviousOrder) {
     EXPECT_NE(readFile(target).find("CREATE\r\nTABLE\r\nLONGNAME1\r\n"), std::string::npos);
 }
 
-TEST_F(SynchroDefinition, FileChoicesAndMissingSources) {
-    master = ws.createDatabase("MASTER", armingScript({}));
+TEST_F(SynchroDefinition, TheEmployeeSampleConvertsWithAWarningAboutItsCycle) {
+    std::vector<std::string> tables(std::begin(kEmployeeTables), std::end(kEmployeeTables));
+    std::string extract = prepareMaster(kEmployeeSchema, tables);
+    std::string target = ws.path("synchro.ddl");
+    convert(extract, target);
+    EXPECT_TRUE(outcome.isDone()) << outcome.message();
+    EXPECT_EQ(ui.statusHistory, (Names{"working", "ok"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage(), ddl::CycleMessage({"DEPARTMENT", "EMPLOYEE"}));
+    EXPECT_EQ(ui.lastMessage().rfind("Warning: the tables DEPARTMENT, EMPLOYEE reference each other", 0), 0u);
+
+    dm.UserDB().disconnect();
+    std::string synchro = ws.createDatabase("SYNCHRO");
+    EXPECT_EQ(failuresOf(runScriptFile(synchro, target)), "");
+    EXPECT_EQ(describeTables(synchro).size(), tables.size() + 2);
+
+    // Every reference outside the cycle puts the referenced table first.
+    Names order = tableOrder(master);
+    ASSERT_EQ(order.size(), tables.size());
+    auto before = [&order](const char* parent, const char* child) {
+        return std::find(order.begin(), order.end(), parent) < std::find(order.begin(), order.end(), child);
+    };
+    for (auto [parent, child] : std::vector<std::pair<const char*, const char*>>{
+             {"COUNTRY", "CUSTOMER"}, {"COUNTRY", "JOB"}, {"JOB", "EMPLOYEE"}, {"EMPLOYEE", "PROJECT"},
+             {"EMPLOYEE", "EMPLOYEE_PROJECT"}, {"PROJECT", "EMPLOYEE_PROJECT"}, {"DEPARTMENT", "PROJ_DEPT_BUDGET"},
+             {"PROJECT", "PROJ_DEPT_BUDGET"}, {"EMPLOYEE", "SALARY_HISTORY"}, {"CUSTOMER", "SALES"},
+             {"EMPLOYEE", "SALES"}})
+        EXPECT_TRUE(before(parent, child)) << parent << " before " << child;
+}
+
+TEST_F(SynchroDefinition, AnExtractWithoutAnyWorkingTableIsRefusedAndChangesNothing) {
+    std::string extract = prepareMaster(kShop, {"T1", "T2", "T3"}, "INSERT INTO R$TABLEORDER VALUES (4, 'T3');\n");
+    std::string target = ws.path("synchro.ddl");
+    const std::string previous = "CREATE TABLE KEPT (A INTEGER);\r\n";
+    std::ofstream(target, std::ios::binary) << previous;
+
+    std::ofstream(ws.path("empty.ddl"));
+    std::ofstream(ws.path("failed.ddl")) << "Statement failed, SQLSTATE = 08001\n"
+                                            "I/O error during \"open\" operation for file \"/srv/shop.fdb\"\n";
+    std::ofstream(ws.path("other.ddl")) << "SET SQL DIALECT 1;\nCOMMIT WORK;\n"
+                                           "CREATE TABLE INVOICE (ID INTEGER NOT NULL, PRIMARY KEY (ID));\n"
+                                           "COMMIT WORK;\n";
+    for (const char* source : {"empty.ddl", "failed.ddl", "other.ddl"}) {
+        ui.statusHistory.clear();
+        convert(ws.path(source), target);
+        EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused) << source;
+        EXPECT_EQ(ui.statusHistory, (Names{"working", "error"})) << source;
+        EXPECT_EQ(ui.lastMessage(), outcome.message());
+        EXPECT_EQ(outcome.message(), "The file \"" + ws.path(source) +
+                                         "\" defines none of the working tables (T1, T2, T3): it is not a metadata "
+                                         "extract of this database, or the extraction failed. Nothing was written "
+                                         "and the table order is unchanged.");
+        EXPECT_EQ(readFile(target), previous) << source;
+    }
+    EXPECT_EQ(ui.messages.size(), 3u);
+    dm.UserDB().disconnect();
+    EXPECT_EQ(tableOrder(master), (Names{"T3"}));
+
+    // Without any working table chosen, no extract can hold one.
+    Workspace::runIsql(master, "DELETE FROM R$WORKINGTABLES;\nCOMMIT;\n");
     Workspace::connect(dm.UserDB(), "MASTER");
+    convert(extract, target);
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(outcome.message().rfind("No working tables are chosen on this database", 0), 0u) << outcome.message();
+    EXPECT_EQ(readFile(target), previous);
+}
 
-    // Cancelled dialogs change nothing.
-    ddl::ReadDdl(dm, ui);
-    ddl::ConvertDdl(dm, ui);
-    EXPECT_EQ(ui.text("EditSource"), "?");
-    EXPECT_EQ(ui.text("EditTarget"), "?");
-    EXPECT_TRUE(ui.statusHistory.empty());
+TEST_F(SynchroDefinition, UnusableFileNamesAreRefusedBeforeAnythingChanges) {
+    std::string extract = prepareMaster(kShop, {"T1"}, "INSERT INTO R$TABLEORDER VALUES (4, 'T1');\n");
 
-    // No source chosen: the error is shown and the window is usable again.
-    ui.saveFileAnswers.push_back(ws.path("a.txt"));
-    ddl::ConvertDdl(dm, ui);
+    // No source chosen: the front end passes an empty name.
+    convert("", ws.path("a.txt"));
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.statusHistory, (Names{"working", "error"}));
     EXPECT_NE(ui.lastMessage().find("Cannot open file"), std::string::npos) << ui.lastMessage();
     EXPECT_FALSE(fs::exists(ws.path("a.txt")));
 
     convert(ws.path("missing.ddl"), ws.path("b.txt"));
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
     EXPECT_NE(ui.lastMessage().find(ws.path("missing.ddl")), std::string::npos) << ui.lastMessage();
     EXPECT_FALSE(fs::exists(ws.path("b.txt")));
 
-    // A later conversion reuses the last source chosen.
-    std::ofstream(ws.path("small.sql")) << "CREATE GENERATOR G1;\n";
-    convert(ws.path("small.sql"), ws.path("c.txt"));
-    ui.saveFileAnswers.push_back(ws.path("d.txt"));
-    ddl::ConvertDdl(dm, ui);
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
-    EXPECT_EQ(readFile(ws.path("d.txt")), readFile(ws.path("c.txt")));
-    EXPECT_EQ(readFile(ws.path("d.txt")).rfind("CREATE\r\nGENERATOR\r\nG1\r\n;\r\n", 0), 0u);
+    // A folder as the target: refused before anything is written (the other
+    // kinds of file are refused alike; see the file tests).
+    fs::create_directory(ws.path("folder"));
+    convert(extract, ws.path("folder"));
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_NE(ui.lastMessage().find("It is a directory, not a regular file."), std::string::npos) << ui.lastMessage();
+    EXPECT_TRUE(fs::is_directory(ws.path("folder")));
+
+    EXPECT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.text("EditTarget"), ws.path("folder"));
+    dm.UserDB().disconnect();
+    EXPECT_EQ(tableOrder(master), (Names{"T1"}));
 }
 
 }  // namespace

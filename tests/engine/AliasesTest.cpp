@@ -1,9 +1,11 @@
 // The alias file: where it is, how it reads and writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "engine/Aliases.h"
 #include "engine/Error.h"
@@ -57,4 +59,85 @@ TEST(Aliases, ReadsWritesAndRemoves) {
     EXPECT_FALSE(Aliases::remove("ZETA"));
     EXPECT_EQ(Aliases::names(), (std::vector<std::string>{"MID", "alpha"}));
     EXPECT_THROW(Aliases::add("bad]name", "/x"), DbError);
+}
+
+namespace {
+
+ino_t inodeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream f(path);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+}  // namespace
+
+TEST(Aliases, RewritingKeepsTheUsersCommentsAndOrder) {
+    Workspace ws;
+    {
+        std::ofstream f(Aliases::configPath());
+        f << "# Databases of the shop\n"
+             "[Zeta]\n"
+             "; the old server\n"
+             "SERVER NAME=/z.fdb\n"
+             "USER NAME=SYSDBA\n"
+             "\n"
+             "# branch office\n"
+             "[Alpha]\n"
+             "SERVER NAME=/a.fdb\n";
+    }
+    const ino_t before = inodeOf(Aliases::configPath());
+    Aliases::add("zeta", "/z2.fdb", {"ROLE=ADMIN"});
+    // A new file renamed over the old one, never the old one cut short and
+    // rewritten in place.
+    EXPECT_NE(inodeOf(Aliases::configPath()), before);
+    Aliases::add("Mid", "/m.fdb");
+    EXPECT_EQ(fileText(Aliases::configPath()),
+              "# Databases of the shop\n"
+              "[Zeta]\n"
+              "; the old server\n"
+              "SERVER NAME=/z2.fdb\n"
+              "ROLE=ADMIN\n"
+              "\n"
+              "# branch office\n"
+              "[Alpha]\n"
+              "SERVER NAME=/a.fdb\n"
+              "\n"
+              "[Mid]\n"
+              "SERVER NAME=/m.fdb\n");
+
+    EXPECT_TRUE(Aliases::remove("ALPHA"));
+    EXPECT_EQ(fileText(Aliases::configPath()),
+              "# Databases of the shop\n"
+              "[Zeta]\n"
+              "; the old server\n"
+              "SERVER NAME=/z2.fdb\n"
+              "ROLE=ADMIN\n"
+              "\n"
+              "# branch office\n"
+              "\n"
+              "[Mid]\n"
+              "SERVER NAME=/m.fdb\n");
+    // Nothing is left beside it.
+    EXPECT_FALSE(std::filesystem::exists(Aliases::configPath() + ".new"));
+}
+
+TEST(Aliases, ARelativeDatabasePathIsStoredAbsolute) {
+    Workspace ws;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(ws.dir());
+    Aliases::add("Here", "shop.fdb");
+    Aliases::add("Below", "data/../db/shop.fdb");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(Aliases::databaseOf("Here"), ws.path("shop.fdb"));
+    EXPECT_EQ(Aliases::databaseOf("Below"), ws.path("db/shop.fdb"));
+
+    // What the server resolves itself stays as typed.
+    Aliases::add("Remote", "localhost:shop.fdb");
+    Aliases::add("ServerAlias", "employee");
+    EXPECT_EQ(Aliases::databaseOf("Remote"), "localhost:shop.fdb");
+    EXPECT_EQ(Aliases::databaseOf("ServerAlias"), "employee");
 }

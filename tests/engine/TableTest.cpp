@@ -151,6 +151,27 @@ TEST_F(TableTest, AppendsEditsCancelsAndRemoves) {
     EXPECT_EQ(t.field(0).asInteger(), 1);
 }
 
+TEST_F(TableTest, EveryGetterSeesTheNewTextOfABlobBeingEdited) {
+    Table t(db);
+    t.setTableName("CUSTOMER");
+    t.open();
+    for (int64_t id : {1, 2}) {  // a BLOB with text before, and a NULL one
+        ASSERT_TRUE(t.locate("ID", Value{id}));
+        t.edit();
+        Field& note = t.fieldByName("NOTE");
+        note.setString("2.5");
+        EXPECT_EQ(note.asString(), "2.5");
+        EXPECT_DOUBLE_EQ(note.asDouble(), 2.5) << "row " << id;
+        EXPECT_EQ(std::get<std::string>(note.asValue()), "2.5");
+        note.setString("42");
+        EXPECT_EQ(note.asInteger(), 42);
+        EXPECT_DOUBLE_EQ(note.asDouble(), 42.0) << "row " << id;
+        note.setString("many");
+        EXPECT_THROW(note.asDouble(), DbError);
+        t.cancel();
+    }
+}
+
 TEST_F(TableTest, FailingPostKeepsTheInsertState) {
     Table t(db);
     t.setTableName("CUSTOMER");

@@ -183,6 +183,24 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     EXPECT_EQ(rows(kToolRelations), kAllTables);
 }
 
+TEST_F(MetaStructuresTest, ErasureRemovesCodeColumnsAndIndexesOfTablesTakenOffTheList) {
+    openMaster(kShop);
+    createMeta();
+    arm({"A", "B"});
+    exec("create index R$OLD_B on B (R$CODE1, R$CODE2)");
+    exec("create index IX_B_ID on B (ID)");  // the user's own stays
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "B").isDone());
+    resetUi();
+
+    ui.confirmAnswers.push_back(true);
+    prepare::EraseMeta(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_TRUE(rows(kCodeColumns).empty());
+    EXPECT_EQ(rows("select rdb$index_name from rdb$indices where rdb$relation_name = \"B\" "
+                   "and rdb$index_name not starting with \"RDB$\" order by 1"),
+              Rows{"IX_B_ID"});
+}
+
 TEST_F(MetaStructuresTest, ErasureAnsweredNoChangesNothing) {
     openMaster();
     createMeta();

@@ -186,4 +186,90 @@ TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable)
     EXPECT_EQ(marks(), Rows{"0,0,4"});
 }
 
+TEST_F(TriggerArmingTest, NumberingLeavesTheUsersDataAndTriggersAsTheyWere) {
+    openMaster(
+        "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, VERSION INTEGER, STAMP VARCHAR(20));\n"
+        "CREATE TABLE AUDIT (ID INTEGER, NOTE VARCHAR(20));\n"
+        "COMMIT;\n"
+        "INSERT INTO A VALUES (1, 1, 'made');\nINSERT INTO A VALUES (2, 5, 'made');\n"
+        "COMMIT;\n"
+        "SET TERM ^ ;\n"
+        "CREATE TRIGGER A_VERSION FOR A ACTIVE BEFORE UPDATE AS BEGIN "
+        "new.VERSION = old.VERSION + 1; new.STAMP = 'modified'; END ^\n"
+        "CREATE TRIGGER A_AUDIT FOR A ACTIVE AFTER UPDATE AS BEGIN "
+        "INSERT INTO AUDIT VALUES (old.ID, 'updated'); END ^\n"
+        "CREATE TRIGGER A_SPARE FOR A INACTIVE AFTER UPDATE AS BEGIN "
+        "INSERT INTO AUDIT VALUES (old.ID, 'spare'); END ^\n"
+        "SET TERM ; ^\n"
+        "COMMIT;\n");
+    createMeta();
+    arm({"A"});
+    EXPECT_EQ(rows("select ID, VERSION, STAMP, R$CODE1, R$CODE2 from A order by ID"),
+              (Rows{"1,1,made,0,1", "2,5,made,0,2"}));
+    EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
+    // The user's triggers as the user left them, the state "active".
+    EXPECT_EQ(rows("select rdb$trigger_name, rdb$trigger_inactive from rdb$triggers "
+                   "where rdb$trigger_name starting with \"A_\" order by 1"),
+              (Rows{"A_AUDIT,0", "A_SPARE,1", "A_VERSION,0"}));
+    EXPECT_EQ(scalar("select gen_id(R$Trig, 0) from rdb$database"), 0);
+    exec("update A set ID = 3 where ID = 2");
+    EXPECT_EQ(rows("select VERSION, STAMP from A where ID = 3"), Rows{"6,modified"});
+}
+
+TEST_F(TriggerArmingTest, ArmingWhileTheTriggersAreOffIsRefused) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+    prepare::InactiveTriggers(dm, ui);
+    resetUi();
+    exec("insert into R$CLONE values (\"WEST\", 1, 1, 0, \"N\")");
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, Rows{"error"});
+    EXPECT_EQ(ui.messages, Rows{"Triggers are inactive: make them active first."});
+    EXPECT_TRUE(ui.questions.empty()) << "refused before asking";
+    EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\" "
+                     "and rdb$trigger_inactive = 1"),
+              3);
+}
+
+TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {
+    openMaster(kTwoTables);
+    createMeta();
+    arm({"A"});
+    exec("insert into R$CLONE values (\"WEST\", 1, 1, 0, \"N\")");
+    exec("insert into R$CLONE values (\"EAST\", 2, 2, 0, \"N\")");
+    exec("delete from A where ID = 1");
+
+    prepare::CreateTriggers(dm, ui);  // no scripted answer: No
+    EXPECT_EQ(ui.questions,
+              Rows{"Clones are registered: WEST, EAST. Their copies will no longer match. Recreate triggers anyway?"});
+    EXPECT_TRUE(ui.statusHistory.empty());
+    EXPECT_EQ(codes("A"), (Rows{"2,0,2", "3,0,3"}));
+    EXPECT_EQ(journal(), Rows{"0,1,D,A"});
+
+    resetUi();
+    ui.confirmAnswers = {true};
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_EQ(codes("A"), (Rows{"2,0,1", "3,0,2"}));
+}
+
+TEST_F(TriggerArmingTest, EveryArmedTableHasAnIndexOnItsCode) {
+    openMaster(kTwoTables);
+    createMeta();
+    const char* kCodeIndexes =
+        "select i.rdb$relation_name, i.rdb$index_name = \"R$CODES_\" || r.rdb$relation_id, "
+        "s.rdb$field_position, s.rdb$field_name from rdb$indices i "
+        "join rdb$relations r on r.rdb$relation_name = i.rdb$relation_name "
+        "join rdb$index_segments s on s.rdb$index_name = i.rdb$index_name "
+        "where i.rdb$index_name starting with \"R$\" order by 1, 3";
+    arm({"A", "B"});
+    const Rows both = {"A,True,0,R$CODE1", "A,True,1,R$CODE2", "B,True,0,R$CODE1", "B,True,1,R$CODE2"};
+    EXPECT_EQ(rows(kCodeIndexes), both);
+    // A second arming drops the index before the columns and makes it anew.
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_EQ(rows(kCodeIndexes), both);
+}
+
 }  // namespace

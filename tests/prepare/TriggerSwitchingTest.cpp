@@ -44,6 +44,9 @@ protected:
 };
 
 TEST_F(TriggerSwitchingTest, ActiveTriggerListLeavesOutChecksOtherTablesAndRecordedOnes) {
+    // The arming's own switch around the numbering recorded T1; the
+    // procedure is read here with nothing recorded.
+    exec("delete from R$INACTIVETRIGGERS");
     EXPECT_GT(scalar("select count(*) from rdb$triggers where rdb$relation_name = \"A\" "
                      "and rdb$trigger_name starting with \"CHECK_\""),
               0)
@@ -153,6 +156,63 @@ TEST_F(TriggerSwitchingTest, ADeactivationStoppedPartWaySwitchesBackWhatItSwitch
     EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
     prepare::ActiveTriggers(dm, ui);
     EXPECT_EQ(inactive(), Rows{"T1"});
+}
+
+TEST_F(TriggerSwitchingTest, AToolTriggerFoundOffIsNeverRecordedAsTheUsers) {
+    // Left off by a run of an earlier version that stopped part-way.
+    exec("alter trigger R$2 inactive");
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+
+    // Recorded by such a version: the tool's trigger still goes back on.
+    prepare::InactiveTriggers(dm, ui);
+    exec("insert into R$INACTIVETRIGGERS values (\"R$5\")");
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok", "working", "ok", "working", "ok"}));
+}
+
+TEST_F(TriggerSwitchingTest, SwitchingIntoTheStateAlreadyThereIsRefusedAndChangesNothing) {
+    exec("alter trigger T2 inactive");  // switched off by the user on purpose
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(ui.messages, Rows{"Triggers are active already."});
+    EXPECT_EQ(inactive(), (Rows{"T1", "T2"}));
+    EXPECT_EQ(trig(), 0);
+
+    exec("alter trigger T2 active");
+    prepare::InactiveTriggers(dm, ui);
+    resetUi();
+    prepare::InactiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(ui.messages, Rows{"Triggers are inactive already: read from SYNCHRO, then make them active."});
+    EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
+    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+}
+
+TEST_F(TriggerSwitchingTest, AStateLeftBehindByAStoppedSwitchIsPutRightFirst) {
+    prepare::InactiveTriggers(dm, ui);
+    exec("set generator R$Trig to 0");  // as if stopped before R$Trig was set
+    resetUi();
+    prepare::ActiveTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(trig(), 0);
+}
+
+TEST_F(TriggerSwitchingTest, ErasureWhileTheTriggersAreOffSwitchesTheUsersBackOnFirst) {
+    prepare::InactiveTriggers(dm, ui);
+    resetUi();
+    ui.confirmAnswers = {true};
+    prepare::EraseMeta(dm, ui);
+    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_EQ(inactive(), Rows{"T1"});
+    EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), 0);
 }
 
 }  // namespace

@@ -78,13 +78,16 @@ Workspace::~Workspace() {
     }
 }
 
-std::string Workspace::createDatabase(const std::string& alias, const std::string& script) {
+std::string Workspace::createDatabase(const std::string& alias, const std::string& script, int dialect) {
     std::string file = alias;
     std::transform(file.begin(), file.end(), file.begin(), ::tolower);
     std::string db = dir_ + "/" + file + ".fdb";
     fs::remove(db);
     int status = 0;
-    std::string out = isqlRun("", "CREATE DATABASE '" + db + "' PAGE_SIZE 8192;\nCOMMIT;\n" + script, &status);
+    std::string out = isqlRun("",
+                              "SET SQL DIALECT " + std::to_string(dialect) + ";\nCREATE DATABASE '" + db +
+                                  "' PAGE_SIZE 8192;\nCOMMIT;\n" + script,
+                              &status);
     if (status != 0 || out.find("Statement failed") != std::string::npos ||
         out.find("SQLSTATE") != std::string::npos)
         ADD_FAILURE() << "isql failed creating " << db << ":\n" << out;

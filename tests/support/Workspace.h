@@ -20,8 +20,10 @@ public:
 
     // Creates an empty dialect-1 database `<alias>.fdb` (lower-cased file name)
     // and an alias for it; runs `script` (isql syntax, may be empty) on it
-    // through isql-fb. Returns the database path.
-    std::string createDatabase(const std::string& alias, const std::string& script = "");
+    // through isql-fb. Returns the database path. `dialect` 3 makes a
+    // database of the other dialect, whose script then runs in dialect 3.
+    std::string createDatabase(const std::string& alias, const std::string& script = "",
+                               int dialect = 1);
     // Runs an isql script on an existing database file; fails the test with
     // isql's output when isql reports an error.
     static void runIsql(const std::string& database, const std::string& script);

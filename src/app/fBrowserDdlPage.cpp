@@ -1,0 +1,30 @@
+// The two buttons of the page "Create Synchro DB": the window chooses the
+// files, the conversion gets their names.
+#include "app/fBrowser.h"
+#include "ddl/Operations.h"
+
+namespace quorvel::app {
+
+namespace {
+
+const char* const kSourceFilter = "DDL files|*.ddl|SQL files|*.sql|TXT files|*.txt|ALL files|*.*";
+const char* const kTargetFilter = "Text|*.txt|All|*.*";
+const char* const kNoFileChosen = "?";  // the edits' text before a file is chosen
+
+}  // namespace
+
+// The chosen name lives in EditSource, which shows it: a later conversion
+// reuses the last source chosen. The file is not read yet.
+void TfmBrowser::SBReadddlClick() {
+    if (auto file = chooseOpenFile(kSourceFilter)) setText("EditSource", *file);
+}
+
+void TfmBrowser::SBConvertddlClick() {
+    auto target = chooseSaveFile("unknown.txt", kTargetFilter);
+    if (!target) return;
+    std::string source = text("EditSource");
+    if (source == kNoFileChosen) source.clear();  // refused on opening, as no file at all is
+    runOperation([&] { return ddl::ConvertDdl(dm_, *this, source, *target); });
+}
+
+}  // namespace quorvel::app

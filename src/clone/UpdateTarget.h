@@ -1,0 +1,18 @@
+#pragma once
+// Whether the database connected as CloneDB may be turned into a clone. The
+// update is meant for a fresh restore of the master, once: run on the master
+// itself it would make the master a clone, and run a second time on a copy it
+// would move the primary-key generators again, into the next clone's range.
+#include <optional>
+#include <string>
+
+#include "db/DM.h"
+
+namespace quorvel::clone {
+
+// nullopt when CloneDB is a copy of the master that has not been updated;
+// otherwise the reason to refuse. Throws DbError when either database cannot
+// be asked.
+std::optional<std::string> updateRefusal(DM& dm);
+
+}  // namespace quorvel::clone

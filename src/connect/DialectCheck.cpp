@@ -1,0 +1,31 @@
+#include "connect/DialectCheck.h"
+
+#include <exception>
+#include <optional>
+
+#include "engine/DatabaseFacts.h"
+
+namespace quorvel::connect {
+
+std::string otherDialectMessage(const std::string& alias, int dialect) {
+    return alias + " is a dialect " + std::to_string(dialect) +
+           " database; Quorvel works with dialect 1 databases";
+}
+
+std::optional<std::string> refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias) {
+    std::optional<std::string> refusal;
+    try {
+        const int dialect = engine::readDatabaseFacts(db).sqlDialect;
+        if (dialect != 1) refusal = otherDialectMessage(alias, dialect);
+    } catch (const std::exception& e) {
+        // Unasked is not the same as dialect 1.
+        refusal = e.what();
+    }
+    if (!refusal) return refusal;
+    db.disconnect();
+    ui.showMessage(*refusal);
+    ui.setError();
+    return refusal;
+}
+
+}  // namespace quorvel::connect

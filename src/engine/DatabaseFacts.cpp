@@ -1,0 +1,18 @@
+#include "engine/DatabaseFacts.h"
+
+#include "engine/Query.h"
+
+namespace quorvel::engine {
+
+DatabaseFacts readDatabaseFacts(Database& db) {
+    Query q(db);
+    q.setSql("select MON$DATABASE_NAME, MON$SQL_DIALECT from MON$DATABASE");
+    q.open();
+    DatabaseFacts facts;
+    facts.fileName = q.field(0).asString();
+    facts.sqlDialect = static_cast<int>(q.field(1).asInteger());
+    q.close();
+    return facts;
+}
+
+}  // namespace quorvel::engine

@@ -1,0 +1,109 @@
+#include "Interrupt.h"
+
+#include <fcntl.h>
+#include <ibase.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "InterruptWatch.h"
+
+namespace quorvel::engine {
+
+using namespace fb;
+
+namespace {
+
+std::atomic<int> received{0};
+std::atomic<bool> installed{false};
+int wakeFds[2] = {-1, -1};
+
+std::mutex watchedMutex;
+std::vector<IAttachment*>& watched() {
+    static auto* v = new std::vector<IAttachment*>;  // never destroyed: the watcher may outlive main
+    return *v;
+}
+
+// Async-signal-safe: an atomic exchange and a write to the pipe. The
+// cancellation itself needs locks and the client library, so the watcher
+// thread does it.
+void onSignal(int sig) {
+    int none = 0;
+    if (!received.compare_exchange_strong(none, sig)) _exit(128 + received.load());
+    const unsigned char byte = static_cast<unsigned char>(sig);
+    ssize_t ignored = write(wakeFds[1], &byte, 1);
+    (void)ignored;
+}
+
+void setHandlers() {
+    struct sigaction act {};
+    act.sa_handler = onSignal;
+    sigemptyset(&act.sa_mask);
+    // No SA_RESTART: a program waiting for a typed answer gets EINTR and
+    // takes it as no answer, instead of waiting on.
+    act.sa_flags = 0;
+    sigaction(SIGINT, &act, nullptr);
+    sigaction(SIGTERM, &act, nullptr);
+}
+
+void cancelRunningStatements() {
+    std::lock_guard<std::mutex> lock(watchedMutex);
+    Status st;
+    for (IAttachment* att : watched()) {
+        att->cancelOperation(&st, fb_cancel_raise);
+        // Nothing running there is no failure worth reporting.
+        st.init();
+    }
+}
+
+void watch(std::function<void(int)> then) {
+    for (;;) {
+        unsigned char byte = 0;
+        ssize_t n = read(wakeFds[0], &byte, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        cancelRunningStatements();
+        if (then) then(byte);
+    }
+}
+
+}  // namespace
+
+void installInterruptHandlers(std::function<void(int)> onSignalThen) {
+    if (installed.exchange(true)) return;
+    if (pipe2(wakeFds, O_CLOEXEC) != 0) {
+        installed = false;
+        return;
+    }
+    std::thread(watch, std::move(onSignalThen)).detach();
+    setHandlers();
+}
+
+int interruptSignal() { return received.load(); }
+
+void reclaimSignals() {
+    if (installed) setHandlers();
+}
+
+void watchAttachment(IAttachment* att) {
+    std::lock_guard<std::mutex> lock(watchedMutex);
+    watched().push_back(att);
+}
+
+void unwatchAttachment(IAttachment* att) {
+    std::lock_guard<std::mutex> lock(watchedMutex);
+    auto& v = watched();
+    v.erase(std::remove(v.begin(), v.end(), att), v.end());
+}
+
+void throwIfInterrupted() {
+    if (received.load() != 0) throw DbError("operation was cancelled");
+}
+
+}  // namespace quorvel::engine

@@ -1,0 +1,174 @@
+// "Make Triggers Inactive" and "Recreate triggers" killed at random moments:
+// whatever the moment, the triggers of the working tables are either as
+// before or as after (or, for the arming, recorded as switched off), and a
+// reactivation then brings back exactly the triggers that were on.
+//
+// QUORVEL_KILLS sets the number of kills (5 by default), QUORVEL_KILL_TABLES
+// the number of working tables (100 by default).
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <random>
+#include <thread>
+
+#include "PrepareFixture.h"
+#include "prepare/Operations.h"
+#include "prepare/WorkingTables.h"
+
+extern char** environ;
+
+using namespace quorvel;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+int envNumber(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::atoi(v) : fallback;
+}
+
+class TriggerKillTest : public test::PrepareTest {
+protected:
+    int tables = envNumber("QUORVEL_KILL_TABLES", 100);
+
+    void SetUp() override {
+        // Every table has its own primary key; the first also a row, an audit
+        // trigger of the user's that is on and one that the user switched off.
+        std::string script = "CREATE TABLE AUDIT (ID INTEGER);\n";
+        for (int i = 1; i <= tables; ++i)
+            script += "CREATE TABLE T" + std::to_string(i) + " (ID INTEGER NOT NULL PRIMARY KEY);\n";
+        script += "COMMIT;\nINSERT INTO T1 VALUES (1);\nCOMMIT;\nSET TERM ^ ;\n"
+                  "CREATE TRIGGER USER_ON FOR T1 ACTIVE AFTER UPDATE AS BEGIN INSERT INTO AUDIT VALUES (1); END ^\n"
+                  "CREATE TRIGGER USER_OFF FOR T1 INACTIVE BEFORE INSERT AS BEGIN END ^\n"
+                  "SET TERM ; ^\nCOMMIT;\n";
+        openMaster(script);
+        createMeta();
+        std::vector<std::string> names;
+        for (int i = 1; i <= tables; ++i) names.push_back("T" + std::to_string(i));
+        arm(names);
+    }
+
+    // Runs quorvel-cli with `command` on the master; returns its process id.
+    pid_t startCli(const char* command) {
+        const char* argv[] = {QUORVEL_CLI_BINARY, "--local", "MASTER", command, nullptr};
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        int rc = posix_spawn(&pid, argv[0], &files, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&files);
+        EXPECT_EQ(rc, 0) << "cannot start " << argv[0];
+        return pid;
+    }
+
+    static int waitFor(pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return status;
+    }
+
+    int64_t toolTriggersOff() {
+        return scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\" "
+                      "and rdb$trigger_inactive = 1");
+    }
+    Rows userTriggersOff() {
+        return rows("select rdb$trigger_name from rdb$triggers where rdb$trigger_inactive = 1 "
+                    "and not rdb$trigger_name starting with \"R$\" "
+                    "and (rdb$system_flag is null or rdb$system_flag = 0) order by 1");
+    }
+    int64_t trig() { return scalar("select gen_id(R$Trig, 0) from rdb$database"); }
+};
+
+TEST_F(TriggerKillTest, AKilledDeactivationLeavesTheTriggersAsBeforeOrAsAfter) {
+    const int kills = envNumber("QUORVEL_KILLS", 5);
+    // The child opens the database file itself: the embedded engine lets one
+    // process at a time have it.
+    dm.UserDB().disconnect();
+
+    // One whole run, timed, gives the span the kills are spread over.
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(waitFor(startCli("triggers-inactive")), 0);
+    auto span = std::chrono::steady_clock::now() - started;
+    ASSERT_EQ(waitFor(startCli("triggers-active")), 0);
+
+    std::random_device seedSource;
+    const unsigned seed = seedSource();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int64_t> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(span).count());
+    int midway = 0;
+    for (int k = 0; k < kills; ++k) {
+        const int64_t at = moment(random);
+        pid_t pid = startCli("triggers-inactive");
+        std::this_thread::sleep_for(std::chrono::microseconds(at));
+        kill(pid, SIGKILL);
+        const int status = waitFor(pid);
+        if (WIFSIGNALED(status)) ++midway;
+
+        test::Workspace::connect(dm.UserDB(), "MASTER");
+        SCOPED_TRACE("kill " + std::to_string(k + 1) + " after " + std::to_string(at) + " us, seed " +
+                     std::to_string(seed));
+        const int64_t off = toolTriggersOff();
+        ASSERT_TRUE(off == 0 || off == 3 * tables) << off << " of " << 3 * tables << " R$ triggers off";
+        if (off) {
+            // Switched off completely; R$Trig may not have been set yet, which
+            // the next run puts right before it switches them on.
+            ASSERT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"USER_OFF"});
+            EXPECT_EQ(userTriggersOff(), (Rows{"USER_OFF", "USER_ON"}));
+            resetUi();
+            prepare::ActiveTriggers(dm, ui);
+            ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+        }
+        EXPECT_EQ(toolTriggersOff(), 0);
+        EXPECT_EQ(userTriggersOff(), Rows{"USER_OFF"});
+        EXPECT_EQ(trig(), 0);
+        dm.UserDB().disconnect();
+    }
+    std::cout << kills << " kills, " << midway << " of them before the run ended (seed " << seed << ")\n";
+}
+
+TEST_F(TriggerKillTest, AKilledArmingLeavesTheUsersTriggersOnOrRecordedAsOff) {
+    const int kills = envNumber("QUORVEL_KILLS", 5);
+    dm.UserDB().disconnect();
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(waitFor(startCli("recreate-triggers")), 0);
+    auto span = std::chrono::steady_clock::now() - started;
+
+    std::random_device seedSource;
+    const unsigned seed = seedSource();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int64_t> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(span).count());
+    for (int k = 0; k < kills; ++k) {
+        const int64_t at = moment(random);
+        pid_t pid = startCli("recreate-triggers");
+        std::this_thread::sleep_for(std::chrono::microseconds(at));
+        kill(pid, SIGKILL);
+        waitFor(pid);
+
+        test::Workspace::connect(dm.UserDB(), "MASTER");
+        SCOPED_TRACE("kill " + std::to_string(k + 1) + " after " + std::to_string(at) + " us, seed " +
+                     std::to_string(seed));
+        // The numbering never reached the user's audit trigger.
+        EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
+        if (userTriggersOff() != Rows{"USER_OFF"}) {
+            // Stopped while the user's triggers were off: recorded as such.
+            EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"USER_OFF"});
+            resetUi();
+            prepare::ActiveTriggers(dm, ui);
+            ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+        }
+        EXPECT_EQ(userTriggersOff(), Rows{"USER_OFF"});
+        EXPECT_EQ(trig(), 0);
+        dm.UserDB().disconnect();
+    }
+}
+
+}  // namespace
