@@ -1,9 +1,7 @@
 # One static library per source folder. Sources are globbed so adding a file
-# needs no CMake edit. Files named f<Upper>*.cpp are Qt dialogs: they belong
-# to the GUI target, not to the plain library of their folder.
+# needs no CMake edit.
 function(quorvel_module name dir)
   file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
-  list(FILTER _src EXCLUDE REGEX "/f[A-Z][^/]*\\.cpp$")
   if(_src)
     add_library(${name} STATIC ${_src})
   else()
@@ -17,16 +15,6 @@ function(quorvel_module name dir)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
-endfunction()
-
-# Qt dialog sources kept beside their subsystem (f<Upper>*.cpp).
-function(quorvel_dialog_sources out)
-  set(_all)
-  foreach(dir ${ARGN})
-    file(GLOB _d CONFIGURE_DEPENDS ${dir}/f[A-Z]*.cpp)
-    list(APPEND _all ${_d})
-  endforeach()
-  set(${out} ${_all} PARENT_SCOPE)
 endfunction()
 
 # One test executable per tests/ folder.

@@ -15,9 +15,9 @@
 #include "app/DataGrid.h"
 #include "app/WidgetKit.h"
 #include "app/about_un.h"
-#include "clone/fClone.h"
-#include "connect/fAliases.h"
-#include "connect/fLoginPrompt.h"
+#include "app/fClone.h"
+#include "app/fAliases.h"
+#include "app/fLoginPrompt.h"
 
 namespace quorvel::app {
 
@@ -58,8 +58,8 @@ TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
 
 TfmBrowser::~TfmBrowser() = default;
 
-void TfmBrowser::setDialogs(connect::TfmAliases* aliases, connect::TfmLoginPrompt* login,
-                            TAboutBox* about, clone::TfmClone* newClone) {
+void TfmBrowser::setDialogs(TfmAliases* aliases, TfmLoginPrompt* login,
+                            TAboutBox* about, TfmClone* newClone) {
     aliases_ = aliases;
     login_ = login;
     about_ = about;
@@ -80,10 +80,10 @@ Dialog& dialogOrOwn(Dialog*& slot, std::vector<std::unique_ptr<QWidget>>& own) {
 
 }  // namespace
 
-connect::TfmAliases& TfmBrowser::aliasDialog() { return dialogOrOwn(aliases_, ownDialogs_); }
-connect::TfmLoginPrompt& TfmBrowser::loginDialog() { return dialogOrOwn(login_, ownDialogs_); }
+TfmAliases& TfmBrowser::aliasDialog() { return dialogOrOwn(aliases_, ownDialogs_); }
+TfmLoginPrompt& TfmBrowser::loginDialog() { return dialogOrOwn(login_, ownDialogs_); }
 TAboutBox& TfmBrowser::aboutBox() { return dialogOrOwn(about_, ownDialogs_); }
-clone::TfmClone& TfmBrowser::cloneDialogWindow() { return dialogOrOwn(clone_, ownDialogs_); }
+TfmClone& TfmBrowser::cloneDialogWindow() { return dialogOrOwn(clone_, ownDialogs_); }
 
 void TfmBrowser::setSplash(QWidget* splash) { splash_ = splash; }
 
@@ -140,26 +140,36 @@ void TfmBrowser::setOK() {
     status_.setOK();
     showStatus();
     QMainWindow::setEnabled(true);
+    applyPendingFocus();
 }
 
 void TfmBrowser::setError() {
     status_.setError();
     showStatus();
     QMainWindow::setEnabled(true);
+    applyPendingFocus();
 }
 
 // Dialogs -----------------------------------------------------------------
 
+QWidget* TfmBrowser::messageOwner() {
+    // A box shown while an operation's dialog is open belongs to that dialog:
+    // owned by the window, it would open behind the dialog or push the dialog
+    // behind the window.
+    if (operationDialog_) return operationDialog_;
+    return this;
+}
+
 void TfmBrowser::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), qs(text), QMessageBox::Ok,
-                    this);
+                    messageOwner());
     box.setObjectName("MessageBox");
     box.exec();
 }
 
 bool TfmBrowser::confirm(const std::string& question) {
     QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
-                    this);
+                    messageOwner());
     box.setObjectName("ConfirmBox");
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
@@ -211,7 +221,13 @@ bool TfmBrowser::login(const std::string& alias, std::string& user, std::string&
 }
 
 bool TfmBrowser::cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) {
-    return cloneDialogWindow().execute(onOk);
+    TfmClone& dialog = cloneDialogWindow();
+    operationDialog_ = &dialog;
+    struct Closed {
+        QPointer<QWidget>& owner;
+        ~Closed() { owner = nullptr; }
+    } closed{operationDialog_};
+    return dialog.execute(onOk);
 }
 
 void TfmBrowser::About1Click() { aboutBox().exec(); }

@@ -6,27 +6,26 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <string>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "operation/Frontend.h"
+#include "operation/Outcome.h"
 #include "operation/StatusState.h"
 #include "db/DM.h"
 
 class QLabel;
 class QTabWidget;
 
-namespace quorvel::connect {
-class TfmAliases;
-class TfmLoginPrompt;
-}  // namespace quorvel::connect
-namespace quorvel::clone { class TfmClone; }
-
 namespace quorvel::app {
 
 class DataGrid;
+class TfmAliases;
+class TfmLoginPrompt;
+class TfmClone;
 class TAboutBox;
 
 class TfmBrowser : public QMainWindow, public Frontend {
@@ -40,12 +39,12 @@ public:
 
     // The dialogs created at start-up beside the window. Any not given is
     // made by the window when first needed.
-    void setDialogs(connect::TfmAliases* aliases, connect::TfmLoginPrompt* login,
-                    TAboutBox* about, clone::TfmClone* newClone);
-    connect::TfmAliases& aliasDialog();
-    connect::TfmLoginPrompt& loginDialog();
+    void setDialogs(TfmAliases* aliases, TfmLoginPrompt* login,
+                    TAboutBox* about, TfmClone* newClone);
+    TfmAliases& aliasDialog();
+    TfmLoginPrompt& loginDialog();
     TAboutBox& aboutBox();
-    clone::TfmClone& cloneDialogWindow();
+    TfmClone& cloneDialogWindow();
 
     // The splash window, destroyed when this window is first shown.
     void setSplash(QWidget* splash);
@@ -61,20 +60,20 @@ public:
     std::optional<std::string> chooseOpenFile(const std::string& filter) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultName,
                                               const std::string& filter) override;
-    void setText(const std::string& control, const std::string& text) override;
-    std::string text(const std::string& control) const override;
-    void setEnabled(const std::string& control, bool enabled) override;
-    bool isEnabled(const std::string& control) const override;
-    void setVisible(const std::string& control, bool visible) override;
-    bool isVisible(const std::string& control) const override;
-    void setProgress(const std::string& control, int position) override;
-    int progress(const std::string& control) const override;
-    void setProgressMax(const std::string& control, int maximum) override;
-    void focusAndSelectAll(const std::string& control) override;
+    void setText(ctl::Control control, const std::string& text) override;
+    std::string text(ctl::Control control) const override;
+    void setEnabled(ctl::Control control, bool enabled) override;
+    bool isEnabled(ctl::Control control) const override;
+    void setVisible(ctl::Control control, bool visible) override;
+    bool isVisible(ctl::Control control) const override;
+    void setProgress(ctl::Control control, int position) override;
+    int progress(ctl::Control control) const override;
+    void setProgressMax(ctl::Control control, int maximum) override;
+    void focusAndSelectAll(ctl::Control control) override;
     void setStatusPanel(int panel, const std::string& text) override;
     std::string statusPanel(int panel) const;
     void processEvents() override;
-    void showPage(const std::string& page) override;
+    void showPage(ctl::Control page) override;
     void rowsProgress(const std::string& table, long long rows) override;
     std::optional<std::string> chooseAlias() override;
     bool login(const std::string& alias, std::string& user, std::string& password) override;
@@ -121,8 +120,10 @@ public slots:
     void About1Click();
 
 public:
-    // Runs one operation; whatever escapes it is reported and the window is
-    // left usable.
+    // Runs one operation and returns how it ended; whatever escapes it is
+    // reported and the window is left usable.
+    Outcome runOperation(const std::function<Outcome()>& operation);
+    // The same for work that reports no outcome of its own (the tests' stand-ins).
     using Operation = std::function<void(DM&, Frontend&)>;
     void runOperation(const Operation& operation);
 
@@ -152,9 +153,13 @@ private:
     void addPage(QTabWidget* pages, QWidget* page, const char* name, const char* caption);
 
     void showStatus();
+    // An edit can only take the focus once the window is enabled again.
+    void applyPendingFocus();
+    QWidget* messageOwner();
     void recoverFromEscapedError(const std::string& message);
     // Page widget and the page control holding it, or nulls.
     std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
+    void showPageNamed(const std::string& name);
 
     DM& dm_;
     StatusState status_;
@@ -163,11 +168,14 @@ private:
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     QPointer<QWidget> splash_;
     bool shownOnce_ = false;
+    std::string pendingFocus_;
+    // The operation's own dialog while it is open (owner of message boxes).
+    QPointer<QWidget> operationDialog_;
 
-    connect::TfmAliases* aliases_ = nullptr;
-    connect::TfmLoginPrompt* login_ = nullptr;
+    TfmAliases* aliases_ = nullptr;
+    TfmLoginPrompt* login_ = nullptr;
     TAboutBox* about_ = nullptr;
-    clone::TfmClone* clone_ = nullptr;
+    TfmClone* clone_ = nullptr;
     std::vector<std::unique_ptr<QWidget>> ownDialogs_;
 };
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <algorithm>
+#include <utility>
 
 #include "app/DataGrid.h"
 #include "app/fBrowser.h"
@@ -33,12 +34,12 @@ std::pair<QTabWidget*, QWidget*> TfmBrowser::page(const std::string& name) const
     return it == pages_.end() ? std::pair<QTabWidget*, QWidget*>{nullptr, nullptr} : it->second;
 }
 
-void TfmBrowser::setText(const std::string& name, const std::string& text) {
-    if (auto [pages, p] = page(name); pages) {
+void TfmBrowser::setText(ctl::Control c, const std::string& text) {
+    if (auto [pages, p] = page(c.str()); pages) {
         pages->setTabText(pages->indexOf(p), qs(text));
         return;
     }
-    QWidget* w = control(name);
+    QWidget* w = control(c.str());
     if (auto* l = qobject_cast<QLabel*>(w))
         l->setText(qs(text));
     else if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -53,9 +54,9 @@ void TfmBrowser::setText(const std::string& name, const std::string& text) {
     w->repaint();
 }
 
-std::string TfmBrowser::text(const std::string& name) const {
-    if (auto [pages, p] = page(name); pages) return pages->tabText(pages->indexOf(p)).toStdString();
-    QWidget* w = control(name);
+std::string TfmBrowser::text(ctl::Control c) const {
+    if (auto [pages, p] = page(c.str()); pages) return pages->tabText(pages->indexOf(p)).toStdString();
+    QWidget* w = control(c.str());
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdString();
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text().toStdString();
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().toStdString();
@@ -63,33 +64,33 @@ std::string TfmBrowser::text(const std::string& name) const {
     return {};
 }
 
-void TfmBrowser::setEnabled(const std::string& name, bool enabled) {
-    if (QWidget* w = control(name)) w->setEnabled(enabled);
+void TfmBrowser::setEnabled(ctl::Control c, bool enabled) {
+    if (QWidget* w = control(c.str())) w->setEnabled(enabled);
 }
 
-bool TfmBrowser::isEnabled(const std::string& name) const {
-    QWidget* w = control(name);
+bool TfmBrowser::isEnabled(ctl::Control c) const {
+    QWidget* w = control(c.str());
     // The control's own state: while an operation runs the whole window is
     // disabled, which must not read as the button being disabled.
     return w && !w->testAttribute(Qt::WA_ForceDisabled);
 }
 
-void TfmBrowser::setVisible(const std::string& name, bool visible) {
-    if (auto [pages, p] = page(name); pages) {
+void TfmBrowser::setVisible(ctl::Control c, bool visible) {
+    if (auto [pages, p] = page(c.str()); pages) {
         pages->setTabVisible(pages->indexOf(p), visible);
         return;
     }
-    if (QWidget* w = control(name)) w->setVisible(visible);
+    if (QWidget* w = control(c.str())) w->setVisible(visible);
 }
 
-bool TfmBrowser::isVisible(const std::string& name) const {
-    if (auto [pages, p] = page(name); pages) return pages->isTabVisible(pages->indexOf(p));
-    QWidget* w = control(name);
+bool TfmBrowser::isVisible(ctl::Control c) const {
+    if (auto [pages, p] = page(c.str()); pages) return pages->isTabVisible(pages->indexOf(p));
+    QWidget* w = control(c.str());
     return w && !w->isHidden();
 }
 
-void TfmBrowser::setProgress(const std::string& name, int position) {
-    auto* bar = qobject_cast<QProgressBar*>(control(name));
+void TfmBrowser::setProgress(ctl::Control c, int position) {
+    auto* bar = qobject_cast<QProgressBar*>(control(c.str()));
     if (!bar) return;
     // A bar never refuses a position: one beyond the range widens it.
     if (position > bar->maximum()) bar->setMaximum(position);
@@ -97,17 +98,26 @@ void TfmBrowser::setProgress(const std::string& name, int position) {
     bar->repaint();
 }
 
-int TfmBrowser::progress(const std::string& name) const {
-    auto* bar = qobject_cast<QProgressBar*>(control(name));
+int TfmBrowser::progress(ctl::Control c) const {
+    auto* bar = qobject_cast<QProgressBar*>(control(c.str()));
     return bar ? bar->value() : 0;
 }
 
-void TfmBrowser::setProgressMax(const std::string& name, int maximum) {
-    if (auto* bar = qobject_cast<QProgressBar*>(control(name))) bar->setMaximum(std::max(maximum, 1));
+void TfmBrowser::setProgressMax(ctl::Control c, int maximum) {
+    if (auto* bar = qobject_cast<QProgressBar*>(control(c.str()))) bar->setMaximum(std::max(maximum, 1));
 }
 
-void TfmBrowser::focusAndSelectAll(const std::string& name) {
-    if (auto* e = qobject_cast<QLineEdit*>(control(name))) {
+void TfmBrowser::focusAndSelectAll(ctl::Control c) {
+    // While an operation runs the window is disabled, and an edit of a
+    // disabled window does not take the focus: it is given once the window
+    // is enabled again.
+    pendingFocus_ = c.str();
+    applyPendingFocus();
+}
+
+void TfmBrowser::applyPendingFocus() {
+    if (pendingFocus_.empty() || !QMainWindow::isEnabled()) return;
+    if (auto* e = qobject_cast<QLineEdit*>(control(std::exchange(pendingFocus_, std::string())))) {
         e->setFocus();
         e->selectAll();
     }
@@ -126,14 +136,16 @@ std::string TfmBrowser::statusPanel(int panel) const {
 
 void TfmBrowser::processEvents() { QApplication::processEvents(); }
 
-void TfmBrowser::showPage(const std::string& name) {
+void TfmBrowser::showPage(ctl::Control c) { showPageNamed(c.str()); }
+
+void TfmBrowser::showPageNamed(const std::string& name) {
     auto [pages, p] = page(name);
     if (!pages) return;
     pages->setTabVisible(pages->indexOf(p), true);
     pages->setCurrentWidget(p);
     // An inner page is only seen when its outer page is in front as well.
     for (const auto& [outerName, entry] : pages_)
-        if (entry.second->isAncestorOf(pages)) showPage(outerName);
+        if (entry.second->isAncestorOf(pages)) showPageNamed(outerName);
 }
 
 }  // namespace quorvel::app

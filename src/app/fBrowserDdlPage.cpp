@@ -24,7 +24,7 @@ void TfmBrowser::SBConvertddlClick() {
     if (!target) return;
     std::string source = text("EditSource");
     if (source == kNoFileChosen) source.clear();  // refused on opening, as no file at all is
-    runOperation([&](DM& dm, Frontend& ui) { ddl::ConvertDdl(dm, ui, source, *target); });
+    runOperation([&] { return ddl::ConvertDdl(dm_, *this, source, *target); });
 }
 
 }  // namespace quorvel::app

@@ -6,28 +6,26 @@
 namespace quorvel::app {
 
 void TfmBrowser::SBFillSynchroClick() {
-    runOperation([](DM& dm, Frontend& ui) { synchro::FillSynchro(dm, ui); });
+    runOperation([&] { return synchro::FillSynchro(dm_, *this); });
 }
 
 void TfmBrowser::SBReadFromSynchroClick() {
-    runOperation([](DM& dm, Frontend& ui) { synchro::ReadFromSynchro(dm, ui); });
+    runOperation([&] { return synchro::ReadFromSynchro(dm_, *this); });
 }
 
 void TfmBrowser::SBDelSynchroClick() {
-    runOperation([](DM& dm, Frontend& ui) {
-        std::optional<int64_t> selected;
-        if (dm.QSynchro.active() && !dm.QSynchro.isEmpty())
-            selected = dm.QSynchro.fieldByName("SYNCHRONUMBER").asInteger();
-        synchro::DelSynchro(dm, ui, selected);
-    });
+    std::optional<int64_t> selected;
+    if (dm_.QSynchro.active() && !dm_.QSynchro.isEmpty())
+        selected = dm_.QSynchro.fieldByName("SYNCHRONUMBER").asInteger();
+    runOperation([&] { return synchro::DelSynchro(dm_, *this, selected); });
 }
 
 void TfmBrowser::SBSuccessClick() {
-    runOperation([](DM& dm, Frontend& ui) { synchro::Success(dm, ui); });
+    runOperation([&] { return synchro::Success(dm_, *this); });
 }
 
 void TfmBrowser::SBCopyNaturalKeyClick() {
-    runOperation([](DM& dm, Frontend& ui) { synchro::CopyNaturalKey(dm, ui); });
+    runOperation([&] { return synchro::CopyNaturalKey(dm_, *this); });
 }
 
 }  // namespace quorvel::app

@@ -1,26 +1,39 @@
-// The main window's button handlers: each runs one operation with the data
-// module and the window as its front end.
+// The main window's button handlers: each reads what its page's edits and
+// grids hold and runs one operation with the data module and the window as
+// its front end.
 #include <QApplication>
 #include <exception>
 
 #include "app/fBrowser.h"
 #include "clone/Operations.h"
 #include "connect/Connect.h"
+#include "db/CurrentRow.h"
 #include "prepare/Operations.h"
 
 namespace quorvel::app {
 
-void TfmBrowser::runOperation(const Operation& operation) {
+Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
+    Outcome outcome = Outcome::failed("Unexpected error");
     try {
-        operation(dm_, *this);
+        outcome = operation();
     } catch (const std::exception& e) {
         recoverFromEscapedError(e.what());
+        outcome = Outcome::failed(e.what());
     } catch (...) {
         recoverFromEscapedError("Unexpected error");
     }
     // An operation that ended without reporting its end would leave the
     // window disabled for good; the window is usable again whatever happened.
     if (!QMainWindow::isEnabled()) QMainWindow::setEnabled(true);
+    applyPendingFocus();
+    return outcome;
+}
+
+void TfmBrowser::runOperation(const Operation& operation) {
+    runOperation([&] {
+        operation(dm_, *this);
+        return Outcome::done();
+    });
 }
 
 void TfmBrowser::recoverFromEscapedError(const std::string& message) {
@@ -31,25 +44,51 @@ void TfmBrowser::recoverFromEscapedError(const std::string& message) {
     showMessage(message);
 }
 
-void TfmBrowser::SBConnectClick() { runOperation(&connect::ConnectMaster); }
-void TfmBrowser::SBConnectToCloneClick() { runOperation(&connect::ConnectClone); }
-void TfmBrowser::SBConnectToSynchroClick() { runOperation(&connect::ConnectOutSynchro); }
-void TfmBrowser::SBConnectForSynchroClick() { runOperation(&connect::ConnectInSynchro); }
+void TfmBrowser::SBConnectClick() { runOperation([&] { return connect::ConnectMaster(dm_, *this); }); }
+void TfmBrowser::SBConnectToCloneClick() { runOperation([&] { return connect::ConnectClone(dm_, *this); }); }
+void TfmBrowser::SBConnectToSynchroClick() {
+    runOperation([&] { return connect::ConnectOutSynchro(dm_, *this); });
+}
+void TfmBrowser::SBConnectForSynchroClick() {
+    runOperation([&] { return connect::ConnectInSynchro(dm_, *this); });
+}
 
-void TfmBrowser::SBCreateMetaClick() { runOperation(&prepare::CreateMeta); }
-void TfmBrowser::SBEraseMetaClick() { runOperation(&prepare::EraseMeta); }
-void TfmBrowser::SBAddGenClick() { runOperation(&prepare::AddGen); }
-void TfmBrowser::SBRemoveGenClick() { runOperation(&prepare::RemoveGen); }
-void TfmBrowser::SBAddTableClick() { runOperation(&prepare::AddTable); }
-void TfmBrowser::SBRemoveTableClick() { runOperation(&prepare::RemoveTable); }
-void TfmBrowser::SBAddAltttablesClick() { runOperation(&prepare::AddAllTables); }
-void TfmBrowser::SBRemoveAllTablesClick() { runOperation(&prepare::RemoveAllTables); }
-void TfmBrowser::SBCreateTriggersClick() { runOperation(&prepare::CreateTriggers); }
-void TfmBrowser::SBInactiveTriggersClick() { runOperation(&prepare::InactiveTriggers); }
-void TfmBrowser::SBActiveTriggersClick() { runOperation(&prepare::ActiveTriggers); }
+void TfmBrowser::SBCreateMetaClick() {
+    const prepare::MasterBounds bounds{text(ctl::EditMaxValue1), text(ctl::EditMaxValue2)};
+    runOperation([&] { return prepare::CreateMeta(dm_, *this, bounds); });
+}
+void TfmBrowser::SBEraseMetaClick() { runOperation([&] { return prepare::EraseMeta(dm_, *this); }); }
 
-void TfmBrowser::SBNewCloneClick() { runOperation(&clone::NewClone); }
-void TfmBrowser::SBDelCloneClick() { runOperation(&clone::DelClone); }
-void TfmBrowser::SBUpdateCloneGensClick() { runOperation(&clone::UpdateCloneGens); }
+void TfmBrowser::SBAddGenClick() {
+    runOperation([&] {
+        return prepare::AddGen(dm_, *this, currentValue(dm_.QGenerator, "RDB$GENERATOR_NAME"));
+    });
+}
+void TfmBrowser::SBRemoveGenClick() {
+    runOperation([&] { return prepare::RemoveGen(dm_, *this, currentValue(dm_.QPKGens, "GeneratorName")); });
+}
+void TfmBrowser::SBAddTableClick() {
+    runOperation([&] { return prepare::AddTable(dm_, *this, currentValue(dm_.QTables, "RDB$RELATION_NAME")); });
+}
+void TfmBrowser::SBRemoveTableClick() {
+    runOperation([&] { return prepare::RemoveTable(dm_, *this, currentValue(dm_.QWorkingTables, "Name")); });
+}
+void TfmBrowser::SBAddAltttablesClick() { runOperation([&] { return prepare::AddAllTables(dm_, *this); }); }
+void TfmBrowser::SBRemoveAllTablesClick() {
+    runOperation([&] { return prepare::RemoveAllTables(dm_, *this); });
+}
+void TfmBrowser::SBCreateTriggersClick() { runOperation([&] { return prepare::CreateTriggers(dm_, *this); }); }
+void TfmBrowser::SBInactiveTriggersClick() {
+    runOperation([&] { return prepare::InactiveTriggers(dm_, *this); });
+}
+void TfmBrowser::SBActiveTriggersClick() { runOperation([&] { return prepare::ActiveTriggers(dm_, *this); }); }
+
+void TfmBrowser::SBNewCloneClick() { runOperation([&] { return clone::NewClone(dm_, *this); }); }
+void TfmBrowser::SBDelCloneClick() {
+    runOperation([&] { return clone::DelClone(dm_, *this, currentValue(dm_.QClone, "Name")); });
+}
+void TfmBrowser::SBUpdateCloneGensClick() {
+    runOperation([&] { return clone::UpdateCloneGens(dm_, *this, clone::SelectedClone(dm_)); });
+}
 
 }  // namespace quorvel::app

@@ -7,9 +7,9 @@
 #include "app/about_un.h"
 #include "app/fBrowser.h"
 #include "app/logo.h"
-#include "clone/fClone.h"
-#include "connect/fAliases.h"
-#include "connect/fLoginPrompt.h"
+#include "app/fClone.h"
+#include "app/fAliases.h"
+#include "app/fLoginPrompt.h"
 #include "db/DM.h"
 #include "engine/Interrupt.h"
 
@@ -32,10 +32,10 @@ int main(int argc, char** argv) {
 
     DM dm;
     app::TfmBrowser fmBrowser(dm);
-    connect::TfmAliases fmAliases;
-    connect::TfmLoginPrompt fmLoginPrompt;
+    app::TfmAliases fmAliases;
+    app::TfmLoginPrompt fmLoginPrompt;
     app::TAboutBox AboutBox;
-    clone::TfmClone fmClone;
+    app::TfmClone fmClone;
     fmBrowser.setDialogs(&fmAliases, &fmLoginPrompt, &AboutBox, &fmClone);
     fmBrowser.setSplash(QuorvelLogo);
 

@@ -93,8 +93,13 @@ Synchro database definition (--local the master):
   convert-ddl SOURCE TARGET   convert an isql-fb -x extract into the synchro
                               definition script and rewrite the table order
 
-Exit status: 0 success, 1 the operation failed (its message on standard
-error), 2 wrong usage.
+Exit status:
+  0  the operation was done
+  1  it was refused (e.g. "Invalid number", "List is empty!"), cancelled (a
+     confirmation answered No, or no terminal and no --yes) or failed; what
+     happened is written on standard error
+  2  wrong usage: unknown command or option, wrong arguments, or a command
+     run without the --local / --clone it needs
 )";
 }
 

@@ -56,8 +56,9 @@ bool CliFrontend::confirm(const std::string& question) {
 
 std::optional<std::string> CliFrontend::inputBox(const std::string&, const std::string&,
                                                  const std::string& defaultText) {
-    // Without an answer on the command line the box is confirmed as it opens.
-    return inputAnswer ? inputAnswer : std::optional<std::string>(defaultText);
+    // The commands pass what they were given; a box still asked is
+    // confirmed as it opens.
+    return defaultText;
 }
 
 std::optional<std::string> CliFrontend::chooseOpenFile(const std::string&) {
@@ -87,10 +88,10 @@ bool CliFrontend::login(const std::string&, std::string& user, std::string& pass
     return true;
 }
 
-bool CliFrontend::cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) {
-    if (!cloneEntry) return false;
-    // The terminal cannot retype a refused entry: a refusal cancels.
-    return onOk(*cloneEntry).empty();
+bool CliFrontend::cloneDialog(const std::function<std::string(const CloneEntry&)>&) {
+    // new-clone registers the name and bounds of its command line directly;
+    // the terminal has no dialog to type them into.
+    return false;
 }
 
 void CliFrontend::rowsProgress(const std::string& table, long long rows) {

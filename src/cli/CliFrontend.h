@@ -15,18 +15,16 @@ class CliFrontend : public ControlStore {
 public:
     CliFrontend(std::istream& in, std::ostream& err, bool assumeYes, bool interactive);
 
-    // Answers for the next connect dialogs, the input box and file choices.
+    // Answers for the next connect dialogs and file choices.
     void queueConnect(const std::string& alias, const std::string& user, const std::string& password);
-    std::optional<std::string> inputAnswer;
     std::deque<std::string> openFiles;
     std::deque<std::string> saveFiles;
-    std::optional<CloneEntry> cloneEntry;
 
     void setWorking() override;
     void setOK() override;
     void setError() override;
-    // True when the last operation ended in error, or showed a message and
-    // never reached the OK state after it (a refusal such as a failed check).
+    // For an operation that returns no outcome of its own: true when it ended
+    // in error, or showed a message and never reached the OK state after it.
     bool failed() const { return errorEnded_ || (messageSinceOk_ && !okEnded_); }
     void startOperation() { errorEnded_ = okEnded_ = messageSinceOk_ = false; messagesShown_ = 0; }
     int messagesShown() const { return messagesShown_; }

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "engine/Aliases.h"
+#include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
 
 namespace quorvel::cli {
@@ -15,10 +16,33 @@ void section(Session& s, const char* title, engine::Query& q) {
     printDataSet(s.out, q);
 }
 
+std::string yesNo(const prepare::PreparationState::Flag& flag) {
+    if (!flag.error.empty()) return "unknown (" + flag.error + ")";
+    return flag.value ? "yes" : "no";
+}
+
+void printArming(Session& s, const prepare::PreparationState& state) {
+    s.out << "Working tables armed: ";
+    if (!state.armingError.empty()) {
+        s.out << "unknown (" << state.armingError << ")\n";
+        return;
+    }
+    if (state.workingTables == 0) {
+        s.out << "no working tables\n";
+        return;
+    }
+    if (state.unarmed.empty()) {
+        s.out << "yes\n";
+        return;
+    }
+    s.out << "no\n";
+    for (const auto& t : state.unarmed) s.out << "  " << t.name << ": " << t.why << '\n';
+}
+
 }  // namespace
 
-// What the top bar and the preparation page would show after connecting,
-// followed by whatever replication lists the database holds.
+// What the top bar and the preparation page would show after connecting, how
+// far the arming stands, and whatever replication lists the database holds.
 int cmdStatus(Session& s) {
     if (!s.args.value("--local")) {
         s.out << "No local database given (--local ALIAS). Aliases:\n";
@@ -26,22 +50,23 @@ int cmdStatus(Session& s) {
         return 0;
     }
     if (!s.connect()) return 1;
-    s.out << "Alias: " << s.ui.text("LAlias") << '\n';
-    s.out << "Dialect: " << engine::readDatabaseFacts(s.dm.UserDB()).sqlDialect << '\n';
-    const bool prepared = s.ui.text("LPrepare") == "Prepare completed";
-    s.out << "Master/Clone: " << (prepared ? s.ui.text("LMaster") : std::string()) << '\n';
-    s.out << s.ui.text("LPrepare") << '\n';
-    if (!prepared) return 0;
     DM& dm = s.dm;
+    const prepare::PreparationState state = prepare::ReadPreparationState(dm);
+    s.out << "Alias: " << *s.args.value("--local") << '\n';
+    s.out << "Dialect: " << engine::readDatabaseFacts(dm.UserDB()).sqlDialect << '\n';
+    s.out << "Master/Clone: " << state.identity << '\n';
+    s.out << (state.metaPresent ? "Prepare completed" : "Create additional meta structures first.") << '\n';
+    if (!state.metaPresent) return 0;
+    s.out << "Triggers switched off for a read: " << yesNo(state.triggersSwitchedOff) << '\n';
+    printArming(s, state);
+    s.out << "Table order: " << yesNo(state.tableOrderPresent) << '\n';
     section(s, "Working tables", dm.QWorkingTables);
     section(s, "Primary-key generators", dm.QPKGens);
     section(s, "Clones", dm.QClone);
     section(s, "Synchronization history", dm.QSynchro);
-    try {
+    if (state.tableOrderPresent.error.empty()) {
         dm.QTableOrder.open();
         section(s, "Table order", dm.QTableOrder);
-    } catch (const std::exception&) {
-        // No table order yet: nothing to show.
     }
     return 0;
 }

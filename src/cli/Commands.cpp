@@ -1,40 +1,56 @@
 #include "cli/Commands.h"
 
 #include <cstring>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "clone/Operations.h"
 #include "cli/Session.h"
 #include "ddl/Operations.h"
 #include "prepare/Operations.h"
+#include "prepare/Presence.h"
 
 namespace quorvel::cli {
 
 namespace {
 
-// Connects what the options ask for, then runs `op` when `ready` holds.
+// Connects what the options ask for, then runs `op`.
 template <class Op>
 int localOperation(Session& s, Op op) {
-    if (!s.requireLocal()) return 1;
+    s.requireLocal();
     if (!s.connect()) return 1;
     return s.operation(op);
 }
 
 int cmdCreateMeta(Session& s) {
-    if (auto v = s.args.value("--max1")) s.ui.setText("EditMaxValue1", *v);
-    if (auto v = s.args.value("--max2")) s.ui.setText("EditMaxValue2", *v);
-    return localOperation(s, prepare::CreateMeta);
+    const auto max1 = s.args.value("--max1");
+    const auto max2 = s.args.value("--max2");
+    prepare::MasterBounds bounds;
+    if (max1) bounds.maxValue1 = *max1;
+    if (max2) bounds.maxValue2 = *max2;
+    s.requireLocal();
+    if (!s.connect()) return 1;
+    // The bounds only reach the MASTER row of a new journal table.
+    const bool prepared = prepare::TablePresent(s.dm, "R$DELETEDUPDATED");
+    const int rc = s.operation([&](DM& dm, Frontend& ui) { return prepare::CreateMeta(dm, ui, bounds); });
+    if (rc == 0 && prepared && (max1 || max2))
+        s.err << "The database was prepared already: the bounds given (--max1/--max2) were not applied; "
+                 "the MASTER row keeps its own.\n";
+    return rc;
 }
 
 int cmdEraseMeta(Session& s) { return localOperation(s, prepare::EraseMeta); }
 
-// Runs `op` with the row named by the command's argument made current.
+// Runs `op` on the row of `list` named by the command's argument, as the
+// button acts on its grid's current row.
 template <class Op>
-int onNamedRow(Session& s, engine::Query& (*query)(DM&), const char* column, const char* what, Op op) {
-    if (!s.requireLocal()) return 1;
+int onNamedRow(Session& s, engine::Query& (*list)(DM&), const char* column, const char* what, Op op) {
+    s.requireLocal();
     if (!s.connect()) return 1;
-    if (!s.select(query(s.dm), column, s.args.words[1], what)) return 1;
-    return s.operation(op);
+    const std::optional<std::string> row = s.find(list(s.dm), column, s.args.words[1], what);
+    if (!row) return 1;
+    return s.operation([&](DM& dm, Frontend& ui) { return op(dm, ui, *row); });
 }
 
 engine::Query& qTables(DM& dm) { return dm.QTables; }
@@ -43,16 +59,31 @@ engine::Query& qGenerator(DM& dm) { return dm.QGenerator; }
 engine::Query& qPKGens(DM& dm) { return dm.QPKGens; }
 engine::Query& qClone(DM& dm) { return dm.QClone; }
 
-int cmdAddTable(Session& s) { return onNamedRow(s, qTables, "RDB$RELATION_NAME", "Table", prepare::AddTable); }
-int cmdRemoveTable(Session& s) { return onNamedRow(s, qWorking, "NAME", "Working table", prepare::RemoveTable); }
+int cmdAddTable(Session& s) {
+    return onNamedRow(s, qTables, "RDB$RELATION_NAME", "Table",
+                      [](DM& dm, Frontend& ui, const std::string& row) { return prepare::AddTable(dm, ui, row); });
+}
+int cmdRemoveTable(Session& s) {
+    return onNamedRow(s, qWorking, "NAME", "Working table", [](DM& dm, Frontend& ui, const std::string& row) {
+        return prepare::RemoveTable(dm, ui, row);
+    });
+}
 int cmdSelectAll(Session& s) { return localOperation(s, prepare::AddAllTables); }
 int cmdRemoveAll(Session& s) { return localOperation(s, prepare::RemoveAllTables); }
 
 int cmdAddGen(Session& s) {
-    if (auto v = s.args.value("--offset")) s.ui.inputAnswer = *v;
-    return onNamedRow(s, qGenerator, "RDB$GENERATOR_NAME", "Generator", prepare::AddGen);
+    // Without --offset the box is confirmed with its default, as it opens.
+    const std::optional<std::string> offset = s.args.value("--offset");
+    return onNamedRow(s, qGenerator, "RDB$GENERATOR_NAME", "Generator",
+                      [&](DM& dm, Frontend& ui, const std::string& row) {
+                          return prepare::AddGen(dm, ui, row, offset);
+                      });
 }
-int cmdRemoveGen(Session& s) { return onNamedRow(s, qPKGens, "GENERATORNAME", "Generator", prepare::RemoveGen); }
+int cmdRemoveGen(Session& s) {
+    return onNamedRow(s, qPKGens, "GENERATORNAME", "Generator", [](DM& dm, Frontend& ui, const std::string& row) {
+        return prepare::RemoveGen(dm, ui, row);
+    });
+}
 int cmdRecreateTriggers(Session& s) { return localOperation(s, prepare::CreateTriggers); }
 
 int cmdTriggersInactive(Session& s) { return localOperation(s, prepare::InactiveTriggers); }
@@ -62,15 +93,22 @@ int cmdNewClone(Session& s) {
     auto max1 = s.args.value("--max1");
     auto max2 = s.args.value("--max2");
     if (!max1 || !max2) throw UsageError{"new-clone needs --max1 TEXT and --max2 TEXT"};
-    s.ui.cloneEntry = Frontend::CloneEntry{s.args.words[1], *max1, *max2};
-    return localOperation(s, clone::NewClone);
+    const Frontend::CloneEntry entry{s.args.words[1], *max1, *max2};
+    return localOperation(s, [&](DM& dm, Frontend& ui) { return clone::RegisterClone(dm, ui, entry); });
 }
 
-int cmdDeleteClone(Session& s) { return onNamedRow(s, qClone, "NAME", "Clone", clone::DelClone); }
+int cmdDeleteClone(Session& s) {
+    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string& row) {
+        return clone::DelClone(dm, ui, row);
+    });
+}
 
 int cmdUpdateClone(Session& s) {
-    if (!s.requireClone()) return 1;
-    return onNamedRow(s, qClone, "NAME", "Clone", clone::UpdateCloneGens);
+    s.requireClone();
+    // The named row is the clone list's current row once found.
+    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string&) {
+        return clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    });
 }
 
 int cmdConvertDdl(Session& s) {

@@ -15,7 +15,7 @@ bool Session::connect(bool inSynchro) {
     const std::string password = args.value("--password").value_or("");
     struct Step {
         const char* option;
-        void (*routine)(DM&, Frontend&);
+        Outcome (*routine)(DM&, Frontend&);
     };
     const Step steps[] = {
         {"--local", &connect::ConnectMaster},
@@ -27,22 +27,24 @@ bool Session::connect(bool inSynchro) {
         if (!alias) continue;
         ui.startOperation();
         ui.queueConnect(*alias, user, password);
-        s.routine(dm, ui);
-        if (ui.failed()) return false;
+        if (finish(s.routine(dm, ui)) != 0) return false;
     }
     return true;
 }
 
+int Session::finish(const Outcome& outcome) {
+    if (!outcome.isDone() && ui.messagesShown() == 0) err << outcome.message() << '\n';
+    return outcome.exitCode();
+}
+
 bool Session::requireLocal() {
-    if (args.value("--local")) return true;
-    err << "This command needs --local ALIAS (the master or clone database).\n";
-    return false;
+    if (!args.value("--local")) throw UsageError{"this command needs --local ALIAS (the master or clone database)"};
+    return true;
 }
 
 bool Session::requireClone() {
-    if (args.value("--clone")) return true;
-    err << "This command needs --clone ALIAS (the restored clone database).\n";
-    return false;
+    if (!args.value("--clone")) throw UsageError{"this command needs --clone ALIAS (the restored clone database)"};
+    return true;
 }
 
 namespace {
@@ -52,19 +54,19 @@ std::string upper(std::string s) {
 }
 }  // namespace
 
-bool Session::select(engine::Query& query, const std::string& column, const std::string& name,
-                     const std::string& what) {
+std::optional<std::string> Session::find(engine::Query& query, const std::string& column,
+                                         const std::string& name, const std::string& what) {
     if (!query.active()) query.open();
     // Unquoted names are stored in upper case; a clone name is kept as typed,
     // so an exact match wins over a case-blind one.
     for (bool exact : {true, false}) {
         for (query.first(); !query.eof(); query.next()) {
             std::string v = query.fieldByName(column).asString();
-            if (exact ? v == name : upper(v) == upper(name)) return true;
+            if (exact ? v == name : upper(v) == upper(name)) return v;
         }
     }
     err << what << " " << name << " not found\n";
-    return false;
+    return std::nullopt;
 }
 
 void printDataSet(std::ostream& out, engine::DataSet& ds) {

@@ -2,11 +2,15 @@
 // One run of the command-line tool: the data module, the terminal front end
 // and the connections asked for on the command line.
 #include <iosfwd>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <type_traits>
 
 #include "cli/Args.h"
 #include "cli/CliFrontend.h"
 #include "db/DM.h"
+#include "operation/Outcome.h"
 
 namespace quorvel::cli {
 
@@ -23,26 +27,35 @@ struct Session {
     // message already shown) when a connection failed. `inSynchro` selects the
     // in-synchro checks for --synchro instead of the out-synchro ones.
     bool connect(bool inSynchro = false);
-    // Fails with a message unless --local was given.
+    // A usage error (exit 2) unless --local / --clone was given; true
+    // otherwise.
     bool requireLocal();
     bool requireClone();
 
-    // Makes the row of `query` whose column `column` equals `name` current;
-    // shows "<what> NAME not found" and returns false otherwise.
-    bool select(engine::Query& query, const std::string& column, const std::string& name,
-                const std::string& what);
+    // The row of `query` whose column `column` equals `name`, as the list
+    // holds it (an exact match first, then one in any case); nullopt after
+    // "<what> NAME not found".
+    std::optional<std::string> find(engine::Query& query, const std::string& column,
+                                    const std::string& name, const std::string& what);
 
-    // Runs an operation and turns its outcome into an exit status.
+    // Runs an operation and turns its outcome into an exit status. The
+    // outcome's text is printed when the operation showed no message of its
+    // own (the window shows some endings by its status face alone).
     template <class Op>
     int operation(Op op) {
         ui.startOperation();
-        op(dm, ui);
-        if (!ui.failed()) return 0;
-        // Some steps end in the error state without a message of their own
-        // (the window shows only its status face); a script still deserves a line.
-        if (ui.messagesShown() == 0) err << "The operation ended with an error.\n";
-        return 1;
+        if constexpr (std::is_same_v<std::invoke_result_t<Op, DM&, Frontend&>, Outcome>) {
+            return finish(op(dm, ui));
+        } else {
+            // An operation that reports no outcome yet: judged by the status
+            // it ended in and the messages it showed.
+            op(dm, ui);
+            if (!ui.failed()) return 0;
+            if (ui.messagesShown() == 0) err << "The operation ended with an error.\n";
+            return 1;
+        }
     }
+    int finish(const Outcome& outcome);
 };
 
 // Prints a data set as a small text table (header, rows).

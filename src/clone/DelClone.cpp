@@ -3,29 +3,34 @@
 #include <exception>
 
 #include "clone/CloneSql.h"
-#include "clone/CloneStep.h"
 #include "clone/Operations.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::clone {
 
-void DelClone(DM& dm, Frontend& ui) {
-    if (!dm.QClone.active() || dm.QClone.isEmpty()) {
+Outcome DelClone(DM& dm, Frontend& ui, const std::optional<std::string>& cloneName) {
+    if (!cloneName) {
         ui.showMessage("List is empty!");
-        return;
+        return Outcome::refused("List is empty!");
     }
-    if (!ui.confirm("Delete now?")) return;
+    if (!ui.confirm("Delete now?")) return Outcome::cancelled();
 
     ui.setWorking();
-    auto error = runInTransaction(dm.UserDB(), [&] {
-        dm.Q6Exec(sql::deleteClone(dm.QClone.fieldByName("Name").asString()));
-    });
-    if (!error) error = runGuarded(dm.UserDB(), [&] { dm.ReopenClone(); });
-    if (error) {
+    try {
+        {
+            engine::Transaction tx(dm.UserDB());
+            dm.Q6Exec(sql::deleteClone(*cloneName));
+            tx.commit();
+        }
+        dm.ReopenClone();
+    } catch (const std::exception& e) {
+        dm.UserDB().rollbackQuietly();
         ui.setError();
-        ui.showMessage(*error);
-        return;
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
     }
     ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::clone

@@ -5,7 +5,7 @@
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
-#include "clone/CloneStep.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::clone {
 
@@ -14,12 +14,12 @@ namespace {
 // An interrupted earlier run can leave R$Update behind. Creating ours would
 // then fail, and running the old one would move a generator by the wrong
 // amount, so it goes first.
-std::optional<std::string> dropLeftoverUpdate(DM& dm) {
-    return runInTransaction(dm.CloneDB(), [&] {
-        dm.QClone6Show(sql::kCountUpdateProcedures);
-        bool present = dm.QClone6.field(0).asInteger() > 0;
-        if (present) dm.QClone6Exec(sql::kDropUpdate);
-    });
+void dropLeftoverUpdate(DM& dm) {
+    engine::Transaction tx(dm.CloneDB());
+    dm.QClone6Show(sql::kCountUpdateProcedures);
+    bool present = dm.QClone6.field(0).asInteger() > 0;
+    if (present) dm.QClone6Exec(sql::kDropUpdate);
+    tx.commit();
 }
 
 std::string notMoved(const std::string& generator, const std::string& why) {
@@ -43,30 +43,37 @@ bool moveGenerator(DM& dm, Frontend& ui, const std::string& generator, int64_t c
         return false;
     }
 
-    auto error = runInTransaction(dm.CloneDB(), [&] {
+    try {
+        engine::Transaction tx(dm.CloneDB());
         dm.QClone6.close();
         dm.QClone6.clearSql();
         for (const auto& line : sql::updateProcedure(generator, *increment)) dm.QClone6.addSql(line);
         dm.QClone6.execSql();
-    });
-    if (error) {
+        tx.commit();
+    } catch (const std::exception& e) {
         // Without our procedure nothing may run: a procedure of that name
         // that is still there is not ours.
-        ui.showMessage(notMoved(generator, *error));
+        ui.showMessage(notMoved(generator, e.what()));
         return false;
     }
 
     bool clean = true;
-    // Fetching the procedure's one row is what advances the generator.
-    if (auto runError = runInTransaction(dm.CloneDB(), [&] {
-            dm.QClone6Show(sql::kRunUpdate);
-            dm.QClone6.field(0).asInteger();
-        })) {
-        ui.showMessage(notMoved(generator, *runError));
+    try {
+        // Fetching the procedure's one row is what advances the generator.
+        engine::Transaction tx(dm.CloneDB());
+        dm.QClone6Show(sql::kRunUpdate);
+        dm.QClone6.field(0).asInteger();
+        tx.commit();
+    } catch (const std::exception& e) {
+        ui.showMessage(notMoved(generator, e.what()));
         clean = false;
     }
-    if (auto dropError = runInTransaction(dm.CloneDB(), [&] { dm.QClone6Exec(sql::kDropUpdate); })) {
-        ui.showMessage(*dropError);
+    try {
+        engine::Transaction tx(dm.CloneDB());
+        dm.QClone6Exec(sql::kDropUpdate);
+        tx.commit();
+    } catch (const std::exception& e) {
+        ui.showMessage(e.what());
         clean = false;
     }
     return clean;
@@ -76,9 +83,11 @@ bool moveGenerator(DM& dm, Frontend& ui, const std::string& generator, int64_t c
 
 bool MovePKGenerators(DM& dm, Frontend& ui, int64_t cloneNumber) {
     bool clean = true;
-    if (auto error = dropLeftoverUpdate(dm)) {
+    try {
+        dropLeftoverUpdate(dm);
+    } catch (const std::exception& e) {
         // Every create below will fail on the leftover and be reported.
-        ui.showMessage(*error);
+        ui.showMessage(e.what());
         clean = false;
     }
 

@@ -1,10 +1,14 @@
 // "New clone": registers a clone in the master's R$CLONE through the dialog
 // "New CLONE ", then shows the new row in the clone list.
 #include <exception>
+#include <optional>
+#include <string>
+#include <tuple>
 
+#include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
-#include "clone/CloneStep.h"
 #include "clone/Operations.h"
+#include "engine/Transaction.h"
 #include "prepare/SqlText.h"
 
 namespace quorvel::clone {
@@ -12,36 +16,59 @@ namespace quorvel::clone {
 namespace {
 
 // A clone needs armed working tables: without them there is nothing to copy
-// and no record codes to give the clone a range of.
-bool masterIsArmed(DM& dm, Frontend& ui) {
-    if (dm.Q6Integer(sql::kCountWorkingTables) == 0) {
-        ui.showMessage("There are no tables for cloning!");
-        return false;
+// and no record codes to give the clone a range of. A refusal's text, or
+// nothing when the master is armed.
+std::optional<std::string> unarmedMaster(DM& dm, Frontend& ui) {
+    const char* why = nullptr;
+    try {
+        if (dm.Q6Integer(sql::kCountWorkingTables) == 0)
+            why = "There are no tables for cloning!";
+        else if (dm.Q6Integer(sql::kCountReplicationTriggers) == 0)
+            why = "There are no triggers for working tables!";
+    } catch (const std::exception& e) {
+        // Typically no meta structures in the connected database.
+        ui.showMessage(e.what());
+        return std::string(e.what());
     }
-    if (dm.Q6Integer(sql::kCountReplicationTriggers) == 0) {
-        ui.showMessage("There are no triggers for working tables!");
-        return false;
-    }
-    return true;
+    if (!why) return std::nullopt;
+    ui.showMessage(why);
+    return std::string(why);
 }
 
-// The dialog's OK: "" accepts, an edit's name keeps the dialog open on it.
-std::string registerClone(DM& dm, Frontend& ui, const Frontend::CloneEntry& entry) {
-    for (const auto& [text, edit] : {std::pair{&entry.maxValue1, "EditMaxValue1"},
-                                     std::pair{&entry.maxValue2, "EditMaxValue2"}}) {
-        if (!prepare::isIntegerText(*text)) {
+// A bound is written into R$CLONE as typed, so it must be an integer; the
+// low word cannot exceed the largest low word of a record code, or the next
+// clone's range would start beyond what a generator holds.
+bool validBound(const std::string& text, bool lowWord) {
+    if (!prepare::isIntegerText(text)) return false;
+    return !lowWord || std::stoll(text) <= kMaxLowWord;
+}
+
+// What the dialog's OK does with an entry.
+struct Registration {
+    std::string refusedEdit;  // the dialog edit to correct ("" when none)
+    Outcome outcome;
+};
+
+Registration registerEntry(DM& dm, Frontend& ui, const Frontend::CloneEntry& entry) {
+    for (const auto& [text, edit, lowWord] : {std::tuple{&entry.maxValue1, "EditMaxValue1", false},
+                                              std::tuple{&entry.maxValue2, "EditMaxValue2", true}}) {
+        if (!validBound(*text, lowWord)) {
             ui.showMessage("Invalid number");
-            return edit;
+            return {edit, Outcome::refused("Invalid number")};
         }
     }
-    auto error = runInTransaction(dm.UserDB(), [&] {
+    try {
+        engine::Transaction tx(dm.UserDB());
         int64_t number = dm.Q6Integer(sql::kMaxNumber) + 1;
         dm.Q6Exec(sql::insertClone(entry.name, number, entry.maxValue1, entry.maxValue2));
-    });
-    // A refused insert (a name already registered) is reported; the dialog
-    // still closes, there is nothing to correct in the numbers.
-    if (error) ui.showMessage(*error);
-    return "";
+        tx.commit();
+    } catch (const std::exception& e) {
+        // A refused insert (a name already registered) is reported; the
+        // dialog still closes, there is nothing to correct in the numbers.
+        ui.showMessage(e.what());
+        return {"", Outcome::failed(e.what())};
+    }
+    return {"", Outcome::done()};
 }
 
 std::string withoutTrailingBlanks(std::string s) {
@@ -64,30 +91,45 @@ void moveToClone(DM& dm, const std::string& name) {
     dm.QClone.enableControls();
 }
 
-}  // namespace
-
-void NewClone(DM& dm, Frontend& ui) {
-    try {
-        if (!masterIsArmed(dm, ui)) return;
-    } catch (const std::exception& e) {
-        // Typically no meta structures in the connected database.
-        ui.showMessage(e.what());
-        return;
-    }
-
-    std::string typedName;
-    bool ok = ui.cloneDialog([&](const Frontend::CloneEntry& entry) {
-        typedName = entry.name;
-        return registerClone(dm, ui, entry);
-    });
-    if (!ok) return;
-
+// Shows the registered clone as the list's current row.
+Outcome showRegistered(DM& dm, Frontend& ui, const std::string& name, Outcome registered) {
     try {
         dm.ReopenClone();
-        moveToClone(dm, typedName);
+        moveToClone(dm, name);
     } catch (const std::exception& e) {
         ui.showMessage(e.what());
+        if (registered.isDone()) return Outcome::failed(e.what());
     }
+    return registered;
+}
+
+}  // namespace
+
+Outcome NewClone(DM& dm, Frontend& ui) {
+    if (auto refusal = unarmedMaster(dm, ui)) return Outcome::refused(*refusal);
+
+    std::string typedName;
+    Outcome registered = Outcome::cancelled();
+    bool ok = ui.cloneDialog([&](const Frontend::CloneEntry& entry) {
+        typedName = entry.name;
+        Registration r = registerEntry(dm, ui, entry);
+        registered = r.outcome;
+        return r.refusedEdit;
+    });
+    if (!ok) return Outcome::cancelled();
+    return showRegistered(dm, ui, typedName, registered);
+}
+
+Outcome RegisterClone(DM& dm, Frontend& ui, const Frontend::CloneEntry& entry) {
+    if (auto refusal = unarmedMaster(dm, ui)) return Outcome::refused(*refusal);
+    Registration r = registerEntry(dm, ui, entry);
+    if (!r.refusedEdit.empty()) return r.outcome;
+    return showRegistered(dm, ui, entry.name, r.outcome);
+}
+
+std::optional<CloneRow> SelectedClone(DM& dm) {
+    if (!dm.QClone.active() || dm.QClone.isEmpty()) return std::nullopt;
+    return CloneRow{dm.QClone.fieldByName("Number").asInteger(), dm.QClone.fieldByName("Name").asString()};
 }
 
 }  // namespace quorvel::clone

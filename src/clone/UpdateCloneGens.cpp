@@ -7,20 +7,15 @@
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
-#include "clone/CloneStep.h"
 #include "clone/MovePKGenerators.h"
 #include "clone/Operations.h"
 #include "clone/OwnHistory.h"
 #include "clone/UpdateTarget.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::clone {
 
 namespace {
-
-struct SelectedClone {
-    int64_t number;
-    std::string name;
-};
 
 // The clone's record codes start just after the range of the database
 // numbered one below it (no such row: after (0, 0)). Returns the values set.
@@ -48,52 +43,62 @@ void markIdentity(DM& dm, const std::string& name) {
 
 }  // namespace
 
-void UpdateCloneGens(DM& dm, Frontend& ui) {
-    if (!dm.QClone.active() || dm.QClone.isEmpty()) {
+Outcome UpdateCloneGens(DM& dm, Frontend& ui, const std::optional<CloneRow>& clone) {
+    if (!clone) {
         ui.showMessage("List is empty!");
-        return;
+        return Outcome::refused("List is empty!");
     }
     ui.setWorking();
 
     // Nothing is changed in a database that is not a fresh copy of the master.
-    std::optional<std::string> refusal;
-    auto checkError = runGuarded(dm.CloneDB(), [&] { refusal = updateRefusal(dm); });
-    if (checkError || refusal) {
+    try {
+        if (std::optional<std::string> refusal = updateRefusal(dm)) {
+            dm.CloneDB().rollbackQuietly();
+            ui.setError();
+            ui.showMessage(*refusal);
+            return Outcome::refused(*refusal);
+        }
+    } catch (const std::exception& e) {
+        dm.CloneDB().rollbackQuietly();
         ui.setError();
-        ui.showMessage(checkError ? *checkError : *refusal);
-        return;
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
     }
 
-    SelectedClone clone{};
     RecordCodeStart start{};
-    auto error = runGuarded(dm.CloneDB(), [&] {
-        clone.number = dm.QClone.fieldByName("Number").asInteger();
-        clone.name = dm.QClone.fieldByName("Name").asString();
-        start = setRecordCodeGenerators(dm, clone.number);
-    });
-    if (error) {
+    try {
+        start = setRecordCodeGenerators(dm, clone->number);
+    } catch (const std::exception& e) {
         // Nothing of the clone's identity is written without its range.
+        dm.CloneDB().rollbackQuietly();
         ui.setError();
-        ui.showMessage(*error);
-        return;
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
     }
 
-    if (auto markError = runInTransaction(dm.CloneDB(), [&] {
-            markIdentity(dm, clone.name);
-            startOwnHistory(dm, start);
-        })) {
+    try {
+        engine::Transaction tx(dm.CloneDB());
+        markIdentity(dm, clone->name);
+        startOwnHistory(dm, start);
+        tx.commit();
+    } catch (const std::exception& e) {
         // The identity is what tells a later run that this copy has been
         // updated: without it the keys are not moved, or a retry would move
         // them twice.
         ui.setError();
-        ui.showMessage(*markError);
-        return;
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
     }
 
     // Each failure was shown as it happened; the status must not claim
     // success over them.
-    if (MovePKGenerators(dm, ui, clone.number)) ui.setOK();
-    else ui.setError();
+    if (!MovePKGenerators(dm, ui, clone->number)) {
+        ui.setError();
+        return Outcome::failed("Update CLONE's data: a primary-key generator of clone " + clone->name +
+                               " was not moved.");
+    }
+    ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::clone

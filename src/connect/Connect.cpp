@@ -6,6 +6,7 @@
 
 #include "connect/DialectCheck.h"
 #include "engine/Error.h"
+#include "engine/Transaction.h"
 
 namespace quorvel::connect {
 
@@ -20,27 +21,28 @@ const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 // the four databases is written by some operation (the in-synchro one through
 // its rows, which the read writes into the local database), so none of them
 // may be of another dialect.
-void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
-                    std::initializer_list<const char*> labels,
-                    const std::function<void()>& check) {
+Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
+                       std::initializer_list<ctl::Control> labels,
+                       const std::function<void()>& check) {
     db.disconnect();
     std::optional<std::string> alias = ui.chooseAlias();
-    if (!alias) return;
+    if (!alias) return Outcome::cancelled();
     ui.processEvents();
     std::string user, password;
-    if (!ui.login(*alias, user, password)) return;
+    if (!ui.login(*alias, user, password)) return Outcome::cancelled();
     ui.setWorking();
     db.setAliasName(*alias);
     db.setParams({"USER NAME=" + user, "PASSWORD=" + password});
     try {
         db.connect();
     } catch (const std::exception& e) {
-        ui.showMessage(std::string("Incorrect User Name or Password: ") + e.what());
+        const std::string why = std::string("Incorrect User Name or Password: ") + e.what();
+        ui.showMessage(why);
         ui.setError();
-        return;
+        return Outcome::failed(why);
     }
-    if (refusedForDialect(db, ui, *alias)) return;
-    for (const char* l : labels) ui.setText(l, *alias);
+    if (auto refusal = refusedForDialect(db, ui, *alias)) return Outcome::refused(*refusal);
+    for (ctl::Control l : labels) ui.setText(l, *alias);
     try {
         check();
     } catch (const std::exception& e) {
@@ -50,9 +52,10 @@ void connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
         dm.UserDB().rollbackQuietly();
         ui.setError();
         ui.showMessage(e.what());
-        return;
+        return Outcome::failed(e.what());
     }
     ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace
@@ -63,23 +66,21 @@ void Reconnect(engine::Database& db) {
 }
 
 void AfterMasterConnect(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         dm.QColumns.open();
         dm.QGenerator.open();
         dm.QTables.open();
-        db.commit();
+        tx.commit();
         ui.setStatusPanel(1, "");
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 
     if (dm.Q6Integer(kMetaPresent) == 0) {
-        ui.setText("LPrepare", "Create additional meta structures first.");
-        ui.setEnabled("SBCreateMeta", true);
-        ui.setEnabled("SBEraseMeta", false);
+        ui.setText(ctl::LPrepare, "Create additional meta structures first.");
+        ui.setEnabled(ctl::SBCreateMeta, true);
+        ui.setEnabled(ctl::SBEraseMeta, false);
         return;
     }
     dm.QPKGens.open();
@@ -87,64 +88,64 @@ void AfterMasterConnect(DM& dm, Frontend& ui) {
     dm.QTableTrigger.open();
     dm.QSynchro.open();
     dm.QWorkingTables.open();
-    ui.setText("LPrepare", "Prepare completed");
-    ui.setEnabled("SBCreateMeta", false);
-    ui.setEnabled("SBEraseMeta", true);
-    ui.setText("LMaster", dm.Q6Text(kIdentity));
+    ui.setText(ctl::LPrepare, "Prepare completed");
+    ui.setEnabled(ctl::SBCreateMeta, false);
+    ui.setEnabled(ctl::SBEraseMeta, true);
+    const std::string identity = dm.Q6Text(kIdentity);
+    ui.setText(ctl::LMaster, identity);
     ui.processEvents();
-    const bool master = ui.text("LMaster") == "MASTER";
-    ui.setVisible("TSPrepare", master);
-    ui.setVisible("TSClone", master);
+    const bool master = identity == "MASTER";
+    ui.setVisible(ctl::TSPrepare, master);
+    ui.setVisible(ctl::TSClone, master);
 }
 
 void AfterOutSynchroConnect(DM& dm, Frontend& ui) {
-    ui.setEnabled("SBFillSynchro", true);
-    engine::Database& db = dm.SynchroDB();
+    ui.setEnabled(ctl::SBFillSynchro, true);
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.SynchroDB());
         dm.QSTables.open();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 }
 
 void AfterInSynchroConnect(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.SynchroDB();
     try {
-        db.startTransaction();
-        dm.QSTables.open();
-        db.commit();
+        {
+            engine::Transaction tx(dm.SynchroDB());
+            dm.QSTables.open();
+            tx.commit();
+        }
         if (dm.Q6Integer(kTriggerState) != 0) {
-            ui.setEnabled("SBReadFromSynchro", true);
-            ui.setEnabled("SBActiveTriggers", true);
+            ui.setEnabled(ctl::SBReadFromSynchro, true);
+            ui.setEnabled(ctl::SBActiveTriggers, true);
         } else {
-            ui.setEnabled("SBInactiveTriggers", true);
+            ui.setEnabled(ctl::SBInactiveTriggers, true);
         }
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
+        dm.SynchroDB().rollbackQuietly();
         ui.showMessage(e.what());
     }
 }
 
-void ConnectMaster(DM& dm, Frontend& ui) {
-    connectRoutine(dm, ui, dm.UserDB(), {"LAlias"}, [&] { AfterMasterConnect(dm, ui); });
+Outcome ConnectMaster(DM& dm, Frontend& ui) {
+    return connectRoutine(dm, ui, dm.UserDB(), {ctl::LAlias}, [&] { AfterMasterConnect(dm, ui); });
 }
 
-void ConnectClone(DM& dm, Frontend& ui) {
-    connectRoutine(dm, ui, dm.CloneDB(), {"LCloneName"},
-                   [&] { ui.setEnabled("SBUpdateCloneGens", true); });
+Outcome ConnectClone(DM& dm, Frontend& ui) {
+    return connectRoutine(dm, ui, dm.CloneDB(), {ctl::LCloneName},
+                          [&] { ui.setEnabled(ctl::SBUpdateCloneGens, true); });
 }
 
-void ConnectOutSynchro(DM& dm, Frontend& ui) {
-    connectRoutine(dm, ui, dm.SynchroDB(), {"LSynchro1", "LSynchro2"},
-                   [&] { AfterOutSynchroConnect(dm, ui); });
+Outcome ConnectOutSynchro(DM& dm, Frontend& ui) {
+    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro1, ctl::LSynchro2},
+                          [&] { AfterOutSynchroConnect(dm, ui); });
 }
 
-void ConnectInSynchro(DM& dm, Frontend& ui) {
-    connectRoutine(dm, ui, dm.SynchroDB(), {"LSynchro1", "LSynchro2"},
-                   [&] { AfterInSynchroConnect(dm, ui); });
+Outcome ConnectInSynchro(DM& dm, Frontend& ui) {
+    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro1, ctl::LSynchro2},
+                          [&] { AfterInSynchroConnect(dm, ui); });
 }
 
 }  // namespace quorvel::connect

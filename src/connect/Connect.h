@@ -1,19 +1,24 @@
 #pragma once
 // The four connect routines and the checks that follow a connection.
-#include "operation/Frontend.h"
 #include "db/DM.h"
+#include "operation/Frontend.h"
+#include "operation/Outcome.h"
 
 namespace quorvel::connect {
 
+// The alias and the login come from the front end's two dialogs; cancelling
+// either is a cancelled outcome, a refused login a failed one.
+//
 // "Connect to Master/Clone": UserDB, then AfterMasterConnect.
-void ConnectMaster(DM& dm, Frontend& ui);
+Outcome ConnectMaster(DM& dm, Frontend& ui);
 // "Connect to Clone": CloneDB, then enables SBUpdateCloneGens.
-void ConnectClone(DM& dm, Frontend& ui);
+Outcome ConnectClone(DM& dm, Frontend& ui);
 // "Connect to Out Synchro" / "Connect to In Synchro": SynchroDB.
-void ConnectOutSynchro(DM& dm, Frontend& ui);
-void ConnectInSynchro(DM& dm, Frontend& ui);
+Outcome ConnectOutSynchro(DM& dm, Frontend& ui);
+Outcome ConnectInSynchro(DM& dm, Frontend& ui);
 
-// The checks, also used on their own by the command-line tool.
+// The checks that follow a connection. A list that cannot be opened is shown
+// and the check goes on; anything else is passed on.
 void AfterMasterConnect(DM& dm, Frontend& ui);
 void AfterOutSynchroConnect(DM& dm, Frontend& ui);
 void AfterInSynchroConnect(DM& dm, Frontend& ui);

@@ -12,7 +12,7 @@ std::string otherDialectMessage(const std::string& alias, int dialect) {
            " database; Quorvel works with dialect 1 databases";
 }
 
-bool refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias) {
+std::optional<std::string> refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias) {
     std::optional<std::string> refusal;
     try {
         const int dialect = engine::readDatabaseFacts(db).sqlDialect;
@@ -21,11 +21,11 @@ bool refusedForDialect(engine::Database& db, Frontend& ui, const std::string& al
         // Unasked is not the same as dialect 1.
         refusal = e.what();
     }
-    if (!refusal) return false;
+    if (!refusal) return refusal;
     db.disconnect();
     ui.showMessage(*refusal);
     ui.setError();
-    return true;
+    return refusal;
 }
 
 }  // namespace quorvel::connect

@@ -3,6 +3,7 @@
 // DATE as a date and time, 32-bit generators). A database of another dialect
 // half-accepts them and is left half-prepared, so it is refused as soon as it
 // is connected, before any operation can change it.
+#include <optional>
 #include <string>
 
 #include "engine/Database.h"
@@ -13,9 +14,9 @@ namespace quorvel::connect {
 // The refusal shown for a database of `dialect` reached through `alias`.
 std::string otherDialectMessage(const std::string& alias, int dialect);
 
-// For a database just connected through `alias`: true when it is not a
+// For a database just connected through `alias`: the reason when it is not a
 // dialect-1 database (or its dialect cannot be read); it is then disconnected
 // again, the reason shown and the error status set.
-bool refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias);
+std::optional<std::string> refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias);
 
 }  // namespace quorvel::connect

@@ -19,18 +19,20 @@ public:
         enabled_.clear();
         visible_.clear();
         progress_.clear();
-        // Initial state of the controls the operations read or change.
-        for (const char* l : {"LAlias", "LMaster", "LCloneName", "LSynchro1", "LSynchro2",
-                              "LFillAction", "LSAction", "EditSource", "EditTarget"})
-            texts_[l] = "?";
-        texts_["LPrepare"] = "Status";
-        texts_["LAction"] = "Action";
-        texts_["EditMaxValue1"] = "0";
-        texts_["EditMaxValue2"] = "2000000000";
-        for (const char* b : {"SBUpdateCloneGens", "SBFillSynchro", "SBSuccess", "SBInactiveTriggers",
-                              "SBReadFromSynchro", "SBActiveTriggers"})
-            enabled_[b] = false;
-        for (const char* h : {"LAction", "PBar", "PBTrigger"}) visible_[h] = false;
+        // Initial state of the controls the operations read or change (set
+        // here directly: a subclass recording what is shown has not started).
+        using namespace ctl;
+        for (Control l : {LAlias, LMaster, LCloneName, LSynchro1, LSynchro2, LFillAction, LSAction,
+                          EditSource, EditTarget})
+            texts_[l.str()] = "?";
+        texts_[LPrepare.str()] = "Status";
+        texts_[LAction.str()] = "Action";
+        texts_[EditMaxValue1.str()] = "0";
+        texts_[EditMaxValue2.str()] = "2000000000";
+        for (Control b : {SBUpdateCloneGens, SBFillSynchro, SBSuccess, SBInactiveTriggers,
+                          SBReadFromSynchro, SBActiveTriggers})
+            enabled_[b.str()] = false;
+        for (Control h : {LAction, PBar, PBTrigger}) visible_[h.str()] = false;
         panels_[0] = status_.text();
         panels_[1] = "  ";
     }
@@ -40,27 +42,27 @@ public:
     void setError() override { status_.setError(); panels_[0] = status_.text(); }
     const StatusState& status() const { return status_; }
 
-    void setText(const std::string& c, const std::string& t) override { texts_[c] = t; }
-    std::string text(const std::string& c) const override {
-        auto it = texts_.find(c);
+    void setText(ctl::Control c, const std::string& t) override { texts_[c.str()] = t; }
+    std::string text(ctl::Control c) const override {
+        auto it = texts_.find(c.str());
         return it == texts_.end() ? std::string() : it->second;
     }
-    void setEnabled(const std::string& c, bool e) override { enabled_[c] = e; }
-    bool isEnabled(const std::string& c) const override {
-        auto it = enabled_.find(c);
+    void setEnabled(ctl::Control c, bool e) override { enabled_[c.str()] = e; }
+    bool isEnabled(ctl::Control c) const override {
+        auto it = enabled_.find(c.str());
         return it == enabled_.end() ? true : it->second;
     }
-    void setVisible(const std::string& c, bool v) override { visible_[c] = v; }
-    bool isVisible(const std::string& c) const override {
-        auto it = visible_.find(c);
+    void setVisible(ctl::Control c, bool v) override { visible_[c.str()] = v; }
+    bool isVisible(ctl::Control c) const override {
+        auto it = visible_.find(c.str());
         return it == visible_.end() ? true : it->second;
     }
-    void setProgress(const std::string& c, int p) override { progress_[c] = p; }
-    int progress(const std::string& c) const override {
-        auto it = progress_.find(c);
+    void setProgress(ctl::Control c, int p) override { progress_[c.str()] = p; }
+    int progress(ctl::Control c) const override {
+        auto it = progress_.find(c.str());
         return it == progress_.end() ? 0 : it->second;
     }
-    void focusAndSelectAll(const std::string& c) override { focused_ = c; }
+    void focusAndSelectAll(ctl::Control c) override { focused_ = c.str(); }
     const std::string& focused() const { return focused_; }
     void setStatusPanel(int panel, const std::string& t) override { panels_[panel] = t; }
     std::string statusPanel(int panel) const {

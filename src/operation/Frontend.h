@@ -3,11 +3,13 @@
 // command-line tool and the tests' scripted fake implement it, so every
 // operation is written once.
 //
-// Controls are addressed by their component name (the Qt objectName), e.g.
-// "LAction", "PBar", "SBCreateMeta", "EditMaxValue1", "TSPrepare".
+// Controls are addressed by their component name (the Qt objectName), one of
+// the names of operation/Controls.h, e.g. ctl::LAction, ctl::PBar.
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "operation/Controls.h"
 
 namespace quorvel {
 
@@ -34,27 +36,27 @@ public:
                                                       const std::string& filter) = 0;
 
     // Named controls.
-    virtual void setText(const std::string& control, const std::string& text) = 0;
-    virtual std::string text(const std::string& control) const = 0;
-    virtual void setEnabled(const std::string& control, bool enabled) = 0;
-    virtual bool isEnabled(const std::string& control) const = 0;
-    virtual void setVisible(const std::string& control, bool visible) = 0;
-    virtual bool isVisible(const std::string& control) const = 0;
+    virtual void setText(ctl::Control control, const std::string& text) = 0;
+    virtual std::string text(ctl::Control control) const = 0;
+    virtual void setEnabled(ctl::Control control, bool enabled) = 0;
+    virtual bool isEnabled(ctl::Control control) const = 0;
+    virtual void setVisible(ctl::Control control, bool visible) = 0;
+    virtual bool isVisible(ctl::Control control) const = 0;
     // Progress bars ("PBar", "PBTrigger").
-    virtual void setProgress(const std::string& control, int position) = 0;
-    virtual int progress(const std::string& control) const = 0;
+    virtual void setProgress(ctl::Control control, int position) = 0;
+    virtual int progress(ctl::Control control) const = 0;
     // Upper end of a progress bar's range (its lower end is 0). Front ends
     // without bars may ignore it.
-    virtual void setProgressMax(const std::string& control, int maximum) {}
+    virtual void setProgressMax(ctl::Control control, int maximum) {}
     // Focus an edit and select its whole text.
-    virtual void focusAndSelectAll(const std::string& control) = 0;
+    virtual void focusAndSelectAll(ctl::Control control) = 0;
     // Text of a status bar panel (0 or 1).
     virtual void setStatusPanel(int panel, const std::string& text) = 0;
     // Let the window repaint between steps of a long operation.
     virtual void processEvents() = 0;
-    // Brings a page of a page control to the front (e.g. "TSCollision" after
+    // Brings a page of a page control to the front (e.g. ctl::TSCollision after
     // a failed read). Front ends without pages may ignore it.
-    virtual void showPage(const std::string& page) {}
+    virtual void showPage(ctl::Control page) {}
     // Rows moved so far into or out of `table` by a long copy (the fill and
     // the read call it every few thousand rows). Front ends without a place
     // for it may ignore it.

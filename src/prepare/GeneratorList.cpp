@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "engine/Transaction.h"
 #include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -17,70 +18,65 @@ const size_t kOffsetLength = 15;
 
 }  // namespace
 
-void AddGen(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    engine::Database& db = dm.UserDB();
+Outcome AddGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator,
+               const std::optional<std::string>& givenOffset) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     ui.setWorking();
     try {
         ensureOpen(dm.QGenerator);
         ensureOpen(dm.QPKGens);
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
     // An empty generator list has no current row, hence no name to add.
-    if (dm.QGenerator.isEmpty()) {
-        ui.showMessage("List is empty!");
+    if (!generator) {
+        Outcome empty = listIsEmpty(ui);
         ui.setError();
-        return;
+        return empty;
     }
-    std::string offset = ui.inputBox("Offset setting", "Offset:", kDefaultOffset).value_or(kDefaultOffset);
+    std::string offset =
+        givenOffset ? *givenOffset
+                    : ui.inputBox("Offset setting", "Offset:", kDefaultOffset).value_or(kDefaultOffset);
     offset = offset.substr(0, kOffsetLength);
     // The offset goes into the statement as typed, so it must be a number.
     if (!isIntegerText(offset)) {
         ui.showMessage("Invalid number");
         ui.setError();
-        return;
+        return Outcome::refused("Invalid number");
     }
-    const std::string name = dm.QGenerator.fieldByName("RDB$GENERATOR_NAME").asString();
     try {
-        db.startTransaction();
-        dm.Q6Exec("insert into R$PKGens values (" + quoted(name) + ", " + offset + ")");
+        engine::Transaction tx(dm.UserDB());
+        dm.Q6Exec("insert into R$PKGens values (" + quoted(*generator) + ", " + offset + ")");
         dm.ReopenPKGens();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
+    return Outcome::done();
 }
 
-void RemoveGen(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    engine::Database& db = dm.UserDB();
+Outcome RemoveGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     try {
         ensureOpen(dm.QPKGens);
     } catch (const std::exception& e) {
         ui.setError();
         ui.showMessage(e.what());
-        return;
+        return Outcome::failed(e.what());
     }
-    if (dm.QPKGens.isEmpty()) {
-        ui.showMessage("List is empty!");
-        return;
-    }
+    if (!generator) return listIsEmpty(ui);
     ui.setWorking();
-    const std::string name = dm.QPKGens.fieldByName("GeneratorName").asString();
     try {
-        db.startTransaction();
-        dm.Q6Exec("delete from R$PKGens where GeneratorName = " + quoted(name));
+        engine::Transaction tx(dm.UserDB());
+        dm.Q6Exec("delete from R$PKGens where GeneratorName = " + quoted(*generator));
         dm.ReopenPKGens();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

@@ -11,7 +11,7 @@ std::string Identity(DM& dm) {
     return dm.Q6Text("select Name from R$CLONE where ME = \"Y\"");
 }
 
-bool RefusedOnClone(DM& dm, Frontend& ui) {
+std::optional<Outcome> RefusedOnClone(DM& dm, Frontend& ui) {
     std::string identity;
     try {
         identity = Identity(dm);
@@ -19,13 +19,14 @@ bool RefusedOnClone(DM& dm, Frontend& ui) {
         dm.UserDB().rollbackQuietly();
         ui.setError();
         ui.showMessage(e.what());
-        return true;
+        return Outcome::failed(e.what());
     }
-    if (identity.empty() || identity == "MASTER") return false;
+    if (identity.empty() || identity == "MASTER") return std::nullopt;
+    const std::string why =
+        "This database is the clone " + identity + ", not the master: prepare the master and make the clone again.";
     ui.setError();
-    ui.showMessage("This database is the clone " + identity +
-                   ", not the master: prepare the master and make the clone again.");
-    return true;
+    ui.showMessage(why);
+    return Outcome::refused(why);
 }
 
 std::vector<std::string> RegisteredClones(DM& dm) {

@@ -2,11 +2,13 @@
 // Checks an operation of this folder makes before it changes anything. A
 // refusal shows its reason, sets the error status and leaves the database as
 // it was.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/DM.h"
 #include "operation/Frontend.h"
+#include "operation/Outcome.h"
 
 namespace quorvel::prepare {
 
@@ -16,9 +18,9 @@ namespace quorvel::prepare {
 std::string Identity(DM& dm);
 
 // Preparation belongs to the master: on a database that has become a clone it
-// would arm, list or erase what the master's copies rely on. True when
-// refused.
-bool RefusedOnClone(DM& dm, Frontend& ui);
+// would arm, list or erase what the master's copies rely on. The outcome
+// when refused (or when the identity could not be read), nothing otherwise.
+std::optional<Outcome> RefusedOnClone(DM& dm, Frontend& ui);
 
 // The clones registered in R$CLONE, in the order of their numbers.
 std::vector<std::string> RegisteredClones(DM& dm);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "connect/Connect.h"
+#include "engine/Transaction.h"
 #include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -17,68 +18,82 @@ namespace {
 // One multi-line creation statement in a transaction of its own. A refusal is
 // shown and rolled back; the creation goes on with the next object.
 void createByLines(DM& dm, Frontend& ui, const std::string& text) {
-    engine::Database& db = dm.UserDB();
     try {
         dm.Q6.close();
         dm.Q6.clearSql();
         for (const std::string& line : linesOf(text)) dm.Q6.addSql(line);
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         dm.Q6.prepare();
         dm.Q6.execSql();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        db.rollbackQuietly();
         ui.showMessage(e.what());
     }
 }
 
-// Statements tied to an object just created; their failure is rolled back
-// without a message.
+// Statements tied to an object just created, or objects that may exist
+// already (the generators of an earlier attempt). Their refusal is the
+// expected answer in those cases, so it is rolled back without a message;
+// what the creation needs of them is checked by its later steps.
 template <class Body>
 void silently(DM& dm, Body body) {
-    engine::Database& db = dm.UserDB();
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         body();
-        db.commit();
+        tx.commit();
     } catch (const std::exception&) {
-        db.rollbackQuietly();
+        // Deliberately quiet: see above.
     }
 }
 
-bool checkEdit(Frontend& ui, const char* edit) {
-    if (isIntegerText(ui.text(edit))) return true;
+bool checkBound(Frontend& ui, const std::string& text, ctl::Control edit) {
+    if (isIntegerText(text)) return true;
     ui.showMessage("Invalid number");
     ui.focusAndSelectAll(edit);
     return false;
 }
 
-void createObjects(DM& dm, Frontend& ui) {
-    const std::string maxValue1 = ui.text("EditMaxValue1");
-    const std::string maxValue2 = ui.text("EditMaxValue2");
+// The step caption shown last, so a failure can say where it stopped.
+struct Steps {
+    Frontend& ui;
+    std::string current;
+    void show(const std::string& caption) {
+        current = caption;
+        showAction(ui, caption);
+    }
+};
+
+void hideProgress(Frontend& ui) {
+    ui.setVisible(ctl::PBar, false);
+    ui.setVisible(ctl::LAction, false);
+}
+
+void createObjects(DM& dm, Frontend& ui, const MasterBounds& bounds, Steps& steps) {
+    const std::string& maxValue1 = bounds.maxValue1;
+    const std::string& maxValue2 = bounds.maxValue2;
 
     ui.processEvents();
-    ui.setProgressMax("PBar", 11);
+    ui.setProgressMax(ctl::PBar, 11);
     showProgress(ui, 0);
-    ui.setVisible("PBar", true);
-    ui.setVisible("LAction", true);
+    ui.setVisible(ctl::PBar, true);
+    ui.setVisible(ctl::LAction, true);
     ui.processEvents();
 
     // The three generators stand or fall together: one that exists already
     // rolls back the others.
-    showAction(ui, "Create generator");
+    steps.show("Create generator");
     silently(dm, [&] {
         for (const char* sql : schema::kCreateGenerators) dm.Q6Exec(sql);
         showProgress(ui, 1);
     });
     showProgress(ui, 2);
 
-    showAction(ui, "Create table R$CLONE");
+    steps.show("Create table R$CLONE");
     if (!TablePresent(dm, "R$CLONE")) {
         createByLines(dm, ui, schema::kCreateClone);
         showProgress(ui, 5);
     }
-    showAction(ui, "Create table R$TABLEORDER");
+    steps.show("Create table R$TABLEORDER");
     if (!TablePresent(dm, "R$TABLEORDER")) {
         createByLines(dm, ui, schema::kCreateTableOrder);
         showProgress(ui, 6);
@@ -87,19 +102,19 @@ void createObjects(DM& dm, Frontend& ui) {
 
     // These two run on their own, outside a transaction; a failure here ends
     // the creation.
-    showAction(ui, "Create table R$INACTIVETRIGGERS");
+    steps.show("Create table R$INACTIVETRIGGERS");
     if (!TablePresent(dm, "R$INACTIVETRIGGERS")) dm.Q6Exec(schema::kCreateInactiveTriggers);
     showProgress(ui, 7);
-    showAction(ui, "Create table R$SYNCHRO");
+    steps.show("Create table R$SYNCHRO");
     if (!TablePresent(dm, "R$SYNCHRO")) dm.Q6Exec(schema::kCreateSynchro);
     showProgress(ui, 8);
 
-    showAction(ui, "Create table R$PKGENS");
+    steps.show("Create table R$PKGENS");
     if (!TablePresent(dm, "R$PKGENS")) {
         createByLines(dm, ui, schema::kCreatePKGens);
         showProgress(ui, 9);
     }
-    showAction(ui, "Create table R$DELETEDUPDATED");
+    steps.show("Create table R$DELETEDUPDATED");
     if (!TablePresent(dm, "R$DELETEDUPDATED")) {
         createByLines(dm, ui, schema::kCreateDeletedUpdated);
         // The grant and the MASTER row come only with a new journal table.
@@ -121,24 +136,27 @@ void createObjects(DM& dm, Frontend& ui) {
     ensureOpen(dm.QSynchro);
     ensureOpen(dm.QWorkingTables);
 
-    ui.setVisible("PBar", false);
-    ui.setVisible("LAction", false);
-    ui.setEnabled("SBCreateMeta", false);
-    ui.setEnabled("SBEraseMeta", true);
-    ui.setText("LPrepare", "Prepare completed");
-    ui.setText("LMaster", "MASTER");
+    hideProgress(ui);
+    ui.setEnabled(ctl::SBCreateMeta, false);
+    ui.setEnabled(ctl::SBEraseMeta, true);
+    ui.setText(ctl::LPrepare, "Prepare completed");
+    ui.setText(ctl::LMaster, "MASTER");
 }
 
 }  // namespace
 
-void CreateMeta(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
+Outcome CreateMeta(DM& dm, Frontend& ui, const MasterBounds& bounds) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     ui.setWorking();
+    Steps steps{ui, {}};
+    // Only the check is kept: the texts as typed go into the MASTER row.
+    const bool accepted = checkBound(ui, bounds.maxValue1, ctl::EditMaxValue1) &&
+                          checkBound(ui, bounds.maxValue2, ctl::EditMaxValue2);
     try {
-        // Only the check is kept: the texts as typed go into the MASTER row.
-        if (checkEdit(ui, "EditMaxValue1") && checkEdit(ui, "EditMaxValue2")) createObjects(dm, ui);
+        if (accepted) createObjects(dm, ui, bounds, steps);
 
         // A fresh connection, so that the new objects are seen everywhere.
+        steps.current = "Reconnect";
         connect::Reconnect(dm.UserDB());
         dm.QColumns.open();
         dm.QGenerator.open();
@@ -147,14 +165,22 @@ void CreateMeta(DM& dm, Frontend& ui) {
         dm.QPKGens.open();
         dm.QClone.open();
         dm.QWorkingTables.open();
-    } catch (const std::exception&) {
-        // Whatever escaped ends the creation where it stood, without a
-        // message of its own.
+    } catch (const std::exception& e) {
         dm.UserDB().rollbackQuietly();
         ui.setError();
-        return;
+        // Refused bounds created nothing: the lists of a database without the
+        // structures cannot open, which is no news worth a message.
+        if (!accepted) return Outcome::refused("Invalid number");
+        // The creation ends where it stood; the page must not keep a step
+        // caption and a half-full bar as if it were still running.
+        hideProgress(ui);
+        const std::string why = "Create add. structures stopped at \"" + steps.current + "\": " + e.what();
+        ui.showMessage(why);
+        return Outcome::failed(why);
     }
     ui.setOK();
+    if (!accepted) return Outcome::refused("Invalid number");
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

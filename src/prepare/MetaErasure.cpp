@@ -30,31 +30,30 @@ void switchUserTriggersOn(DM& dm) {
 }
 
 // Drops every R$ trigger in one transaction. A refusal undoes all of them
-// silently and the erasure goes on.
+// and the erasure goes on: a trigger left behind makes a later drop that
+// depends on it fail, and that failure is the one reported.
 void dropToolTriggers(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         showAction(ui, "drop R$ triggers");
         dm.Q6Show(schema::kSelectToolTriggers);
         // Q6 keeps its rows while the drops run on Q7.
         for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
             dm.Q7Exec(schema::dropTrigger(dm.Q6.field(0).asString()));
-        db.commit();
+        tx.commit();
         showProgress(ui, 4);
     } catch (const std::exception&) {
-        db.rollbackQuietly();
+        // Deliberately quiet: see above.
     }
 }
 
 void dropProcedures(DM& dm) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     // Dropping a procedure removes its dependency rows with it; the system
     // tables themselves are read-only.
     if (ProcedurePresent(dm, "R$ACTIVETRIGGERS")) dm.Q6Exec("drop procedure R$ACTIVETRIGGERS");
     if (ProcedurePresent(dm, "R$FILL")) dm.Q6Exec("drop procedure R$FILL");
-    db.commit();
+    tx.commit();
 }
 
 void dropCodeColumns(DM& dm, Frontend& ui) {
@@ -66,9 +65,8 @@ void dropCodeColumns(DM& dm, Frontend& ui) {
 }
 
 void dropTablesAndGenerators(DM& dm, Frontend& ui) {
-    engine::Database& db = dm.UserDB();
     showAction(ui, "drop R$ tables");
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     if (TablePresent(dm, "R$CLONE")) dm.Q6Exec("drop table R$CLONE");
     if (TablePresent(dm, "R$TABLEORDER")) dm.Q6Exec("drop table R$TABLEORDER");
     dm.QTableTrigger.close();  // it reads R$WorkingTables
@@ -83,14 +81,14 @@ void dropTablesAndGenerators(DM& dm, Frontend& ui) {
     dm.Q6.close();
     showProgress(ui, 8);
     showProgress(ui, 11);
-    db.commit();
+    tx.commit();
 }
 
 }  // namespace
 
-void EraseMeta(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (!ui.confirm("Erase now?")) return;
+Outcome EraseMeta(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (!ui.confirm("Erase now?")) return Outcome::cancelled();
     ui.setWorking();
 
     try {
@@ -103,13 +101,12 @@ void EraseMeta(DM& dm, Frontend& ui) {
         dm.QTables.open();
     } catch (const std::exception& e) {
         // Without a connection or its lists there is nothing to erase from.
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
-    ui.setProgressMax("PBar", 11);
+    ui.setProgressMax(ctl::PBar, 11);
     showProgress(ui, 0);
-    ui.setVisible("PBar", true);
-    ui.setVisible("LAction", true);
+    ui.setVisible(ctl::PBar, true);
+    ui.setVisible(ctl::LAction, true);
     ui.processEvents();
     dm.Q6.close();
     dm.QClone.close();
@@ -120,8 +117,9 @@ void EraseMeta(DM& dm, Frontend& ui) {
         switchUserTriggersOn(dm);
     } catch (const std::exception& e) {
         // Nothing is erased while the user's triggers cannot be put back.
-        failWithMessage(dm, ui, e);
-        return;
+        ui.setVisible(ctl::PBar, false);
+        ui.setVisible(ctl::LAction, false);
+        return failWithMessage(dm, ui, e);
     }
     dropToolTriggers(dm, ui);
     try {
@@ -129,26 +127,31 @@ void EraseMeta(DM& dm, Frontend& ui) {
         dropCodeColumns(dm, ui);
         dropTablesAndGenerators(dm, ui);
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        // The page keeps "Prepare completed": no step caption or bar beside
+        // it once the erasure has stopped.
+        ui.setVisible(ctl::PBar, false);
+        ui.setVisible(ctl::LAction, false);
+        return failWithMessage(dm, ui, e);
     }
 
     // Shown only once the drops are committed, so a refused commit does not
     // leave the page claiming the structures are gone.
-    ui.setText("LPrepare", "Create additional meta structures first.");
-    ui.setEnabled("SBCreateMeta", true);
-    ui.setEnabled("SBEraseMeta", false);
-    ui.setVisible("PBar", false);
-    ui.setVisible("LAction", false);
+    ui.setText(ctl::LPrepare, "Create additional meta structures first.");
+    ui.setEnabled(ctl::SBCreateMeta, true);
+    ui.setEnabled(ctl::SBEraseMeta, false);
+    ui.setVisible(ctl::PBar, false);
+    ui.setVisible(ctl::LAction, false);
     ui.setOK();
-    ui.setText("LMaster", "");
+    ui.setText(ctl::LMaster, "");
     // The generator list still named the dropped R$ generators.
     try {
         dm.QGenerator.close();
         dm.QGenerator.open();
     } catch (const std::exception& e) {
+        // The erasure itself went through; only the list is stale.
         ui.showMessage(e.what());
     }
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

@@ -4,10 +4,16 @@
 
 namespace quorvel::prepare {
 
-void failWithMessage(DM& dm, Frontend& ui, const std::exception& e) {
+Outcome failWithMessage(DM& dm, Frontend& ui, const std::exception& e) {
     dm.UserDB().rollbackQuietly();
     ui.setError();
     ui.showMessage(e.what());
+    return Outcome::failed(e.what());
+}
+
+Outcome listIsEmpty(Frontend& ui) {
+    ui.showMessage("List is empty!");
+    return Outcome::refused("List is empty!");
 }
 
 void ensureOpen(engine::Query& q) {
@@ -22,12 +28,12 @@ void execLines(engine::Query& q, const std::string& text) {
 }
 
 void showAction(Frontend& ui, const std::string& caption) {
-    ui.setText("LAction", caption);
+    ui.setText(ctl::LAction, caption);
     ui.processEvents();
 }
 
 void showProgress(Frontend& ui, int position) {
-    ui.setProgress("PBar", position);
+    ui.setProgress(ctl::PBar, position);
     ui.processEvents();
 }
 

@@ -2,9 +2,11 @@
 // numbers every existing row, arms the three triggers per table and writes
 // row 0 of R$SYNCHRO, the mark the first fill counts from.
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
 #include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
@@ -29,38 +31,35 @@ std::vector<std::string> workingTables(DM& dm) {
 // Phase 1: the previous arming goes, triggers of every table and the columns
 // of the listed tables.
 void disarm(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     dm.Q6Show(schema::kSelectToolTriggers);
     for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
         dm.Q7Exec(schema::dropTrigger(dm.Q6.field(0).asString()));
     for (const std::string& table : tables) DropCodeColumns(dm, table);
-    db.commit();
+    tx.commit();
 }
 
 // Phase 2. Committed on its own: the server does not let the same
 // transaction use a column it has just added.
 void addColumnsAndReset(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     for (const std::string& table : tables) {
         dm.Q6Exec("alter table " + table + " add R$Code1 Integer");
         dm.Q6Exec("alter table " + table + " add R$Code2 Integer");
     }
     dm.Q6Exec("set generator r$gen1 to 0");
     dm.Q6Exec("set generator r$gen2 to 0");
-    db.commit();
+    tx.commit();
 }
 
 // Phase 3: one set-based statement per table; the low word is drawn before
 // the high word, so a row that rolls over gets the new high word.
 void numberRows(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     for (const std::string& table : tables)
         dm.Q6Exec("update " + table +
                   " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
-    db.commit();
+    tx.commit();
 }
 
 // Numbering updates every row, which fires the user's own update triggers: a
@@ -90,8 +89,7 @@ void numberWithUserTriggersOff(DM& dm, const std::vector<std::string>& tables) {
 // Phase 4: the code index of every table (the exchange finds and deletes rows
 // by code), the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(DM& dm, const std::vector<std::string>& tables) {
-    engine::Database& db = dm.UserDB();
-    db.startTransaction();
+    engine::Transaction tx(dm.UserDB());
     for (const std::string& table : tables) CreateCodeIndex(dm, table);
     int counter = 0;
     for (const std::string& table : tables) {
@@ -106,48 +104,49 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     dm.Q6Exec("delete from R$SYNCHRO");
     dm.Q6Exec("delete from R$DELETEDUPDATED");
     dm.Q6Exec("insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
-    db.commit();
+    tx.commit();
 }
 
 // Armed while off, the new triggers would be on in the middle of a read, and
 // the numbering's switch would overwrite the record of the user's inactive
-// triggers. True when refused.
-bool refusedWhileOff(DM& dm, Frontend& ui) {
+// triggers. The outcome when refused.
+std::optional<Outcome> refusedWhileOff(DM& dm, Frontend& ui) {
     try {
-        if (!SettleTriggerState(dm)) return false;
+        if (!SettleTriggerState(dm)) return std::nullopt;
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return true;
+        return failWithMessage(dm, ui, e);
     }
+    const std::string why = "Triggers are inactive: make them active first.";
     ui.setError();
-    ui.showMessage("Triggers are inactive: make them active first.");
-    return true;
+    ui.showMessage(why);
+    return Outcome::refused(why);
 }
 
 // Re-arming renumbers every row from (0, 1): the copies of the clones made
-// before keep the old codes, which now name other rows. The operator decides.
-bool clonesMayBreak(DM& dm, Frontend& ui) {
+// before keep the old codes, which now name other rows. The operator decides;
+// the outcome when the arming must not go on.
+std::optional<Outcome> clonesMayBreak(DM& dm, Frontend& ui) {
     std::vector<std::string> clones;
     try {
         clones = RegisteredClones(dm);
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return false;
+        return failWithMessage(dm, ui, e);
     }
-    if (clones.empty()) return true;
+    if (clones.empty()) return std::nullopt;
     std::string names;
     for (const std::string& name : clones) names += (names.empty() ? "" : ", ") + name;
-    return ui.confirm("Clones are registered: " + names +
-                      ". Their copies will no longer match. Recreate triggers anyway?");
+    if (ui.confirm("Clones are registered: " + names +
+                   ". Their copies will no longer match. Recreate triggers anyway?"))
+        return std::nullopt;
+    return Outcome::cancelled();
 }
 
 }  // namespace
 
-void CreateTriggers(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (refusedWhileOff(dm, ui)) return;
-    if (!clonesMayBreak(dm, ui)) return;
-    engine::Database& db = dm.UserDB();
+Outcome CreateTriggers(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto refused = refusedWhileOff(dm, ui)) return *refused;
+    if (auto declined = clonesMayBreak(dm, ui)) return *declined;
     ui.setWorking();
     std::vector<std::string> tables;
     try {
@@ -155,11 +154,14 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         dm.ReopenWorkingTables();
         tables = workingTables(dm);
         disarm(dm, tables);
-    } catch (const std::exception&) {
-        // Nothing has changed; the previous arming stays as it was.
-        db.rollbackQuietly();
+    } catch (const std::exception& e) {
+        // Nothing has changed; the previous arming stays as it was. The
+        // window shows the error state alone, as it always has; the outcome
+        // says what failed.
+        dm.UserDB().rollbackQuietly();
         ui.setError();
-        return;
+        return Outcome::failed(std::string("Recreate triggers: removing the previous arming failed: ") +
+                               e.what());
     }
     try {
         addColumnsAndReset(dm, tables);
@@ -168,10 +170,10 @@ void CreateTriggers(DM& dm, Frontend& ui) {
         // The history now starts again at row 0; the grid shows that.
         dm.ReopenSynchro();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
+    return Outcome::done();
 }
 
 }  // namespace quorvel::prepare

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "engine/Transaction.h"
 #include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
@@ -11,46 +12,40 @@
 
 namespace quorvel::prepare {
 
-bool AddWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
-    engine::Database& db = dm.UserDB();
+Outcome AddWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
     ui.setWorking();
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         dm.Q6Exec("insert into R$WorkingTables values (" + quoted(tableName) + ")");
         dm.ReopenWorkingTables();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return false;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
-    return true;
+    return Outcome::done();
 }
 
-bool RemoveWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
-    engine::Database& db = dm.UserDB();
-    if (dm.QWorkingTables.isEmpty()) {
-        ui.showMessage("List is empty!");
-        return false;
-    }
+Outcome RemoveWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
+    if (dm.QWorkingTables.isEmpty()) return listIsEmpty(ui);
     ui.setWorking();
     try {
-        db.startTransaction();
+        engine::Transaction tx(dm.UserDB());
         dm.Q6Exec("delete from R$WorkingTables where Name = " + quoted(tableName));
         dm.ReopenWorkingTables();
-        db.commit();
+        tx.commit();
     } catch (const std::exception& e) {
-        failWithMessage(dm, ui, e);
-        return false;
+        return failWithMessage(dm, ui, e);
     }
     ui.setOK();
-    return true;
+    return Outcome::done();
 }
 
-void RemoveAllWorkingTables(DM& dm, Frontend& ui) {
+Outcome RemoveAllWorkingTables(DM& dm, Frontend& ui) {
     // Each removal reopens the list, so the next name is read from the list
     // as it stands; names that could not be removed are stepped over.
     std::set<std::string> refused;
+    Outcome first = Outcome::done();
     while (true) {
         std::string next;
         bool found = false;
@@ -61,8 +56,12 @@ void RemoveAllWorkingTables(DM& dm, Frontend& ui) {
                 break;
             }
         }
-        if (!found) return;
-        if (!RemoveWorkingTable(dm, ui, next)) refused.insert(next);
+        if (!found) return first;
+        Outcome removal = RemoveWorkingTable(dm, ui, next);
+        if (!removal.isDone()) {
+            refused.insert(next);
+            if (first.isDone()) first = removal;  // each was shown; the first one tells
+        }
     }
 }
 
@@ -70,48 +69,49 @@ namespace {
 
 // The lists may not have been opened yet when the command-line tool or a test
 // calls an operation directly.
-bool listsReady(DM& dm, Frontend& ui, std::initializer_list<engine::Query*> lists) {
+std::optional<Outcome> listsReady(Frontend& ui, std::initializer_list<engine::Query*> lists) {
     try {
         for (engine::Query* q : lists) ensureOpen(*q);
     } catch (const std::exception& e) {
         ui.setError();
         ui.showMessage(e.what());
-        return false;
+        return Outcome::failed(e.what());
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace
 
-void AddTable(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (!listsReady(dm, ui, {&dm.QTables, &dm.QWorkingTables})) return;
+Outcome AddTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
     // An empty table list has no current row: there is no name to add.
-    if (dm.QTables.isEmpty()) {
-        ui.showMessage("List is empty!");
-        return;
+    if (!table) return listIsEmpty(ui);
+    return AddWorkingTable(dm, ui, *table);
+}
+
+Outcome RemoveTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
+    if (!table) return listIsEmpty(ui);
+    return RemoveWorkingTable(dm, ui, *table);
+}
+
+Outcome RemoveAllTables(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
+    return RemoveAllWorkingTables(dm, ui);
+}
+
+Outcome AddAllTables(DM& dm, Frontend& ui) {
+    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
+    Outcome first = RemoveAllWorkingTables(dm, ui);
+    for (dm.QTables.first(); !dm.QTables.eof(); dm.QTables.next()) {
+        Outcome added = AddWorkingTable(dm, ui, dm.QTables.fieldByName("RDB$RELATION_NAME").asString());
+        if (first.isDone()) first = added;
     }
-    AddWorkingTable(dm, ui, dm.QTables.fieldByName("RDB$RELATION_NAME").asString());
-}
-
-void RemoveTable(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (!listsReady(dm, ui, {&dm.QWorkingTables})) return;
-    RemoveWorkingTable(dm, ui, dm.QWorkingTables.fieldByName("Name").asString());
-}
-
-void RemoveAllTables(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (!listsReady(dm, ui, {&dm.QWorkingTables})) return;
-    RemoveAllWorkingTables(dm, ui);
-}
-
-void AddAllTables(DM& dm, Frontend& ui) {
-    if (RefusedOnClone(dm, ui)) return;
-    if (!listsReady(dm, ui, {&dm.QTables, &dm.QWorkingTables})) return;
-    RemoveAllWorkingTables(dm, ui);
-    for (dm.QTables.first(); !dm.QTables.eof(); dm.QTables.next())
-        AddWorkingTable(dm, ui, dm.QTables.fieldByName("RDB$RELATION_NAME").asString());
+    return first;
 }
 
 }  // namespace quorvel::prepare

@@ -7,7 +7,7 @@
 
 #include "QtTestSupport.h"
 #include "app/DataGrid.h"
-#include "connect/fAliases.h"
+#include "app/fAliases.h"
 #include "engine/Aliases.h"
 #include "support/Workspace.h"
 

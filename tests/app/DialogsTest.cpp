@@ -11,9 +11,9 @@
 #include "QtTestSupport.h"
 #include "support/Workspace.h"
 #include "app/about_un.h"
-#include "clone/fClone.h"
-#include "connect/fAliases.h"
-#include "connect/fLoginPrompt.h"
+#include "app/fClone.h"
+#include "app/fAliases.h"
+#include "app/fLoginPrompt.h"
 #include "engine/Aliases.h"
 
 namespace quorvel::test {

@@ -118,12 +118,17 @@ TEST_F(MainWindow, StartsInTheSameStateAsTheCommandLineFrontEnd) {
         using ControlStore::texts_;
         using ControlStore::visible_;
     } store;
+    auto listed = [](const std::string& name) {
+        auto c = ctl::Control::named(name);
+        EXPECT_TRUE(c) << name;
+        return c.value_or(ctl::LAlias);
+    };
     for (const auto& [name, text] : store.texts_) {
         ASSERT_NE(w.control(name), nullptr) << name;
-        EXPECT_EQ(w.text(name), text) << name;
+        EXPECT_EQ(w.text(listed(name)), text) << name;
     }
-    for (const auto& [name, enabled] : store.enabled_) EXPECT_EQ(w.isEnabled(name), enabled) << name;
-    for (const auto& [name, visible] : store.visible_) EXPECT_EQ(w.isVisible(name), visible) << name;
+    for (const auto& [name, enabled] : store.enabled_) EXPECT_EQ(w.isEnabled(listed(name)), enabled) << name;
+    for (const auto& [name, visible] : store.visible_) EXPECT_EQ(w.isVisible(listed(name)), visible) << name;
     EXPECT_EQ(w.statusPanel(0), store.statusPanel(0));
     EXPECT_EQ(w.statusPanel(1), store.statusPanel(1));
 
@@ -135,8 +140,8 @@ TEST_F(MainWindow, StartsInTheSameStateAsTheCommandLineFrontEnd) {
     EXPECT_EQ(w.findChild<QProgressBar*>("PBTrigger")->maximum(), 100);
     for (const char* bold : {"LAlias", "LMaster", "LCloneName", "LSynchro1", "LSynchro2"})
         EXPECT_TRUE(w.findChild<QLabel*>(bold)->font().bold()) << bold;
-    EXPECT_EQ(w.text("Label3"), "Alias:");
-    EXPECT_EQ(w.text("Label20"), "Master/Clone:");
+    EXPECT_EQ(w.findChild<QLabel*>("Label3")->text(), "Alias:");
+    EXPECT_EQ(w.findChild<QLabel*>("Label20")->text(), "Master/Clone:");
     EXPECT_EQ(w.findChild<QWidget*>("StatusPanel0")->width(), 150);
     EXPECT_EQ(w.findChild<QWidget*>("StatusPanel1")->width(), 500);
 }
@@ -244,10 +249,11 @@ TEST_F(MainWindow, NamedControlsAnswerTheOperations) {
     EXPECT_EQ(pages("PCSynchronize")->currentWidget()->objectName(), "TSCollision");
     EXPECT_EQ(main->currentWidget()->objectName(), "TSSynchronize");
 
-    // Unknown names are ignored, never a crash.
-    w.setText("NoSuchControl", "x");
-    EXPECT_EQ(w.text("NoSuchControl"), "");
-    EXPECT_FALSE(w.isEnabled("NoSuchControl"));
+    // An unknown name does not compile; every name that does is a control
+    // or a page of the window.
+    EXPECT_FALSE(ctl::Control::named("NoSuchControl"));
+    for (ctl::Control c : ctl::Control::all())
+        EXPECT_NE(w.control(c.str()), nullptr) << c.name();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "QtTestSupport.h"
 #include "app/WidgetKit.h"
@@ -44,6 +45,34 @@ TEST_F(MessageBoxes, ConfirmationIsTrueOnlyForYes) {
     EXPECT_FALSE(w.confirm("Delete now?"));
     whenModalOpens("ConfirmBox", [](QWidget* box) { static_cast<QMessageBox*>(box)->reject(); });
     EXPECT_FALSE(w.confirm("Copy now?"));
+}
+
+TEST_F(MessageBoxes, ABoxShownWhileADialogIsOpenBelongsToTheDialog) {
+    w.show();
+    QWidget* dialog = nullptr;
+    QWidget* owner = nullptr;
+    whenModalOpens("fmClone", [&](QWidget* d) {
+        dialog = d;
+        whenModalOpens("MessageBox", [&](QWidget* box) {
+            owner = box->parentWidget();
+            press(box, QMessageBox::Ok);
+        });
+        d->findChild<QPushButton*>("BitBtn1")->click();
+    });
+    EXPECT_TRUE(w.cloneDialog([&](const Frontend::CloneEntry&) {
+        w.showMessage("Invalid number");
+        return std::string();
+    }));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(owner, dialog) << "owned by the main window, the box opens behind the dialog";
+
+    // Once the dialog is closed, boxes belong to the window again.
+    whenModalOpens("MessageBox", [&](QWidget* box) {
+        owner = box->parentWidget();
+        press(box, QMessageBox::Ok);
+    });
+    w.showMessage("List is empty!");
+    EXPECT_EQ(owner, &w);
 }
 
 TEST(FileFilters, DialogFiltersReadAsQtWritesThem) {

@@ -13,9 +13,9 @@
 #include "app/DataGrid.h"
 #include "app/about_un.h"
 #include "app/logo.h"
-#include "clone/fClone.h"
-#include "connect/fAliases.h"
-#include "connect/fLoginPrompt.h"
+#include "app/fClone.h"
+#include "app/fAliases.h"
+#include "app/fLoginPrompt.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {

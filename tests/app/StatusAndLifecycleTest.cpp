@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 
 #include "QtTestSupport.h"
@@ -26,13 +27,25 @@ protected:
         std::string shown;
         int count = 0;
         for (const char* f : {"Iooh", "ISad", "IShades", "IIndif"})
-            if (w.isVisible(f)) {
+            if (w.control(f) && !w.control(f)->isHidden()) {
                 shown = f;
                 ++count;
             }
         return count == 1 ? shown : "";
     }
 };
+
+TEST_F(Status, ARefusedBoundGetsTheFocusOnceTheWindowIsUsableAgain) {
+    w.show();
+    auto* edit = w.findChild<QLineEdit*>("EditMaxValue2");
+    edit->setText("12a");
+    // Not connected: after the refusal the creation's reconnection fails as
+    // well, which ends the operation in the error state.
+    w.SBCreateMetaClick();
+    ASSERT_EQ(w.messages, std::vector<std::string>{"Invalid number"});
+    EXPECT_EQ(w.focusWidget(), edit) << "the window was still disabled when the focus was set";
+    EXPECT_EQ(edit->selectedText(), "12a");
+}
 
 TEST_F(Status, FacesAndTextsFollowTheOperations) {
     EXPECT_EQ(shownFace(), "IIndif");

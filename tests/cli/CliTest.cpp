@@ -136,7 +136,7 @@ TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     EXPECT_EQ(r.out, "");
 
     Result needsLocal = runCli({"erase-meta"});
-    EXPECT_EQ(needsLocal.status, 1);
+    EXPECT_EQ(needsLocal.status, 2) << "a missing --local is wrong usage";
     EXPECT_NE(needsLocal.err.find("--local"), std::string::npos);
 }
 

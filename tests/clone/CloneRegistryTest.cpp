@@ -1,6 +1,7 @@
 // "New clone" and "Delete clone" on a real armed master.
 #include <gtest/gtest.h>
 
+#include "db/CurrentRow.h"
 #include "CloneFixture.h"
 #include "clone/Operations.h"
 
@@ -30,7 +31,7 @@ TEST_F(CloneRegistryTest, NumbersFollowTheHighestAndAreReusedOnceItIsDeleted) {
 
     selectClone("WEST");
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui);
+    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
     EXPECT_EQ(ui.questions.back(), "Delete now?");
     EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "ok"}));
 
@@ -72,7 +73,7 @@ TEST_F(CloneRegistryTest, DoubleQuotesInANameStayInsideTheLiteral) {
     EXPECT_EQ(cloneRows(), 2);
 
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui);
+    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
     EXPECT_EQ(cloneRows(), 1);
 }
 
@@ -83,7 +84,7 @@ TEST_F(CloneRegistryTest, CancelAndNoLeaveTheRegistryAsItWas) {
 
     selectClone("MASTER");
     ui.confirmAnswers.push_back(false);
-    clone::DelClone(dm, ui);
+    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
     EXPECT_EQ(cloneRows(), 1);
     EXPECT_TRUE(ui.statusHistory.empty());
 }
@@ -91,7 +92,7 @@ TEST_F(CloneRegistryTest, CancelAndNoLeaveTheRegistryAsItWas) {
 TEST_F(CloneRegistryTest, DeletingFromAnEmptyListSaysSo) {
     dm.Q6Exec("delete from R$CLONE");
     dm.ReopenClone();
-    clone::DelClone(dm, ui);
+    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"List is empty!"}));
     EXPECT_TRUE(ui.questions.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "db/CurrentRow.h"
 #include "CloneFixture.h"
 #include "engine/Aliases.h"
 #include "engine/Query.h"
@@ -43,12 +44,12 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     dm.QTables.open();
     dm.QGenerator.open();
 
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     moveTo(dm.QTables, "CUSTOMER");
-    prepare::AddTable(dm, ui);
+    prepare::AddTable(dm, ui, currentValue(dm.QTables, "RDB$RELATION_NAME"));
     moveTo(dm.QGenerator, "GEN_CUST");
     ui.inputAnswers.push_back("100");
-    prepare::AddGen(dm, ui);
+    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
     prepare::CreateTriggers(dm, ui);
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
@@ -68,7 +69,7 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     dm.ReopenClone();
     dm.ReopenPKGens();
     moveTo(dm.QClone, "EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(ui.statusHistory.back(), "ok");
 

@@ -55,7 +55,7 @@ TEST_F(OwnHistoryTest, TheCloneMarksTheCodeJustBelowItsFirstAndDropsTheInherited
     restoreCloneDatabase("CLONEDB");
     ASSERT_EQ(rowsAboveMark(dm.CloneDB()), 1) << "the copy holds the master's history";
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     EXPECT_EQ(newestRow(dm.CloneDB()), 2);
@@ -82,7 +82,7 @@ TEST_F(OwnHistoryTest, TheFirstCloneAfterTheDefaultMasterRangeMarksTheRollOver) 
     registerClone("EAST", "1", "0");
     restoreCloneDatabase("CLONEDB");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     // The master's bound (0, 2000000000) rolls over: the clone's codes start at (1, 1).
@@ -96,7 +96,7 @@ TEST_F(OwnHistoryTest, NoMarkIsWrittenWhenTheCloneCannotTakeItsIdentity) {
     restoreCloneDatabase("CLONEDB");
     registerClone("EAST", "3", "500");  // after the backup: the copy has no EAST row
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     EXPECT_EQ(ui.statusHistory.back(), "error");
     EXPECT_EQ(newestRow(dm.CloneDB()), 1);

@@ -1,6 +1,7 @@
 // "Update CLONE's data" on a restored backup of a real armed master.
 #include <gtest/gtest.h>
 
+#include "db/CurrentRow.h"
 #include "CloneFixture.h"
 #include "clone/Operations.h"
 #include "engine/Query.h"
@@ -17,7 +18,7 @@ protected:
     void updateAs(const std::string& target) {
         restoreCloneDatabase("CLONEDB");
         selectClone(target);
-        clone::UpdateCloneGens(dm, ui);
+        clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     }
     std::string meOf(engine::Database& db, const std::string& name) {
         return textOn(db, "select ME from R$CLONE where Name = \"" + name + "\"");
@@ -71,16 +72,16 @@ TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPr
     // One below the largest low word does not roll over yet.
     restoreCloneDatabase("CLONEDB2");
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 2000000000);
 
     selectClone("EAST");
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui);
+    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
     restoreCloneDatabase("CLONEDB3");
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 0);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 1);
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
@@ -108,7 +109,7 @@ TEST_F(UpdateCloneGensTest, ALeftoverUpdateProcedureIsDroppedAndNeverRun) {
     dm.CloneDB().execute(
         "create procedure R$Update returns (dummy integer) as begin dummy = gen_id(GEN_CUST, 1000); suspend; end");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 152);
@@ -123,7 +124,7 @@ TEST_F(UpdateCloneGensTest, AGeneratorMissingInTheCloneIsReportedAndTheOthersSti
     dm.Q6Exec("insert into R$PKGENS values (\"GEN_GONE\", 5)");
     dm.ReopenPKGens();
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.lastMessage().find("GEN_GONE"), std::string::npos) << ui.lastMessage();
@@ -138,7 +139,7 @@ TEST_F(UpdateCloneGensTest, ACopyBackedUpBeforeTheCloneWasRegisteredKeepsItsIden
     restoreCloneDatabase("CLONEDB");
     registerClone("EAST", "3", "500");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages.front().find("EAST"), std::string::npos) << ui.messages.front();
@@ -153,7 +154,7 @@ TEST_F(UpdateCloneGensTest, ACopyBackedUpBeforeTheCloneWasRegisteredKeepsItsIden
 TEST_F(UpdateCloneGensTest, WithoutAConnectedCloneTheErrorIsShownAndTheWindowIsUsable) {
     registerClone("EAST", "3", "500");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "error"}));
     EXPECT_EQ(ui.messages.size(), 1u);

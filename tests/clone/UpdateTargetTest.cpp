@@ -31,7 +31,7 @@ TEST_F(UpdateTargetTest, TheMasterReachedThroughAnotherNameIsNotMadeAClone) {
     engine::Aliases::add("SAMEFILE", ws.path("linked.fdb"));
     test::Workspace::connect(dm.CloneDB(), "SAMEFILE");
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
     expectRefusedMentioning("the master database itself");
     EXPECT_EQ(identity(dm.UserDB()), "MASTER");
@@ -46,7 +46,7 @@ TEST_F(UpdateTargetTest, ACopyUpdatedOnceIsNotUpdatedAgain) {
     registerClone("WEST", "5", "0");
     restoreCloneDatabase("CLONEDB");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui);
+    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
     ASSERT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 152);
     ASSERT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
@@ -57,7 +57,7 @@ TEST_F(UpdateTargetTest, ACopyUpdatedOnceIsNotUpdatedAgain) {
         ui.messages.clear();
         ui.statusHistory.clear();
         selectClone(target);
-        clone::UpdateCloneGens(dm, ui);
+        clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
 
         expectRefusedMentioning("updated already: it is the clone EAST");
         EXPECT_EQ(identity(dm.CloneDB()), "EAST");

@@ -20,10 +20,10 @@ const char* kHalfPrepared =
 
 struct Routine {
     const char* name;
-    void (*connect)(DM&, Frontend&);
+    Outcome (*connect)(DM&, Frontend&);
     engine::Database& (DM::*database)();
-    const char* enabledOnSuccess;  // a control the routine's check would enable
-    const char* label;             // the alias label it would set
+    ctl::Control enabledOnSuccess;  // a control the routine's check would enable
+    ctl::Control label;             // the alias label it would set
 };
 
 TEST(DialectTest, EveryConnectRoutineRefusesADialectThreeDatabaseAndLetsItGo) {

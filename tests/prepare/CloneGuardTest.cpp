@@ -1,5 +1,7 @@
 // Preparation refused on a database that has become a clone: arming, the
 // lists and the meta structures are the master's.
+#include <functional>
+
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
@@ -48,16 +50,20 @@ TEST_F(CloneGuardTest, EveryPreparationOperationIsRefusedAndChangesNothing) {
     const Rows before = snapshot();
     ui.confirmAnswers = {true, true, true};
     ui.inputAnswers = {std::string("5")};
-    const std::pair<const char*, void (*)(DM&, Frontend&)> operations[] = {
-        {"CreateMeta", prepare::CreateMeta},         {"EraseMeta", prepare::EraseMeta},
-        {"AddGen", prepare::AddGen},                 {"RemoveGen", prepare::RemoveGen},
-        {"AddTable", prepare::AddTable},             {"RemoveTable", prepare::RemoveTable},
-        {"AddAllTables", prepare::AddAllTables},     {"RemoveAllTables", prepare::RemoveAllTables},
-        {"CreateTriggers", prepare::CreateTriggers},
+    const std::pair<const char*, std::function<Outcome()>> operations[] = {
+        {"CreateMeta", [&] { return prepare::CreateMeta(dm, ui, prepare::MasterBounds{}); }},
+        {"EraseMeta", [&] { return prepare::EraseMeta(dm, ui); }},
+        {"AddGen", [&] { return prepare::AddGen(dm, ui, std::string("GEN_A"), std::string("5")); }},
+        {"RemoveGen", [&] { return prepare::RemoveGen(dm, ui, std::string("GEN_A")); }},
+        {"AddTable", [&] { return prepare::AddTable(dm, ui, std::string("A")); }},
+        {"RemoveTable", [&] { return prepare::RemoveTable(dm, ui, std::string("A")); }},
+        {"AddAllTables", [&] { return prepare::AddAllTables(dm, ui); }},
+        {"RemoveAllTables", [&] { return prepare::RemoveAllTables(dm, ui); }},
+        {"CreateTriggers", [&] { return prepare::CreateTriggers(dm, ui); }},
     };
     for (const auto& [name, operation] : operations) {
         resetUi();
-        operation(dm, ui);
+        EXPECT_EQ(operation().kind(), Outcome::Kind::Refused) << name;
         EXPECT_EQ(ui.messages, Rows{kRefusal}) << name;
         EXPECT_EQ(ui.statusHistory, Rows{"error"}) << name;
         EXPECT_TRUE(ui.questions.empty()) << name;
@@ -74,7 +80,7 @@ TEST_F(CloneGuardTest, TheMasterAndADatabaseWithoutStructuresArePrepared) {
     ui.confirmAnswers = {true};
     prepare::EraseMeta(dm, ui);
     resetUi();
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, prepare::MasterBounds{});
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
 }
 

@@ -40,7 +40,7 @@ class MetaStructuresTest : public test::PrepareTest {};
 TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
     openMaster();
     ui.setText("LMaster", "");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
 
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
@@ -82,8 +82,7 @@ TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
 
 TEST_F(MetaStructuresTest, BoundsMustBeIntegersAndAreWrittenAsTyped) {
     openMaster();
-    ui.setText("EditMaxValue2", "12a");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {"0", "12a"});
     EXPECT_EQ(ui.messages, Rows{"Invalid number"});
     EXPECT_EQ(ui.focused(), "EditMaxValue2");
     EXPECT_TRUE(rows(kToolRelations).empty());
@@ -93,16 +92,13 @@ TEST_F(MetaStructuresTest, BoundsMustBeIntegersAndAreWrittenAsTyped) {
     EXPECT_TRUE(dm.UserDB().connected());
 
     resetUi();
-    ui.setText("EditMaxValue1", " 5");
-    ui.setText("EditMaxValue2", "7 ");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {" 5", "7 "});
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows("select MAXVALUE1, MAXVALUE2 from R$CLONE"), Rows{"5,7"});
 
     // With the tables in place a refused bound still ends in the OK state.
     resetUi();
-    ui.setText("EditMaxValue1", "x");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {"x", "7 "});
     EXPECT_EQ(ui.messages, Rows{"Invalid number"});
     EXPECT_EQ(ui.focused(), "EditMaxValue1");
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
@@ -113,7 +109,7 @@ TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
     openMaster("CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
                " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
                "COMMIT;\n");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(ui.statusHistory.back(), "ok");
     EXPECT_EQ(rows(kToolRelations), kAllTables);
@@ -124,7 +120,7 @@ TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
     // Running it again finds everything; only the generators are tried and
     // refused, silently.
     resetUi();
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(ui.statusHistory.back(), "ok");
     EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 2, 7, 8, 11}));
@@ -133,7 +129,7 @@ TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
 
 TEST_F(MetaStructuresTest, GeneratorsAreAllOrNothingAndARefusedObjectIsReported) {
     openMaster("CREATE GENERATOR R$GEN2;\nCOMMIT;\n");
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     EXPECT_EQ(rows(kToolGenerators), Rows{"R$GEN2"});
     // R$FILL needs R$GEN1: the server's refusal is shown and the creation
     // goes on to its end.
@@ -149,7 +145,7 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     createMeta();
     arm({"A", "B"});
     // Listed after the arming: it never received the record-code columns.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "C"));
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "C").isDone());
     exec("create trigger R$USER for C after insert as begin end");
     resetUi();
 
@@ -182,7 +178,7 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     EXPECT_FALSE(dm.UserDB().inTransaction());
 
     // The database is back where it started: the objects can be created anew.
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     EXPECT_EQ(ui.statusHistory.back(), "ok");
     EXPECT_EQ(rows(kToolRelations), kAllTables);
 }
@@ -193,7 +189,7 @@ TEST_F(MetaStructuresTest, ErasureRemovesCodeColumnsAndIndexesOfTablesTakenOffTh
     arm({"A", "B"});
     exec("create index R$OLD_B on B (R$CODE1, R$CODE2)");
     exec("create index IX_B_ID on B (ID)");  // the user's own stays
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "B"));
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "B").isDone());
     resetUi();
 
     ui.confirmAnswers.push_back(true);
@@ -229,6 +225,38 @@ TEST_F(MetaStructuresTest, RefusedProcedureDropRollsBackAndReports) {
     // Both procedure drops were one unit, and the tables were not reached.
     EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
     EXPECT_EQ(rows(kToolRelations), kAllTables);
+    // The page still says "Prepare completed": no step caption or bar beside it.
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+}
+
+TEST_F(MetaStructuresTest, ACreationThatStopsSaysWhereAndLeavesNoProgressOnThePage) {
+    openMaster();
+    // As after a refused login: the window has no connection to create on.
+    dm.UserDB().disconnect();
+    const Outcome outcome = prepare::CreateMeta(dm, ui, {});
+
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Failed);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].rfind("Create add. structures stopped at \"Create table R$CLONE\": ", 0), 0u)
+        << ui.messages[0];
+    EXPECT_EQ(outcome.message(), ui.messages[0]);
+    EXPECT_FALSE(ui.isVisible("PBar"));
+    EXPECT_FALSE(ui.isVisible("LAction"));
+}
+
+TEST_F(MetaStructuresTest, RefusedBoundsAreARefusalWhateverTheStatusFaceShows) {
+    openMaster();
+    EXPECT_EQ(prepare::CreateMeta(dm, ui, {"0", "12a"}).kind(), Outcome::Kind::Refused);
+    resetUi();
+    createMeta();
+    // With the tables in place the window ends in the OK state, and the
+    // outcome still tells a script that nothing was done.
+    const Outcome outcome = prepare::CreateMeta(dm, ui, {"x", "0"});
+    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(outcome.message(), "Invalid number");
 }
 
 }  // namespace

@@ -15,14 +15,14 @@ void PrepareTest::openMaster(const std::string& script) {
 }
 
 void PrepareTest::createMeta() {
-    prepare::CreateMeta(dm, ui);
+    prepare::CreateMeta(dm, ui, {});
     ASSERT_EQ(ui.statusHistory.back(), "ok");
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
     resetUi();
 }
 
 void PrepareTest::arm(const std::vector<std::string>& tables) {
-    for (const auto& t : tables) ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, t)) << ui.lastMessage();
+    for (const auto& t : tables) ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, t).isDone()) << ui.lastMessage();
     prepare::CreateTriggers(dm, ui);
     ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
     resetUi();

@@ -22,12 +22,12 @@ public:
     std::map<std::string, int> maxima;
     std::vector<std::string> actions;  // LAction captions
 
-    void setProgress(const std::string& c, int p) override {
+    void setProgress(ctl::Control c, int p) override {
         FakeFrontend::setProgress(c, p);
-        positions[c].push_back(p);
+        positions[c.str()].push_back(p);
     }
-    void setProgressMax(const std::string& c, int m) override { maxima[c] = m; }
-    void setText(const std::string& c, const std::string& t) override {
+    void setProgressMax(ctl::Control c, int m) override { maxima[c.str()] = m; }
+    void setText(ctl::Control c, const std::string& t) override {
         FakeFrontend::setText(c, t);
         if (c == "LAction") actions.push_back(t);
     }

@@ -36,8 +36,8 @@ protected:
 TEST_F(TriggerArmingTest, TwoTablesAreNumberedAcrossAndArmed) {
     openMaster(kTwoTables);
     createMeta();
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B"));
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "A"));
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B").isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "A").isDone());
     resetUi();
 
     prepare::CreateTriggers(dm, ui);
@@ -121,7 +121,7 @@ TEST_F(TriggerArmingTest, ASecondArmingStartsAFreshHistory) {
     exec("delete from A where ID = 3");
     exec("insert into R$SYNCHRO values (1, \"2026-01-01\", 0, 9)");
     // B is listed only now: it has no record-code columns yet.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B"));
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B").isDone());
     resetUi();
 
     prepare::CreateTriggers(dm, ui);
@@ -135,7 +135,7 @@ TEST_F(TriggerArmingTest, ASecondArmingStartsAFreshHistory) {
 
     // A table taken off the list loses its triggers and keeps its columns.
     dm.ReopenWorkingTables();
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "A"));
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "A").isDone());
     prepare::CreateTriggers(dm, ui);
     EXPECT_EQ(ui.statusHistory.back(), "ok");
     EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,B,1", "R$2,B,6", "R$3,B,4"}));
@@ -171,7 +171,7 @@ TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable)
     openMaster(kTwoTables);
     createMeta();
     // A listed name whose table is gone: adding its columns is refused.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "GONE"));
+    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "GONE").isDone());
     resetUi();
     prepare::CreateTriggers(dm, ui);
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
@@ -181,7 +181,7 @@ TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable)
 
     // The next run, with the list mended, goes through.
     dm.ReopenWorkingTables();
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "GONE"));
+    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "GONE").isDone());
     arm({"A"});
     EXPECT_EQ(marks(), Rows{"0,0,4"});
 }

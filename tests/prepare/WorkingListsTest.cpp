@@ -1,5 +1,6 @@
 // The generator and working-table lists: what each button inserts or
 // deletes, and how refusals are reported.
+#include "db/CurrentRow.h"
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
@@ -27,17 +28,17 @@ TEST_F(WorkingListsTest, GeneratorOffsetsComeFromTheInputBox) {
 
     // Cancelled box: the default offset.
     moveTo(dm.QGenerator, "RDB$GENERATOR_NAME", "G_ONE");
-    prepare::AddGen(dm, ui);
+    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
 
     moveTo(dm.QGenerator, "RDB$GENERATOR_NAME", "G_TWO");
     ui.inputAnswers.push_back(" 250 ");
-    prepare::AddGen(dm, ui);
+    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
 
     // Only the first 15 characters count.
     moveTo(dm.QGenerator, "RDB$GENERATOR_NAME", "R$GEN1");
     ui.inputAnswers.push_back("  42           xyz");
-    prepare::AddGen(dm, ui);
+    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(pkGens(), (Rows{"G_ONE,100000", "G_TWO,250", "R$GEN1,42"}));
     EXPECT_EQ(dm.QPKGens.fieldByName("GENERATORNAME").asString(), "G_ONE") << "reopened on its first row";
@@ -48,7 +49,7 @@ TEST_F(WorkingListsTest, GeneratorOffsetsComeFromTheInputBox) {
     for (const char* bad : {"12a", "1234567890123456", ""}) {
         resetUi();
         ui.inputAnswers.push_back(bad);
-        prepare::AddGen(dm, ui);
+        prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
         EXPECT_EQ(ui.messages, Rows{"Invalid number"}) << bad;
         EXPECT_EQ(ui.statusHistory.back(), "error");
     }
@@ -58,7 +59,7 @@ TEST_F(WorkingListsTest, GeneratorOffsetsComeFromTheInputBox) {
     resetUi();
     moveTo(dm.QGenerator, "RDB$GENERATOR_NAME", "G_TWO");
     ui.inputAnswers.push_back("5");
-    prepare::AddGen(dm, ui);
+    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("PRIMARY"), std::string::npos) << ui.messages[0];
@@ -74,14 +75,14 @@ TEST_F(WorkingListsTest, RemovingGeneratorsUntilTheListIsEmpty) {
     dm.ReopenPKGens();
 
     moveTo(dm.QPKGens, "GENERATORNAME", "R$TRIG");
-    prepare::RemoveGen(dm, ui);
+    prepare::RemoveGen(dm, ui, currentValue(dm.QPKGens, "GeneratorName"));
     EXPECT_EQ(pkGens(), Rows{"G_ONE,1"});
-    prepare::RemoveGen(dm, ui);
+    prepare::RemoveGen(dm, ui, currentValue(dm.QPKGens, "GeneratorName"));
     EXPECT_TRUE(pkGens().empty());
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok"}));
 
     resetUi();
-    prepare::RemoveGen(dm, ui);
+    prepare::RemoveGen(dm, ui, currentValue(dm.QPKGens, "GeneratorName"));
     EXPECT_EQ(ui.messages, Rows{"List is empty!"});
     EXPECT_TRUE(ui.statusHistory.empty());
 }
@@ -95,25 +96,25 @@ TEST_F(WorkingListsTest, SingleTablesInAndOut) {
     createMeta();
 
     moveTo(dm.QTables, "RDB$RELATION_NAME", "T3");
-    prepare::AddTable(dm, ui);
+    prepare::AddTable(dm, ui, currentValue(dm.QTables, "RDB$RELATION_NAME"));
     moveTo(dm.QTables, "RDB$RELATION_NAME", "T1");
-    prepare::AddTable(dm, ui);
+    prepare::AddTable(dm, ui, currentValue(dm.QTables, "RDB$RELATION_NAME"));
     EXPECT_EQ(working(), (Rows{"T1", "T3"}));
     EXPECT_EQ(dm.QWorkingTables.fieldByName("NAME").asString(), "T1");
 
     resetUi();
-    prepare::AddTable(dm, ui);  // T1 again
+    prepare::AddTable(dm, ui, currentValue(dm.QTables, "RDB$RELATION_NAME"));  // T1 again
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_FALSE(dm.UserDB().inTransaction());
 
     resetUi();
     moveTo(dm.QWorkingTables, "NAME", "T3");
-    prepare::RemoveTable(dm, ui);
+    prepare::RemoveTable(dm, ui, currentValue(dm.QWorkingTables, "Name"));
     EXPECT_EQ(working(), Rows{"T1"});
-    prepare::RemoveTable(dm, ui);
+    prepare::RemoveTable(dm, ui, currentValue(dm.QWorkingTables, "Name"));
     EXPECT_TRUE(working().empty());
-    prepare::RemoveTable(dm, ui);
+    prepare::RemoveTable(dm, ui, currentValue(dm.QWorkingTables, "Name"));
     EXPECT_EQ(ui.messages, Rows{"List is empty!"});
     EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok"}));
 }
@@ -121,7 +122,7 @@ TEST_F(WorkingListsTest, SingleTablesInAndOut) {
 TEST_F(WorkingListsTest, SelectAllAndRemoveAll) {
     openMaster(kFiveTables);
     createMeta();
-    for (const char* t : {"T2", "T4", "T5"}) ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, t));
+    for (const char* t : {"T2", "T4", "T5"}) ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, t).isDone());
     resetUi();
 
     prepare::AddAllTables(dm, ui);

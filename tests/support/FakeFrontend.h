@@ -36,7 +36,7 @@ public:
 
     void showMessage(const std::string& t) override { messages.push_back(t); }
     std::vector<std::string> pagesShown;
-    void showPage(const std::string& p) override { pagesShown.push_back(p); }
+    void showPage(ctl::Control p) override { pagesShown.push_back(p.str()); }
     std::string page() const { return pagesShown.empty() ? "" : pagesShown.back(); }
     bool confirm(const std::string& q) override {
         questions.push_back(q);

@@ -10,7 +10,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace quorvel::connect {
+namespace quorvel::app {
 
 class TfmAliases : public QDialog {
     Q_OBJECT
@@ -41,4 +41,4 @@ private:
     std::string chosen_;
 };
 
-}  // namespace quorvel::connect
+}  // namespace quorvel::app

@@ -1,4 +1,4 @@
-#include "connect/fAliases.h"
+#include "app/fAliases.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -13,7 +13,7 @@
 
 #include "engine/Aliases.h"
 
-namespace quorvel::connect {
+namespace quorvel::app {
 
 namespace {
 
@@ -148,4 +148,4 @@ void TfmAliases::BtnOKClick() {
     chosen_ = item->text().toStdString();
 }
 
-}  // namespace quorvel::connect
+}  // namespace quorvel::app

@@ -1,4 +1,4 @@
-#include "clone/fClone.h"
+#include "app/fClone.h"
 
 #include <QFormLayout>
 #include <QLineEdit>
@@ -8,7 +8,7 @@
 
 #include "app/WidgetKit.h"
 
-namespace quorvel::clone {
+namespace quorvel::app {
 
 TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     setObjectName("fmClone");
@@ -27,7 +27,7 @@ TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     form->addRow("Name", EditName);
     form->addRow("Max value1", EditMaxValue1);
     form->addRow("Max value2", EditMaxValue2);
-    const app::OkCancel buttons = app::layOutFormDialog(this, form);
+    const OkCancel buttons = layOutFormDialog(this, form);
     BitBtn1 = buttons.ok;
     BitBtn2 = buttons.cancel;
     connect(BitBtn1, &QPushButton::clicked, this, &TfmClone::BitBtn1Click);
@@ -71,4 +71,4 @@ void TfmClone::BitBtn1Click() {
     }
 }
 
-}  // namespace quorvel::clone
+}  // namespace quorvel::app

@@ -12,7 +12,7 @@
 class QLineEdit;
 class QPushButton;
 
-namespace quorvel::clone {
+namespace quorvel::app {
 
 class TfmClone : public QDialog {
     Q_OBJECT
@@ -40,4 +40,4 @@ private:
     std::exception_ptr failure_;
 };
 
-}  // namespace quorvel::clone
+}  // namespace quorvel::app

@@ -1,4 +1,4 @@
-#include "connect/fLoginPrompt.h"
+#include "app/fLoginPrompt.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 #include "app/WidgetKit.h"
 
-namespace quorvel::connect {
+namespace quorvel::app {
 
 TfmLoginPrompt::TfmLoginPrompt(QWidget* parent) : QDialog(parent) {
     setObjectName("fmLoginPrompt");
@@ -35,7 +35,7 @@ TfmLoginPrompt::TfmLoginPrompt(QWidget* parent) : QDialog(parent) {
     form->addRow(new QLabel("Alias:", this), LAlias);
     form->addRow(new QLabel("User Name:", this), EditUserName);
     form->addRow(new QLabel("Password:", this), EditPassword);
-    const app::OkCancel buttons = app::layOutFormDialog(this, form);
+    const OkCancel buttons = layOutFormDialog(this, form);
     BitBtn1 = buttons.ok;
     BitBtn2 = buttons.cancel;
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
@@ -55,4 +55,4 @@ void TfmLoginPrompt::showEvent(QShowEvent* event) {
     EditPassword->setFocus();
 }
 
-}  // namespace quorvel::connect
+}  // namespace quorvel::app

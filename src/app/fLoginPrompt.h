@@ -8,7 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace quorvel::connect {
+namespace quorvel::app {
 
 class TfmLoginPrompt : public QDialog {
     Q_OBJECT
@@ -30,4 +30,4 @@ private:
     QPushButton* BitBtn2;
 };
 
-}  // namespace quorvel::connect
+}  // namespace quorvel::app

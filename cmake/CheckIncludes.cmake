@@ -1,0 +1,27 @@
+# Which folder may include what: Firebird's headers only under src/engine,
+# Qt's only under src/app (the GUI). Run as a test:
+#   cmake -DSRC=<a src folder> -P CheckIncludes.cmake
+# Fails, naming every file and line, when any other source includes them.
+if(NOT SRC)
+  message(FATAL_ERROR "CheckIncludes.cmake needs -DSRC=<folder>")
+endif()
+get_filename_component(SRC ${SRC} ABSOLUTE)
+file(GLOB_RECURSE _files ${SRC}/*.h ${SRC}/*.cpp)
+set(_found "")
+foreach(f ${_files})
+  file(RELATIVE_PATH rel ${SRC} ${f})
+  file(STRINGS ${f} _includes REGEX "^[ \t]*#[ \t]*include")
+  foreach(line ${_includes})
+    if(NOT rel MATCHES "^engine/" AND line MATCHES "[<\"](firebird/|ibase\\.h|iberror\\.h)")
+      string(APPEND _found "\n  ${rel}: ${line}  (Firebird outside src/engine)")
+    endif()
+    if(NOT rel MATCHES "^app/" AND line MATCHES "[<\"](Qt[A-Za-z]*/|Q[A-Z][A-Za-z]*[>\"])")
+      string(APPEND _found "\n  ${rel}: ${line}  (Qt outside src/app)")
+    endif()
+  endforeach()
+endforeach()
+if(_found)
+  message(FATAL_ERROR "Includes across the folder boundaries:${_found}")
+endif()
+list(LENGTH _files _count)
+message(STATUS "${_count} sources checked")

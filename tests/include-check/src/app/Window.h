@@ -1,0 +1,3 @@
+// Allowed: the GUI uses Qt Widgets.
+#include <QWidget>
+#include <QtWidgets/QDialog>

@@ -1,0 +1,2 @@
+// Refused: the command-line tool pulling in a widget.
+#include <QMessageBox>

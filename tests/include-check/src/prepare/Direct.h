@@ -1,0 +1,3 @@
+// Refused: an operation talking to the Firebird client directly.
+#include <string>
+#include "ibase.h"
