@@ -12,6 +12,9 @@ std::string Identity(DM& dm) {
 }
 
 std::optional<Outcome> RefusedOnClone(DM& dm, Frontend& ui) {
+    // Without a connection there is no identity to read; the operation's own
+    // first step says what is wrong.
+    if (!dm.UserDB().connected()) return std::nullopt;
     std::string identity;
     try {
         identity = Identity(dm);

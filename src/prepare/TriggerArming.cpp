@@ -11,6 +11,7 @@
 #include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
 #include "prepare/OperationSupport.h"
+#include "prepare/Presence.h"
 #include "prepare/Operations.h"
 #include "prepare/ReplicationSchema.h"
 #include "prepare/SqlText.h"
@@ -107,6 +108,19 @@ void armAndMark(DM& dm, const std::vector<std::string>& tables) {
     tx.commit();
 }
 
+// Before the meta structures there is nothing to arm from. The window shows
+// the error state alone, as it always has; the outcome says what is missing.
+std::optional<Outcome> withoutWorkingTableList(DM& dm, Frontend& ui) {
+    try {
+        if (TablePresent(dm, "R$WORKINGTABLES")) return std::nullopt;
+    } catch (const std::exception& e) {
+        return failWithMessage(dm, ui, e);
+    }
+    ui.setError();
+    return Outcome::failed("Recreate triggers: there is no list of working tables (R$WORKINGTABLES); "
+                           "create the meta structures first.");
+}
+
 // Armed while off, the new triggers would be on in the middle of a read, and
 // the numbering's switch would overwrite the record of the user's inactive
 // triggers. The outcome when refused.
@@ -145,6 +159,7 @@ std::optional<Outcome> clonesMayBreak(DM& dm, Frontend& ui) {
 
 Outcome CreateTriggers(DM& dm, Frontend& ui) {
     if (auto refused = RefusedOnClone(dm, ui)) return *refused;
+    if (auto missing = withoutWorkingTableList(dm, ui)) return *missing;
     if (auto refused = refusedWhileOff(dm, ui)) return *refused;
     if (auto declined = clonesMayBreak(dm, ui)) return *declined;
     ui.setWorking();
