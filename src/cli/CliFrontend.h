@@ -23,9 +23,8 @@ public:
     void setWorking() override;
     void setOK() override;
     void setError() override;
-    // For an operation that returns no outcome of its own: true when it ended
-    // in error, or showed a message and never reached the OK state after it.
-    bool failed() const { return errorEnded_ || (messageSinceOk_ && !okEnded_); }
+    // Counts the messages of the next operation: the CLI prints an outcome's
+    // text only when the operation showed none.
     void startOperation() { errorEnded_ = okEnded_ = messageSinceOk_ = false; messagesShown_ = 0; }
     int messagesShown() const { return messagesShown_; }
 

@@ -13,13 +13,6 @@ namespace quorvel::cli {
 
 namespace {
 
-int finish(Session& s, const Outcome& o) {
-    // The operation showed its own messages; one that showed none still
-    // says how it ended.
-    if (!o.isDone() && s.ui.messagesShown() == 0 && !o.message().empty()) s.err << o.message() << '\n';
-    return o.exitCode();
-}
-
 bool connectExchange(Session& s, bool inSynchro) {
     if (!s.args.value("--local")) throw UsageError{"this command needs --local ALIAS (the master or clone database)"};
     if (!s.args.value("--synchro")) throw UsageError{"this command needs --synchro ALIAS (the synchro database)"};
@@ -79,7 +72,7 @@ int cmdFill(Session& s) {
     synchro::FillReport report;
     const Outcome o = synchro::FillSynchro(s.dm, s.ui, &report);
     if (o.isDone()) printFill(s, report);
-    return finish(s, o);
+    return s.finish(o);
 }
 
 // Makes the triggers active again after a read with --switch-triggers,
@@ -108,7 +101,7 @@ int cmdRead(Session& s) {
     const Outcome o = synchro::ReadFromSynchro(s.dm, s.ui, &report);
     if (o.isDone()) printRead(s, report);
     if (report.collision) printCollision(s, *report.collision);
-    const int rc = finish(s, o);
+    const int rc = s.finish(o);
     return switching ? switchBack(s, rc) : rc;
 }
 
@@ -130,25 +123,25 @@ int cmdDeleteHistory(Session& s) {
     }
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
-    return finish(s, synchro::DelSynchro(s.dm, s.ui, number));
+    return s.finish(synchro::DelSynchro(s.dm, s.ui, number));
 }
 
 int cmdSuccess(Session& s) {
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
-    return finish(s, synchro::Success(s.dm, s.ui));
+    return s.finish(synchro::Success(s.dm, s.ui));
 }
 
 int cmdDeleteSynchroRow(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return finish(s, synchro::DeleteSynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+    return s.finish(synchro::DeleteSynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
 }
 
 int cmdCopyFromSynchro(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return finish(s, synchro::CopySynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+    return s.finish(synchro::CopySynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
 }
 
 }  // namespace

@@ -44,16 +44,7 @@ struct Session {
     template <class Op>
     int operation(Op op) {
         ui.startOperation();
-        if constexpr (std::is_same_v<std::invoke_result_t<Op, DM&, Frontend&>, Outcome>) {
-            return finish(op(dm, ui));
-        } else {
-            // An operation that reports no outcome yet: judged by the status
-            // it ended in and the messages it showed.
-            op(dm, ui);
-            if (!ui.failed()) return 0;
-            if (ui.messagesShown() == 0) err << "The operation ended with an error.\n";
-            return 1;
-        }
+        return finish(op(dm, ui));
     }
     int finish(const Outcome& outcome);
 };
