@@ -80,7 +80,11 @@ int cmdFill(Session& s) {
 int switchBack(Session& s, int readExit) {
     s.ui.startOperation();
     prepare::ActiveTriggers(s.dm, s.ui);
-    if (synchro::triggersActive(s.dm.UserDB())) return readExit;
+    if (synchro::triggersActive(s.dm.UserDB())) {
+        // The read's reminder has just been shown: say that it is done.
+        s.err << "The triggers are active again.\n";
+        return readExit;
+    }
     s.err << "The triggers could not be made active again: run triggers-active.\n";
     return 1;
 }
