@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "db/Today.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "operation/ControlStore.h"
@@ -182,15 +183,6 @@ inline int64_t copyRows(Client& c, IAttachment* src, ITransaction* ts, IAttachme
 // in the table order, N rows numbered (0, 1..N), the code index, the three
 // triggers and the first mark (0, N + 1), as "Recreate triggers" leaves it.
 
-inline std::string today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
-
 // The schema's texts are written for the engine's parameter parser, which
 // reads "::" as one colon; the client gets them with one.
 inline std::string singleColons(std::string s) {
@@ -216,7 +208,7 @@ inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
     ddl.push_back(singleColons(schema::deleteTrigger(2, "ITEMS")));
     ddl.push_back(singleColons(schema::updateTrigger(3, "ITEMS")));
     ddl.push_back("set generator R$Gen2 to " + std::to_string(rows + 1));
-    ddl.push_back("insert into R$SYNCHRO values (0, '" + today() + "', 0, " + std::to_string(rows + 1) + ")");
+    ddl.push_back("insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 0, " + std::to_string(rows + 1) + ")");
     createDatabase(c, path, ddl);
 }
 

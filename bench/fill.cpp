@@ -66,7 +66,7 @@ Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int row
     ITransaction* tl = local->startTransaction(&st, sizeof kTpb, kTpb);
     ITransaction* ts = synchro->startTransaction(&st, sizeof kTpb, kTpb);
     const std::string mark = std::to_string(rows + 1);
-    synchro->execute(&st, ts, 0, ("insert into R$SYNCHRO values (0, '" + today() + "', 0, " + mark + ")").c_str(),
+    synchro->execute(&st, ts, 0, ("insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 0, " + mark + ")").c_str(),
                      1, nullptr, nullptr, nullptr, nullptr);
     m.journal = copyRows(c, local, tl, synchro, ts, "select * from R$DELETEDUPDATED",
                          "insert into R$DELETEDUPDATED values (?, ?, ?, ?)");
@@ -79,7 +79,7 @@ Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int row
                        " where J.TABLENAME = 'ITEMS' and J.OPERATION = 'U' and T.R$CODE2 <= " + mark,
                        insert);
     local->execute(&st, tl, 0,
-                   ("insert into R$SYNCHRO select 1, '" + today() +
+                   ("insert into R$SYNCHRO select 1, '" + quorvel::todayText() +
                     "', gen_id(R$Gen1, 0), gen_id(R$Gen2, 1) from RDB$DATABASE").c_str(),
                    1, nullptr, nullptr, nullptr, nullptr);
     ts->commit(&st);

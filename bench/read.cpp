@@ -57,7 +57,7 @@ void buildSynchro(Client& c, const std::string& path, int rows) {
          "EXECUTE BLOCK AS DECLARE K INTEGER = 1; BEGIN WHILE (K <= " + std::to_string(kDeletes) +
              ") DO BEGIN INSERT INTO R$DELETEDUPDATED VALUES (0, :K * " + step +
              " - 1, 'D', 'ITEMS'); K = K + 1; END END",
-         "insert into R$SYNCHRO values (0, '" + today() + "', 1, 0)"});
+         "insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 1, 0)"});
 }
 
 // The master, its triggers inactive for the read, and the clone's synchro database.

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdint>
-#include <ctime>
 
 namespace quorvel::prepare {
 
@@ -14,15 +13,6 @@ std::string quoted(const std::string& value) {
     }
     out += '"';
     return out;
-}
-
-std::string todayText() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
 }
 
 bool isIntegerText(const std::string& text) {

@@ -14,10 +14,6 @@ std::string quoted(const std::string& value);
 // offset, whose texts are then written into statements as typed.
 bool isIntegerText(const std::string& text);
 
-// Today as "YYYY-MM-DD", the date text of the history rows: the server reads
-// it the same under every locale.
-std::string todayText();
-
 // A name as the catalogue keeps it: unquoted names are stored in upper case.
 std::string catalogueName(std::string name);
 

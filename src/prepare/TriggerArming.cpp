@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "db/Today.h"
 #include "engine/Transaction.h"
 #include "prepare/CodeColumns.h"
 #include "prepare/CodeIndex.h"

@@ -11,6 +11,7 @@
 // the same changes again.
 #include <fstream>
 
+#include "db/Today.h"
 #include "engine/Error.h"
 #include "engine/Transaction.h"
 #include "synchro/FillSelection.h"

@@ -1,6 +1,5 @@
 #include "synchro/LocalSite.h"
 
-#include <ctime>
 #include <set>
 
 #include "engine/Query.h"
@@ -78,15 +77,6 @@ void requireTables(engine::Database& db, engine::Database& reference, const std:
                 throw Refusal("The table " + t + " of the " + role + " has no column " + c +
                               ": it was not made from this database's definition. Nothing was changed.");
     }
-}
-
-std::string todayText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
-    return buf;
 }
 
 }  // namespace quorvel::synchro

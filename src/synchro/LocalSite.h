@@ -36,7 +36,4 @@ std::vector<std::string> workingTables(engine::Database& db);
 void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,
                    const std::string& role);
 
-// Today's date as "YYYY-MM-DD", the one form the server reads under every locale.
-std::string todayText();
-
 }  // namespace quorvel::synchro

@@ -3,24 +3,15 @@
 // make the clone send the master's rows back.
 #include <gtest/gtest.h>
 
-#include <ctime>
 
 #include "CloneFixture.h"
 #include "clone/Operations.h"
+#include "db/Today.h"
 
 using namespace quorvel;
 using test::CloneFixture;
 
 namespace {
-
-std::string today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
 
 class OwnHistoryTest : public CloneFixture {
 protected:
@@ -62,7 +53,7 @@ TEST_F(OwnHistoryTest, TheCloneMarksTheCodeJustBelowItsFirstAndDropsTheInherited
     EXPECT_EQ(markWord(dm.CloneDB(), "R$Code1"), 3);
     EXPECT_EQ(markWord(dm.CloneDB(), "R$Code2"), 501);
     EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$SYNCHRO where SynchroNumber = 2 and SynchroDate = \"" +
-                                          today() + "\""),
+                                          todayText() + "\""),
               1);
     EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$SYNCHRO"), 3) << "the inherited rows stay";
     EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$DELETEDUPDATED"), 0);

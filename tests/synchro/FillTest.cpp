@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "support/ExchangeFixture.h"
-#include "synchro/LocalSite.h"
+#include "db/Today.h"
 #include "synchro/Operations.h"
 
 namespace quorvel::test {
@@ -44,7 +44,7 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     ASSERT_EQ(report.tables.size(), 1u);
     EXPECT_EQ(report.tables[0].rows, 4);
 
-    const std::string today = synchro::todayText();
+    const std::string today = todayText();
     EXPECT_EQ(synchroRows("select SYNCHRONUMBER, SYNCHRODATE, R$CODE1, R$CODE2 from R$SYNCHRO"),
               (std::vector<std::string>{"3|" + today + " 00:00:00|0|5000"}));
     EXPECT_EQ(localRows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO where SYNCHRONUMBER = 4"),

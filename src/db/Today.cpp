@@ -1,0 +1,16 @@
+#include "db/Today.h"
+
+#include <ctime>
+
+namespace quorvel {
+
+std::string todayText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+}  // namespace quorvel
