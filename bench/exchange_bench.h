@@ -328,4 +328,46 @@ inline void peakLine() {
     std::printf("%-28s %8.1f MB   goal < 100 MB  %s\n", "peak memory", peak, peak < 100 ? "met" : "MISSED");
 }
 
+// The command line of both exchange benchmarks: [rounds] [rows...], the
+// sizes 100,000 and 1,000,000 by default. Nothing after printing the usage.
+struct BenchArgs {
+    int rounds = 1;
+    std::vector<int> sizes;
+};
+inline std::optional<BenchArgs> parseBenchArgs(int argc, char** argv) {
+    BenchArgs a;
+    a.rounds = argc > 1 ? std::atoi(argv[1]) : 1;
+    for (int i = 2; i < argc; ++i) a.sizes.push_back(std::atoi(argv[i]));
+    if (a.sizes.empty()) a.sizes = {100000, 1000000};
+    if (a.rounds <= 0 || std::any_of(a.sizes.begin(), a.sizes.end(), [](int n) { return n < 2 * kUpdates; })) {
+        std::fprintf(stderr, "usage: %s [rounds] [rows...]   (rows at least %d)\n", argv[0], 2 * kUpdates);
+        return std::nullopt;
+    }
+    return a;
+}
+
+// Runs `work` in a fresh scratch folder of its own (its aliases file there,
+// and the current folder, where a fill leaves its trace), removed afterwards;
+// the program's exit status.
+inline int inScratchFolder(const std::string& name, const std::function<void(const fs::path&)>& work) {
+    const fs::path dir = fs::temp_directory_path() / ("quorvel-bench-" + name + "-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ::setenv("QUORVEL_ALIASES", (dir / "aliases.conf").c_str(), 1);
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    int rc = 1;
+    try {
+        work(dir);
+        peakLine();
+        rc = 0;
+    } catch (const FbException& e) {
+        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    fs::current_path(home);
+    fs::remove_all(dir);
+    return rc;
+}
+
 }  // namespace bench

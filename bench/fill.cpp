@@ -152,38 +152,14 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows even when piped to a file
     if (argc > 1 && std::string(argv[1]) == "--build") return runBuilder(argc, argv, build);
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
-    std::vector<int> sizes;
-    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-    if (sizes.empty()) sizes = {100000, 1000000};
-    if (rounds <= 0 || std::any_of(sizes.begin(), sizes.end(), [](int n) { return n < 2 * kUpdates; })) {
-        std::fprintf(stderr, "usage: %s [rounds] [rows...]   (rows at least %d)\n", argv[0], 2 * kUpdates);
-        return 2;
-    }
-    const fs::path dir = fs::temp_directory_path() / ("quorvel-bench-fill-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    ::setenv("QUORVEL_ALIASES", (dir / "aliases.conf").c_str(), 1);
-    // The fill leaves the trace of its last selection in the current folder.
-    const fs::path home = fs::current_path();
-    fs::current_path(dir);
-    int rc = 1;
-    try {
+    const std::optional<BenchArgs> args = parseBenchArgs(argc, argv);
+    if (!args) return 2;
+    return inScratchFolder("fill", [&](const fs::path& dir) {
         std::vector<Result> results;
-        for (int n : sizes) results.push_back(runSize(n, rounds, dir));
-        if (sizes.size() == 2) {
-            const double wall = results[1].fill.wall / results[0].fill.wall;
-            const double cpu = results[1].fill.cpu / results[0].fill.cpu;
-            std::printf("fill at %d / fill at %d\n", sizes[1], sizes[0]);
-            ratio("", wall, cpu, 1.5);
+        for (int n : args->sizes) results.push_back(runSize(n, args->rounds, dir));
+        if (args->sizes.size() == 2) {
+            std::printf("fill at %d / fill at %d\n", args->sizes[1], args->sizes[0]);
+            ratio("", results[1].fill.wall / results[0].fill.wall, results[1].fill.cpu / results[0].fill.cpu, 1.5);
         }
-        peakLine();
-        rc = 0;
-    } catch (const FbException& e) {
-        std::fprintf(stderr, "Firebird client: %s\n", errorText(e).c_str());
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    }
-    fs::current_path(home);
-    fs::remove_all(dir);
-    return rc;
+    });
 }
