@@ -6,6 +6,8 @@
 #include <QToolButton>
 #include <exception>
 
+#include "engine/Database.h"
+
 namespace quorvel::app {
 
 using engine::DataSetState;
@@ -150,7 +152,13 @@ void DataNavigator::act(Button b) {
         case Last: ds_.last(); break;
         case Insert: ds_.append(); break;
         case Delete:
-            if (ui_.confirm("Delete record?")) ds_.remove();
+            if (ui_.confirm("Delete record?")) {
+                ds_.remove();
+                // Settling a collision by hand: say that it worked, and drop
+                // the failed read's "Error!".
+                ui_.setOK();
+                ui_.showMessage("The record was deleted from the " + ds_.database().displayName() + ".");
+            }
             break;
         case Edit: ds_.edit(); break;
         case Post: ds_.post(); break;

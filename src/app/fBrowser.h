@@ -115,6 +115,7 @@ public slots:
     void SBDelSynchroClick();
     void SBSuccessClick();
     void SBCopyNaturalKeyClick();
+    void SBDropDeleteEntryClick();
     void SBReadddlClick();
     void SBConvertddlClick();
     void About1Click();
@@ -169,6 +170,8 @@ private:
     QPointer<QWidget> splash_;
     bool shownOnce_ = false;
     std::string pendingFocus_;
+    // The second status panel shows a running copy's row count.
+    bool progressShown_ = false;
     // The operation's own dialog while it is open (owner of message boxes).
     QPointer<QWidget> operationDialog_;
 

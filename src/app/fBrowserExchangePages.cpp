@@ -188,6 +188,10 @@ QWidget* TfmBrowser::buildReadSynchroPage() {
 QWidget* TfmBrowser::buildCollisionPage() {
     auto* page = new QWidget(this);
     auto* c = vbox(page);
+    // Names the table where the read stopped and what settles it.
+    auto* LCollisionTable = makeLabel(page, "", "LCollisionTable");
+    LCollisionTable->setWordWrap(true);
+    c->addWidget(LCollisionTable);
     auto* sides = hbox();
 
     auto* master = vbox();
@@ -210,8 +214,14 @@ QWidget* TfmBrowser::buildCollisionPage() {
     auto* SBCopyNaturalKey = makeButton(page, "SBCopyNaturalKey", "Copy current record from Synchro",
                                         copyNaturalKeyHint());
     connect(SBCopyNaturalKey, &QPushButton::clicked, this, &TfmBrowser::SBCopyNaturalKeyClick);
+    // Settles a read that stopped deleting: the sender's "D" entry goes.
+    auto* SBDropDeleteEntry = makeButton(page, "SBDropDeleteEntry", "Drop the D entry",
+                                         "Delete the selected \"D\" entry from the synchro database");
+    SBDropDeleteEntry->setEnabled(false);
+    connect(SBDropDeleteEntry, &QPushButton::clicked, this, &TfmBrowser::SBDropDeleteEntryClick);
     auto* bottom = hbox();
     bottom->addStretch();
+    bottom->addWidget(SBDropDeleteEntry);
     bottom->addWidget(SBCopyNaturalKey);
     c->addLayout(bottom);
     return page;

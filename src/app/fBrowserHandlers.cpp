@@ -3,6 +3,7 @@
 // its front end.
 #include <QApplication>
 #include <exception>
+#include <utility>
 
 #include "app/fBrowser.h"
 #include "clone/Operations.h"
@@ -26,6 +27,8 @@ Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
     // window disabled for good; the window is usable again whatever happened.
     if (!QMainWindow::isEnabled()) QMainWindow::setEnabled(true);
     applyPendingFocus();
+    // A row count left behind would read as the result of the operation.
+    if (std::exchange(progressShown_, false)) setStatusPanel(1, "  ");
     return outcome;
 }
 

@@ -88,6 +88,8 @@ Exchange (--local the local database, --synchro the synchro database):
   delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row
   copy-from-synchro TABLE KEY...     settle a collision: copy the synchro row over
                                      the local row with that key, then drop it
+  drop-delete-entry TABLE CODE1 CODE2  settle a read stopped deleting: drop the
+                                     sender's "D" entry, the row stays here
 
 Synchro database definition (--local the master):
   convert-ddl SOURCE TARGET   convert an isql-fb -x extract into the synchro

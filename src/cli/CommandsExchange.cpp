@@ -63,7 +63,11 @@ void printCollision(Session& s, const synchro::ReadReport::Collision& c) {
     };
     side("  Synchro row", c.synchroRow);
     side("  Local row  ", c.localRow);
-    s.err << "Settle it with delete-synchro-row or copy-from-synchro TABLE KEY..., then read again.\n";
+    if (c.entry)
+        s.err << "Settle it with drop-delete-entry " << c.table << ' ' << c.entry->high << ' ' << c.entry->low
+              << " (this database keeps the row), or remove what refers to the row here; then read again.\n";
+    else
+        s.err << "Settle it with delete-synchro-row or copy-from-synchro TABLE KEY..., then read again.\n";
 }
 
 int cmdFill(Session& s) {
@@ -142,6 +146,20 @@ int cmdDeleteSynchroRow(Session& s) {
     return s.finish(synchro::DeleteSynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
 }
 
+int cmdDropDeleteEntry(Session& s) {
+    synchro::RecordCode code;
+    try {
+        std::size_t used1 = 0, used2 = 0;
+        code = {std::stoll(s.args.words[2], &used1), std::stoll(s.args.words[3], &used2)};
+        if (used1 != s.args.words[2].size() || used2 != s.args.words[3].size()) throw std::invalid_argument("");
+    } catch (const std::exception&) {
+        throw UsageError{"drop-delete-entry needs a table and the two numbers of the record code"};
+    }
+    if (!connectExchange(s, true)) return 1;
+    s.ui.startOperation();
+    return s.finish(synchro::DropDeleteEntry(s.dm, s.ui, s.args.words[1], code));
+}
+
 int cmdCopyFromSynchro(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
@@ -158,6 +176,7 @@ const Command kExchangeCommands[] = {
     {"success", 0, 0, cmdSuccess},
     {"delete-synchro-row", 2, -1, cmdDeleteSynchroRow},
     {"copy-from-synchro", 2, -1, cmdCopyFromSynchro},
+    {"drop-delete-entry", 3, 3, cmdDropDeleteEntry},
 };
 
 const Command* findExchangeCommand(const std::string& word) {

@@ -25,6 +25,17 @@ Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
                        std::initializer_list<ctl::Control> labels,
                        const std::function<void()>& check) {
     db.disconnect();
+    // Until the new connection is made nothing may show the old database or
+    // offer a button that needs it (also when the connection is cancelled).
+    for (ctl::Control l : labels) ui.setText(l, "?");
+    if (&db == &dm.UserDB()) ui.setText(ctl::LMaster, "?");
+    if (&db == &dm.SynchroDB()) {
+        // One synchro database at a time: the other page's label goes too.
+        ui.setText(ctl::LSynchro1, "?");
+        ui.setText(ctl::LSynchro2, "?");
+        dm.synchroRole = DM::SynchroRole::None;
+    }
+    ShowExchangeButtons(dm, ui);
     std::optional<std::string> alias = ui.chooseAlias();
     if (!alias) return Outcome::cancelled();
     ui.processEvents();
@@ -45,6 +56,7 @@ Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
     for (ctl::Control l : labels) ui.setText(l, *alias);
     try {
         check();
+        ShowExchangeButtons(dm, ui);
     } catch (const std::exception& e) {
         // A failure outside the checks' own handling: undo what is open and
         // leave the window usable with the error shown.
@@ -100,7 +112,7 @@ void AfterMasterConnect(DM& dm, Frontend& ui) {
 }
 
 void AfterOutSynchroConnect(DM& dm, Frontend& ui) {
-    ui.setEnabled(ctl::SBFillSynchro, true);
+    dm.synchroRole = DM::SynchroRole::Out;
     try {
         engine::Transaction tx(dm.SynchroDB());
         dm.QSTables.open();
@@ -111,22 +123,35 @@ void AfterOutSynchroConnect(DM& dm, Frontend& ui) {
 }
 
 void AfterInSynchroConnect(DM& dm, Frontend& ui) {
+    dm.synchroRole = DM::SynchroRole::In;
     try {
-        {
-            engine::Transaction tx(dm.SynchroDB());
-            dm.QSTables.open();
-            tx.commit();
-        }
-        if (dm.Q6Integer(kTriggerState) != 0) {
-            ui.setEnabled(ctl::SBReadFromSynchro, true);
-            ui.setEnabled(ctl::SBActiveTriggers, true);
-        } else {
-            ui.setEnabled(ctl::SBInactiveTriggers, true);
-        }
+        engine::Transaction tx(dm.SynchroDB());
+        dm.QSTables.open();
+        tx.commit();
     } catch (const std::exception& e) {
-        dm.SynchroDB().rollbackQuietly();
         ui.showMessage(e.what());
     }
+}
+
+void ShowExchangeButtons(DM& dm, Frontend& ui) {
+    bool local = false, triggersInactive = false;
+    if (dm.UserDB().connected()) {
+        try {
+            local = dm.Q6Integer(kMetaPresent) != 0;
+            triggersInactive = local && dm.Q6Integer(kTriggerState) != 0;
+        } catch (const std::exception&) {
+            local = false;  // not prepared for replication: no exchange button applies
+        }
+    }
+    const bool synchro = dm.SynchroDB().connected();
+    const bool out = local && synchro && dm.synchroRole == DM::SynchroRole::Out;
+    const bool in = local && synchro && dm.synchroRole == DM::SynchroRole::In;
+    ui.setEnabled(ctl::SBFillSynchro, out);
+    // "Success" is enabled by a fill only; any other connection takes it back.
+    if (!out) ui.setEnabled(ctl::SBSuccess, false);
+    ui.setEnabled(ctl::SBInactiveTriggers, local && !triggersInactive);
+    ui.setEnabled(ctl::SBActiveTriggers, local && triggersInactive);
+    ui.setEnabled(ctl::SBReadFromSynchro, in && triggersInactive);
 }
 
 Outcome ConnectMaster(DM& dm, Frontend& ui) {
@@ -139,13 +164,11 @@ Outcome ConnectClone(DM& dm, Frontend& ui) {
 }
 
 Outcome ConnectOutSynchro(DM& dm, Frontend& ui) {
-    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro1, ctl::LSynchro2},
-                          [&] { AfterOutSynchroConnect(dm, ui); });
+    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro1}, [&] { AfterOutSynchroConnect(dm, ui); });
 }
 
 Outcome ConnectInSynchro(DM& dm, Frontend& ui) {
-    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro1, ctl::LSynchro2},
-                          [&] { AfterInSynchroConnect(dm, ui); });
+    return connectRoutine(dm, ui, dm.SynchroDB(), {ctl::LSynchro2}, [&] { AfterInSynchroConnect(dm, ui); });
 }
 
 }  // namespace quorvel::connect

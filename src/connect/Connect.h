@@ -23,6 +23,12 @@ void AfterMasterConnect(DM& dm, Frontend& ui);
 void AfterOutSynchroConnect(DM& dm, Frontend& ui);
 void AfterInSynchroConnect(DM& dm, Frontend& ui);
 
+// Enables the exchange's buttons for what is connected now: the fill (and
+// "Success", which only a fill enables) with an out-synchro connection, the
+// read with an in-synchro one while the local triggers are inactive, and the
+// trigger buttons as the local triggers stand.
+void ShowExchangeButtons(DM& dm, Frontend& ui);
+
 // Disconnects `db` and connects it again with the alias and parameter lines
 // it holds (used after creating or erasing the meta structures).
 void Reconnect(engine::Database& db);

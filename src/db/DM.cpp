@@ -49,6 +49,9 @@ void showOn(Query& q, const std::string& sql) {
 }  // namespace
 
 DM::DM() {
+    Database.setDisplayName("Master/Clone database");
+    DatabaseC.setDisplayName("Clone database");
+    DatabaseS.setDisplayName("synchro database");
     struct Named { Query& q; const char* name; const std::string* sql; };
     const Named catalog[] = {
         {QTables, "QTables", &catalog::kTables},

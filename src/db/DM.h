@@ -21,6 +21,11 @@ public:
     engine::Database DatabaseC{"CloneDB"};
     engine::Database DatabaseS{"SynchroDB"};
 
+    // Which button connected SynchroDB: the fill and "Success" belong to an
+    // out-synchro connection, the read to an in-synchro one.
+    enum class SynchroRole { None, Out, In };
+    SynchroRole synchroRole = SynchroRole::None;
+
     // Shorter names used by the operations.
     engine::Database& UserDB() { return Database; }
     engine::Database& CloneDB() { return DatabaseC; }

@@ -149,7 +149,7 @@ void Tx::rollbackNow() noexcept {
 // ---- DatabaseImpl ----
 
 void DatabaseImpl::requireConnected() const {
-    if (!att) throw DbError("Database " + owner.name() + " is not connected");
+    if (!att) throw DbError("The " + owner.displayName() + " is not connected: connect it first.");
 }
 
 TxRef DatabaseImpl::start(bool autocommit, bool readOnly) {

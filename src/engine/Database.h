@@ -32,6 +32,10 @@ public:
     Database& operator=(const Database&) = delete;
 
     const std::string& name() const { return name_; }
+    // How messages name this database to the operator ("the Master/Clone
+    // database"); the internal name when none is set.
+    void setDisplayName(const std::string& text) { displayName_ = text; }
+    const std::string& displayName() const { return displayName_.empty() ? name_ : displayName_; }
 
     void setAliasName(const std::string& alias);
     const std::string& aliasName() const { return alias_; }
@@ -72,6 +76,7 @@ public:
 
 private:
     std::string name_;
+    std::string displayName_;
     std::string alias_;
     std::vector<std::string> params_;
     std::unique_ptr<DatabaseImpl> impl_;

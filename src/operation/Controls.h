@@ -26,6 +26,8 @@ inline constexpr std::string_view kNames[] = {
     // "Read from SYNCHRO".
     "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers",
     "SBCopyNaturalKey", "MClone",
+    // "Collision resolving".
+    "LCollisionTable", "SBDropDeleteEntry",
     // Pages.
     "TSPrepare", "TSClone", "TSFillSynchro", "TSSynchronize", "TSReadSynchro", "TSCollision",
 };
@@ -96,6 +98,8 @@ inline constexpr Control SBReadFromSynchro = "SBReadFromSynchro";
 inline constexpr Control SBActiveTriggers = "SBActiveTriggers";
 inline constexpr Control SBCopyNaturalKey = "SBCopyNaturalKey";
 inline constexpr Control MClone = "MClone";
+inline constexpr Control LCollisionTable = "LCollisionTable";
+inline constexpr Control SBDropDeleteEntry = "SBDropDeleteEntry";
 inline constexpr Control TSPrepare = "TSPrepare";
 inline constexpr Control TSClone = "TSClone";
 inline constexpr Control TSFillSynchro = "TSFillSynchro";

@@ -1,6 +1,8 @@
 // Settling a collision: copy a synchro record over a local one (keeping the
 // local record code), and delete a row from the synchro database, from the
 // collision page's grids or, for scripts, by primary key.
+#include <cctype>
+
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
@@ -22,14 +24,27 @@ Outcome fail(Frontend& ui, const std::exception& e) {
     return Outcome::failed(e.what());
 }
 
-// Every field but the last two (R$Code1, R$Code2, added after the table's own
-// columns), so the local row keeps its own record code.
+bool isCodeColumn(const std::string& name) { return name == "R$CODE1" || name == "R$CODE2"; }
+
+// Every column the local table shares by name with the synchro row, but the
+// record code: the local row keeps its own.
 void copyOver(engine::DataSet& from, engine::Table& to) {
     if (to.state() != engine::DataSetState::Browse) to.cancel();
     to.edit();
-    const int count = from.fieldCount() - 2;
-    for (int i = 0; i < count; ++i) to.field(i).assign(from.field(i));
+    for (int i = 0; i < to.fieldCount(); ++i) {
+        engine::Field& target = to.field(i);
+        if (isCodeColumn(target.name())) continue;
+        if (const engine::Field* source = from.findField(target.name())) target.assign(*source);
+    }
     to.post();
+}
+
+std::string rowText(engine::DataSet& ds) {
+    std::string s;
+    for (int i = 0; i < ds.fieldCount(); ++i)
+        s += (i ? ", " : "") + ds.field(i).name() + "=" +
+             (ds.field(i).isNull() ? std::string("<null>") : ds.field(i).asString());
+    return s;
 }
 
 void dropPendingEdit(engine::Table& t) {
@@ -72,10 +87,41 @@ std::string keyText(const std::vector<std::string>& key) {
 }  // namespace
 
 Outcome CopyNaturalKey(DM& dm, Frontend& ui) {
-    if (!dm.QSynchro6.active() || dm.QSynchro6.isEmpty() || !dm.TMaster.active() || dm.TMaster.isEmpty())
-        return refuse(ui, "Select the record to copy in \"Synchro\" and the record it replaces in "
-                          "\"Master/Clone\" first.");
-    if (!ui.confirm("Copy now?")) return Outcome::cancelled();
+    // A failed insert left by the read is never written: the copy replaces
+    // a row that is there, found by its key.
+    dropPendingEdit(dm.TMaster);
+    if (!dm.QSynchro6.active() || dm.QSynchro6.isEmpty() || !dm.TMaster.active())
+        return refuse(ui, "Select the record to copy in \"Synchro\" first.");
+    const std::string table = dm.TMaster.tableName();
+    std::string keyList;
+    std::vector<engine::Value> key;
+    std::vector<std::string> keyTexts;
+    try {
+        keyList = dm.TMaster.primaryKeyFields();
+        if (keyList.empty()) return refuse(ui, "Table " + table + " has no primary key: its rows cannot be matched.");
+        for (int k = 1; k <= TMyBM::CountNames(keyList); ++k) {
+            const engine::Field* f = dm.QSynchro6.findField(TMyBM::GetName(keyList, k));
+            if (!f)
+                return refuse(ui, "\"Synchro\" shows no rows of " + table + ": there is nothing to copy.");
+            key.push_back(f->asValue());
+            keyTexts.push_back(f->isNull() ? "<null>" : f->asString());
+        }
+        // Afresh: the table's rows may have been read before the read was
+        // rolled back.
+        dm.TMaster.close();
+        dm.TMaster.open();
+        const bool held = key.size() == 1 ? dm.TMaster.locate(keyList, key[0]) : dm.TMaster.locate(keyList, key);
+        if (!held)
+            return refuse(ui, "This database has no row of " + table + " with the key " + keyText(keyTexts) +
+                                  ": there is nothing to copy over. Read again: the synchro row is then inserted.");
+    } catch (const std::exception& e) {
+        return fail(ui, e);
+    }
+    if (!ui.confirm("Copy the synchro row of " + table + " over the local row with the key " + keyText(keyTexts) +
+                    "?\n\nSynchro: " + rowText(dm.QSynchro6) + "\nLocal: " + rowText(dm.TMaster) +
+                    "\n\nCopy now?"))
+        return Outcome::cancelled();
+    ui.setWorking();
     try {
         engine::Transaction synchro(dm.SynchroDB());
         engine::Transaction user(dm.UserDB());
@@ -86,6 +132,45 @@ Outcome CopyNaturalKey(DM& dm, Frontend& ui) {
         dropPendingEdit(dm.TMaster);
         return fail(ui, e);
     }
+    ui.setOK();
+    ui.showMessage("Copied: the local row of " + table + " with the key " + keyText(keyTexts) +
+                   " now holds the synchro row. Delete that row from \"Synchro\", then read again.");
+    return Outcome::done();
+}
+
+Outcome DropDeleteEntry(DM& dm, Frontend& ui, const std::string& typedTable, const RecordCode& code) {
+    // The journal names tables as the catalogue does, in capitals.
+    std::string table = typedTable;
+    for (char& ch : table) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
+    if (!ui.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"
+                    "Delete now?"))
+        return Outcome::cancelled();
+    ui.setWorking();
+    try {
+        engine::Transaction synchro(dm.SynchroDB());
+        engine::Query del(dm.SynchroDB());
+        del.setSql("delete from R$DELETEDUPDATED where Operation = 'D' and TableName = :T and "
+                   "R$Code1 = :C1 and R$Code2 = :C2");
+        del.setParam("T", table);
+        del.setParam("C1", code.high);
+        del.setParam("C2", code.low);
+        del.execSql();
+        if (del.rowsAffected() == 0) {
+            ui.setError();
+            return refuse(ui, "The synchro database holds no " + entry + ".");
+        }
+        synchro.commit();
+    } catch (const std::exception& e) {
+        return fail(ui, e);
+    }
+    // The collision page shows the entries: without the dropped one now.
+    if (dm.QSynchro6.active() && dm.QSynchro6.findField("OPERATION")) {
+        dm.QSynchro6.close();
+        dm.QSynchro6.open();
+    }
+    ui.setOK();
+    ui.showMessage("Dropped " + entry + " from the synchro database: read again.");
     return Outcome::done();
 }
 
@@ -130,6 +215,9 @@ Outcome CopySynchroRow(DM& dm, Frontend& ui, const std::string& table, const std
         dropPendingEdit(dm.TMaster);
         return fail(ui, e);
     }
+    ui.setOK();
+    ui.showMessage("Copied the synchro row of " + table + " with the key " + keyText(key) +
+                   " over the local row and took it out of the synchro database: read again.");
     return Outcome::done();
 }
 
@@ -149,6 +237,9 @@ Outcome DeleteSynchroRow(DM& dm, Frontend& ui, const std::string& table, const s
     } catch (const std::exception& e) {
         return fail(ui, e);
     }
+    ui.setOK();
+    ui.showMessage("Deleted the row of " + table + " with the key " + keyText(key) +
+                   " from the synchro database: read again.");
     return Outcome::done();
 }
 

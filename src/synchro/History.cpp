@@ -34,6 +34,20 @@ Outcome DelSynchro(DM& dm, Frontend& ui, std::optional<int64_t> synchroNumber) {
 }
 
 Outcome Success(DM& dm, Frontend& ui) {
+    // Only the first mark, written when the triggers were made: this database
+    // has never filled, and its journal holds changes no site has received.
+    try {
+        if (dm.Q6Integer("select count(*) from R$SYNCHRO") < 2) {
+            const std::string why = "This database has not filled a synchro database yet: \"Success\" would "
+                                    "drop changes that no site has received.";
+            ui.showMessage(why);
+            return Outcome::refused(why);
+        }
+    } catch (const std::exception& e) {
+        ui.setError();
+        ui.showMessage(e.what());
+        return Outcome::failed(e.what());
+    }
     if (!ui.confirm("Are you sure?")) return Outcome::cancelled();
     ui.setWorking();
     try {

@@ -10,6 +10,7 @@
 #include "db/DM.h"
 #include "operation/Frontend.h"
 #include "operation/Outcome.h"
+#include "synchro/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -41,10 +42,13 @@ struct ReadReport {
 
     // Where a failed read stopped: the table, the pass, the failing row of
     // each side as "COLUMN=value" texts (empty when that side has none), and
-    // the server's message.
+    // the server's message. In the DELETE pass the synchro side is the
+    // sender's "D" entry that could not be applied (`entry`), the local side
+    // the row it names.
     struct Collision {
         std::string table, pass, message;
         std::vector<std::string> synchroRow, localRow;
+        std::optional<RecordCode> entry;
     };
     std::optional<Collision> collision;
 };
@@ -60,9 +64,16 @@ Outcome DelSynchro(DM& dm, Frontend& ui, std::optional<int64_t> synchroNumber);
 Outcome Success(DM& dm, Frontend& ui);
 
 // "Copy current record from Synchro": the record selected in the "Synchro"
-// grid (QSynchro6's current row) over the record selected in "Master/Clone"
-// (TMaster's current row), all fields but the record code ("Copy now?").
+// grid (QSynchro6's current row) over the local row that holds its primary
+// key, found afresh and selected in "Master/Clone"; all columns but the
+// record code. Refused when no local row holds that key. The confirmation
+// shows both rows.
 Outcome CopyNaturalKey(DM& dm, Frontend& ui);
+
+// Settles a read that stopped in its DELETE pass: drops the sender's "D"
+// entry `code` of `table` from the synchro database, so this database keeps
+// that row ("Delete now?").
+Outcome DropDeleteEntry(DM& dm, Frontend& ui, const std::string& table, const RecordCode& code);
 
 // The same settling by key, for scripts: the synchro row of `table` whose
 // primary key is `key` (values in key order) is copied over the local row

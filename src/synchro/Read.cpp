@@ -2,6 +2,8 @@
 // one in one transaction on each connection, so a read is applied whole or
 // not at all, also when the process is killed. On a failure the collision
 // page shows the table where it stopped.
+#include <optional>
+
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
@@ -51,34 +53,94 @@ std::vector<std::string> rowText(engine::DataSet& ds) {
     return out;
 }
 
-// The local row with the failing synchro row's primary key, read afresh
-// after the rollback (the table component stays in its failed state for the
-// collision page).
-std::vector<std::string> localRowWithKeyOf(DM& dm, const std::string& table) {
-    if (!dm.QSynchro6.active() || dm.QSynchro6.eof() || !dm.TMaster.active()) return {};
-    const std::string keyList = dm.TMaster.primaryKeyFields();
-    if (keyList.empty()) return {};
-    engine::Query q(dm.UserDB());
-    std::string where;
-    std::vector<std::string> names;
+// The values of the current synchro row's columns named in `keyList`
+// (names joined by ";"), or nothing when the row lacks one of them.
+std::optional<std::vector<engine::Value>> keyOf(engine::DataSet& synchroRows, const std::string& keyList) {
+    std::vector<engine::Value> key;
     for (std::string::size_type s = 0;;) {
         const auto e = keyList.find(';', s);
-        names.push_back(keyList.substr(s, e == std::string::npos ? e : e - s));
+        const engine::Field* f = synchroRows.findField(keyList.substr(s, e == std::string::npos ? e : e - s));
+        if (!f) return std::nullopt;
+        key.push_back(f->asValue());
         if (e == std::string::npos) break;
         s = e + 1;
     }
-    for (std::size_t k = 0; k < names.size(); ++k)
-        where += (k ? " and " : "") + names[k] + " = :K" + std::to_string(k);
-    q.setSql("select * from " + table + " where " + where);
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        const engine::Field* f = dm.QSynchro6.findField(names[k]);
-        if (!f) return {};
-        q.setParam("K" + std::to_string(k), f->asValue());
+    return key;
+}
+
+// The local table as it is after the rollback, on the row that holds `key`
+// in the columns `keyList`; true when there is one.
+bool showLocalRow(DM& dm, const std::string& table, const std::string& keyList,
+                  const std::vector<engine::Value>& key) {
+    dm.TMaster.close();
+    dm.TMaster.setTableName(table);
+    dm.TMaster.open();
+    return key.size() == 1 ? dm.TMaster.locate(keyList, key[0]) : dm.TMaster.locate(keyList, key);
+}
+
+// The INSERT or UPDATE pass failed on the current synchro row: the local
+// side shows the row that holds its primary key, read afresh.
+void showRowCollision(DM& dm, ReadReport::Collision& c) {
+    c.synchroRow = rowText(dm.QSynchro6);
+    dm.TMaster.setTableName(c.table);
+    const std::string keyList = dm.TMaster.primaryKeyFields();
+    const auto key = keyList.empty() ? std::nullopt : keyOf(dm.QSynchro6, keyList);
+    if (key && showLocalRow(dm, c.table, keyList, *key)) c.localRow = rowText(dm.TMaster);
+}
+
+// The DELETE pass failed on the current "D" entry: the synchro side lists
+// the sender's "D" entries of the table (on the failing one), the local side
+// the row that entry names.
+void showDeleteCollision(DM& dm, ReadReport::Collision& c) {
+    engine::DataSet& entries = dm.QSynchro6;
+    if (entries.active() && !entries.eof() && entries.fieldCount() >= 2 && !entries.field(0).isNull() &&
+        !entries.field(1).isNull())
+        c.entry = RecordCode{entries.field(0).asInteger(), entries.field(1).asInteger()};
+    c.synchroRow = rowText(entries);
+    if (c.entry && showLocalRow(dm, c.table, "R$CODE1;R$CODE2", {c.entry->high, c.entry->low}))
+        c.localRow = rowText(dm.TMaster);
+    entries.close();
+    dm.QSynchro6.setLive(true);
+    dm.QSynchro6Show("select * from R$DELETEDUPDATED where Operation = 'D' and TableName = '" + c.table +
+                     "' order by R$Code1, R$Code2");
+    if (!c.entry) return;
+    for (entries.first(); !entries.eof(); entries.next())
+        if (entries.fieldByName("R$CODE1").asInteger() == c.entry->high &&
+            entries.fieldByName("R$CODE2").asInteger() == c.entry->low)
+            return;
+    entries.first();
+}
+
+// After a failed read (both transactions rolled back): the collision page
+// shows the failing table's rows, names the table and offers what settles
+// that kind of failure.
+ReadReport::Collision showCollision(DM& dm, Frontend& ui, const std::string& table, const std::string& pass,
+                                    const std::string& message) {
+    ReadReport::Collision c{table, pass, message, {}, {}, {}};
+    // The failed insert or update is never written; the grid must not offer it.
+    if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
+    const bool deleting = pass == "DELETE";
+    try {
+        if (!table.empty()) deleting ? showDeleteCollision(dm, c) : showRowCollision(dm, c);
+    } catch (const std::exception&) {
+        // The server's first message is the one to report.
     }
-    q.open();
-    std::vector<std::string> row = rowText(q);
-    q.close();
-    return row;
+    std::string caption;
+    if (table.empty())
+        caption = "The read failed before it reached a table.";
+    else if (deleting)
+        caption = "Table " + table + ": the read stopped deleting the rows the sender deleted" +
+                  (c.entry ? " (\"D\" entry " + c.entry->text() + ")" : std::string()) +
+                  ". \"Synchro\" lists the sender's \"D\" entries of " + table +
+                  "; \"Drop the D entry\" keeps the row here, or remove what "
+                  "refers to the row here, then read again.";
+    else
+        caption = "Table " + table + ": the read stopped in its " + pass + " pass. \"Synchro\" shows the sent rows of " +
+                  table + ", \"Master/Clone\" the local rows.";
+    ui.setText(ctl::LCollisionTable, caption);
+    ui.setEnabled(ctl::SBCopyNaturalKey, !table.empty() && !deleting);
+    ui.setEnabled(ctl::SBDropDeleteEntry, deleting && !table.empty());
+    return c;
 }
 
 }  // namespace
@@ -141,15 +203,7 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
         return refuse(ui, r.what());
     } catch (const std::exception& e) {
         // Both transactions are rolled back by now.
-        ReadReport::Collision c{table, pass, e.what(), {}, {}};
-        if (!table.empty() && pass != "DELETE") {
-            c.synchroRow = rowText(dm.QSynchro6);
-            try {
-                c.localRow = localRowWithKeyOf(dm, table);
-            } catch (const std::exception&) {
-                // The server's first message is the one to report.
-            }
-        }
+        ReadReport::Collision c = showCollision(dm, ui, table, pass, e.what());
         rep.collision = c;
         ui.setError();
         ui.showMessage(e.what());

@@ -1,12 +1,16 @@
-// The exchange pressed through the window: the fill adds a history row and
-// enables "Success"; a read that collides brings up the collision page with
-// the failing table on both sides, and the window stays usable.
+// The exchange pressed through the window: the fill adds a history row,
+// enables "Success" and says what it sent; a read that collides brings up the
+// collision page with the failing table on both sides, says that nothing was
+// applied, and the window stays usable; the collision page's buttons settle
+// a collision on the right rows only.
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include "QtTestSupport.h"
+#include "synchro/Operations.h"
+#include "app/DataNavigator.h"
 #include "support/ExchangeFixture.h"
 
 namespace quorvel::test {
@@ -43,6 +47,7 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
 
     press("SBFillSynchro");
     EXPECT_TRUE(window.messages.empty()) << window.messages.front();
+    EXPECT_EQ(window.statusPanel(1), "  Fill done: 1 rows sent (CUSTOMER 1), 0 journal entries.");
     EXPECT_EQ(dm.QSynchro.recordCount(), history + 1);
     EXPECT_TRUE(window.findChild<QPushButton*>("SBSuccess")->isEnabled());
     EXPECT_TRUE(window.isEnabled());
@@ -62,7 +67,105 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_EQ(dm.TMaster.tableName(), "CUSTOMER");
     EXPECT_TRUE(dm.QSynchro6.active());
     EXPECT_EQ(localRows("select NAME from CUSTOMER"), (std::vector<std::string>{"inserted here"}));
+    EXPECT_EQ(window.statusPanel(1), "  Nothing was applied: the read stopped on CUSTOMER (INSERT pass).");
     shoot("TSCollision-after-read");
+}
+
+// Two sites inserted customer 1; the local grid shows other rows as well.
+TEST_F(ExchangeThroughWindow, CopyWritesOnlyOverTheLocalRowWithTheSynchroKey) {
+    makeDatabases({});
+    local(customer(1, "Netherlands here", 0, 4001));
+    local(customer(2, "Portugal", 0, 4002));
+    synchro(customer(1, "Netherlands there", 1, 102));
+    synchro("insert into R$SYNCHRO values (4, \"2026-03-01\", 1, 100)");
+    window.show();
+    window.answers = {true};
+    press("SBReadFromSynchro");
+    ASSERT_EQ(dm.TMaster.tableName(), "CUSTOMER");
+    // The failed insert is gone: no pending row, no second row with key 1.
+    EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Browse);
+    EXPECT_EQ(dm.TMaster.recordCount(), 2);
+    EXPECT_NE(window.text("LCollisionTable").find("CUSTOMER"), std::string::npos);
+    EXPECT_TRUE(window.isEnabled("SBCopyNaturalKey"));
+    EXPECT_FALSE(window.isEnabled("SBDropDeleteEntry"));
+
+    // Portugal selected on the local side: the copy still goes over customer 1.
+    dm.TMaster.moveTo(1);
+    const int synchroRow = dm.QSynchro6.currentRow();
+    window.answers = {true};
+    press("SBCopyNaturalKey");
+    const std::string question = window.questions.back();
+    EXPECT_NE(question.find("Netherlands there"), std::string::npos) << question;
+    EXPECT_NE(question.find("Netherlands here"), std::string::npos) << question;
+    EXPECT_EQ(localRows("select ID, NAME, R$CODE2 from CUSTOMER order by ID"),
+              (std::vector<std::string>{"1|Netherlands there|4001", "2|Portugal|4002"}));
+    EXPECT_EQ(dm.QSynchro6.currentRow(), synchroRow);
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
+    EXPECT_NE(window.messages.back().find("Copied"), std::string::npos) << window.messages.back();
+
+    // The synchro row deleted by hand on the collision page: confirmed too.
+    window.setError();
+    auto* nav = window.findChild<app::DataNavigator*>("DBNCollisionSynchro");
+    window.answers = {true};
+    nav->press(app::DataNavigator::Delete);
+    EXPECT_TRUE(synchroRows("select ID from CUSTOMER").empty());
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(window.messages.back(), "The record was deleted from the synchro database.");
+
+    // No local row holds the key: refused, nothing written.
+    synchro(customer(3, "Spain there", 1, 103));
+    dm.QSynchro6.close();
+    dm.QSynchro6.setSql("select * from CUSTOMER");
+    dm.QSynchro6.open();
+    window.answers = {true};
+    press("SBCopyNaturalKey");
+    EXPECT_NE(window.messages.back().find("no row of CUSTOMER with the key (3)"), std::string::npos)
+        << window.messages.back();
+    EXPECT_EQ(localRows("select NAME from CUSTOMER order by ID"),
+              (std::vector<std::string>{"Netherlands there", "Portugal"}));
+}
+
+// The clone deleted customer 7; here an order refers to it: the read stops
+// in its DELETE pass.
+TEST_F(ExchangeThroughWindow, AReadStoppedDeletingShowsTheDEntriesAndDroppingOneSettlesIt) {
+    makeDatabases({}, "create table ORDERS (ID integer not null primary key, CUST integer references CUSTOMER);\n");
+    local(customer(7, "still ordering", 0, 7));
+    local("insert into ORDERS values (1, 7)");
+    local(customer(8, "other", 0, 8));
+    synchro("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    synchro("insert into R$SYNCHRO values (4, \"2026-03-01\", 1, 100)");
+
+    synchro::ReadReport report;
+    ASSERT_FALSE(synchro::ReadFromSynchro(dm, ui, &report, true).isDone());
+    ASSERT_TRUE(report.collision);
+    EXPECT_EQ(report.collision->table, "CUSTOMER");
+    EXPECT_EQ(report.collision->pass, "DELETE");
+    EXPECT_EQ(report.collision->entry, (synchro::RecordCode{0, 7}));
+    EXPECT_FALSE(report.collision->localRow.empty());
+
+    window.show();
+    window.answers = {true};
+    press("SBReadFromSynchro");
+    EXPECT_EQ(dm.TMaster.tableName(), "CUSTOMER");
+    EXPECT_EQ(dm.TMaster.fieldByName("ID").asInteger(), 7);
+    ASSERT_NE(dm.QSynchro6.findField("OPERATION"), nullptr);
+    EXPECT_EQ(dm.QSynchro6.recordCount(), 1);
+    EXPECT_NE(window.text("LCollisionTable").find("CUSTOMER"), std::string::npos);
+    EXPECT_FALSE(window.isEnabled("SBCopyNaturalKey"));
+    EXPECT_TRUE(window.isEnabled("SBDropDeleteEntry"));
+    shoot("TSCollision-delete-pass");
+
+    window.answers = {true};
+    press("SBDropDeleteEntry");
+    EXPECT_TRUE(synchroRows("select * from R$DELETEDUPDATED").empty());
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
+    EXPECT_NE(window.messages.back().find("Dropped"), std::string::npos) << window.messages.back();
+
+    window.answers = {true};
+    press("SBReadFromSynchro");
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(window.statusPanel(1), "  Read done: 0 inserted, 0 updated, 0 deleted.");
+    EXPECT_EQ(localRows("select ID from CUSTOMER order by ID"), (std::vector<std::string>{"7", "8"}));
 }
 
 }  // namespace quorvel::test
