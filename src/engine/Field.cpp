@@ -108,6 +108,11 @@ int64_t Field::asInteger() const {
         if (!v || engine::isNull(*v)) return 0;
         if (auto* i = std::get_if<int64_t>(v)) return *i;
         if (auto* d = std::get_if<double>(v)) return static_cast<int64_t>(*d);
+        if (auto* x = std::get_if<Scaled>(v)) {
+            int64_t out;
+            parseInteger(formatScaled(x->units, x->scale), out);
+            return out;
+        }
         int64_t out;
         if (parseInteger(std::get<std::string>(*v), out)) return out;
         throw DbError("'" + std::get<std::string>(*v) + "' is not a valid integer value");
@@ -129,7 +134,7 @@ double Field::asDouble() const {
         if (!v || engine::isNull(*v)) return 0;
         if (auto* i = std::get_if<int64_t>(v)) return static_cast<double>(*i);
         if (auto* d = std::get_if<double>(v)) return *d;
-        return textAsDouble(std::get<std::string>(*v));
+        return textAsDouble(valueToString(*v));
     }
     // New text of a BLOB being edited counts, as it does for asString.
     if (auto* p = pendingBlob(s, index_)) return textAsDouble(**p);
@@ -207,7 +212,15 @@ void Field::setValue(const Value& v) {
     if (engine::isNull(v)) setNull();
     else if (auto* i = std::get_if<int64_t>(&v)) setInteger(*i);
     else if (auto* d = std::get_if<double>(&v)) setDouble(*d);
+    else if (auto* x = std::get_if<Scaled>(&v)) setScaled(*x);
     else setString(std::get<std::string>(v));
+}
+
+void Field::setScaled(const Scaled& v) {
+    setField(*this, v, [&](DataSetImpl&, const Column& c, Row& r) {
+        if (c.sqlType == SQL_BLOB || c.sqlType == SQL_ARRAY) setString(formatScaled(v.units, v.scale));
+        else writeScaled(c, r.data.data(), v);
+    });
 }
 
 namespace {
@@ -250,8 +263,10 @@ void Field::assign(const Field& source) {
         setNullIn(tc, r->data.data(), false);
         return;
     }
-    if (s.col && isExactType(tc.sqlType) && isExactType(s.col->sqlType) && tc.scale == s.col->scale) {
-        writeInteger(tc, r->data.data(), integerOf(s.d, *s.col, s.row->data.data()));
+    if (s.col && isExactType(tc.sqlType) && isExactType(s.col->sqlType)) {
+        // Exact to exact at any widths and scales: rescaled, never through a
+        // double and never rounded (losing digits is an error).
+        writeValue(tc, r->data.data(), valueOf(s.d, *s.col, s.row->data.data()));
         return;
     }
     if (s.col && isTextType(tc.sqlType) && isTextType(s.col->sqlType)) {

@@ -43,7 +43,8 @@ public:
     std::string asString() const;     // CHAR without trailing blanks; BLOB whole
     int64_t asInteger() const;        // text converted; throws DbError if not a number
     double asDouble() const;
-    Value asValue() const;            // variant of its own type
+    Value asValue() const;            // variant of its own type; NUMERIC with
+                                      // decimals as Scaled, exact
 
     // Writing; only while the owning data set is in edit or insert state
     // (calculated fields may be set any time by their handler).
@@ -51,6 +52,7 @@ public:
     void setString(const std::string& text);
     void setInteger(int64_t v);
     void setDouble(double v);
+    void setScaled(const Scaled& v);  // exact; an error where digits would be lost
     void setValue(const Value& v);
     // Value assignment from another data set's field (any database): NULL
     // stays NULL, BLOB and array contents are copied whole.

@@ -126,8 +126,10 @@ public:
     // description is kept while the value types stay the same, so running a
     // prepared statement again costs no metadata work.
     struct Shape {
-        int kind;           // 0 NULL (statement's own type), 1 integer, 2 double, 3 text, 4 BLOB
+        int kind;           // 0 NULL (statement's own type), 1 integer, 2 double, 3 text, 4 BLOB,
+                            // 5 exact scaled number (a BIGINT with the value's scale)
         unsigned capacity;  // text bytes
+        int scale = 0;
         bool operator==(const Shape&) const = default;
     };
     std::vector<Shape> shape;
@@ -141,6 +143,7 @@ public:
     static Shape shapeOf(const Value& v) {
         if (std::holds_alternative<int64_t>(v)) return {1, 0};
         if (std::holds_alternative<double>(v)) return {2, 0};
+        if (auto* x = std::get_if<Scaled>(&v)) return {5, 0, x->scale};
         if (auto* s = std::get_if<std::string>(&v)) {
             unsigned cap = 32;
             while (cap < s->size()) cap *= 2;
@@ -205,8 +208,8 @@ public:
             for (unsigned i = 0; i < vals.size(); ++i) {
                 const Shape& w = wanted[i];
                 if (w.kind == 0 || w.kind == 4) continue;
-                b.set(i, (w.kind == 1 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1, 0,
-                      w.kind == 3 ? w.capacity : 8, 0);
+                b.set(i, (w.kind == 1 || w.kind == 5 ? SQL_INT64 : w.kind == 2 ? SQL_DOUBLE : SQL_VARYING) | 1, 0,
+                      w.kind == 3 ? w.capacity : 8, w.scale);
             }
             inMeta = b.finish();
             inCols = describe(inMeta, st);
@@ -225,6 +228,9 @@ public:
                 setNullIn(c, buf, false);
             } else if (auto* dv = std::get_if<double>(&v)) {
                 std::memcpy(buf + c.offset, dv, sizeof *dv);
+                setNullIn(c, buf, false);
+            } else if (auto* xv = std::get_if<Scaled>(&v)) {
+                std::memcpy(buf + c.offset, &xv->units, sizeof xv->units);
                 setNullIn(c, buf, false);
             } else if (shape[i].kind == 4) {
                 ISC_QUAD id = writeWholeBlob(d.dbi(), tx, std::get<std::string>(v));

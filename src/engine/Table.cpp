@@ -240,13 +240,10 @@ bool TableSource::locate(Table& self, const std::string& keyFields, const Value*
         const Value& v = values[i];
         // Nothing equals NULL.
         if (isNull(v)) return false;
-        if (auto* iv = std::get_if<int64_t>(&v)) writeInteger(c, buf, *iv);
-        else if (auto* dv = std::get_if<double>(&v)) writeDouble(c, buf, *dv);
-        else {
-            const std::string& s = std::get<std::string>(v);
-            if ((c.sqlType == SQL_TEXT || c.sqlType == SQL_VARYING) && s.size() > c.length) return false;
-            writeText(c, buf, s);
-        }
+        // A key that the column cannot hold exactly (more decimals than it
+        // has, a longer text) matches no row: rounding it would find another.
+        if (!holdsExactly(c, v)) return false;
+        writeValue(c, buf, v);
     }
     TxRef tx = d.dbi().acquire();
     auto& st = d.dbi().st;

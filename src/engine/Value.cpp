@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "ValueCodec.h"
+
 namespace quorvel::engine {
 
 std::string formatDouble(double d) {
@@ -14,6 +16,7 @@ std::string valueToString(const Value& v) {
     if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
     if (auto* d = std::get_if<double>(&v)) return formatDouble(*d);
     if (auto* s = std::get_if<std::string>(&v)) return *s;
+    if (auto* x = std::get_if<Scaled>(&v)) return formatScaled(x->units, x->scale);
     return {};
 }
 

@@ -59,10 +59,13 @@ std::string formatDate(ISC_DATE date) {
     return buf;
 }
 
+// The fraction (1/10000 s) is shown whenever there is one: a time taken from
+// 'NOW' must read back as the very value stored, or a lookup by it fails.
 std::string formatTime(ISC_TIME t) {
-    unsigned s = t / 10000;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", s / 3600, (s / 60) % 60, s % 60);
+    unsigned s = t / 10000, frac = t % 10000;
+    char buf[24];
+    if (frac == 0) std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", s / 3600, (s / 60) % 60, s % 60);
+    else std::snprintf(buf, sizeof buf, "%02u:%02u:%02u.%04u", s / 3600, (s / 60) % 60, s % 60, frac);
     return buf;
 }
 
@@ -148,8 +151,10 @@ bool parseTimestamp(const std::string& raw, ISC_DATE& date, ISC_TIME& time, bool
     return p == e;
 }
 
-bool parseDecimal(const std::string& raw, int scale, int64_t& out) {
-    // Exact parsing of [sign]digits[.digits] to an integer scaled by 10^-scale.
+// Exact parsing of [sign]digits[.digits] to an integer scaled by 10^-scale;
+// digits beyond the scale round. `rounded` tells whether any of them was not
+// zero, i.e. whether the number stored differs from the text.
+bool parseDecimal(const std::string& raw, int scale, int64_t& out, bool* rounded = nullptr) {
     std::string t = trim(raw);
     if (t.empty()) return false;
     size_t i = 0;
@@ -157,7 +162,7 @@ bool parseDecimal(const std::string& raw, int scale, int64_t& out) {
     if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
     __int128 v = 0;
     int decimals = 0, want = -scale;
-    bool any = false, dot = false, roundUp = false, extra = false;
+    bool any = false, dot = false, roundUp = false, extra = false, lost = false;
     for (; i < t.size(); ++i) {
         char ch = t[i];
         if (ch == '.' && !dot) {
@@ -169,6 +174,7 @@ bool parseDecimal(const std::string& raw, int scale, int64_t& out) {
         if (dot && decimals >= want) {
             if (!extra) roundUp = ch >= '5';
             extra = true;
+            lost = lost || ch != '0';
             continue;
         }
         v = v * 10 + (ch - '0');
@@ -176,6 +182,7 @@ bool parseDecimal(const std::string& raw, int scale, int64_t& out) {
         if (v > (static_cast<__int128>(1) << 100)) overflow();
     }
     if (!any) return false;
+    if (rounded) *rounded = lost;
     for (; decimals < want; ++decimals) v *= 10;
     if (roundUp) ++v;
     if (neg) v = -v;
@@ -223,7 +230,55 @@ int64_t roundScaled(double v, int scale) {
     return static_cast<int64_t>(r);
 }
 
+// The nearest double to an exact scaled number, through its decimal text
+// (correctly rounded, also beyond the 53 bits a double holds exactly).
+double scaledToDouble(const Scaled& v) {
+    double d = 0;
+    const std::string t = formatScaled(v.units, v.scale);
+    std::from_chars(t.data(), t.data() + t.size(), d);
+    return d;
+}
+
+[[noreturn]] void digitsLost(const Column& c, const Scaled& v) {
+    throw DbError("The value " + formatScaled(v.units, v.scale) + " does not fit column " + c.name + " with " +
+                  std::to_string(c.scale < 0 ? -c.scale : 0) + " decimal places without losing digits");
+}
+
 }  // namespace
+
+bool rescale(int64_t units, int from, int to, int64_t& out) {
+    if (from == to) {
+        out = units;
+        return true;
+    }
+    if (from > to) {  // more decimal places: exact, unless it overflows
+        const int k = from - to;
+        if (k > 18) {
+            if (units != 0) overflow();
+            out = 0;
+            return true;
+        }
+        const __int128 s = static_cast<__int128>(units) * kPow10[k];
+        if (s > std::numeric_limits<int64_t>::max() || s < std::numeric_limits<int64_t>::min()) overflow();
+        out = static_cast<int64_t>(s);
+        return true;
+    }
+    const int k = to - from;  // fewer decimal places: exact only without a remainder
+    if (k > 18) {
+        out = 0;
+        return units == 0;
+    }
+    if (units % kPow10[k] != 0) return false;
+    out = units / kPow10[k];
+    return true;
+}
+
+bool parseExact(const std::string& text, int scale, int64_t& out, bool& exact) {
+    bool rounded = false;
+    if (!parseDecimal(text, scale, out, &rounded)) return false;
+    exact = !rounded;
+    return true;
+}
 
 std::string formatScaled(int64_t v, int scale) {
     if (scale >= 0) {
@@ -299,7 +354,7 @@ Value valueOf(DataSetImpl& ds, const Column& c, const unsigned char* data) {
         case SQL_INT64:
             if (c.scale == 0) return loadScaled(c, p);
             if (c.scale > 0) return loadScaled(c, p) * kPow10[c.scale > 18 ? 18 : c.scale];
-            return static_cast<double>(loadScaled(c, p)) / static_cast<double>(kPow10[-c.scale]);
+            return Scaled{loadScaled(c, p), c.scale};
         case SQL_FLOAT: return static_cast<double>(*reinterpret_cast<const float*>(p));
         case SQL_DOUBLE:
         case SQL_D_FLOAT: return *reinterpret_cast<const double*>(p);
@@ -347,6 +402,7 @@ double doubleOf(DataSetImpl& ds, const Column& c, const unsigned char* data) {
     Value v = valueOf(ds, c, data);
     if (auto* i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
     if (auto* d = std::get_if<double>(&v)) return *d;
+    if (auto* x = std::get_if<Scaled>(&v)) return scaledToDouble(*x);
     std::string t = std::get<std::string>(v);
     double d;
     if (parseDouble(t, d)) return d;
@@ -463,6 +519,50 @@ void writeDouble(const Column& c, unsigned char* data, double v) {
         default: writeText(c, data, formatDouble(v)); return;
     }
     setNullIn(c, data, false);
+}
+
+void writeScaled(const Column& c, unsigned char* data, const Scaled& v) {
+    unsigned char* p = data + c.offset;
+    switch (c.sqlType) {
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64: {
+            int64_t units;
+            if (!rescale(v.units, v.scale, c.scale, units)) digitsLost(c, v);
+            storeScaled(c, p, units);
+            break;
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: writeDouble(c, data, scaledToDouble(v)); return;
+        case SQL_BOOLEAN: *p = v.units != 0; break;
+        default: writeText(c, data, formatScaled(v.units, v.scale)); return;
+    }
+    setNullIn(c, data, false);
+}
+
+bool holdsExactly(const Column& c, const Value& v) {
+    if (auto* s = std::get_if<std::string>(&v)) {
+        if (c.sqlType == SQL_TEXT || c.sqlType == SQL_VARYING) return s->size() <= c.length;
+    }
+    if (c.sqlType != SQL_SHORT && c.sqlType != SQL_LONG && c.sqlType != SQL_INT64) return true;
+    int64_t units;
+    if (auto* x = std::get_if<Scaled>(&v)) return rescale(x->units, x->scale, c.scale < 0 ? c.scale : 0, units);
+    std::string text;
+    if (auto* s = std::get_if<std::string>(&v)) text = *s;
+    else if (auto* d = std::get_if<double>(&v)) text = formatDouble(*d);  // shortest text that reads back the same
+    else return true;
+    bool exact = true;
+    // Text that is no number is left to the writer, which says so.
+    return !parseExact(text, c.scale < 0 ? c.scale : 0, units, exact) || exact;
+}
+
+void writeValue(const Column& c, unsigned char* data, const Value& v) {
+    if (isNull(v)) setNullIn(c, data, true);
+    else if (auto* i = std::get_if<int64_t>(&v)) writeInteger(c, data, *i);
+    else if (auto* d = std::get_if<double>(&v)) writeDouble(c, data, *d);
+    else if (auto* x = std::get_if<Scaled>(&v)) writeScaled(c, data, *x);
+    else writeText(c, data, std::get<std::string>(v));
 }
 
 }  // namespace quorvel::engine

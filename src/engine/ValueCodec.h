@@ -25,6 +25,22 @@ double doubleOf(DataSetImpl& ds, const Column& c, const unsigned char* data);
 void writeText(const Column& c, unsigned char* data, const std::string& text);
 void writeInteger(const Column& c, unsigned char* data, int64_t v);
 void writeDouble(const Column& c, unsigned char* data, double v);
+// An exact scaled number: rescaled exactly into an exact column (an error
+// when digits would be lost or it overflows), the nearest value otherwise.
+void writeScaled(const Column& c, unsigned char* data, const Scaled& v);
+// Any value (NULL included) by its own kind, with the writers above.
+void writeValue(const Column& c, unsigned char* data, const Value& v);
+
+// Whether `v` is stored in column `c` as it is: no decimals rounded away, no
+// text cut. A key that is not matches no row.
+bool holdsExactly(const Column& c, const Value& v);
+
+// `units` at scale `from` as units at scale `to`: false when digits would be
+// lost (7.25 has no 1-decimal form); throws on overflow.
+bool rescale(int64_t units, int from, int to, int64_t& out);
+// Parses a decimal number for a column of `scale`; `exact` tells whether it
+// is stored without rounding. False when the text is no number.
+bool parseExact(const std::string& text, int scale, int64_t& out, bool& exact);
 
 // Text of numbers and dates as the engine shows them.
 std::string formatScaled(int64_t v, int scale);

@@ -137,3 +137,54 @@ TEST(Assign, ConvertsBetweenDifferentColumnTypes) {
     EXPECT_THROW(t.field(0).setString(std::string(21, 'x')), DbError);
     t.cancel();
 }
+
+// Exact numbers move between any two exact columns rescaled, never through a
+// double: digits that do not fit are an error, not a silent rounding.
+TEST(Assign, ExactNumbersMoveBetweenWidthsAndScalesWithoutLoss) {
+    Workspace ws;
+    const std::string path = ws.createDatabase(
+        "E", "CREATE TABLE S (ID INTEGER NOT NULL PRIMARY KEY, N92 NUMERIC(9,2), N42 NUMERIC(4,2), I INTEGER,"
+             " D152 NUMERIC(15,2));\nCREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, N92 NUMERIC(9,2),"
+             " N42 NUMERIC(4,2), I INTEGER, D152 NUMERIC(15,2), S VARCHAR(30));\nCOMMIT;");
+    Workspace::runInDialect3(path, "ALTER TABLE S ADD N182 NUMERIC(18,2), ADD N184 NUMERIC(18,4), ADD BI BIGINT;\n"
+                                   "ALTER TABLE T ADD N182 NUMERIC(18,2), ADD N184 NUMERIC(18,4), ADD BI BIGINT;\n"
+                                   "COMMIT;\nINSERT INTO S VALUES (1, 7.25, -0.05, 42, 1234567.89,"
+                                   " 1234567890123456.78, 1.5, 123456789012345678);\n"
+                                   "INSERT INTO S VALUES (2, 1.99, 1.00, 7, 0.1, 1.1, 12345.6789, 9);\nCOMMIT;");
+    Database db("UserDB");
+    Workspace::connect(db, "E");
+    struct Case {
+        int row;
+        const char *from, *to;
+        const char* expected;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {1, "N92", "N182", "7.25"},   {1, "N92", "N184", "7.2500"},  {1, "N42", "N182", "-0.05"},
+        {1, "N184", "N92", "1.50"},   {1, "I", "N182", "42.00"},     {1, "BI", "N184", nullptr},
+        {1, "N182", "BI", nullptr},   {1, "N182", "N92", nullptr},   {1, "N182", "S", "1234567890123456.78"},
+        {1, "D152", "N182", "1234567.89"}, {1, "N92", "D152", "7.25"}, {2, "N184", "N92", nullptr},
+        {2, "N42", "I", "1"},         {2, "N182", "N42", "1.10"},    {2, "N92", "I", nullptr},
+    };
+    Query s(db);
+    s.setSql("select * from S order by ID");
+    Table t(db);
+    t.setTableName("T");
+    t.open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.row) + " " + c.from + " -> " + c.to);
+        s.close();
+        s.open();
+        if (c.row == 2) s.next();
+        t.append();
+        if (c.expected) {
+            t.fieldByName(c.to).assign(s.fieldByName(c.from));
+            EXPECT_EQ(t.fieldByName(c.to).asString(), c.expected);
+            t.fieldByName(c.to).setValue(s.fieldByName(c.from).asValue());
+            EXPECT_EQ(t.fieldByName(c.to).asString(), c.expected);
+        } else {
+            EXPECT_THROW(t.fieldByName(c.to).assign(s.fieldByName(c.from)), DbError);
+            EXPECT_THROW(t.fieldByName(c.to).setValue(s.fieldByName(c.from).asValue()), DbError);
+        }
+        t.cancel();
+    }
+}

@@ -103,6 +103,15 @@ void Workspace::runIsql(const std::string& database, const std::string& script) 
         ADD_FAILURE() << "isql failed on " << database << ":\n" << out;
 }
 
+void Workspace::runInDialect3(const std::string& database, const std::string& script) {
+    int status = 0;
+    std::string out = runCommand("gfix -user SYSDBA -sql_dialect 3 '" + database + "'", &status);
+    if (status != 0) ADD_FAILURE() << "gfix could not raise " << database << " to dialect 3:\n" << out;
+    runIsql(database, "SET SQL DIALECT 3;\n" + script);
+    out = runCommand("gfix -user SYSDBA -sql_dialect 1 '" + database + "'", &status);
+    if (status != 0) ADD_FAILURE() << "gfix could not lower " << database << " to dialect 1:\n" << out;
+}
+
 std::string Workspace::isqlOutput(const std::string& database, const std::string& script) {
     int status = 0;
     return isqlRun(database, script, &status);

@@ -27,6 +27,11 @@ public:
     // Runs an isql script on an existing database file; fails the test with
     // isql's output when isql reports an error.
     static void runIsql(const std::string& database, const std::string& script);
+    // Runs a dialect-3 script on a dialect-1 database that no connection of
+    // this process holds: raises the database to dialect 3 with gfix, runs
+    // it, lowers it again. Makes what a dialect-1 database can hold but not
+    // create: NUMERIC(18,x) stored as BIGINT, TIME.
+    static void runInDialect3(const std::string& database, const std::string& script);
     // Output of an isql script (e.g. "select ... ;" with SET LIST ON).
     static std::string isqlOutput(const std::string& database, const std::string& script);
 
