@@ -124,8 +124,9 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
         const std::string date = todayText();
         dm.QSynchro6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date +
                          "\", " + std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
-        dm.QSynchro6Exec("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " + std::to_string(here.siteNumber) +
-                         ", " + std::to_string(site.lastNumber + 1) + ", \"" + date + "\")");
+        dm.QSynchro6Exec("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " +
+                         std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", \"" +
+                         date + "\")");
 
         showFillAction(ui, "Fill R$DeletedUpdated");
         TMyBM bm(dm);

@@ -70,7 +70,8 @@ std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id
         case DatabaseIdentity::Kind::Synchro:
             return "";
         case DatabaseIdentity::Kind::Replicated:
-            if (id.site.empty()) return name + " is a replicated database, not a synchro database. Nothing was changed.";
+            if (id.site.empty())
+                return name + " is a replicated database, not a synchro database. Nothing was changed.";
             return name + " is a replicated database (" + (id.site == "MASTER" ? "the master" : "clone " + id.site) +
                    "), not a synchro database. Nothing was changed.";
         case DatabaseIdentity::Kind::Other:

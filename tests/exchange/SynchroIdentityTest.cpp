@@ -40,8 +40,10 @@ TEST_F(SynchroIdentity, AWrongDatabaseIsRefusedBeforeAnythingChanges) {
         std::string local, localPath, target, targetPath, message;
     };
     const Case cases[] = {
-        {{"fill"}, "Clone", clone, "Master", master, "Master is a replicated database (the master), not a synchro database"},
-        {{"fill"}, "Master", master, "Clone", clone, "Clone is a replicated database (clone WEST), not a synchro database"},
+        {{"fill"}, "Clone", clone, "Master", master,
+         "Master is a replicated database (the master), not a synchro database"},
+        {{"fill"}, "Master", master, "Clone", clone,
+         "Clone is a replicated database (clone WEST), not a synchro database"},
         {{"fill"}, "Master", master, "Master", master, "Master is the local database itself, not a synchro database"},
         {{"fill"}, "Master", master, "Plain", plain, "Plain is not a synchro database: it has no table R$SYNCHRO"},
         {{"read", "--switch-triggers", "--yes"}, "Master", master, "Clone", clone,
