@@ -23,6 +23,7 @@
 #include "exchange_bench.h"
 #include "db/DM.h"
 #include "synchro/Operations.h"
+#include "synchro/SynchroIdentity.h"
 
 using namespace bench;
 
@@ -49,8 +50,11 @@ void build(Client& c, int rows, const fs::path& dir) {
     buildArmedMaster(c, master, rows);
     changeSinceMark(c, master, rows);
     namespace schema = quorvel::prepare::schema;
+    // With the table that names the sender, as the converted definition makes
+    // it: the fill then does not add it inside the measurement.
     createDatabase(c, (dir / "empty-synchro.fdb").string(),
-                   {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro});
+                   {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro,
+                    quorvel::synchro::kCreateSenderTable});
 }
 
 struct Moved {

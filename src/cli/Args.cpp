@@ -6,7 +6,7 @@ namespace quorvel::cli {
 
 namespace {
 const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password",
-                                             "--max1", "--max2", "--offset"};
+                                             "--max1", "--max2", "--offset", "--like"};
 }
 
 Args parseArgs(const std::vector<std::string>& argv) {
@@ -57,7 +57,9 @@ Aliases and databases:
   aliases add NAME DATABASE [KEY=VALUE ...]
                                         add or replace an alias
   aliases remove NAME                   remove an alias
-  create-database PATH                  create an empty dialect-1 database
+  create-database PATH [--like ALIAS]   create an empty dialect-1 database; with
+                                        --like, of the dialect and default character
+                                        set of ALIAS's database (e.g. the master)
   status                                identity, preparation state and replication
                                         lists of the --local database
 

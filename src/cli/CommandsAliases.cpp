@@ -5,6 +5,7 @@
 #include "cli/Session.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
+#include "engine/DatabaseFacts.h"
 
 namespace quorvel::cli {
 
@@ -35,10 +36,32 @@ int cmdAliases(Session& s) {
     throw UsageError{"aliases [show NAME | add NAME DATABASE [KEY=VALUE ...] | remove NAME]"};
 }
 
+// With --like ALIAS the new database takes the dialect and the default
+// character set of the alias's database, so that a synchro database holds
+// whatever the master's texts hold.
 int cmdCreateDatabase(Session& s) {
-    engine::Database::createDatabase(s.args.words[1], s.args.value("--user").value_or("SYSDBA"),
-                                     s.args.value("--password").value_or(""));
-    s.out << "Created " << s.args.words[1] << '\n';
+    const std::string user = s.args.value("--user").value_or("SYSDBA");
+    const std::string password = s.args.value("--password").value_or("");
+    engine::DatabaseFacts like{"", 1, ""};
+    if (const auto alias = s.args.value("--like")) {
+        engine::Database model("LikeDB");
+        model.setAliasName(*alias);
+        model.setParams({"USER NAME=" + user, "PASSWORD=" + password});
+        try {
+            model.connect();
+            like = engine::readDatabaseFacts(model);
+        } catch (const std::exception& e) {
+            s.err << "Cannot read the database of " << *alias << ": " << e.what() << "\nNothing was created.\n";
+            return 1;
+        }
+        model.disconnect();
+    }
+    engine::Database::createDatabase(s.args.words[1], user, password, 8192, like.sqlDialect, like.defaultCharset);
+    s.out << "Created " << s.args.words[1];
+    if (s.args.value("--like"))
+        s.out << " (dialect " << like.sqlDialect << ", default character set " << like.defaultCharset << ", like "
+              << *s.args.value("--like") << ")";
+    s.out << '\n';
     return 0;
 }
 

@@ -40,11 +40,17 @@ TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
                                 "would hold none of them. Choose the working tables first. " +
                                 std::string(kNothingChanged));
     int workingTablesFound = 0;
-    std::string script = ConvertText(source, [&](std::string_view name) {
-        bool isWorking = working.contains(name);
-        workingTablesFound += isWorking;
-        return isWorking;
-    });
+    // The extract does not carry it (see ConvertText); the master does.
+    const std::string charset = dm.Q6Text("select RDB$Character_Set_Name from RDB$Database");
+    dm.Q6.close();
+    std::string script = ConvertText(
+        source,
+        [&](std::string_view name) {
+            bool isWorking = working.contains(name);
+            workingTablesFound += isWorking;
+            return isWorking;
+        },
+        charset);
     // An empty file, a failed extraction or another database's extract
     // would give a script of the two service tables alone, and an order of
     // nothing but alphabetical names.

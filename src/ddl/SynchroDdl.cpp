@@ -5,7 +5,7 @@
 
 namespace quorvel::ddl {
 
-const char* const kSynchroTail[7] = {
+const char* const kSynchroTail[kSynchroTailLines] = {
     "CREATE TABLE R$DELETEDUPDATED (",
     "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,",
     "OPERATION CHAR(1) NOT NULL,",
@@ -13,16 +13,24 @@ const char* const kSynchroTail[7] = {
     "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));",
     "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, "
     "R$CODE2 INTEGER);",
+    // Who filled the synchro database: one row, written by every fill.
+    "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);",
     "COMMIT WORK;",
 };
 
-std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable) {
+std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable,
+                        const std::string& defaultCharset) {
     std::string out;
     out.reserve(source.Size() + source.Size() / 4 + 512);
     auto writeLine = [&out](std::string_view line) {
         out.append(line);
         out.append("\r\n");
     };
+    // isql-fb -x leaves the default character set inside a comment, so a
+    // synchro database would be made in NONE and every text would be
+    // measured in bytes instead of characters.
+    if (!defaultCharset.empty() && defaultCharset != "NONE")
+        writeLine("ALTER DATABASE SET DEFAULT CHARACTER SET " + defaultCharset + ";");
 
     TLex lex(source);
     bool dropping = false;
@@ -62,13 +70,13 @@ std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorki
 }
 
 void ConvertDDL(const std::string& sourceFileName, const std::string& targetFileName,
-                const WorkingTableTest& isWorkingTable) {
+                const WorkingTableTest& isWorkingTable, const std::string& defaultCharset) {
     TMyStream source;
     source.StartPos = 0;
     source.LoadFromFile(sourceFileName);
     // The whole script is made before the target is opened, so an error in
     // between (a failing working-table test) leaves no half-written file.
-    std::string script = ConvertText(source, isWorkingTable);
+    std::string script = ConvertText(source, isWorkingTable, defaultCharset);
     WriteWholeFile(targetFileName, script);
 }
 

@@ -51,9 +51,10 @@ bool hasParam(const std::vector<std::string>& lines, const std::string& key) {
 }
 
 // Builds a DPB with user, password and dialect 1 (and, on create, the page
-// size and the database dialect).
+// size, the database dialect and its default character set).
 std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const std::string& password,
-                                    bool sendPassword, int pageSize, const std::string& charset) {
+                                    bool sendPassword, int pageSize, const std::string& charset,
+                                    int dialect = 1, const std::string& defaultCharset = "") {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.check();
     // Each call checked at once: the next one would clear its failure.
@@ -73,10 +74,13 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
     };
     if (!user.empty()) text(isc_dpb_user_name, user);
     if (sendPassword) text(isc_dpb_password, password);
-    number(isc_dpb_sql_dialect, 1);
+    // On create, the server takes the new database's dialect from the
+    // attachment's dialect; isc_dpb_set_db_sql_dialect alone is not enough.
+    number(isc_dpb_sql_dialect, pageSize > 0 ? dialect : 1);
     if (pageSize > 0) {
         number(isc_dpb_page_size, pageSize);
-        number(isc_dpb_set_db_sql_dialect, 1);
+        number(isc_dpb_set_db_sql_dialect, dialect);
+        if (!defaultCharset.empty()) text(isc_dpb_set_db_charset, defaultCharset);
     }
     if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
     const unsigned char* p = b->getBuffer(&st);
@@ -295,9 +299,10 @@ void Database::execute(const std::string& sql) {
 }
 
 void Database::createDatabase(const std::string& databaseName, const std::string& user,
-                              const std::string& password, int pageSize) {
+                              const std::string& password, int pageSize, int dialect,
+                              const std::string& defaultCharset) {
     Status st;
-    auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "");
+    auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "", dialect, defaultCharset);
     IAttachment* att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
     reclaimSignals();
     st.check();

@@ -62,12 +62,15 @@ public:
     // Runs one statement that returns no rows (convenience over Query).
     void execute(const std::string& sql);
 
-    // Creates a new empty dialect-1 database (embedded path or server name)
-    // and detaches from it. Throws DbError on failure.
+    // Creates a new empty database (embedded path or server name) of
+    // `dialect` with the default character set `defaultCharset` ("" leaves
+    // the server's default, NONE) and detaches from it. Throws DbError on
+    // failure.
     static void createDatabase(const std::string& databaseName,
                                const std::string& user = "SYSDBA",
                                const std::string& password = "",
-                               int pageSize = 8192);
+                               int pageSize = 8192, int dialect = 1,
+                               const std::string& defaultCharset = "");
 
     // Engine internals (used by data sets in the engine only).
     DatabaseImpl& impl() { return *impl_; }

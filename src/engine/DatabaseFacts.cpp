@@ -12,6 +12,10 @@ DatabaseFacts readDatabaseFacts(Database& db) {
     facts.fileName = q.field(0).asString();
     facts.sqlDialect = static_cast<int>(q.field(1).asInteger());
     q.close();
+    q.setSql("select RDB$Character_Set_Name from RDB$Database");
+    q.open();
+    facts.defaultCharset = q.field(0).isNull() ? "NONE" : q.field(0).asString();
+    q.close();
     return facts;
 }
 

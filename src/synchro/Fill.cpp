@@ -18,6 +18,7 @@
 #include "synchro/LocalSite.h"
 #include "synchro/Operations.h"
 #include "synchro/Refusal.h"
+#include "synchro/SynchroIdentity.h"
 #include "synchro/TMyBM.h"
 
 namespace quorvel::synchro {
@@ -45,6 +46,14 @@ void emptySynchro(DM& dm, const std::vector<std::string>& working) {
     for (const std::string& t : working) dm.QSynchro6Exec("delete from " + t);
     dm.QSynchro6Exec("delete from R$DELETEDUPDATED");
     dm.QSynchro6Exec("delete from R$SYNCHRO");
+    dm.QSynchro6Exec("delete from R$SENDER");
+}
+
+// A text inside a double-quoted literal.
+std::string quoted(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out;
 }
 
 RecordCode drawMark(DM& dm) {
@@ -65,6 +74,23 @@ Outcome refuse(Frontend& ui, const std::string& why) {
 Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
     if (!dm.UserDB().connected()) return refuse(ui, "Connect to the Master/Clone database first.");
     if (!dm.SynchroDB().connected()) return refuse(ui, "Connect to the Out Synchro database first.");
+    // What the out-synchro database is, before anything in it is emptied:
+    // the master, a clone or the local file itself must never be.
+    DatabaseIdentity target, here;
+    try {
+        target = identify(dm.SynchroDB());
+        if (const std::string why = notASynchroDatabase(dm.SynchroDB(), target, dm.UserDB()); !why.empty())
+            return refuse(ui, why);
+        here = identify(dm.UserDB());
+    } catch (const std::exception& e) {
+        return refuse(ui, e.what());
+    }
+    // Another site's fill may not have been read yet: replace it only when
+    // asked to.
+    if (target.sender && !here.site.empty() && target.sender->site != here.site &&
+        !ui.confirm("It holds " + siteText(target.sender->site) + "'s fill no. " +
+                    std::to_string(target.sender->fillNumber) + ". Replace it?"))
+        return Outcome::cancelled();
     dm.QSynchro6.close();
     dm.QSynchro6.setLive(false);
     FillReport local;
@@ -76,6 +102,12 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
         const LocalSite site = LocalSite::read(dm.UserDB());
         const std::vector<std::string> working = workingTables(dm.UserDB());
         std::vector<std::string> ordered = tableOrder(dm.UserDB());
+        if (!target.hasSenderTable) {
+            // Made by the earlier definition: the table that names the sender is added.
+            engine::Transaction ddl(dm.SynchroDB());
+            dm.SynchroDB().execute(kCreateSenderTable);
+            ddl.commit();
+        }
         {
             engine::Transaction synchro(dm.SynchroDB());
             std::vector<std::string> needed = working;
@@ -92,6 +124,9 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
         const std::string date = todayText();
         dm.QSynchro6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date +
                          "\", " + std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
+        dm.QSynchro6Exec("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " +
+                         std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", \"" +
+                         date + "\")");
 
         showFillAction(ui, "Fill R$DeletedUpdated");
         TMyBM bm(dm);

@@ -11,6 +11,7 @@
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
 #include "synchro/Refusal.h"
+#include "synchro/SynchroIdentity.h"
 #include "synchro/TriggerState.h"
 
 namespace quorvel::synchro {
@@ -152,6 +153,23 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
     ReadReport& rep = report ? *report : local;
     rep = {};
     try {
+        // What the in-synchro database is and who filled it, before anything
+        // is asked or changed: a replicated database would be applied whole as
+        // changes, and a site's own fill would revert its later edits.
+        const DatabaseIdentity source = identify(dm.SynchroDB());
+        if (const std::string why = notASynchroDatabase(dm.SynchroDB(), source, dm.UserDB()); !why.empty())
+            return refuse(ui, why);
+        if (source.sender) {
+            const std::string here = identify(dm.UserDB()).site;
+            if (source.sender->site == here)
+                return refuse(ui, dm.SynchroDB().aliasName() + " holds this site's own fill (" +
+                                      siteText(here) + "'s fill no. " + std::to_string(source.sender->fillNumber) +
+                                      "): a site never reads its own fill. Read the fill of another site. "
+                                      "Nothing was changed.");
+        } else if (!source.hasSenderTable) {
+            ui.showMessage(dm.SynchroDB().aliasName() +
+                           " does not tell who filled it (it was made by an earlier definition); reading it.");
+        }
         if (triggersActive(dm.UserDB()))
             return refuse(ui, "The triggers of this database are active: make them inactive before a read "
                               "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "

@@ -56,6 +56,7 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     synchro("delete from CUSTOMER");
     synchro(customer(1, "inserted there too", 1, 102));
     synchro("update R$SYNCHRO set R$CODE1 = 1, R$CODE2 = 100");
+    synchro("update R$SENDER set SITENAME = 'WEST'");
     window.answers = {true};
     press("SBReadFromSynchro");
     ASSERT_EQ(window.questions.back(), "You HAVE TO make triggers inactive! Read now?");

@@ -23,7 +23,7 @@ std::string convert(const std::string& text, std::set<std::string> working = {})
     return ConvertText(s, [&working](std::string_view n) { return working.count(std::string(n)) != 0; });
 }
 
-// The lines of a script, without its CR LF endings and without the seven
+// The lines of a script, without its CR LF endings and without the
 // closing lines, which are checked once on their own.
 std::vector<std::string> body(const std::string& script) {
     std::vector<std::string> lines;
@@ -34,16 +34,17 @@ std::vector<std::string> body(const std::string& script) {
         lines.push_back(script.substr(pos, end - pos));
         pos = end + 2;
     }
-    if (lines.size() < 7) throw std::runtime_error("no closing lines");
-    for (int i = 0; i < 7; ++i)
-        if (lines[lines.size() - 7 + i] != kSynchroTail[i]) throw std::runtime_error("closing lines differ");
-    lines.resize(lines.size() - 7);
+    const size_t tail = kSynchroTailLines;
+    if (lines.size() < tail) throw std::runtime_error("no closing lines");
+    for (size_t i = 0; i < tail; ++i)
+        if (lines[lines.size() - tail + i] != kSynchroTail[i]) throw std::runtime_error("closing lines differ");
+    lines.resize(lines.size() - tail);
     return lines;
 }
 
 using Lines = std::vector<std::string>;
 
-TEST(Conversion, ClosingLinesAreTheTwoServiceTablesAndACommit) {
+TEST(Conversion, ClosingLinesAreTheThreeServiceTablesAndACommit) {
     EXPECT_EQ(convert(""),
               "CREATE TABLE R$DELETEDUPDATED (\r\n"
               "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\r\n"
@@ -52,6 +53,7 @@ TEST(Conversion, ClosingLinesAreTheTwoServiceTablesAndACommit) {
               "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\r\n"
               "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
               "R$CODE1 INTEGER, R$CODE2 INTEGER);\r\n"
+              "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);\r\n"
               "COMMIT WORK;\r\n");
 }
 

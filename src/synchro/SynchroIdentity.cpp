@@ -1,0 +1,84 @@
+#include "synchro/SynchroIdentity.h"
+
+#include "engine/DatabaseFacts.h"
+#include "engine/Query.h"
+#include "engine/Transaction.h"
+
+namespace quorvel::synchro {
+
+const char* const kCreateSenderTable =
+    "create table R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE)";
+
+namespace {
+
+bool hasTable(engine::Database& db, const std::string& table) {
+    engine::Query q(db);
+    q.setSql("select count(*) from RDB$Relations where RDB$Relation_Name = :T");
+    q.setParam("T", table);
+    q.open();
+    const bool found = q.field(0).asInteger() > 0;
+    q.close();
+    return found;
+}
+
+std::string nameOf(engine::Database& db) { return db.aliasName().empty() ? db.name() : db.aliasName(); }
+
+}  // namespace
+
+DatabaseIdentity identify(engine::Database& db) {
+    DatabaseIdentity id;
+    engine::Transaction tx(db);
+    if (hasTable(db, "R$CLONE")) {
+        id.kind = DatabaseIdentity::Kind::Replicated;
+        engine::Query q(db);
+        q.setSql("select Name, Number from R$Clone where ME = \"Y\"");
+        q.open();
+        if (!q.eof()) {
+            id.site = q.field(0).asString();
+            id.siteNumber = q.field(1).isNull() ? 0 : q.field(1).asInteger();
+        }
+        q.close();
+        return id;
+    }
+    for (const char* table : {"R$SYNCHRO", "R$DELETEDUPDATED"})
+        if (!hasTable(db, table)) {
+            id.missingTable = table;
+            return id;
+        }
+    id.kind = DatabaseIdentity::Kind::Synchro;
+    id.hasSenderTable = hasTable(db, "R$SENDER");
+    if (id.hasSenderTable) {
+        engine::Query q(db);
+        q.setSql("select SiteName, SiteNumber, FillNumber, FillDate from R$Sender");
+        q.open();
+        if (!q.eof() && !q.field(0).isNull())
+            id.sender = Sender{q.field(0).asString(), q.field(1).isNull() ? 0 : q.field(1).asInteger(),
+                               q.field(2).isNull() ? 0 : q.field(2).asInteger(), q.field(3).asString()};
+        q.close();
+    }
+    return id;
+}
+
+std::string siteText(const std::string& site) { return site == "MASTER" ? "the master" : site; }
+
+std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id, engine::Database& local) {
+    const std::string name = nameOf(db);
+    // Two attachments name the same file exactly when the server says so.
+    if (local.connected() && engine::readDatabaseFacts(db).fileName == engine::readDatabaseFacts(local).fileName)
+        return name + " is the local database itself, not a synchro database. Nothing was changed.";
+    switch (id.kind) {
+        case DatabaseIdentity::Kind::Synchro:
+            return "";
+        case DatabaseIdentity::Kind::Replicated:
+            if (id.site.empty())
+                return name + " is a replicated database, not a synchro database. Nothing was changed.";
+            return name + " is a replicated database (" + (id.site == "MASTER" ? "the master" : "clone " + id.site) +
+                   "), not a synchro database. Nothing was changed.";
+        case DatabaseIdentity::Kind::Other:
+            break;
+    }
+    return name + " is not a synchro database: it has no table " + id.missingTable +
+           ". Make it from the converted definition. Nothing was changed.";
+}
+
+}  // namespace quorvel::synchro
