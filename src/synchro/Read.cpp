@@ -6,6 +6,7 @@
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "synchro/LocalSite.h"
+#include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
 #include "synchro/Refusal.h"
@@ -141,6 +142,11 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
         return refuse(ui, r.what());
     } catch (const std::exception& e) {
         // Both transactions are rolled back by now.
+        if (auto why = momentaryReadFailure(e, table)) {
+            ui.setError();
+            ui.showMessage(*why);
+            return Outcome::failed(*why);
+        }
         ReadReport::Collision c{table, pass, e.what(), {}, {}};
         if (!table.empty() && pass != "DELETE") {
             c.synchroRow = rowText(dm.QSynchro6);
