@@ -84,7 +84,9 @@ Exchange (--local the local database, --synchro the synchro database):
                               all; refused while the triggers are active unless
                               --switch-triggers switches them off and on around it
   history                     the synchronization history (--local only)
-  delete-history NUMBER       delete a history row (--local only)
+  delete-history NUMBER       delete the newest history row, never the site's
+                              first mark; the next fill sends again what that
+                              fill sent (--local only)
   success                     empty the local journal once every site has read
                               the last fill (--local only)
   delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row

@@ -2,9 +2,10 @@
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "engine/Aliases.h"
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
+#include "synchro/LocalSite.h"
+#include "synchro/Refusal.h"
 
 namespace quorvel::cli {
 
@@ -39,16 +40,24 @@ void printArming(Session& s, const prepare::PreparationState& state) {
     for (const auto& t : state.unarmed) s.out << "  " << t.name << ": " << t.why << '\n';
 }
 
+// The fill's warning, given ahead of it: rows past the range are never sent.
+void printCodesPastBound(Session& s) {
+    try {
+        const synchro::LocalSite site = synchro::LocalSite::read(s.dm.UserDB());
+        if (auto warning = synchro::codesPastBound(s.dm.UserDB(), site)) s.out << *warning << '\n';
+    } catch (const synchro::Refusal&) {
+        // No identity or no history yet: nothing has drawn a code.
+    }
+}
+
 }  // namespace
 
 // What the top bar and the preparation page would show after connecting, how
 // far the arming stands, and whatever replication lists the database holds.
 int cmdStatus(Session& s) {
-    if (!s.args.value("--local")) {
-        s.out << "No local database given (--local ALIAS). Aliases:\n";
-        for (const auto& n : engine::Aliases::names()) s.out << "  " << n << '\n';
-        return 0;
-    }
+    // Like every command that looks at a database, without one it is wrong
+    // usage; "aliases" lists the names there are.
+    s.requireLocal();
     if (!s.connect()) return 1;
     DM& dm = s.dm;
     const prepare::PreparationState state = prepare::ReadPreparationState(dm);
@@ -57,8 +66,14 @@ int cmdStatus(Session& s) {
     s.out << "Master/Clone: " << state.identity << '\n';
     s.out << (state.metaPresent ? "Prepare completed" : "Create additional meta structures first.") << '\n';
     if (!state.metaPresent) return 0;
-    s.out << "Triggers switched off for a read: " << yesNo(state.triggersSwitchedOff) << '\n';
+    if (state.armingInterrupted.value)
+        s.out << "Triggers switched off for a read: no\n"
+                 "Half-armed: a recreate-triggers was stopped while it numbered the rows (no replication "
+                 "triggers, the user's triggers off). Run recreate-triggers again to finish it.\n";
+    else
+        s.out << "Triggers switched off for a read: " << yesNo(state.triggersSwitchedOff) << '\n';
     printArming(s, state);
+    printCodesPastBound(s);
     s.out << "Table order: " << yesNo(state.tableOrderPresent) << '\n';
     section(s, "Working tables", dm.QWorkingTables);
     section(s, "Primary-key generators", dm.QPKGens);

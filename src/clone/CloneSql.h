@@ -13,6 +13,10 @@ inline const std::string kCountWorkingTables = "select count(*) from R$WorkingTa
 inline const std::string kCountReplicationTriggers =
     "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
 inline const std::string kMaxNumber = "select max(Number) from R$Clone";
+// The registered row whose range ends highest, the master's included.
+inline const std::string kHighestBound =
+    "select Name, MaxValue1, MaxValue2 from R$Clone where MaxValue1 is not null and MaxValue2 is not null "
+    "order by MaxValue1 desc, MaxValue2 desc";
 
 // maxValue1 and maxValue2 are the edits' texts as typed (already checked).
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
@@ -43,6 +44,28 @@ bool validBound(const std::string& text, bool lowWord) {
     return !lowWord || std::stoll(text) <= kMaxLowWord;
 }
 
+// A clone's codes start just after the bound of the row numbered one below
+// it, so a bound at or below one registered already gives two sites the
+// same record codes. Why the entry's bound does not rise above every
+// registered one, or nothing when it does.
+std::optional<std::string> boundNotAbove(DM& dm, const Frontend::CloneEntry& entry) {
+    const std::pair<int64_t, int64_t> typed{std::stoll(entry.maxValue1), std::stoll(entry.maxValue2)};
+    dm.Q6Show(sql::kHighestBound);
+    std::optional<std::string> why;
+    if (!dm.Q6.eof()) {
+        const std::string name = dm.Q6.field(0).asString();
+        const std::pair<int64_t, int64_t> highest{dm.Q6.field(1).asInteger(), dm.Q6.field(2).asInteger()};
+        auto text = [](std::pair<int64_t, int64_t> b) {
+            return "(" + std::to_string(b.first) + ", " + std::to_string(b.second) + ")";
+        };
+        if (typed <= highest)
+            why = "The bound " + text(typed) + " is not above " + text(highest) + ", where the range of " + name +
+                  " ends: a new clone's range must end above every registered one. Nothing was registered.";
+    }
+    dm.Q6.close();
+    return why;
+}
+
 // What the dialog's OK does with an entry.
 struct Registration {
     std::string refusedEdit;  // the dialog edit to correct ("" when none)
@@ -59,6 +82,10 @@ Registration registerEntry(DM& dm, Frontend& ui, const Frontend::CloneEntry& ent
     }
     try {
         engine::Transaction tx(dm.UserDB());
+        if (auto why = boundNotAbove(dm, entry)) {
+            ui.showMessage(*why);
+            return {"EditMaxValue1", Outcome::refused(*why)};
+        }
         int64_t number = dm.Q6Integer(sql::kMaxNumber) + 1;
         dm.Q6Exec(sql::insertClone(entry.name, number, entry.maxValue1, entry.maxValue2));
         tx.commit();

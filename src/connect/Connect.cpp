@@ -16,6 +16,32 @@ const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relatio
 const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
 const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 
+// What failed, by the server's error code, then the server's own message:
+// only a refused login is blamed on the user name or the password.
+std::string connectionFailure(const std::string& alias, const std::exception& e) {
+    const char* what = nullptr;
+    switch (engine::failureOf(e)) {
+        case engine::Failure::LoginRefused: return std::string("Incorrect User Name or Password: ") + e.what();
+        case engine::Failure::FileMissing: what = "there is no database file at that path"; break;
+        case engine::Failure::FileNotDatabase:
+            what = "the file is not a whole Firebird database (truncated, empty or corrupt)";
+            break;
+        case engine::Failure::FileNotWritable:
+            what = "the database file cannot be opened for writing (a read-only file, or no permission)";
+            break;
+        case engine::Failure::FileInUse:
+            what = "another process holds the database file (close it there, or reach it through a server)";
+            break;
+        case engine::Failure::ConnectionLost:
+            what = "the server could not be reached, or the database is shut down";
+            break;
+        default: break;
+    }
+    std::string text = "Cannot connect to " + alias + ": ";
+    if (what) text += std::string(what) + ".\n";
+    return text + e.what();
+}
+
 // Steps 1 to 10 shared by the four connect buttons. `labels` are set to the
 // chosen alias after a successful connection, then `check` runs. Every one of
 // the four databases is written by some operation (the in-synchro one through
@@ -47,7 +73,7 @@ Outcome connectRoutine(DM& dm, Frontend& ui, engine::Database& db,
     try {
         db.connect();
     } catch (const std::exception& e) {
-        const std::string why = std::string("Incorrect User Name or Password: ") + e.what();
+        const std::string why = connectionFailure(*alias, e);
         ui.showMessage(why);
         ui.setError();
         return Outcome::failed(why);

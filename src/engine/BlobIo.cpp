@@ -19,11 +19,11 @@ std::string readWholeBlob(DatabaseImpl& db, Tx& tx, const ISC_QUAD& id) {
         unsigned got = 0;
         int r = blob->getSegment(&st, sizeof buf, buf, &got);
         if (st.failed()) {
-            std::string text = st.text();
+            DbError failure = st.error();
             Status s2;
             blob->close(&s2);
             if (s2.failed()) blob->release();
-            throw DbError(text);
+            throw failure;
         }
         if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT) out.append(buf, got);
         else break;
@@ -47,23 +47,22 @@ ISC_QUAD writeWholeBlob(DatabaseImpl& db, Tx& tx, const std::string& content) {
         unsigned n = static_cast<unsigned>(std::min<size_t>(32768, content.size() - pos));
         blob->putSegment(&st, n, content.data() + pos);
         if (st.failed()) {
-            std::string text = st.text();
+            DbError failure = st.error();
             Status s2;
             blob->cancel(&s2);
             if (s2.failed()) blob->release();
-            throw DbError(text);
+            throw failure;
         }
         pos += n;
     }
     blob->close(&st);
     if (st.failed()) {
         // Not closed: the handle is still ours to let go of.
-        std::string text = st.text();
-        int code = st.sqlCode();
+        DbError failure = st.error();
         Status s2;
         blob->cancel(&s2);
         if (s2.failed()) blob->release();
-        throw DbError(text, code);
+        throw failure;
     }
     return id;
 }

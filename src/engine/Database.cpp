@@ -134,10 +134,9 @@ void Tx::commitNow() {
     if (!tra) return;
     tra->commit(&db.st);
     if (db.st.failed()) {
-        std::string text = db.st.text();
-        int code = db.st.sqlCode();
+        DbError failure = db.st.error();
         rollbackNow();
-        throw DbError(text, code);
+        throw failure;
     }
     tra = nullptr;
 }
@@ -261,9 +260,9 @@ void endExplicit(DatabaseImpl& d, bool commit) {
         } else {
             tx->tra->rollback(&st);
             if (st.failed()) {
-                std::string text = st.text();
+                DbError failure = st.error();
                 tx->rollbackNow();
-                throw DbError(text);
+                throw failure;
             }
             tx->tra = nullptr;
         }
@@ -272,15 +271,14 @@ void endExplicit(DatabaseImpl& d, bool commit) {
     if (commit) tx->tra->commitRetaining(&st);
     else tx->tra->rollbackRetaining(&st);
     if (st.failed()) {
-        std::string text = st.text();
-        int code = st.sqlCode();
+        DbError failure = st.error();
         if (commit) {
             // Not committed: it stays the active transaction.
             d.explicitTx = tx;
-            throw DbError(text, code);
+            throw failure;
         }
         tx->rollbackNow();
-        throw DbError(text, code);
+        throw failure;
     }
     tx->ended = true;
     tx->endByCommit = commit;
@@ -308,9 +306,9 @@ void Database::createDatabase(const std::string& databaseName, const std::string
     st.check();
     att->detach(&st);
     if (st.failed()) {
-        std::string text = st.text();
+        DbError failure = st.error();
         att->release();
-        throw DbError(text);
+        throw failure;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <ibase.h>
 
+#include <cerrno>
 #include <vector>
 
 namespace quorvel::engine::fb {
@@ -82,11 +83,74 @@ IMessageMetadata* MessageBuilder::finish() {
     return m;
 }
 
+namespace {
+
+// What a status vector tells of a failure: its error codes, the strings that
+// go with them and the operating system's error number, if any.
+struct StatusFacts {
+    std::vector<long> codes;
+    std::vector<std::string> strings;
+    long osError = 0;
+
+    explicit StatusFacts(const intptr_t* v) {
+        for (int i = 0; v[i] != isc_arg_end; i += 2) {
+            switch (v[i]) {
+                case isc_arg_gds: codes.push_back(static_cast<long>(v[i + 1])); break;
+                case isc_arg_string:
+                case isc_arg_interpreted: strings.emplace_back(reinterpret_cast<const char*>(v[i + 1])); break;
+                case isc_arg_cstring: ++i; break;  // length, then the text: one more slot
+                case isc_arg_unix:
+                case isc_arg_win32: osError = static_cast<long>(v[i + 1]); break;
+                default: break;
+            }
+        }
+    }
+    bool has(long code) const {
+        for (long c : codes)
+            if (c == code) return true;
+        return false;
+    }
+    bool says(const char* word) const {
+        for (const std::string& s : strings)
+            if (s == word) return true;
+        return false;
+    }
+};
+
+Failure classify(const StatusFacts& f) {
+    if (f.has(isc_login)) return Failure::LoginRefused;
+    for (long c : {isc_lock_conflict, isc_deadlock, isc_update_conflict, isc_lock_timeout})
+        if (f.has(c)) return Failure::LockConflict;
+    for (long c : {isc_att_shutdown, isc_shutdown, isc_network_error, isc_net_read_err, isc_net_write_err,
+                   isc_lost_db_connection, isc_conn_lost, isc_net_connect_err})
+        if (f.has(c)) return Failure::ConnectionLost;
+    if (f.has(isc_already_opened)) return Failure::FileInUse;
+    if (f.has(isc_bad_db_format)) return Failure::FileNotDatabase;
+    // "no permission for read-write access to database ...": a file that
+    // cannot be opened for writing.
+    if (f.has(isc_no_priv) && f.says("database")) return Failure::FileNotWritable;
+    if (f.has(isc_io_error)) {
+        // The first string names the operation that failed on the file.
+        if (f.says("lock")) return Failure::FileInUse;
+        if (f.says("read")) return Failure::FileNotDatabase;  // shorter than its own header says
+        if (f.osError == ENOENT || f.osError == ENOTDIR) return Failure::FileMissing;
+        if (f.osError == EACCES || f.osError == EPERM || f.osError == EROFS) return Failure::FileNotWritable;
+    }
+    return Failure::Other;
+}
+
+}  // namespace
+
+DbError Status::error() {
+    if (!failed()) return DbError(text());
+    const StatusFacts facts(status->getErrors());
+    return DbError(text(), sqlCode(), facts.codes.empty() ? 0 : facts.codes.front(), classify(facts));
+}
+
 void Status::raise() {
-    std::string t = text();
-    int code = sqlCode();
+    DbError e = error();
     init();
-    throw DbError(t, code);
+    throw e;
 }
 
 }  // namespace quorvel::engine::fb

@@ -34,6 +34,9 @@ public:
         if (failed()) raise();
     }
     [[noreturn]] void raise();
+    // The DbError of the last call's failure: its text, its codes and what
+    // they say it was. For callers that must clean up before they throw.
+    DbError error();
     // The formatted error text of the last call ("" when it did not fail).
     std::string text();
     int sqlCode();

@@ -320,10 +320,9 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         auto& st = d.dbi().st;
         IMessageMetadata* out = other->getOutputMetadata(&st);
         if (st.failed()) {
-            std::string text = st.text();
-            int code = st.sqlCode();
+            DbError failure = st.error();
             freeStatement(other);
-            throw DbError(text, code);
+            throw failure;
         }
         forgetStatement();
         stmt = other;

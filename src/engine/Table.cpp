@@ -256,9 +256,9 @@ bool TableSource::locate(Table& self, const std::string& keyFields, const Value*
         st.check();
         int res = rs->fetchNext(&st, row->data.data());
         if (st.failed()) {
-            std::string text = st.text();
+            DbError failure = st.error();
             closeResultSet(rs);
-            throw DbError(text);
+            throw failure;
         }
         closeResultSet(rs);
         found = res == IStatus::RESULT_OK;

@@ -4,6 +4,7 @@
 
 #include "prepare/Presence.h"
 #include "prepare/SqlText.h"
+#include "prepare/TriggerState.h"
 
 namespace quorvel::prepare {
 
@@ -44,6 +45,7 @@ PreparationState ReadPreparationState(DM& dm) {
     state.identity = dm.Q6Text("select Name from R$CLONE where ME = \"Y\"");
     state.triggersSwitchedOff =
         readFlag([&] { return dm.Q6Integer("select gen_id(R$Trig, 0) from RDB$DATABASE") != 0; });
+    state.armingInterrupted = readFlag([&] { return ArmingInterrupted(dm); });
     state.tableOrderPresent = readFlag([&] { return countOf(dm, "select count(*) from R$TABLEORDER") > 0; });
     try {
         std::vector<std::string> names;

@@ -25,6 +25,7 @@ struct PreparationState {
         std::string error;  // not empty when the value could not be read
     };
     Flag triggersSwitchedOff;  // R$Trig set by "Make Triggers Inactive"
+    Flag armingInterrupted;    // a "Recreate triggers" stopped midway left the triggers off
     Flag tableOrderPresent;    // rows in R$TABLEORDER
     int workingTables = 0;
     std::vector<UnarmedTable> unarmed;

@@ -124,10 +124,13 @@ std::optional<Outcome> withoutWorkingTableList(DM& dm, Frontend& ui) {
 
 // Armed while off, the new triggers would be on in the middle of a read, and
 // the numbering's switch would overwrite the record of the user's inactive
-// triggers. The outcome when refused.
-std::optional<Outcome> refusedWhileOff(DM& dm, Frontend& ui) {
+// triggers. The outcome when refused. Off because an earlier arming was
+// stopped midway is no refusal: `resume` says that this run finishes it.
+std::optional<Outcome> refusedWhileOff(DM& dm, Frontend& ui, bool& resume) {
     try {
         if (!SettleTriggerState(dm)) return std::nullopt;
+        resume = ArmingInterrupted(dm);
+        if (resume) return std::nullopt;
     } catch (const std::exception& e) {
         return failWithMessage(dm, ui, e);
     }
@@ -161,9 +164,20 @@ std::optional<Outcome> clonesMayBreak(DM& dm, Frontend& ui) {
 Outcome CreateTriggers(DM& dm, Frontend& ui) {
     if (auto refused = RefusedOnClone(dm, ui)) return *refused;
     if (auto missing = withoutWorkingTableList(dm, ui)) return *missing;
-    if (auto refused = refusedWhileOff(dm, ui)) return *refused;
+    bool resume = false;
+    if (auto refused = refusedWhileOff(dm, ui, resume)) return *refused;
     if (auto declined = clonesMayBreak(dm, ui)) return *declined;
     ui.setWorking();
+    if (resume) {
+        // The stopped run switched the user's triggers off and recorded the
+        // ones that were off already: they go back as they were, so that the
+        // numbering's own switch records them again as the user has them.
+        try {
+            SwitchTriggersOn(dm);
+        } catch (const std::exception& e) {
+            return failWithMessage(dm, ui, e);
+        }
+    }
     std::vector<std::string> tables;
     try {
         // The list is read afresh: the arming follows it as it stands now.

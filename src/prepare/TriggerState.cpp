@@ -37,6 +37,15 @@ bool TriggersInactive(DM& dm) {
     return dm.Q6Integer(std::string("select count(*)") + kUserOnTriggers + " and RDB$Trigger_Inactive = 0") == 0;
 }
 
+bool ArmingInterrupted(DM& dm) {
+    if (dm.Q6Integer("select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"") != 0)
+        return false;
+    if (dm.Q6Integer("select count(*) from RDB$Relation_Fields where RDB$Field_Name = \"R$CODE1\""
+                     " and RDB$Relation_Name in (select Name from R$WorkingTables)") == 0)
+        return false;
+    return TriggersInactive(dm);
+}
+
 bool SettleTriggerState(DM& dm) {
     const bool inactive = TriggersInactive(dm);
     if (inactive != (TriggerState(dm) != 0)) setState(dm, inactive ? 1 : 0);

@@ -25,6 +25,14 @@ int64_t TriggerState(DM& dm);
 // alone tells.
 bool TriggersInactive(DM& dm);
 
+// Whether a "Recreate triggers" was stopped midway (Ctrl+C, kill, a crash)
+// while it numbered the rows: it had dropped every tool trigger and added
+// the code columns, then switched the user's triggers off around the
+// numbering. So the triggers are off, the working tables have code columns
+// and there is no tool trigger at all; a read's switch leaves the tool's
+// triggers in place. Running the arming again finishes the job.
+bool ArmingInterrupted(DM& dm);
+
 // Sets R$Trig to what the triggers show, when a switch was stopped between its
 // commit and the setting of R$Trig. Returns whether the triggers are off.
 bool SettleTriggerState(DM& dm);

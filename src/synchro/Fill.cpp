@@ -96,10 +96,12 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
     FillReport local;
     FillReport& rep = report ? *report : local;
     rep = {};
+    std::optional<std::string> pastBound;
     ui.setWorking();
     try {
         engine::Transaction user(dm.UserDB());
         const LocalSite site = LocalSite::read(dm.UserDB());
+        pastBound = codesPastBound(dm.UserDB(), site);
         const std::vector<std::string> working = workingTables(dm.UserDB());
         std::vector<std::string> ordered = tableOrder(dm.UserDB());
         if (!target.hasSenderTable) {
@@ -180,6 +182,7 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
     dm.ReopenSynchro();
     ui.setEnabled("SBSuccess", true);
     ui.setOK();
+    if (pastBound) ui.showMessage(*pastBound);
     return Outcome::done();
 }
 

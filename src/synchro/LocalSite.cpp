@@ -57,6 +57,18 @@ LocalSite LocalSite::read(engine::Database& db) {
     return s;
 }
 
+std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
+    engine::Query q(db);
+    q.setSql("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0) from RDB$Database");
+    q.open();
+    const RecordCode drawn{q.field(0).asInteger(), q.field(1).asInteger()};
+    q.close();
+    if (drawn <= site.bound) return std::nullopt;
+    return "Warning: the record codes of " + site.identity + " have passed the upper bound of its range, " +
+           site.bound.text() + ": its code generator stands at " + drawn.text() +
+           ", and rows given codes beyond the bound are never sent by a fill.";
+}
+
 std::vector<std::string> tableOrder(engine::Database& db) {
     return firstColumn(db, "select TableName from R$TableOrder order by Number");
 }

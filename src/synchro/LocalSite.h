@@ -3,6 +3,7 @@
 // move a row: its identity, the upper bound of its own record codes, and the
 // newest mark of its synchronization history.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ struct LocalSite {
     // is missing.
     static LocalSite read(engine::Database& db);
 };
+
+// A warning naming the site when its record-code generators (R$GEN1, R$GEN2)
+// have passed the upper bound of its range: a fill sends the rows up to the
+// bound, so rows given codes beyond it would never reach another site.
+// nullopt while the codes stay within the range.
+std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site);
 
 // Names of the tables in R$TABLEORDER, by ascending Number.
 std::vector<std::string> tableOrder(engine::Database& db);

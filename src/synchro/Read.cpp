@@ -8,6 +8,7 @@
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "synchro/LocalSite.h"
+#include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
 #include "synchro/Refusal.h"
@@ -221,6 +222,14 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
         return refuse(ui, r.what());
     } catch (const std::exception& e) {
         // Both transactions are rolled back by now.
+        if (auto why = momentaryReadFailure(e, table)) {
+            // Another user's lock or a lost connection: no collision to show,
+            // and the failed row is never offered for posting.
+            if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
+            ui.setError();
+            ui.showMessage(*why);
+            return Outcome::failed(*why);
+        }
         ReadReport::Collision c = showCollision(dm, ui, table, pass, e.what());
         rep.collision = c;
         ui.setError();

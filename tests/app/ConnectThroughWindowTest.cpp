@@ -99,7 +99,8 @@ TEST_F(ConnectThroughWindow, AFailedConnectionIsReportedAndTheWindowStaysUsable)
     w.SBConnectClick();
     EXPECT_FALSE(dm.UserDB().connected());
     ASSERT_FALSE(w.messages.empty());
-    EXPECT_EQ(w.messages.back().rfind("Incorrect User Name or Password: ", 0), 0u) << w.messages.back();
+    EXPECT_EQ(w.messages.back().rfind("Cannot connect to GONE: there is no database file at that path.", 0), 0u)
+        << w.messages.back();
     EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
     EXPECT_TRUE(w.QMainWindow::isEnabled());
 }

@@ -132,7 +132,7 @@ TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     test::Workspace ws;
     Result r = runCli({"status", "--local", "Nowhere"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Incorrect User Name or Password: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Cannot connect to Nowhere: Unknown alias: Nowhere"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
 
     Result needsLocal = runCli({"erase-meta"});

@@ -54,6 +54,39 @@ TEST_F(CloneRegistryTest, NumbersThatAreNotIntegersKeepTheDialogOpenOnTheirEdit)
     EXPECT_EQ(integerOn(dm.UserDB(), "select MaxValue2 from R$CLONE where Name = \"EAST\""), -12);
 }
 
+// Two sites with overlapping ranges would draw the same record codes.
+TEST_F(CloneRegistryTest, ABoundThatDoesNotRiseAboveEveryRegisteredOneIsRefused) {
+    struct Case {
+        const char *max1, *max2, *highest;
+    };
+    const Case before[] = {{"0", "1999999999", "(0, 2000000000), where the range of MASTER ends"},
+                           {"0", "2000000000", "(0, 2000000000), where the range of MASTER ends"}};
+    const Case after[] = {{"1", "0", "(1, 1000000000), where the range of EAST ends"},
+                          {" 1", "1000000000", "(1, 1000000000), where the range of EAST ends"},
+                          {"0", "2000000000", "(1, 1000000000), where the range of EAST ends"}};
+    auto refused = [&](const Case& c) {
+        SCOPED_TRACE(std::string(c.max1) + ", " + c.max2);
+        ui.messages.clear();
+        const Outcome o = clone::RegisterClone(dm, ui, {"WEST", c.max1, c.max2});
+        EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.lastMessage().find(c.highest), std::string::npos) << ui.lastMessage();
+        EXPECT_NE(ui.lastMessage().find("Nothing was registered"), std::string::npos);
+    };
+    for (const Case& c : before) refused(c);
+    registerClone("EAST", "1", "1000000000");
+    for (const Case& c : after) refused(c);
+    EXPECT_EQ(cloneRows(), 2);
+    EXPECT_FALSE(dm.UserDB().inTransaction());
+
+    // The dialog stays open on the first bound; a bound above goes through.
+    ui.cloneAnswers.push_back(Frontend::CloneEntry{"WEST", "1", "5"});
+    ui.cloneAnswers.push_back(Frontend::CloneEntry{"WEST", "1", "1000000001"});
+    clone::NewClone(dm, ui);
+    EXPECT_EQ(ui.cloneDialogRefusals, std::vector<std::string>{"EditMaxValue1"});
+    EXPECT_EQ(numberOf("WEST"), 2);
+}
+
 TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedByTheKeyWithTheServersText) {
     registerClone("EAST", "3", "500");
     registerClone("EAST", "4", "0");

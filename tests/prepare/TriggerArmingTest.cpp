@@ -3,6 +3,8 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
+#include "prepare/PreparationState.h"
+#include "prepare/TriggerState.h"
 #include "prepare/WorkingTables.h"
 
 using namespace quorvel;
@@ -230,6 +232,36 @@ TEST_F(TriggerArmingTest, ArmingWhileTheTriggersAreOffIsRefused) {
     EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\" "
                      "and rdb$trigger_inactive = 1"),
               3);
+}
+
+// Where a run stopped while it numbered the rows leaves the database: every
+// tool trigger dropped, the code columns empty, the user's triggers switched
+// off and recorded. The next run finishes the arming instead of refusing.
+TEST_F(TriggerArmingTest, AnArmingStoppedWhileItNumberedIsFinishedByTheNextRun) {
+    openMaster(
+        "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY);\nCREATE TABLE AUDIT (ID INTEGER);\nCOMMIT;\n"
+        "INSERT INTO A VALUES (1);\nINSERT INTO A VALUES (2);\nCOMMIT;\nSET TERM ^ ;\n"
+        "CREATE TRIGGER A_AUDIT FOR A ACTIVE AFTER UPDATE AS BEGIN INSERT INTO AUDIT VALUES (old.ID); END ^\n"
+        "CREATE TRIGGER A_SPARE FOR A INACTIVE AFTER UPDATE AS BEGIN INSERT INTO AUDIT VALUES (0); END ^\n"
+        "SET TERM ; ^\nCOMMIT;\n");
+    createMeta();
+    arm({"A"});
+    for (const char* t : {"R$1", "R$2", "R$3"}) exec(std::string("drop trigger ") + t);
+    prepare::SwitchTriggersOff(dm);
+    exec("update A set R$CODE1 = null, R$CODE2 = null");
+    EXPECT_TRUE(prepare::ReadPreparationState(dm).armingInterrupted.value);
+    resetUi();
+
+    prepare::CreateTriggers(dm, ui);
+    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
+    EXPECT_EQ(rows("select rdb$trigger_name, rdb$trigger_inactive from rdb$triggers "
+                   "where rdb$relation_name = \"A\" order by 1"),
+              (Rows{"A_AUDIT,0", "A_SPARE,1", "R$1,0", "R$2,0", "R$3,0"}));
+    EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
+    EXPECT_EQ(scalar("select gen_id(R$Trig, 0) from rdb$database"), 0);
+    EXPECT_EQ(marks(), Rows{"0,0,3"});
+    EXPECT_FALSE(prepare::ReadPreparationState(dm).armingInterrupted.value);
 }
 
 TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {

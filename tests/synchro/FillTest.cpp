@@ -72,6 +72,23 @@ TEST_F(ExchangeTest, SecondFillSendsAsNewOnlyWhatCameAfterTheFirstButTheJournalA
               (std::vector<std::string>{"4|0|5011"}));
 }
 
+// Rows given codes past the site's bound are never sent: the fill says so.
+TEST_F(ExchangeTest, FillWarnsNamingTheSiteWhoseCodesHavePassedItsBound) {
+    const std::string warning =
+        "Warning: the record codes of WEST have passed the upper bound of its range, (1, 1000000000): "
+        "its code generator stands at (2, 3), and rows given codes beyond the bound are never sent by a fill.";
+    struct Case {
+        long gen1, gen2;
+        std::vector<std::string> messages;
+    };
+    for (const Case& c : {Case{1, 1000000000, {}}, Case{2, 3, {warning}}}) {
+        makeDatabases({"WEST", 1, 1000000000, 1, 5000, c.gen1, c.gen2});
+        ui.messages.clear();
+        ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+        EXPECT_EQ(ui.messages, c.messages);
+    }
+}
+
 TEST_F(ExchangeTest, FillRefusesWithAClearMessageAndChangesNothing) {
     struct Case {
         const char* what;

@@ -8,7 +8,7 @@ namespace {
 const char* const kSent = "select ID from CUSTOMER order by ID";
 }
 
-TEST_F(ExchangeTest, DeletingTheLastHistoryRowResendsItsRowsAnOlderOneChangesNoMark) {
+TEST_F(ExchangeTest, DeletingTheNewestHistoryRowResendsWhatItsFillSent) {
     makeDatabases({});
     local(customer(1, "sent by fill 4", 0, 5001));
     ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
@@ -18,27 +18,59 @@ TEST_F(ExchangeTest, DeletingTheLastHistoryRowResendsItsRowsAnOlderOneChangesNoM
     ASSERT_EQ(synchroRows(kSent), (std::vector<std::string>{"2"}));
 
     ui.confirmAnswers = {true};
-    ASSERT_TRUE(synchro::DelSynchro(dm, ui, 0).isDone());  // the oldest row
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
-    EXPECT_TRUE(synchroRows(kSent).empty());
-
-    ui.confirmAnswers = {true};
-    ASSERT_TRUE(synchro::DelSynchro(dm, ui, 6).isDone());  // the one the last fill wrote
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
-    EXPECT_TRUE(synchroRows(kSent).empty());
-    ui.confirmAnswers = {true};
-    ASSERT_TRUE(synchro::DelSynchro(dm, ui, 6).isDone());
-    ui.confirmAnswers = {true};
     ASSERT_TRUE(synchro::DelSynchro(dm, ui, 5).isDone());
+    EXPECT_EQ(ui.lastMessage(), "The next fill sends again what fill 5 sent.");
     ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
     EXPECT_EQ(synchroRows(kSent), (std::vector<std::string>{"2"}));
 
+    for (int64_t row : {5, 4}) {
+        ui.confirmAnswers = {true};
+        ASSERT_TRUE(synchro::DelSynchro(dm, ui, row).isDone()) << ui.lastMessage();
+    }
+    EXPECT_EQ(ui.lastMessage(), "The next fill sends again what fill 4 sent.");
+    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    EXPECT_EQ(synchroRows(kSent), (std::vector<std::string>{"1", "2"}));
+
     ui.confirmAnswers = {false};
-    EXPECT_EQ(synchro::DelSynchro(dm, ui, 5).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::DelSynchro(dm, ui, 4).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(synchro::DelSynchro(dm, ui, std::nullopt).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages.back(), "List is empty!");
-    ui.confirmAnswers = {true};
-    EXPECT_EQ(synchro::DelSynchro(dm, ui, 77).kind(), Outcome::Kind::Refused);
+}
+
+// Only the newest row goes, and never the site's first mark: on a clone the
+// rows its backup brought from the master lie below its own first mark.
+TEST_F(ExchangeTest, AnOlderHistoryRowOrTheSitesFirstMarkIsRefusedBeforeAnyQuestion) {
+    const std::string firstMarkOnly = "delete from R$SYNCHRO where SYNCHRONUMBER = 3;\ncommit;\n";
+    const std::string clone =
+        "update R$CLONE set NUMBER = 1;\ninsert into R$CLONE values (\"MASTER\", 0, 0, 2000000000, \"N\");\n"
+        "insert into R$SYNCHRO values (4, \"2026-03-01\", 1, 0);\ncommit;\n";
+    const char* const firstMark = " is this site's first mark, from which its fills count: it cannot be deleted.";
+    struct Case {
+        Local site;
+        std::string extra;
+        int64_t row;
+        std::string says;
+    };
+    const Case cases[] = {
+        {{}, "", 0, "Only the newest history row, 3, may be deleted: the history is deleted from the newest row down."},
+        {{}, "", 77, "There is no history row 77."},
+        {{}, firstMarkOnly, 0, std::string("History row 0") + firstMark},
+        {{"WEST", 1, 1000000000}, clone, 3, "Only the newest history row, 4, may be deleted: "
+                                            "the history is deleted from the newest row down."},
+        {{"WEST", 1, 1000000000}, clone, 4, std::string("History row 4") + firstMark},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.site.identity + " row " + std::to_string(c.row));
+        makeDatabases(c.site, c.extra);
+        const std::vector<std::string> history = localRows("select SYNCHRONUMBER from R$SYNCHRO order by 1");
+        ui.messages.clear();
+        ui.questions.clear();
+        ui.confirmAnswers = {true};
+        EXPECT_EQ(synchro::DelSynchro(dm, ui, c.row).kind(), Outcome::Kind::Refused);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.says});
+        EXPECT_TRUE(ui.questions.empty());
+        EXPECT_EQ(localRows("select SYNCHRONUMBER from R$SYNCHRO order by 1"), history);
+    }
 }
 
 TEST_F(ExchangeTest, SuccessEmptiesTheJournalAndACancelChangesNothing) {

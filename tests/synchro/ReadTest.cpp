@@ -1,6 +1,7 @@
 // The read on real databases: the rules that tell a held row, a deleted row
 // and a true collision apart, the master's priority, and that a read is
 // applied whole or not at all.
+#include "engine/Database.h"
 #include "support/ExchangeFixture.h"
 #include "synchro/Operations.h"
 
@@ -153,6 +154,53 @@ TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndShowsTheCollisionPage) {
     EXPECT_EQ(report.collision->localRow.at(1), "NAME=inserted here");
     EXPECT_EQ(ui.page(), "TSCollision");
     EXPECT_EQ(ui.statusHistory.back(), "error");
+}
+
+// Another user's edit, not yet committed, holds a row the read must write; a
+// lost connection stops a read too. Neither is a collision: nothing to settle,
+// nothing applied, and the same read goes through later.
+TEST_F(ReadTest, AnotherUsersUncommittedEditOrALostConnectionIsNoCollision) {
+    struct Case {
+        bool lost;
+        std::string says;
+    };
+    for (const Case& c : {Case{false, "Another user is changing a row of CUSTOMER and has not committed it yet. "
+                                      "Nothing was applied: read again later.\n"},
+                          Case{true, "The connection was lost during the read. Nothing was applied: "
+                                     "read again later.\n"}}) {
+        SCOPED_TRACE(c.says);
+        makeDatabases({});
+        markSent();
+        local(customer(1, "held since the backup", 1, 101));
+        synchro(customer(1, "changed at the sender", 1, 101));
+        synchro(customer(2, "new at the sender", 1, 102));
+        const auto before = localRows(kRows);
+        // A second attachment: another user editing the local row, or an
+        // administrator cutting the read's connection to the synchro database.
+        engine::Database other("OtherUser");
+        Workspace::connect(other, c.lost ? synchroAlias : localAlias);
+        other.startTransaction();
+        if (c.lost) {
+            other.execute("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> current_connection");
+            other.commit();
+        } else {
+            other.execute("update CUSTOMER set NAME = 'edited by another user' where ID = 1");
+        }
+        ui.pagesShown.clear();
+        synchro::ReadReport report;
+        const Outcome o = read(&report);
+        EXPECT_EQ(o.kind(), Outcome::Kind::Failed);
+        EXPECT_EQ(ui.lastMessage().rfind(c.says, 0), 0u) << ui.lastMessage();
+        EXPECT_FALSE(report.collision.has_value());
+        EXPECT_TRUE(ui.pagesShown.empty());
+        EXPECT_EQ(localRows(kRows), before);
+
+        if (c.lost) connectBoth();
+        else other.rollback();
+        ASSERT_TRUE(read().isDone()) << ui.lastMessage();
+        EXPECT_EQ(localRows(kRows),
+                  (std::vector<std::string>{"1|changed at the sender|1|101", "2|new at the sender|1|102"}));
+    }
 }
 
 TEST_F(ReadTest, ReadIsRefusedWhileTheTriggersAreActiveOrWithoutAMark) {
