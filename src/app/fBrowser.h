@@ -68,6 +68,7 @@ public:
     bool isVisible(ctl::Control control) const override;
     void setProgress(ctl::Control control, int position) override;
     int progress(ctl::Control control) const override;
+    using Frontend::progress;
     void setProgressMax(ctl::Control control, int maximum) override;
     void focusAndSelectAll(ctl::Control control) override;
     void setStatusPanel(int panel, const std::string& text) override;

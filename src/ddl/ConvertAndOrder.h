@@ -7,14 +7,16 @@
 #include "db/DM.h"
 #include "ddl/TableOrder.h"
 
+#include "operation/Refused.h"
+
 namespace quorvel::ddl {
 
 // The conversion stopped before it wrote or changed anything, for a reason
 // the operator can mend: a file name that cannot be used, a master without
 // working tables, an extract that defines none of them.
-class ConversionRefused : public std::runtime_error {
+class ConversionRefused : public quorvel::Refused {
 public:
-    using std::runtime_error::runtime_error;
+    using quorvel::Refused::Refused;
 };
 
 // Writes the synchro definition script from the extract `sourceFileName` into

@@ -12,6 +12,7 @@ namespace quorvel {
 
 class ControlStore : public Frontend {
 public:
+    using Frontend::progress;
     ControlStore() { reset(); }
 
     void reset() {

@@ -10,12 +10,23 @@
 #include <string>
 
 #include "operation/Controls.h"
+#include "operation/Reporter.h"
 
 namespace quorvel {
 
-class Frontend {
+class Frontend : public Reporter {
 public:
     virtual ~Frontend() = default;
+
+    // The reporter's words, in the window's terms, for the operations that
+    // still address the window's controls: a notice and an error are plain
+    // message boxes, a breath repaints. Steps and progress go where the
+    // window's handler says for the operation it started.
+    void notice(const std::string& text) override { showMessage(text); }
+    void error(const std::string& text) override { showMessage(text); }
+    void breathe() override { processEvents(); }
+    void rows(const std::string& table, long long count) override { rowsProgress(table, count); }
+    using Reporter::progress;
 
     // Status operations of the main window.
     virtual void setWorking() = 0;

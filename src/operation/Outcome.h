@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "engine/Error.h"
+
 namespace quorvel {
 
 class Outcome {
@@ -16,11 +18,18 @@ public:
     static Outcome done() { return Outcome(Kind::Done, {}); }
     static Outcome refused(std::string why) { return Outcome(Kind::Refused, std::move(why)); }
     static Outcome cancelled() { return Outcome(Kind::Cancelled, "Cancelled: nothing was changed."); }
-    static Outcome failed(std::string why) { return Outcome(Kind::Failed, std::move(why)); }
+    static Outcome failed(std::string why, engine::Failure failure = engine::Failure::Other) {
+        Outcome o(Kind::Failed, std::move(why));
+        o.failure_ = failure;
+        return o;
+    }
 
     Kind kind() const { return kind_; }
     bool isDone() const { return kind_ == Kind::Done; }
     const std::string& message() const { return message_; }
+    // What the server said a failure was: a caller tells a lock conflict or
+    // a lost connection (read again later) from a fault of the data.
+    engine::Failure failure() const { return failure_; }
 
     // 0 when done; 1 for every other ending (a declined confirmation is not
     // success for a script that asked for the work to be done).
@@ -30,6 +39,7 @@ private:
     Outcome(Kind kind, std::string message) : kind_(kind), message_(std::move(message)) {}
     Kind kind_;
     std::string message_;
+    engine::Failure failure_ = engine::Failure::Other;
 };
 
 }  // namespace quorvel

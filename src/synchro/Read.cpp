@@ -176,6 +176,13 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
                               "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
                               "journal them as local changes.");
     } catch (const std::exception& e) {
+        // A lost connection or another user's lock is the moment's, not a
+        // fault of either database: say so, as the passes do.
+        if (auto why = momentaryReadFailure(e, "")) {
+            ui.setError();
+            ui.showMessage(*why);
+            return Outcome::failed(*why, engine::failureOf(e));
+        }
         return refuse(ui, e.what());
     }
     if (!confirmed && !ui.confirm("You HAVE TO make triggers inactive! Read now?")) return Outcome::cancelled();
@@ -228,7 +235,7 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
             if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
             ui.setError();
             ui.showMessage(*why);
-            return Outcome::failed(*why);
+            return Outcome::failed(*why, engine::failureOf(e));
         }
         ReadReport::Collision c = showCollision(dm, ui, table, pass, e.what());
         rep.collision = c;
