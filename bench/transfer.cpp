@@ -50,6 +50,9 @@ const char* const kCreateItems =
     " AMOUNT NUMERIC(15,2), STAMP TIMESTAMP, NOTE BLOB SUB_TYPE TEXT,"
     " R$CODE1 INTEGER, R$CODE2 INTEGER)";
 
+// Every working table has it: mode 1 finds its rows by their record code.
+const char* const kCreateCodeIndex = "CREATE INDEX R$ITEMS_CODE ON ITEMS (R$CODE1, R$CODE2)";
+
 const char* const kCreateJournal =
     "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
     " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION))";
@@ -273,8 +276,8 @@ Round runRound(int rows, const std::string& source, const std::string& target, c
         Client c;
         fs::remove(target);
         fs::remove(reference);
-        createDatabase(c, target, {kCreateItems, kCreateJournal});
-        createDatabase(c, reference, {kCreateItems});
+        createDatabase(c, target, {kCreateItems, kCreateCodeIndex, kCreateJournal});
+        createDatabase(c, reference, {kCreateItems, kCreateCodeIndex});
 
         // Attached for all three passes, as the engine's connections are.
         IAttachment* src = attach(c, source);

@@ -14,6 +14,7 @@
 #include "db/Today.h"
 #include "engine/Error.h"
 #include "engine/Transaction.h"
+#include "synchro/ColumnFit.h"
 #include "synchro/FillSelection.h"
 #include "synchro/LocalSite.h"
 #include "synchro/Operations.h"
@@ -117,6 +118,7 @@ Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
             needed.push_back("R$DELETEDUPDATED");
             needed.push_back("R$SYNCHRO");
             requireTables(dm.SynchroDB(), dm.UserDB(), needed, "synchro database");
+            requireColumnsFit({dm.UserDB(), "this database"}, {dm.SynchroDB(), "the synchro database"}, ordered);
 
             showFillAction(ui, "Clear Synchro tables");
             emptySynchro(dm, working);

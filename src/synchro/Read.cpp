@@ -7,6 +7,7 @@
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "synchro/ColumnFit.h"
 #include "synchro/LocalSite.h"
 #include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
@@ -219,9 +220,10 @@ Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed
                 ui.processEvents();
             }
         };
+        requireColumnsFit({dm.SynchroDB(), "the synchro database"}, {dm.UserDB(), "this database"}, order);
+        each("DELETE", false, deletePass);
         each("INSERT", true, insertPass);
         each("UPDATE", false, updatePass);
-        each("DELETE", false, deletePass);
         table.clear();
         user.commit();
         synchro.commit();

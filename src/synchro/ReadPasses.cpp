@@ -39,40 +39,28 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     engine::DataSet& source = dm.QSynchro6;
     engine::Table& target = dm.TMaster;
     const StreamingSource streaming(source);
-    const std::string keyList = target.primaryKeyFields();
-    if (keyList.empty())
-        throw engine::DbError("Table " + table + " has no primary key: its rows cannot be matched");
     const FieldPairs pairs(source, target);
-    const int n = TMyBM::CountNames(keyList);
-    std::vector<const engine::Field*> keyFields;
-    for (int k = 1; k <= n; ++k) keyFields.push_back(&source.fieldByName(TMyBM::GetName(keyList, k)));
-    std::vector<engine::Value> key(n);
     const engine::Field& code1 = source.fieldByName("R$Code1");
     const engine::Field& code2 = source.fieldByName("R$Code2");
-    const engine::Field& localCode1 = target.fieldByName("R$Code1");
-    const engine::Field& localCode2 = target.fieldByName("R$Code2");
+    static const std::string kCodeFields = "R$CODE1;R$CODE2";
+    std::vector<engine::Value> codeValues(2);
 
     int64_t seen = 0;
     for (; !source.eof(); source.next()) {
         if (++seen % TMyBM::kProgressStep == 0) cx.ui.rowsProgress(table, seen);
         const RecordCode code = codeOf(code1, code2);
-        for (int k = 0; k < n; ++k) key[k] = keyFields[k]->asValue();
-        const bool held = n == 1 ? target.locate(keyList, key[0]) : target.locate(keyList, key);
-        if (!held) {
+        codeValues[0] = code1.asValue();
+        codeValues[1] = code2.asValue();
+        // Found by its record code, whatever its key is now at either site.
+        if (!target.locate(kCodeFields, codeValues)) {
             if (cx.local.deleted(code)) {
                 ++counts.stayDeleted;  // deleted here; the deletion travels the other way
                 continue;
             }
-            target.append();
-            pairs.copyRow();
-            target.post();
-            ++counts.inserted;
-            continue;
-        }
-        if (localCode1.isNull() || localCode2.isNull() || codeOf(localCode1, localCode2) != code) {
-            // Another row under the same key: both sites inserted it. The
-            // insert fails with the server's own message and stays in insert
-            // state for the collision page.
+            // A row held here under the same key but another code is a
+            // collision: both sites inserted it. The insert fails with the
+            // server's own message and stays in insert state for the
+            // collision page.
             target.append();
             pairs.copyRow();
             target.post();

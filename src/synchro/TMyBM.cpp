@@ -7,6 +7,7 @@
 #include "synchro/FieldPairs.h"
 #include "synchro/Journal.h"
 #include "synchro/JournalTest.h"
+#include "synchro/RowFailure.h"
 #include "synchro/StreamingSource.h"
 
 namespace quorvel::synchro {
@@ -54,50 +55,47 @@ void TMyBM::appendAll() {
     const FieldPairs pairs(*Source, *Target);
     for (; !Source->eof(); Source->next()) {
         Target->append();
-        pairs.copyRow();
-        Target->post();
+        try {
+            pairs.copyRow();
+            Target->post();
+        } catch (const engine::DbError& e) {
+            throw engine::DbError(rowFailure(e.what(), *Source, *Target, pairs), e.sqlCode());
+        }
         countMoved();
     }
 }
 
+// A row is found by its record code, not by its primary key: the key may be
+// what the sender changed.
 void TMyBM::updateMatching() {
-    const std::string keyList = Target->primaryKeyFields();
-    if (keyList.empty())
-        throw engine::DbError("Table " + Target->tableName() +
-                              " has no primary key: its rows cannot be found for update");
     if (Source->eof()) return;
-
     const FieldPairs pairs(*Source, *Target);
-    const int n = CountNames(keyList);
-    std::vector<const engine::Field*> keyFields;
-    keyFields.reserve(n);
-    for (int k = 1; k <= n; ++k) keyFields.push_back(&Source->fieldByName(GetName(keyList, k)));
-    std::vector<engine::Value> keyValues(n);
+    const engine::Field* code1 = Source->findField("R$CODE1");
+    const engine::Field* code2 = Source->findField("R$CODE2");
+    if (!code1 || !code2 || !Target->findField("R$CODE1") || !Target->findField("R$CODE2"))
+        throw engine::DbError("Table " + Target->tableName() +
+                              " has no record code (R$Code1, R$Code2) on both sides: its rows cannot be found "
+                              "for update");
+    static const std::string kCodeFields = "R$CODE1;R$CODE2";
+    std::vector<engine::Value> code(2);
 
     // Resolved on the first matched row only, as the test is made only there.
     std::optional<JournalTest> journal;
-    const engine::Field* code1 = nullptr;
-    const engine::Field* code2 = nullptr;
 
     for (; !Source->eof(); Source->next()) {
-        for (int k = 0; k < n; ++k) keyValues[k] = keyFields[k]->asValue();
-        const bool found = n == 1 ? Target->locate(keyList, keyValues[0])
-                                  : Target->locate(keyList, keyValues);
-        if (!found) {
+        code[0] = code1->asValue();
+        code[1] = code2->asValue();
+        if (!Target->locate(kCodeFields, code)) {
             ++NotFound;
             continue;
         }
         if (CheckUpdated) {
-            if (!code1) {
-                code1 = &Source->fieldByName("R$Code1");
-                code2 = &Source->fieldByName("R$Code2");
-            }
             bool updatedHere;
             if (LocalJournal) {
                 updatedHere = LocalJournal->updated({code1->asInteger(), code2->asInteger()});
             } else {
                 if (!journal) journal.emplace(dm_.UserDB());
-                updatedHere = !journal->notUpdatedLocally(code1->asValue(), code2->asValue());
+                updatedHere = !journal->notUpdatedLocally(code[0], code[1]);
             }
             if (updatedHere) {
                 ++KeptLocal;

@@ -26,8 +26,9 @@ public:
 
     engine::DataSet* Source = nullptr;  // rows to transfer; reopened by Transfer
     engine::Table* Target = nullptr;    // table the rows go to; reopened by Transfer
-    // 0: append every source row; 1: overwrite the target rows that match
-    // source rows by the target's primary key.
+    // 0: append every source row; 1: overwrite the target rows that hold the
+    // source rows' record codes (R$Code1, R$Code2), so a row whose primary
+    // key changed at the sender is still found, through the code index.
     uint8_t Mode = 0;
     // Mode 1 only: leave alone a matched row that the local journal marks as
     // updated ("U"), so that the local update wins.
@@ -45,12 +46,14 @@ public:
     int64_t Moved = 0;
     // Rows of mode 1 found in the target but left alone by the journal test.
     int64_t KeptLocal = 0;
-    // Rows of mode 1 with no target row of the same key (skipped).
+    // Rows of mode 1 with no target row of the same record code (skipped).
     int64_t NotFound = 0;
 
-    // Moves the rows. Fields are paired by position. Any error ends the
-    // transfer at once and reaches the caller unchanged; the failing target
-    // record stays in insert or edit state so it can be shown.
+    // Moves the rows. Fields are paired by name. Any error ends the transfer
+    // at once; the failing target record stays in insert or edit state so it
+    // can be shown. A row that mode 0 cannot write is named in the error: the
+    // table, the column when it can be told, and the row's key, before the
+    // server's own text.
     void Transfer();
 
     // Key lists are field names joined by ";" without blanks.

@@ -48,6 +48,52 @@ TEST_F(ReadTest, NewRowsAreInsertedAndARowHeldWithTheSameCodeIsTheSameRow) {
     EXPECT_EQ(ui.messages.back(), "Do not forget make triggers active again!");
 }
 
+TEST_F(ReadTest, ARowIsFoundByItsRecordCodeSoAKeyChangedAtEitherSiteHoldsOneRow) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "before the sender changed its key", 0, 50));
+    local(customer(8, "key changed here, read again", 1, 101));
+    local(customer(9, "key changed here, no journal entry", 1, 102));
+    localJournal(1, 101, "U");
+    synchro(customer(7, "key changed at the sender", 0, 50));
+    synchro(customer(2, "as the sender has it", 1, 101));
+    synchro(customer(3, "as the sender has it", 1, 102));
+    synchro::ReadReport report;
+    const Outcome o = read(&report);
+    ASSERT_TRUE(o.isDone()) << o.message();
+    // One row per code: the master's own change of row (1, 101) wins, the
+    // other two take the sender's key.
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"3|as the sender has it|1|102",
+                                                         "7|key changed at the sender|0|50",
+                                                         "8|key changed here, read again|1|101"}));
+    EXPECT_EQ(report.tables.at(0).updated, 1);
+    EXPECT_EQ(report.tables.at(0).sameRow, 1);
+    EXPECT_EQ(report.tables.at(0).masterWins, 1);
+    EXPECT_EQ(report.tables.at(0).inserted, 0);
+}
+
+TEST_F(ReadTest, ARowDeletedAndInsertedAgainUnderItsKeyArrivesAsTheSenderHasIt) {
+    makeDatabases({});
+    markSent();
+    local(customer(1, "line before it was rewritten", 0, 50));
+    local(customer(2, "inserted here", 0, 5001));
+    sentJournal(0, 50, "D");
+    synchro(customer(1, "line written again", 1, 101));
+    synchro(customer(2, "inserted there too", 1, 102));
+    // Key 1 is no collision: the sender deleted the row that held it. Key 2 is.
+    synchro::ReadReport report;
+    ASSERT_EQ(read(&report).kind(), Outcome::Kind::Failed);
+    ASSERT_TRUE(report.collision.has_value());
+    EXPECT_EQ(report.collision->synchroRow.at(0), "ID=2");
+    // The advice: copy the synchro row over the local one, then read again.
+    ui.confirmAnswers.push_back(true);
+    ASSERT_TRUE(synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"2"}).isDone());
+    const Outcome again = read();
+    ASSERT_TRUE(again.isDone()) << again.message();
+    EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|line written again|1|101",
+                                                         "2|inserted there too|0|5001"}));
+}
+
 TEST_F(ReadTest, ReadingTheSameSynchroDatabaseTwiceChangesNothingMore) {
     makeDatabases({});
     markSent();

@@ -1,6 +1,6 @@
-// Mode 1 on real databases: rows found by the target's primary key are
-// overwritten whole, unmatched rows are skipped, and the local journal can
-// keep a locally updated row as it is.
+// Mode 1 on real databases: rows found by their record code are overwritten
+// whole (their key included), unmatched rows are skipped, and the local
+// journal can keep a locally updated row as it is.
 #include "TransferFixture.h"
 
 #include "engine/Error.h"
@@ -20,11 +20,11 @@ const char* const kLocalGoods =
     "INSERT INTO GOODS VALUES (3, 'three', 3.5, NULL, 0, 3);\n";
 
 // Updates of rows 1 and 2 (row 2's values all NULL but the key and code),
-// a new text for row 3, and row 9 that the local database does not have.
+// row 3 under a new key, and row 9 that the local database does not have.
 const char* const kSentGoods =
     "INSERT INTO GOODS VALUES (1, 'ONE', 10, 'changed', 0, 1);\n"
     "INSERT INTO GOODS (ID, R$CODE1, R$CODE2) VALUES (2, 0, 2);\n"
-    "INSERT INTO GOODS VALUES (3, 'THREE', 30, 'now with a note', 7, 8);\n"
+    "INSERT INTO GOODS VALUES (13, 'THREE', 30, 'now with a note', 0, 3);\n"
     "INSERT INTO GOODS VALUES (9, 'nine', 9, 'x', 0, 9);\n";
 
 const char* const kAllGoods = "select ID, NAME, PRICE, NOTE, R$CODE1, R$CODE2 from GOODS order by ID";
@@ -33,17 +33,17 @@ TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
     makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
     prepare("select * from GOODS", "GOODS", 1).Transfer();
     commitBoth();
-    // NULLs replace values, and the record code travels with the row; row 9
-    // has no match and leaves no trace.
+    // NULLs replace values, the key follows the sender's; row 9 has no match
+    // and leaves no trace.
     EXPECT_EQ(localRows(kAllGoods),
               (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|<null>|<null>|<null>|0|2",
-                                        "3|THREE|30.00|now with a note|7|8"}));
+                                        "13|THREE|30.00|now with a note|0|3"}));
 }
 
 TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
     // Row 2 was updated locally; row 1 has only a "D" entry, row 3's code
     // shares one half with a "U" entry of another record, and row 4 arrives
-    // without a code, which no journal entry can name.
+    // without a code, which names no row.
     const std::string journal = std::string(test::kJournalTable) +
                                 "INSERT INTO R$DELETEDUPDATED VALUES (0, 2, 'U', 'GOODS');\n"
                                 "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'GOODS');\n"
@@ -55,8 +55,7 @@ TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdat
     prepare("select * from GOODS", "GOODS", 1, true).Transfer();
     EXPECT_EQ(localRows(kAllGoods),
               (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|two|2.50|note two|0|2",
-                                        "3|THREE|30.00|now with a note|7|8",
-                                        "4|FOUR|<null>|<null>|<null>|<null>"}));
+                                        "4|four|4.00|<null>|0|4", "13|THREE|30.00|now with a note|0|3"}));
 
     // Without the test the same row is overwritten.
     prepare("select * from GOODS", "GOODS", 1, false).Transfer();
@@ -65,19 +64,19 @@ TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdat
               (std::vector<std::string>{"2|<null>|<null>|<null>"}));
 }
 
-TEST_F(TransferTest, CompositeKeyIsLocatedByBothColumnsExactly) {
+TEST_F(TransferTest, RowsAreFoundByBothHalvesOfTheirCodeWhateverTheirKey) {
     const char* lines =
         "CREATE TABLE LINES (CODE CHAR(10) NOT NULL, LINE INTEGER NOT NULL, TITLE VARCHAR(20),\n"
         " R$CODE1 INTEGER, R$CODE2 INTEGER, CONSTRAINT PK_LINES PRIMARY KEY (LINE, CODE));\n";
     makeDatabases(std::string(lines) +
                       "INSERT INTO LINES VALUES ('AB', 1, 'a1', 0, 1);\n"
                       "INSERT INTO LINES VALUES ('AB', 2, 'a2', 0, 2);\n"
-                      "INSERT INTO LINES VALUES ('CD', 1, 'c1', 0, 3);\n",
+                      "INSERT INTO LINES VALUES ('CD', 1, 'c1', 1, 3);\n",
                   std::string(lines) +
                       "INSERT INTO LINES VALUES ('AB', 2, 'A2', 0, 2);\n"
-                      "INSERT INTO LINES VALUES ('CD', 2, 'C2', 0, 4);\n"  // no such pair
-                      "INSERT INTO LINES VALUES ('ab', 1, 'lower', 0, 5);\n"  // case differs
-                      "INSERT INTO LINES VALUES ('A', 1, 'prefix', 0, 6);\n");  // partial
+                      "INSERT INTO LINES VALUES ('CD', 1, 'same key, other code', 0, 4);\n"
+                      "INSERT INTO LINES VALUES ('AB', 1, 'halves of two codes', 1, 1);\n"
+                      "INSERT INTO LINES VALUES ('EF', 3, 'c1 under a new key', 1, 3);\n");
     dm.TMaster.close();
     dm.TMaster.setTableName("LINES");
     dm.TMaster.open();
@@ -87,19 +86,19 @@ TEST_F(TransferTest, CompositeKeyIsLocatedByBothColumnsExactly) {
     prepare("select * from LINES", "LINES", 1).Transfer();
     commitBoth();
     EXPECT_EQ(localRows("select CODE, LINE, TITLE, R$CODE2 from LINES order by CODE, LINE"),
-              (std::vector<std::string>{"AB|1|a1|1", "AB|2|A2|2", "CD|1|c1|3"}));
+              (std::vector<std::string>{"AB|1|a1|1", "AB|2|A2|2", "EF|3|c1 under a new key|3"}));
 }
 
-TEST_F(TransferTest, UpdateOfATableWithoutPrimaryKeyFailsNamingTheTable) {
+TEST_F(TransferTest, UpdateOfATableWithoutRecordCodeFailsNamingTheTable) {
     const char* loose = "CREATE TABLE LOOSE (ID INTEGER, NAME VARCHAR(10));\n";
     makeDatabases(std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'a');\n",
                   std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'b');\n");
     try {
         prepare("select * from LOOSE", "LOOSE", 1).Transfer();
-        FAIL() << "mode 1 needs a primary key";
+        FAIL() << "mode 1 needs the record code";
     } catch (const engine::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("LOOSE"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("primary key"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("record code"), std::string::npos) << e.what();
     }
     commitBoth();
     EXPECT_EQ(localRows("select * from LOOSE"), (std::vector<std::string>{"1|a"}));
@@ -124,7 +123,7 @@ TEST_F(TransferTest, RejectedEditStaysInEditStateWithTheSourceValues) {
               (std::vector<std::string>{"1|ok", "2|two", "3|three"}));
 }
 
-TEST_F(TransferTest, SourceWithoutTheKeyFieldsFails) {
+TEST_F(TransferTest, SourceWithoutTheRecordCodeFails) {
     makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
     EXPECT_THROW(prepare("select NAME, PRICE from GOODS", "GOODS", 1).Transfer(), engine::DbError);
 }
