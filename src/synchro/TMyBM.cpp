@@ -59,7 +59,7 @@ void TMyBM::appendAll() {
             pairs.copyRow();
             Target->post();
         } catch (const engine::DbError& e) {
-            throw engine::DbError(rowFailure(e.what(), *Source, *Target, pairs), e.sqlCode());
+            throw engine::DbError(rowFailure(e.what(), *Source, *Target, pairs), e.sqlCode(), e.gdsCode(), e.failure());
         }
         countMoved();
     }
