@@ -31,7 +31,12 @@ void printFill(Session& s, const synchro::FillReport& r) {
     for (const auto& t : r.tables) s.out << "  " << t.name << ": " << t.rows << " rows sent\n";
 }
 
+// In the order the read applies them: the sender's deletes first (a key it
+// freed may come back in its inserts), children before parents.
 void printRead(Session& s, const synchro::ReadReport& r) {
+    s.out << "DELETE\n";
+    for (auto it = r.tables.rbegin(); it != r.tables.rend(); ++it)
+        s.out << "  " << it->name << ": " << it->deleted << " deleted\n";
     s.out << "INSERT\n";
     for (const auto& t : r.tables) {
         s.out << "  " << t.name << ": " << t.inserted << " inserted";
@@ -44,12 +49,9 @@ void printRead(Session& s, const synchro::ReadReport& r) {
     for (auto it = r.tables.rbegin(); it != r.tables.rend(); ++it) {
         s.out << "  " << it->name << ": " << it->updated << " updated, " << it->masterWins
               << " skipped by the master's priority";
-        if (it->notFound) s.out << ", " << it->notFound << " not held here";
+        if (it->notFound) s.out << ", " << it->notFound << " not held here (no row with that record code)";
         s.out << '\n';
     }
-    s.out << "DELETE\n";
-    for (auto it = r.tables.rbegin(); it != r.tables.rend(); ++it)
-        s.out << "  " << it->name << ": " << it->deleted << " deleted\n";
 }
 
 void printCollision(Session& s, const synchro::ReadReport::Collision& c) {
