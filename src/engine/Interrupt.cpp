@@ -54,12 +54,9 @@ void setHandlers() {
 
 void cancelRunningStatements() {
     std::lock_guard<std::mutex> lock(watchedMutex);
-    Status st;
-    for (IAttachment* att : watched()) {
-        att->cancelOperation(&st, fb_cancel_raise);
-        // Nothing running there is no failure worth reporting.
-        st.init();
-    }
+    // Nothing running there is no failure worth reporting.
+    QuietStatus st;
+    for (IAttachment* att : watched()) att->cancelOperation(&st, fb_cancel_raise);
 }
 
 void watch(std::function<void(int)> then) {
