@@ -158,6 +158,7 @@ TxRef DatabaseImpl::acquire(bool readOnly) {
 
 IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {
     requireConnected();
+    throwIfCancelled();
     return att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), kDialect,
                         IStatement::PREPARE_PREFETCH_METADATA);
 }

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Catalog.h"
+#include "InterruptWatch.h"
 #include "DataSetImpl.h"
 #include "Database.h"
 #include "RowWriter.h"
@@ -436,6 +437,9 @@ void Query::execSql() {
     try {
         q.prepare(*tx);
         q.bind(vals, *tx);
+        // A statement kept prepared is not prepared again: the window's
+        // Cancel stops it here.
+        throwIfCancelled();
         unsigned type = q.stmt->getType(&st);
         unsigned flags = q.stmt->getFlags(&st);
         if (returnsRows(type, flags)) {

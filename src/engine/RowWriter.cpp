@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ArrayIo.h"
+#include "InterruptWatch.h"
 #include "ValueCodec.h"
 
 namespace quorvel::engine {
@@ -111,6 +112,7 @@ void RowWriter::fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std
 
 void RowWriter::run(Stmt& s, Tx& tx, bool mustHit) {
     auto& st = ds_.dbi().st;
+    throwIfCancelled();
     s.stmt->execute(&st, tx.tra, s.meta, s.buf.data(), nullptr, nullptr);
     if (mustHit) {
         if (s.stmt->getAffectedRecords(&st) == 0) throw DbError("Record not found or changed by another user");
