@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/CancelButton.h"
 #include "app/DataGrid.h"
 #include "app/WidgetKit.h"
 #include "app/about_un.h"
@@ -134,10 +135,12 @@ void TfmBrowser::setWorking() {
     status_.setWorking();
     showStatus();
     QMainWindow::setEnabled(false);
+    cancel_->operationStarted();
 }
 
 void TfmBrowser::setOK() {
     status_.setOK();
+    cancel_->operationEnded();
     showStatus();
     QMainWindow::setEnabled(true);
     applyPendingFocus();
@@ -145,6 +148,7 @@ void TfmBrowser::setOK() {
 
 void TfmBrowser::setError() {
     status_.setError();
+    cancel_->operationEnded();
     showStatus();
     QMainWindow::setEnabled(true);
     applyPendingFocus();

@@ -22,6 +22,7 @@ class QTabWidget;
 
 namespace quorvel::app {
 
+class CancelButton;
 class DataGrid;
 class TfmAliases;
 class TfmLoginPrompt;
@@ -168,6 +169,7 @@ private:
     std::map<std::string, std::pair<QTabWidget*, QWidget*>> pages_;
     std::map<std::string, DataGrid*> grids_;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
+    CancelButton* cancel_ = nullptr;  // shown while an operation works
     QPointer<QWidget> splash_;
     bool shownOnce_ = false;
     std::string pendingFocus_;

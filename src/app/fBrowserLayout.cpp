@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/CancelButton.h"
 #include "app/DataGrid.h"
 #include "app/HintTexts.h"
 #include "app/StatusFaces.h"
@@ -90,6 +91,7 @@ QWidget* TfmBrowser::buildTopBar() {
 void TfmBrowser::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar");
+    cancel_ = new CancelButton(this);
     bar->setFixedHeight(19);
     const int widths[2] = {150, 500};
     for (int i = 0; i < 2; ++i) {

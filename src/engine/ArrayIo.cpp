@@ -25,17 +25,22 @@ std::string legacyError(const ISC_STATUS* st) {
     return text;
 }
 
-bool failed(const ISC_STATUS* st) { return st[0] == 1 && st[1] != 0; }
-
-// Legacy handles of the attachment and a transaction: the array calls have
-// no counterpart in the object interface that builds the slice description.
-void handles(DatabaseImpl& db, Tx& tx, isc_db_handle& dbh, isc_tr_handle& trh) {
+// Runs a call of the legacy interface with a status vector of its own and
+// throws its failure, so that no call goes unchecked: the array calls have no
+// counterpart in the object interface that builds the slice description.
+template <typename Call>
+void legacy(Call call) {
     ISC_STATUS_ARRAY st{};
+    call(st);
+    if (st[0] == 1 && st[1] != 0) throw fb::errorOf(reinterpret_cast<const intptr_t*>(st), legacyError(st));
+}
+
+// Legacy handles of the attachment and a transaction.
+void handles(DatabaseImpl& db, Tx& tx, isc_db_handle& dbh, isc_tr_handle& trh) {
     dbh = 0;
     trh = 0;
-    fb_get_database_handle(st, &dbh, db.att);
-    if (!failed(st)) fb_get_transaction_handle(st, &trh, tx.tra);
-    if (failed(st)) throw DbError(legacyError(st));
+    legacy([&](ISC_STATUS* st) { fb_get_database_handle(st, &dbh, db.att); });
+    legacy([&](ISC_STATUS* st) { fb_get_transaction_handle(st, &trh, tx.tra); });
 }
 
 }  // namespace
@@ -51,9 +56,9 @@ const ArrayShape& arrayShape(DataSetImpl& ds, int column) {
     isc_tr_handle trh;
     handles(ds.dbi(), tx, dbh, trh);
     auto shape = std::make_shared<ArrayShape>();
-    ISC_STATUS_ARRAY st{};
-    isc_array_lookup_bounds(st, &dbh, &trh, c.relation.c_str(), c.origin.c_str(), &shape->desc);
-    if (failed(st)) throw DbError(legacyError(st));
+    legacy([&](ISC_STATUS* st) {
+        isc_array_lookup_bounds(st, &dbh, &trh, c.relation.c_str(), c.origin.c_str(), &shape->desc);
+    });
     size_t n = shape->desc.array_desc_length;
     for (int i = 0; i < shape->desc.array_desc_dimensions; ++i)
         n *= static_cast<size_t>(shape->desc.array_desc_bounds[i].array_bound_upper -
@@ -72,9 +77,7 @@ std::string readWholeArray(DataSetImpl& ds, int column, const ISC_QUAD& id) {
     ISC_QUAD copy = id;
     ISC_LONG len = static_cast<ISC_LONG>(out.size());
     ISC_ARRAY_DESC desc = shape.desc;
-    ISC_STATUS_ARRAY st{};
-    isc_array_get_slice(st, &dbh, &trh, &copy, &desc, out.data(), &len);
-    if (failed(st)) throw DbError(legacyError(st));
+    legacy([&](ISC_STATUS* st) { isc_array_get_slice(st, &dbh, &trh, &copy, &desc, out.data(), &len); });
     return out;
 }
 
@@ -88,9 +91,7 @@ ISC_QUAD writeWholeArray(DataSetImpl& ds, int column, Tx& tx, const std::string&
     ISC_QUAD id{};
     ISC_LONG len = static_cast<ISC_LONG>(buf.size());
     ISC_ARRAY_DESC desc = shape.desc;
-    ISC_STATUS_ARRAY st{};
-    isc_array_put_slice(st, &dbh, &trh, &id, &desc, buf.data(), &len);
-    if (failed(st)) throw DbError(legacyError(st));
+    legacy([&](ISC_STATUS* st) { isc_array_put_slice(st, &dbh, &trh, &id, &desc, buf.data(), &len); });
     return id;
 }
 

@@ -7,32 +7,51 @@ namespace quorvel::engine {
 
 using namespace fb;
 
+namespace {
+
+// A blob handle that is closed (read) or cancelled (written) on the way out
+// unless the writer closed it itself; a handle the library would not end is
+// let go of by hand.
+class BlobHandle {
+public:
+    BlobHandle(IBlob* blob, bool keepContents) : blob_(blob), keepContents_(keepContents) {}
+    ~BlobHandle() {
+        if (!blob_) return;
+        QuietStatus& st = scratchStatus();
+        if (keepContents_) blob_->close(&st);
+        else blob_->cancel(&st);
+        if (st.failed()) blob_->release();
+    }
+    BlobHandle(const BlobHandle&) = delete;
+    BlobHandle& operator=(const BlobHandle&) = delete;
+    IBlob* operator->() const { return blob_; }
+    // Closes it for good; a failure leaves the handle to the destructor.
+    void close(Status& st) {
+        blob_->close(&st);
+        blob_ = nullptr;
+    }
+
+private:
+    IBlob* blob_;
+    bool keepContents_;
+};
+
+}  // namespace
+
 std::string readWholeBlob(DatabaseImpl& db, Tx& tx, const ISC_QUAD& id) {
     auto& st = db.st;
     db.requireConnected();
     ISC_QUAD copy = id;
-    IBlob* blob = db.att->openBlob(&st, tx.tra, &copy, 0, nullptr);
-    st.check();
+    BlobHandle blob(db.att->openBlob(&st, tx.tra, &copy, 0, nullptr), true);
     std::string out;
     char buf[32768];
     for (;;) {
         unsigned got = 0;
         int r = blob->getSegment(&st, sizeof buf, buf, &got);
-        if (st.failed()) {
-            DbError failure = st.error();
-            Status s2;
-            blob->close(&s2);
-            if (s2.failed()) blob->release();
-            throw failure;
-        }
         if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT) out.append(buf, got);
         else break;
     }
-    blob->close(&st);
-    if (st.failed()) {
-        blob->release();
-        st.init();
-    }
+    // Closed by the handle: a read blob that will not close is no error.
     return out;
 }
 
@@ -40,30 +59,14 @@ ISC_QUAD writeWholeBlob(DatabaseImpl& db, Tx& tx, const std::string& content) {
     auto& st = db.st;
     db.requireConnected();
     ISC_QUAD id{};
-    IBlob* blob = db.att->createBlob(&st, tx.tra, &id, 0, nullptr);
-    st.check();
+    BlobHandle blob(db.att->createBlob(&st, tx.tra, &id, 0, nullptr), false);
     size_t pos = 0;
     while (pos < content.size()) {
         unsigned n = static_cast<unsigned>(std::min<size_t>(32768, content.size() - pos));
         blob->putSegment(&st, n, content.data() + pos);
-        if (st.failed()) {
-            DbError failure = st.error();
-            Status s2;
-            blob->cancel(&s2);
-            if (s2.failed()) blob->release();
-            throw failure;
-        }
         pos += n;
     }
-    blob->close(&st);
-    if (st.failed()) {
-        // Not closed: the handle is still ours to let go of.
-        DbError failure = st.error();
-        Status s2;
-        blob->cancel(&s2);
-        if (s2.failed()) blob->release();
-        throw failure;
-    }
+    blob.close(st);
     return id;
 }
 

@@ -39,28 +39,22 @@ FieldType fieldTypeOf(const Column& c) {
 std::vector<Column> describe(IMessageMetadata* m, Status& st) {
     std::vector<Column> out;
     unsigned n = m->getCount(&st);
-    st.check();
     out.reserve(n);
     for (unsigned i = 0; i < n; ++i) {
-        // Each call checked at once: the next one would clear its failure.
-        auto checked = [&](auto value) {
-            st.check();
-            return value;
-        };
         Column c;
-        const char* alias = checked(m->getAlias(&st, i));
+        const char* alias = m->getAlias(&st, i);
         c.name = alias ? alias : "";
-        const char* rel = checked(m->getRelation(&st, i));
+        const char* rel = m->getRelation(&st, i);
         c.relation = rel ? rel : "";
-        const char* f = checked(m->getField(&st, i));
+        const char* f = m->getField(&st, i);
         c.origin = f ? f : "";
-        c.sqlType = checked(m->getType(&st, i)) & ~1u;
-        c.subType = checked(m->getSubType(&st, i));
-        c.length = checked(m->getLength(&st, i));
-        c.scale = checked(m->getScale(&st, i));
-        c.charSet = checked(m->getCharSet(&st, i));
-        c.offset = checked(m->getOffset(&st, i));
-        c.nullOffset = checked(m->getNullOffset(&st, i));
+        c.sqlType = m->getType(&st, i) & ~1u;
+        c.subType = m->getSubType(&st, i);
+        c.length = m->getLength(&st, i);
+        c.scale = m->getScale(&st, i);
+        c.charSet = m->getCharSet(&st, i);
+        c.offset = m->getOffset(&st, i);
+        c.nullOffset = m->getNullOffset(&st, i);
         if (c.name.empty()) c.name = c.origin;
         c.type = fieldTypeOf(c);
         out.push_back(std::move(c));
@@ -74,7 +68,6 @@ void DataSetImpl::setLayout(IMessageMetadata* m, int visible) {
     meta = m;
     cols = describe(m, dbi().st);
     msgLength = m->getMessageLength(&dbi().st);
-    dbi().st.check();
     visibleCols = visible < 0 ? static_cast<int>(cols.size()) : visible;
 }
 
@@ -185,7 +178,6 @@ bool DataSetImpl::fetchOne() {
         r = newRow();
         auto& st = dbi().st;
         int res = rs->fetchNext(&st, r->data.data());
-        st.check();
         if (res != IStatus::RESULT_OK) {
             cursorEof = true;
             recycle(std::move(r));

@@ -56,22 +56,12 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
                                     bool sendPassword, int pageSize, const std::string& charset,
                                     int dialect = 1, const std::string& defaultCharset = "") {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
-    st.check();
-    // Each call checked at once: the next one would clear its failure.
-    auto check = [&] {
-        if (st.failed()) {
-            b->dispose();
-            st.raise();
-        }
-    };
-    auto text = [&](unsigned char tag, const std::string& value) {
-        b->insertString(&st, tag, value.c_str());
-        check();
-    };
-    auto number = [&](unsigned char tag, int value) {
-        b->insertInt(&st, tag, value);
-        check();
-    };
+    struct Dispose {
+        IXpbBuilder* b;
+        ~Dispose() { b->dispose(); }
+    } disposed{b};
+    auto text = [&](unsigned char tag, const std::string& value) { b->insertString(&st, tag, value.c_str()); };
+    auto number = [&](unsigned char tag, int value) { b->insertInt(&st, tag, value); };
     if (!user.empty()) text(isc_dpb_user_name, user);
     if (sendPassword) text(isc_dpb_password, password);
     // On create, the server takes the new database's dialect from the
@@ -84,19 +74,21 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
     }
     if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
     const unsigned char* p = b->getBuffer(&st);
-    check();
     unsigned n = b->getBufferLength(&st);
-    check();
-    std::vector<unsigned char> out(p, p + n);
-    b->dispose();
-    return out;
+    return std::vector<unsigned char>(p, p + n);
 }
+
+// Every attach, failed or not, lets the client library put its own signal
+// handlers in place: they are taken back when the attach returns or throws.
+struct SignalsTakenBack {
+    ~SignalsTakenBack() { reclaimSignals(); }
+};
 
 }  // namespace
 
 void freeStatement(IStatement*& s) noexcept {
     if (!s) return;
-    Status& st = scratchStatus();
+    QuietStatus& st = scratchStatus();
     s->free(&st);
     if (st.failed()) s->release();
     s = nullptr;
@@ -104,7 +96,7 @@ void freeStatement(IStatement*& s) noexcept {
 
 void closeResultSet(IResultSet*& rs) noexcept {
     if (!rs) return;
-    Status& st = scratchStatus();
+    QuietStatus& st = scratchStatus();
     rs->close(&st);
     if (st.failed()) rs->release();
     rs = nullptr;
@@ -120,9 +112,10 @@ Tx::Tx(DatabaseImpl& db, ITransaction* t, bool autocommit) : db(db), tra(t), aut
 Tx::~Tx() {
     if (!tra) return;
     if (autocommit || (ended && endByCommit)) {
-        db.st.init();
-        tra->commit(&db.st);
-        if (!db.st.failed()) {
+        // A destructor reports nothing: a commit that fails rolls back.
+        QuietStatus& st = scratchStatus();
+        tra->commit(&st);
+        if (!st.failed()) {
             tra = nullptr;
             return;
         }
@@ -132,18 +125,14 @@ Tx::~Tx() {
 
 void Tx::commitNow() {
     if (!tra) return;
+    OnFailure rollBack([this] { rollbackNow(); });
     tra->commit(&db.st);
-    if (db.st.failed()) {
-        DbError failure = db.st.error();
-        rollbackNow();
-        throw failure;
-    }
     tra = nullptr;
 }
 
 void Tx::rollbackNow() noexcept {
     if (!tra) return;
-    Status& st = scratchStatus();
+    QuietStatus& st = scratchStatus();
     tra->rollback(&st);
     if (st.failed()) tra->release();
     tra = nullptr;
@@ -159,7 +148,6 @@ TxRef DatabaseImpl::start(bool autocommit, bool readOnly) {
     requireConnected();
     ITransaction* t = readOnly ? att->startTransaction(&st, sizeof kReadOnlyTpb, kReadOnlyTpb)
                                : att->startTransaction(&st, sizeof kTpb, kTpb);
-    st.check();
     return std::make_shared<Tx>(*this, t, autocommit);
 }
 
@@ -170,10 +158,9 @@ TxRef DatabaseImpl::acquire(bool readOnly) {
 
 IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {
     requireConnected();
-    IStatement* s = att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), kDialect,
-                                 IStatement::PREPARE_PREFETCH_METADATA);
-    st.check();
-    return s;
+    throwIfCancelled();
+    return att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), kDialect,
+                        IStatement::PREPARE_PREFETCH_METADATA);
 }
 
 // ---- Database ----
@@ -199,10 +186,11 @@ void Database::connect() {
     std::string charset = paramValue(params_, "LC_CTYPE");
     auto& st = impl_->st;
     auto dpb = buildDpb(st, user, password, sendPassword, 0, charset);
-    IAttachment* att = provider()->attachDatabase(&st, server.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
-    // The client library has just put its own signal handlers in place.
-    reclaimSignals();
-    st.check();
+    IAttachment* att = nullptr;
+    {
+        SignalsTakenBack reclaim;
+        att = provider()->attachDatabase(&st, server.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    }
     impl_->att = att;
     watchAttachment(att);
 }
@@ -225,7 +213,7 @@ void Database::disconnect() {
     }
     if (d.att) {
         unwatchAttachment(d.att);
-        Status st;
+        QuietStatus st;
         d.att->detach(&st);
         if (st.failed()) d.att->release();
         d.att = nullptr;
@@ -258,27 +246,21 @@ void endExplicit(DatabaseImpl& d, bool commit) {
         if (commit) {
             tx->commitNow();
         } else {
+            OnFailure release([&] { tx->rollbackNow(); });
             tx->tra->rollback(&st);
-            if (st.failed()) {
-                DbError failure = st.error();
-                tx->rollbackNow();
-                throw failure;
-            }
             tx->tra = nullptr;
         }
         return;
     }
-    if (commit) tx->tra->commitRetaining(&st);
-    else tx->tra->rollbackRetaining(&st);
-    if (st.failed()) {
-        DbError failure = st.error();
-        if (commit) {
-            // Not committed: it stays the active transaction.
-            d.explicitTx = tx;
-            throw failure;
-        }
-        tx->rollbackNow();
-        throw failure;
+    {
+        // Not committed: it stays the active transaction. Not rolled back:
+        // it is let go of.
+        OnFailure keepOrRelease([&] {
+            if (commit) d.explicitTx = tx;
+            else tx->rollbackNow();
+        });
+        if (commit) tx->tra->commitRetaining(&st);
+        else tx->tra->rollbackRetaining(&st);
     }
     tx->ended = true;
     tx->endByCommit = commit;
@@ -301,15 +283,13 @@ void Database::createDatabase(const std::string& databaseName, const std::string
                               const std::string& defaultCharset) {
     Status st;
     auto dpb = buildDpb(st, user, password, true, pageSize > 0 ? pageSize : 8192, "", dialect, defaultCharset);
-    IAttachment* att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
-    reclaimSignals();
-    st.check();
-    att->detach(&st);
-    if (st.failed()) {
-        DbError failure = st.error();
-        att->release();
-        throw failure;
+    IAttachment* att = nullptr;
+    {
+        SignalsTakenBack reclaim;
+        att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
     }
+    OnFailure release([att] { att->release(); });
+    att->detach(&st);
 }
 
 void Database::registerDataSet(DataSet* ds) {

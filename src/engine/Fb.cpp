@@ -22,12 +22,16 @@ IProvider* provider() {
     return p;
 }
 
-Status::Status() : CheckStatusWrapper(master()->getStatus()) {}
+Status::Status() : BaseStatusWrapper(master()->getStatus()) {}
 
 Status::~Status() { status->dispose(); }
 
-Status& scratchStatus() {
-    static Status* s = new Status();  // never destroyed: usable until exit
+QuietStatus::QuietStatus() : CheckStatusWrapper(master()->getStatus()) {}
+
+QuietStatus::~QuietStatus() { status->dispose(); }
+
+QuietStatus& scratchStatus() {
+    static QuietStatus* s = new QuietStatus();  // never destroyed: usable until exit
     return *s;
 }
 
@@ -40,22 +44,12 @@ std::string formatStatus(IStatus* st) {
     return text;
 }
 
-std::string Status::text() { return failed() ? formatStatus(status) : std::string(); }
-
-int Status::sqlCode() {
-    if (!failed()) return 0;
-    const intptr_t* v = status->getErrors();
-    return static_cast<int>(isc_sqlcode(reinterpret_cast<const ISC_STATUS*>(v)));
-}
-
 MessageBuilder::MessageBuilder(Status& st, unsigned count) : st_(st) {
     builder_ = master()->getMetadataBuilder(&st_, count);
-    st_.check();
 }
 
 MessageBuilder::MessageBuilder(Status& st, IMessageMetadata* like) : st_(st) {
     builder_ = like->getBuilder(&st_);
-    st_.check();
 }
 
 MessageBuilder::~MessageBuilder() {
@@ -64,23 +58,14 @@ MessageBuilder::~MessageBuilder() {
 
 void MessageBuilder::set(unsigned index, unsigned type, int subType, unsigned length, int scale, int charSet) {
     builder_->setType(&st_, index, type);
-    st_.check();
     builder_->setSubType(&st_, index, subType);
-    st_.check();
     builder_->setLength(&st_, index, length);
-    st_.check();
     builder_->setScale(&st_, index, scale);
-    st_.check();
-    if (charSet >= 0) {
-        builder_->setCharSet(&st_, index, static_cast<unsigned>(charSet));
-        st_.check();
-    }
+    if (charSet >= 0) builder_->setCharSet(&st_, index, static_cast<unsigned>(charSet));
 }
 
 IMessageMetadata* MessageBuilder::finish() {
-    IMessageMetadata* m = builder_->getMetadata(&st_);
-    st_.check();
-    return m;
+    return builder_->getMetadata(&st_);
 }
 
 namespace {
@@ -141,15 +126,15 @@ Failure classify(const StatusFacts& f) {
 
 }  // namespace
 
-DbError Status::error() {
-    if (!failed()) return DbError(text());
-    const StatusFacts facts(status->getErrors());
-    return DbError(text(), sqlCode(), facts.codes.empty() ? 0 : facts.codes.front(), classify(facts));
+DbError errorOf(const intptr_t* vector, const std::string& text) {
+    const StatusFacts facts(vector);
+    const int sqlCode = static_cast<int>(isc_sqlcode(reinterpret_cast<const ISC_STATUS*>(vector)));
+    return DbError(text, sqlCode, facts.codes.empty() ? 0 : facts.codes.front(), classify(facts));
 }
 
 void Status::raise() {
-    DbError e = error();
-    init();
+    DbError e = errorOf(status->getErrors(), formatStatus(status));
+    clearException();
     throw e;
 }
 

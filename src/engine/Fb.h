@@ -3,7 +3,9 @@
 // the conversion of its status vectors into DbError.
 #include <firebird/Interface.h>
 
+#include <exception>
 #include <string>
+#include <utility>
 
 #include "Error.h"
 
@@ -18,38 +20,87 @@ IProvider* provider();
 // Every statement of the tool is prepared in the first SQL dialect.
 constexpr unsigned kDialect = 1;
 
-// A status object of the client library that knows how to turn itself into
-// a DbError. Reused for many calls (single-threaded engine), so a call never
-// pays for allocating a status.
-class Status : public CheckStatusWrapper {
+// The status every call of the client library is given. The library's
+// call wrappers ask the status after each call (checkException), as they do
+// for the library's own ThrowStatusWrapper: this one throws DbError with the
+// server's formatted text, its codes and what they say it was. A failure can
+// therefore not pass unnoticed, and no call site checks by hand. Reused for
+// many calls (single-threaded engine), so a call never pays for allocating
+// a status.
+class Status : public BaseStatusWrapper<Status> {
 public:
     Status();
     ~Status();
     Status(const Status&) = delete;
     Status& operator=(const Status&) = delete;
 
-    bool failed() const { return (const_cast<Status*>(this)->getState() & IStatus::STATE_ERRORS) != 0; }
-    // Throws DbError with the formatted status when the last call failed.
-    void check() {
-        if (failed()) raise();
+    static void checkException(Status* st) {
+        if (st->dirty && (st->getState() & IStatus::STATE_ERRORS)) st->raise();
     }
+
+private:
     [[noreturn]] void raise();
-    // The DbError of the last call's failure: its text, its codes and what
-    // they say it was. For callers that must clean up before they throw.
-    DbError error();
-    // The formatted error text of the last call ("" when it did not fail).
-    std::string text();
-    int sqlCode();
 };
 
-// A status for cleanup calls whose errors are ignored (closing cursors,
-// freeing statements), shared so that they cost no allocation.
-Status& scratchStatus();
+// The status of a cleanup call whose failure is no error to report (closing
+// a cursor, freeing a statement, rolling back on the way out, cancelling
+// when nothing runs): it never throws, so it is safe in destructors and
+// noexcept paths; failed() tells whether the object must be let go of by hand.
+class QuietStatus : public CheckStatusWrapper {
+public:
+    QuietStatus();
+    ~QuietStatus();
+    QuietStatus(const QuietStatus&) = delete;
+    QuietStatus& operator=(const QuietStatus&) = delete;
 
-// Builds the description of a message item by item. Every call is checked
-// on its own: the next call on the same status clears it, so a failure
-// checked only at the end would be lost. The builder is released on every
-// path.
+    bool failed() const { return (getState() & IStatus::STATE_ERRORS) != 0; }
+};
+
+// A quiet status for cleanup calls, shared so that they cost no allocation.
+QuietStatus& scratchStatus();
+
+// The DbError of a failed status vector: `text` (as the caller formats it),
+// the SQL code, the first server code and what the codes say it was.
+DbError errorOf(const intptr_t* vector, const std::string& text);
+
+// Holds a reference-counted object of the client library (a message
+// description) and releases it on every path.
+template <typename T>
+class Ref {
+public:
+    explicit Ref(T* p = nullptr) : p_(p) {}
+    ~Ref() {
+        if (p_) p_->release();
+    }
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+
+private:
+    T* p_;
+};
+
+// Runs `undo` when the scope is left by an exception: the cleanup a failed
+// call needs before its error goes on up (a blob to cancel, a transaction to
+// roll back), without catching the error.
+template <typename F>
+class OnFailure {
+public:
+    explicit OnFailure(F undo) : undo_(std::move(undo)) {}
+    ~OnFailure() {
+        if (std::uncaught_exceptions() > entered_) undo_();
+    }
+    OnFailure(const OnFailure&) = delete;
+    OnFailure& operator=(const OnFailure&) = delete;
+
+private:
+    F undo_;
+    int entered_ = std::uncaught_exceptions();
+};
+
+// Builds the description of a message item by item. The builder is
+// released on every path.
 class MessageBuilder {
 public:
     // A message of `count` items / one shaped like `like` to be changed.

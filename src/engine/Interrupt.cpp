@@ -21,6 +21,7 @@ using namespace fb;
 namespace {
 
 std::atomic<int> received{0};
+std::atomic<bool> cancelPending{false};
 std::atomic<bool> installed{false};
 int wakeFds[2] = {-1, -1};
 
@@ -54,12 +55,9 @@ void setHandlers() {
 
 void cancelRunningStatements() {
     std::lock_guard<std::mutex> lock(watchedMutex);
-    Status st;
-    for (IAttachment* att : watched()) {
-        att->cancelOperation(&st, fb_cancel_raise);
-        // Nothing running there is no failure worth reporting.
-        st.init();
-    }
+    // Nothing running there is no failure worth reporting.
+    QuietStatus st;
+    for (IAttachment* att : watched()) att->cancelOperation(&st, fb_cancel_raise);
 }
 
 void watch(std::function<void(int)> then) {
@@ -102,7 +100,19 @@ void unwatchAttachment(IAttachment* att) {
     v.erase(std::remove(v.begin(), v.end(), att), v.end());
 }
 
+void cancelOperation() {
+    cancelPending = true;
+    cancelRunningStatements();
+}
+
+void endCancel() { cancelPending = false; }
+
+void throwIfCancelled() {
+    if (cancelPending.exchange(false)) throw DbError("operation was cancelled");
+}
+
 void throwIfInterrupted() {
+    throwIfCancelled();
     if (received.load() != 0) throw DbError("operation was cancelled");
 }
 

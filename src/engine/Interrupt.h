@@ -25,4 +25,14 @@ inline bool interrupted() { return interruptSignal() != 0; }
 // The exit status of a program that was interrupted: 128 + the signal.
 inline int interruptedExitStatus() { return 128 + interruptSignal(); }
 
+// The window's Cancel: as a signal does, cancels the statements running on
+// every attached database; when none runs (the window's thread runs them, so
+// a click comes between two), the next statement or fetch fails instead. Either
+// way the operation fails with "operation was cancelled" and its transactions
+// roll back through its usual error path, whose own cleanup statements then
+// run as after Ctrl+C. endCancel() drops a request nothing took up, once the
+// operation has ended.
+void cancelOperation();
+void endCancel();
+
 }  // namespace quorvel::engine

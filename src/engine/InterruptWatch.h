@@ -14,7 +14,11 @@ void unwatchAttachment(fb::IAttachment* att);
 // every attach lets the client library put its own ones back.
 void reclaimSignals();
 
-// Throws DbError("operation was cancelled") once a signal has come.
+// Throws DbError("operation was cancelled") once a signal has come, or once
+// after the window's Cancel was pressed.
 void throwIfInterrupted();
+// Throws it once after the window's Cancel only: a signal stops fetches, the
+// statements that clean up after it still run.
+void throwIfCancelled();
 
 }  // namespace quorvel::engine

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Catalog.h"
+#include "InterruptWatch.h"
 #include "DataSetImpl.h"
 #include "Database.h"
 #include "RowWriter.h"
@@ -49,10 +50,7 @@ public:
     bool keptPrepared = false;  // prepared by the caller through Query::prepare()
 
     IResultSet* openCursor(Tx& tx) override {
-        auto& st = d.dbi().st;
-        IResultSet* rs = stmt->openCursor(&st, tx.tra, inMeta, inMeta ? inBuf.data() : nullptr, d.meta, 0);
-        st.check();
-        return rs;
+        return stmt->openCursor(&d.dbi().st, tx.tra, inMeta, inMeta ? inBuf.data() : nullptr, d.meta, 0);
     }
 
     void closeSource() noexcept override {
@@ -170,17 +168,8 @@ public:
         auto& st = d.dbi().st;
         if (ownTypes.empty()) {
             // The statement's own parameter types, read once per preparation.
-            IMessageMetadata* own = stmt->getInputMetadata(&st);
-            st.check();
-            std::vector<Column> ownCols;
-            try {
-                ownCols = describe(own, st);
-            } catch (...) {
-                own->release();
-                throw;
-            }
-            own->release();
-            for (const Column& c : ownCols) ownTypes.push_back(c.sqlType);
+            Ref<IMessageMetadata> own(stmt->getInputMetadata(&st));
+            for (const Column& c : describe(own.get(), st)) ownTypes.push_back(c.sqlType);
         }
         std::vector<Shape> wanted;
         wanted.reserve(vals.size());
@@ -198,13 +187,8 @@ public:
         if (!inMeta || wanted != shape) {
             releaseRef(inMeta);
             shape.clear();
-            IMessageMetadata* own = stmt->getInputMetadata(&st);
-            st.check();
-            struct Release {
-                IMessageMetadata* m;
-                ~Release() { m->release(); }
-            } ownRef{own};
-            MessageBuilder b(st, own);
+            Ref<IMessageMetadata> own(stmt->getInputMetadata(&st));
+            MessageBuilder b(st, own.get());
             for (unsigned i = 0; i < vals.size(); ++i) {
                 const Shape& w = wanted[i];
                 if (w.kind == 0 || w.kind == 4) continue;
@@ -214,7 +198,6 @@ public:
             inMeta = b.finish();
             inCols = describe(inMeta, st);
             inBuf.assign(inMeta->getMessageLength(&st), 0);
-            st.check();
             shape = std::move(wanted);
         }
         unsigned char* buf = inBuf.data();
@@ -317,18 +300,16 @@ void QuerySource::setUpLive(Tx& tx, const std::vector<Value>& vals) {
         std::string withKey = addDbKeyColumn(serverSql);
         if (withKey.empty()) return;
         IStatement* other = d.dbi().prepare(withKey, tx);
-        auto& st = d.dbi().st;
-        IMessageMetadata* out = other->getOutputMetadata(&st);
-        if (st.failed()) {
-            DbError failure = st.error();
-            freeStatement(other);
-            throw failure;
+        IMessageMetadata* described = nullptr;
+        {
+            OnFailure freeOther([&] { freeStatement(other); });
+            described = other->getOutputMetadata(&d.dbi().st);
         }
+        Ref<IMessageMetadata> out(described);
         forgetStatement();
         stmt = other;
         int visible = d.visibleCols;
-        d.setLayout(out, visible);
-        out->release();
+        d.setLayout(out.get(), visible);
         dbKey = static_cast<int>(d.cols.size()) - 1;
         bind(vals, tx);
     }
@@ -427,20 +408,11 @@ void Query::open() {
         q.prepare(*tx);
         auto& st = d.dbi().st;
         unsigned type = q.stmt->getType(&st);
-        st.check();
         unsigned flags = q.stmt->getFlags(&st);
-        st.check();
         if (!returnsRows(type, flags)) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "The statement returns no rows");
         q.bind(vals, *tx);
-        IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
-        st.check();
-        try {
-            d.setLayout(out, -1);
-        } catch (...) {
-            out->release();
-            throw;
-        }
-        out->release();
+        Ref<IMessageMetadata> out(q.stmt->getOutputMetadata(&st));
+        d.setLayout(out.get(), -1);
         if (q.live) q.setUpLive(*tx, vals);
         d.buildFields();
         d.startCursor(tx);
@@ -465,29 +437,21 @@ void Query::execSql() {
     try {
         q.prepare(*tx);
         q.bind(vals, *tx);
+        // A statement kept prepared is not prepared again: the window's
+        // Cancel stops it here.
+        throwIfCancelled();
         unsigned type = q.stmt->getType(&st);
-        st.check();
         unsigned flags = q.stmt->getFlags(&st);
-        st.check();
         if (returnsRows(type, flags)) {
             IResultSet* rs = q.openCursor(*tx);
             closeResultSet(rs);
             q.rowsAffected = 0;
         } else {
-            IMessageMetadata* out = q.stmt->getOutputMetadata(&st);
-            st.check();
-            const unsigned outLength = out->getMessageLength(&st);
-            if (st.failed()) {
-                out->release();
-                st.raise();
-            }
-            std::vector<unsigned char> outBuf(outLength);
-            q.stmt->execute(&st, tx->tra, q.inMeta, q.inMeta ? q.inBuf.data() : nullptr, out,
+            Ref<IMessageMetadata> out(q.stmt->getOutputMetadata(&st));
+            std::vector<unsigned char> outBuf(out->getMessageLength(&st));
+            q.stmt->execute(&st, tx->tra, q.inMeta, q.inMeta ? q.inBuf.data() : nullptr, out.get(),
                             outBuf.empty() ? nullptr : outBuf.data());
-            out->release();
-            st.check();
             q.rowsAffected = static_cast<int>(q.stmt->getAffectedRecords(&st));
-            st.check();
         }
         if (tx->autocommit) tx->commitNow();
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ArrayIo.h"
+#include "InterruptWatch.h"
 #include "ValueCodec.h"
 
 namespace quorvel::engine {
@@ -66,14 +67,10 @@ void RowWriter::build(Stmt& s, const std::string& sql, const std::vector<std::pa
             b.set(i, c.sqlType | 1, c.subType, c.length, c.scale, static_cast<int>(c.charSet));
         }
         built.meta = b.finish();
-        const unsigned length = built.meta->getMessageLength(&st);
-        st.check();
-        built.buf.assign(length, 0);
+        built.buf.assign(built.meta->getMessageLength(&st), 0);
         for (unsigned i = 0; i < params.size(); ++i) {
             unsigned off = built.meta->getOffset(&st, i);
-            st.check();
             unsigned noff = built.meta->getNullOffset(&st, i);
-            st.check();
             built.params.push_back({params[i].first, params[i].second, off, noff});
         }
     } catch (...) {
@@ -115,12 +112,10 @@ void RowWriter::fill(Stmt& s, Tx& tx, const Row* old, Row* edit, std::vector<std
 
 void RowWriter::run(Stmt& s, Tx& tx, bool mustHit) {
     auto& st = ds_.dbi().st;
+    throwIfCancelled();
     s.stmt->execute(&st, tx.tra, s.meta, s.buf.data(), nullptr, nullptr);
-    st.check();
     if (mustHit) {
-        ISC_UINT64 n = s.stmt->getAffectedRecords(&st);
-        st.check();
-        if (n == 0) throw DbError("Record not found or changed by another user");
+        if (s.stmt->getAffectedRecords(&st) == 0) throw DbError("Record not found or changed by another user");
     }
 }
 

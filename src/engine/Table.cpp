@@ -41,10 +41,7 @@ public:
     std::string lastFields;
 
     IResultSet* openCursor(Tx& tx) override {
-        auto& st = d.dbi().st;
-        IResultSet* rs = browse->openCursor(&st, tx.tra, nullptr, nullptr, d.meta, 0);
-        st.check();
-        return rs;
+        return browse->openCursor(&d.dbi().st, tx.tra, nullptr, nullptr, d.meta, 0);
     }
 
     void closeSource() noexcept override {
@@ -97,9 +94,7 @@ public:
             }
             l.meta = b.finish();
             l.params = describe(l.meta, st);
-            const unsigned length = l.meta->getMessageLength(&st);
-            st.check();
-            l.buf.assign(length, 0);
+            l.buf.assign(l.meta->getMessageLength(&st), 0);
         } catch (...) {
             // A locator that could not be built leaves no statement behind
             // to keep the table in use.
@@ -163,20 +158,8 @@ void Table::open() {
         TxRef tx = d.dbi().acquire();
         t.browse = d.dbi().prepare("select " + t.selectList + " from " + t.table + order, *tx);
         auto& st = d.dbi().st;
-        IMessageMetadata* out = t.browse->getOutputMetadata(&st);
-        st.check();
-        unsigned count = out->getCount(&st);
-        if (st.failed()) {
-            out->release();
-            st.raise();
-        }
-        try {
-            d.setLayout(out, static_cast<int>(count) - 1);
-        } catch (...) {
-            out->release();
-            throw;
-        }
-        out->release();
+        Ref<IMessageMetadata> out(t.browse->getOutputMetadata(&st));
+        d.setLayout(out.get(), static_cast<int>(out->getCount(&st)) - 1);
         std::vector<TableColumn> tcols = tableColumns(db_, t.table);
         std::vector<bool> computed(d.visibleCols, false);
         std::vector<int> writable, key;
@@ -253,13 +236,8 @@ bool TableSource::locate(Table& self, const std::string& keyFields, const Value*
     // prove there is no second row.
     {
         IResultSet* rs = loc.stmt->openCursor(&st, tx->tra, loc.meta, buf, d.meta, 0);
-        st.check();
+        OnFailure close([&] { closeResultSet(rs); });
         int res = rs->fetchNext(&st, row->data.data());
-        if (st.failed()) {
-            DbError failure = st.error();
-            closeResultSet(rs);
-            throw failure;
-        }
         closeResultSet(rs);
         found = res == IStatus::RESULT_OK;
         row->txSerial = tx->serial;
