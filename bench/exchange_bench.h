@@ -263,13 +263,6 @@ public:
     std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> chooseOpenFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseAlias() override { return std::nullopt; }
-    bool login(const std::string&, std::string&, std::string&) override { return true; }
-    bool cloneDialog(const std::function<std::string(const CloneEntry&)>&) override { return false; }
 };
 
 inline void connect(quorvel::engine::Database& db, const std::string& alias, const std::string& path) {

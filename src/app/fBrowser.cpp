@@ -224,7 +224,7 @@ bool TfmBrowser::login(const std::string& alias, std::string& user, std::string&
     return true;
 }
 
-bool TfmBrowser::cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) {
+bool TfmBrowser::cloneDialog(const std::function<std::string(const clone::CloneEntry&)>& onOk) {
     TfmClone& dialog = cloneDialogWindow();
     operationDialog_ = &dialog;
     struct Closed {

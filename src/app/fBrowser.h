@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "clone/Operations.h"
+#include "connect/Connect.h"
 #include "operation/Frontend.h"
 #include "operation/Outcome.h"
 #include "operation/StatusState.h"
@@ -58,9 +60,6 @@ public:
     bool confirm(const std::string& question) override;
     std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
                                         const std::string& defaultText) override;
-    std::optional<std::string> chooseOpenFile(const std::string& filter) override;
-    std::optional<std::string> chooseSaveFile(const std::string& defaultName,
-                                              const std::string& filter) override;
     void setText(ctl::Control control, const std::string& text) override;
     std::string text(ctl::Control control) const override;
     void setEnabled(ctl::Control control, bool enabled) override;
@@ -77,9 +76,25 @@ public:
     void processEvents() override;
     void showPage(ctl::Control page) override;
     void rowsProgress(const std::string& table, long long rows) override;
-    std::optional<std::string> chooseAlias() override;
-    bool login(const std::string& alias, std::string& user, std::string& password) override;
-    bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
+
+    // The window's dialogs. The file dialogs (OpenDialog1, SaveDialog1), the
+    // alias dialog "Connect to DataBase" and the login "Login" for `alias`
+    // answer nullopt or false on Cancel. The new-clone dialog runs `onOk`
+    // with the typed entry on OK: "" closes it with OK, the name of one of
+    // its edits keeps it open with that edit focused; true when it closed
+    // with OK.
+    std::optional<std::string> chooseOpenFile(const std::string& filter);
+    std::optional<std::string> chooseSaveFile(const std::string& defaultName, const std::string& filter);
+    std::optional<std::string> chooseAlias();
+    bool login(const std::string& alias, std::string& user, std::string& password);
+    bool cloneDialog(const std::function<std::string(const clone::CloneEntry&)>& onOk);
+
+    // The four connections of the window, each with its button.
+    enum class Connection { Local, Clone, OutSynchro, InSynchro };
+    // What a connect button does once its dialogs have answered: forgets the
+    // database's previous connection, connects, and shows the outcome (the
+    // alias in its labels, the lists, the buttons the connection enables).
+    Outcome connectWith(Connection which, const connect::Login& login);
 
     using QMainWindow::isEnabled;
     using QMainWindow::isVisible;
@@ -160,6 +175,13 @@ private:
     void applyPendingFocus();
     QWidget* messageOwner();
     void recoverFromEscapedError(const std::string& message);
+    // Connecting (fBrowserConnect.cpp).
+    void askAndConnect(Connection which);
+    void forgetConnection(Connection which);
+    void showLocalFacts(const connect::LocalFacts& facts);
+    void showExchangeButtons();
+    // The clone list after a change (fBrowserCloneHandlers.cpp).
+    Outcome showRegisteredClone(const std::string& name, Outcome registered);
     // Page widget and the page control holding it, or nulls.
     std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
     void showPageNamed(const std::string& name);

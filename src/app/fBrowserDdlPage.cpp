@@ -1,5 +1,6 @@
 // The two buttons of the page "Create Synchro DB": the window chooses the
 // files, the conversion gets their names.
+#include "app/StatusReporter.h"
 #include "app/fBrowser.h"
 #include "ddl/Operations.h"
 
@@ -24,7 +25,18 @@ void TfmBrowser::SBConvertddlClick() {
     if (!target) return;
     std::string source = text("EditSource");
     if (source == kNoFileChosen) source.clear();  // refused on opening, as no file at all is
-    runOperation([&] { return ddl::ConvertDdl(dm_, *this, source, *target); });
+    setText("EditTarget", *target);
+    processEvents();
+    StatusReporter reporter(*this);
+    runOperation([&] {
+        const Outcome outcome = reporter.finish(ddl::ConvertDdl(dm_.UserDB(), source, *target, reporter));
+        // A list showing the table order follows the new one.
+        if (outcome.isDone() && dm_.QTableOrder.active()) {
+            dm_.QTableOrder.close();
+            dm_.QTableOrder.open();
+        }
+        return outcome;
+    });
 }
 
 }  // namespace quorvel::app

@@ -6,8 +6,6 @@
 #include <utility>
 
 #include "app/fBrowser.h"
-#include "clone/Operations.h"
-#include "connect/Connect.h"
 #include "db/CurrentRow.h"
 #include "prepare/Operations.h"
 
@@ -47,15 +45,6 @@ void TfmBrowser::recoverFromEscapedError(const std::string& message) {
     showMessage(message);
 }
 
-void TfmBrowser::SBConnectClick() { runOperation([&] { return connect::ConnectMaster(dm_, *this); }); }
-void TfmBrowser::SBConnectToCloneClick() { runOperation([&] { return connect::ConnectClone(dm_, *this); }); }
-void TfmBrowser::SBConnectToSynchroClick() {
-    runOperation([&] { return connect::ConnectOutSynchro(dm_, *this); });
-}
-void TfmBrowser::SBConnectForSynchroClick() {
-    runOperation([&] { return connect::ConnectInSynchro(dm_, *this); });
-}
-
 void TfmBrowser::SBCreateMetaClick() {
     const prepare::MasterBounds bounds{text(ctl::EditMaxValue1), text(ctl::EditMaxValue2)};
     runOperation([&] { return prepare::CreateMeta(dm_, *this, bounds); });
@@ -85,13 +74,5 @@ void TfmBrowser::SBInactiveTriggersClick() {
     runOperation([&] { return prepare::InactiveTriggers(dm_, *this); });
 }
 void TfmBrowser::SBActiveTriggersClick() { runOperation([&] { return prepare::ActiveTriggers(dm_, *this); }); }
-
-void TfmBrowser::SBNewCloneClick() { runOperation([&] { return clone::NewClone(dm_, *this); }); }
-void TfmBrowser::SBDelCloneClick() {
-    runOperation([&] { return clone::DelClone(dm_, *this, currentValue(dm_.QClone, "Name")); });
-}
-void TfmBrowser::SBUpdateCloneGensClick() {
-    runOperation([&] { return clone::UpdateCloneGens(dm_, *this, clone::SelectedClone(dm_)); });
-}
 
 }  // namespace quorvel::app

@@ -34,7 +34,7 @@ TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     setFixedSize(300, 150);
 }
 
-Frontend::CloneEntry TfmClone::entry() const {
+clone::CloneEntry TfmClone::entry() const {
     return {EditName->text().toStdString(), EditMaxValue1->text().toStdString(),
             EditMaxValue2->text().toStdString()};
 }

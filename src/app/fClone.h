@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "operation/Frontend.h"
+#include "clone/Operations.h"
 
 class QLineEdit;
 class QPushButton;
@@ -17,7 +17,7 @@ namespace quorvel::app {
 class TfmClone : public QDialog {
     Q_OBJECT
 public:
-    using OkHandler = std::function<std::string(const Frontend::CloneEntry&)>;
+    using OkHandler = std::function<std::string(const clone::CloneEntry&)>;
 
     explicit TfmClone(QWidget* parent = nullptr);
 
@@ -27,7 +27,7 @@ public:
     // by `onOk` closes the dialog and is passed on to the caller.
     bool execute(const OkHandler& onOk);
 
-    Frontend::CloneEntry entry() const;
+    clone::CloneEntry entry() const;
     void BitBtn1Click();
 
 private:

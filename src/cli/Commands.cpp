@@ -93,31 +93,33 @@ int cmdNewClone(Session& s) {
     auto max1 = s.args.value("--max1");
     auto max2 = s.args.value("--max2");
     if (!max1 || !max2) throw UsageError{"new-clone needs --max1 TEXT and --max2 TEXT"};
-    const Frontend::CloneEntry entry{s.args.words[1], *max1, *max2};
-    return localOperation(s, [&](DM& dm, Frontend& ui) { return clone::RegisterClone(dm, ui, entry); });
+    const clone::CloneEntry entry{s.args.words[1], *max1, *max2};
+    return localOperation(s, [&](DM& dm, Frontend& ui) {
+        return clone::RegisterClone(dm.UserDB(), entry, ui).outcome;
+    });
 }
 
 int cmdDeleteClone(Session& s) {
     return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string& row) {
-        return clone::DelClone(dm, ui, row);
+        return clone::DeleteClone(dm.UserDB(), row, ui);
     });
 }
 
 int cmdUpdateClone(Session& s) {
     s.requireClone();
     // The named row is the clone list's current row once found.
-    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string&) {
-        return clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string& name) {
+        const clone::CloneRow row{dm.QClone.fieldByName("Number").asInteger(), name};
+        return clone::UpdateClone(dm.UserDB(), dm.CloneDB(), row, ui);
     });
 }
 
 int cmdConvertDdl(Session& s) {
-    if (!s.requireLocal()) return 1;
+    s.requireLocal();
     if (!s.connect()) return 1;
-    s.ui.startOperation();
-    Outcome outcome = ddl::ConvertDdl(s.dm, s.ui, s.args.words[1], s.args.words[2]);
-    if (!outcome.isDone() && s.ui.messagesShown() == 0) s.err << outcome.message() << '\n';
-    return outcome.exitCode();
+    return s.operation([&](DM& dm, Frontend& ui) {
+        return ddl::ConvertDdl(dm.UserDB(), s.args.words[1], s.args.words[2], ui);
+    });
 }
 
 const Command kCommands[] = {

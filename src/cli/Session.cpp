@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 #include "connect/Connect.h"
+#include "connect/Lists.h"
 
 namespace quorvel::cli {
 
@@ -13,21 +15,20 @@ Session::Session(const Args& a, std::istream& in, std::ostream& o, std::ostream&
 bool Session::connect(bool inSynchro) {
     const std::string user = args.value("--user").value_or("SYSDBA");
     const std::string password = args.value("--password").value_or("");
-    struct Step {
-        const char* option;
-        Outcome (*routine)(DM&, Frontend&);
-    };
-    const Step steps[] = {
-        {"--local", &connect::ConnectMaster},
-        {"--clone", &connect::ConnectClone},
-        {"--synchro", inSynchro ? &connect::ConnectInSynchro : &connect::ConnectOutSynchro},
-    };
-    for (const Step& s : steps) {
-        auto alias = args.value(s.option);
+    const std::pair<const char*, engine::Database*> databases[] = {
+        {"--local", &dm.UserDB()}, {"--clone", &dm.CloneDB()}, {"--synchro", &dm.SynchroDB()}};
+    for (const auto& [option, db] : databases) {
+        auto alias = args.value(option);
         if (!alias) continue;
         ui.startOperation();
-        ui.queueConnect(*alias, user, password);
-        if (finish(s.routine(dm, ui)) != 0) return false;
+        if (finish(connect::Connect(*db, {*alias, user, password}, ui)) != 0) return false;
+        // The lists the commands find their rows in.
+        if (db == &dm.UserDB()) {
+            connect::OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
+        } else if (db == &dm.SynchroDB()) {
+            dm.synchroRole = inSynchro ? DM::SynchroRole::In : DM::SynchroRole::Out;
+            connect::OpenSynchroList(dm, ui);
+        }
     }
     return true;
 }

@@ -23,9 +23,10 @@ struct Session {
     DM dm;
     CliFrontend ui;
 
-    // Connects what the options name (local, clone, synchro); false (and the
-    // message already shown) when a connection failed. `inSynchro` selects the
-    // in-synchro checks for --synchro instead of the out-synchro ones.
+    // Connects what the options name (local, clone, synchro) with --user and
+    // --password, and opens the lists the commands find their rows in; false
+    // (and the message already shown) when a connection failed. `inSynchro`
+    // connects --synchro as the in-synchro database instead of the out one.
     bool connect(bool inSynchro = false);
     // A usage error (exit 2) unless --local / --clone was given; true
     // otherwise.

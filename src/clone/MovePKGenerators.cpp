@@ -2,9 +2,13 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "clone/CloneRange.h"
 #include "clone/CloneSql.h"
+#include "db/CatalogSql.h"
+#include "engine/FirstValue.h"
+#include "engine/Query.h"
 #include "engine/Transaction.h"
 
 namespace quorvel::clone {
@@ -14,12 +18,19 @@ namespace {
 // An interrupted earlier run can leave R$Update behind. Creating ours would
 // then fail, and running the old one would move a generator by the wrong
 // amount, so it goes first.
-void dropLeftoverUpdate(DM& dm) {
-    engine::Transaction tx(dm.CloneDB());
-    dm.QClone6Show(sql::kCountUpdateProcedures);
-    bool present = dm.QClone6.field(0).asInteger() > 0;
-    if (present) dm.QClone6Exec(sql::kDropUpdate);
+void dropLeftoverUpdate(engine::Database& clone) {
+    engine::Transaction tx(clone);
+    if (engine::firstInteger(clone, sql::kCountUpdateProcedures).value_or(0) > 0) clone.execute(sql::kDropUpdate);
     tx.commit();
+}
+
+std::vector<std::string> listedGenerators(engine::Database& master) {
+    std::vector<std::string> names;
+    engine::Query q(master);
+    q.setSql(catalog::kPKGens);
+    q.open();
+    for (q.first(); !q.eof(); q.next()) names.push_back(q.fieldByName("GeneratorName").asString());
+    return names;
 }
 
 std::string notMoved(const std::string& generator, const std::string& why) {
@@ -27,53 +38,52 @@ std::string notMoved(const std::string& generator, const std::string& why) {
 }
 
 // Moves one generator; false (after reporting) when any part of it failed.
-bool moveGenerator(DM& dm, Frontend& ui, const std::string& generator, int64_t cloneNumber) {
+bool moveGenerator(engine::Database& master, engine::Database& clone, const std::string& generator,
+                   int64_t cloneNumber, Reporter& reporter) {
     int64_t offset = 0;
     try {
-        offset = dm.Q6Integer(sql::offsetOf(generator));
+        offset = engine::firstInteger(master, sql::offsetOf(generator)).value_or(0);
     } catch (const std::exception& e) {
-        ui.showMessage(notMoved(generator, e.what()));
+        reporter.error(notMoved(generator, e.what()));
         return false;
     }
     auto increment = generatorIncrement(offset, cloneNumber);
     if (!increment) {
-        ui.showMessage("The increment " + std::to_string(offset) + " x " + std::to_string(cloneNumber) +
-                       " of generator " + generator +
-                       " does not fit a 32-bit integer.\nGenerator " + generator + " was not moved.");
+        reporter.error("The increment " + std::to_string(offset) + " x " + std::to_string(cloneNumber) +
+                       " of generator " + generator + " does not fit a 32-bit integer.\nGenerator " + generator +
+                       " was not moved.");
         return false;
     }
 
     try {
-        engine::Transaction tx(dm.CloneDB());
-        dm.QClone6.close();
-        dm.QClone6.clearSql();
-        for (const auto& line : sql::updateProcedure(generator, *increment)) dm.QClone6.addSql(line);
-        dm.QClone6.execSql();
+        engine::Transaction tx(clone);
+        engine::Query create(clone);
+        for (const auto& line : sql::updateProcedure(generator, *increment)) create.addSql(line);
+        create.execSql();
         tx.commit();
     } catch (const std::exception& e) {
         // Without our procedure nothing may run: a procedure of that name
         // that is still there is not ours.
-        ui.showMessage(notMoved(generator, e.what()));
+        reporter.error(notMoved(generator, e.what()));
         return false;
     }
 
     bool clean = true;
     try {
         // Fetching the procedure's one row is what advances the generator.
-        engine::Transaction tx(dm.CloneDB());
-        dm.QClone6Show(sql::kRunUpdate);
-        dm.QClone6.field(0).asInteger();
+        engine::Transaction tx(clone);
+        engine::firstInteger(clone, sql::kRunUpdate);
         tx.commit();
     } catch (const std::exception& e) {
-        ui.showMessage(notMoved(generator, e.what()));
+        reporter.error(notMoved(generator, e.what()));
         clean = false;
     }
     try {
-        engine::Transaction tx(dm.CloneDB());
-        dm.QClone6Exec(sql::kDropUpdate);
+        engine::Transaction tx(clone);
+        clone.execute(sql::kDropUpdate);
         tx.commit();
     } catch (const std::exception& e) {
-        ui.showMessage(e.what());
+        reporter.error(e.what());
         clean = false;
     }
     return clean;
@@ -81,31 +91,28 @@ bool moveGenerator(DM& dm, Frontend& ui, const std::string& generator, int64_t c
 
 }  // namespace
 
-bool MovePKGenerators(DM& dm, Frontend& ui, int64_t cloneNumber) {
+bool MovePKGenerators(engine::Database& master, engine::Database& clone, int64_t cloneNumber,
+                      Reporter& reporter) {
     bool clean = true;
     try {
-        dropLeftoverUpdate(dm);
+        dropLeftoverUpdate(clone);
     } catch (const std::exception& e) {
         // Every create below will fail on the leftover and be reported.
-        ui.showMessage(e.what());
+        reporter.error(e.what());
         clean = false;
     }
-
-    auto& list = dm.QPKGens;
-    // The generator grid must not follow the loop.
-    list.disableControls();
+    std::vector<std::string> generators;
     try {
-        if (!list.active()) list.open();
-        for (list.first(); !list.eof(); list.next()) {
-            if (!moveGenerator(dm, ui, list.fieldByName("GeneratorName").asString(), cloneNumber))
-                clean = false;
-        }
+        generators = listedGenerators(master);
     } catch (const std::exception& e) {
-        // Reading the list itself failed: the rest cannot be walked.
-        ui.showMessage(e.what());
-        clean = false;
+        // Reading the list itself failed: there is nothing to walk.
+        reporter.error(e.what());
+        return false;
     }
-    list.enableControls();
+    for (const std::string& generator : generators) {
+        reporter.breathe();
+        if (!moveGenerator(master, clone, generator, cloneNumber, reporter)) clean = false;
+    }
     return clean;
 }
 

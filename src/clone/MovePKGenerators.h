@@ -1,16 +1,18 @@
 #pragma once
-// The last part of the clone update: every generator listed in R$PKGENS is
-// advanced in the clone by its offset times the clone's number, through a
-// temporary procedure R$Update created, run and dropped per generator.
+// The last part of the clone update: every generator listed in the master's
+// R$PKGENS is advanced in the clone by its offset times the clone's number,
+// through a temporary procedure R$Update created, run and dropped per
+// generator.
 #include <cstdint>
 
-#include "operation/Frontend.h"
-#include "db/DM.h"
+#include "engine/Database.h"
+#include "operation/Reporter.h"
 
 namespace quorvel::clone {
 
-// Reports each failure in a message box and goes on with the next generator.
-// Returns false when anything failed on the way.
-bool MovePKGenerators(DM& dm, Frontend& ui, int64_t cloneNumber);
+// Reports each failure and goes on with the next generator. Returns false
+// when anything failed on the way.
+bool MovePKGenerators(engine::Database& master, engine::Database& clone, int64_t cloneNumber,
+                      Reporter& reporter);
 
 }  // namespace quorvel::clone

@@ -1,35 +1,62 @@
 #pragma once
-// Button operations of the page "Cloning". Each takes what the page's grid
-// and dialog hold as arguments, reports through the Frontend while it runs,
-// and returns how it ended.
+// The operations of the page "Cloning": registering a clone at the master,
+// deleting it, and turning a restored copy of the master into a registered
+// clone. Each names the databases it works on, takes what the operator chose
+// as arguments, reports through the reporter and returns how it ended. The
+// front end refreshes its clone list after them.
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "db/DM.h"
-#include "operation/Frontend.h"
+#include "engine/Database.h"
 #include "operation/Outcome.h"
+#include "operation/Reporter.h"
 
 namespace quorvel::clone {
 
-// A row of the clone list.
+// A new clone's name and the bound (maxValue1, maxValue2) of its record
+// codes, as typed.
+struct CloneEntry {
+    std::string name, maxValue1, maxValue2;
+};
+
+// A registered clone: its number and name.
 struct CloneRow {
     int64_t number = 0;
     std::string name;
 };
 
-// The clone list's current row; nullopt when the list is closed or empty.
-std::optional<CloneRow> SelectedClone(DM& dm);
+// Refused when the master has no armed working tables (nothing to copy, no
+// record codes to give a clone a range of) or no replication structures.
+Outcome CheckMasterTakesClones(engine::Database& master, Reporter& reporter);
 
-// "New clone": the dialog "New CLONE " asks for the name and bounds until
-// they are accepted or the dialog is cancelled.
-Outcome NewClone(DM& dm, Frontend& ui);
-// The same registration with the name and bounds given (as typed).
-Outcome RegisterClone(DM& dm, Frontend& ui, const Frontend::CloneEntry& entry);
+// The part of an entry that a refusal is about, for the front end to have
+// corrected.
+enum class EntryPart { None, MaxValue1, MaxValue2 };
 
-// "Delete clone" and "Update CLONE's data" act on the clone list's current
-// row; nullopt when the list is empty ("List is empty!").
-Outcome DelClone(DM& dm, Frontend& ui, const std::optional<std::string>& cloneName);
-Outcome UpdateCloneGens(DM& dm, Frontend& ui, const std::optional<CloneRow>& clone);
+struct Registration {
+    Outcome outcome;
+    EntryPart refused = EntryPart::None;
+};
+
+// "New clone": registers `entry` in the master's R$CLONE under the next
+// number. Refused, with nothing registered, when the master takes no clones,
+// a bound is not a number (or its low word is too large), or the bound does
+// not rise above every registered one; failed when the server refuses the
+// row (a name registered already).
+Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Reporter& reporter);
+
+// "Delete clone": after "Delete now?", removes the clone `name` from the
+// master's R$CLONE; refused ("List is empty!") when no clone is named.
+Outcome DeleteClone(engine::Database& master, const std::optional<std::string>& name, Reporter& reporter);
+
+// "Update CLONE's data": turns `clone`, a fresh restored copy of `master`,
+// into the registered clone `row`: its record-code generators start after
+// the range of the database numbered one below it, it names itself, starts
+// its own history, and its primary-key generators move by their offsets
+// times its number. The master is only read. Refused ("List is empty!")
+// when no clone is chosen, and for a database that is not a fresh copy.
+Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std::optional<CloneRow>& row,
+                    Reporter& reporter);
 
 }  // namespace quorvel::clone

@@ -4,17 +4,16 @@
 
 #include "clone/CloneSql.h"
 #include "db/Today.h"
+#include "engine/FirstValue.h"
 
 namespace quorvel::clone {
 
-void startOwnHistory(DM& dm, RecordCodeStart lastCodeBeforeClone) {
-    dm.QClone6Show(sql::kLastSynchroNumber);
+void startOwnHistory(engine::Database& clone, RecordCodeStart lastCodeBeforeClone) {
     // An empty history starts at row 0, as the arming writes it.
-    const int64_t next = dm.QClone6.field(0).isNull() ? 0 : dm.QClone6.field(0).asInteger() + 1;
-    dm.QClone6.close();
-    dm.QClone6Exec(sql::insertMark(next, todayText(), lastCodeBeforeClone.gen1,
-                                   lastCodeBeforeClone.gen2));
-    dm.QClone6Exec(sql::kEmptyJournal);
+    const auto last = engine::firstInteger(clone, sql::kLastSynchroNumber);
+    const int64_t next = last ? *last + 1 : 0;
+    clone.execute(sql::insertMark(next, todayText(), lastCodeBeforeClone.gen1, lastCodeBeforeClone.gen2));
+    clone.execute(sql::kEmptyJournal);
 }
 
 }  // namespace quorvel::clone

@@ -5,15 +5,15 @@
 // after it, together with the master's own journal entries. The clone starts
 // its own history instead.
 #include "clone/CloneRange.h"
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::clone {
 
-// On CloneDB, inside the caller's transaction: adds the history row that
+// On `clone`, inside the caller's transaction: adds the history row that
 // marks `lastCodeBeforeClone` (the record-code generators as the update has
 // just set them, so the clone's first row lies above it), numbered one above
 // the inherited rows and dated today, and empties the inherited journal.
 // The journal's entries are the master's own changes, which it sends itself.
-void startOwnHistory(DM& dm, RecordCodeStart lastCodeBeforeClone);
+void startOwnHistory(engine::Database& clone, RecordCodeStart lastCodeBeforeClone);
 
 }  // namespace quorvel::clone

@@ -1,33 +1,47 @@
 #pragma once
-// The four connect routines and the checks that follow a connection.
-#include "db/DM.h"
-#include "operation/Frontend.h"
+// Connecting a database through an alias with a login, and what a connected
+// local (master or clone) database says about itself. The front end asks for
+// the alias and the login first (the window through its dialogs, the
+// command line from its options), then calls.
+#include <string>
+
+#include "engine/Database.h"
 #include "operation/Outcome.h"
+#include "operation/Reporter.h"
 
 namespace quorvel::connect {
 
-// The alias and the login come from the front end's two dialogs; cancelling
-// either is a cancelled outcome, a refused login a failed one.
-//
-// "Connect to Master/Clone": UserDB, then AfterMasterConnect.
-Outcome ConnectMaster(DM& dm, Frontend& ui);
-// "Connect to Clone": CloneDB, then enables SBUpdateCloneGens.
-Outcome ConnectClone(DM& dm, Frontend& ui);
-// "Connect to Out Synchro" / "Connect to In Synchro": SynchroDB.
-Outcome ConnectOutSynchro(DM& dm, Frontend& ui);
-Outcome ConnectInSynchro(DM& dm, Frontend& ui);
+// The alias chosen and the login typed for it.
+struct Login {
+    std::string alias, user, password;
+};
 
-// The checks that follow a connection. A list that cannot be opened is shown
-// and the check goes on; anything else is passed on.
-void AfterMasterConnect(DM& dm, Frontend& ui);
-void AfterOutSynchroConnect(DM& dm, Frontend& ui);
-void AfterInSynchroConnect(DM& dm, Frontend& ui);
+// Disconnects `db`, binds it to the alias and login and connects it. Failed,
+// saying what failed (the login, the file, the server), when the database
+// cannot be reached; refused, and disconnected again, when it is not a
+// dialect-1 database. Every one of the four databases is written by some
+// operation (the in-synchro one through its rows, which the read writes
+// into the local database), so none may be of another dialect.
+Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter);
 
-// Enables the exchange's buttons for what is connected now: the fill (and
-// "Success", which only a fill enables) with an out-synchro connection, the
-// read with an in-synchro one while the local triggers are inactive, and the
-// trigger buttons as the local triggers stand.
-void ShowExchangeButtons(DM& dm, Frontend& ui);
+// What a connected master or clone says about itself.
+struct LocalFacts {
+    bool prepared = false;          // the replication tables are there (R$CLONE)
+    std::string identity;           // the R$CLONE row marked as this database ("" when none)
+    bool triggerStateKnown = false; // R$Trig could be read: the exchange's buttons apply
+    bool triggersInactive = false;  // the replication triggers are switched off (R$Trig set)
+};
+
+// Reads the facts of `local`; a database that is not connected, or not
+// prepared for replication, is reported as unprepared.
+LocalFacts ReadLocalFacts(engine::Database& local);
+
+// Connect followed by ReadLocalFacts when it is done.
+struct LocalConnection {
+    Outcome outcome;
+    LocalFacts facts;
+};
+LocalConnection ConnectLocal(engine::Database& local, const Login& login, Reporter& reporter);
 
 // Disconnects `db` and connects it again with the alias and parameter lines
 // it holds (used after creating or erasing the meta structures).

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/DatabaseFacts.h"
+#include "operation/Refused.h"
 
 namespace quorvel::connect {
 
@@ -12,7 +13,7 @@ std::string otherDialectMessage(const std::string& alias, int dialect) {
            " database; Quorvel works with dialect 1 databases";
 }
 
-std::optional<std::string> refusedForDialect(engine::Database& db, Frontend& ui, const std::string& alias) {
+void refuseOtherDialect(engine::Database& db, const std::string& alias) {
     std::optional<std::string> refusal;
     try {
         const int dialect = engine::readDatabaseFacts(db).sqlDialect;
@@ -21,11 +22,9 @@ std::optional<std::string> refusedForDialect(engine::Database& db, Frontend& ui,
         // Unasked is not the same as dialect 1.
         refusal = e.what();
     }
-    if (!refusal) return refusal;
+    if (!refusal) return;
     db.disconnect();
-    ui.showMessage(*refusal);
-    ui.setError();
-    return refusal;
+    throw Refused(*refusal);
 }
 
 }  // namespace quorvel::connect

@@ -5,6 +5,7 @@
 #include "ddl/SynchroDdl.h"
 #include "ddl/TargetFile.h"
 #include "ddl/WorkingTableNames.h"
+#include "engine/FirstValue.h"
 
 namespace quorvel::ddl {
 
@@ -23,7 +24,7 @@ std::string listed(const std::vector<std::string>& names) {
 
 }  // namespace
 
-TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
+TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourceFileName,
                               const std::string& targetFileName) {
     TMyStream source;
     source.StartPos = 0;
@@ -34,15 +35,15 @@ TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
         throw ConversionRefused(e.what());
     }
 
-    const WorkingTableNames working = WorkingTableNames::Read(dm);
+    const WorkingTableNames working = WorkingTableNames::Read(master);
     if (working.empty())
         throw ConversionRefused("No working tables are chosen on this database, so the synchro definition "
                                 "would hold none of them. Choose the working tables first. " +
                                 std::string(kNothingChanged));
     int workingTablesFound = 0;
     // The extract does not carry it (see ConvertText); the master does.
-    const std::string charset = dm.Q6Text("select RDB$Character_Set_Name from RDB$Database");
-    dm.Q6.close();
+    const std::string charset =
+        engine::firstText(master, "select RDB$Character_Set_Name from RDB$Database").value_or("");
     std::string script = ConvertText(
         source,
         [&](std::string_view name) {
@@ -62,7 +63,7 @@ TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
 
     WriteWholeFile(targetFileName, script);
     // The ordering reads the same text again with a lexer of its own.
-    return MakeTableOrder(dm, source);
+    return MakeTableOrder(master, source);
 }
 
 }  // namespace quorvel::ddl

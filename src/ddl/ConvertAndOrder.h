@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 #include "ddl/TableOrder.h"
 
 #include "operation/Refused.h"
@@ -20,13 +20,13 @@ public:
 };
 
 // Writes the synchro definition script from the extract `sourceFileName` into
-// `targetFileName`, asking the master (UserDB) for its working tables, then
+// `targetFileName`, asking the master for its working tables, then
 // rewrites the master's R$TABLEORDER from the extract's references. Throws
 // ConversionRefused (nothing touched), FileError (the script could not be
 // written; what stood at the target stays) or the database error.
 // The result's cycleTables is not empty when references form a cycle (the
 // order reached was written; tell the operator with CycleMessage).
-TableOrder ConvertDdlAndOrder(DM& dm, const std::string& sourceFileName,
+TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourceFileName,
                               const std::string& targetFileName);
 
 }  // namespace quorvel::ddl

@@ -2,6 +2,7 @@
 
 #include "db/CatalogSql.h"
 #include "ddl/TableReferences.h"
+#include "engine/Query.h"
 #include "engine/Transaction.h"
 
 namespace quorvel::ddl {
@@ -18,37 +19,33 @@ std::string doubleQuoted(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> ReadTableList(DM& dm) {
+std::vector<std::string> ReadTableList(engine::Database& master) {
     std::vector<std::string> tables;
     // A query of our own rather than the grid's QTables: walking that one
     // would move the grid and re-run its detail lists row by row.
-    dm.Q6Show(catalog::kTables);
-    for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) {
-        std::string name = dm.Q6.field(0).asString();
+    engine::Query q(master);
+    q.setSql(catalog::kTables);
+    q.open();
+    for (q.first(); !q.eof(); q.next()) {
+        std::string name = q.field(0).asString();
         while (!name.empty() && name.back() == ' ') name.pop_back();
         tables.push_back(std::move(name));
     }
-    dm.Q6.close();
     return tables;
 }
 
-TableOrder MakeTableOrder(DM& dm, const TMyStream& source) {
-    TableOrder order = OrderTables(ReadTableList(dm), FindReferences(source));
+TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source) {
+    TableOrder order = OrderTables(ReadTableList(master), FindReferences(source));
 
-    engine::Transaction tx(dm.UserDB());
-    dm.Q6Exec("delete from R$TABLEORDER");
+    engine::Transaction tx(master);
+    master.execute("delete from R$TABLEORDER");
     for (size_t i = 0; i < order.tables.size(); ++i)
-        dm.Q6Exec("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
-                  doubleQuoted(order.tables[i]) + ")");
-    dm.Q6Exec(
+        master.execute("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
+                       doubleQuoted(order.tables[i]) + ")");
+    master.execute(
         "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
         "R$TABLEORDER.TABLENAME)");
     tx.commit();
-    // Grids that show the order follow the new one.
-    if (dm.QTableOrder.active()) {
-        dm.QTableOrder.close();
-        dm.QTableOrder.open();
-    }
     return order;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 #include "ddl/MStream.h"
 #include "ddl/TableOrder.h"
 
@@ -13,13 +13,13 @@ namespace quorvel::ddl {
 // The master's tables that can be replicated, by name, as the data module's
 // table list shows them (no system tables, views, external tables, R$ or
 // META$ tables).
-std::vector<std::string> ReadTableList(DM& dm);
+std::vector<std::string> ReadTableList(engine::Database& master);
 
 // Orders the table list by the references of `source` and rewrites
 // R$TABLEORDER in one transaction: every table numbered from 1 in that order,
 // then the rows of tables that are not working tables deleted. On an error
 // the transaction is rolled back (the previous order stays) and the error is
 // thrown. Returns the order written, with the tables of a reference cycle.
-TableOrder MakeTableOrder(DM& dm, const TMyStream& source);
+TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source);
 
 }  // namespace quorvel::ddl

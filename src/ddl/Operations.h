@@ -1,20 +1,22 @@
 #pragma once
 // The operation of the page "Create Synchro DB". Choosing the files is the
-// front end's part ("Read Master ddl" and the save dialog of "Convert to
-// SYNCHRO ddl" in the window, the arguments on the command line).
+// front end's part (the window's open and save dialogs, the arguments on the
+// command line); the conversion gets their names.
 #include <string>
 
-#include "db/DM.h"
-#include "operation/Frontend.h"
+#include "engine/Database.h"
 #include "operation/Outcome.h"
+#include "operation/Reporter.h"
 
 namespace quorvel::ddl {
 
-// "Convert to SYNCHRO ddl": shows `target` in EditTarget, writes the synchro
-// definition from the extract `source` into it and rewrites R$TABLEORDER.
-// Done also when references form a cycle (shown as a warning); refused, with
-// nothing written or changed, for an unusable file or an extract without any
-// working table; failed on a write or database error.
-Outcome ConvertDdl(DM& dm, Frontend& ui, const std::string& source, const std::string& target);
+// "Convert to SYNCHRO ddl": writes the synchro definition from the extract
+// `source` into `target` and rewrites the master's R$TABLEORDER. Done also
+// when references form a cycle (told as a notice); refused, with nothing
+// written or changed, for an unusable file or an extract without any working
+// table; failed on a write or database error. The front end refreshes its
+// table-order list after it.
+Outcome ConvertDdl(engine::Database& master, const std::string& source, const std::string& target,
+                   Reporter& reporter);
 
 }  // namespace quorvel::ddl

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/Query.h"
+
 namespace quorvel::ddl {
 
 namespace {
@@ -13,12 +15,12 @@ std::string_view withoutTrailingBlanks(std::string_view s) {
 
 }  // namespace
 
-WorkingTableNames WorkingTableNames::Read(DM& dm) {
+WorkingTableNames WorkingTableNames::Read(engine::Database& master) {
     WorkingTableNames result;
-    dm.Q6Show("select Name from R$WorkingTables");
-    for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next())
-        result.names_.emplace(withoutTrailingBlanks(dm.Q6.field(0).asString()));
-    dm.Q6.close();
+    engine::Query q(master);
+    q.setSql("select Name from R$WorkingTables");
+    q.open();
+    for (q.first(); !q.eof(); q.next()) result.names_.emplace(withoutTrailingBlanks(q.field(0).asString()));
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::ddl {
 
@@ -14,7 +14,7 @@ class WorkingTableNames {
 public:
     // Reads R$WORKINGTABLES on the master connection; throws the database
     // error when the list cannot be read.
-    static WorkingTableNames Read(DM& dm);
+    static WorkingTableNames Read(engine::Database& master);
 
     // As the database compares a CHAR(31) name: exactly, trailing blanks aside.
     bool contains(std::string_view name) const;

@@ -41,10 +41,6 @@ public:
     virtual std::optional<std::string> inputBox(const std::string& caption,
                                                 const std::string& prompt,
                                                 const std::string& defaultText) = 0;
-    // File dialogs (OpenDialog1 / SaveDialog1); nullopt when cancelled.
-    virtual std::optional<std::string> chooseOpenFile(const std::string& filter) = 0;
-    virtual std::optional<std::string> chooseSaveFile(const std::string& defaultName,
-                                                      const std::string& filter) = 0;
 
     // Named controls.
     virtual void setText(ctl::Control control, const std::string& text) = 0;
@@ -72,22 +68,6 @@ public:
     // the read call it every few thousand rows). Front ends without a place
     // for it may ignore it.
     virtual void rowsProgress(const std::string& table, long long rows) {}
-
-    // Connection dialogs. chooseAlias shows "Connect to DataBase" and returns
-    // the chosen alias (nullopt on Cancel); login shows "Login" for `alias` and
-    // fills user and password (false on Cancel).
-    virtual std::optional<std::string> chooseAlias() = 0;
-    virtual bool login(const std::string& alias, std::string& user, std::string& password) = 0;
-
-    // The new-clone dialog "New CLONE " (fmClone) with its edits EditName,
-    // EditMaxValue1, EditMaxValue2 (kept between calls). On OK, `onOk` runs
-    // with the three texts; it returns "" to accept (the dialog closes with OK)
-    // or the name of the dialog edit to focus, keeping the dialog open.
-    // Returns true when the dialog closed with OK.
-    struct CloneEntry {
-        std::string name, maxValue1, maxValue2;
-    };
-    virtual bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) = 0;
 };
 
 }  // namespace quorvel

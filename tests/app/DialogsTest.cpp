@@ -121,7 +121,7 @@ TEST_F(Dialogs, LoginKeepsTheUserNameAndAlwaysAsksForThePassword) {
 TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
     auto& dialog = w.cloneDialogWindow();
     EXPECT_EQ(dialog.windowTitle(), "New CLONE ");
-    std::vector<Frontend::CloneEntry> seen;
+    std::vector<clone::CloneEntry> seen;
     QString selected;
     bool focused = false;
     whenModalOpens("fmClone", [&](QWidget* d) {
@@ -135,7 +135,7 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
         edit->setText("500");
         click(d, "BitBtn1");
     });
-    const bool ok = w.cloneDialog([&](const Frontend::CloneEntry& e) {
+    const bool ok = w.cloneDialog([&](const clone::CloneEntry& e) {
         seen.push_back(e);
         return e.maxValue2 == "12a" ? std::string("EditMaxValue2") : std::string();
     });
@@ -148,14 +148,14 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
     EXPECT_EQ(seen[1].maxValue2, "500");
 
     // The texts are still there the next time; Cancel runs nothing.
-    Frontend::CloneEntry kept;
+    clone::CloneEntry kept;
     whenModalOpens("fmClone", [&](QWidget* d) {
         kept = {child<QLineEdit>(d, "EditName")->text().toStdString(),
                 child<QLineEdit>(d, "EditMaxValue1")->text().toStdString(),
                 child<QLineEdit>(d, "EditMaxValue2")->text().toStdString()};
         click(d, "BitBtn2");
     });
-    EXPECT_FALSE(w.cloneDialog([&](const Frontend::CloneEntry& e) {
+    EXPECT_FALSE(w.cloneDialog([&](const clone::CloneEntry& e) {
         seen.push_back(e);
         return std::string();
     }));
@@ -165,8 +165,8 @@ TEST_F(Dialogs, NewCloneDialogStaysOpenOnARefusedValue) {
 
 TEST_F(Dialogs, AFailureInsideTheNewCloneDialogReachesTheOperationsHandler) {
     whenModalOpens("fmClone", [&](QWidget* d) { click(d, "BitBtn1"); });
-    w.runOperation([](DM&, Frontend& ui) {
-        ui.cloneDialog([](const Frontend::CloneEntry&) -> std::string {
+    w.runOperation([&](DM&, Frontend&) {
+        w.cloneDialog([](const clone::CloneEntry&) -> std::string {
             throw std::runtime_error("violation of PRIMARY or UNIQUE KEY constraint");
         });
     });

@@ -1,7 +1,9 @@
-// The exchange's buttons through the window's fake front end, on real
-// databases: which connection enables what, what a new or cancelled
-// connection takes back, and the messages when nothing is connected.
-#include "connect/Connect.h"
+// The exchange's buttons in the window, on real databases: which connection
+// enables what, what a new or cancelled connection takes back, and the
+// messages when nothing is connected.
+#include <QDialog>
+
+#include "QtTestSupport.h"
 #include "support/ExchangeFixture.h"
 #include "synchro/Operations.h"
 
@@ -9,19 +11,21 @@ namespace quorvel::test {
 
 namespace {
 
-class ExchangeButtons : public ExchangeTest {
+using Connection = app::TfmBrowser::Connection;
+
+class ExchangeButtons : public ExchangeTest, protected WithQtApp {
 protected:
     std::vector<bool> enabled() {
         std::vector<bool> out;
         for (const char* b : {"SBFillSynchro", "SBSuccess", "SBInactiveTriggers", "SBReadFromSynchro",
                               "SBActiveTriggers"})
-            out.push_back(ui.isEnabled(ctl::Control::named(b).value()));
+            out.push_back(w.isEnabled(ctl::Control::named(b).value()));
         return out;
     }
-    Outcome connectAs(Outcome (*connectRoutine)(DM&, Frontend&), const std::string& alias) {
-        ui.scriptConnect(alias);
-        return connectRoutine(dm, ui);
+    Outcome connectAs(Connection which, const std::string& alias) {
+        return w.connectWith(which, {alias, "SYSDBA", ""});
     }
+    ScriptedBrowser w{dm};
 };
 
 // Fill, Success, Inactive, Read, Active.
@@ -31,36 +35,39 @@ using States = std::vector<bool>;
 
 TEST_F(ExchangeButtons, FillAndSuccessBelongToTheOutConnectionTheReadToTheInOne) {
     makeDatabases({});  // triggers switched off
-    ASSERT_TRUE(connectAs(connect::ConnectOutSynchro, synchroAlias).isDone());
+    ASSERT_TRUE(connectAs(Connection::OutSynchro, synchroAlias).isDone());
     EXPECT_EQ(enabled(), (States{true, false, false, false, true}));
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
-    EXPECT_TRUE(ui.isEnabled(ctl::SBSuccess));
+    ASSERT_TRUE(synchro::FillSynchro(dm, w).isDone());
+    EXPECT_TRUE(w.isEnabled(ctl::SBSuccess));
 
     // Connecting the local database again: "Success" waits for its own fill.
-    ASSERT_TRUE(connectAs(connect::ConnectMaster, localAlias).isDone());
+    ASSERT_TRUE(connectAs(Connection::Local, localAlias).isDone());
     EXPECT_EQ(enabled(), (States{true, false, false, false, true}));
 
     // The same synchro database connected as In Synchro.
-    ASSERT_TRUE(connectAs(connect::ConnectInSynchro, synchroAlias).isDone());
-    EXPECT_EQ(ui.text(ctl::LSynchro1), "?");
-    EXPECT_EQ(ui.text(ctl::LSynchro2), synchroAlias);
+    ASSERT_TRUE(connectAs(Connection::InSynchro, synchroAlias).isDone());
+    EXPECT_EQ(w.text(ctl::LSynchro1), "?");
+    EXPECT_EQ(w.text(ctl::LSynchro2), synchroAlias);
     EXPECT_EQ(enabled(), (States{false, false, false, true, true}));
 
     // Triggers active: only "Make Triggers Inactive".
     makeDatabases({.trig = 0});
-    ASSERT_TRUE(connectAs(connect::ConnectInSynchro, synchroAlias).isDone());
+    ASSERT_TRUE(connectAs(Connection::InSynchro, synchroAlias).isDone());
     EXPECT_EQ(enabled(), (States{false, false, true, false, false}));
 }
 
 TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
     makeDatabases({});
-    ASSERT_TRUE(connectAs(connect::ConnectMaster, localAlias).isDone());
-    ASSERT_TRUE(connectAs(connect::ConnectOutSynchro, synchroAlias).isDone());
-    ASSERT_NE(ui.text(ctl::LMaster), "?");
+    ASSERT_TRUE(connectAs(Connection::Local, localAlias).isDone());
+    ASSERT_TRUE(connectAs(Connection::OutSynchro, synchroAlias).isDone());
+    ASSERT_NE(w.text(ctl::LMaster), "?");
 
-    EXPECT_EQ(connect::ConnectMaster(dm, ui).kind(), Outcome::Kind::Cancelled);  // no alias chosen
-    EXPECT_EQ(ui.text(ctl::LAlias), "?");
-    EXPECT_EQ(ui.text(ctl::LMaster), "?");
+    // The alias dialog cancelled.
+    whenModalOpens("fmAliases", [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    w.SBConnectClick();
+    EXPECT_FALSE(dm.UserDB().connected());
+    EXPECT_EQ(w.text(ctl::LAlias), "?");
+    EXPECT_EQ(w.text(ctl::LMaster), "?");
     EXPECT_EQ(enabled(), (States{false, false, false, false, false}));
 
     // Pressed anyway (a script, a stale window): said in the operator's words.

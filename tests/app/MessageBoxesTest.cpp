@@ -59,7 +59,7 @@ TEST_F(MessageBoxes, ABoxShownWhileADialogIsOpenBelongsToTheDialog) {
         });
         d->findChild<QPushButton*>("BitBtn1")->click();
     });
-    EXPECT_TRUE(w.cloneDialog([&](const Frontend::CloneEntry&) {
+    EXPECT_TRUE(w.cloneDialog([&](const clone::CloneEntry&) {
         w.showMessage("Invalid number");
         return std::string();
     }));

@@ -114,9 +114,47 @@ void CloneFixture::SetUp() {
     dm.ReopenPKGens();
 }
 
+Outcome CloneFixture::newClone(const std::vector<std::optional<clone::CloneEntry>>& typings) {
+    return last = registerTypings(typings);
+}
+
+Outcome CloneFixture::registerTypings(const std::vector<std::optional<clone::CloneEntry>>& typings) {
+    Outcome ready = clone::CheckMasterTakesClones(dm.UserDB(), ui);
+    if (!ready.isDone()) return ready;
+    for (const auto& typing : typings) {
+        if (!typing) return Outcome::cancelled();
+        const clone::Registration r = clone::RegisterClone(dm.UserDB(), *typing, ui);
+        if (r.refused != clone::EntryPart::None) {
+            refusedParts.push_back(r.refused);
+            continue;
+        }
+        dm.ReopenClone();
+        for (dm.QClone.first(); !dm.QClone.eof(); dm.QClone.next())
+            if (dm.QClone.fieldByName("Name").asString() == typing->name) break;
+        return r.outcome;
+    }
+    return Outcome::cancelled();
+}
+
 void CloneFixture::registerClone(const std::string& name, const std::string& max1, const std::string& max2) {
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{name, max1, max2});
-    clone::NewClone(dm, ui);
+    newClone({clone::CloneEntry{name, max1, max2}});
+}
+
+std::optional<clone::CloneRow> CloneFixture::selected() {
+    if (!dm.QClone.active() || dm.QClone.isEmpty()) return std::nullopt;
+    return clone::CloneRow{dm.QClone.fieldByName("Number").asInteger(), dm.QClone.fieldByName("Name").asString()};
+}
+
+Outcome CloneFixture::updateSelected() {
+    return last = clone::UpdateClone(dm.UserDB(), dm.CloneDB(), selected(), ui);
+}
+
+Outcome CloneFixture::deleteSelected() {
+    std::optional<std::string> name;
+    if (auto row = selected()) name = row->name;
+    Outcome o = clone::DeleteClone(dm.UserDB(), name, ui);
+    if (o.isDone()) dm.ReopenClone();
+    return last = o;
 }
 
 void CloneFixture::selectClone(const std::string& name) {

@@ -31,9 +31,9 @@ TEST_F(CloneRegistryTest, NumbersFollowTheHighestAndAreReusedOnceItIsDeleted) {
 
     selectClone("WEST");
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    EXPECT_TRUE(deleteSelected().isDone());
     EXPECT_EQ(ui.questions.back(), "Delete now?");
-    EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "ok"}));
+    EXPECT_EQ(ui.steps.back(), "Delete clone WEST");
 
     registerClone("NORTH", "7", "0");
     EXPECT_EQ(numberOf("NORTH"), 2);
@@ -41,12 +41,11 @@ TEST_F(CloneRegistryTest, NumbersFollowTheHighestAndAreReusedOnceItIsDeleted) {
 }
 
 TEST_F(CloneRegistryTest, NumbersThatAreNotIntegersKeepTheDialogOpenOnTheirEdit) {
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", "3", "12a"});
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", "2147483648", "12"});
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", " 3", "-12"});
-    clone::NewClone(dm, ui);
+    EXPECT_TRUE(newClone({clone::CloneEntry{"EAST", "3", "12a"}, clone::CloneEntry{"EAST", "2147483648", "12"},
+                          clone::CloneEntry{"EAST", " 3", "-12"}})
+                    .isDone());
 
-    EXPECT_EQ(ui.cloneDialogRefusals, (std::vector<std::string>{"EditMaxValue2", "EditMaxValue1"}));
+    EXPECT_EQ(refusedParts, (std::vector<clone::EntryPart>{clone::EntryPart::MaxValue2, clone::EntryPart::MaxValue1}));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Invalid number", "Invalid number"}));
     // Only the third typing was written; the leading blank passes.
     EXPECT_EQ(cloneRows(), 2);
@@ -67,8 +66,9 @@ TEST_F(CloneRegistryTest, ABoundThatDoesNotRiseAboveEveryRegisteredOneIsRefused)
     auto refused = [&](const Case& c) {
         SCOPED_TRACE(std::string(c.max1) + ", " + c.max2);
         ui.messages.clear();
-        const Outcome o = clone::RegisterClone(dm, ui, {"WEST", c.max1, c.max2});
-        EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
+        const clone::Registration r = clone::RegisterClone(dm.UserDB(), {"WEST", c.max1, c.max2}, ui);
+        EXPECT_EQ(r.outcome.kind(), Outcome::Kind::Refused);
+        EXPECT_EQ(r.refused, clone::EntryPart::MaxValue1);
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_NE(ui.lastMessage().find(c.highest), std::string::npos) << ui.lastMessage();
         EXPECT_NE(ui.lastMessage().find("Nothing was registered"), std::string::npos);
@@ -80,16 +80,16 @@ TEST_F(CloneRegistryTest, ABoundThatDoesNotRiseAboveEveryRegisteredOneIsRefused)
     EXPECT_FALSE(dm.UserDB().inTransaction());
 
     // The dialog stays open on the first bound; a bound above goes through.
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"WEST", "1", "5"});
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"WEST", "1", "1000000001"});
-    clone::NewClone(dm, ui);
-    EXPECT_EQ(ui.cloneDialogRefusals, std::vector<std::string>{"EditMaxValue1"});
+    newClone({clone::CloneEntry{"WEST", "1", "5"}, clone::CloneEntry{"WEST", "1", "1000000001"}});
+    EXPECT_EQ(refusedParts, std::vector<clone::EntryPart>{clone::EntryPart::MaxValue1});
     EXPECT_EQ(numberOf("WEST"), 2);
 }
 
 TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedByTheKeyWithTheServersText) {
     registerClone("EAST", "3", "500");
-    registerClone("EAST", "4", "0");
+    const clone::Registration again = clone::RegisterClone(dm.UserDB(), {"EAST", "4", "0"}, ui);
+    EXPECT_EQ(again.outcome.kind(), Outcome::Kind::Failed);
+    EXPECT_EQ(again.refused, clone::EntryPart::None) << "nothing to correct in the numbers: the dialog closes";
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.lastMessage().find("PRIMARY or UNIQUE KEY"), std::string::npos) << ui.lastMessage();
     EXPECT_EQ(cloneRows(), 2);
@@ -106,42 +106,40 @@ TEST_F(CloneRegistryTest, DoubleQuotesInANameStayInsideTheLiteral) {
     EXPECT_EQ(cloneRows(), 2);
 
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    EXPECT_TRUE(deleteSelected().isDone());
     EXPECT_EQ(cloneRows(), 1);
 }
 
 TEST_F(CloneRegistryTest, CancelAndNoLeaveTheRegistryAsItWas) {
-    ui.cloneAnswers.push_back(std::nullopt);
-    clone::NewClone(dm, ui);
+    EXPECT_EQ(newClone({std::nullopt}).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(cloneRows(), 1);
 
     selectClone("MASTER");
     ui.confirmAnswers.push_back(false);
-    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    EXPECT_EQ(deleteSelected().kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(cloneRows(), 1);
-    EXPECT_TRUE(ui.statusHistory.empty());
+    EXPECT_TRUE(ui.steps.empty()) << "no work began";
 }
 
 TEST_F(CloneRegistryTest, DeletingFromAnEmptyListSaysSo) {
     dm.Q6Exec("delete from R$CLONE");
     dm.ReopenClone();
-    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    EXPECT_EQ(deleteSelected().kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"List is empty!"}));
     EXPECT_TRUE(ui.questions.empty());
 }
 
 TEST_F(CloneRegistryTest, NoWorkingTablesOrNoTriggersStopBeforeTheDialog) {
     dm.Q6Exec("delete from R$WORKINGTABLES");
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", "3", "500"});
-    clone::NewClone(dm, ui);
+    EXPECT_EQ(newClone({clone::CloneEntry{"EAST", "3", "500"}}).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.lastMessage(), "There are no tables for cloning!");
+    // The operation refuses by itself too, when it is called without the check.
+    EXPECT_EQ(clone::RegisterClone(dm.UserDB(), {"EAST", "3", "500"}, ui).outcome.kind(), Outcome::Kind::Refused);
 
     dm.Q6Exec("insert into R$WORKINGTABLES values (\"CUSTOMER\")");
     for (const char* t : {"R$1", "R$2", "R$3"}) dm.Q6Exec(std::string("drop trigger ") + t);
-    clone::NewClone(dm, ui);
+    EXPECT_EQ(newClone({clone::CloneEntry{"EAST", "3", "500"}}).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.lastMessage(), "There are no triggers for working tables!");
-
-    EXPECT_EQ(ui.cloneAnswers.size(), 1u) << "the dialog was never shown";
     EXPECT_EQ(cloneRows(), 1);
 }
 

@@ -53,8 +53,7 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     prepare::CreateTriggers(dm, ui);
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
-    ui.cloneAnswers.push_back(Frontend::CloneEntry{"EAST", "1", "2000000000"});
-    clone::NewClone(dm, ui);
+    ASSERT_TRUE(clone::RegisterClone(dm.UserDB(), {"EAST", "1", "2000000000"}, ui).outcome.isDone());
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     // The operator's backup and restore (the embedded engine lets one
@@ -69,9 +68,10 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     dm.ReopenClone();
     dm.ReopenPKGens();
     moveTo(dm.QClone, "EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    const clone::CloneRow east{dm.QClone.fieldByName("Number").asInteger(), "EAST"};
+    const Outcome updated = clone::UpdateClone(dm.UserDB(), dm.CloneDB(), east, ui);
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_TRUE(updated.isDone()) << updated.message();
 
     // New rows of the two databases get codes from separate ranges and keys
     // that do not meet.

@@ -46,7 +46,7 @@ TEST_F(OwnHistoryTest, TheCloneMarksTheCodeJustBelowItsFirstAndDropsTheInherited
     restoreCloneDatabase("CLONEDB");
     ASSERT_EQ(rowsAboveMark(dm.CloneDB()), 1) << "the copy holds the master's history";
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     EXPECT_EQ(newestRow(dm.CloneDB()), 2);
@@ -73,7 +73,7 @@ TEST_F(OwnHistoryTest, TheFirstCloneAfterTheDefaultMasterRangeMarksTheRollOver) 
     registerClone("EAST", "1", "0");
     restoreCloneDatabase("CLONEDB");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     // The master's bound (0, 2000000000) rolls over: the clone's codes start at (1, 1).
@@ -87,9 +87,9 @@ TEST_F(OwnHistoryTest, NoMarkIsWrittenWhenTheCloneCannotTakeItsIdentity) {
     restoreCloneDatabase("CLONEDB");
     registerClone("EAST", "3", "500");  // after the backup: the copy has no EAST row
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
 
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_FALSE(last.isDone());
     EXPECT_EQ(newestRow(dm.CloneDB()), 1);
     EXPECT_EQ(integerOn(dm.CloneDB(), "select count(*) from R$DELETEDUPDATED"), 2);
 }

@@ -18,7 +18,7 @@ protected:
     void updateAs(const std::string& target) {
         restoreCloneDatabase("CLONEDB");
         selectClone(target);
-        clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+        updateSelected();
     }
     std::string meOf(engine::Database& db, const std::string& name) {
         return textOn(db, "select ME from R$CLONE where Name = \"" + name + "\"");
@@ -34,7 +34,7 @@ TEST_F(UpdateCloneGensTest, TheCloneStartsAfterThePreviousRangeAndMovesItsKeysBy
     updateAs("WEST");
 
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "ok"}));
+    EXPECT_TRUE(last.isDone()) << last.message();
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 3);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 501);
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 252);
@@ -72,16 +72,16 @@ TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPr
     // One below the largest low word does not roll over yet.
     restoreCloneDatabase("CLONEDB2");
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 2000000000);
 
     selectClone("EAST");
     ui.confirmAnswers.push_back(true);
-    clone::DelClone(dm, ui, currentValue(dm.QClone, "Name"));
+    deleteSelected();
     restoreCloneDatabase("CLONEDB3");
     selectClone("WEST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 0);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 1);
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
@@ -100,7 +100,7 @@ TEST_F(UpdateCloneGensTest, AnIncrementBeyondThirtyTwoBitsIsRefusedForThatGenera
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_BIG"), 0);
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 252);
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_ORDER"), 27);
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_FALSE(last.isDone());
 }
 
 TEST_F(UpdateCloneGensTest, ALeftoverUpdateProcedureIsDroppedAndNeverRun) {
@@ -109,7 +109,7 @@ TEST_F(UpdateCloneGensTest, ALeftoverUpdateProcedureIsDroppedAndNeverRun) {
     dm.CloneDB().execute(
         "create procedure R$Update returns (dummy integer) as begin dummy = gen_id(GEN_CUST, 1000); suspend; end");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
 
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 152);
@@ -124,14 +124,14 @@ TEST_F(UpdateCloneGensTest, AGeneratorMissingInTheCloneIsReportedAndTheOthersSti
     dm.Q6Exec("insert into R$PKGENS values (\"GEN_GONE\", 5)");
     dm.ReopenPKGens();
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.lastMessage().find("GEN_GONE"), std::string::npos) << ui.lastMessage();
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 152);
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_ORDER"), 17);
     EXPECT_EQ(leftoverProcedures(), 0);
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_FALSE(last.isDone());
     EXPECT_FALSE(dm.CloneDB().inTransaction());
 }
 
@@ -139,12 +139,12 @@ TEST_F(UpdateCloneGensTest, ACopyBackedUpBeforeTheCloneWasRegisteredKeepsItsIden
     restoreCloneDatabase("CLONEDB");
     registerClone("EAST", "3", "500");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
 
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages.front().find("EAST"), std::string::npos) << ui.messages.front();
     EXPECT_EQ(meOf(dm.CloneDB(), "MASTER"), "Y");
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_FALSE(last.isDone());
     // Still the master by its identity, so a later run is let through: the
     // keys must not have moved yet.
     EXPECT_EQ(generator(dm.CloneDB(), "GEN_CUST"), 52);
@@ -154,11 +154,11 @@ TEST_F(UpdateCloneGensTest, ACopyBackedUpBeforeTheCloneWasRegisteredKeepsItsIden
 TEST_F(UpdateCloneGensTest, WithoutAConnectedCloneTheErrorIsShownAndTheWindowIsUsable) {
     registerClone("EAST", "3", "500");
     selectClone("EAST");
-    clone::UpdateCloneGens(dm, ui, clone::SelectedClone(dm));
+    updateSelected();
 
-    EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "error"}));
+    EXPECT_FALSE(last.isDone());
     EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.status().finished());
+    EXPECT_EQ(last.kind(), Outcome::Kind::Failed) << "ended, with the error the window shows";
     EXPECT_FALSE(dm.UserDB().inTransaction());
 }
 

@@ -1,5 +1,5 @@
-// The connect routines against real databases: what the window shows after
-// each outcome of the alias dialog, the login and the checks.
+// Connecting with an alias and a login against real databases: what a
+// connection says when it fails, and what a connected database tells.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "connect/Connect.h"
+#include "db/DM.h"
+#include "connect/Lists.h"
 #include "engine/Aliases.h"
 #include "support/FakeFrontend.h"
 #include "support/Workspace.h"
@@ -55,110 +57,97 @@ protected:
     }
 };
 
-TEST_F(ConnectTest, CancelledDialogsLeaveTheDatabaseDisconnected) {
-    ws.createDatabase("Bare", "CREATE TABLE ITEMS (ID INTEGER);");
-    ui.setText("LAlias", "Previous");
-    connect::ConnectMaster(dm, ui);  // alias dialog cancelled (no answer)
-    EXPECT_FALSE(dm.UserDB().connected());
+connect::Login as(const std::string& alias, const std::string& user = "SYSDBA") { return {alias, user, ""}; }
 
-    ui.aliasAnswers.push_back("Bare");
-    ui.loginAnswers.push_back({false, "SYSDBA", ""});
-    connect::ConnectMaster(dm, ui);
-    EXPECT_FALSE(dm.UserDB().connected());
-    EXPECT_EQ(ui.loginAliases, std::vector<std::string>{"Bare"});
-    EXPECT_EQ(ui.text("LAlias"), "?");  // the previous database is disconnected
-    EXPECT_TRUE(ui.statusHistory.empty()) << "a cancelled connection is no operation";
-
-    // A connected database is dropped as soon as its button is pressed.
-    ui.scriptConnect("Bare");
-    connect::ConnectMaster(dm, ui);
-    ASSERT_TRUE(dm.UserDB().connected());
-    connect::ConnectMaster(dm, ui);
-    EXPECT_FALSE(dm.UserDB().connected());
-    EXPECT_FALSE(dm.QTables.active());
-}
-
-TEST_F(ConnectTest, BareDatabaseAsksForMetaStructuresAndFillsTheCatalogLists) {
+TEST_F(ConnectTest, ABareDatabaseConnectsUnpreparedWithTheLoginGiven) {
     ws.createDatabase("Bare", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);\n"
                               "CREATE GENERATOR GEN_ITEMS;\nCOMMIT;");
-    ui.setVisible("TSPrepare", false);
-    ui.scriptConnect("Bare", "sysdba", "");
-    connect::ConnectMaster(dm, ui);
-
+    const connect::LocalConnection c = connect::ConnectLocal(dm.UserDB(), as("Bare", "sysdba"), ui);
+    ASSERT_TRUE(c.outcome.isDone()) << c.outcome.message();
     ASSERT_TRUE(dm.UserDB().connected());
     EXPECT_EQ(dm.UserDB().params(), (std::vector<std::string>{"USER NAME=sysdba", "PASSWORD="}));
-    EXPECT_EQ(ui.text("LAlias"), "Bare");
-    EXPECT_EQ(ui.text("LPrepare"), "Create additional meta structures first.");
-    EXPECT_TRUE(ui.isEnabled("SBCreateMeta"));
-    EXPECT_FALSE(ui.isEnabled("SBEraseMeta"));
-    EXPECT_FALSE(ui.isVisible("TSPrepare")) << "pages stay as they were";
-    EXPECT_EQ(ui.text("LMaster"), "?");
-    EXPECT_EQ(ui.statusPanel(1), "");
-    EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "ok"}));
+    EXPECT_FALSE(c.facts.prepared);
+    EXPECT_EQ(c.facts.identity, "");
     EXPECT_TRUE(ui.messages.empty());
 
+    // The lists a front end shows of it: the catalog ones only.
+    connect::OpenLocalLists(dm, c.facts.prepared, ui);
     ASSERT_TRUE(dm.QTables.active());
     EXPECT_EQ(dm.QTables.field(0).asString(), "ITEMS");
     ASSERT_TRUE(dm.QGenerator.active());
     EXPECT_EQ(dm.QGenerator.field(0).asString(), "GEN_ITEMS");
     EXPECT_FALSE(dm.QWorkingTables.active());
+
+    // A connected database is dropped when it is connected again.
+    engine::Aliases::add("Gone", ws.path("gone.fdb"));
+    EXPECT_EQ(connect::Connect(dm.UserDB(), as("Gone"), ui).kind(), Outcome::Kind::Failed);
+    EXPECT_FALSE(dm.UserDB().connected());
+    EXPECT_FALSE(dm.QTables.active());
 }
 
-TEST_F(ConnectTest, IdentityOfAPreparedDatabaseShowsOrHidesThePreparationPages) {
+TEST_F(ConnectTest, APreparedDatabaseTellsItsIdentityAndTriggerState) {
     std::string db = ws.createDatabase("Master", std::string(kReplicationTables) +
                                        "insert into R$CLONE values ('MASTER', 0, 0, 2000000000, 'Y');\n"
                                        "insert into R$CLONE values ('SITE1', 1, 0, 100, 'N');\nCOMMIT;");
-    ui.setVisible("TSPrepare", false);
-    ui.setVisible("TSClone", false);
-    ui.scriptConnect("Master");
-    connect::ConnectMaster(dm, ui);
-    EXPECT_EQ(ui.text("LPrepare"), "Prepare completed");
-    EXPECT_EQ(ui.text("LMaster"), "MASTER");
-    EXPECT_FALSE(ui.isEnabled("SBCreateMeta"));
-    EXPECT_TRUE(ui.isEnabled("SBEraseMeta"));
-    EXPECT_TRUE(ui.isVisible("TSPrepare"));
-    EXPECT_TRUE(ui.isVisible("TSClone"));
+    connect::LocalConnection c = connect::ConnectLocal(dm.UserDB(), as("Master"), ui);
+    EXPECT_TRUE(c.facts.prepared);
+    EXPECT_EQ(c.facts.identity, "MASTER");
+    EXPECT_TRUE(c.facts.triggerStateKnown);
+    EXPECT_FALSE(c.facts.triggersInactive) << "R$Trig = 0: the triggers are on";
+    connect::OpenLocalLists(dm, c.facts.prepared, ui);
     EXPECT_TRUE(dm.QClone.active());
     EXPECT_EQ(dm.QClone.recordCount(), 2);
 
-    // The same database as a clone sees itself as SITE1: the pages go.
+    // Triggers made inactive (R$Trig = 1), read as such also while the
+    // table order is still empty.
+    dm.UserDB().execute("set generator R$Trig to 1");
+    EXPECT_TRUE(connect::ReadLocalFacts(dm.UserDB()).triggersInactive);
+
+    // The same database as a clone sees itself as SITE1.
     dm.UserDB().disconnect();
     test::Workspace::runIsql(db, "update R$CLONE set ME = 'N';\nupdate R$CLONE set ME = 'Y' where NAME = 'SITE1';\nCOMMIT;");
-    ui.scriptConnect("Master");
-    connect::ConnectMaster(dm, ui);
-    EXPECT_EQ(ui.text("LMaster"), "SITE1");
-    EXPECT_FALSE(ui.isVisible("TSPrepare"));
-    EXPECT_FALSE(ui.isVisible("TSClone"));
+    EXPECT_EQ(connect::ConnectLocal(dm.UserDB(), as("Master"), ui).facts.identity, "SITE1");
 
-    // No row marked "Y": empty identity, pages hidden.
+    // No row marked "Y": no identity.
     dm.UserDB().disconnect();
     test::Workspace::runIsql(db, "update R$CLONE set ME = 'N';\nCOMMIT;");
-    ui.setVisible("TSPrepare", true);
-    ui.scriptConnect("Master");
-    connect::ConnectMaster(dm, ui);
-    EXPECT_EQ(ui.text("LMaster"), "");
-    EXPECT_FALSE(ui.isVisible("TSPrepare"));
+    EXPECT_EQ(connect::ConnectLocal(dm.UserDB(), as("Master"), ui).facts.identity, "");
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
+
+    // Nothing connected: nothing prepared, no exchange.
+    dm.UserDB().disconnect();
+    EXPECT_FALSE(connect::ReadLocalFacts(dm.UserDB()).prepared);
+    EXPECT_FALSE(connect::ReadLocalFacts(dm.UserDB()).triggerStateKnown);
 }
 
-TEST_F(ConnectTest, FailedConnectionShowsWhatFailedAndTheErrorState) {
-    ui.scriptConnect("NoSuchAlias");
-    connect::ConnectMaster(dm, ui);
+TEST_F(ConnectTest, FailedConnectionSaysWhatFailed) {
+    const Outcome o = connect::Connect(dm.UserDB(), as("NoSuchAlias"), ui);
+    EXPECT_EQ(o.kind(), Outcome::Kind::Failed);
     EXPECT_FALSE(dm.UserDB().connected());
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot connect to NoSuchAlias: Unknown alias: NoSuchAlias"});
-    EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "error"}));
-    EXPECT_EQ(ui.status().face(), StatusFace::Sad);
+    EXPECT_EQ(o.message(), ui.lastMessage());
     EXPECT_EQ(dm.UserDB().aliasName(), "NoSuchAlias") << "bound to the new alias though disconnected";
 
     // A file that is not there fails the same way, with the server's text.
     engine::Aliases::add("Missing", ws.path("missing.fdb"));
-    ui.scriptConnect("Missing");
-    connect::ConnectMaster(dm, ui);
+    EXPECT_EQ(connect::Connect(dm.UserDB(), as("Missing"), ui).failure(), engine::Failure::FileMissing);
     EXPECT_NE(ui.lastMessage().find("missing.fdb"), std::string::npos) << ui.lastMessage();
-    // The next operation runs "after a failure" and ends well.
+    // The next connection ends well.
     ws.createDatabase("Fine");
-    ui.scriptConnect("Fine");
-    connect::ConnectMaster(dm, ui);
-    EXPECT_EQ(ui.status().face(), StatusFace::Shades);
+    EXPECT_TRUE(connect::Connect(dm.UserDB(), as("Fine"), ui).isDone());
+}
+
+TEST_F(ConnectTest, SynchroAndCloneDatabasesConnectAndTheSynchroListOpens) {
+    ws.createDatabase("Synchro", "CREATE TABLE ITEMS (ID INTEGER);\nCOMMIT;");
+    ASSERT_TRUE(connect::Connect(dm.SynchroDB(), as("Synchro"), ui).isDone());
+    connect::OpenSynchroList(dm, ui);
+    ASSERT_TRUE(dm.QSTables.active());
+    EXPECT_EQ(dm.QSTables.field(0).asString(), "ITEMS");
+
+    ws.createDatabase("Clone");
+    EXPECT_TRUE(connect::Connect(dm.CloneDB(), as("Clone"), ui).isDone());
+    EXPECT_TRUE(dm.CloneDB().connected());
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
 }
 
 // Only a refused login blames the password (a server's login is tried in
@@ -198,8 +187,7 @@ TEST_F(ConnectTest, AFileThatCannotBeOpenedSaysWhatFailedWithTheServersMessage) 
         FILE* holder = nullptr;
         if (c.alias == "Held") holder = holdInAnotherProcess(c.path);
         ui.messages.clear();
-        ui.scriptConnect(c.alias);
-        connect::ConnectMaster(dm, ui);
+        connect::Connect(dm.UserDB(), as(c.alias), ui);
         if (readOnly) std::system(("chattr -i " + c.path).c_str());
         if (holder) pclose(holder);
         EXPECT_FALSE(dm.UserDB().connected());
@@ -208,46 +196,6 @@ TEST_F(ConnectTest, AFileThatCannotBeOpenedSaysWhatFailedWithTheServersMessage) 
             << ui.messages[0];
         EXPECT_NE(ui.messages[0].find(c.server), std::string::npos) << ui.messages[0];
     }
-}
-
-TEST_F(ConnectTest, SynchroConnectionsEnableTheirButtons) {
-    ws.createDatabase("Master", kReplicationTables);
-    ws.createDatabase("Synchro", "CREATE TABLE ITEMS (ID INTEGER);\nCOMMIT;");
-    ui.scriptConnect("Master");
-    connect::ConnectMaster(dm, ui);
-
-    ui.scriptConnect("Synchro");
-    connect::ConnectOutSynchro(dm, ui);
-    EXPECT_TRUE(ui.isEnabled("SBFillSynchro"));
-    EXPECT_EQ(ui.text("LSynchro1"), "Synchro");
-    EXPECT_EQ(ui.text("LSynchro2"), "?");  // not the in-synchro database
-    ASSERT_TRUE(dm.QSTables.active());
-    EXPECT_EQ(dm.QSTables.field(0).asString(), "ITEMS");
-
-    // R$Trig = 0: the triggers are on.
-    ui.scriptConnect("Synchro");
-    connect::ConnectInSynchro(dm, ui);
-    EXPECT_TRUE(ui.isEnabled("SBInactiveTriggers"));
-    EXPECT_FALSE(ui.isEnabled("SBReadFromSynchro"));
-    EXPECT_FALSE(ui.isEnabled("SBActiveTriggers"));
-
-    // Triggers made inactive (R$Trig = 1), read as such also while the table
-    // order is still empty.
-    dm.UserDB().execute("set generator R$Trig to 1");
-    ui.scriptConnect("Synchro");
-    connect::ConnectInSynchro(dm, ui);
-    EXPECT_TRUE(ui.isEnabled("SBReadFromSynchro"));
-    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
-    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-}
-
-TEST_F(ConnectTest, CloneConnectionEnablesTheUpdateButton) {
-    ws.createDatabase("Clone");
-    ui.scriptConnect("Clone");
-    connect::ConnectClone(dm, ui);
-    EXPECT_TRUE(dm.CloneDB().connected());
-    EXPECT_EQ(ui.text("LCloneName"), "Clone");
-    EXPECT_TRUE(ui.isEnabled("SBUpdateCloneGens"));
 }
 
 }  // namespace

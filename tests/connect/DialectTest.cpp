@@ -1,8 +1,9 @@
-// A database of dialect 3 is refused by every connect routine right after
-// connecting, before a check reads it or an operation can change it.
+// A database of dialect 3 is refused by every connection right after
+// connecting, before anything reads it or an operation can change it.
 #include <gtest/gtest.h>
 
 #include "connect/Connect.h"
+#include "db/DM.h"
 #include "support/FakeFrontend.h"
 #include "support/Workspace.h"
 
@@ -18,52 +19,28 @@ const char* kHalfPrepared =
     "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, MADE DATE);\n"
     "COMMIT;\n";
 
-struct Routine {
-    const char* name;
-    Outcome (*connect)(DM&, Frontend&);
-    engine::Database& (DM::*database)();
-    ctl::Control enabledOnSuccess;  // a control the routine's check would enable
-    ctl::Control label;             // the alias label it would set
-};
-
-TEST(DialectTest, EveryConnectRoutineRefusesADialectThreeDatabaseAndLetsItGo) {
+TEST(DialectTest, EveryConnectionRefusesADialectThreeDatabaseAndLetsItGo) {
     test::Workspace ws;
     ws.createDatabase("Three", kHalfPrepared, 3);
-    const Routine routines[] = {
-        {"ConnectMaster", &connect::ConnectMaster, &DM::UserDB, "SBEraseMeta", "LAlias"},
-        {"ConnectClone", &connect::ConnectClone, &DM::CloneDB, "SBUpdateCloneGens", "LCloneName"},
-        {"ConnectOutSynchro", &connect::ConnectOutSynchro, &DM::SynchroDB, "SBFillSynchro", "LSynchro1"},
-        {"ConnectInSynchro", &connect::ConnectInSynchro, &DM::SynchroDB, "SBInactiveTriggers", "LSynchro1"},
-    };
-    for (const Routine& r : routines) {
-        SCOPED_TRACE(r.name);
+    ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
+    for (engine::Database& (DM::*database)() : {&DM::UserDB, &DM::CloneDB, &DM::SynchroDB}) {
         DM dm;
         test::FakeFrontend ui;
-        ui.setText(r.label, "Previous");
-        ui.setEnabled(r.enabledOnSuccess, false);
-        ui.scriptConnect("Three");
-        r.connect(dm, ui);
-
+        engine::Database& db = (dm.*database)();
+        SCOPED_TRACE(db.name());
+        ASSERT_TRUE(connect::Connect(db, {"One", "SYSDBA", ""}, ui).isDone()) << ui.lastMessage();
+        const Outcome o = connect::Connect(db, {"Three", "SYSDBA", ""}, ui);
+        EXPECT_EQ(o.kind(), Outcome::Kind::Refused);
         EXPECT_EQ(ui.messages,
                   std::vector<std::string>{"Three is a dialect 3 database; Quorvel works with dialect 1 databases"});
-        EXPECT_EQ(ui.statusHistory, (std::vector<std::string>{"working", "error"}));
-        EXPECT_FALSE((dm.*r.database)().connected());
-        // The previous database is gone: its name is not shown any more.
-        EXPECT_EQ(ui.text(r.label), "?");
-        EXPECT_FALSE(ui.isEnabled(r.enabledOnSuccess));
+        EXPECT_FALSE(db.connected()) << "the previous database is gone too";
     }
-}
-
-TEST(DialectTest, ADialectOneDatabaseStillConnects) {
-    test::Workspace ws;
-    ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
+    // Refused before anything read it: the half-prepared master is not prepared.
     DM dm;
     test::FakeFrontend ui;
-    ui.scriptConnect("One");
-    connect::ConnectClone(dm, ui);
-    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_TRUE(dm.CloneDB().connected());
-    EXPECT_TRUE(ui.isEnabled("SBUpdateCloneGens"));
+    const connect::LocalConnection c = connect::ConnectLocal(dm.UserDB(), {"Three", "SYSDBA", ""}, ui);
+    EXPECT_EQ(c.outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_FALSE(c.facts.prepared);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "connect/Connect.h"
+#include "db/DM.h"
+#include "connect/Lists.h"
 #include "engine/Aliases.h"
 #include "support/FakeFrontend.h"
 #include "support/FirebirdServer.h"
@@ -18,20 +20,21 @@ TEST(ServerLogin, WrongPasswordShowsTheLoginMessageThenTheRightOneConnects) {
     DM dm;
     test::FakeFrontend ui;
 
-    ui.scriptConnect("Remote", "SYSDBA", "not-the-password");
-    connect::ConnectMaster(dm, ui);
+    const Outcome refused = connect::Connect(dm.UserDB(), {"Remote", "SYSDBA", "not-the-password"}, ui);
+    EXPECT_EQ(refused.failure(), engine::Failure::LoginRefused);
     EXPECT_FALSE(dm.UserDB().connected());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "Incorrect User Name or Password: Your user name and password are not defined. "
               "Ask your database administrator to set up a Firebird login.");
-    EXPECT_EQ(ui.status().text(), "   Status: Error!");
+    EXPECT_EQ(refused.kind(), Outcome::Kind::Failed);
 
-    ui.scriptConnect("Remote", "SYSDBA", server.password());
-    connect::ConnectMaster(dm, ui);
+    const connect::LocalConnection c = connect::ConnectLocal(dm.UserDB(), {"Remote", "SYSDBA", server.password()}, ui);
     ASSERT_TRUE(dm.UserDB().connected()) << ui.lastMessage();
-    EXPECT_EQ(ui.text("LAlias"), "Remote");
-    EXPECT_EQ(ui.text("LPrepare"), "Create additional meta structures first.");
+    EXPECT_TRUE(c.outcome.isDone());
+    EXPECT_EQ(dm.UserDB().aliasName(), "Remote");
+    EXPECT_FALSE(c.facts.prepared);
+    connect::OpenLocalLists(dm, c.facts.prepared, ui);
     EXPECT_EQ(dm.QTables.field(0).asString(), "ITEMS");
-    EXPECT_EQ(ui.status().text(), "   Status: OK.");
+    EXPECT_EQ(ui.messages.size(), 1u) << "only the refused login";
 }

@@ -124,7 +124,7 @@ std::string MasterFixture::prepareMaster(const std::string& schema,
 }
 
 void MasterFixture::convert(const std::string& source, const std::string& target) {
-    outcome = ddl::ConvertDdl(dm, ui, source, target);
+    outcome = ddl::ConvertDdl(dm.UserDB(), source, target, ui);
 }
 
 }  // namespace quorvel::test

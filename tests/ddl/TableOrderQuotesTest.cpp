@@ -31,7 +31,7 @@ TEST(TableOrderWriting, KeepsADoubleQuoteInATableName) {
 
     ddl::TMyStream noReferences;
     noReferences.LoadFromString("CREATE TABLE PLAIN (ID INTEGER);\n");
-    ASSERT_NO_THROW(ddl::MakeTableOrder(dm, noReferences));
+    ASSERT_NO_THROW(ddl::MakeTableOrder(dm.UserDB(), noReferences));
 
     dm.Q6Show("select TABLENAME from R$TABLEORDER order by NUMBER");
     std::vector<std::string> names;

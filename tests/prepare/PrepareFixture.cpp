@@ -1,6 +1,7 @@
 #include "PrepareFixture.h"
 
 #include "connect/Connect.h"
+#include "connect/Lists.h"
 #include "engine/Query.h"
 #include "prepare/Operations.h"
 #include "prepare/WorkingTables.h"
@@ -10,7 +11,7 @@ namespace quorvel::test {
 void PrepareTest::openMaster(const std::string& script) {
     path = ws.createDatabase("MASTER", script);
     Workspace::connect(dm.UserDB(), "MASTER");
-    connect::AfterMasterConnect(dm, ui);
+    connect::OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
     resetUi();
 }
 

@@ -1,0 +1,117 @@
+// What the window shows after each way a connection ends, on real databases:
+// the alias in its labels, the preparation state, the pages of a master, the
+// buttons a connection enables, and the status.
+#include <gtest/gtest.h>
+
+#include "QtTestSupport.h"
+#include "support/Workspace.h"
+
+namespace quorvel::test {
+namespace {
+
+using Connection = app::TfmBrowser::Connection;
+
+const char* kReplicationTables =
+    "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,"
+    " MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));\n"
+    "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
+    "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+    "CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);\n"
+    "create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
+    " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
+    "create generator R$Trig;\n"
+    "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20));\n"
+    "COMMIT;\n";
+
+class ConnectWindowStates : public ::testing::Test, protected WithQtApp {
+protected:
+    Outcome connectAs(Connection which, const std::string& alias) {
+        return w.connectWith(which, {alias, "SYSDBA", ""});
+    }
+    Workspace ws;
+    DM dm;
+    ScriptedBrowser w{dm};
+};
+
+TEST_F(ConnectWindowStates, ABareDatabaseAsksForMetaStructuresAndFillsTheCatalogLists) {
+    ws.createDatabase("Bare", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);\nCOMMIT;");
+    w.setVisible(ctl::TSPrepare, false);
+    ASSERT_TRUE(connectAs(Connection::Local, "Bare").isDone());
+    EXPECT_EQ(w.text("LAlias"), "Bare");
+    EXPECT_EQ(w.text("LPrepare"), "Create additional meta structures first.");
+    EXPECT_TRUE(w.isEnabled("SBCreateMeta"));
+    EXPECT_FALSE(w.isEnabled("SBEraseMeta"));
+    EXPECT_FALSE(w.isVisible("TSPrepare")) << "pages stay as they were";
+    EXPECT_EQ(w.text("LMaster"), "?");
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(w.statusPanel(1), "");
+    EXPECT_TRUE(w.messages.empty());
+    EXPECT_TRUE(dm.QTables.active());
+    EXPECT_FALSE(dm.QWorkingTables.active());
+}
+
+TEST_F(ConnectWindowStates, TheIdentityOfAPreparedDatabaseShowsOrHidesThePreparationPages) {
+    const std::string db = ws.createDatabase("Master", std::string(kReplicationTables) +
+                                             "insert into R$CLONE values ('MASTER', 0, 0, 2000000000, 'Y');\n"
+                                             "insert into R$CLONE values ('SITE1', 1, 0, 100, 'N');\nCOMMIT;");
+    w.setVisible(ctl::TSPrepare, false);
+    w.setVisible(ctl::TSClone, false);
+    connectAs(Connection::Local, "Master");
+    EXPECT_EQ(w.text("LPrepare"), "Prepare completed");
+    EXPECT_EQ(w.text("LMaster"), "MASTER");
+    EXPECT_FALSE(w.isEnabled("SBCreateMeta"));
+    EXPECT_TRUE(w.isEnabled("SBEraseMeta"));
+    EXPECT_TRUE(w.isVisible("TSPrepare"));
+    EXPECT_TRUE(w.isVisible("TSClone"));
+
+    // The same database as a clone sees itself as SITE1: the pages go.
+    dm.UserDB().disconnect();
+    Workspace::runIsql(db, "update R$CLONE set ME = 'N';\nupdate R$CLONE set ME = 'Y' where NAME = 'SITE1';\nCOMMIT;");
+    connectAs(Connection::Local, "Master");
+    EXPECT_EQ(w.text("LMaster"), "SITE1");
+    EXPECT_FALSE(w.isVisible("TSPrepare"));
+    EXPECT_FALSE(w.isVisible("TSClone"));
+}
+
+TEST_F(ConnectWindowStates, CloneAndSynchroConnectionsShowTheirAliasAndEnableTheirButtons) {
+    ws.createDatabase("Master", kReplicationTables);
+    ws.createDatabase("Other", "CREATE TABLE ITEMS (ID INTEGER);\nCOMMIT;");
+    ASSERT_TRUE(connectAs(Connection::Clone, "Other").isDone());
+    EXPECT_EQ(w.text("LCloneName"), "Other");
+    EXPECT_TRUE(w.isEnabled("SBUpdateCloneGens"));
+
+    connectAs(Connection::Local, "Master");
+    ASSERT_TRUE(connectAs(Connection::OutSynchro, "Other").isDone());
+    EXPECT_TRUE(w.isEnabled("SBFillSynchro"));
+    EXPECT_EQ(w.text("LSynchro1"), "Other");
+    EXPECT_EQ(w.text("LSynchro2"), "?");  // not the in-synchro database
+    EXPECT_TRUE(dm.QSTables.active());
+    EXPECT_EQ(dm.synchroRole, DM::SynchroRole::Out);
+}
+
+TEST_F(ConnectWindowStates, ARefusedOrFailedConnectionShowsNothingOfTheOldDatabase) {
+    ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
+    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);", 3);
+    struct Case {
+        Connection which;
+        const char* label;
+    };
+    for (const Case& c : {Case{Connection::Local, "LAlias"}, Case{Connection::Clone, "LCloneName"},
+                          Case{Connection::OutSynchro, "LSynchro1"}, Case{Connection::InSynchro, "LSynchro2"}}) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(connectAs(c.which, "One").isDone());
+        const ctl::Control label = ctl::Control::named(c.label).value();
+        EXPECT_EQ(w.text(label), "One");
+        EXPECT_EQ(connectAs(c.which, "Three").kind(), Outcome::Kind::Refused);
+        EXPECT_EQ(w.text(label), "?");
+        EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
+        EXPECT_EQ(w.messages.back(), "Three is a dialect 3 database; Quorvel works with dialect 1 databases");
+    }
+    EXPECT_FALSE(w.isEnabled("SBUpdateCloneGens"));
+    EXPECT_EQ(connectAs(Connection::Local, "NoSuchAlias").kind(), Outcome::Kind::Failed);
+    EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
+    EXPECT_TRUE(w.QMainWindow::isEnabled());
+}
+
+}  // namespace
+}  // namespace quorvel::test
