@@ -152,6 +152,27 @@ void TfmBrowser::setError() {
 
 // Dialogs -----------------------------------------------------------------
 
+namespace {
+
+// An operation may ask or tell while the window shows it working (disabled):
+// a box of a disabled window would take no answer, so the window is usable
+// while the box is open and working again afterwards.
+class UsableWhileOpen {
+public:
+    explicit UsableWhileOpen(QMainWindow& window) : window_(window), working_(!window.isEnabled()) {
+        if (working_) window_.setEnabled(true);
+    }
+    ~UsableWhileOpen() {
+        if (working_) window_.setEnabled(false);
+    }
+
+private:
+    QMainWindow& window_;
+    bool working_;
+};
+
+}  // namespace
+
 QWidget* TfmBrowser::messageOwner() {
     // A box shown while an operation's dialog is open belongs to that dialog:
     // owned by the window, it would open behind the dialog or push the dialog
@@ -161,13 +182,16 @@ QWidget* TfmBrowser::messageOwner() {
 }
 
 void TfmBrowser::showMessage(const std::string& text) {
+    UsableWhileOpen usable(*this);
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), qs(text), QMessageBox::Ok,
                     messageOwner());
     box.setObjectName("MessageBox");
     box.exec();
 }
 
+
 bool TfmBrowser::confirm(const std::string& question) {
+    UsableWhileOpen usable(*this);
     QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
                     messageOwner());
     box.setObjectName("ConfirmBox");

@@ -76,6 +76,11 @@ public:
     void processEvents() override;
     void showPage(ctl::Control page) override;
     void rowsProgress(const std::string& table, long long rows) override;
+    // The running operation's steps and progress, on the label and bar its
+    // handler chose (see runReported), shown from the first report on;
+    // nowhere when it chose none.
+    void step(const std::string& what) override;
+    void progress(long long done, long long total) override;
     std::optional<std::string> chooseAlias() override;
     bool login(const std::string& alias, std::string& user, std::string& password) override;
     bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
@@ -159,6 +164,13 @@ private:
     void applyPendingFocus();
     QWidget* messageOwner();
     void recoverFromEscapedError(const std::string& message);
+    // Runs an operation that reports its steps to `label` and its progress
+    // to `bar`, in the working state, and shows OK or error from its outcome.
+    Outcome runReported(std::optional<ctl::Control> label, std::optional<ctl::Control> bar,
+                        const std::function<Outcome()>& operation);
+    // The preparation's lists, opened again after an operation changed or
+    // reconnected the master (fBrowserPrepareHandlers.cpp).
+    void reopenPrepareLists();
     // Page widget and the page control holding it, or nulls.
     std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
     void showPageNamed(const std::string& name);
@@ -173,6 +185,8 @@ private:
     std::string pendingFocus_;
     // The second status panel shows a running copy's row count.
     bool progressShown_ = false;
+    // Where runReported sends the running operation's steps and progress.
+    std::optional<ctl::Control> stepLabel_, progressBar_;
     // The operation's own dialog while it is open (owner of message boxes).
     QPointer<QWidget> operationDialog_;
 
