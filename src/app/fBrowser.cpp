@@ -181,8 +181,17 @@ QWidget* TfmBrowser::messageOwner() {
     return this;
 }
 
-void TfmBrowser::showMessage(const std::string& text) {
+void TfmBrowser::notice(const std::string& text) {
     UsableWhileOpen usable(*this);
+    showMessage(text);
+}
+
+void TfmBrowser::error(const std::string& text) {
+    UsableWhileOpen usable(*this);
+    showMessage(text);
+}
+
+void TfmBrowser::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), qs(text), QMessageBox::Ok,
                     messageOwner());
     box.setObjectName("MessageBox");

@@ -81,6 +81,10 @@ public:
     // nowhere when it chose none.
     void step(const std::string& what) override;
     void progress(long long done, long long total) override;
+    // An operation's notice or error, told while the window shows it working:
+    // the box is shown by a window that takes input.
+    void notice(const std::string& text) override;
+    void error(const std::string& text) override;
     std::optional<std::string> chooseAlias() override;
     bool login(const std::string& alias, std::string& user, std::string& password) override;
     bool cloneDialog(const std::function<std::string(const CloneEntry&)>& onOk) override;
