@@ -86,8 +86,10 @@ void TfmBrowser::SBCreateMetaClick() {
         setEnabled(ctl::SBEraseMeta, true);
         setText(ctl::LPrepare, "Prepare completed");
         setText(ctl::LMaster, "MASTER");
-    } else if (outcome.message() == "Invalid number") {
-        focusAndSelectAll(prepare::isIntegerText(bounds.maxValue1) ? ctl::EditMaxValue2 : ctl::EditMaxValue1);
+    } else if (!prepare::isIntegerText(bounds.maxValue1)) {
+        focusAndSelectAll(ctl::EditMaxValue1);  // the refused bound, to be typed again
+    } else if (!prepare::isIntegerText(bounds.maxValue2)) {
+        focusAndSelectAll(ctl::EditMaxValue2);
     }
     if (dm_.UserDB().connected()) reopenPrepareLists();
 }

@@ -3,6 +3,7 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
+#include "synchro/TriggerState.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -192,6 +193,17 @@ TEST_F(TriggerSwitchingTest, ErasureWhileTheTriggersAreOffSwitchesTheUsersBackOn
     EXPECT_TRUE(prepare::EraseMetaStructures(db, ui).isDone()) << ui.lastMessage();
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), 0);
+}
+
+// The read asks the switches' own question, answered from the triggers
+// rather than from R$Trig alone.
+TEST_F(TriggerSwitchingTest, TheReadAsksTheSwitchesQuestion) {
+    ASSERT_TRUE(off().isDone());
+    exec("alter trigger T2 active");  // on again behind the switch's back
+    EXPECT_TRUE(synchro::triggersActive(db)) << "a read would fire T2";
+    exec("alter trigger T2 inactive");
+    exec("set generator R$Trig to 0");  // a switch stopped before it set R$Trig
+    EXPECT_FALSE(synchro::triggersActive(db)) << "every trigger is off";
 }
 
 }  // namespace
