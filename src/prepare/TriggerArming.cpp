@@ -58,7 +58,7 @@ void numberRows(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables)
         run(db, "update " + table +
-                  " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
+                    " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
     tx.commit();
 }
 
