@@ -156,12 +156,43 @@ void TfmBrowser::setError() {
 
 // Dialogs -----------------------------------------------------------------
 
+namespace {
+
+// An operation may ask or tell while the window shows it working (disabled):
+// a box of a disabled window would take no answer, so the window is usable
+// while the box is open and working again afterwards.
+class UsableWhileOpen {
+public:
+    explicit UsableWhileOpen(QMainWindow& window) : window_(window), working_(!window.isEnabled()) {
+        if (working_) window_.setEnabled(true);
+    }
+    ~UsableWhileOpen() {
+        if (working_) window_.setEnabled(false);
+    }
+
+private:
+    QMainWindow& window_;
+    bool working_;
+};
+
+}  // namespace
+
 QWidget* TfmBrowser::messageOwner() {
     // A box shown while an operation's dialog is open belongs to that dialog:
     // owned by the window, it would open behind the dialog or push the dialog
     // behind the window.
     if (operationDialog_) return operationDialog_;
     return this;
+}
+
+void TfmBrowser::notice(const std::string& text) {
+    UsableWhileOpen usable(*this);
+    showMessage(text);
+}
+
+void TfmBrowser::error(const std::string& text) {
+    UsableWhileOpen usable(*this);
+    showMessage(text);
 }
 
 void TfmBrowser::showMessage(const std::string& text) {
@@ -171,7 +202,9 @@ void TfmBrowser::showMessage(const std::string& text) {
     box.exec();
 }
 
+
 bool TfmBrowser::confirm(const std::string& question) {
+    UsableWhileOpen usable(*this);
     QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
                     messageOwner());
     box.setObjectName("ConfirmBox");

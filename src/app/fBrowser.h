@@ -95,6 +95,15 @@ public:
     // database's previous connection, connects, and shows the outcome (the
     // alias in its labels, the lists, the buttons the connection enables).
     Outcome connectWith(Connection which, const connect::Login& login);
+    // The running operation's steps and progress, on the label and bar its
+    // handler chose (see runReported), shown from the first report on;
+    // nowhere when it chose none.
+    void step(const std::string& what) override;
+    void progress(long long done, long long total) override;
+    // An operation's notice or error, told while the window shows it working:
+    // the box is shown by a window that takes input.
+    void notice(const std::string& text) override;
+    void error(const std::string& text) override;
 
     using QMainWindow::isEnabled;
     using QMainWindow::isVisible;
@@ -182,6 +191,13 @@ private:
     void showExchangeButtons();
     // The clone list after a change (fBrowserCloneHandlers.cpp).
     Outcome showRegisteredClone(const std::string& name, Outcome registered);
+    // Runs an operation that reports its steps to `label` and its progress
+    // to `bar`, in the working state, and shows OK or error from its outcome.
+    Outcome runReported(std::optional<ctl::Control> label, std::optional<ctl::Control> bar,
+                        const std::function<Outcome()>& operation);
+    // The preparation's lists, opened again after an operation changed or
+    // reconnected the master (fBrowserPrepareHandlers.cpp).
+    void reopenPrepareLists();
     // Page widget and the page control holding it, or nulls.
     std::pair<QTabWidget*, QWidget*> page(const std::string& name) const;
     void showPageNamed(const std::string& name);
@@ -197,6 +213,8 @@ private:
     std::string pendingFocus_;
     // The second status panel shows a running copy's row count.
     bool progressShown_ = false;
+    // Where runReported sends the running operation's steps and progress.
+    std::optional<ctl::Control> stepLabel_, progressBar_;
     // The operation's own dialog while it is open (owner of message boxes).
     QPointer<QWidget> operationDialog_;
 

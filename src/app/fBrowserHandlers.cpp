@@ -7,7 +7,6 @@
 
 #include "app/fBrowser.h"
 #include "db/CurrentRow.h"
-#include "prepare/Operations.h"
 
 namespace quorvel::app {
 
@@ -45,34 +44,5 @@ void TfmBrowser::recoverFromEscapedError(const std::string& message) {
     showMessage(message);
 }
 
-void TfmBrowser::SBCreateMetaClick() {
-    const prepare::MasterBounds bounds{text(ctl::EditMaxValue1), text(ctl::EditMaxValue2)};
-    runOperation([&] { return prepare::CreateMeta(dm_, *this, bounds); });
-}
-void TfmBrowser::SBEraseMetaClick() { runOperation([&] { return prepare::EraseMeta(dm_, *this); }); }
-
-void TfmBrowser::SBAddGenClick() {
-    runOperation([&] {
-        return prepare::AddGen(dm_, *this, currentValue(dm_.QGenerator, "RDB$GENERATOR_NAME"));
-    });
-}
-void TfmBrowser::SBRemoveGenClick() {
-    runOperation([&] { return prepare::RemoveGen(dm_, *this, currentValue(dm_.QPKGens, "GeneratorName")); });
-}
-void TfmBrowser::SBAddTableClick() {
-    runOperation([&] { return prepare::AddTable(dm_, *this, currentValue(dm_.QTables, "RDB$RELATION_NAME")); });
-}
-void TfmBrowser::SBRemoveTableClick() {
-    runOperation([&] { return prepare::RemoveTable(dm_, *this, currentValue(dm_.QWorkingTables, "Name")); });
-}
-void TfmBrowser::SBAddAltttablesClick() { runOperation([&] { return prepare::AddAllTables(dm_, *this); }); }
-void TfmBrowser::SBRemoveAllTablesClick() {
-    runOperation([&] { return prepare::RemoveAllTables(dm_, *this); });
-}
-void TfmBrowser::SBCreateTriggersClick() { runOperation([&] { return prepare::CreateTriggers(dm_, *this); }); }
-void TfmBrowser::SBInactiveTriggersClick() {
-    runOperation([&] { return prepare::InactiveTriggers(dm_, *this); });
-}
-void TfmBrowser::SBActiveTriggersClick() { runOperation([&] { return prepare::ActiveTriggers(dm_, *this); }); }
 
 }  // namespace quorvel::app

@@ -60,7 +60,7 @@ int cmdStatus(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
     DM& dm = s.dm;
-    const prepare::PreparationState state = prepare::ReadPreparationState(dm);
+    const prepare::PreparationState state = prepare::ReadPreparationState(dm.UserDB());
     s.out << "Alias: " << *s.args.value("--local") << '\n';
     s.out << "Dialect: " << engine::readDatabaseFacts(dm.UserDB()).sqlDialect << '\n';
     s.out << "Master/Clone: " << state.identity << '\n';

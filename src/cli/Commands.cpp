@@ -32,15 +32,22 @@ int cmdCreateMeta(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
     // The bounds only reach the MASTER row of a new journal table.
-    const bool prepared = prepare::TablePresent(s.dm, "R$DELETEDUPDATED");
-    const int rc = s.operation([&](DM& dm, Frontend& ui) { return prepare::CreateMeta(dm, ui, bounds); });
+    const bool prepared = prepare::TablePresent(s.dm.UserDB(), "R$DELETEDUPDATED");
+    const int rc = s.operation(
+        [&](DM& dm, Frontend& ui) { return prepare::CreateMetaStructures(dm.UserDB(), bounds, ui); });
     if (rc == 0 && prepared && (max1 || max2))
         s.err << "The database was prepared already: the bounds given (--max1/--max2) were not applied; "
                  "the MASTER row keeps its own.\n";
     return rc;
 }
 
-int cmdEraseMeta(Session& s) { return localOperation(s, prepare::EraseMeta); }
+// The operations of the master that take nothing but the database.
+template <Outcome (*op)(engine::Database&, Reporter&)>
+int onMaster(Session& s) {
+    return localOperation(s, [](DM& dm, Frontend& ui) { return op(dm.UserDB(), ui); });
+}
+
+int cmdEraseMeta(Session& s) { return onMaster<prepare::EraseMetaStructures>(s); }
 
 // Runs `op` on the row of `list` named by the command's argument, as the
 // button acts on its grid's current row.
@@ -61,33 +68,35 @@ engine::Query& qClone(DM& dm) { return dm.QClone; }
 
 int cmdAddTable(Session& s) {
     return onNamedRow(s, qTables, "RDB$RELATION_NAME", "Table",
-                      [](DM& dm, Frontend& ui, const std::string& row) { return prepare::AddTable(dm, ui, row); });
+                      [](DM& dm, Frontend& ui, const std::string& row) {
+                          return prepare::AddWorkingTable(dm.UserDB(), row, ui);
+                      });
 }
 int cmdRemoveTable(Session& s) {
     return onNamedRow(s, qWorking, "NAME", "Working table", [](DM& dm, Frontend& ui, const std::string& row) {
-        return prepare::RemoveTable(dm, ui, row);
+        return prepare::RemoveWorkingTable(dm.UserDB(), row, ui);
     });
 }
-int cmdSelectAll(Session& s) { return localOperation(s, prepare::AddAllTables); }
-int cmdRemoveAll(Session& s) { return localOperation(s, prepare::RemoveAllTables); }
+int cmdSelectAll(Session& s) { return onMaster<prepare::AddAllWorkingTables>(s); }
+int cmdRemoveAll(Session& s) { return onMaster<prepare::RemoveAllWorkingTables>(s); }
 
 int cmdAddGen(Session& s) {
-    // Without --offset the box is confirmed with its default, as it opens.
-    const std::optional<std::string> offset = s.args.value("--offset");
+    // Without --offset, the offset "Offset setting" proposes.
+    const std::string offset = s.args.value("--offset").value_or(prepare::kDefaultKeyOffset);
     return onNamedRow(s, qGenerator, "RDB$GENERATOR_NAME", "Generator",
                       [&](DM& dm, Frontend& ui, const std::string& row) {
-                          return prepare::AddGen(dm, ui, row, offset);
+                          return prepare::AddKeyGenerator(dm.UserDB(), row, offset, ui);
                       });
 }
 int cmdRemoveGen(Session& s) {
     return onNamedRow(s, qPKGens, "GENERATORNAME", "Generator", [](DM& dm, Frontend& ui, const std::string& row) {
-        return prepare::RemoveGen(dm, ui, row);
+        return prepare::RemoveKeyGenerator(dm.UserDB(), row, ui);
     });
 }
-int cmdRecreateTriggers(Session& s) { return localOperation(s, prepare::CreateTriggers); }
+int cmdRecreateTriggers(Session& s) { return onMaster<prepare::RecreateTriggers>(s); }
 
-int cmdTriggersInactive(Session& s) { return localOperation(s, prepare::InactiveTriggers); }
-int cmdTriggersActive(Session& s) { return localOperation(s, prepare::ActiveTriggers); }
+int cmdTriggersInactive(Session& s) { return onMaster<prepare::MakeTriggersInactive>(s); }
+int cmdTriggersActive(Session& s) { return onMaster<prepare::MakeTriggersActive>(s); }
 
 int cmdNewClone(Session& s) {
     auto max1 = s.args.value("--max1");

@@ -85,7 +85,7 @@ int cmdFill(Session& s) {
 // whatever the read's outcome; their failure outranks a done read.
 int switchBack(Session& s, int readExit) {
     s.ui.startOperation();
-    prepare::ActiveTriggers(s.dm, s.ui);
+    prepare::MakeTriggersActive(s.dm.UserDB(), s.ui);
     if (synchro::triggersActive(s.dm.UserDB())) {
         // The read's reminder has just been shown: say that it is done.
         s.err << "The triggers are active again.\n";
@@ -100,7 +100,7 @@ int cmdRead(Session& s) {
     const bool switching = s.args.value("--switch-triggers").has_value();
     if (switching && synchro::triggersActive(s.dm.UserDB())) {
         s.ui.startOperation();
-        prepare::InactiveTriggers(s.dm, s.ui);
+        prepare::MakeTriggersInactive(s.dm.UserDB(), s.ui);
         if (synchro::triggersActive(s.dm.UserDB())) {
             s.err << "The triggers could not be made inactive; nothing was read.\n";
             return 1;

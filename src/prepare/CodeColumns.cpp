@@ -5,47 +5,36 @@
 #include "prepare/CodeIndex.h"
 #include "prepare/Presence.h"
 #include "prepare/SqlText.h"
+#include "prepare/Statements.h"
 
 namespace quorvel::prepare {
 
-void DropCodeColumns(DM& dm, const std::string& table) {
+void DropCodeColumns(engine::Database& db, const std::string& table) {
     // The code index goes first: the server keeps a column an index uses.
-    DropToolIndexes(dm, table);
+    DropToolIndexes(db, table);
     // Both are looked up before either is dropped: the catalogue rows of a
     // column dropped in this transaction are already gone for it.
-    const bool code1 = ColumnPresent(dm, table, "R$CODE1");
-    const bool code2 = ColumnPresent(dm, table, "R$CODE2");
-    if (code1) dm.Q6Exec("alter table " + table + " drop R$Code1");
-    if (code2) dm.Q6Exec("alter table " + table + " drop R$Code2");
+    const bool code1 = ColumnPresent(db, table, "R$CODE1");
+    const bool code2 = ColumnPresent(db, table, "R$CODE2");
+    if (code1) run(db, "alter table " + table + " drop R$Code1");
+    if (code2) run(db, "alter table " + table + " drop R$Code2");
 }
 
-namespace {
-
-std::vector<std::string> firstColumn(DM& dm, const std::string& sql) {
-    std::vector<std::string> values;
-    dm.Q6Show(sql);
-    for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) values.push_back(dm.Q6.field(0).asString());
-    dm.Q6.close();
-    return values;
-}
-
-}  // namespace
-
-void DropEveryToolColumn(DM& dm) {
+void DropEveryToolColumn(engine::Database& db) {
     // Tables only: a view showing a code column goes with its table's drop
     // or stops it with the server's message.
     const std::vector<std::string> tables = firstColumn(
-        dm,
+        db,
         "select distinct RF.RDB$Relation_Name from RDB$Relation_Fields RF, RDB$Relations R "
         "where R.RDB$Relation_Name = RF.RDB$Relation_Name and R.RDB$View_Blr is null "
         "and (R.RDB$System_Flag is null or R.RDB$System_Flag = 0) "
         "and RF.RDB$Field_Name starting with \"R$\" and not RF.RDB$Relation_Name starting with \"R$\"");
     for (const std::string& table : tables) {
-        DropToolIndexes(dm, table);
+        DropToolIndexes(db, table);
         for (const std::string& column :
-             firstColumn(dm, "select RDB$Field_Name from RDB$Relation_Fields where RDB$Relation_Name = " +
+             firstColumn(db, "select RDB$Field_Name from RDB$Relation_Fields where RDB$Relation_Name = " +
                                  quoted(table) + " and RDB$Field_Name starting with \"R$\""))
-            dm.Q6Exec("alter table " + table + " drop " + column);
+            run(db, "alter table " + table + " drop " + column);
     }
 }
 

@@ -2,20 +2,20 @@
 // The record-code columns R$Code1 and R$Code2 of a working table.
 #include <string>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::prepare {
 
 // Drops the R$ indexes of `table`, then R$Code1 and R$Code2, each only where
 // the catalogue shows it: a table listed since the last arming, or never armed, has neither, and
 // the server refuses to drop a column that is not there. Runs in the open
-// transaction; uses Q6 and Q7.
-void DropCodeColumns(DM& dm, const std::string& table);
+// transaction.
+void DropCodeColumns(engine::Database& db, const std::string& table);
 
 // Drops every R$ index and every R$ column of the user's tables, wherever the
 // catalogue shows them: on the listed tables and on those taken off the list
 // since they were armed alike. The tool's own R$ tables are left to be
-// dropped whole. Runs in the open transaction; uses Q6 and Q7.
-void DropEveryToolColumn(DM& dm);
+// dropped whole. Runs in the open transaction.
+void DropEveryToolColumn(engine::Database& db);
 
 }  // namespace quorvel::prepare

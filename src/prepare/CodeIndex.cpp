@@ -3,26 +3,25 @@
 #include <vector>
 
 #include "prepare/SqlText.h"
+#include "prepare/Statements.h"
 
 namespace quorvel::prepare {
 
-std::string CodeIndexName(DM& dm, const std::string& table) {
-    return "R$CODES_" + std::to_string(dm.Q6Integer(
+std::string CodeIndexName(engine::Database& db, const std::string& table) {
+    return "R$CODES_" + std::to_string(integerOf(db, 
                             "select RDB$Relation_ID from RDB$Relations where RDB$Relation_Name = " +
                             quoted(catalogueName(table))));
 }
 
-void CreateCodeIndex(DM& dm, const std::string& table) {
-    dm.Q6Exec("create index " + CodeIndexName(dm, table) + " on " + table + " (R$Code1, R$Code2)");
+void CreateCodeIndex(engine::Database& db, const std::string& table) {
+    run(db, "create index " + CodeIndexName(db, table) + " on " + table + " (R$Code1, R$Code2)");
 }
 
-void DropToolIndexes(DM& dm, const std::string& table) {
-    std::vector<std::string> names;
-    dm.Q6Show("select RDB$Index_Name from RDB$Indices where RDB$Relation_Name = " + quoted(catalogueName(table)) +
+void DropToolIndexes(engine::Database& db, const std::string& table) {
+    const std::vector<std::string> names = firstColumn(
+        db, "select RDB$Index_Name from RDB$Indices where RDB$Relation_Name = " + quoted(catalogueName(table)) +
               " and RDB$Index_Name starting with \"R$\"");
-    for (dm.Q6.first(); !dm.Q6.eof(); dm.Q6.next()) names.push_back(dm.Q6.field(0).asString());
-    dm.Q6.close();
-    for (const std::string& name : names) dm.Q7Exec("drop index " + name);
+    for (const std::string& name : names) run(db, "drop index " + name);
 }
 
 }  // namespace quorvel::prepare

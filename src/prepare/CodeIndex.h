@@ -3,20 +3,20 @@
 // which the exchange finds and deletes rows by code.
 #include <string>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::prepare {
 
 // "R$CODES_" and the table's RDB$RELATION_ID: unique in the database (no two
 // tables share an id) and at most 13 characters, well inside the server's 31.
-std::string CodeIndexName(DM& dm, const std::string& table);
+std::string CodeIndexName(engine::Database& db, const std::string& table);
 
 // Creates the index on (R$Code1, R$Code2) of `table`, whose columns must be
-// committed already. Runs in the open transaction; uses Q6.
-void CreateCodeIndex(DM& dm, const std::string& table);
+// committed already. Runs in the open transaction.
+void CreateCodeIndex(engine::Database& db, const std::string& table);
 
 // Drops every R$ index of `table`, as the catalogue shows them. Runs in the
-// open transaction; uses Q6 and Q7.
-void DropToolIndexes(DM& dm, const std::string& table);
+// open transaction.
+void DropToolIndexes(engine::Database& db, const std::string& table);
 
 }  // namespace quorvel::prepare

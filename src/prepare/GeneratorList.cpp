@@ -1,82 +1,54 @@
 // ">" and "<" of the page "Generator selection": the generators that produce
 // primary keys, each with the offset it moves by per clone number.
-#include <exception>
 #include <string>
 
 #include "engine/Transaction.h"
+#include "operation/Refused.h"
+#include "operation/RunOperation.h"
 #include "prepare/Guards.h"
-#include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
+#include "prepare/Statements.h"
 
 namespace quorvel::prepare {
 
 namespace {
 
-const char* const kDefaultOffset = "100000";
 const size_t kOffsetLength = 15;
+
+const std::string& named(const std::optional<std::string>& row) {
+    if (!row) throw Refused("List is empty!");
+    return *row;
+}
 
 }  // namespace
 
-Outcome AddGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator,
-               const std::optional<std::string>& givenOffset) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    ui.setWorking();
-    try {
-        ensureOpen(dm.QGenerator);
-        ensureOpen(dm.QPKGens);
-    } catch (const std::exception& e) {
-        return failWithMessage(dm, ui, e);
-    }
-    // An empty generator list has no current row, hence no name to add.
-    if (!generator) {
-        Outcome empty = listIsEmpty(ui);
-        ui.setError();
-        return empty;
-    }
-    std::string offset =
-        givenOffset ? *givenOffset
-                    : ui.inputBox("Offset setting", "Offset:", kDefaultOffset).value_or(kDefaultOffset);
-    offset = offset.substr(0, kOffsetLength);
-    // The offset goes into the statement as typed, so it must be a number.
-    if (!isIntegerText(offset)) {
-        ui.showMessage("Invalid number");
-        ui.setError();
-        return Outcome::refused("Invalid number");
-    }
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("insert into R$PKGens values (" + quoted(*generator) + ", " + offset + ")");
-        dm.ReopenPKGens();
+Outcome AddKeyGenerator(engine::Database& local, const std::optional<std::string>& generator,
+                        const std::string& givenOffset, Reporter& reporter) {
+    return runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        // An empty generator list has no current row, hence no name to add.
+        const std::string& name = named(generator);
+        const std::string offset = givenOffset.substr(0, kOffsetLength);
+        // The offset goes into the statement as typed, so it must be a number.
+        if (!isIntegerText(offset)) throw Refused("Invalid number");
+        engine::Transaction tx(local);
+        run(local, "insert into R$PKGens values (" + quoted(name) + ", " + offset + ")");
         tx.commit();
-    } catch (const std::exception& e) {
-        return failWithMessage(dm, ui, e);
-    }
-    ui.setOK();
-    return Outcome::done();
+        return Outcome::done();
+    });
 }
 
-Outcome RemoveGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    try {
-        ensureOpen(dm.QPKGens);
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    if (!generator) return listIsEmpty(ui);
-    ui.setWorking();
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("delete from R$PKGens where GeneratorName = " + quoted(*generator));
-        dm.ReopenPKGens();
+Outcome RemoveKeyGenerator(engine::Database& local, const std::optional<std::string>& generator,
+                           Reporter& reporter) {
+    return runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        const std::string& name = named(generator);
+        engine::Transaction tx(local);
+        run(local, "delete from R$PKGens where GeneratorName = " + quoted(name));
         tx.commit();
-    } catch (const std::exception& e) {
-        return failWithMessage(dm, ui, e);
-    }
-    ui.setOK();
-    return Outcome::done();
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::prepare

@@ -3,31 +3,32 @@
 #include <string>
 
 #include "connect/Connect.h"
+#include "engine/Error.h"
 #include "engine/Transaction.h"
+#include "operation/Refused.h"
+#include "operation/RunOperation.h"
 #include "prepare/Guards.h"
-#include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/Presence.h"
 #include "prepare/ReplicationSchema.h"
 #include "prepare/SqlText.h"
+#include "prepare/Statements.h"
 
 namespace quorvel::prepare {
 
 namespace {
 
+const int kLastStep = 11;
+
 // One multi-line creation statement in a transaction of its own. A refusal is
-// shown and rolled back; the creation goes on with the next object.
-void createByLines(DM& dm, Frontend& ui, const std::string& text) {
+// reported and rolled back; the creation goes on with the next object.
+void createByLines(engine::Database& db, Reporter& reporter, const std::string& text) {
     try {
-        dm.Q6.close();
-        dm.Q6.clearSql();
-        for (const std::string& line : linesOf(text)) dm.Q6.addSql(line);
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6.prepare();
-        dm.Q6.execSql();
+        engine::Transaction tx(db);
+        run(db, text);
         tx.commit();
     } catch (const std::exception& e) {
-        ui.showMessage(e.what());
+        reporter.notice(e.what());
     }
 }
 
@@ -36,9 +37,9 @@ void createByLines(DM& dm, Frontend& ui, const std::string& text) {
 // expected answer in those cases, so it is rolled back without a message;
 // what the creation needs of them is checked by its later steps.
 template <class Body>
-void silently(DM& dm, Body body) {
+void silently(engine::Database& db, Body body) {
     try {
-        engine::Transaction tx(dm.UserDB());
+        engine::Transaction tx(db);
         body();
         tx.commit();
     } catch (const std::exception&) {
@@ -46,141 +47,97 @@ void silently(DM& dm, Body body) {
     }
 }
 
-bool checkBound(Frontend& ui, const std::string& text, ctl::Control edit) {
-    if (isIntegerText(text)) return true;
-    ui.showMessage("Invalid number");
-    ui.focusAndSelectAll(edit);
-    return false;
-}
-
-// The step caption shown last, so a failure can say where it stopped.
+// The step reported last, so a failure can say where it stopped.
 struct Steps {
-    Frontend& ui;
+    Reporter& reporter;
     std::string current;
-    void show(const std::string& caption) {
+    void begin(const std::string& caption) {
         current = caption;
-        showAction(ui, caption);
+        reporter.step(caption);
+        reporter.breathe();
+    }
+    void reached(int position) {
+        reporter.progress(position, kLastStep);
+        reporter.breathe();
     }
 };
 
-void hideProgress(Frontend& ui) {
-    ui.setVisible(ctl::PBar, false);
-    ui.setVisible(ctl::LAction, false);
-}
-
-void createObjects(DM& dm, Frontend& ui, const MasterBounds& bounds, Steps& steps) {
-    const std::string& maxValue1 = bounds.maxValue1;
-    const std::string& maxValue2 = bounds.maxValue2;
-
-    ui.processEvents();
-    ui.setProgressMax(ctl::PBar, 11);
-    showProgress(ui, 0);
-    ui.setVisible(ctl::PBar, true);
-    ui.setVisible(ctl::LAction, true);
-    ui.processEvents();
+void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds& bounds, Steps& steps) {
+    steps.reached(0);
 
     // The three generators stand or fall together: one that exists already
     // rolls back the others.
-    steps.show("Create generator");
-    silently(dm, [&] {
-        for (const char* sql : schema::kCreateGenerators) dm.Q6Exec(sql);
-        showProgress(ui, 1);
+    steps.begin("Create generator");
+    silently(db, [&] {
+        for (const char* sql : schema::kCreateGenerators) run(db, sql);
+        steps.reached(1);
     });
-    showProgress(ui, 2);
+    steps.reached(2);
 
-    steps.show("Create table R$CLONE");
-    if (!TablePresent(dm, "R$CLONE")) {
-        createByLines(dm, ui, schema::kCreateClone);
-        showProgress(ui, 5);
+    steps.begin("Create table R$CLONE");
+    if (!TablePresent(db, "R$CLONE")) {
+        createByLines(db, reporter, schema::kCreateClone);
+        steps.reached(5);
     }
-    steps.show("Create table R$TABLEORDER");
-    if (!TablePresent(dm, "R$TABLEORDER")) {
-        createByLines(dm, ui, schema::kCreateTableOrder);
-        showProgress(ui, 6);
+    steps.begin("Create table R$TABLEORDER");
+    if (!TablePresent(db, "R$TABLEORDER")) {
+        createByLines(db, reporter, schema::kCreateTableOrder);
+        steps.reached(6);
     }
-    if (!TablePresent(dm, "R$WORKINGTABLES")) createByLines(dm, ui, schema::kCreateWorkingTables);
+    if (!TablePresent(db, "R$WORKINGTABLES")) createByLines(db, reporter, schema::kCreateWorkingTables);
 
     // These two run on their own, outside a transaction; a failure here ends
     // the creation.
-    steps.show("Create table R$INACTIVETRIGGERS");
-    if (!TablePresent(dm, "R$INACTIVETRIGGERS")) dm.Q6Exec(schema::kCreateInactiveTriggers);
-    showProgress(ui, 7);
-    steps.show("Create table R$SYNCHRO");
-    if (!TablePresent(dm, "R$SYNCHRO")) dm.Q6Exec(schema::kCreateSynchro);
-    showProgress(ui, 8);
+    steps.begin("Create table R$INACTIVETRIGGERS");
+    if (!TablePresent(db, "R$INACTIVETRIGGERS")) run(db, schema::kCreateInactiveTriggers);
+    steps.reached(7);
+    steps.begin("Create table R$SYNCHRO");
+    if (!TablePresent(db, "R$SYNCHRO")) run(db, schema::kCreateSynchro);
+    steps.reached(8);
 
-    steps.show("Create table R$PKGENS");
-    if (!TablePresent(dm, "R$PKGENS")) {
-        createByLines(dm, ui, schema::kCreatePKGens);
-        showProgress(ui, 9);
+    steps.begin("Create table R$PKGENS");
+    if (!TablePresent(db, "R$PKGENS")) {
+        createByLines(db, reporter, schema::kCreatePKGens);
+        steps.reached(9);
     }
-    steps.show("Create table R$DELETEDUPDATED");
-    if (!TablePresent(dm, "R$DELETEDUPDATED")) {
-        createByLines(dm, ui, schema::kCreateDeletedUpdated);
+    steps.begin("Create table R$DELETEDUPDATED");
+    if (!TablePresent(db, "R$DELETEDUPDATED")) {
+        createByLines(db, reporter, schema::kCreateDeletedUpdated);
         // The grant and the MASTER row come only with a new journal table.
-        silently(dm, [&] {
-            dm.Q6Exec(schema::kGrantDeletedUpdated);
-            dm.Q6Exec(schema::masterRow(maxValue1, maxValue2));
+        silently(db, [&] {
+            run(db, schema::kGrantDeletedUpdated);
+            run(db, schema::masterRow(bounds.maxValue1, bounds.maxValue2));
         });
-        showProgress(ui, 10);
+        steps.reached(10);
     }
-    if (!ProcedurePresent(dm, "R$ACTIVETRIGGERS")) {
-        createByLines(dm, ui, schema::kCreateActiveTriggers);
-        silently(dm, [&] { dm.Q6Exec(schema::kGrantActiveTriggers); });
+    if (!ProcedurePresent(db, "R$ACTIVETRIGGERS")) {
+        createByLines(db, reporter, schema::kCreateActiveTriggers);
+        silently(db, [&] { run(db, schema::kGrantActiveTriggers); });
     }
-    if (!ProcedurePresent(dm, "R$FILL")) createByLines(dm, ui, schema::kCreateFill);
-    showProgress(ui, 11);
-
-    ensureOpen(dm.QPKGens);
-    ensureOpen(dm.QClone);
-    ensureOpen(dm.QSynchro);
-    ensureOpen(dm.QWorkingTables);
-
-    hideProgress(ui);
-    ui.setEnabled(ctl::SBCreateMeta, false);
-    ui.setEnabled(ctl::SBEraseMeta, true);
-    ui.setText(ctl::LPrepare, "Prepare completed");
-    ui.setText(ctl::LMaster, "MASTER");
+    if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, schema::kCreateFill);
+    steps.reached(kLastStep);
 }
 
 }  // namespace
 
-Outcome CreateMeta(DM& dm, Frontend& ui, const MasterBounds& bounds) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    ui.setWorking();
-    Steps steps{ui, {}};
-    // Only the check is kept: the texts as typed go into the MASTER row.
-    const bool accepted = checkBound(ui, bounds.maxValue1, ctl::EditMaxValue1) &&
-                          checkBound(ui, bounds.maxValue2, ctl::EditMaxValue2);
-    try {
-        if (accepted) createObjects(dm, ui, bounds, steps);
-
-        // A fresh connection, so that the new objects are seen everywhere.
-        steps.current = "Reconnect";
-        connect::Reconnect(dm.UserDB());
-        dm.QColumns.open();
-        dm.QGenerator.open();
-        dm.QTableTrigger.open();
-        dm.QTables.open();
-        dm.QPKGens.open();
-        dm.QClone.open();
-        dm.QWorkingTables.open();
-    } catch (const std::exception& e) {
-        dm.UserDB().rollbackQuietly();
-        ui.setError();
-        // Refused bounds created nothing: the lists of a database without the
-        // structures cannot open, which is no news worth a message.
-        if (!accepted) return Outcome::refused("Invalid number");
-        // The creation ends where it stood; the page must not keep a step
-        // caption and a half-full bar as if it were still running.
-        hideProgress(ui);
-        const std::string why = "Create add. structures stopped at \"" + steps.current + "\": " + e.what();
-        ui.showMessage(why);
-        return Outcome::failed(why);
-    }
-    ui.setOK();
-    if (!accepted) return Outcome::refused("Invalid number");
-    return Outcome::done();
+Outcome CreateMetaStructures(engine::Database& local, const MasterBounds& bounds, Reporter& reporter) {
+    return runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        // Only the check is kept: the texts as typed go into the MASTER row.
+        if (!isIntegerText(bounds.maxValue1) || !isIntegerText(bounds.maxValue2)) throw Refused("Invalid number");
+        Steps steps{reporter, {}};
+        try {
+            createObjects(local, reporter, bounds, steps);
+            // A fresh connection, so that the new objects are seen everywhere.
+            steps.current = "Reconnect";
+            connect::Reconnect(local);
+        } catch (const std::exception& e) {
+            const std::string why = "Create add. structures stopped at \"" + steps.current + "\": " + e.what();
+            reporter.error(why);
+            return Outcome::failed(why, engine::failureOf(e));
+        }
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::prepare

@@ -1,47 +1,63 @@
 #pragma once
-// Button operations of the pages "Add meta structures to Master DB",
-// "Generator selection", "Table selection" and the trigger switches of
-// "Read from SYNCHRO". Each runs on UserDB, takes what the page's edits and
-// grids hold as arguments, reports through the Frontend while it runs, and
-// returns how it ended.
+// The operations that prepare a master for replication: its meta structures,
+// the lists of working tables and of primary-key generators, the arming of
+// the triggers and their switching off and on around a read. Each runs on
+// the database it is given with the inputs it is given, reports its steps
+// and progress through the Reporter, and returns how it ended; the window
+// refreshes its lists and buttons from the outcome.
 #include <optional>
 #include <string>
 
-#include "db/DM.h"
-#include "operation/Frontend.h"
+#include "engine/Database.h"
 #include "operation/Outcome.h"
+#include "operation/Reporter.h"
 
 namespace quorvel::prepare {
 
-// The bounds of the master's own range of record codes, as typed in the
-// edits MaxValue1 and MaxValue2 (checked by the creation), with the edits'
-// initial texts.
+// The bounds of the master's own range of record codes, as typed (checked by
+// the creation), with the texts the page starts with.
 struct MasterBounds {
     std::string maxValue1 = "0";
     std::string maxValue2 = "2000000000";
 };
 
-// "Create add. structures". The bounds go into the MASTER row, which is only
-// written together with a new journal table.
-Outcome CreateMeta(DM& dm, Frontend& ui, const MasterBounds& bounds);
-Outcome EraseMeta(DM& dm, Frontend& ui);  // "Erase add. structures"
+// "Create add. structures": adds what is missing. The bounds go into the
+// MASTER row, which is only written together with a new journal table.
+// Refused with "Invalid number" when a bound is not an integer. Steps go
+// from 0 to 11; the database is connected afresh at the end.
+Outcome CreateMetaStructures(engine::Database& local, const MasterBounds& bounds, Reporter& reporter);
+// "Erase add. structures", after confirming "Erase now?". Whoever shows
+// lists of `local` closes them first: the database is connected afresh.
+Outcome EraseMetaStructures(engine::Database& local, Reporter& reporter);
 
-// The arguments naming a row are the current row of the grid the button acts
-// on; nullopt when that grid is empty ("List is empty!").
+// A name of nullopt is the current row of an empty list: refused with
+// "List is empty!".
 //
-// ">" on the generator page. Without an offset the front end is asked for one
-// ("Offset setting", default 100000).
-Outcome AddGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator,
-               const std::optional<std::string>& offset = std::nullopt);
-Outcome RemoveGen(DM& dm, Frontend& ui, const std::optional<std::string>& generator);  // "<"
-Outcome AddTable(DM& dm, Frontend& ui, const std::optional<std::string>& table);       // ">"
-Outcome RemoveTable(DM& dm, Frontend& ui, const std::optional<std::string>& table);    // "<"
-Outcome AddAllTables(DM& dm, Frontend& ui);     // ">>"
-Outcome RemoveAllTables(DM& dm, Frontend& ui);  // "<<"
+// ">" on the generator page: `offset`, as typed in "Offset setting", must be
+// an integer (its first 15 characters are used).
+Outcome AddKeyGenerator(engine::Database& local, const std::optional<std::string>& generator,
+                        const std::string& offset, Reporter& reporter);
+Outcome RemoveKeyGenerator(engine::Database& local, const std::optional<std::string>& generator,
+                           Reporter& reporter);  // "<"
+// The offset "Offset setting" proposes.
+inline const char* const kDefaultKeyOffset = "100000";
 
-Outcome CreateTriggers(DM& dm, Frontend& ui);  // "Recreate triggers"
+Outcome AddWorkingTable(engine::Database& local, const std::optional<std::string>& table,
+                        Reporter& reporter);  // ">"
+Outcome RemoveWorkingTable(engine::Database& local, const std::optional<std::string>& table,
+                           Reporter& reporter);  // "<"
+// ">>": the list becomes every user table; "<<": the list is emptied. A name
+// that cannot be added or removed is passed over; the first failure is the
+// outcome.
+Outcome AddAllWorkingTables(engine::Database& local, Reporter& reporter);
+Outcome RemoveAllWorkingTables(engine::Database& local, Reporter& reporter);
 
-Outcome InactiveTriggers(DM& dm, Frontend& ui);  // "Make Triggers Inactive"
-Outcome ActiveTriggers(DM& dm, Frontend& ui);    // "Make Triggers Active"
+// "Recreate triggers": asks before renumbering rows the clones' copies rely on.
+Outcome RecreateTriggers(engine::Database& local, Reporter& reporter);
+
+// "Make Triggers Inactive" / "Make Triggers Active": progress counts the
+// triggers switched.
+Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter);
+Outcome MakeTriggersActive(engine::Database& local, Reporter& reporter);
 
 }  // namespace quorvel::prepare

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::prepare {
 
@@ -32,7 +32,7 @@ struct PreparationState {
     std::string armingError;  // not empty when the arming could not be checked
 };
 
-// Reads the state on UserDB, in whatever transaction is open (Q6 only).
-PreparationState ReadPreparationState(DM& dm);
+// Reads the state of `db`, in whatever transaction is open.
+PreparationState ReadPreparationState(engine::Database& db);
 
 }  // namespace quorvel::prepare

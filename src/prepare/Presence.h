@@ -1,16 +1,15 @@
 #pragma once
-// Presence checks on UserDB. Each opens its count on Q6 in whatever
-// transaction is open, so Q6's previous result is gone afterwards.
+// Presence checks in the catalogue of `db`, in whatever transaction is open.
 #include <string>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::prepare {
 
-bool TablePresent(DM& dm, const std::string& name);
-bool ProcedurePresent(DM& dm, const std::string& name);
-bool GeneratorPresent(DM& dm, const std::string& name);
+bool TablePresent(engine::Database& db, const std::string& name);
+bool ProcedurePresent(engine::Database& db, const std::string& name);
+bool GeneratorPresent(engine::Database& db, const std::string& name);
 // Whether the catalogue shows column `column` on table `table`.
-bool ColumnPresent(DM& dm, const std::string& table, const std::string& column);
+bool ColumnPresent(engine::Database& db, const std::string& table, const std::string& column);
 
 }  // namespace quorvel::prepare

@@ -9,21 +9,23 @@
 // is therefore set after the switch, and the state is read from the triggers
 // themselves wherever a switch must not go wrong; a run that finds R$Trig
 // behind them puts it right first.
+#include <cstdint>
 #include <functional>
 
-#include "db/DM.h"
+#include "engine/Database.h"
 
 namespace quorvel::prepare {
 
 // R$Trig as the database holds it: 0 while the triggers are on, anything else
 // while they are off.
-int64_t TriggerState(DM& dm);
+int64_t TriggerState(engine::Database& db);
 
 // Whether the triggers are off, as the triggers show it: those of the working
 // tables that the user had on (the ones not recorded in R$INACTIVETRIGGERS)
 // are all off. Without such triggers a switch changes nothing, and R$Trig
-// alone tells.
-bool TriggersInactive(DM& dm);
+// alone tells. This is the one answer to "are the triggers on?": the
+// exchange asks it before a read too.
+bool TriggersInactive(engine::Database& db);
 
 // Whether a "Recreate triggers" was stopped midway (Ctrl+C, kill, a crash)
 // while it numbered the rows: it had dropped every tool trigger and added
@@ -31,11 +33,11 @@ bool TriggersInactive(DM& dm);
 // numbering. So the triggers are off, the working tables have code columns
 // and there is no tool trigger at all; a read's switch leaves the tool's
 // triggers in place. Running the arming again finishes the job.
-bool ArmingInterrupted(DM& dm);
+bool ArmingInterrupted(engine::Database& db);
 
 // Sets R$Trig to what the triggers show, when a switch was stopped between its
 // commit and the setting of R$Trig. Returns whether the triggers are off.
-bool SettleTriggerState(DM& dm);
+bool SettleTriggerState(engine::Database& db);
 
 // Called once with the number of triggers to switch, then after each switch
 // with the number done so far.
@@ -48,10 +50,10 @@ struct SwitchProgress {
 // tool's: an R$ trigger found off was switched off by the tool, not the user),
 // then switches every trigger of the working tables off, then sets R$Trig to
 // 1. Throws on a database error, with the triggers as they were.
-void SwitchTriggersOff(DM& dm, const SwitchProgress& progress = {});
+void SwitchTriggersOff(engine::Database& db, const SwitchProgress& progress = {});
 
 // Switches on what R$ACTIVETRIGGERS lists, then sets R$Trig to 0. Throws on a
 // database error, with the triggers as they were.
-void SwitchTriggersOn(DM& dm, const SwitchProgress& progress = {});
+void SwitchTriggersOn(engine::Database& db, const SwitchProgress& progress = {});
 
 }  // namespace quorvel::prepare

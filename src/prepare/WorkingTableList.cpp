@@ -1,117 +1,101 @@
-// ">", "<", ">>" and "<<" of the page "Table selection".
-#include <exception>
-#include <set>
+// ">", "<", ">>" and "<<" of the page "Table selection": the list of working
+// tables (R$WORKINGTABLES), one name per transaction.
 #include <string>
+#include <vector>
 
+#include "db/CatalogSql.h"
 #include "engine/Transaction.h"
+#include "operation/Refused.h"
+#include "operation/RunOperation.h"
 #include "prepare/Guards.h"
-#include "prepare/OperationSupport.h"
 #include "prepare/Operations.h"
 #include "prepare/SqlText.h"
-#include "prepare/WorkingTables.h"
+#include "prepare/Statements.h"
 
 namespace quorvel::prepare {
 
-Outcome AddWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
-    ui.setWorking();
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("insert into R$WorkingTables values (" + quoted(tableName) + ")");
-        dm.ReopenWorkingTables();
-        tx.commit();
-    } catch (const std::exception& e) {
-        return failWithMessage(dm, ui, e);
-    }
-    ui.setOK();
-    return Outcome::done();
-}
-
-Outcome RemoveWorkingTable(DM& dm, Frontend& ui, const std::string& tableName) {
-    if (dm.QWorkingTables.isEmpty()) return listIsEmpty(ui);
-    ui.setWorking();
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("delete from R$WorkingTables where Name = " + quoted(tableName));
-        dm.ReopenWorkingTables();
-        tx.commit();
-    } catch (const std::exception& e) {
-        return failWithMessage(dm, ui, e);
-    }
-    ui.setOK();
-    return Outcome::done();
-}
-
-Outcome RemoveAllWorkingTables(DM& dm, Frontend& ui) {
-    // Each removal reopens the list, so the next name is read from the list
-    // as it stands; names that could not be removed are stepped over.
-    std::set<std::string> refused;
-    Outcome first = Outcome::done();
-    while (true) {
-        std::string next;
-        bool found = false;
-        for (dm.QWorkingTables.first(); !dm.QWorkingTables.eof(); dm.QWorkingTables.next()) {
-            next = dm.QWorkingTables.fieldByName("Name").asString();
-            if (!refused.count(next)) {
-                found = true;
-                break;
-            }
-        }
-        if (!found) return first;
-        Outcome removal = RemoveWorkingTable(dm, ui, next);
-        if (!removal.isDone()) {
-            refused.insert(next);
-            if (first.isDone()) first = removal;  // each was shown; the first one tells
-        }
-    }
-}
-
 namespace {
 
-// The lists may not have been opened yet when the command-line tool or a test
-// calls an operation directly.
-std::optional<Outcome> listsReady(Frontend& ui, std::initializer_list<engine::Query*> lists) {
-    try {
-        for (engine::Query* q : lists) ensureOpen(*q);
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
+const std::string& named(const std::optional<std::string>& row) {
+    if (!row) throw Refused("List is empty!");
+    return *row;
+}
+
+std::vector<std::string> listed(engine::Database& db) {
+    return firstColumn(db, "select Name from R$WorkingTables order by Name");
+}
+
+void insertName(engine::Database& db, const std::string& table) {
+    engine::Transaction tx(db);
+    run(db, "insert into R$WorkingTables values (" + quoted(table) + ")");
+    tx.commit();
+}
+
+void deleteName(engine::Database& db, const std::string& table) {
+    engine::Transaction tx(db);
+    run(db, "delete from R$WorkingTables where Name = " + quoted(table));
+    tx.commit();
+}
+
+// Runs `each` on every name, each in its own operation: a name that fails is
+// reported and passed over, and the first such outcome is the answer.
+template <class Each>
+Outcome forEachName(Reporter& reporter, const std::vector<std::string>& names, Each each) {
+    Outcome first = Outcome::done();
+    for (const std::string& name : names) {
+        Outcome one = runOperation(reporter, [&] {
+            each(name);
+            return Outcome::done();
+        });
+        if (first.isDone()) first = one;
     }
-    return std::nullopt;
+    return first;
 }
 
 }  // namespace
 
-Outcome AddTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
-    // An empty table list has no current row: there is no name to add.
-    if (!table) return listIsEmpty(ui);
-    return AddWorkingTable(dm, ui, *table);
+Outcome AddWorkingTable(engine::Database& local, const std::optional<std::string>& table, Reporter& reporter) {
+    return runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        // An empty table list has no current row: there is no name to add.
+        insertName(local, named(table));
+        return Outcome::done();
+    });
 }
 
-Outcome RemoveTable(DM& dm, Frontend& ui, const std::optional<std::string>& table) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
-    if (!table) return listIsEmpty(ui);
-    return RemoveWorkingTable(dm, ui, *table);
+Outcome RemoveWorkingTable(engine::Database& local, const std::optional<std::string>& table,
+                           Reporter& reporter) {
+    return runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        const std::string& name = named(table);
+        if (listed(local).empty()) throw Refused("List is empty!");
+        deleteName(local, name);
+        return Outcome::done();
+    });
 }
 
-Outcome RemoveAllTables(DM& dm, Frontend& ui) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    if (auto failed = listsReady(ui, {&dm.QWorkingTables})) return *failed;
-    return RemoveAllWorkingTables(dm, ui);
+Outcome RemoveAllWorkingTables(engine::Database& local, Reporter& reporter) {
+    std::vector<std::string> names;
+    const Outcome ready = runOperation(reporter, [&] {
+        RefuseOnClone(local);
+        names = listed(local);
+        return Outcome::done();
+    });
+    if (!ready.isDone()) return ready;
+    return forEachName(reporter, names, [&](const std::string& name) { deleteName(local, name); });
 }
 
-Outcome AddAllTables(DM& dm, Frontend& ui) {
-    if (auto refused = RefusedOnClone(dm, ui)) return *refused;
-    if (auto failed = listsReady(ui, {&dm.QTables, &dm.QWorkingTables})) return *failed;
-    Outcome first = RemoveAllWorkingTables(dm, ui);
-    for (dm.QTables.first(); !dm.QTables.eof(); dm.QTables.next()) {
-        Outcome added = AddWorkingTable(dm, ui, dm.QTables.fieldByName("RDB$RELATION_NAME").asString());
-        if (first.isDone()) first = added;
-    }
-    return first;
+Outcome AddAllWorkingTables(engine::Database& local, Reporter& reporter) {
+    Outcome first = RemoveAllWorkingTables(local, reporter);
+    if (first.kind() == Outcome::Kind::Refused) return first;
+    std::vector<std::string> tables;
+    const Outcome ready = runOperation(reporter, [&] {
+        tables = firstColumn(local, catalog::kTables);
+        return Outcome::done();
+    });
+    if (!ready.isDone()) return ready;
+    const Outcome added = forEachName(reporter, tables, [&](const std::string& name) { insertName(local, name); });
+    return first.isDone() ? added : first;
 }
 
 }  // namespace quorvel::prepare

@@ -1,8 +1,8 @@
 #pragma once
-// Whether the tool's triggers of a database are switched on. R$Trig says
-// what the last switching finished with (0 on, 1 off); a switching cut short
-// (the process killed) leaves some of them on while R$Trig says off, and a
-// read must not run then, so "off" is taken from the triggers themselves.
+// Whether the tool's triggers of a database are switched on: the answer the
+// trigger switches themselves go by (prepare/TriggerState.h), which reads
+// the triggers rather than trusting R$Trig, so a read never runs while a
+// switching cut short left some of them on.
 #include "engine/Database.h"
 
 namespace quorvel::synchro {

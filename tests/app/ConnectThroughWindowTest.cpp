@@ -84,6 +84,67 @@ TEST_F(ConnectThroughWindow, PreparingTheMasterFromItsPageFillsTheLists) {
     EXPECT_EQ(working->rowCount(), 2);
 }
 
+// The preparation's operations say only how they ended: the page's buttons,
+// captions and bars follow from that.
+TEST_F(ConnectThroughWindow, ThePreparationPagesFollowTheOutcomes) {
+    answerDialogs("SHOP", true);
+    w.SBConnectClick();
+    ASSERT_TRUE(dm.UserDB().connected());
+    w.SBCreateMetaClick();
+    w.SBAddAltttablesClick();
+    w.SBCreateTriggersClick();
+    ASSERT_TRUE(w.messages.empty()) << w.messages.front();
+    auto* history = w.grid("DBGSynchroHistory")->model();
+    while (history->canFetchMore({})) history->fetchMore({});
+    EXPECT_EQ(history->rowCount(), 1) << "the history starts at row 0";
+
+    w.SBInactiveTriggersClick();
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(w.text("LSAction"), "Make all triggers inactive");
+    EXPECT_FALSE(w.isVisible("PBTrigger"));
+    EXPECT_FALSE(w.isEnabled("SBInactiveTriggers"));
+    EXPECT_TRUE(w.isEnabled("SBReadFromSynchro"));
+    EXPECT_TRUE(w.isEnabled("SBActiveTriggers"));
+
+    // Refused: the switches show the state the triggers are in.
+    w.setEnabled(ctl::SBInactiveTriggers, true);
+    w.SBInactiveTriggersClick();
+    EXPECT_EQ(w.messages,
+              std::vector<std::string>{"Triggers are inactive already: read from SYNCHRO, then make them active."});
+    EXPECT_TRUE(w.enabledWhileMessageShown);
+    EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
+    EXPECT_FALSE(w.isEnabled("SBInactiveTriggers"));
+    EXPECT_TRUE(w.isEnabled("SBActiveTriggers"));
+
+    w.SBActiveTriggersClick();
+    EXPECT_EQ(w.text("LSAction"), "Make triggers active");
+    EXPECT_FALSE(w.isEnabled("SBActiveTriggers"));
+    EXPECT_TRUE(w.isEnabled("SBInactiveTriggers"));
+    EXPECT_TRUE(w.isEnabled("SBReadFromSynchro")) << "keeps its state";
+
+    // Answered No: nothing happens, the status stays.
+    w.SBEraseMetaClick();
+    EXPECT_EQ(w.questions.back(), "Erase now?");
+    EXPECT_EQ(w.text("LPrepare"), "Prepare completed");
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+    EXPECT_TRUE(w.QMainWindow::isEnabled());
+
+    w.answers.push_back(true);
+    w.SBEraseMetaClick();
+    EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
+    EXPECT_EQ(w.text("LPrepare"), "Create additional meta structures first.");
+    EXPECT_TRUE(w.isEnabled("SBCreateMeta"));
+    EXPECT_FALSE(w.isEnabled("SBEraseMeta"));
+    EXPECT_FALSE(w.isVisible("PBar"));
+    EXPECT_FALSE(w.isVisible("LAction"));
+    EXPECT_EQ(w.text("LMaster"), "");
+    // The generator list, opened again, no longer offers the dropped ones.
+    auto* gens = w.grid("DBGGens")->model();
+    while (gens->canFetchMore({})) gens->fetchMore({});
+    for (int row = 0; row < gens->rowCount(); ++row)
+        EXPECT_FALSE(gens->index(row, 0).data().toString().startsWith("R$"));
+}
+
 TEST_F(ConnectThroughWindow, CancelledLoginLeavesTheDatabaseDisconnected) {
     answerDialogs("SHOP", false);
     w.SBConnectClick();

@@ -44,13 +44,13 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     dm.QTables.open();
     dm.QGenerator.open();
 
-    prepare::CreateMeta(dm, ui, {});
-    moveTo(dm.QTables, "CUSTOMER");
-    prepare::AddTable(dm, ui, currentValue(dm.QTables, "RDB$RELATION_NAME"));
-    moveTo(dm.QGenerator, "GEN_CUST");
-    ui.inputAnswers.push_back("100");
-    prepare::AddGen(dm, ui, currentValue(dm.QGenerator, "RDB$GENERATOR_NAME"));
-    prepare::CreateTriggers(dm, ui);
+    prepare::CreateMetaStructures(dm.UserDB(), {}, ui);
+    // The creation connected afresh: the lists open again, as the window opens them.
+    for (engine::Query* list : {&dm.QTables, &dm.QGenerator, &dm.QPKGens, &dm.QClone, &dm.QWorkingTables})
+        list->open();
+    prepare::AddWorkingTable(dm.UserDB(), std::string("CUSTOMER"), ui);
+    prepare::AddKeyGenerator(dm.UserDB(), std::string("GEN_CUST"), "100", ui);
+    prepare::RecreateTriggers(dm.UserDB(), ui);
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
 
     ASSERT_TRUE(clone::RegisterClone(dm.UserDB(), {"EAST", "1", "2000000000"}, ui).outcome.isDone());

@@ -2,7 +2,6 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
-#include "prepare/WorkingTables.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -39,10 +38,8 @@ class MetaStructuresTest : public test::PrepareTest {};
 
 TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
     openMaster();
-    ui.setText("LMaster", "");
-    prepare::CreateMeta(dm, ui, {});
+    EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
 
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows(kToolRelations), kAllTables);
     EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
@@ -59,49 +56,37 @@ TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
                      "and rdb$relation_name = \"R$ACTIVETRIGGERS\" and rdb$privilege = \"X\""),
               1);
 
-    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 10, 11}));
-    EXPECT_EQ(ui.maxima["PBar"], 11);
-    EXPECT_EQ(ui.actions, (Rows{"Create generator", "Create table R$CLONE", "Create table R$TABLEORDER",
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(ui.progressTotal, 11);
+    EXPECT_EQ(ui.steps, (Rows{"Create generator", "Create table R$CLONE", "Create table R$TABLEORDER",
                                 "Create table R$INACTIVETRIGGERS", "Create table R$SYNCHRO",
                                 "Create table R$PKGENS", "Create table R$DELETEDUPDATED"}));
     EXPECT_GT(ui.processEventsCalls, 10);
-    EXPECT_FALSE(ui.isVisible("PBar"));
-    EXPECT_FALSE(ui.isVisible("LAction"));
-    EXPECT_FALSE(ui.isEnabled("SBCreateMeta"));
-    EXPECT_TRUE(ui.isEnabled("SBEraseMeta"));
-    EXPECT_EQ(ui.text("LPrepare"), "Prepare completed");
-    EXPECT_EQ(ui.text("LMaster"), "MASTER");
 
-    // The connection was made anew and the lists reopened on it.
-    for (engine::Query* q : {&dm.QColumns, &dm.QGenerator, &dm.QTableTrigger, &dm.QTables, &dm.QPKGens,
-                             &dm.QClone, &dm.QWorkingTables})
-        EXPECT_TRUE(q->active()) << q->name();
-    EXPECT_EQ(dm.QClone.fieldByName("NAME").asString(), "MASTER");
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    // The connection was made anew: the lists it showed are closed, for the
+    // window to open them again on it.
+    EXPECT_TRUE(db.connected());
+    EXPECT_FALSE(dm.QTables.active());
+    EXPECT_FALSE(db.inTransaction());
 }
 
 TEST_F(MetaStructuresTest, BoundsMustBeIntegersAndAreWrittenAsTyped) {
     openMaster();
-    prepare::CreateMeta(dm, ui, {"0", "12a"});
+    EXPECT_EQ(prepare::CreateMetaStructures(db, {"0", "12a"}, ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, Rows{"Invalid number"});
-    EXPECT_EQ(ui.focused(), "EditMaxValue2");
     EXPECT_TRUE(rows(kToolRelations).empty());
     EXPECT_TRUE(rows(kToolGenerators).empty());
-    // Reopening the R$ lists fails when nothing was created.
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
-    EXPECT_TRUE(dm.UserDB().connected());
+    EXPECT_TRUE(db.connected());
 
     resetUi();
-    prepare::CreateMeta(dm, ui, {" 5", "7 "});
+    EXPECT_TRUE(prepare::CreateMetaStructures(db, {" 5", "7 "}, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows("select MAXVALUE1, MAXVALUE2 from R$CLONE"), Rows{"5,7"});
 
-    // With the tables in place a refused bound still ends in the OK state.
+    // With the tables in place a refused bound is refused all the same.
     resetUi();
-    prepare::CreateMeta(dm, ui, {"x", "7 "});
+    EXPECT_EQ(prepare::CreateMetaStructures(db, {"x", "7 "}, ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, Rows{"Invalid number"});
-    EXPECT_EQ(ui.focused(), "EditMaxValue1");
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
 }
 
 TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
@@ -109,27 +94,25 @@ TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
     openMaster("CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
                " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
                "COMMIT;\n");
-    prepare::CreateMeta(dm, ui, {});
+    EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
     EXPECT_EQ(rows(kToolRelations), kAllTables);
     EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
     EXPECT_EQ(scalar("select count(*) from R$CLONE"), 0) << "the MASTER row comes only with a new journal";
-    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 11}));
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 1, 2, 5, 6, 7, 8, 9, 11}));
 
     // Running it again finds everything; only the generators are tried and
     // refused, silently.
     resetUi();
-    prepare::CreateMeta(dm, ui, {});
+    EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
-    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 2, 7, 8, 11}));
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 2, 7, 8, 11}));
     EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
 }
 
 TEST_F(MetaStructuresTest, GeneratorsAreAllOrNothingAndARefusedObjectIsReported) {
     openMaster("CREATE GENERATOR R$GEN2;\nCOMMIT;\n");
-    prepare::CreateMeta(dm, ui, {});
+    const Outcome outcome = prepare::CreateMetaStructures(db, {}, ui);
     EXPECT_EQ(rows(kToolGenerators), Rows{"R$GEN2"});
     // R$FILL needs R$GEN1: the server's refusal is shown and the creation
     // goes on to its end.
@@ -137,7 +120,7 @@ TEST_F(MetaStructuresTest, GeneratorsAreAllOrNothingAndARefusedObjectIsReported)
     EXPECT_NE(ui.messages[0].find("R$GEN1"), std::string::npos) << ui.messages[0];
     EXPECT_EQ(rows(kToolProcedures), Rows{"R$ACTIVETRIGGERS"});
     EXPECT_EQ(rows(kToolRelations), kAllTables);
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_TRUE(outcome.isDone());
 }
 
 TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
@@ -145,16 +128,15 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     createMeta();
     arm({"A", "B"});
     // Listed after the arming: it never received the record-code columns.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "C").isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(db, "C", ui).isDone());
     exec("create trigger R$USER for C after insert as begin end");
     resetUi();
 
     ui.confirmAnswers.push_back(true);
-    prepare::EraseMeta(dm, ui);
+    EXPECT_TRUE(prepare::EraseMetaStructures(db, ui).isDone());
 
     EXPECT_EQ(ui.questions, Rows{"Erase now?"});
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
     EXPECT_TRUE(rows(kToolRelations).empty());
     EXPECT_TRUE(rows(kToolGenerators).empty()) << "R$USERGEN goes too";
     EXPECT_TRUE(rows(kToolProcedures).empty());
@@ -163,23 +145,13 @@ TEST_F(MetaStructuresTest, ErasureRemovesEveryToolObjectAndKeepsTheUsersRows) {
     EXPECT_EQ(rows("select ID, V from A order by ID"), (Rows{"1,one", "2,two", "3,three"}));
     EXPECT_EQ(rows("select ID from B"), Rows{"10"});
     EXPECT_EQ(rows("select rdb$generator_name from rdb$generators where rdb$system_flag = 0"), Rows{"GEN_A"});
-    ASSERT_TRUE(dm.QGenerator.active());
-    for (dm.QGenerator.first(); !dm.QGenerator.eof(); dm.QGenerator.next())
-        EXPECT_NE(dm.QGenerator.field(0).asString().substr(0, 2), "R$") << "the list offers a dropped generator";
 
-    EXPECT_EQ(ui.positions["PBar"], (std::vector<int>{0, 4, 6, 8, 11}));
-    EXPECT_EQ(ui.actions, (Rows{"drop R$ triggers", "drop R$Code1, R$Code2 from all tables", "drop R$ tables"}));
-    EXPECT_EQ(ui.text("LPrepare"), "Create additional meta structures first.");
-    EXPECT_TRUE(ui.isEnabled("SBCreateMeta"));
-    EXPECT_FALSE(ui.isEnabled("SBEraseMeta"));
-    EXPECT_FALSE(ui.isVisible("PBar"));
-    EXPECT_FALSE(ui.isVisible("LAction"));
-    EXPECT_EQ(ui.text("LMaster"), "");
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 4, 6, 8, 11}));
+    EXPECT_EQ(ui.steps, (Rows{"drop R$ triggers", "drop R$Code1, R$Code2 from all tables", "drop R$ tables"}));
+    EXPECT_FALSE(db.inTransaction());
 
     // The database is back where it started: the objects can be created anew.
-    prepare::CreateMeta(dm, ui, {});
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
     EXPECT_EQ(rows(kToolRelations), kAllTables);
 }
 
@@ -189,12 +161,11 @@ TEST_F(MetaStructuresTest, ErasureRemovesCodeColumnsAndIndexesOfTablesTakenOffTh
     arm({"A", "B"});
     exec("create index R$OLD_B on B (R$CODE1, R$CODE2)");
     exec("create index IX_B_ID on B (ID)");  // the user's own stays
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "B").isDone());
+    ASSERT_TRUE(prepare::RemoveWorkingTable(db, "B", ui).isDone());
     resetUi();
 
     ui.confirmAnswers.push_back(true);
-    prepare::EraseMeta(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_TRUE(prepare::EraseMetaStructures(db, ui).isDone()) << ui.lastMessage();
     EXPECT_TRUE(rows(kCodeColumns).empty());
     EXPECT_EQ(rows("select rdb$index_name from rdb$indices where rdb$relation_name = \"B\" "
                    "and rdb$index_name not starting with \"RDB$\" order by 1"),
@@ -204,9 +175,9 @@ TEST_F(MetaStructuresTest, ErasureRemovesCodeColumnsAndIndexesOfTablesTakenOffTh
 TEST_F(MetaStructuresTest, ErasureAnsweredNoChangesNothing) {
     openMaster();
     createMeta();
-    prepare::EraseMeta(dm, ui);  // no scripted answer: No
+    // No scripted answer: No.
+    EXPECT_EQ(prepare::EraseMetaStructures(db, ui).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(ui.questions, Rows{"Erase now?"});
-    EXPECT_TRUE(ui.statusHistory.empty());
     EXPECT_EQ(rows(kToolRelations), kAllTables);
 }
 
@@ -216,45 +187,37 @@ TEST_F(MetaStructuresTest, RefusedProcedureDropRollsBackAndReports) {
     // A user procedure that calls R$FILL keeps the server from dropping it.
     exec("create procedure USES_FILL returns (X integer) as begin select C from R$FILL(1) into ::X; suspend; end");
     ui.confirmAnswers.push_back(true);
-    prepare::EraseMeta(dm, ui);
+    EXPECT_EQ(prepare::EraseMetaStructures(db, ui).kind(), Outcome::Kind::Failed);
 
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("R$FILL"), std::string::npos) << ui.messages[0];
     EXPECT_FALSE(dm.UserDB().inTransaction());
     // Both procedure drops were one unit, and the tables were not reached.
     EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
     EXPECT_EQ(rows(kToolRelations), kAllTables);
-    // The page still says "Prepare completed": no step caption or bar beside it.
-    EXPECT_FALSE(ui.isVisible("PBar"));
-    EXPECT_FALSE(ui.isVisible("LAction"));
 }
 
 TEST_F(MetaStructuresTest, ACreationThatStopsSaysWhereAndLeavesNoProgressOnThePage) {
     openMaster();
     // As after a refused login: the window has no connection to create on.
     dm.UserDB().disconnect();
-    const Outcome outcome = prepare::CreateMeta(dm, ui, {});
+    const Outcome outcome = prepare::CreateMetaStructures(db, {}, ui);
 
     EXPECT_EQ(outcome.kind(), Outcome::Kind::Failed);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Create add. structures stopped at \"Create table R$CLONE\": ", 0), 0u)
         << ui.messages[0];
     EXPECT_EQ(outcome.message(), ui.messages[0]);
-    EXPECT_FALSE(ui.isVisible("PBar"));
-    EXPECT_FALSE(ui.isVisible("LAction"));
 }
 
-TEST_F(MetaStructuresTest, RefusedBoundsAreARefusalWhateverTheStatusFaceShows) {
+TEST_F(MetaStructuresTest, RefusedBoundsAreARefusalBeforeAndAfterTheCreation) {
     openMaster();
-    EXPECT_EQ(prepare::CreateMeta(dm, ui, {"0", "12a"}).kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(prepare::CreateMetaStructures(db, {"0", "12a"}, ui).kind(), Outcome::Kind::Refused);
     resetUi();
     createMeta();
-    // With the tables in place the window ends in the OK state, and the
-    // outcome still tells a script that nothing was done.
-    const Outcome outcome = prepare::CreateMeta(dm, ui, {"x", "0"});
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    // With the tables in place the outcome still tells a script that nothing
+    // was done.
+    const Outcome outcome = prepare::CreateMetaStructures(db, {"x", "0"}, ui);
     EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
     EXPECT_EQ(outcome.message(), "Invalid number");
 }

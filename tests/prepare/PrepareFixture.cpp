@@ -4,7 +4,6 @@
 #include "connect/Lists.h"
 #include "engine/Query.h"
 #include "prepare/Operations.h"
-#include "prepare/WorkingTables.h"
 
 namespace quorvel::test {
 
@@ -16,16 +15,14 @@ void PrepareTest::openMaster(const std::string& script) {
 }
 
 void PrepareTest::createMeta() {
-    prepare::CreateMeta(dm, ui, {});
-    ASSERT_EQ(ui.statusHistory.back(), "ok");
+    ASSERT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone()) << ui.lastMessage();
     ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage();
     resetUi();
 }
 
 void PrepareTest::arm(const std::vector<std::string>& tables) {
-    for (const auto& t : tables) ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, t).isDone()) << ui.lastMessage();
-    prepare::CreateTriggers(dm, ui);
-    ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    for (const auto& t : tables) ASSERT_TRUE(prepare::AddWorkingTable(db, t, ui).isDone()) << ui.lastMessage();
+    ASSERT_TRUE(prepare::RecreateTriggers(db, ui).isDone()) << ui.lastMessage();
     resetUi();
 }
 
@@ -64,9 +61,9 @@ std::vector<std::string> PrepareTest::rows(const std::string& sql) {
 void PrepareTest::resetUi() {
     ui.messages.clear();
     ui.statusHistory.clear();
-    ui.positions.clear();
-    ui.maxima.clear();
-    ui.actions.clear();
+    ui.progressed.clear();
+    ui.progressTotal = 0;
+    ui.steps.clear();
     ui.questions.clear();
     ui.processEventsCalls = 0;
 }

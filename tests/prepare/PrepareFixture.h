@@ -4,7 +4,6 @@
 // plain SQL on a query of the test's own.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,29 +13,27 @@
 
 namespace quorvel::test {
 
-// The fake front end, also keeping every position and caption the operations
-// showed, in order.
+// The fake front end, also keeping every step and progress the operations
+// reported, in order.
 class RecordingFrontend : public FakeFrontend {
 public:
-    std::map<std::string, std::vector<int>> positions;
-    std::map<std::string, int> maxima;
-    std::vector<std::string> actions;  // LAction captions
+    std::vector<std::string> steps;
+    std::vector<int> progressed;  // each `done`, in order
+    int progressTotal = 0;        // the last `total`
 
-    void setProgress(ctl::Control c, int p) override {
-        FakeFrontend::setProgress(c, p);
-        positions[c.str()].push_back(p);
+    void step(const std::string& what) override { steps.push_back(what); }
+    void progress(long long done, long long total) override {
+        progressed.push_back(static_cast<int>(done));
+        progressTotal = static_cast<int>(total);
     }
-    void setProgressMax(ctl::Control c, int m) override { maxima[c.str()] = m; }
-    void setText(ctl::Control c, const std::string& t) override {
-        FakeFrontend::setText(c, t);
-        if (c == "LAction") actions.push_back(t);
-    }
+    using FakeFrontend::progress;
 };
 
 class PrepareTest : public ::testing::Test {
 protected:
     Workspace ws;
     DM dm;
+    engine::Database& db = dm.UserDB();
     RecordingFrontend ui;
     std::string path;
 

@@ -5,7 +5,6 @@
 #include "prepare/Operations.h"
 #include "prepare/PreparationState.h"
 #include "prepare/TriggerState.h"
-#include "prepare/WorkingTables.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -38,22 +37,19 @@ protected:
 TEST_F(TriggerArmingTest, TwoTablesAreNumberedAcrossAndArmed) {
     openMaster(kTwoTables);
     createMeta();
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B").isDone());
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "A").isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(db, "B", ui).isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(db, "A", ui).isDone());
     resetUi();
 
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_FALSE(db.inTransaction());
 
     EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2", "3,0,3"}));
     EXPECT_EQ(codes("B"), (Rows{"1,0,4", "2,0,5"}));
     // Before insert (1), after delete (6), after update (4), per table.
     EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,A,1", "R$2,A,6", "R$3,A,4", "R$4,B,1", "R$5,B,6", "R$6,B,4"}));
     EXPECT_EQ(marks(), Rows{"0,0,6"});
-    ASSERT_TRUE(dm.QSynchro.active());
-    EXPECT_EQ(dm.QSynchro.fieldByName("R$CODE2").asInteger(), 6) << "the history grid shows row 0";
     EXPECT_EQ(scalar("select count(*) from R$SYNCHRO where SYNCHRODATE = cast(\"today\" as date)"), 1)
         << rows("select SYNCHRODATE from R$SYNCHRO")[0];
 
@@ -123,11 +119,10 @@ TEST_F(TriggerArmingTest, ASecondArmingStartsAFreshHistory) {
     exec("delete from A where ID = 3");
     exec("insert into R$SYNCHRO values (1, \"2026-01-01\", 0, 9)");
     // B is listed only now: it has no record-code columns yet.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "B").isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(db, "B", ui).isDone());
     resetUi();
 
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
     EXPECT_EQ(codes("B"), (Rows{"1,0,3", "2,0,4"}));
@@ -136,10 +131,8 @@ TEST_F(TriggerArmingTest, ASecondArmingStartsAFreshHistory) {
     EXPECT_EQ(rows("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), Rows{"6"});
 
     // A table taken off the list loses its triggers and keeps its columns.
-    dm.ReopenWorkingTables();
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "A").isDone());
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory.back(), "ok");
+    ASSERT_TRUE(prepare::RemoveWorkingTable(db, "A", ui).isDone());
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone());
     EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,B,1", "R$2,B,6", "R$3,B,4"}));
     EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
     EXPECT_EQ(codes("B"), (Rows{"1,0,1", "2,0,2"}));
@@ -161,10 +154,9 @@ TEST_F(TriggerArmingTest, AFailedDisarmingKeepsThePreviousArming) {
     arm({"A"});
     // A view on a record-code column keeps the server from dropping it.
     exec("create view CODES_OF_A as select R$CODE1 from A");
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(prepare::RecreateTriggers(db, ui).kind(), Outcome::Kind::Failed);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_FALSE(db.inTransaction());
     EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,A,1", "R$2,A,6", "R$3,A,4"}));
     EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2", "3,0,3"}));
 }
@@ -173,17 +165,15 @@ TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable)
     openMaster(kTwoTables);
     createMeta();
     // A listed name whose table is gone: adding its columns is refused.
-    ASSERT_TRUE(prepare::AddWorkingTable(dm, ui, "GONE").isDone());
+    ASSERT_TRUE(prepare::AddWorkingTable(db, "GONE", ui).isDone());
     resetUi();
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(prepare::RecreateTriggers(db, ui).kind(), Outcome::Kind::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("GONE"), std::string::npos) << ui.messages[0];
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_FALSE(db.inTransaction());
 
     // The next run, with the list mended, goes through.
-    dm.ReopenWorkingTables();
-    ASSERT_TRUE(prepare::RemoveWorkingTable(dm, ui, "GONE").isDone());
+    ASSERT_TRUE(prepare::RemoveWorkingTable(db, "GONE", ui).isDone());
     arm({"A"});
     EXPECT_EQ(marks(), Rows{"0,0,4"});
 }
@@ -222,11 +212,10 @@ TEST_F(TriggerArmingTest, ArmingWhileTheTriggersAreOffIsRefused) {
     openMaster(kTwoTables);
     createMeta();
     arm({"A"});
-    prepare::InactiveTriggers(dm, ui);
+    prepare::MakeTriggersInactive(db, ui);
     resetUi();
     exec("insert into R$CLONE values (\"WEST\", 1, 1, 0, \"N\")");
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, Rows{"error"});
+    EXPECT_EQ(prepare::RecreateTriggers(db, ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, Rows{"Triggers are inactive: make them active first."});
     EXPECT_TRUE(ui.questions.empty()) << "refused before asking";
     EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\" "
@@ -247,13 +236,12 @@ TEST_F(TriggerArmingTest, AnArmingStoppedWhileItNumberedIsFinishedByTheNextRun) 
     createMeta();
     arm({"A"});
     for (const char* t : {"R$1", "R$2", "R$3"}) exec(std::string("drop trigger ") + t);
-    prepare::SwitchTriggersOff(dm);
+    prepare::SwitchTriggersOff(db);
     exec("update A set R$CODE1 = null, R$CODE2 = null");
-    EXPECT_TRUE(prepare::ReadPreparationState(dm).armingInterrupted.value);
+    EXPECT_TRUE(prepare::ReadPreparationState(db).armingInterrupted.value);
     resetUi();
 
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone()) << ui.lastMessage();
     EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2"}));
     EXPECT_EQ(rows("select rdb$trigger_name, rdb$trigger_inactive from rdb$triggers "
                    "where rdb$relation_name = \"A\" order by 1"),
@@ -261,7 +249,7 @@ TEST_F(TriggerArmingTest, AnArmingStoppedWhileItNumberedIsFinishedByTheNextRun) 
     EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
     EXPECT_EQ(scalar("select gen_id(R$Trig, 0) from rdb$database"), 0);
     EXPECT_EQ(marks(), Rows{"0,0,3"});
-    EXPECT_FALSE(prepare::ReadPreparationState(dm).armingInterrupted.value);
+    EXPECT_FALSE(prepare::ReadPreparationState(db).armingInterrupted.value);
 }
 
 TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {
@@ -272,17 +260,16 @@ TEST_F(TriggerArmingTest, ReArmingWithRegisteredClonesAsksFirst) {
     exec("insert into R$CLONE values (\"EAST\", 2, 2, 0, \"N\")");
     exec("delete from A where ID = 1");
 
-    prepare::CreateTriggers(dm, ui);  // no scripted answer: No
+    // No scripted answer: No.
+    EXPECT_EQ(prepare::RecreateTriggers(db, ui).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(ui.questions,
               Rows{"Clones are registered: WEST, EAST. Their copies will no longer match. Recreate triggers anyway?"});
-    EXPECT_TRUE(ui.statusHistory.empty());
     EXPECT_EQ(codes("A"), (Rows{"2,0,2", "3,0,3"}));
     EXPECT_EQ(journal(), Rows{"0,1,D,A"});
 
     resetUi();
     ui.confirmAnswers = {true};
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone()) << ui.lastMessage();
     EXPECT_EQ(codes("A"), (Rows{"2,0,1", "3,0,2"}));
 }
 
@@ -299,8 +286,7 @@ TEST_F(TriggerArmingTest, EveryArmedTableHasAnIndexOnItsCode) {
     const Rows both = {"A,True,0,R$CODE1", "A,True,1,R$CODE2", "B,True,0,R$CODE1", "B,True,1,R$CODE2"};
     EXPECT_EQ(rows(kCodeIndexes), both);
     // A second arming drops the index before the columns and makes it anew.
-    prepare::CreateTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_TRUE(prepare::RecreateTriggers(db, ui).isDone()) << ui.lastMessage();
     EXPECT_EQ(rows(kCodeIndexes), both);
 }
 

@@ -20,7 +20,6 @@
 
 #include "PrepareFixture.h"
 #include "prepare/Operations.h"
-#include "prepare/WorkingTables.h"
 
 extern char** environ;
 
@@ -127,8 +126,7 @@ TEST_F(TriggerKillTest, AKilledDeactivationLeavesTheTriggersAsBeforeOrAsAfter) {
             ASSERT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"USER_OFF"});
             EXPECT_EQ(userTriggersOff(), (Rows{"USER_OFF", "USER_ON"}));
             resetUi();
-            prepare::ActiveTriggers(dm, ui);
-            ASSERT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+            ASSERT_TRUE(prepare::MakeTriggersActive(db, ui).isDone()) << ui.lastMessage();
         }
         EXPECT_EQ(toolTriggersOff(), 0);
         EXPECT_EQ(userTriggersOff(), Rows{"USER_OFF"});

@@ -3,7 +3,7 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
-#include "prepare/WorkingTables.h"
+#include "synchro/TriggerState.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -32,9 +32,9 @@ protected:
         openMaster(kTables);
         createMeta();
         arm({"A", "B"});
-        dm.QTables.first();
-        ui.setEnabled("SBInactiveTriggers", true);
     }
+    Outcome off() { return prepare::MakeTriggersInactive(db, ui); }
+    Outcome on() { return prepare::MakeTriggersActive(db, ui); }
     // Names of the user triggers (no system ones) that are inactive.
     Rows inactive() {
         return rows("select rdb$trigger_name from rdb$triggers where rdb$trigger_inactive = 1 "
@@ -59,8 +59,7 @@ TEST_F(TriggerSwitchingTest, ActiveTriggerListLeavesOutChecksOtherTablesAndRecor
 }
 
 TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
-    prepare::InactiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(off().isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
     // Every trigger of A and B is off; N's trigger and the CHECK ones are not touched.
@@ -69,14 +68,10 @@ TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
                      "and rdb$trigger_name starting with \"CHECK\""),
               0);
     EXPECT_EQ(trig(), 1);
-    EXPECT_EQ(ui.maxima["PBTrigger"], 8);
-    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(ui.progressTotal, 8);
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_GE(ui.processEventsCalls, 8);
-    EXPECT_FALSE(ui.isVisible("PBTrigger"));
-    EXPECT_EQ(ui.text("LSAction"), "Make all triggers inactive");
-    EXPECT_FALSE(ui.isEnabled("SBInactiveTriggers"));
-    EXPECT_TRUE(ui.isEnabled("SBReadFromSynchro"));
-    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
+    EXPECT_EQ(ui.steps, (Rows{"Find inactive triggers", "Make all triggers inactive"}));
 
     // While off, rows come in with the codes they bring and nothing is journaled.
     exec("insert into A (ID, R$CODE1, R$CODE2) values (1, 7, 70)");
@@ -85,18 +80,13 @@ TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
     exec("insert into A (ID, R$CODE1, R$CODE2) values (2, 7, 71)");
 
     resetUi();
-    prepare::ActiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"}));
+    EXPECT_TRUE(on().isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(trig(), 0);
-    EXPECT_EQ(ui.maxima["PBTrigger"], 7);
-    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_FALSE(ui.isVisible("PBTrigger"));
-    EXPECT_EQ(ui.text("LSAction"), "Make triggers active");
-    EXPECT_FALSE(ui.isEnabled("SBActiveTriggers"));
-    EXPECT_TRUE(ui.isEnabled("SBInactiveTriggers"));
-    EXPECT_TRUE(ui.isEnabled("SBReadFromSynchro")) << "keeps its state";
+    EXPECT_EQ(ui.progressTotal, 7);
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(ui.steps, Rows{"Make triggers active"});
 
     EXPECT_EQ(rows("select R$CODE1, R$CODE2 from A where ID = 2"), Rows{"7,71"});
     exec("update A set Q = 1 where ID = 2");
@@ -104,28 +94,25 @@ TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
 }
 
 TEST_F(TriggerSwitchingTest, WithoutWorkingTablesOnlyTheStateIsRecorded) {
-    prepare::RemoveAllTables(dm, ui);
+    prepare::RemoveAllWorkingTables(db, ui);
     resetUi();
-    prepare::InactiveTriggers(dm, ui);
+    EXPECT_TRUE(off().isDone());
     EXPECT_EQ(trig(), 1);
-    prepare::ActiveTriggers(dm, ui);
+    EXPECT_TRUE(on().isDone());
     EXPECT_EQ(trig(), 0);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok"}));
     EXPECT_EQ(inactive(), Rows{"T1"});
-    EXPECT_EQ(ui.positions["PBTrigger"], (std::vector<int>{0, 0}));
+    EXPECT_EQ(ui.progressed, (std::vector<int>{0, 0}));
 }
 
 TEST_F(TriggerSwitchingTest, ARefusalRollsBackReportsAndLeavesTheWindowUsable) {
-    prepare::InactiveTriggers(dm, ui);
+    off();
     exec("drop procedure R$ACTIVETRIGGERS");
     resetUi();
-    prepare::ActiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(on().kind(), Outcome::Kind::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("R$ACTIVETRIGGERS"), std::string::npos) << ui.messages[0];
     EXPECT_FALSE(dm.UserDB().inTransaction());
     EXPECT_EQ(trig(), 1) << "still recorded as inactive";
-    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
 }
 
 TEST_F(TriggerSwitchingTest, ADeactivationStoppedPartWaySwitchesBackWhatItSwitchedOff) {
@@ -135,84 +122,88 @@ TEST_F(TriggerSwitchingTest, ADeactivationStoppedPartWaySwitchesBackWhatItSwitch
     test::Workspace::connect(other, "MASTER");
     bool dropped = false;
     ui.onProcessEvents = [&] {
-        if (dropped || ui.positions["PBTrigger"].size() < 2) return;
+        if (dropped || ui.progressed.size() < 2) return;
         dropped = true;
         other.execute("drop trigger T2");
     };
-    prepare::InactiveTriggers(dm, ui);
+    const Outcome outcome = off();
     ui.onProcessEvents = nullptr;
     ASSERT_TRUE(dropped);
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    EXPECT_EQ(outcome.kind(), Outcome::Kind::Failed);
     EXPECT_NE(ui.lastMessage().find("T2"), std::string::npos) << ui.lastMessage();
     // Everything is as before the click: the tool's triggers on, T1 still off,
     // the state still "active", so the next deactivation records only T1.
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(trig(), 0);
-    EXPECT_TRUE(ui.isEnabled("SBInactiveTriggers"));
-    EXPECT_FALSE(dm.UserDB().inTransaction());
+    EXPECT_FALSE(db.inTransaction());
 
     resetUi();
-    prepare::InactiveTriggers(dm, ui);
+    off();
     EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
-    prepare::ActiveTriggers(dm, ui);
+    on();
     EXPECT_EQ(inactive(), Rows{"T1"});
 }
 
 TEST_F(TriggerSwitchingTest, AToolTriggerFoundOffIsNeverRecordedAsTheUsers) {
     // Left off by a run of an earlier version that stopped part-way.
     exec("alter trigger R$2 inactive");
-    prepare::InactiveTriggers(dm, ui);
+    EXPECT_TRUE(off().isDone());
     EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
-    prepare::ActiveTriggers(dm, ui);
+    EXPECT_TRUE(on().isDone());
     EXPECT_EQ(inactive(), Rows{"T1"});
 
     // Recorded by such a version: the tool's trigger still goes back on.
-    prepare::InactiveTriggers(dm, ui);
+    EXPECT_TRUE(off().isDone());
     exec("insert into R$INACTIVETRIGGERS values (\"R$5\")");
-    prepare::ActiveTriggers(dm, ui);
+    EXPECT_TRUE(on().isDone());
     EXPECT_EQ(inactive(), Rows{"T1"});
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok", "working", "ok", "working", "ok", "working", "ok"}));
 }
 
 TEST_F(TriggerSwitchingTest, SwitchingIntoTheStateAlreadyThereIsRefusedAndChangesNothing) {
     exec("alter trigger T2 inactive");  // switched off by the user on purpose
-    prepare::ActiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(on().kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, Rows{"Triggers are active already."});
     EXPECT_EQ(inactive(), (Rows{"T1", "T2"}));
     EXPECT_EQ(trig(), 0);
 
     exec("alter trigger T2 active");
-    prepare::InactiveTriggers(dm, ui);
+    off();
     resetUi();
-    prepare::InactiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "error"}));
+    EXPECT_EQ(off().kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages, Rows{"Triggers are inactive already: read from SYNCHRO, then make them active."});
     EXPECT_EQ(rows("select TRIGGERNAME from R$INACTIVETRIGGERS"), Rows{"T1"});
-    EXPECT_TRUE(ui.isEnabled("SBActiveTriggers"));
-    prepare::ActiveTriggers(dm, ui);
+    on();
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(trig(), 0);
 }
 
 TEST_F(TriggerSwitchingTest, AStateLeftBehindByAStoppedSwitchIsPutRightFirst) {
-    prepare::InactiveTriggers(dm, ui);
+    off();
     exec("set generator R$Trig to 0");  // as if stopped before R$Trig was set
     resetUi();
-    prepare::ActiveTriggers(dm, ui);
-    EXPECT_EQ(ui.statusHistory, (Rows{"working", "ok"})) << ui.lastMessage();
+    EXPECT_TRUE(on().isDone()) << ui.lastMessage();
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(trig(), 0);
 }
 
 TEST_F(TriggerSwitchingTest, ErasureWhileTheTriggersAreOffSwitchesTheUsersBackOnFirst) {
-    prepare::InactiveTriggers(dm, ui);
+    off();
     resetUi();
     ui.confirmAnswers = {true};
-    prepare::EraseMeta(dm, ui);
-    EXPECT_EQ(ui.statusHistory.back(), "ok") << ui.lastMessage();
+    EXPECT_TRUE(prepare::EraseMetaStructures(db, ui).isDone()) << ui.lastMessage();
     EXPECT_EQ(inactive(), Rows{"T1"});
     EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\""), 0);
+}
+
+// The read asks the switches' own question, answered from the triggers
+// rather than from R$Trig alone.
+TEST_F(TriggerSwitchingTest, TheReadAsksTheSwitchesQuestion) {
+    ASSERT_TRUE(off().isDone());
+    exec("alter trigger T2 active");  // on again behind the switch's back
+    EXPECT_TRUE(synchro::triggersActive(db)) << "a read would fire T2";
+    exec("alter trigger T2 inactive");
+    exec("set generator R$Trig to 0");  // a switch stopped before it set R$Trig
+    EXPECT_FALSE(synchro::triggersActive(db)) << "every trigger is off";
 }
 
 }  // namespace
