@@ -33,8 +33,11 @@ TEST_F(ExchangeButtons, FillAndSuccessBelongToTheOutConnectionTheReadToTheInOne)
     makeDatabases({});  // triggers switched off
     ASSERT_TRUE(connectAs(connect::ConnectOutSynchro, synchroAlias).isDone());
     EXPECT_EQ(enabled(), (States{true, false, false, false, true}));
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
-    EXPECT_TRUE(ui.isEnabled(ctl::SBSuccess));
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
+    // The fill names no button: the window enables "Success" after a done
+    // fill (ExchangeThroughWindow), as done here.
+    EXPECT_FALSE(ui.isEnabled(ctl::SBSuccess));
+    ui.setEnabled(ctl::SBSuccess, true);
 
     // Connecting the local database again: "Success" waits for its own fill.
     ASSERT_TRUE(connectAs(connect::ConnectMaster, localAlias).isDone());
@@ -65,7 +68,7 @@ TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
 
     // Pressed anyway (a script, a stale window): said in the operator's words.
     ui.confirmAnswers = {true};
-    EXPECT_FALSE(synchro::Success(dm, ui).isDone());
+    EXPECT_FALSE(synchro::Success(dm.UserDB(), ui).isDone());
     EXPECT_EQ(ui.lastMessage(), "The Master/Clone database is not connected: connect it first.");
 
     // A database that never filled refuses "Success" and keeps its journal.
@@ -73,7 +76,7 @@ TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
     local("delete from R$SYNCHRO where SynchroNumber > 0");
     local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
     ui.confirmAnswers = {true};
-    EXPECT_EQ(synchro::Success(dm, ui).kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(synchro::Success(dm.UserDB(), ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(localRows("select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"1"}));
 }
 
