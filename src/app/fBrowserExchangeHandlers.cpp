@@ -124,7 +124,21 @@ void showCollision(TfmBrowser& window, DM& dm, const synchro::ReadReport::Collis
 
 
 
+namespace {
+
+// The collision page's grids let go of the databases before a fill or a
+// read works on them; a row left half edited there is never written.
+void closeCollisionGrids(DM& dm) {
+    if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
+    dm.TMaster.close();
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(false);
+}
+
+}  // namespace
+
 void TfmBrowser::SBFillSynchroClick() {
+    closeCollisionGrids(dm_);
     synchro::FillReport report;
     ExchangeReporter reporter(*this, ctl::LFillAction, &dm_.QTableOrder);
     const Outcome outcome =
@@ -138,6 +152,7 @@ void TfmBrowser::SBFillSynchroClick() {
 }
 
 void TfmBrowser::SBReadFromSynchroClick() {
+    closeCollisionGrids(dm_);
     synchro::ReadReport report;
     ExchangeReporter reporter(*this, ctl::LSAction, &dm_.QTableOrder);
     const Outcome outcome = runOperation(

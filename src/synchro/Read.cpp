@@ -172,6 +172,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         // Outlive the transactions: after a failure they are on the failing row.
         engine::Query synchroRows(synchro);
         engine::Table localTable(local);
+        Journal localJournal, sentJournal;
         std::string table, pass;
         std::optional<ReadContext> context;
         try {
@@ -183,8 +184,8 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             std::vector<std::string> needed = order;
             needed.push_back("R$DELETEDUPDATED");
             requireTables(synchro, local, needed, "synchro database");
-            const Journal localJournal = Journal::read(local);
-            const Journal sentJournal = Journal::read(synchro);
+            localJournal = Journal::read(local);
+            sentJournal = Journal::read(synchro);
             context.emplace(ReadContext{local, reporter, master, mark, localJournal, sentJournal, synchroRows,
                                         localTable, {}});
             ReadContext& cx = *context;

@@ -40,6 +40,19 @@ TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
                                         "13|THREE|30.00|now with a note|0|3"}));
 }
 
+TEST_F(TransferTest, OverwriteFindsRowsByTheKeyColumnsItIsGiven) {
+    makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
+    // By the primary key: row 3 arrives under key 13 and is not found, nor is 9.
+    const auto byKey = prepare("select * from GOODS", "GOODS").overwrite({"ID"});
+    EXPECT_EQ(byKey.moved, 2);
+    EXPECT_EQ(byKey.notFound, 2);
+    EXPECT_THROW(prepare("select * from GOODS", "GOODS").overwrite({"ID", "NOSUCH"}), engine::DbError);
+    commitBoth();
+    EXPECT_EQ(localRows(kAllGoods),
+              (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|<null>|<null>|<null>|0|2",
+                                        "3|three|3.50|<null>|0|3"}));
+}
+
 TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
     // Row 2 was updated locally; row 1 has only a "D" entry, row 3's code
     // shares one half with a "U" entry of another record, and row 4 arrives
