@@ -51,7 +51,7 @@ const char* const kCreateItems =
     " AMOUNT NUMERIC(15,2), STAMP TIMESTAMP, NOTE BLOB SUB_TYPE TEXT,"
     " R$CODE1 INTEGER, R$CODE2 INTEGER)";
 
-// Every working table has it: mode 1 finds its rows by their record code.
+// Every working table has it: the overwrite finds its rows by their record code.
 const char* const kCreateCodeIndex = "CREATE INDEX R$ITEMS_CODE ON ITEMS (R$CODE1, R$CODE2)";
 
 const char* const kCreateJournal =

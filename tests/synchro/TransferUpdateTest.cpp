@@ -1,4 +1,4 @@
-// Mode 1 on real databases: rows found by their record code are overwritten
+// The overwrite on real databases: rows found by their record code are overwritten
 // whole (their key included), unmatched rows are skipped, and the local
 // journal can keep a locally updated row as it is.
 #include "TransferFixture.h"
@@ -53,7 +53,7 @@ TEST_F(TransferTest, OverwriteFindsRowsByTheKeyColumnsItIsGiven) {
                                         "3|three|3.50|<null>|0|3"}));
 }
 
-TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
+TEST_F(TransferTest, OverwriteKeepingLocalUpdatesLeavesRowsTheLocalJournalMarksAsUpdated) {
     // Row 2 was updated locally; row 1 has only a "D" entry, row 3's code
     // shares one half with a "U" entry of another record, and row 4 arrives
     // without a code, which names no row.
