@@ -1,4 +1,4 @@
-// Mode 0 on real databases: every source row appended whole, and the ways an
+// The append on real databases: every source row appended whole, and the ways an
 // append can fail.
 #include "TransferFixture.h"
 
