@@ -125,7 +125,7 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
         QuietFrontend ui;
         quorvel::synchro::FillReport report;
         quorvel::Outcome outcome = quorvel::Outcome::done();
-        const Timing tf = measure([&] { outcome = quorvel::synchro::FillSynchro(dm, ui, &report); });
+        const Timing tf = measure([&] { outcome = quorvel::synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report); });
         dm.SynchroDB().disconnect();
         dm.UserDB().disconnect();
         if (outcome.exitCode() != 0) throw std::runtime_error("the fill failed: " + outcome.message());

@@ -137,7 +137,7 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
         QuietFrontend ui;
         quorvel::synchro::ReadReport report;
         quorvel::Outcome outcome = quorvel::Outcome::done();
-        const Timing t = measure([&] { outcome = quorvel::synchro::ReadFromSynchro(dm, ui, &report, true); });
+        const Timing t = measure([&] { outcome = quorvel::synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report, true); });
         dm.SynchroDB().disconnect();
         dm.UserDB().disconnect();
         if (outcome.exitCode() != 0) throw std::runtime_error("the read failed: " + outcome.message());

@@ -1,8 +1,12 @@
 // The exchange's buttons: the window reads what is selected (the history
-// row, the "D" entry) and hands it to the operation, and says in the status
-// bar what the fill and the read moved.
+// row, the collision grids' rows, the "D" entry) and hands it to the
+// operation; from the outcome it sets its status face, its buttons and its
+// lists, opens the collision page after a read that stopped, and says in the
+// status bar what the fill and the read moved.
+#include "app/ExchangeReporter.h"
 #include "app/fBrowser.h"
 #include "synchro/Operations.h"
+#include "synchro/RecordTransfer.h"
 
 namespace quorvel::app {
 
@@ -33,37 +37,171 @@ std::string readSummary(const synchro::ReadReport& r) {
     return s + ".";
 }
 
+// The status face for how an operation ended; a refusal turns it red only
+// where the operation has always shown it so (the fill, the read, dropping
+// a "D" entry).
+void showEnding(Frontend& window, const Outcome& outcome, bool refusalIsError) {
+    switch (outcome.kind()) {
+        case Outcome::Kind::Done: window.setOK(); break;
+        case Outcome::Kind::Failed: window.setError(); break;
+        case Outcome::Kind::Refused:
+            if (refusalIsError) window.setError();
+            break;
+        case Outcome::Kind::Cancelled: break;
+    }
+}
+
+std::string collisionCaption(const synchro::ReadReport::Collision& c) {
+    if (c.table.empty()) return "The read failed before it reached a table.";
+    if (c.pass == "DELETE")
+        return "Table " + c.table + ": the read stopped deleting the rows the sender deleted" +
+               (c.entry ? " (\"D\" entry " + c.entry->text() + ")" : std::string()) + ". \"Synchro\" lists the sender's \"D\" entries of " +
+               c.table + "; \"Drop the D entry\" keeps the row here, or remove what refers to the row here, then read again.";
+    return "Table " + c.table + ": the read stopped in its " + c.pass + " pass. \"Synchro\" shows the sent rows of " +
+           c.table + ", \"Master/Clone\" the local rows.";
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const std::string& n : names) s += (s.empty() ? "" : ";") + n;
+    return s;
+}
+
+// The row of `rows` holding the record code `code`, or the first.
+void selectCode(engine::DataSet& rows, const synchro::RecordCode& code) {
+    const engine::Field* c1 = rows.findField("R$CODE1");
+    const engine::Field* c2 = rows.findField("R$CODE2");
+    if (!c1 || !c2) return;
+    for (rows.first(); !rows.eof(); rows.next())
+        if (!c1->isNull() && !c2->isNull() && c1->asInteger() == code.high && c2->asInteger() == code.low) return;
+    rows.first();
+}
+
+// The current row of a grid's data set, as values.
+synchro::SelectedRow selectedRow(engine::DataSet& rows) {
+    synchro::SelectedRow row;
+    if (!rows.active() || rows.isEmpty() || rows.eof()) return row;
+    for (int i = 0; i < rows.fieldCount(); ++i) {
+        row.columns.push_back(rows.field(i).name());
+        row.values.push_back(rows.field(i).asValue());
+    }
+    return row;
+}
+
+// The collision page's grids, from what the read reported: the synchro rows
+// the pass was applying, on the failing one, and the local table, on the row
+// it collided with.
+void openCollisionGrids(DM& dm, const synchro::ReadReport::Collision& c) {
+    if (c.table.empty()) return;
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(true);
+    if (!c.synchroRows.empty()) {
+        dm.QSynchro6Show(c.synchroRows);
+        if (c.synchroCode) selectCode(dm.QSynchro6, *c.synchroCode);
+    }
+    if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
+    dm.TMaster.close();
+    dm.TMaster.setTableName(c.table);
+    dm.TMaster.open();
+    if (!c.localKeyColumns.empty()) dm.TMaster.locate(joined(c.localKeyColumns), c.localKey);
+}
+
+
+void showCollision(TfmBrowser& window, DM& dm, const synchro::ReadReport::Collision& c) {
+    window.setText(ctl::LCollisionTable, collisionCaption(c));
+    window.setEnabled(ctl::SBCopyNaturalKey, !c.table.empty() && c.pass != "DELETE");
+    window.setEnabled(ctl::SBDropDeleteEntry, !c.table.empty() && c.pass == "DELETE");
+    try {
+        openCollisionGrids(dm, c);
+    } catch (const std::exception&) {
+        // The read's own message has been shown; the grids stay as they are.
+    }
+    window.setStatusPanel(1, "  Nothing was applied: the read stopped on " + c.table + " (" + c.pass + " pass).");
+    window.showPage(ctl::TSCollision);
+}
+
+}  // namespace
+
+
+
+namespace {
+
+// The collision page's grids let go of the databases before a fill or a
+// read works on them; a row left half edited there is never written.
+void closeCollisionGrids(DM& dm) {
+    if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
+    dm.TMaster.close();
+    dm.QSynchro6.close();
+    dm.QSynchro6.setLive(false);
+}
+
 }  // namespace
 
 void TfmBrowser::SBFillSynchroClick() {
+    closeCollisionGrids(dm_);
     synchro::FillReport report;
-    if (runOperation([&] { return synchro::FillSynchro(dm_, *this, &report); }).isDone())
+    ExchangeReporter reporter(*this, ctl::LFillAction, &dm_.QTableOrder);
+    const Outcome outcome =
+        runOperation([&] { return synchro::FillSynchro(dm_.UserDB(), dm_.SynchroDB(), reporter, &report); });
+    if (outcome.isDone()) {
+        dm_.ReopenSynchro();
+        setEnabled(ctl::SBSuccess, true);
         setStatusPanel(1, fillSummary(report));
+    }
+    showEnding(*this, outcome, true);
 }
 
 void TfmBrowser::SBReadFromSynchroClick() {
+    closeCollisionGrids(dm_);
     synchro::ReadReport report;
-    const Outcome outcome = runOperation([&] { return synchro::ReadFromSynchro(dm_, *this, &report); });
+    ExchangeReporter reporter(*this, ctl::LSAction, &dm_.QTableOrder);
+    const Outcome outcome = runOperation(
+        [&] { return synchro::ReadFromSynchro(dm_.UserDB(), dm_.SynchroDB(), reporter, &report); });
+    showEnding(*this, outcome, true);
     if (outcome.isDone())
         setStatusPanel(1, readSummary(report));
     else if (report.collision)
-        setStatusPanel(1, "  Nothing was applied: the read stopped on " + report.collision->table + " (" +
-                              report.collision->pass + " pass).");
+        showCollision(*this, dm_, *report.collision);
 }
 
 void TfmBrowser::SBDelSynchroClick() {
     std::optional<int64_t> selected;
     if (dm_.QSynchro.active() && !dm_.QSynchro.isEmpty())
         selected = dm_.QSynchro.fieldByName("SYNCHRONUMBER").asInteger();
-    runOperation([&] { return synchro::DelSynchro(dm_, *this, selected); });
+    ExchangeReporter reporter(*this);
+    const Outcome outcome = runOperation([&] { return synchro::DelSynchro(dm_.UserDB(), reporter, selected); });
+    if (outcome.isDone()) dm_.ReopenSynchro();
+    showEnding(*this, outcome, false);
 }
 
 void TfmBrowser::SBSuccessClick() {
-    runOperation([&] { return synchro::Success(dm_, *this); });
+    ExchangeReporter reporter(*this);
+    const Outcome outcome = runOperation([&] { return synchro::Success(dm_.UserDB(), reporter); });
+    if (outcome.isDone()) setEnabled(ctl::SBFillSynchro, false);
+    showEnding(*this, outcome, false);
 }
 
 void TfmBrowser::SBCopyNaturalKeyClick() {
-    runOperation([&] { return synchro::CopyNaturalKey(dm_, *this); });
+    // A failed insert left in the grid is never written: the copy replaces a
+    // row that is there, found by its key.
+    if (dm_.TMaster.active() && dm_.TMaster.state() != engine::DataSetState::Browse) dm_.TMaster.cancel();
+    const synchro::SelectedRow row =
+        dm_.TMaster.active() ? selectedRow(dm_.QSynchro6) : synchro::SelectedRow{};
+    const std::string table = dm_.TMaster.tableName();
+    ExchangeReporter reporter(*this);
+    const Outcome outcome =
+        runOperation([&] { return synchro::CopyNaturalKey(dm_.UserDB(), reporter, table, row); });
+    showEnding(*this, outcome, false);
+    if (!outcome.isDone()) return;
+    // "Master/Clone" shows the local row as it is now.
+    const std::string keyList = dm_.TMaster.primaryKeyFields();
+    std::vector<engine::Value> key;
+    for (const std::string& column : synchro::splitKeyList(keyList))
+        for (std::size_t i = 0; i < row.columns.size(); ++i)
+            if (row.columns[i] == column) key.push_back(row.values[i]);
+    dm_.TMaster.close();
+    dm_.TMaster.open();
+    dm_.TMaster.locate(keyList, key);
 }
 
 void TfmBrowser::SBDropDeleteEntryClick() {
@@ -76,7 +214,15 @@ void TfmBrowser::SBDropDeleteEntryClick() {
     const std::string name = table->asString();
     const synchro::RecordCode code{entries.fieldByName("R$CODE1").asInteger(),
                                    entries.fieldByName("R$CODE2").asInteger()};
-    runOperation([&] { return synchro::DropDeleteEntry(dm_, *this, name, code); });
+    ExchangeReporter reporter(*this);
+    const Outcome outcome =
+        runOperation([&] { return synchro::DropDeleteEntry(dm_.SynchroDB(), reporter, name, code); });
+    // The collision page shows the entries: without the dropped one now.
+    if (outcome.isDone()) {
+        entries.close();
+        entries.open();
+    }
+    showEnding(*this, outcome, true);
 }
 
 }  // namespace quorvel::app

@@ -76,7 +76,7 @@ int cmdFill(Session& s) {
     if (!connectExchange(s, false)) return 1;
     s.ui.startOperation();
     synchro::FillReport report;
-    const Outcome o = synchro::FillSynchro(s.dm, s.ui, &report);
+    const Outcome o = synchro::FillSynchro(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, &report);
     if (o.isDone()) printFill(s, report);
     return s.finish(o);
 }
@@ -108,7 +108,7 @@ int cmdRead(Session& s) {
     }
     s.ui.startOperation();
     synchro::ReadReport report;
-    const Outcome o = synchro::ReadFromSynchro(s.dm, s.ui, &report);
+    const Outcome o = synchro::ReadFromSynchro(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, &report);
     if (o.isDone()) printRead(s, report);
     if (report.collision) printCollision(s, *report.collision);
     const int rc = s.finish(o);
@@ -133,19 +133,19 @@ int cmdDeleteHistory(Session& s) {
     }
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::DelSynchro(s.dm, s.ui, number));
+    return s.finish(synchro::DelSynchro(s.dm.UserDB(), s.ui, number));
 }
 
 int cmdSuccess(Session& s) {
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::Success(s.dm, s.ui));
+    return s.finish(synchro::Success(s.dm.UserDB(), s.ui));
 }
 
 int cmdDeleteSynchroRow(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::DeleteSynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+    return s.finish(synchro::DeleteSynchroRow(s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
 
 int cmdDropDeleteEntry(Session& s) {
@@ -159,13 +159,13 @@ int cmdDropDeleteEntry(Session& s) {
     }
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::DropDeleteEntry(s.dm, s.ui, s.args.words[1], code));
+    return s.finish(synchro::DropDeleteEntry(s.dm.SynchroDB(), s.ui, s.args.words[1], code));
 }
 
 int cmdCopyFromSynchro(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::CopySynchroRow(s.dm, s.ui, s.args.words[1], keyArgs(s)));
+    return s.finish(synchro::CopySynchroRow(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
 
 }  // namespace

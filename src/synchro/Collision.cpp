@@ -2,34 +2,25 @@
 // local record code), and delete a row from the synchro database, from the
 // collision page's grids or, for scripts, by primary key.
 #include <cctype>
+#include <cmath>
 
 #include "engine/Error.h"
 #include "engine/Query.h"
+#include "engine/Table.h"
 #include "engine/Transaction.h"
+#include "operation/RunOperation.h"
 #include "synchro/Operations.h"
-#include "synchro/TMyBM.h"
+#include "synchro/RecordTransfer.h"
 
 namespace quorvel::synchro {
 
 namespace {
-
-Outcome refuse(Frontend& ui, const std::string& why) {
-    ui.showMessage(why);
-    return Outcome::refused(why);
-}
-
-Outcome fail(Frontend& ui, const std::exception& e) {
-    ui.setError();
-    ui.showMessage(e.what());
-    return Outcome::failed(e.what());
-}
 
 bool isCodeColumn(const std::string& name) { return name == "R$CODE1" || name == "R$CODE2"; }
 
 // Every column the local table shares by name with the synchro row, but the
 // record code: the local row keeps its own.
 void copyOver(engine::DataSet& from, engine::Table& to) {
-    if (to.state() != engine::DataSetState::Browse) to.cancel();
     to.edit();
     for (int i = 0; i < to.fieldCount(); ++i) {
         engine::Field& target = to.field(i);
@@ -37,6 +28,26 @@ void copyOver(engine::DataSet& from, engine::Table& to) {
         if (const engine::Field* source = from.findField(target.name())) target.assign(*source);
     }
     to.post();
+}
+
+// The same from a row the window's grid selected.
+void copyOver(const SelectedRow& from, engine::Table& to) {
+    to.edit();
+    for (std::size_t i = 0; i < from.columns.size() && i < from.values.size(); ++i) {
+        if (isCodeColumn(from.columns[i])) continue;
+        engine::Field* target = to.findField(from.columns[i]);
+        if (target && !target->isComputed()) target->setValue(from.values[i]);
+    }
+    to.post();
+}
+
+std::string valueText(const engine::Value& v) {
+    if (engine::isNull(v)) return "<null>";
+    if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
+    if (auto* s = std::get_if<std::string>(&v)) return *s;
+    if (auto* d = std::get_if<double>(&v)) return std::to_string(*d);
+    const auto& x = std::get<engine::Scaled>(v);
+    return std::to_string(static_cast<double>(x.units) * std::pow(10.0, x.scale));
 }
 
 std::string rowText(engine::DataSet& ds) {
@@ -47,11 +58,20 @@ std::string rowText(engine::DataSet& ds) {
     return s;
 }
 
-void dropPendingEdit(engine::Table& t) {
-    if (t.active() && t.state() != engine::DataSetState::Browse) t.cancel();
+std::string rowText(const SelectedRow& row) {
+    std::string s;
+    for (std::size_t i = 0; i < row.columns.size() && i < row.values.size(); ++i)
+        s += (i ? ", " : "") + row.columns[i] + "=" + valueText(row.values[i]);
+    return s;
 }
 
-// "A = :K0 and B = :K1" over the primary key of `table` in `db`.
+std::string joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const std::string& n : names) s += (s.empty() ? "" : ";") + n;
+    return s;
+}
+
+// "A = :K1 and B = :K2" over the primary key of `table` in `db`.
 struct KeyFilter {
     std::string where;
     std::size_t columns = 0;
@@ -63,9 +83,10 @@ KeyFilter keyFilter(engine::Database& db, const std::string& table) {
     const std::string list = t.primaryKeyFields();
     if (list.empty()) throw engine::DbError("Table " + table + " has no primary key");
     KeyFilter f;
-    f.columns = TMyBM::CountNames(list);
-    for (std::size_t k = 1; k <= f.columns; ++k)
-        f.where += (k > 1 ? " and " : "") + TMyBM::GetName(list, static_cast<int>(k)) + " = :K" + std::to_string(k);
+    const std::vector<std::string> names = splitKeyList(list);
+    f.columns = names.size();
+    for (std::size_t k = 0; k < names.size(); ++k)
+        f.where += (k ? " and " : "") + names[k] + " = :K" + std::to_string(k + 1);
     return f;
 }
 
@@ -86,161 +107,138 @@ std::string keyText(const std::vector<std::string>& key) {
 
 }  // namespace
 
-Outcome CopyNaturalKey(DM& dm, Frontend& ui) {
-    // A failed insert left by the read is never written: the copy replaces
-    // a row that is there, found by its key.
-    dropPendingEdit(dm.TMaster);
-    if (!dm.QSynchro6.active() || dm.QSynchro6.isEmpty() || !dm.TMaster.active())
-        return refuse(ui, "Select the record to copy in \"Synchro\" first.");
-    const std::string table = dm.TMaster.tableName();
-    std::string keyList;
-    std::vector<engine::Value> key;
-    std::vector<std::string> keyTexts;
-    try {
-        keyList = dm.TMaster.primaryKeyFields();
-        if (keyList.empty()) return refuse(ui, "Table " + table + " has no primary key: its rows cannot be matched.");
-        for (int k = 1; k <= TMyBM::CountNames(keyList); ++k) {
-            const engine::Field* f = dm.QSynchro6.findField(TMyBM::GetName(keyList, k));
-            if (!f)
-                return refuse(ui, "\"Synchro\" shows no rows of " + table + ": there is nothing to copy.");
-            key.push_back(f->asValue());
-            keyTexts.push_back(f->isNull() ? "<null>" : f->asString());
-        }
+Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::string& table,
+                       const SelectedRow& synchroRow) {
+    return runOperation(reporter, [&]() -> Outcome {
+        if (synchroRow.columns.empty() || table.empty())
+            throw Refused("Select the record to copy in \"Synchro\" first.");
         // Afresh: the table's rows may have been read before the read was
         // rolled back.
-        dm.TMaster.close();
-        dm.TMaster.open();
-        const bool held = key.size() == 1 ? dm.TMaster.locate(keyList, key[0]) : dm.TMaster.locate(keyList, key);
-        if (!held)
-            return refuse(ui, "This database has no row of " + table + " with the key " + keyText(keyTexts) +
-                                  ": there is nothing to copy over. Read again: the synchro row is then inserted.");
-    } catch (const std::exception& e) {
-        return fail(ui, e);
-    }
-    if (!ui.confirm("Copy the synchro row of " + table + " over the local row with the key " + keyText(keyTexts) +
-                    "?\n\nSynchro: " + rowText(dm.QSynchro6) + "\nLocal: " + rowText(dm.TMaster) +
-                    "\n\nCopy now?"))
-        return Outcome::cancelled();
-    ui.setWorking();
-    try {
-        engine::Transaction synchro(dm.SynchroDB());
-        engine::Transaction user(dm.UserDB());
-        copyOver(dm.QSynchro6, dm.TMaster);
-        synchro.commit();
-        user.commit();
-    } catch (const std::exception& e) {
-        dropPendingEdit(dm.TMaster);
-        return fail(ui, e);
-    }
-    ui.setOK();
-    ui.showMessage("Copied: the local row of " + table + " with the key " + keyText(keyTexts) +
-                   " now holds the synchro row. Delete that row from \"Synchro\", then read again.");
-    return Outcome::done();
+        engine::Table target(local);
+        target.setTableName(table);
+        const std::string keyList = target.primaryKeyFields();
+        if (keyList.empty()) throw Refused("Table " + table + " has no primary key: its rows cannot be matched.");
+        std::vector<engine::Value> key;
+        std::vector<std::string> keyTexts;
+        for (const std::string& column : splitKeyList(keyList)) {
+            std::size_t i = 0;
+            while (i < synchroRow.columns.size() && synchroRow.columns[i] != column) ++i;
+            if (i == synchroRow.columns.size() || i >= synchroRow.values.size())
+                throw Refused("\"Synchro\" shows no rows of " + table + ": there is nothing to copy.");
+            key.push_back(synchroRow.values[i]);
+            keyTexts.push_back(valueText(synchroRow.values[i]));
+        }
+        target.open();
+        if (!target.locate(keyList, key))
+            throw Refused("This database has no row of " + table + " with the key " + keyText(keyTexts) +
+                          ": there is nothing to copy over. Read again: the synchro row is then inserted.");
+        if (!reporter.confirm("Copy the synchro row of " + table + " over the local row with the key " +
+                              keyText(keyTexts) + "?\n\nSynchro: " + rowText(synchroRow) +
+                              "\nLocal: " + rowText(target) + "\n\nCopy now?"))
+            return Outcome::cancelled();
+        {
+            engine::Transaction tx(local);
+            target.close();
+            target.open();
+            if (!target.locate(keyList, key))
+                throw Refused("This database has no row of " + table + " with the key " + keyText(keyTexts) + ".");
+            copyOver(synchroRow, target);
+            tx.commit();
+        }
+        reporter.notice("Copied: the local row of " + table + " with the key " + keyText(keyTexts) +
+                        " now holds the synchro row. Delete that row from \"Synchro\", then read again.");
+        return Outcome::done();
+    });
 }
 
-Outcome DropDeleteEntry(DM& dm, Frontend& ui, const std::string& typedTable, const RecordCode& code) {
+Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& typedTable,
+                        const RecordCode& code) {
     // The journal names tables as the catalogue does, in capitals.
     std::string table = typedTable;
     for (char& ch : table) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
-    if (!ui.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"
-                    "Delete now?"))
-        return Outcome::cancelled();
-    ui.setWorking();
-    try {
-        engine::Transaction synchro(dm.SynchroDB());
-        engine::Query del(dm.SynchroDB());
+    return runOperation(reporter, [&]() -> Outcome {
+        if (!reporter.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"
+                              "Delete now?"))
+            return Outcome::cancelled();
+        engine::Transaction tx(synchro);
+        engine::Query del(synchro);
         del.setSql("delete from R$DELETEDUPDATED where Operation = 'D' and TableName = :T and "
                    "R$Code1 = :C1 and R$Code2 = :C2");
         del.setParam("T", table);
         del.setParam("C1", code.high);
         del.setParam("C2", code.low);
         del.execSql();
-        if (del.rowsAffected() == 0) {
-            ui.setError();
-            return refuse(ui, "The synchro database holds no " + entry + ".");
+        if (del.rowsAffected() == 0) throw Refused("The synchro database holds no " + entry + ".");
+        tx.commit();
+        reporter.notice("Dropped " + entry + " from the synchro database: read again.");
+        return Outcome::done();
+    });
+}
+
+Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                       const std::string& table, const std::vector<std::string>& key) {
+    return runOperation(reporter, [&]() -> Outcome {
+        const KeyFilter filter = keyFilter(local, table);
+        if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
+        engine::Query source(synchro);
+        source.setSql("select * from " + table + " where " + filter.where);
+        bindKey(source, key);
+        source.open();
+        if (source.isEmpty())
+            throw Refused("The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
+        engine::Table target(local);
+        target.setTableName(table);
+        target.open();
+        const std::vector<engine::Value> values(key.begin(), key.end());
+        const std::string keyList = target.primaryKeyFields();
+        if (!target.locate(keyList, values))
+            throw Refused("This database has no row of " + table + " with the key " + keyText(key) +
+                          ": read again, the synchro row is then inserted.");
+        if (!reporter.confirm("Copy now?")) return Outcome::cancelled();
+        {
+            engine::Transaction localTx(local);
+            engine::Transaction synchroTx(synchro);
+            source.close();
+            source.open();
+            target.close();
+            target.open();
+            target.locate(keyList, values);
+            copyOver(source, target);
+            engine::Query del(synchro);
+            del.setSql("delete from " + table + " where " + keyFilter(synchro, table).where);
+            bindKey(del, key);
+            del.execSql();
+            // The local copy first: if the process dies between the two
+            // commits, the synchro row is still there and the copy can simply
+            // be run again.
+            localTx.commit();
+            synchroTx.commit();
         }
-        synchro.commit();
-    } catch (const std::exception& e) {
-        return fail(ui, e);
-    }
-    // The collision page shows the entries: without the dropped one now.
-    if (dm.QSynchro6.active() && dm.QSynchro6.findField("OPERATION")) {
-        dm.QSynchro6.close();
-        dm.QSynchro6.open();
-    }
-    ui.setOK();
-    ui.showMessage("Dropped " + entry + " from the synchro database: read again.");
-    return Outcome::done();
+        reporter.notice("Copied the synchro row of " + table + " with the key " + keyText(key) +
+                        " over the local row and took it out of the synchro database: read again.");
+        return Outcome::done();
+    });
 }
 
-Outcome CopySynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key) {
-    try {
-        const KeyFilter filter = keyFilter(dm.UserDB(), table);
-        if (key.size() != filter.columns) return refuse(ui, wrongKeySize(table, filter));
-        dm.QSynchro6.close();
-        dm.QSynchro6.setLive(false);
-        dm.QSynchro6.setSql("select * from " + table + " where " + filter.where);
-        bindKey(dm.QSynchro6, key);
-        dm.QSynchro6.open();
-        if (dm.QSynchro6.isEmpty())
-            return refuse(ui, "The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
-        dm.TMaster.close();
-        dm.TMaster.setTableName(table);
-        dm.TMaster.open();
-        std::vector<engine::Value> values(key.begin(), key.end());
-        const std::string keyList = dm.TMaster.primaryKeyFields();
-        const bool found = values.size() == 1 ? dm.TMaster.locate(keyList, values[0])
-                                              : dm.TMaster.locate(keyList, values);
-        if (!found)
-            return refuse(ui, "This database has no row of " + table + " with the key " + keyText(key) +
-                                  ": read again, the synchro row is then inserted.");
-    } catch (const std::exception& e) {
-        return fail(ui, e);
-    }
-    if (!ui.confirm("Copy now?")) return Outcome::cancelled();
-    try {
-        engine::Transaction user(dm.UserDB());
-        engine::Transaction synchro(dm.SynchroDB());
-        copyOver(dm.QSynchro6, dm.TMaster);
-        engine::Query del(dm.SynchroDB());
-        del.setSql("delete from " + table + " where " + keyFilter(dm.SynchroDB(), table).where);
-        bindKey(del, key);
-        del.execSql();
-        // The local copy first: if the process dies between the two commits,
-        // the synchro row is still there and the copy can simply be run again.
-        user.commit();
-        synchro.commit();
-    } catch (const std::exception& e) {
-        dropPendingEdit(dm.TMaster);
-        return fail(ui, e);
-    }
-    ui.setOK();
-    ui.showMessage("Copied the synchro row of " + table + " with the key " + keyText(key) +
-                   " over the local row and took it out of the synchro database: read again.");
-    return Outcome::done();
-}
-
-Outcome DeleteSynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key) {
-    if (!ui.confirm("Delete now?")) return Outcome::cancelled();
-    try {
-        const KeyFilter filter = keyFilter(dm.SynchroDB(), table);
-        if (key.size() != filter.columns) return refuse(ui, wrongKeySize(table, filter));
-        engine::Transaction synchro(dm.SynchroDB());
-        engine::Query del(dm.SynchroDB());
+Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const std::string& table,
+                         const std::vector<std::string>& key) {
+    return runOperation(reporter, [&]() -> Outcome {
+        if (!reporter.confirm("Delete now?")) return Outcome::cancelled();
+        const KeyFilter filter = keyFilter(synchro, table);
+        if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
+        engine::Transaction tx(synchro);
+        engine::Query del(synchro);
         del.setSql("delete from " + table + " where " + filter.where);
         bindKey(del, key);
         del.execSql();
         if (del.rowsAffected() == 0)
-            return refuse(ui, "The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
-        synchro.commit();
-    } catch (const std::exception& e) {
-        return fail(ui, e);
-    }
-    ui.setOK();
-    ui.showMessage("Deleted the row of " + table + " with the key " + keyText(key) +
-                   " from the synchro database: read again.");
-    return Outcome::done();
+            throw Refused("The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
+        tx.commit();
+        reporter.notice("Deleted the row of " + table + " with the key " + keyText(key) +
+                        " from the synchro database: read again.");
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::synchro

@@ -12,24 +12,21 @@
 #include <fstream>
 
 #include "db/Today.h"
-#include "engine/Error.h"
+#include "engine/Query.h"
+#include "engine/Table.h"
 #include "engine/Transaction.h"
+#include "operation/RunOperation.h"
 #include "synchro/ColumnFit.h"
 #include "synchro/FillSelection.h"
 #include "synchro/LocalSite.h"
 #include "synchro/Operations.h"
 #include "synchro/Refusal.h"
 #include "synchro/SynchroIdentity.h"
-#include "synchro/TMyBM.h"
+#include "synchro/RecordTransfer.h"
 
 namespace quorvel::synchro {
 
 namespace {
-
-void showFillAction(Frontend& ui, const std::string& caption) {
-    ui.setText("LFillAction", caption);
-    ui.processEvents();
-}
 
 // The trace of the last table's selection, in the process's current folder.
 void writeTrace(const std::string& statement) {
@@ -43,11 +40,11 @@ void writeTrace(const std::string& statement) {
     }
 }
 
-void emptySynchro(DM& dm, const std::vector<std::string>& working) {
-    for (const std::string& t : working) dm.QSynchro6Exec("delete from " + t);
-    dm.QSynchro6Exec("delete from R$DELETEDUPDATED");
-    dm.QSynchro6Exec("delete from R$SYNCHRO");
-    dm.QSynchro6Exec("delete from R$SENDER");
+void emptySynchro(engine::Database& synchro, const std::vector<std::string>& working) {
+    for (const std::string& t : working) synchro.execute("delete from " + t);
+    synchro.execute("delete from R$DELETEDUPDATED");
+    synchro.execute("delete from R$SYNCHRO");
+    synchro.execute("delete from R$SENDER");
 }
 
 // A text inside a double-quoted literal.
@@ -57,135 +54,119 @@ std::string quoted(const std::string& text) {
     return out;
 }
 
-RecordCode drawMark(DM& dm) {
-    const int64_t high = dm.Q6Integer("select C from R$Fill(1)");
-    const int64_t low = dm.Q6Integer("select C from R$Fill(2)");
-    dm.Q6.close();
+int64_t integerOf(engine::Database& db, const std::string& select) {
+    engine::Query q(db);
+    q.setSql(select);
+    q.open();
+    return q.field(0).asInteger();
+}
+
+RecordCode drawMark(engine::Database& local) {
+    const int64_t high = integerOf(local, "select C from R$Fill(1)");
+    const int64_t low = integerOf(local, "select C from R$Fill(2)");
     return {high, low};
 }
 
-Outcome refuse(Frontend& ui, const std::string& why) {
-    ui.setError();
-    ui.showMessage(why);
-    return Outcome::refused(why);
+// Rows of `select` on the local database appended to `table` of the synchro database.
+int64_t transfer(engine::Database& local, engine::Database& synchro, const std::string& select,
+                 const std::string& table, const std::function<void(int64_t)>& onRows) {
+    engine::Query source(local);
+    source.setSql(select);
+    engine::Table target(synchro);
+    target.setTableName(table);
+    RecordTransfer transfer(source, target);
+    transfer.onRows = onRows;
+    return transfer.append();
 }
 
 }  // namespace
 
-Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report) {
-    if (!dm.UserDB().connected()) return refuse(ui, "Connect to the Master/Clone database first.");
-    if (!dm.SynchroDB().connected()) return refuse(ui, "Connect to the Out Synchro database first.");
-    // What the out-synchro database is, before anything in it is emptied:
-    // the master, a clone or the local file itself must never be.
-    DatabaseIdentity target, here;
-    try {
-        target = identify(dm.SynchroDB());
-        if (const std::string why = notASynchroDatabase(dm.SynchroDB(), target, dm.UserDB()); !why.empty())
-            return refuse(ui, why);
-        here = identify(dm.UserDB());
-    } catch (const std::exception& e) {
-        return refuse(ui, e.what());
-    }
-    // Another site's fill may not have been read yet: replace it only when
-    // asked to.
-    if (target.sender && !here.site.empty() && target.sender->site != here.site &&
-        !ui.confirm("It holds " + siteText(target.sender->site) + "'s fill no. " +
-                    std::to_string(target.sender->fillNumber) + ". Replace it?"))
-        return Outcome::cancelled();
-    dm.QSynchro6.close();
-    dm.QSynchro6.setLive(false);
-    FillReport local;
-    FillReport& rep = report ? *report : local;
+Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter& reporter, FillReport* report) {
+    FillReport unused;
+    FillReport& rep = report ? *report : unused;
     rep = {};
-    std::optional<std::string> pastBound;
-    ui.setWorking();
-    try {
-        engine::Transaction user(dm.UserDB());
-        const LocalSite site = LocalSite::read(dm.UserDB());
-        pastBound = codesPastBound(dm.UserDB(), site);
-        const std::vector<std::string> working = workingTables(dm.UserDB());
-        std::vector<std::string> ordered = tableOrder(dm.UserDB());
+    return runOperation(reporter, [&]() -> Outcome {
+        if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
+        if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
+        // What the out-synchro database is, before anything in it is emptied:
+        // the master, a clone or the local file itself must never be.
+        DatabaseIdentity target, here;
+        try {
+            target = identify(synchro);
+            if (const std::string why = notASynchroDatabase(synchro, target, local); !why.empty()) throw Refused(why);
+            here = identify(local);
+        } catch (const Refused&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw Refused(e.what());
+        }
+        // Another site's fill may not have been read yet: replace it only when
+        // asked to.
+        if (target.sender && !here.site.empty() && target.sender->site != here.site &&
+            !reporter.confirm("It holds " + siteText(target.sender->site) + "'s fill no. " +
+                              std::to_string(target.sender->fillNumber) + ". Replace it?"))
+            return Outcome::cancelled();
+
+        engine::Transaction user(local);
+        const LocalSite site = LocalSite::read(local);
+        const std::optional<std::string> pastBound = codesPastBound(local, site);
+        const std::vector<std::string> working = workingTables(local);
+        const std::vector<std::string> ordered = tableOrder(local);
         if (!target.hasSenderTable) {
             // Made by the earlier definition: the table that names the sender is added.
-            engine::Transaction ddl(dm.SynchroDB());
-            dm.SynchroDB().execute(kCreateSenderTable);
+            engine::Transaction ddl(synchro);
+            synchro.execute(kCreateSenderTable);
             ddl.commit();
         }
         {
-            engine::Transaction synchro(dm.SynchroDB());
+            engine::Transaction emptying(synchro);
             std::vector<std::string> needed = working;
             needed.insert(needed.end(), ordered.begin(), ordered.end());
             needed.push_back("R$DELETEDUPDATED");
             needed.push_back("R$SYNCHRO");
-            requireTables(dm.SynchroDB(), dm.UserDB(), needed, "synchro database");
-            requireColumnsFit({dm.UserDB(), "this database"}, {dm.SynchroDB(), "the synchro database"}, ordered);
+            requireTables(synchro, local, needed, "synchro database");
+            requireColumnsFit({local, "this database"}, {synchro, "the synchro database"}, ordered);
 
-            showFillAction(ui, "Clear Synchro tables");
-            emptySynchro(dm, working);
-            synchro.commit();  // the emptied synchro database stays empty whatever follows
+            reporter.step("Clear Synchro tables");
+            reporter.breathe();
+            emptySynchro(synchro, working);
+            emptying.commit();  // the emptied synchro database stays empty whatever follows
         }
-        engine::Transaction synchro(dm.SynchroDB());
+        engine::Transaction filling(synchro);
         const std::string date = todayText();
-        dm.QSynchro6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date +
-                         "\", " + std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
-        dm.QSynchro6Exec("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " +
-                         std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", \"" +
-                         date + "\")");
+        synchro.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date + "\", " +
+                        std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
+        synchro.execute("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " +
+                        std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", \"" +
+                        date + "\")");
 
-        showFillAction(ui, "Fill R$DeletedUpdated");
-        TMyBM bm(dm);
-        dm.Q6.close();
-        dm.Q6.setSql("select * from R$DeletedUpdated");
-        dm.TSynchro.close();
-        dm.TSynchro.setTableName("R$DELETEDUPDATED");
-        bm.Source = &dm.Q6;
-        bm.Target = &dm.TSynchro;
-        bm.Mode = 0;
-        bm.Transfer();
-        rep.journalEntries = bm.Moved;
+        reporter.step("Fill R$DeletedUpdated");
+        reporter.breathe();
+        rep.journalEntries = transfer(local, synchro, "select * from R$DeletedUpdated", "R$DELETEDUPDATED", {});
 
-        dm.QTableOrder.close();
-        dm.QTableOrder.open();
-        for (dm.QTableOrder.first(); !dm.QTableOrder.eof(); dm.QTableOrder.next()) {
-            const std::string table = dm.QTableOrder.fieldByName("TABLENAME").asString();
+        for (std::size_t k = 0; k < ordered.size(); ++k) {
+            const std::string& table = ordered[k];
+            reporter.progress(static_cast<long long>(k), static_cast<long long>(ordered.size()));
             const FillSelection selection = fillSelection(table, site.mark, site.bound);
             writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
             int64_t sent = 0;
-            ui.rowsProgress(table, 0);
-            for (const std::string* statement : {&selection.created, &selection.updated}) {
-                dm.Q6.close();
-                dm.Q6.setSql(*statement);
-                dm.TSynchro.close();
-                dm.TSynchro.setTableName(table);
-                bm.Target = &dm.TSynchro;
-                bm.OnRows = [&ui, table, sent](int64_t rows) { ui.rowsProgress(table, sent + rows); };
-                bm.Transfer();
-                sent += bm.Moved;
-            }
+            reporter.rows(table, 0);
+            for (const std::string* statement : {&selection.created, &selection.updated})
+                sent += transfer(local, synchro, *statement, table,
+                                 [&reporter, table, sent](int64_t rows) { reporter.rows(table, sent + rows); });
             rep.tables.push_back({table, sent});
-            ui.rowsProgress(table, sent);
-            ui.processEvents();
+            reporter.rows(table, sent);
+            reporter.breathe();
         }
-        dm.Q6.close();
-        dm.TSynchro.close();
 
-        const RecordCode next = drawMark(dm);
-        dm.Q6Exec("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", \"" + date + "\", " +
-                  std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
-        synchro.commit();
+        const RecordCode next = drawMark(local);
+        local.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", \"" + date +
+                      "\", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
+        filling.commit();
         user.commit();
-    } catch (const Refusal& r) {
-        return refuse(ui, r.what());
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    dm.ReopenSynchro();
-    ui.setEnabled("SBSuccess", true);
-    ui.setOK();
-    if (pastBound) ui.showMessage(*pastBound);
-    return Outcome::done();
+        if (pastBound) reporter.notice(*pastBound);
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::synchro

@@ -5,12 +5,20 @@
 
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "operation/RunOperation.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordCode.h"
 
 namespace quorvel::synchro {
 
 namespace {
+
+int64_t integerOf(engine::Database& db, const std::string& select) {
+    engine::Query q(db);
+    q.setSql(select);
+    q.open();
+    return q.eof() || q.field(0).isNull() ? 0 : q.field(0).asInteger();
+}
 
 // The number of this site's first mark, from which its fills count: the
 // oldest history row whose mark lies above the range of the database
@@ -43,84 +51,49 @@ std::optional<int64_t> firstOwnMark(engine::Database& db) {
 // Why history row `number` may not be deleted; nullopt when it may. Only the
 // newest row goes, so that the next fill counts from the row below it and
 // sends again what that fill sent; an older row would change no mark.
-std::optional<std::string> undeletable(DM& dm, int64_t number) {
-    engine::Transaction tx(dm.UserDB());
+std::optional<std::string> undeletable(engine::Database& local, int64_t number) {
+    engine::Transaction tx(local);
     const std::string n = std::to_string(number);
-    const bool held = dm.Q6Integer("select count(*) from R$SYNCHRO where SynchroNumber = " + n) != 0;
-    const int64_t newest = dm.Q6Integer("select max(SynchroNumber) from R$SYNCHRO");
-    dm.Q6.close();
+    const bool held = integerOf(local, "select count(*) from R$SYNCHRO where SynchroNumber = " + n) != 0;
+    const int64_t newest = integerOf(local, "select max(SynchroNumber) from R$SYNCHRO");
     if (!held) return "There is no history row " + n + ".";
     if (number != newest)
         return "Only the newest history row, " + std::to_string(newest) +
                ", may be deleted: the history is deleted from the newest row down.";
-    if (firstOwnMark(dm.UserDB()) == number)
+    if (firstOwnMark(local) == number)
         return "History row " + n + " is this site's first mark, from which its fills count: it cannot be deleted.";
     return std::nullopt;
 }
 
 }  // namespace
 
-Outcome DelSynchro(DM& dm, Frontend& ui, std::optional<int64_t> synchroNumber) {
-    if (!dm.UserDB().connected() || !synchroNumber) {
-        ui.showMessage("List is empty!");
-        return Outcome::refused("List is empty!");
-    }
-    try {
-        if (auto why = undeletable(dm, *synchroNumber)) {
-            ui.showMessage(*why);
-            return Outcome::refused(*why);
-        }
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    if (!ui.confirm("Delete now?")) return Outcome::cancelled();
-    ui.setWorking();
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("delete from R$SYNCHRO where SynchroNumber = " + std::to_string(*synchroNumber));
+Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<int64_t> synchroNumber) {
+    return runOperation(reporter, [&]() -> Outcome {
+        if (!local.connected() || !synchroNumber) throw Refused("List is empty!");
+        if (auto why = undeletable(local, *synchroNumber)) throw Refused(*why);
+        if (!reporter.confirm("Delete now?")) return Outcome::cancelled();
+        engine::Transaction tx(local);
+        local.execute("delete from R$SYNCHRO where SynchroNumber = " + std::to_string(*synchroNumber));
         tx.commit();
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    dm.ReopenSynchro();
-    ui.setOK();
-    ui.showMessage("The next fill sends again what fill " + std::to_string(*synchroNumber) + " sent.");
-    return Outcome::done();
+        reporter.notice("The next fill sends again what fill " + std::to_string(*synchroNumber) + " sent.");
+        return Outcome::done();
+    });
 }
 
-Outcome Success(DM& dm, Frontend& ui) {
-    // Only the first mark, written when the triggers were made: this database
-    // has never filled, and its journal holds changes no site has received.
-    try {
-        if (dm.Q6Integer("select count(*) from R$SYNCHRO") < 2) {
-            const std::string why = "This database has not filled a synchro database yet: \"Success\" would "
-                                    "drop changes that no site has received.";
-            ui.showMessage(why);
-            return Outcome::refused(why);
-        }
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    if (!ui.confirm("Are you sure?")) return Outcome::cancelled();
-    ui.setWorking();
-    try {
-        engine::Transaction tx(dm.UserDB());
-        dm.Q6Exec("delete from R$DeletedUpdated");
+Outcome Success(engine::Database& local, Reporter& reporter) {
+    return runOperation(reporter, [&]() -> Outcome {
+        // Only the first mark, written when the triggers were made: this
+        // database has never filled, and its journal holds changes no site
+        // has received.
+        if (integerOf(local, "select count(*) from R$SYNCHRO") < 2)
+            throw Refused("This database has not filled a synchro database yet: \"Success\" would "
+                          "drop changes that no site has received.");
+        if (!reporter.confirm("Are you sure?")) return Outcome::cancelled();
+        engine::Transaction tx(local);
+        local.execute("delete from R$DeletedUpdated");
         tx.commit();
-    } catch (const std::exception& e) {
-        ui.setError();
-        ui.showMessage(e.what());
-        return Outcome::failed(e.what());
-    }
-    ui.setEnabled("SBFillSynchro", false);
-    ui.setOK();
-    return Outcome::done();
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::synchro

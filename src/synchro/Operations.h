@@ -1,15 +1,17 @@
 #pragma once
 // Button operations of the pages "Fill SYNCHRO" and "Synchronize": the
-// exchange itself. Each returns how it ended; the fill and the read also say
-// what they moved, table by table.
+// exchange itself. Each names the databases it works on, takes what the
+// user chose as arguments, reports through a Reporter and returns how it
+// ended; the fill and the read also say what they moved, table by table.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "db/DM.h"
-#include "operation/Frontend.h"
+#include "engine/Database.h"
+#include "engine/Value.h"
 #include "operation/Outcome.h"
+#include "operation/Reporter.h"
 #include "synchro/RecordCode.h"
 
 namespace quorvel::synchro {
@@ -23,8 +25,12 @@ struct FillReport {
     std::vector<Table> tables;  // in the table order
 };
 
-// "Fill SYNCHRO gdb": UserDB into the out-synchro database SynchroDB.
-Outcome FillSynchro(DM& dm, Frontend& ui, FillReport* report = nullptr);
+// "Fill SYNCHRO gdb": the local database into the out-synchro database.
+// Reports its steps ("Clear Synchro tables", "Fill R$DeletedUpdated"), as
+// its progress the position in the table order of the table being sent,
+// and the rows sent per table.
+Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                    FillReport* report = nullptr);
 
 struct ReadReport {
     struct Table {
@@ -45,41 +51,64 @@ struct ReadReport {
     // the server's message. In the DELETE pass the synchro side is the
     // sender's "D" entry that could not be applied (`entry`), the local side
     // the row it names.
+    //
+    // What a collision page lists and selects comes with it: `synchroRows`
+    // selects the rows of the synchro database the pass was applying (the
+    // sender's "D" entries of the table in the DELETE pass), `synchroCode` is
+    // the record code of the failing one among them, and the local row, when
+    // there is one, holds `localKey` in the columns `localKeyColumns`.
     struct Collision {
         std::string table, pass, message;
         std::vector<std::string> synchroRow, localRow;
         std::optional<RecordCode> entry;
+        std::string synchroRows;
+        std::optional<RecordCode> synchroCode;
+        std::vector<std::string> localKeyColumns;
+        std::vector<engine::Value> localKey;
     };
     std::optional<Collision> collision;
 };
 
-// "Read from SYNCHRO": the in-synchro database SynchroDB into UserDB, whole
+// "Read from SYNCHRO": the in-synchro database into the local one, whole
 // or not at all. Refuses while the local triggers are active. `confirmed`
 // skips the question (the caller asked already, as --switch-triggers does).
-Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report = nullptr, bool confirmed = false);
+// Reports each pass as a step ("DELETE", "INSERT", "UPDATE") and, as its
+// progress, the position in the table order of the table being read.
+Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                        ReadReport* report = nullptr, bool confirmed = false);
 
 // The history list: deletes the row numbered `synchroNumber` ("Delete now?").
-Outcome DelSynchro(DM& dm, Frontend& ui, std::optional<int64_t> synchroNumber);
+Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<int64_t> synchroNumber);
 // "Success": empties the local journal ("Are you sure?").
-Outcome Success(DM& dm, Frontend& ui);
+Outcome Success(engine::Database& local, Reporter& reporter);
 
-// "Copy current record from Synchro": the record selected in the "Synchro"
-// grid (QSynchro6's current row) over the local row that holds its primary
-// key, found afresh and selected in "Master/Clone"; all columns but the
-// record code. Refused when no local row holds that key. The confirmation
-// shows both rows.
-Outcome CopyNaturalKey(DM& dm, Frontend& ui);
+// A row as a grid shows it: its columns' names (as the catalogue has them)
+// and values.
+struct SelectedRow {
+    std::vector<std::string> columns;
+    std::vector<engine::Value> values;
+};
+
+// "Copy current record from Synchro": `synchroRow` of `table`, the record
+// selected in the "Synchro" grid, over the local row that holds its primary
+// key, found afresh; all columns but the record code. Refused when no local
+// row holds that key. The confirmation shows both rows.
+Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::string& table,
+                       const SelectedRow& synchroRow);
 
 // Settles a read that stopped in its DELETE pass: drops the sender's "D"
 // entry `code` of `table` from the synchro database, so this database keeps
 // that row ("Delete now?").
-Outcome DropDeleteEntry(DM& dm, Frontend& ui, const std::string& table, const RecordCode& code);
+Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& table,
+                        const RecordCode& code);
 
 // The same settling by key, for scripts: the synchro row of `table` whose
 // primary key is `key` (values in key order) is copied over the local row
 // with that key, then deleted from the synchro database.
-Outcome CopySynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key);
+Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                       const std::string& table, const std::vector<std::string>& key);
 // Deletes the synchro row of `table` whose primary key is `key`.
-Outcome DeleteSynchroRow(DM& dm, Frontend& ui, const std::string& table, const std::vector<std::string>& key);
+Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const std::string& table,
+                         const std::vector<std::string>& key);
 
 }  // namespace quorvel::synchro

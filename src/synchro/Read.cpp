@@ -1,17 +1,20 @@
 // "Read from SYNCHRO": applies another site's synchro database to the local
 // one in one transaction on each connection, so a read is applied whole or
-// not at all, also when the process is killed. On a failure the collision
-// page shows the table where it stopped.
+// not at all, also when the process is killed. On a failure the report
+// names the table where it stopped, with the rows on both sides.
 #include <optional>
 
 #include "engine/Error.h"
 #include "engine/Query.h"
+#include "engine/Table.h"
 #include "engine/Transaction.h"
+#include "operation/RunOperation.h"
 #include "synchro/ColumnFit.h"
 #include "synchro/LocalSite.h"
 #include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
+#include "synchro/RecordTransfer.h"
 #include "synchro/Refusal.h"
 #include "synchro/SynchroIdentity.h"
 #include "synchro/TriggerState.h"
@@ -20,14 +23,8 @@ namespace quorvel::synchro {
 
 namespace {
 
-Outcome refuse(Frontend& ui, const std::string& why) {
-    ui.setError();
-    ui.showMessage(why);
-    return Outcome::refused(why);
-}
-
-RecordCode senderMark(DM& dm) {
-    engine::Query q(dm.SynchroDB());
+RecordCode senderMark(engine::Database& synchro) {
+    engine::Query q(synchro);
     q.setSql("select R$Code1, R$Code2 from R$Synchro");
     q.open();
     if (q.eof() || q.field(0).isNull() || q.field(1).isNull())
@@ -43,11 +40,6 @@ std::string identityOf(engine::Database& db) {
     return q.field(0).asString();
 }
 
-void showReadAction(Frontend& ui, const char* caption) {
-    ui.setText("LSAction", caption);
-    ui.processEvents();
-}
-
 std::vector<std::string> rowText(engine::DataSet& ds) {
     std::vector<std::string> out;
     if (!ds.active() || ds.eof()) return out;
@@ -56,199 +48,185 @@ std::vector<std::string> rowText(engine::DataSet& ds) {
     return out;
 }
 
-// The values of the current synchro row's columns named in `keyList`
-// (names joined by ";"), or nothing when the row lacks one of them.
-std::optional<std::vector<engine::Value>> keyOf(engine::DataSet& synchroRows, const std::string& keyList) {
-    std::vector<engine::Value> key;
-    for (std::string::size_type s = 0;;) {
-        const auto e = keyList.find(';', s);
-        const engine::Field* f = synchroRows.findField(keyList.substr(s, e == std::string::npos ? e : e - s));
-        if (!f) return std::nullopt;
-        key.push_back(f->asValue());
-        if (e == std::string::npos) break;
-        s = e + 1;
-    }
-    return key;
+std::optional<RecordCode> codeOfRow(engine::DataSet& rows) {
+    const engine::Field* c1 = rows.active() && !rows.eof() ? rows.findField("R$CODE1") : nullptr;
+    const engine::Field* c2 = c1 ? rows.findField("R$CODE2") : nullptr;
+    if (!c1 || !c2 || c1->isNull() || c2->isNull()) return std::nullopt;
+    return RecordCode{c1->asInteger(), c2->asInteger()};
 }
 
-// The local table as it is after the rollback, on the row that holds `key`
-// in the columns `keyList`; true when there is one.
-bool showLocalRow(DM& dm, const std::string& table, const std::string& keyList,
+// The local row holding `key` in `columns`, read afresh after the rollback.
+void findLocalRow(engine::Database& local, ReadReport::Collision& c, const std::vector<std::string>& columns,
                   const std::vector<engine::Value>& key) {
-    dm.TMaster.close();
-    dm.TMaster.setTableName(table);
-    dm.TMaster.open();
-    return key.size() == 1 ? dm.TMaster.locate(keyList, key[0]) : dm.TMaster.locate(keyList, key);
+    engine::Table t(local);
+    t.setTableName(c.table);
+    t.open();
+    std::string list;
+    for (const std::string& column : columns) list += (list.empty() ? "" : ";") + column;
+    if (!t.locate(list, key)) return;
+    c.localRow = rowText(t);
+    c.localKeyColumns = columns;
+    c.localKey = key;
 }
 
 // The INSERT or UPDATE pass failed on the current synchro row: the local
-// side shows the row that holds its primary key, read afresh.
-void showRowCollision(DM& dm, ReadReport::Collision& c) {
-    c.synchroRow = rowText(dm.QSynchro6);
-    dm.TMaster.setTableName(c.table);
-    const std::string keyList = dm.TMaster.primaryKeyFields();
-    const auto key = keyList.empty() ? std::nullopt : keyOf(dm.QSynchro6, keyList);
-    if (key && showLocalRow(dm, c.table, keyList, *key)) c.localRow = rowText(dm.TMaster);
+// side is the row that holds its primary key.
+void rowCollision(ReadContext& cx, ReadReport::Collision& c) {
+    engine::Query& rows = cx.synchroRows;
+    c.synchroRow = rowText(rows);
+    c.synchroCode = codeOfRow(rows);
+    c.synchroRows = "select * from " + c.table + " where " + (c.pass == "INSERT" ? codeAbove(cx.senderMark)
+                                                                                : codeBelow(cx.senderMark));
+    engine::Table keys(cx.local);
+    keys.setTableName(c.table);
+    const std::vector<std::string> columns = splitKeyList(keys.primaryKeyFields());
+    if (columns.size() == 1 && columns[0].empty()) return;
+    std::vector<engine::Value> key;
+    for (const std::string& column : columns) {
+        const engine::Field* f = rows.active() && !rows.eof() ? rows.findField(column) : nullptr;
+        if (!f) return;
+        key.push_back(f->asValue());
+    }
+    findLocalRow(cx.local, c, columns, key);
 }
 
-// The DELETE pass failed on the current "D" entry: the synchro side lists
-// the sender's "D" entries of the table (on the failing one), the local side
-// the row that entry names.
-void showDeleteCollision(DM& dm, ReadReport::Collision& c) {
-    engine::DataSet& entries = dm.QSynchro6;
+// The DELETE pass failed on the current "D" entry: the synchro side is the
+// sender's entry, the local side the row that entry names.
+void deleteCollision(ReadContext& cx, ReadReport::Collision& c) {
+    engine::Query& entries = cx.synchroRows;
     if (entries.active() && !entries.eof() && entries.fieldCount() >= 2 && !entries.field(0).isNull() &&
         !entries.field(1).isNull())
         c.entry = RecordCode{entries.field(0).asInteger(), entries.field(1).asInteger()};
     c.synchroRow = rowText(entries);
-    if (c.entry && showLocalRow(dm, c.table, "R$CODE1;R$CODE2", {c.entry->high, c.entry->low}))
-        c.localRow = rowText(dm.TMaster);
-    entries.close();
-    dm.QSynchro6.setLive(true);
-    dm.QSynchro6Show("select * from R$DELETEDUPDATED where Operation = 'D' and TableName = '" + c.table +
-                     "' order by R$Code1, R$Code2");
-    if (!c.entry) return;
-    for (entries.first(); !entries.eof(); entries.next())
-        if (entries.fieldByName("R$CODE1").asInteger() == c.entry->high &&
-            entries.fieldByName("R$CODE2").asInteger() == c.entry->low)
-            return;
-    entries.first();
+    c.synchroCode = c.entry;
+    c.synchroRows = "select * from R$DELETEDUPDATED where Operation = 'D' and TableName = '" + c.table +
+                    "' order by R$Code1, R$Code2";
+    if (c.entry) findLocalRow(cx.local, c, recordCodeColumns(), {c.entry->high, c.entry->low});
 }
 
-// After a failed read (both transactions rolled back): the collision page
-// shows the failing table's rows, names the table and offers what settles
-// that kind of failure.
-ReadReport::Collision showCollision(DM& dm, Frontend& ui, const std::string& table, const std::string& pass,
-                                    const std::string& message) {
-    ReadReport::Collision c{table, pass, message, {}, {}, {}};
-    // The failed insert or update is never written; the grid must not offer it.
-    if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
-    const bool deleting = pass == "DELETE";
+// After a failed read (both transactions rolled back): where it stopped,
+// with both sides' rows.
+ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, const std::string& pass,
+                                  const std::string& message) {
+    ReadReport::Collision c{table, pass, message, {}, {}, {}, {}, {}, {}, {}};
+    // The failed insert or update is never written.
+    if (cx.localTable.active() && cx.localTable.state() != engine::DataSetState::Browse) cx.localTable.cancel();
     try {
-        if (!table.empty()) deleting ? showDeleteCollision(dm, c) : showRowCollision(dm, c);
+        if (!table.empty()) pass == "DELETE" ? deleteCollision(cx, c) : rowCollision(cx, c);
     } catch (const std::exception&) {
         // The server's first message is the one to report.
     }
-    std::string caption;
-    if (table.empty())
-        caption = "The read failed before it reached a table.";
-    else if (deleting)
-        caption = "Table " + table + ": the read stopped deleting the rows the sender deleted" +
-                  (c.entry ? " (\"D\" entry " + c.entry->text() + ")" : std::string()) +
-                  ". \"Synchro\" lists the sender's \"D\" entries of " + table +
-                  "; \"Drop the D entry\" keeps the row here, or remove what "
-                  "refers to the row here, then read again.";
-    else
-        caption = "Table " + table + ": the read stopped in its " + pass + " pass. \"Synchro\" shows the sent rows of " +
-                  table + ", \"Master/Clone\" the local rows.";
-    ui.setText(ctl::LCollisionTable, caption);
-    ui.setEnabled(ctl::SBCopyNaturalKey, !table.empty() && !deleting);
-    ui.setEnabled(ctl::SBDropDeleteEntry, deleting && !table.empty());
     return c;
+}
+
+// Before anything is asked or changed: what the in-synchro database is and
+// who filled it. A replicated database would be applied whole as changes,
+// and a site's own fill would revert its later edits.
+void checkSource(engine::Database& local, engine::Database& synchro, Reporter& reporter) {
+    const DatabaseIdentity source = identify(synchro);
+    if (const std::string why = notASynchroDatabase(synchro, source, local); !why.empty()) throw Refusal(why);
+    if (source.sender) {
+        const std::string here = identify(local).site;
+        if (source.sender->site == here)
+            throw Refusal(synchro.aliasName() + " holds this site's own fill (" + siteText(here) + "'s fill no. " +
+                          std::to_string(source.sender->fillNumber) +
+                          "): a site never reads its own fill. Read the fill of another site. "
+                          "Nothing was changed.");
+    } else if (!source.hasSenderTable) {
+        reporter.notice(synchro.aliasName() +
+                        " does not tell who filled it (it was made by an earlier definition); reading it.");
+    }
+    if (triggersActive(local))
+        throw Refusal("The triggers of this database are active: make them inactive before a read "
+                      "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
+                      "journal them as local changes.");
+}
+
+// A lost connection or another user's lock is the moment's, not a fault of
+// either database: said in the operator's words, keeping what it was.
+[[noreturn]] void throwMomentary(const std::exception& e, const std::string& why) {
+    throw engine::DbError(why, 0, 0, engine::failureOf(e));
 }
 
 }  // namespace
 
-Outcome ReadFromSynchro(DM& dm, Frontend& ui, ReadReport* report, bool confirmed) {
-    if (!dm.UserDB().connected()) return refuse(ui, "Connect to the Master/Clone database first.");
-    if (!dm.SynchroDB().connected()) return refuse(ui, "Connect to the In Synchro database first.");
-    ReadReport local;
-    ReadReport& rep = report ? *report : local;
+Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                        ReadReport* report, bool confirmed) {
+    ReadReport unused;
+    ReadReport& rep = report ? *report : unused;
     rep = {};
-    try {
-        // What the in-synchro database is and who filled it, before anything
-        // is asked or changed: a replicated database would be applied whole as
-        // changes, and a site's own fill would revert its later edits.
-        const DatabaseIdentity source = identify(dm.SynchroDB());
-        if (const std::string why = notASynchroDatabase(dm.SynchroDB(), source, dm.UserDB()); !why.empty())
-            return refuse(ui, why);
-        if (source.sender) {
-            const std::string here = identify(dm.UserDB()).site;
-            if (source.sender->site == here)
-                return refuse(ui, dm.SynchroDB().aliasName() + " holds this site's own fill (" +
-                                      siteText(here) + "'s fill no. " + std::to_string(source.sender->fillNumber) +
-                                      "): a site never reads its own fill. Read the fill of another site. "
-                                      "Nothing was changed.");
-        } else if (!source.hasSenderTable) {
-            ui.showMessage(dm.SynchroDB().aliasName() +
-                           " does not tell who filled it (it was made by an earlier definition); reading it.");
+    return runOperation(reporter, [&]() -> Outcome {
+        if (!local.connected()) throw Refusal("Connect to the Master/Clone database first.");
+        if (!synchro.connected()) throw Refusal("Connect to the In Synchro database first.");
+        try {
+            checkSource(local, synchro, reporter);
+        } catch (const Refusal&) {
+            throw;
+        } catch (const std::exception& e) {
+            if (auto why = momentaryReadFailure(e, "")) throwMomentary(e, *why);
+            throw Refusal(e.what());
         }
-        if (triggersActive(dm.UserDB()))
-            return refuse(ui, "The triggers of this database are active: make them inactive before a read "
-                              "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
-                              "journal them as local changes.");
-    } catch (const std::exception& e) {
-        // A lost connection or another user's lock is the moment's, not a
-        // fault of either database: say so, as the passes do.
-        if (auto why = momentaryReadFailure(e, "")) {
-            ui.setError();
-            ui.showMessage(*why);
-            return Outcome::failed(*why, engine::failureOf(e));
-        }
-        return refuse(ui, e.what());
-    }
-    if (!confirmed && !ui.confirm("You HAVE TO make triggers inactive! Read now?")) return Outcome::cancelled();
+        if (!confirmed && !reporter.confirm("You HAVE TO make triggers inactive! Read now?"))
+            return Outcome::cancelled();
 
-    ui.setWorking();
-    std::string table, pass;
-    try {
-        engine::Transaction synchro(dm.SynchroDB());
-        engine::Transaction user(dm.UserDB());
-        const RecordCode mark = senderMark(dm);
-        const bool master = identityOf(dm.UserDB()) == "MASTER";
-        const std::vector<std::string> order = tableOrder(dm.UserDB());
-        std::vector<std::string> needed = order;
-        needed.push_back("R$DELETEDUPDATED");
-        requireTables(dm.SynchroDB(), dm.UserDB(), needed, "synchro database");
-        const Journal localJournal = Journal::read(dm.UserDB());
-        const Journal sentJournal = Journal::read(dm.SynchroDB());
-        ReadContext cx{dm, ui, master, mark, localJournal, sentJournal};
+        // Outlive the transactions: after a failure they are on the failing row.
+        engine::Query synchroRows(synchro);
+        engine::Table localTable(local);
+        Journal localJournal, sentJournal;
+        std::string table, pass;
+        std::optional<ReadContext> context;
+        try {
+            engine::Transaction synchroTx(synchro);
+            engine::Transaction localTx(local);
+            const RecordCode mark = senderMark(synchro);
+            const bool master = identityOf(local) == "MASTER";
+            const std::vector<std::string> order = tableOrder(local);
+            std::vector<std::string> needed = order;
+            needed.push_back("R$DELETEDUPDATED");
+            requireTables(synchro, local, needed, "synchro database");
+            localJournal = Journal::read(local);
+            sentJournal = Journal::read(synchro);
+            context.emplace(ReadContext{local, reporter, master, mark, localJournal, sentJournal, synchroRows,
+                                        localTable, {}});
+            ReadContext& cx = *context;
 
-        for (const std::string& t : order) rep.tables.push_back({t});
-        dm.QTableOrder.close();
-        dm.QTableOrder.open();
-        // The grid of the table order follows the table being read.
-        auto each = [&](const char* caption, bool forwards, void (*run)(ReadContext&, const std::string&,
-                                                                          ReadReport::Table&)) {
-            pass = caption;
-            showReadAction(ui, caption);
-            const int n = static_cast<int>(order.size());
-            for (int i = 0; i < n; ++i) {
-                const int k = forwards ? i : n - 1 - i;
-                table = order[k];
-                dm.QTableOrder.moveTo(k);
-                run(cx, table, rep.tables[k]);
-                ui.processEvents();
+            for (const std::string& t : order) rep.tables.push_back({t});
+            auto each = [&](const char* caption, bool forwards,
+                            void (*run)(ReadContext&, const std::string&, ReadReport::Table&)) {
+                pass = caption;
+                reporter.step(caption);
+                reporter.breathe();
+                const int n = static_cast<int>(order.size());
+                for (int i = 0; i < n; ++i) {
+                    const int k = forwards ? i : n - 1 - i;
+                    table = order[k];
+                    reporter.progress(k, n);
+                    run(cx, table, rep.tables[k]);
+                    reporter.breathe();
+                }
+            };
+            requireColumnsFit({synchro, "the synchro database"}, {local, "this database"}, order);
+            each("DELETE", false, deletePass);
+            each("INSERT", true, insertPass);
+            each("UPDATE", false, updatePass);
+            table.clear();
+            localTx.commit();
+            synchroTx.commit();
+        } catch (const Refusal&) {
+            throw;
+        } catch (const std::exception& e) {
+            // Both transactions are rolled back by now.
+            if (auto why = momentaryReadFailure(e, table)) {
+                if (localTable.active() && localTable.state() != engine::DataSetState::Browse) localTable.cancel();
+                throwMomentary(e, *why);
             }
-        };
-        requireColumnsFit({dm.SynchroDB(), "the synchro database"}, {dm.UserDB(), "this database"}, order);
-        each("DELETE", false, deletePass);
-        each("INSERT", true, insertPass);
-        each("UPDATE", false, updatePass);
-        table.clear();
-        user.commit();
-        synchro.commit();
-    } catch (const Refusal& r) {
-        return refuse(ui, r.what());
-    } catch (const std::exception& e) {
-        // Both transactions are rolled back by now.
-        if (auto why = momentaryReadFailure(e, table)) {
-            // Another user's lock or a lost connection: no collision to show,
-            // and the failed row is never offered for posting.
-            if (dm.TMaster.active() && dm.TMaster.state() != engine::DataSetState::Browse) dm.TMaster.cancel();
-            ui.setError();
-            ui.showMessage(*why);
-            return Outcome::failed(*why, engine::failureOf(e));
+            if (context) rep.collision = collisionOf(*context, table, pass, e.what());
+            else rep.collision = ReadReport::Collision{table, pass, e.what(), {}, {}, {}, {}, {}, {}, {}};
+            throw;
         }
-        ReadReport::Collision c = showCollision(dm, ui, table, pass, e.what());
-        rep.collision = c;
-        ui.setError();
-        ui.showMessage(e.what());
-        ui.showPage("TSCollision");
-        return Outcome::failed(e.what());
-    }
-    ui.setOK();
-    ui.showMessage("Do not forget make triggers active again!");
-    return Outcome::done();
+        reporter.notice("Do not forget make triggers active again!");
+        return Outcome::done();
+    });
 }
 
 }  // namespace quorvel::synchro

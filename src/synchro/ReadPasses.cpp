@@ -3,27 +3,27 @@
 #include <vector>
 
 #include "engine/Error.h"
-#include "engine/Query.h"
 #include "synchro/FieldPairs.h"
+#include "synchro/RecordTransfer.h"
 #include "synchro/StreamingSource.h"
-#include "synchro/TMyBM.h"
 
 namespace quorvel::synchro {
 
 namespace {
 
-// The synchro rows of `table` selected by `where`, live so that the
-// collision page can edit them.
-void openSynchroRows(DM& dm, const std::string& table, const std::string& where) {
-    dm.QSynchro6.close();
-    dm.QSynchro6.setLive(true);
-    dm.QSynchro6Show("select * from " + table + " where " + where);
+// The synchro rows the pass applies; `open` runs the statement at once.
+void selectSynchroRows(ReadContext& cx, const std::string& select, bool open) {
+    cx.synchroRows.close();
+    cx.synchroRows.setLive(false);
+    cx.synchroRows.setSql(select);
+    cx.synchroSelect = select;
+    if (open) cx.synchroRows.open();
 }
 
-void openLocalTable(DM& dm, const std::string& table) {
-    dm.TMaster.close();
-    dm.TMaster.setTableName(table);
-    dm.TMaster.open();
+void selectLocalTable(ReadContext& cx, const std::string& table, bool open) {
+    cx.localTable.close();
+    cx.localTable.setTableName(table);
+    if (open) cx.localTable.open();
 }
 
 RecordCode codeOf(const engine::Field& c1, const engine::Field& c2) { return {c1.asInteger(), c2.asInteger()}; }
@@ -31,13 +31,12 @@ RecordCode codeOf(const engine::Field& c1, const engine::Field& c2) { return {c1
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
-    DM& dm = cx.dm;
-    openSynchroRows(dm, table, codeAbove(cx.senderMark));
-    openLocalTable(dm, table);
-    if (dm.QSynchro6.eof()) return;
+    selectSynchroRows(cx, "select * from " + table + " where " + codeAbove(cx.senderMark), true);
+    selectLocalTable(cx, table, true);
+    engine::Query& source = cx.synchroRows;
+    if (source.eof()) return;
 
-    engine::DataSet& source = dm.QSynchro6;
-    engine::Table& target = dm.TMaster;
+    engine::Table& target = cx.localTable;
     const StreamingSource streaming(source);
     const FieldPairs pairs(source, target);
     const engine::Field& code1 = source.fieldByName("R$Code1");
@@ -47,31 +46,30 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
     int64_t seen = 0;
     for (; !source.eof(); source.next()) {
-        if (++seen % TMyBM::kProgressStep == 0) cx.ui.rowsProgress(table, seen);
+        if (++seen % RecordTransfer::kProgressStep == 0) cx.reporter.rows(table, seen);
         const RecordCode code = codeOf(code1, code2);
         codeValues[0] = code1.asValue();
         codeValues[1] = code2.asValue();
         // Found by its record code, whatever its key is now at either site.
         if (!target.locate(kCodeFields, codeValues)) {
-            if (cx.local.deleted(code)) {
+            if (cx.localJournal.deleted(code)) {
                 ++counts.stayDeleted;  // deleted here; the deletion travels the other way
                 continue;
             }
             // A row held here under the same key but another code is a
             // collision: both sites inserted it. The insert fails with the
-            // server's own message and stays in insert state for the
-            // collision page.
+            // server's own message.
             target.append();
             pairs.copyRow();
             target.post();
             ++counts.inserted;
             continue;
         }
-        if (cx.master && cx.local.updated(code)) {
+        if (cx.master && cx.localJournal.updated(code)) {
             ++counts.masterWins;
             continue;
         }
-        if (!cx.master && cx.local.updated(code) && !cx.sent.updated(code)) {
+        if (!cx.master && cx.localJournal.updated(code) && !cx.sentJournal.updated(code)) {
             ++counts.keptOwn;  // changed here only; this version travels the other way
             continue;
         }
@@ -83,38 +81,31 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 }
 
 void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
-    DM& dm = cx.dm;
-    // Transfer runs the statement itself.
-    dm.QSynchro6.close();
-    dm.QSynchro6.setLive(true);
-    dm.QSynchro6.setSql("select * from " + table + " where " + codeBelow(cx.senderMark));
-    dm.TMaster.close();
-    dm.TMaster.setTableName(table);
-    TMyBM bm(dm);
-    bm.Source = &dm.QSynchro6;
-    bm.Target = &dm.TMaster;
-    bm.Mode = 1;
-    bm.CheckUpdated = cx.master;
-    bm.LocalJournal = &cx.local;
-    bm.OnRows = [&cx, table](int64_t rows) { cx.ui.rowsProgress(table, rows); };
-    bm.Transfer();
-    counts.updated = bm.Moved;
-    counts.masterWins += bm.KeptLocal;
-    counts.notFound = bm.NotFound;
+    // The transfer runs the statement itself.
+    selectSynchroRows(cx, "select * from " + table + " where " + codeBelow(cx.senderMark), false);
+    selectLocalTable(cx, table, false);
+    RecordTransfer transfer(cx.synchroRows, cx.localTable);
+    transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };
+    RecordTransfer::UpdatedHere updatedHere;
+    if (cx.master) updatedHere = [&cx](const RecordCode& code) { return cx.localJournal.updated(code); };
+    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), updatedHere);
+    counts.updated = done.moved;
+    counts.masterWins += done.keptLocal;
+    counts.notFound = done.notFound;
 }
 
 void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
-    DM& dm = cx.dm;
-    dm.QSynchro6.close();
-    dm.QSynchro6.setLive(false);
-    dm.QSynchro6Show("select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = \"" +
-                     table + "\"");
-    engine::Query del(dm.UserDB());
+    selectSynchroRows(cx,
+                      "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = \"" +
+                          table + "\"",
+                      true);
+    selectLocalTable(cx, table, false);
+    engine::Query del(cx.local);
     del.setSql("delete from " + table + " where R$Code1 = :Code1 and R$Code2 = :Code2");
     del.prepare();
-    for (dm.QSynchro6.first(); !dm.QSynchro6.eof(); dm.QSynchro6.next()) {
-        del.setParam("Code1", dm.QSynchro6.field(0).asValue());
-        del.setParam("Code2", dm.QSynchro6.field(1).asValue());
+    for (cx.synchroRows.first(); !cx.synchroRows.eof(); cx.synchroRows.next()) {
+        del.setParam("Code1", cx.synchroRows.field(0).asValue());
+        del.setParam("Code2", cx.synchroRows.field(1).asValue());
         del.execSql();
         counts.deleted += del.rowsAffected();
     }

@@ -1,12 +1,14 @@
 #pragma once
 // The three passes of a read, one table at a time. They run inside the
-// read's transactions and throw on the first failure, leaving the local
-// table (TMaster) and the synchro rows (QSynchro6) on the failing table for
-// the collision page.
+// read's transactions and throw on the first failure, leaving the context's
+// synchro rows on the failing row and its local table on the failing table,
+// for the read to report the collision.
 #include <string>
 
-#include "db/DM.h"
-#include "operation/Frontend.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
+#include "engine/Table.h"
+#include "operation/Reporter.h"
 #include "synchro/Journal.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordCode.h"
@@ -14,12 +16,15 @@
 namespace quorvel::synchro {
 
 struct ReadContext {
-    DM& dm;
-    Frontend& ui;
-    bool master;            // the local database is the master: its own updates win
-    RecordCode senderMark;  // above it: created at the sender since its previous fill
-    const Journal& local;   // what this database changed since its journal was emptied
-    const Journal& sent;    // the sender's journal, as the synchro database carries it
+    engine::Database& local;
+    Reporter& reporter;
+    bool master;                // the local database is the master: its own updates win
+    RecordCode senderMark;      // above it: created at the sender since its previous fill
+    const Journal& localJournal;  // what this database changed since its journal was emptied
+    const Journal& sentJournal;   // the sender's journal, as the synchro database carries it
+    engine::Query& synchroRows;   // the pass's rows of the synchro database
+    engine::Table& localTable;    // the table being written
+    std::string synchroSelect;    // the statement `synchroRows` runs
 };
 
 // Every pass finds a local row by its record code, never by its primary

@@ -2,7 +2,7 @@
 
 #include <regex>
 
-#include "synchro/TMyBM.h"
+#include "synchro/RecordTransfer.h"
 
 namespace quorvel::synchro {
 
@@ -55,8 +55,7 @@ std::string keyOf(engine::DataSet& source, engine::Table& target) {
     }
     if (list.empty()) list = "R$CODE1;R$CODE2";
     std::string out;
-    for (int k = 1; k <= TMyBM::CountNames(list); ++k) {
-        const std::string name = TMyBM::GetName(list, k);
+    for (const std::string& name : splitKeyList(list)) {
         const engine::Field* f = source.findField(name);
         out += (out.empty() ? "" : ", ") + name + " = " + (!f ? "?" : f->isNull() ? "<null>" : f->asString());
     }

@@ -2,6 +2,7 @@
 // enables what, what a new or cancelled connection takes back, and the
 // messages when nothing is connected.
 #include <QDialog>
+#include <QPushButton>
 
 #include "QtTestSupport.h"
 #include "support/ExchangeFixture.h"
@@ -37,7 +38,9 @@ TEST_F(ExchangeButtons, FillAndSuccessBelongToTheOutConnectionTheReadToTheInOne)
     makeDatabases({});  // triggers switched off
     ASSERT_TRUE(connectAs(Connection::OutSynchro, synchroAlias).isDone());
     EXPECT_EQ(enabled(), (States{true, false, false, false, true}));
-    ASSERT_TRUE(synchro::FillSynchro(dm, w).isDone());
+    // The fill itself names no button: the window enables "Success" after
+    // the done fill it ran.
+    w.findChild<QPushButton*>("SBFillSynchro")->click();
     EXPECT_TRUE(w.isEnabled(ctl::SBSuccess));
 
     // Connecting the local database again: "Success" waits for its own fill.
@@ -72,7 +75,7 @@ TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
 
     // Pressed anyway (a script, a stale window): said in the operator's words.
     ui.confirmAnswers = {true};
-    EXPECT_FALSE(synchro::Success(dm, ui).isDone());
+    EXPECT_FALSE(synchro::Success(dm.UserDB(), ui).isDone());
     EXPECT_EQ(ui.lastMessage(), "The Master/Clone database is not connected: connect it first.");
 
     // A database that never filled refuses "Success" and keeps its journal.
@@ -80,7 +83,7 @@ TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
     local("delete from R$SYNCHRO where SynchroNumber > 0");
     local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
     ui.confirmAnswers = {true};
-    EXPECT_EQ(synchro::Success(dm, ui).kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(synchro::Success(dm.UserDB(), ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(localRows("select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"1"}));
 }
 

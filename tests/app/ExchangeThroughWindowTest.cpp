@@ -51,6 +51,18 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_EQ(dm.QSynchro.recordCount(), history + 1);
     EXPECT_TRUE(window.findChild<QPushButton*>("SBSuccess")->isEnabled());
     EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
+
+    // "Success" declined leaves the fill's button; done, the window takes it away.
+    auto* fill = window.findChild<QPushButton*>("SBFillSynchro");
+    window.answers = {false};
+    press("SBSuccess");
+    EXPECT_TRUE(fill->isEnabled());
+    window.answers = {true};
+    press("SBSuccess");
+    EXPECT_EQ(window.questions.back(), "Are you sure?");
+    EXPECT_FALSE(fill->isEnabled());
+    EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
 
     // Another site inserted the same key: the synchro database now says so.
     synchro("delete from CUSTOMER");
@@ -69,6 +81,10 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_TRUE(dm.QSynchro6.active());
     EXPECT_EQ(localRows("select NAME from CUSTOMER"), (std::vector<std::string>{"inserted here"}));
     EXPECT_EQ(window.statusPanel(1), "  Nothing was applied: the read stopped on CUSTOMER (INSERT pass).");
+    EXPECT_EQ(window.statusPanel(0), "   Status: Error!");
+    // The grids come from the read's report: the failing sent row, the local row with its key.
+    EXPECT_EQ(dm.QSynchro6.fieldByName("NAME").asString(), "inserted there too");
+    EXPECT_EQ(dm.TMaster.fieldByName("NAME").asString(), "inserted here");
     shoot("TSCollision-after-read");
 }
 
@@ -137,7 +153,7 @@ TEST_F(ExchangeThroughWindow, AReadStoppedDeletingShowsTheDEntriesAndDroppingOne
     synchro("insert into R$SYNCHRO values (4, \"2026-03-01\", 1, 100)");
 
     synchro::ReadReport report;
-    ASSERT_FALSE(synchro::ReadFromSynchro(dm, ui, &report, true).isDone());
+    ASSERT_FALSE(synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report, true).isDone());
     ASSERT_TRUE(report.collision);
     EXPECT_EQ(report.collision->table, "CUSTOMER");
     EXPECT_EQ(report.collision->pass, "DELETE");

@@ -26,14 +26,14 @@ bool mentions(const std::string& text, const std::string& what) { return text.fi
 
 class ColumnMatchTest : public ExchangeTest {
 protected:
-    Outcome read() { return synchro::ReadFromSynchro(dm, ui, nullptr, true); }
+    Outcome read() { return synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui, nullptr, true); }
     void markSent() { synchro("insert into R$SYNCHRO values (7, \"2026-03-01\", 1, 100)"); }
 };
 
 TEST_F(ColumnMatchTest, ColumnsAddedInAnotherOrderAreMatchedByName) {
     makeDatabases({}, workingParts("A VARCHAR(10), B VARCHAR(10)"), parts("B VARCHAR(10), A VARCHAR(10)"));
     local("insert into PARTS values (1, \"a\", \"b\", 0, 5001)");
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     EXPECT_EQ(synchroRows("select ID, A, B from PARTS"), (std::vector<std::string>{"1|a|b"}));
 
     makeDatabases({}, workingParts("A VARCHAR(10), B VARCHAR(10)"), parts("B VARCHAR(10), A VARCHAR(10)"));
@@ -68,7 +68,7 @@ TEST_F(ColumnMatchTest, AFillIntoADefinitionThatWouldLoseDataIsRefusedNamingTheC
         SCOPED_TRACE(std::string(c.local) + " into " + c.synchro);
         makeDatabases({}, workingParts(c.local), parts(c.synchro) + "insert into PARTS (ID) values (9);\n");
         local("insert into PARTS (ID, R$CODE1, R$CODE2) values (1, 0, 5001)");
-        const Outcome o = synchro::FillSynchro(dm, ui);
+        const Outcome o = synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui);
         EXPECT_EQ(o.kind(), Outcome::Kind::Refused) << o.message();
         EXPECT_TRUE(mentions(o.message(), "PARTS") && mentions(o.message(), " " + std::string(c.column)))
             << o.message();
@@ -92,7 +92,7 @@ TEST_F(ColumnMatchTest, AFillIntoADefinitionThatWouldLoseDataIsRefusedNamingTheC
     for (const Case& c : fitting) {
         SCOPED_TRACE(std::string(c.local) + " into " + c.synchro);
         makeDatabases({}, workingParts(c.local), parts(c.synchro));
-        const Outcome fill = synchro::FillSynchro(dm, ui);
+        const Outcome fill = synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui);
         EXPECT_TRUE(fill.isDone()) << fill.message();
     }
 }
@@ -113,7 +113,7 @@ TEST_F(ColumnMatchTest, ARowTheFillCannotWriteIsNamedByTableColumnAndKey) {
         makeDatabases({}, workingParts(c.local), parts(c.synchro));
         local("insert into PARTS values (6, 'fits', 0, 5001)");
         local(std::string("insert into PARTS values (7, ") + c.value + ", 0, 5002)");
-        const Outcome o = synchro::FillSynchro(dm, ui);
+        const Outcome o = synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui);
         EXPECT_EQ(o.kind(), Outcome::Kind::Failed) << o.message();
         EXPECT_TRUE(mentions(o.message(), "PARTS") && mentions(o.message(), "column A") &&
                     mentions(o.message(), "ID = 7"))

@@ -51,11 +51,11 @@ protected:
     }
     Outcome fill() {
         ui.confirmAnswers.push_back(true);
-        return synchro::FillSynchro(dm, ui);
+        return synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui);
     }
     Outcome read() {
         ui.confirmAnswers.push_back(true);
-        return synchro::ReadFromSynchro(dm, ui);
+        return synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui);
     }
     std::vector<std::string> rows() {
         auto r = localRows("select K, V from STAMPED");
@@ -104,10 +104,10 @@ TEST_F(ExactKeysExchange, RowsKeyedByATimestampFromNowOrAWideNumericAreInsertedU
     local("update STAMPED set V = 'local'");
     local("update WIDE set V = 'local'");
     ui.confirmAnswers.push_back(true);
-    const Outcome copied = synchro::CopySynchroRow(dm, ui, "STAMPED", {stamp});
+    const Outcome copied = synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "STAMPED", {stamp});
     ASSERT_TRUE(copied.isDone()) << copied.message();
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::CopySynchroRow(dm, ui, "WIDE", {kWideKey}).isDone()) << ui.messages.back();
+    ASSERT_TRUE(synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "WIDE", {kWideKey}).isDone()) << ui.messages.back();
     EXPECT_EQ(rows(), second);
     EXPECT_TRUE(synchroRows("select K from STAMPED").empty());
     EXPECT_TRUE(synchroRows("select K from WIDE").empty());
@@ -115,9 +115,9 @@ TEST_F(ExactKeysExchange, RowsKeyedByATimestampFromNowOrAWideNumericAreInsertedU
     synchro("insert into STAMPED values ('" + stamp + "', 'again', 0, 5001)");
     synchro(std::string("insert into WIDE values (") + kWideKey + ", 'again', 0, 5002)");
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::DeleteSynchroRow(dm, ui, "STAMPED", {stamp}).isDone()) << ui.messages.back();
+    ASSERT_TRUE(synchro::DeleteSynchroRow(dm.SynchroDB(), ui, "STAMPED", {stamp}).isDone()) << ui.messages.back();
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::DeleteSynchroRow(dm, ui, "WIDE", {kWideKey}).isDone()) << ui.messages.back();
+    ASSERT_TRUE(synchro::DeleteSynchroRow(dm.SynchroDB(), ui, "WIDE", {kWideKey}).isDone()) << ui.messages.back();
     EXPECT_TRUE(synchroRows("select K from STAMPED").empty());
     EXPECT_TRUE(synchroRows("select K from WIDE").empty());
 }

@@ -11,29 +11,29 @@ const char* const kSent = "select ID from CUSTOMER order by ID";
 TEST_F(ExchangeTest, DeletingTheNewestHistoryRowResendsWhatItsFillSent) {
     makeDatabases({});
     local(customer(1, "sent by fill 4", 0, 5001));
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     // Drawn as the insert trigger draws it: between the two fills' marks.
     local("insert into CUSTOMER (ID, NAME, R$CODE1, R$CODE2) values (2, \"sent by fill 5\", 0, gen_id(R$Gen2, 1))");
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     ASSERT_EQ(synchroRows(kSent), (std::vector<std::string>{"2"}));
 
     ui.confirmAnswers = {true};
-    ASSERT_TRUE(synchro::DelSynchro(dm, ui, 5).isDone());
+    ASSERT_TRUE(synchro::DelSynchro(dm.UserDB(), ui, 5).isDone());
     EXPECT_EQ(ui.lastMessage(), "The next fill sends again what fill 5 sent.");
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     EXPECT_EQ(synchroRows(kSent), (std::vector<std::string>{"2"}));
 
     for (int64_t row : {5, 4}) {
         ui.confirmAnswers = {true};
-        ASSERT_TRUE(synchro::DelSynchro(dm, ui, row).isDone()) << ui.lastMessage();
+        ASSERT_TRUE(synchro::DelSynchro(dm.UserDB(), ui, row).isDone()) << ui.lastMessage();
     }
     EXPECT_EQ(ui.lastMessage(), "The next fill sends again what fill 4 sent.");
-    ASSERT_TRUE(synchro::FillSynchro(dm, ui).isDone());
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     EXPECT_EQ(synchroRows(kSent), (std::vector<std::string>{"1", "2"}));
 
     ui.confirmAnswers = {false};
-    EXPECT_EQ(synchro::DelSynchro(dm, ui, 4).kind(), Outcome::Kind::Cancelled);
-    EXPECT_EQ(synchro::DelSynchro(dm, ui, std::nullopt).kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(synchro::DelSynchro(dm.UserDB(), ui, 4).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::DelSynchro(dm.UserDB(), ui, std::nullopt).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(ui.messages.back(), "List is empty!");
 }
 
@@ -66,7 +66,7 @@ TEST_F(ExchangeTest, AnOlderHistoryRowOrTheSitesFirstMarkIsRefusedBeforeAnyQuest
         ui.messages.clear();
         ui.questions.clear();
         ui.confirmAnswers = {true};
-        EXPECT_EQ(synchro::DelSynchro(dm, ui, c.row).kind(), Outcome::Kind::Refused);
+        EXPECT_EQ(synchro::DelSynchro(dm.UserDB(), ui, c.row).kind(), Outcome::Kind::Refused);
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.says});
         EXPECT_TRUE(ui.questions.empty());
         EXPECT_EQ(localRows("select SYNCHRONUMBER from R$SYNCHRO order by 1"), history);
@@ -76,17 +76,14 @@ TEST_F(ExchangeTest, AnOlderHistoryRowOrTheSitesFirstMarkIsRefusedBeforeAnyQuest
 TEST_F(ExchangeTest, SuccessEmptiesTheJournalAndACancelChangesNothing) {
     makeDatabases({});
     local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
-    ui.setEnabled("SBFillSynchro", true);
     ui.confirmAnswers = {false};
-    EXPECT_EQ(synchro::Success(dm, ui).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::Success(dm.UserDB(), ui).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(localRows("select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"1"}));
-    EXPECT_TRUE(ui.isEnabled("SBFillSynchro"));
 
     ui.confirmAnswers = {true};
-    EXPECT_TRUE(synchro::Success(dm, ui).isDone());
+    EXPECT_TRUE(synchro::Success(dm.UserDB(), ui).isDone());
     EXPECT_EQ(ui.questions.back(), "Are you sure?");
     EXPECT_EQ(localRows("select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"0"}));
-    EXPECT_FALSE(ui.isEnabled("SBFillSynchro"));
 }
 
 }  // namespace quorvel::test

@@ -2,6 +2,7 @@
 // and a true collision apart, the master's priority, and that a read is
 // applied whole or not at all.
 #include "engine/Database.h"
+#include "engine/Query.h"
 #include "support/ExchangeFixture.h"
 #include "synchro/Operations.h"
 
@@ -28,7 +29,7 @@ protected:
     }
     Outcome read(synchro::ReadReport* report = nullptr) {
         ui.confirmAnswers.push_back(true);
-        return synchro::ReadFromSynchro(dm, ui, report);
+        return synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui, report);
     }
 };
 
@@ -87,7 +88,7 @@ TEST_F(ReadTest, ARowDeletedAndInsertedAgainUnderItsKeyArrivesAsTheSenderHasIt) 
     EXPECT_EQ(report.collision->synchroRow.at(0), "ID=2");
     // The advice: copy the synchro row over the local one, then read again.
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"2"}).isDone());
+    ASSERT_TRUE(synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {"2"}).isDone());
     const Outcome again = read();
     ASSERT_TRUE(again.isDone()) << again.message();
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|line written again|1|101",
@@ -179,7 +180,7 @@ TEST_F(ReadTest, DeletionsGoByCodeAndRunWithNoRowsInEitherRange) {
     EXPECT_EQ(report.tables.at(0).deleted, 1);
 }
 
-TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndShowsTheCollisionPage) {
+TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndReportsBothRowsForTheCollisionPage) {
     makeDatabases({});
     markSent();
     local(customer(1, "inserted here", 0, 5001));
@@ -198,8 +199,14 @@ TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndShowsTheCollisionPage) {
     EXPECT_NE(report.collision->message.find("PRIMARY"), std::string::npos) << report.collision->message;
     EXPECT_EQ(report.collision->synchroRow.at(1), "NAME=inserted there too");
     EXPECT_EQ(report.collision->localRow.at(1), "NAME=inserted here");
-    EXPECT_EQ(ui.page(), "TSCollision");
-    EXPECT_EQ(ui.statusHistory.back(), "error");
+    // What the window opens its grids on: the sent rows of the pass, on the
+    // failing one, and the local row holding its key.
+    EXPECT_EQ(report.collision->synchroRows.rfind("select * from CUSTOMER where ", 0), 0u)
+        << report.collision->synchroRows;
+    EXPECT_EQ(report.collision->synchroCode, (synchro::RecordCode{1, 102}));
+    EXPECT_EQ(report.collision->localKeyColumns, (std::vector<std::string>{"ID"}));
+    EXPECT_EQ(report.collision->localKey, (std::vector<engine::Value>{int64_t{1}}));
+    EXPECT_EQ(ui.lastMessage(), o.message());
 }
 
 // Another user's edit, not yet committed, holds a row the read must write; a
@@ -270,7 +277,7 @@ TEST_F(ReadTest, ReadIsRefusedWhileTheTriggersAreActiveOrWithoutAMark) {
 
     markSent();
     ui.confirmAnswers = {false};  // the refused reads asked nothing
-    EXPECT_EQ(synchro::ReadFromSynchro(dm, ui).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::ReadFromSynchro(dm.UserDB(), dm.SynchroDB(), ui).kind(), Outcome::Kind::Cancelled);
     EXPECT_TRUE(localRows(kRows).empty());
 }
 
@@ -282,11 +289,11 @@ TEST_F(ReadTest, ACollisionIsSettledByCopyingOrDeletingTheSynchroRow) {
     ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
 
     ui.confirmAnswers.push_back(false);
-    EXPECT_EQ(synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"1"}).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {"1"}).kind(), Outcome::Kind::Cancelled);
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted here|0|5001"}));
 
     ui.confirmAnswers.push_back(true);
-    const Outcome copied = synchro::CopySynchroRow(dm, ui, "CUSTOMER", {"1"});
+    const Outcome copied = synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {"1"});
     ASSERT_TRUE(copied.isDone()) << copied.message();
     // The local row keeps its own record code.
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
@@ -296,7 +303,7 @@ TEST_F(ReadTest, ACollisionIsSettledByCopyingOrDeletingTheSynchroRow) {
     synchro(customer(1, "again", 1, 103));
     ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::DeleteSynchroRow(dm, ui, "CUSTOMER", {"1"}).isDone());
+    ASSERT_TRUE(synchro::DeleteSynchroRow(dm.SynchroDB(), ui, "CUSTOMER", {"1"}).isDone());
     EXPECT_TRUE(read().isDone());
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
 }
@@ -308,13 +315,22 @@ TEST_F(ReadTest, TheCollisionPagesCopyTakesTheSelectedSynchroRecordOverTheSelect
     synchro(customer(2, "fine", 1, 101));
     synchro(customer(1, "inserted there too", 1, 102));
     ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
-    // The operator selects the colliding synchro row and the local row.
-    for (dm.QSynchro6.first(); !dm.QSynchro6.eof(); dm.QSynchro6.next())
-        if (dm.QSynchro6.fieldByName("ID").asInteger() == 1) break;
-    dm.TMaster.cancel();
-    ASSERT_TRUE(dm.TMaster.locate("ID", engine::Value(int64_t{1})));
+    // The operator selects the colliding synchro row: the window hands it over.
+    engine::Query selected(dm.SynchroDB());
+    selected.setSql("select * from CUSTOMER where ID = 1");
+    selected.open();
+    synchro::SelectedRow row;
+    for (int i = 0; i < selected.fieldCount(); ++i) {
+        row.columns.push_back(selected.field(i).name());
+        row.values.push_back(selected.field(i).asValue());
+    }
+    selected.close();
+    ui.confirmAnswers.push_back(false);
+    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", row).kind(), Outcome::Kind::Cancelled);
+    EXPECT_NE(ui.questions.back().find("Local: ID=1, NAME=inserted here"), std::string::npos) << ui.questions.back();
+    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", {}).kind(), Outcome::Kind::Refused);
     ui.confirmAnswers.push_back(true);
-    const Outcome o = synchro::CopyNaturalKey(dm, ui);
+    const Outcome o = synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", row);
     ASSERT_TRUE(o.isDone()) << o.message();
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
 }

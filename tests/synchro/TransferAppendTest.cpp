@@ -1,4 +1,4 @@
-// Mode 0 on real databases: every source row appended whole, and the ways an
+// The append on real databases: every source row appended whole, and the ways an
 // append can fail.
 #include "TransferFixture.h"
 
@@ -35,7 +35,7 @@ const char* const kItemsWhole =
 
 TEST_F(TransferTest, AppendCopiesEveryRowWholeNullsBlobsAndRecordCodeIncluded) {
     makeDatabases(kItems, std::string(kItems) + kItemRows);
-    prepare("select * from ITEMS", "ITEMS", 0).Transfer();
+    append("select * from ITEMS", "ITEMS");
     commitBoth();
 
     const auto sent = synchroRows(kItemsWhole);
@@ -50,14 +50,13 @@ TEST_F(TransferTest, AppendCopiesEveryRowWholeNullsBlobsAndRecordCodeIncluded) {
 
 TEST_F(TransferTest, EmptySourceTransfersNothingAndLeavesTheTargetOpen) {
     makeDatabases(std::string(kItems) + "INSERT INTO ITEMS (ID, NAME) VALUES (1, 'kept');\n", kItems);
-    for (uint8_t mode : {0, 1}) {
-        prepare("select * from ITEMS", "ITEMS", mode, true).Transfer();
-        EXPECT_TRUE(dm.TMaster.active());
-        EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Browse);
+    for (bool overwriting : {false, true}) {
+        transferBy(overwriting, "select * from ITEMS", "ITEMS", true);
+        EXPECT_TRUE(target.active());
+        EXPECT_EQ(target.state(), engine::DataSetState::Browse);
     }
-    // There is no third way of transferring; asking for one is an error, not
-    // a transfer that silently moves nothing.
-    EXPECT_THROW(prepare("select * from ITEMS", "ITEMS", 2).Transfer(), engine::DbError);
+    // There is no third way of transferring: the transfer offers append and
+    // overwrite only, so none can be asked for.
     commitBoth();
     EXPECT_EQ(localRows("select ID, NAME from ITEMS"), (std::vector<std::string>{"1|kept"}));
 }
@@ -65,10 +64,10 @@ TEST_F(TransferTest, EmptySourceTransfersNothingAndLeavesTheTargetOpen) {
 TEST_F(TransferTest, DuplicateKeyFailsAtThePostAndLeavesTheRecordInInsertState) {
     makeDatabases(std::string(kItems) + "INSERT INTO ITEMS (ID, NAME) VALUES (2, 'local');\n",
                   std::string(kItems) + kItemRows);
-    auto& bm = prepare("select * from ITEMS order by ID", "ITEMS", 0);
-    dm.QSynchro6.setCacheLimit(123456);
+    auto& appending = prepare("select * from ITEMS order by ID", "ITEMS");
+    source.setCacheLimit(123456);
     try {
-        bm.Transfer();
+        appending.append();
         FAIL() << "appending an existing key must fail";
     } catch (const engine::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("violation of PRIMARY or UNIQUE KEY constraint"),
@@ -76,16 +75,16 @@ TEST_F(TransferTest, DuplicateKeyFailsAtThePostAndLeavesTheRecordInInsertState) 
             << e.what();
     }
     // The failing record is neither posted nor cancelled: it can be shown.
-    EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Insert);
-    EXPECT_EQ(dm.TMaster.fieldByName("ID").asInteger(), 2);
-    EXPECT_EQ(dm.QSynchro6.fieldByName("ID").asInteger(), 2);
+    EXPECT_EQ(target.state(), engine::DataSetState::Insert);
+    EXPECT_EQ(target.fieldByName("ID").asInteger(), 2);
+    EXPECT_EQ(source.fieldByName("ID").asInteger(), 2);
     // The source streamed without keeping rows; the grid's cache is back.
-    EXPECT_EQ(dm.QSynchro6.cacheLimit(), 123456u);
+    EXPECT_EQ(source.cacheLimit(), 123456u);
     // The row before it stays in the caller's transaction until the caller
     // rolls back.
     EXPECT_EQ(localRows("select ID, NAME from ITEMS order by ID"),
               (std::vector<std::string>{"1|Anna's", "2|local"}));
-    dm.TMaster.cancel();
+    target.cancel();
     dm.UserDB().rollback();
     EXPECT_EQ(localRows("select ID, NAME from ITEMS"), (std::vector<std::string>{"2|local"}));
 }
@@ -93,10 +92,10 @@ TEST_F(TransferTest, DuplicateKeyFailsAtThePostAndLeavesTheRecordInInsertState) 
 TEST_F(TransferTest, TargetWithFewerFieldsThanTheSourceFailsBeforeWritingAnything) {
     makeDatabases("CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40));\n",
                   std::string(kItems) + kItemRows);
-    for (uint8_t mode : {0, 1}) {
+    for (bool overwriting : {false, true}) {
         try {
-            prepare("select * from ITEMS", "ITEMS", mode).Transfer();
-            FAIL() << "a narrower target must fail in mode " << int(mode);
+            transferBy(overwriting, "select * from ITEMS", "ITEMS");
+            FAIL() << "a narrower target must fail " << (overwriting ? "overwriting" : "appending");
         } catch (const engine::DbError& e) {
             EXPECT_NE(std::string(e.what()).find("ITEMS"), std::string::npos) << e.what();
         }
@@ -113,13 +112,11 @@ TEST_F(TransferTest, AppendOfAJournalIntoAnotherJournalKeepsEveryEntry) {
                       "INSERT INTO R$DELETEDUPDATED VALUES (0, 5, 'D', 'ITEMS');\n"
                       "INSERT INTO R$DELETEDUPDATED VALUES (1, 0, 'U', 'ORDERS');\n",
                   test::kJournalTable);
-    dm.Q6Show("select * from R$DeletedUpdated");
-    dm.TSynchro.close();
-    dm.TSynchro.setTableName("R$DELETEDUPDATED");
-    bm.Source = &dm.Q6;
-    bm.Target = &dm.TSynchro;
-    bm.Mode = 0;
-    bm.Transfer();
+    engine::Query journal(dm.UserDB());
+    journal.setSql("select * from R$DeletedUpdated");
+    engine::Table sent(dm.SynchroDB());
+    sent.setTableName("R$DELETEDUPDATED");
+    EXPECT_EQ(synchro::RecordTransfer(journal, sent).append(), 3);
     commitBoth();
     EXPECT_EQ(synchroRows("select * from R$DELETEDUPDATED order by 1, 2, 3"),
               (std::vector<std::string>{"0|5|D|ITEMS", "0|5|U|ITEMS", "1|0|U|ORDERS"}));

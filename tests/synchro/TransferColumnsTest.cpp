@@ -23,11 +23,11 @@ TEST_F(TransferTest, ComputedColumnIsNeverWritten) {
     makeDatabases(kLocalParts, kSentParts);
     const char* parts = "select ID, TOTAL, NOTE, R$CODE1, R$CODE2 from PARTS order by ID";
 
-    prepare("select * from PARTS", "PARTS", 0).Transfer();
+    append("select * from PARTS", "PARTS");
     EXPECT_EQ(localRows(parts), (std::vector<std::string>{"1|2.50|one|0|1", "2|6.00|two|0|2"}));
 
-    dm.QSynchro6Exec("update PARTS set QTY = 4, NOTE = 'four' where ID = 1");
-    prepare("select * from PARTS", "PARTS", 1).Transfer();
+    dm.SynchroDB().execute("update PARTS set QTY = 4, NOTE = 'four' where ID = 1");
+    overwrite("select * from PARTS", "PARTS");
     commitBoth();
     EXPECT_EQ(localRows(parts), (std::vector<std::string>{"1|5.00|four|0|1", "2|6.00|two|0|2"}));
 }
@@ -38,17 +38,17 @@ TEST_F(TransferTest, ArrayColumnTravelsWhole) {
     connectBoth();
     const char* grids = "select ID, GRID[1,1], GRID[1,3], GRID[2,1], GRID[2,3] from PARTS order by ID";
 
-    prepare("select * from PARTS", "PARTS", 0).Transfer();
+    append("select * from PARTS", "PARTS");
     commitBoth();
     EXPECT_EQ(localRows(grids), (std::vector<std::string>{"1|11|13|21|23", "2|<null>|<null>|<null>|<null>"}));
 
     // Found by code, row 1 loses its array and row 2 gains one.
     test::putIntegerArray(synchroPath, "PARTS", "GRID", "ID = 2", {-1, 0, 1, 2, 3, 2147483647});
     dm.SynchroDB().startTransaction();
-    dm.QSynchro6Exec("update PARTS set GRID = NULL where ID = 1");
+    dm.SynchroDB().execute("update PARTS set GRID = NULL where ID = 1");
     dm.SynchroDB().commit();
     startBoth();
-    prepare("select * from PARTS", "PARTS", 1).Transfer();
+    overwrite("select * from PARTS", "PARTS");
     commitBoth();
     EXPECT_EQ(localRows(grids), (std::vector<std::string>{"1|<null>|<null>|<null>|<null>", "2|-1|1|2|2147483647"}));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Two real databases as a read sees them: the synchro database (SynchroDB)
-// delivers the rows through QSynchro6, the local database (UserDB) receives
-// them through TMaster and holds the journal that mode 1 may consult.
+// delivers the rows through `source`, the local database (UserDB) receives
+// them through `target` and holds the journal an overwrite may consult.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +11,11 @@
 #include "engine/Query.h"
 #include "support/Rows.h"
 #include "support/Workspace.h"
-#include "synchro/TMyBM.h"
+#include <optional>
+
+#include "engine/Table.h"
+#include "synchro/JournalLookup.h"
+#include "synchro/RecordTransfer.h"
 
 namespace quorvel::test {
 
@@ -39,17 +43,30 @@ protected:
 
     // A transfer from `sourceSql` on the synchro database into `table` of the
     // local database.
-    synchro::TMyBM& prepare(const std::string& sourceSql, const std::string& table, uint8_t mode,
-                            bool checkUpdated = false) {
-        dm.QSynchro6.close();
-        dm.QSynchro6.setSql(sourceSql);
-        dm.TMaster.close();
-        dm.TMaster.setTableName(table);
-        bm.Source = &dm.QSynchro6;
-        bm.Target = &dm.TMaster;
-        bm.Mode = mode;
-        bm.CheckUpdated = checkUpdated;
-        return bm;
+    synchro::RecordTransfer& prepare(const std::string& sourceSql, const std::string& table) {
+        source.close();
+        source.setSql(sourceSql);
+        target.close();
+        target.setTableName(table);
+        return transfer.emplace(source, target);
+    }
+    int64_t append(const std::string& sourceSql, const std::string& table) {
+        return prepare(sourceSql, table).append();
+    }
+    // Over the rows with the same record code; `keepUpdatedHere` leaves the
+    // rows the local journal marks as updated.
+    synchro::RecordTransfer::Overwritten overwrite(const std::string& sourceSql, const std::string& table,
+                                                   bool keepUpdatedHere = false) {
+        synchro::RecordTransfer& t = prepare(sourceSql, table);
+        synchro::JournalLookup journal(dm.UserDB());
+        synchro::RecordTransfer::UpdatedHere updatedHere;
+        if (keepUpdatedHere) updatedHere = [&journal](const synchro::RecordCode& c) { return journal.updatedHere(c); };
+        return t.overwrite(synchro::recordCodeColumns(), updatedHere);
+    }
+    void transferBy(bool overwriting, const std::string& sourceSql, const std::string& table,
+                    bool keepUpdatedHere = false) {
+        if (overwriting) overwrite(sourceSql, table, keepUpdatedHere);
+        else append(sourceSql, table);
     }
 
     void commitBoth() {
@@ -69,7 +86,9 @@ protected:
 
     Workspace ws;
     DM dm;
-    synchro::TMyBM bm{dm};
+    engine::Query source{dm.SynchroDB()};
+    engine::Table target{dm.UserDB()};
+    std::optional<synchro::RecordTransfer> transfer;
     std::string localPath, synchroPath;
 };
 

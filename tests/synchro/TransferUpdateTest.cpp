@@ -1,4 +1,4 @@
-// Mode 1 on real databases: rows found by their record code are overwritten
+// The overwrite on real databases: rows found by their record code are overwritten
 // whole (their key included), unmatched rows are skipped, and the local
 // journal can keep a locally updated row as it is.
 #include "TransferFixture.h"
@@ -31,7 +31,7 @@ const char* const kAllGoods = "select ID, NAME, PRICE, NOTE, R$CODE1, R$CODE2 fr
 
 TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
     makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
-    prepare("select * from GOODS", "GOODS", 1).Transfer();
+    overwrite("select * from GOODS", "GOODS");
     commitBoth();
     // NULLs replace values, the key follows the sender's; row 9 has no match
     // and leaves no trace.
@@ -40,7 +40,20 @@ TEST_F(TransferTest, UpdateOverwritesMatchedRowsWholeAndSkipsUnmatchedOnes) {
                                         "13|THREE|30.00|now with a note|0|3"}));
 }
 
-TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdated) {
+TEST_F(TransferTest, OverwriteFindsRowsByTheKeyColumnsItIsGiven) {
+    makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
+    // By the primary key: row 3 arrives under key 13 and is not found, nor is 9.
+    const auto byKey = prepare("select * from GOODS", "GOODS").overwrite({"ID"});
+    EXPECT_EQ(byKey.moved, 2);
+    EXPECT_EQ(byKey.notFound, 2);
+    EXPECT_THROW(prepare("select * from GOODS", "GOODS").overwrite({"ID", "NOSUCH"}), engine::DbError);
+    commitBoth();
+    EXPECT_EQ(localRows(kAllGoods),
+              (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|<null>|<null>|<null>|0|2",
+                                        "3|three|3.50|<null>|0|3"}));
+}
+
+TEST_F(TransferTest, OverwriteKeepingLocalUpdatesLeavesRowsTheLocalJournalMarksAsUpdated) {
     // Row 2 was updated locally; row 1 has only a "D" entry, row 3's code
     // shares one half with a "U" entry of another record, and row 4 arrives
     // without a code, which names no row.
@@ -52,13 +65,13 @@ TEST_F(TransferTest, UpdateWithCheckUpdatedLeavesRowsTheLocalJournalMarksAsUpdat
     makeDatabases(std::string(kGoods) + kLocalGoods + journal,
                   std::string(kGoods) + kSentGoods + "INSERT INTO GOODS (ID, NAME) VALUES (4, 'FOUR');\n");
 
-    prepare("select * from GOODS", "GOODS", 1, true).Transfer();
+    overwrite("select * from GOODS", "GOODS", true);
     EXPECT_EQ(localRows(kAllGoods),
               (std::vector<std::string>{"1|ONE|10.00|changed|0|1", "2|two|2.50|note two|0|2",
                                         "4|four|4.00|<null>|0|4", "13|THREE|30.00|now with a note|0|3"}));
 
     // Without the test the same row is overwritten.
-    prepare("select * from GOODS", "GOODS", 1, false).Transfer();
+    overwrite("select * from GOODS", "GOODS");
     commitBoth();
     EXPECT_EQ(localRows("select ID, NAME, PRICE, NOTE from GOODS where ID = 2"),
               (std::vector<std::string>{"2|<null>|<null>|<null>"}));
@@ -77,13 +90,13 @@ TEST_F(TransferTest, RowsAreFoundByBothHalvesOfTheirCodeWhateverTheirKey) {
                       "INSERT INTO LINES VALUES ('CD', 1, 'same key, other code', 0, 4);\n"
                       "INSERT INTO LINES VALUES ('AB', 1, 'halves of two codes', 1, 1);\n"
                       "INSERT INTO LINES VALUES ('EF', 3, 'c1 under a new key', 1, 3);\n");
-    dm.TMaster.close();
-    dm.TMaster.setTableName("LINES");
-    dm.TMaster.open();
+    target.close();
+    target.setTableName("LINES");
+    target.open();
     // Key order of the index, not of the table's columns.
-    EXPECT_EQ(dm.TMaster.primaryKeyFields(), "LINE;CODE");
+    EXPECT_EQ(target.primaryKeyFields(), "LINE;CODE");
 
-    prepare("select * from LINES", "LINES", 1).Transfer();
+    overwrite("select * from LINES", "LINES");
     commitBoth();
     EXPECT_EQ(localRows("select CODE, LINE, TITLE, R$CODE2 from LINES order by CODE, LINE"),
               (std::vector<std::string>{"AB|1|a1|1", "AB|2|A2|2", "EF|3|c1 under a new key|3"}));
@@ -94,8 +107,8 @@ TEST_F(TransferTest, UpdateOfATableWithoutRecordCodeFailsNamingTheTable) {
     makeDatabases(std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'a');\n",
                   std::string(loose) + "INSERT INTO LOOSE VALUES (1, 'b');\n");
     try {
-        prepare("select * from LOOSE", "LOOSE", 1).Transfer();
-        FAIL() << "mode 1 needs the record code";
+        overwrite("select * from LOOSE", "LOOSE");
+        FAIL() << "overwriting by the record code needs the record code";
     } catch (const engine::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("LOOSE"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("record code"), std::string::npos) << e.what();
@@ -112,10 +125,10 @@ TEST_F(TransferTest, RejectedEditStaysInEditStateWithTheSourceValues) {
         std::string(kGoods) + "INSERT INTO GOODS VALUES (1, 'ok', 1, NULL, 0, 1);\n"
                               "INSERT INTO GOODS VALUES (2, 'bad', -1, NULL, 0, 2);\n"
                               "INSERT INTO GOODS VALUES (3, 'never', 3, NULL, 0, 3);\n");
-    EXPECT_THROW(prepare("select * from GOODS order by ID", "GOODS", 1).Transfer(), engine::DbError);
-    EXPECT_EQ(dm.TMaster.state(), engine::DataSetState::Edit);
-    EXPECT_EQ(dm.TMaster.fieldByName("NAME").asString(), "bad");
-    dm.TMaster.cancel();
+    EXPECT_THROW(overwrite("select * from GOODS order by ID", "GOODS"), engine::DbError);
+    EXPECT_EQ(target.state(), engine::DataSetState::Edit);
+    EXPECT_EQ(target.fieldByName("NAME").asString(), "bad");
+    target.cancel();
     commitBoth();
     // Rows before the failure are in the caller's transaction, rows after it
     // were never reached.
@@ -125,7 +138,7 @@ TEST_F(TransferTest, RejectedEditStaysInEditStateWithTheSourceValues) {
 
 TEST_F(TransferTest, SourceWithoutTheRecordCodeFails) {
     makeDatabases(std::string(kGoods) + kLocalGoods, std::string(kGoods) + kSentGoods);
-    EXPECT_THROW(prepare("select NAME, PRICE from GOODS", "GOODS", 1).Transfer(), engine::DbError);
+    EXPECT_THROW(overwrite("select NAME, PRICE from GOODS", "GOODS"), engine::DbError);
 }
 
 }  // namespace

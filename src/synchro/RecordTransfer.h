@@ -1,0 +1,62 @@
+#pragma once
+// The record transfer: the one routine through which the fill and the read
+// move rows between the local database and a synchro database. It appends
+// every source row, or overwrites the target rows found by a list of key
+// columns.
+//
+// The transfer reopens its source and target, starts and commits no
+// transaction: the caller owns them on both connections.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/DataSet.h"
+#include "engine/Table.h"
+#include "synchro/RecordCode.h"
+
+namespace quorvel::synchro {
+
+// The column names of a key list as the catalogue gives it ("A;B").
+std::vector<std::string> splitKeyList(const std::string& list);
+// The record code's columns: every site finds a replicated row by them.
+const std::vector<std::string>& recordCodeColumns();
+
+class RecordTransfer {
+public:
+    RecordTransfer(engine::DataSet& source, engine::Table& target);
+
+    // Called every kProgressStep rows moved, with the count so far, so that a
+    // front end can show a large table's progress.
+    std::function<void(int64_t)> onRows;
+    static constexpr int64_t kProgressStep = 5000;
+
+    // Appends every source row; returns how many. A row that cannot be
+    // written is named in the error: the table, the column when it can be
+    // told, and the row's key, before the server's own text. The failing
+    // target record stays in insert state so it can be shown.
+    int64_t append();
+
+    struct Overwritten {
+        int64_t moved = 0;      // rows overwritten
+        int64_t keptLocal = 0;  // found, but left alone because updated here
+        int64_t notFound = 0;   // no target row with those key values (skipped)
+    };
+    // Whether this database updated the record with this code since its
+    // journal was emptied: such a row is left alone, so the local update wins.
+    using UpdatedHere = std::function<bool(const RecordCode&)>;
+    // Overwrites the target rows that hold each source row's values in
+    // `keyColumns`; by the record code, a row whose primary key changed at
+    // the sender is still found, through the code index. Fields are paired
+    // by name; the failing target record stays in edit state.
+    Overwritten overwrite(const std::vector<std::string>& keyColumns, const UpdatedHere& updatedHere = {});
+
+private:
+    void reopen();
+    void countMoved(int64_t& moved) const;
+
+    engine::DataSet& source_;
+    engine::Table& target_;
+};
+
+}  // namespace quorvel::synchro
