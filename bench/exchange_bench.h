@@ -22,7 +22,7 @@
 #include "db/Today.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
-#include "operation/ControlStore.h"
+#include "operation/Reporter.h"
 #include "prepare/ReplicationSchema.h"
 
 namespace bench {
@@ -253,16 +253,15 @@ inline int runBuilder(int argc, char** argv, const std::function<void(Client&, i
 }
 
 // ---------------------------------------------------------------------------
-// The operations' front end: silent, says Yes, keeps the last message.
+// What the operations report: nothing shown, Yes to every question, the last
+// message kept.
 
-class QuietFrontend : public quorvel::ControlStore {
+class QuietFrontend : public quorvel::Reporter {
 public:
     std::string lastMessage;
-    void showMessage(const std::string& t) override { lastMessage = t; }
     bool confirm(const std::string&) override { return true; }
-    std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
+    void notice(const std::string& t) override { lastMessage = t; }
+    void error(const std::string& t) override { lastMessage = t; }
 };
 
 inline void connect(quorvel::engine::Database& db, const std::string& alias, const std::string& path) {

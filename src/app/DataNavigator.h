@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <array>
 
-#include "operation/Frontend.h"
+#include "app/Frontend.h"
 #include "engine/DataSet.h"
 
 class QToolButton;

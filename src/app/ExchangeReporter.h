@@ -5,7 +5,7 @@
 // status bar; the face turns to working once the work begins (a confirmed
 // question or the first step). The handler sets the face for the ending.
 #include "engine/DataSet.h"
-#include "operation/Frontend.h"
+#include "app/Frontend.h"
 #include "operation/Reporter.h"
 
 namespace quorvel::app {

@@ -3,7 +3,7 @@
 // 33 x 33 area, one expression per status.
 #include <QPixmap>
 
-#include "operation/StatusState.h"
+#include "app/StatusState.h"
 
 namespace quorvel::app {
 

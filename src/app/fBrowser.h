@@ -14,9 +14,9 @@
 
 #include "clone/Operations.h"
 #include "connect/Connect.h"
-#include "operation/Frontend.h"
+#include "app/Frontend.h"
 #include "operation/Outcome.h"
-#include "operation/StatusState.h"
+#include "app/StatusState.h"
 #include "db/DM.h"
 
 class QLabel;

@@ -34,7 +34,7 @@ int cmdCreateMeta(Session& s) {
     // The bounds only reach the MASTER row of a new journal table.
     const bool prepared = prepare::TablePresent(s.dm.UserDB(), "R$DELETEDUPDATED");
     const int rc = s.operation(
-        [&](DM& dm, Frontend& ui) { return prepare::CreateMetaStructures(dm.UserDB(), bounds, ui); });
+        [&](DM& dm, Reporter& ui) { return prepare::CreateMetaStructures(dm.UserDB(), bounds, ui); });
     if (rc == 0 && prepared && (max1 || max2))
         s.err << "The database was prepared already: the bounds given (--max1/--max2) were not applied; "
                  "the MASTER row keeps its own.\n";
@@ -44,7 +44,7 @@ int cmdCreateMeta(Session& s) {
 // The operations of the master that take nothing but the database.
 template <Outcome (*op)(engine::Database&, Reporter&)>
 int onMaster(Session& s) {
-    return localOperation(s, [](DM& dm, Frontend& ui) { return op(dm.UserDB(), ui); });
+    return localOperation(s, [](DM& dm, Reporter& ui) { return op(dm.UserDB(), ui); });
 }
 
 int cmdEraseMeta(Session& s) { return onMaster<prepare::EraseMetaStructures>(s); }
@@ -57,7 +57,7 @@ int onNamedRow(Session& s, engine::Query& (*list)(DM&), const char* column, cons
     if (!s.connect()) return 1;
     const std::optional<std::string> row = s.find(list(s.dm), column, s.args.words[1], what);
     if (!row) return 1;
-    return s.operation([&](DM& dm, Frontend& ui) { return op(dm, ui, *row); });
+    return s.operation([&](DM& dm, Reporter& ui) { return op(dm, ui, *row); });
 }
 
 engine::Query& qTables(DM& dm) { return dm.QTables; }
@@ -68,12 +68,12 @@ engine::Query& qClone(DM& dm) { return dm.QClone; }
 
 int cmdAddTable(Session& s) {
     return onNamedRow(s, qTables, "RDB$RELATION_NAME", "Table",
-                      [](DM& dm, Frontend& ui, const std::string& row) {
+                      [](DM& dm, Reporter& ui, const std::string& row) {
                           return prepare::AddWorkingTable(dm.UserDB(), row, ui);
                       });
 }
 int cmdRemoveTable(Session& s) {
-    return onNamedRow(s, qWorking, "NAME", "Working table", [](DM& dm, Frontend& ui, const std::string& row) {
+    return onNamedRow(s, qWorking, "NAME", "Working table", [](DM& dm, Reporter& ui, const std::string& row) {
         return prepare::RemoveWorkingTable(dm.UserDB(), row, ui);
     });
 }
@@ -84,12 +84,12 @@ int cmdAddGen(Session& s) {
     // Without --offset, the offset "Offset setting" proposes.
     const std::string offset = s.args.value("--offset").value_or(prepare::kDefaultKeyOffset);
     return onNamedRow(s, qGenerator, "RDB$GENERATOR_NAME", "Generator",
-                      [&](DM& dm, Frontend& ui, const std::string& row) {
+                      [&](DM& dm, Reporter& ui, const std::string& row) {
                           return prepare::AddKeyGenerator(dm.UserDB(), row, offset, ui);
                       });
 }
 int cmdRemoveGen(Session& s) {
-    return onNamedRow(s, qPKGens, "GENERATORNAME", "Generator", [](DM& dm, Frontend& ui, const std::string& row) {
+    return onNamedRow(s, qPKGens, "GENERATORNAME", "Generator", [](DM& dm, Reporter& ui, const std::string& row) {
         return prepare::RemoveKeyGenerator(dm.UserDB(), row, ui);
     });
 }
@@ -103,13 +103,13 @@ int cmdNewClone(Session& s) {
     auto max2 = s.args.value("--max2");
     if (!max1 || !max2) throw UsageError{"new-clone needs --max1 TEXT and --max2 TEXT"};
     const clone::CloneEntry entry{s.args.words[1], *max1, *max2};
-    return localOperation(s, [&](DM& dm, Frontend& ui) {
+    return localOperation(s, [&](DM& dm, Reporter& ui) {
         return clone::RegisterClone(dm.UserDB(), entry, ui).outcome;
     });
 }
 
 int cmdDeleteClone(Session& s) {
-    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string& row) {
+    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Reporter& ui, const std::string& row) {
         return clone::DeleteClone(dm.UserDB(), row, ui);
     });
 }
@@ -117,7 +117,7 @@ int cmdDeleteClone(Session& s) {
 int cmdUpdateClone(Session& s) {
     s.requireClone();
     // The named row is the clone list's current row once found.
-    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Frontend& ui, const std::string& name) {
+    return onNamedRow(s, qClone, "NAME", "Clone", [](DM& dm, Reporter& ui, const std::string& name) {
         const clone::CloneRow row{dm.QClone.fieldByName("Number").asInteger(), name};
         return clone::UpdateClone(dm.UserDB(), dm.CloneDB(), row, ui);
     });
@@ -126,7 +126,7 @@ int cmdUpdateClone(Session& s) {
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
-    return s.operation([&](DM& dm, Frontend& ui) {
+    return s.operation([&](DM& dm, Reporter& ui) {
         return ddl::ConvertDdl(dm.UserDB(), s.args.words[1], s.args.words[2], ui);
     });
 }

@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "cli/Args.h"
-#include "cli/CliFrontend.h"
+#include "cli/CliReporter.h"
 #include "db/DM.h"
 #include "operation/Outcome.h"
 
@@ -21,7 +21,7 @@ struct Session {
     std::ostream& out;
     std::ostream& err;
     DM dm;
-    CliFrontend ui;
+    CliReporter ui;
 
     // Connects what the options name (local, clone, synchro) with --user and
     // --password, and opens the lists the commands find their rows in; false

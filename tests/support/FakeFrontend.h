@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "operation/ControlStore.h"
+#include "support/ControlStore.h"
 
 namespace quorvel::test {
 

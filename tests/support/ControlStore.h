@@ -1,12 +1,12 @@
 #pragma once
-// Frontend state kept in plain maps: the initial captions and states of the
-// main window's named controls. The command-line tool and the tests' fake
-// build on it; the Qt window keeps the same state in its widgets.
+// The window's controls kept in plain maps, with their first captions and
+// states: the tests' scripted front end builds on it, where the Qt window
+// keeps the same state in its widgets.
 #include <map>
 #include <string>
 
-#include "operation/Frontend.h"
-#include "operation/StatusState.h"
+#include "app/Frontend.h"
+#include "app/StatusState.h"
 
 namespace quorvel {
 

@@ -1,15 +1,15 @@
 #pragma once
-// What an operation (a button's work) shows or asks. The Qt main window, the
-// command-line tool and the tests' scripted fake implement it, so every
-// operation is written once.
+// The main window as its handlers and its tests see it: status faces,
+// message boxes, named controls. The Qt window implements it, and the tests'
+// scripted fake stands in for it; operations see only its Reporter side.
 //
 // Controls are addressed by their component name (the Qt objectName), one of
-// the names of operation/Controls.h, e.g. ctl::LAction, ctl::PBar.
+// the names of app/Controls.h, e.g. ctl::LAction, ctl::PBar.
 #include <functional>
 #include <optional>
 #include <string>
 
-#include "operation/Controls.h"
+#include "app/Controls.h"
 #include "operation/Reporter.h"
 
 namespace quorvel {
