@@ -1,10 +1,14 @@
 #include "prepare/Guards.h"
 
 #include "operation/Refused.h"
-#include "prepare/Presence.h"
-#include "prepare/Statements.h"
+#include "replica/Presence.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
+
+using replica::textOf;
+using replica::firstColumn;
+using replica::TablePresent;
 
 std::string Identity(engine::Database& db) {
     if (!TablePresent(db, "R$CLONE")) return "";
