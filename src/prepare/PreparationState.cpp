@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "replica/LocalSite.h"
 #include "replica/Presence.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -12,7 +13,6 @@ namespace quorvel::prepare {
 
 using replica::quoted;
 using replica::integerOf;
-using replica::textOf;
 using replica::firstColumn;
 using replica::TriggerState;
 using replica::ArmingInterrupted;
@@ -53,7 +53,7 @@ PreparationState ReadPreparationState(engine::Database& db) {
     PreparationState state;
     state.metaPresent = TablePresent(db, "R$CLONE");
     if (!state.metaPresent) return state;
-    state.identity = textOf(db, "select Name from R$CLONE where ME = \"Y\"");
+    state.identity = replica::identityOf(db);
     state.triggersSwitchedOff =
         readFlag([&] { return TriggerState(db) != 0; });
     state.armingInterrupted = readFlag([&] { return ArmingInterrupted(db); });

@@ -2,6 +2,7 @@
 
 #include "engine/Query.h"
 #include "operation/Refused.h"
+#include "replica/Statements.h"
 
 namespace quorvel::replica {
 
@@ -29,6 +30,8 @@ LocalSite LocalSite::read(engine::Database& db) {
     q.close();
     return s;
 }
+
+std::string identityOf(engine::Database& db) { return textOf(db, "select Name from R$CLONE where ME = \"Y\""); }
 
 std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
     engine::Query q(db);

@@ -26,6 +26,10 @@ struct LocalSite {
     static LocalSite read(engine::Database& db);
 };
 
+// The NAME of the R$CLONE row marked ME = "Y": the database's own identity,
+// "" when no row is marked.
+std::string identityOf(engine::Database& db);
+
 // A warning naming the site when its record-code generators (R$GEN1, R$GEN2)
 // have passed the upper bound of its range: a fill sends the rows up to the
 // bound, so rows given codes beyond it would never reach another site.

@@ -1,6 +1,5 @@
 #include "replica/SqlText.h"
 
-#include <cctype>
 #include <cstdint>
 #include <utility>
 

@@ -42,11 +42,9 @@ RecordCode senderMark(engine::Database& synchro) {
 }
 
 std::string identityOf(engine::Database& db) {
-    engine::Query q(db);
-    q.setSql("select Name from R$Clone where ME = \"Y\"");
-    q.open();
-    if (q.eof()) throw Refusal("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
-    return q.field(0).asString();
+    std::string identity = replica::identityOf(db);
+    if (identity.empty()) throw Refusal("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
+    return identity;
 }
 
 std::vector<std::string> rowText(engine::DataSet& ds) {

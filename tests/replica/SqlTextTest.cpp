@@ -4,10 +4,6 @@
 
 #include "replica/SqlText.h"
 
-using quorvel::replica::quoted;
-using quorvel::replica::isIntegerText;
-using quorvel::replica::linesOf;
-
 using quorvel::replica::isIntegerText;
 using quorvel::replica::linesOf;
 using quorvel::replica::quoted;
