@@ -23,7 +23,7 @@
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "operation/Reporter.h"
-#include "prepare/ReplicationSchema.h"
+#include "replica/ReplicationSchema.h"
 
 namespace bench {
 
@@ -191,7 +191,7 @@ inline std::string singleColons(std::string s) {
 }
 
 inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
-    namespace schema = quorvel::prepare::schema;
+    namespace schema = quorvel::replica::schema;
     std::vector<std::string> ddl{kCreateItems};
     for (const char* g : schema::kCreateGenerators) ddl.push_back(g);
     for (const std::string* t : {&schema::kCreateClone, &schema::kCreateTableOrder, &schema::kCreateWorkingTables,

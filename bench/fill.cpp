@@ -49,7 +49,7 @@ void build(Client& c, int rows, const fs::path& dir) {
     const std::string master = (dir / "master.fdb").string();
     buildArmedMaster(c, master, rows);
     changeSinceMark(c, master, rows);
-    namespace schema = quorvel::prepare::schema;
+    namespace schema = quorvel::replica::schema;
     // With the table that names the sender, as the converted definition makes
     // it: the fill then does not add it inside the measurement.
     createDatabase(c, (dir / "empty-synchro.fdb").string(),

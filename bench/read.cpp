@@ -41,7 +41,7 @@ void makeTriggersInactive(Client& c, const std::string& path) {
 }
 
 void buildSynchro(Client& c, const std::string& path, int rows) {
-    namespace schema = quorvel::prepare::schema;
+    namespace schema = quorvel::replica::schema;
     const std::string step = std::to_string(changeStep(rows));
     createDatabase(
         c, path,

@@ -243,7 +243,7 @@ Timing timeTransfer(quorvel::DM& dm, quorvel::engine::Query& source, uint8_t mod
             quorvel::synchro::JournalLookup journal(dm.UserDB());
             quorvel::synchro::RecordTransfer::UpdatedHere updatedHere;
             if (checkUpdated)
-                updatedHere = [&journal](const quorvel::synchro::RecordCode& c) { return journal.updatedHere(c); };
+                updatedHere = [&journal](const quorvel::replica::RecordCode& c) { return journal.updatedHere(c); };
             transfer.overwrite(quorvel::synchro::recordCodeColumns(), updatedHere);
         }
         source.close();

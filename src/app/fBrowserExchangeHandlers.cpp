@@ -68,7 +68,7 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 // The row of `rows` holding the record code `code`, or the first.
-void selectCode(engine::DataSet& rows, const synchro::RecordCode& code) {
+void selectCode(engine::DataSet& rows, const replica::RecordCode& code) {
     const engine::Field* c1 = rows.findField("R$CODE1");
     const engine::Field* c2 = rows.findField("R$CODE2");
     if (!c1 || !c2) return;
@@ -212,7 +212,7 @@ void TfmBrowser::SBDropDeleteEntryClick() {
         return;
     }
     const std::string name = table->asString();
-    const synchro::RecordCode code{entries.fieldByName("R$CODE1").asInteger(),
+    const replica::RecordCode code{entries.fieldByName("R$CODE1").asInteger(),
                                    entries.fieldByName("R$CODE2").asInteger()};
     ExchangeReporter reporter(*this);
     const Outcome outcome =

@@ -7,8 +7,8 @@
 #include "app/fBrowser.h"
 #include "db/CurrentRow.h"
 #include "prepare/Operations.h"
-#include "prepare/Presence.h"
-#include "prepare/SqlText.h"
+#include "replica/Presence.h"
+#include "replica/SqlText.h"
 
 namespace quorvel::app {
 
@@ -62,7 +62,7 @@ void TfmBrowser::reopenPrepareLists() {
         for (engine::Query* list : {&dm_.QColumns, &dm_.QGenerator, &dm_.QTables}) openUnlessOpen(*list);
         // The lists of the tool's own tables open only where they exist (not
         // before the meta structures, nor after their erasure).
-        if (!prepare::TablePresent(dm_.UserDB(), "R$WORKINGTABLES")) return;
+        if (!replica::TablePresent(dm_.UserDB(), "R$WORKINGTABLES")) return;
         for (engine::Query* list :
              {&dm_.QTableTrigger, &dm_.QPKGens, &dm_.QClone, &dm_.QSynchro, &dm_.QWorkingTables})
             openUnlessOpen(*list);
@@ -86,9 +86,9 @@ void TfmBrowser::SBCreateMetaClick() {
         setEnabled(ctl::SBEraseMeta, true);
         setText(ctl::LPrepare, "Prepare completed");
         setText(ctl::LMaster, "MASTER");
-    } else if (!prepare::isIntegerText(bounds.maxValue1)) {
+    } else if (!replica::isIntegerText(bounds.maxValue1)) {
         focusAndSelectAll(ctl::EditMaxValue1);  // the refused bound, to be typed again
-    } else if (!prepare::isIntegerText(bounds.maxValue2)) {
+    } else if (!replica::isIntegerText(bounds.maxValue2)) {
         focusAndSelectAll(ctl::EditMaxValue2);
     }
     if (dm_.UserDB().connected()) reopenPrepareLists();

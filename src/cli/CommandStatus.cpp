@@ -4,7 +4,7 @@
 #include "cli/Session.h"
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
-#include "synchro/LocalSite.h"
+#include "replica/LocalSite.h"
 #include "synchro/Refusal.h"
 
 namespace quorvel::cli {
@@ -43,8 +43,8 @@ void printArming(Session& s, const prepare::PreparationState& state) {
 // The fill's warning, given ahead of it: rows past the range are never sent.
 void printCodesPastBound(Session& s) {
     try {
-        const synchro::LocalSite site = synchro::LocalSite::read(s.dm.UserDB());
-        if (auto warning = synchro::codesPastBound(s.dm.UserDB(), site)) s.out << *warning << '\n';
+        const replica::LocalSite site = replica::LocalSite::read(s.dm.UserDB());
+        if (auto warning = replica::codesPastBound(s.dm.UserDB(), site)) s.out << *warning << '\n';
     } catch (const synchro::Refusal&) {
         // No identity or no history yet: nothing has drawn a code.
     }

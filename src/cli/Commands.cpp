@@ -9,7 +9,7 @@
 #include "cli/Session.h"
 #include "ddl/Operations.h"
 #include "prepare/Operations.h"
-#include "prepare/Presence.h"
+#include "replica/Presence.h"
 
 namespace quorvel::cli {
 
@@ -32,7 +32,7 @@ int cmdCreateMeta(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
     // The bounds only reach the MASTER row of a new journal table.
-    const bool prepared = prepare::TablePresent(s.dm.UserDB(), "R$DELETEDUPDATED");
+    const bool prepared = replica::TablePresent(s.dm.UserDB(), "R$DELETEDUPDATED");
     const int rc = s.operation(
         [&](DM& dm, Reporter& ui) { return prepare::CreateMetaStructures(dm.UserDB(), bounds, ui); });
     if (rc == 0 && prepared && (max1 || max2))

@@ -7,7 +7,7 @@
 #include "cli/Session.h"
 #include "prepare/Operations.h"
 #include "synchro/Operations.h"
-#include "synchro/TriggerState.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::cli {
 
@@ -86,7 +86,7 @@ int cmdFill(Session& s) {
 int switchBack(Session& s, int readExit) {
     s.ui.startOperation();
     prepare::MakeTriggersActive(s.dm.UserDB(), s.ui);
-    if (synchro::triggersActive(s.dm.UserDB())) {
+    if (!replica::TriggersInactive(s.dm.UserDB())) {
         // The read's reminder has just been shown: say that it is done.
         s.err << "The triggers are active again.\n";
         return readExit;
@@ -98,10 +98,10 @@ int switchBack(Session& s, int readExit) {
 int cmdRead(Session& s) {
     if (!connectExchange(s, true)) return 1;
     const bool switching = s.args.value("--switch-triggers").has_value();
-    if (switching && synchro::triggersActive(s.dm.UserDB())) {
+    if (switching && !replica::TriggersInactive(s.dm.UserDB())) {
         s.ui.startOperation();
         prepare::MakeTriggersInactive(s.dm.UserDB(), s.ui);
-        if (synchro::triggersActive(s.dm.UserDB())) {
+        if (!replica::TriggersInactive(s.dm.UserDB())) {
             s.err << "The triggers could not be made inactive; nothing was read.\n";
             return 1;
         }
@@ -149,7 +149,7 @@ int cmdDeleteSynchroRow(Session& s) {
 }
 
 int cmdDropDeleteEntry(Session& s) {
-    synchro::RecordCode code;
+    replica::RecordCode code;
     try {
         std::size_t used1 = 0, used2 = 0;
         code = {std::stoll(s.args.words[2], &used1), std::stoll(s.args.words[3], &used2)};

@@ -6,6 +6,7 @@
 
 #include "connect/Connect.h"
 #include "connect/Lists.h"
+#include "replica/SqlText.h"
 
 namespace quorvel::cli {
 
@@ -48,13 +49,6 @@ bool Session::requireClone() {
     return true;
 }
 
-namespace {
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), ::toupper);
-    return s;
-}
-}  // namespace
-
 std::optional<std::string> Session::find(engine::Query& query, const std::string& column,
                                          const std::string& name, const std::string& what) {
     if (!query.active()) query.open();
@@ -63,7 +57,7 @@ std::optional<std::string> Session::find(engine::Query& query, const std::string
     for (bool exact : {true, false}) {
         for (query.first(); !query.eof(); query.next()) {
             std::string v = query.fieldByName(column).asString();
-            if (exact ? v == name : upper(v) == upper(name)) return v;
+            if (exact ? v == name : replica::catalogueName(v) == replica::catalogueName(name)) return v;
         }
     }
     err << what << " " << name << " not found\n";

@@ -1,10 +1,12 @@
 #include "clone/CloneSql.h"
 
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
 namespace quorvel::clone::sql {
 
-using prepare::quoted;
+using replica::quoted;
+
+using replica::quoted;
 
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
                         const std::string& maxValue2) {

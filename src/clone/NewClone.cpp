@@ -12,7 +12,7 @@
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
 namespace quorvel::clone {
 
@@ -38,7 +38,7 @@ void refuseUnarmed(engine::Database& master) {
 // low word cannot exceed the largest low word of a record code, or the next
 // clone's range would start beyond what a generator holds.
 bool validBound(const std::string& text, bool lowWord) {
-    if (!prepare::isIntegerText(text)) return false;
+    if (!replica::isIntegerText(text)) return false;
     return !lowWord || std::stoll(text) <= kMaxLowWord;
 }
 

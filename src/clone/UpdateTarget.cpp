@@ -1,15 +1,9 @@
 #include "clone/UpdateTarget.h"
 
 #include "engine/DatabaseFacts.h"
-#include "engine/FirstValue.h"
+#include "replica/LocalSite.h"
 
 namespace quorvel::clone {
-
-namespace {
-
-const char* kOwnIdentity = "select Name from R$CLONE where ME = \"Y\"";
-
-}  // namespace
 
 std::optional<std::string> updateRefusal(engine::Database& master, engine::Database& clone) {
     // Aliases and paths may differ for one file; the server's own file names
@@ -20,7 +14,7 @@ std::optional<std::string> updateRefusal(engine::Database& master, engine::Datab
         return "The clone database is the master database itself (" + cloneFile +
                "): connect the restored copy of the master as the clone.";
 
-    const std::string identity = engine::firstText(clone, kOwnIdentity).value_or("");
+    const std::string identity = replica::identityOf(clone);
     if (identity.empty())
         return "The clone database names no database as its own (no R$CLONE row with ME = \"Y\"): "
                "it is not a fresh copy of the master. Restore the master's backup and update that copy.";

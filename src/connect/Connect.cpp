@@ -7,13 +7,13 @@
 #include "engine/Error.h"
 #include "engine/FirstValue.h"
 #include "operation/RunOperation.h"
+#include "replica/LocalSite.h"
 
 namespace quorvel::connect {
 
 namespace {
 
 const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"";
-const char* kIdentity = "select Name from R$CLONE where ME = \"Y\"";
 const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 
 // What failed, by the server's error code, then the server's own message:
@@ -67,7 +67,7 @@ LocalFacts ReadLocalFacts(engine::Database& local) {
     try {
         facts.prepared = engine::firstInteger(local, kMetaPresent).value_or(0) != 0;
         if (!facts.prepared) return facts;
-        facts.identity = engine::firstText(local, kIdentity).value_or("");
+        facts.identity = replica::identityOf(local);
         facts.triggersInactive = engine::firstInteger(local, kTriggerState).value_or(0) != 0;
         facts.triggerStateKnown = true;
     } catch (const std::exception&) {

@@ -3,6 +3,8 @@
 // (including the trailing blanks and empty last lines some of them carry).
 #include <string>
 
+#include "replica/ReplicationSchema.h"
+
 namespace quorvel::catalog {
 
 inline const std::string kTables =
@@ -24,14 +26,8 @@ inline const std::string kColumns =
     "            RDB$Relation_Name = :RDB$Relation_Name\n"
     "order by RDB$Field_Position\n";
 
-inline const std::string kTableTrigger =
-    "select RDB$Trigger_Name, RDB$Trigger_Inactive\n"
-    "from RDB$Triggers\n"
-    "where \n"
-    " (RDB$System_Flag is null or RDB$System_Flag = 0) \n"
-    " and ( not RDB$Trigger_Name starting with \"CHECK\")\n"
-    " and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
-    "order by RDB$Trigger_Name";
+// The triggers of the working tables, as the trigger switches read them.
+inline const std::string& kTableTrigger = replica::schema::kWorkingTableTriggers;
 
 inline const std::string kGenerator =
     "select RDB$Generator_Name\n"

@@ -4,20 +4,9 @@
 #include "ddl/TableReferences.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "replica/SqlText.h"
 
 namespace quorvel::ddl {
-
-namespace {
-
-// A dialect-1 string literal: a double quote inside the name is doubled, so
-// a catalogue name cannot end the literal early.
-std::string doubleQuoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
-}  // namespace
 
 std::vector<std::string> ReadTableList(engine::Database& master) {
     std::vector<std::string> tables;
@@ -41,7 +30,7 @@ TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source) {
     master.execute("delete from R$TABLEORDER");
     for (size_t i = 0; i < order.tables.size(); ++i)
         master.execute("insert into R$TABLEORDER values(" + std::to_string(i + 1) + "," +
-                       doubleQuoted(order.tables[i]) + ")");
+                       replica::quoted(order.tables[i]) + ")");
     master.execute(
         "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
         "R$TABLEORDER.TABLENAME)");

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/Query.h"
+#include "replica/TableLists.h"
 
 namespace quorvel::ddl {
 
@@ -17,10 +17,7 @@ std::string_view withoutTrailingBlanks(std::string_view s) {
 
 WorkingTableNames WorkingTableNames::Read(engine::Database& master) {
     WorkingTableNames result;
-    engine::Query q(master);
-    q.setSql("select Name from R$WorkingTables");
-    q.open();
-    for (q.first(); !q.eof(); q.next()) result.names_.emplace(withoutTrailingBlanks(q.field(0).asString()));
+    for (const std::string& name : replica::workingTables(master)) result.names_.emplace(withoutTrailingBlanks(name));
     return result;
 }
 

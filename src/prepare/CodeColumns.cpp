@@ -3,11 +3,16 @@
 #include <vector>
 
 #include "prepare/CodeIndex.h"
-#include "prepare/Presence.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/Presence.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
+
+using replica::quoted;
+using replica::run;
+using replica::firstColumn;
+using replica::ColumnPresent;
 
 void DropCodeColumns(engine::Database& db, const std::string& table) {
     // The code index goes first: the server keeps a column an index uses.

@@ -2,10 +2,16 @@
 
 #include <vector>
 
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
+
+using replica::quoted;
+using replica::catalogueName;
+using replica::run;
+using replica::integerOf;
+using replica::firstColumn;
 
 std::string CodeIndexName(engine::Database& db, const std::string& table) {
     return "R$CODES_" + std::to_string(integerOf(db, 

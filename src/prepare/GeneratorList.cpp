@@ -7,10 +7,14 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
+
+using replica::quoted;
+using replica::isIntegerText;
+using replica::run;
 
 namespace {
 

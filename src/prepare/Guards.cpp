@@ -1,14 +1,18 @@
 #include "prepare/Guards.h"
 
 #include "operation/Refused.h"
-#include "prepare/Presence.h"
-#include "prepare/Statements.h"
+#include "replica/LocalSite.h"
+#include "replica/Presence.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
 
+using replica::firstColumn;
+using replica::TablePresent;
+
 std::string Identity(engine::Database& db) {
     if (!TablePresent(db, "R$CLONE")) return "";
-    return textOf(db, "select Name from R$CLONE where ME = \"Y\"");
+    return replica::identityOf(db);
 }
 
 void RefuseOnClone(engine::Database& db) {

@@ -9,12 +9,18 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "prepare/Presence.h"
-#include "prepare/ReplicationSchema.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/Presence.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
 
 namespace quorvel::prepare {
+
+using replica::isIntegerText;
+using replica::run;
+using replica::TablePresent;
+using replica::ProcedurePresent;
+namespace schema = replica::schema;
 
 namespace {
 

@@ -10,12 +10,21 @@
 #include "prepare/CodeColumns.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "prepare/Presence.h"
-#include "prepare/ReplicationSchema.h"
-#include "prepare/Statements.h"
-#include "prepare/TriggerState.h"
+#include "replica/Presence.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/Statements.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
+
+using replica::run;
+using replica::firstColumn;
+using replica::TriggersInactive;
+using replica::SwitchTriggersOn;
+using replica::TablePresent;
+using replica::ProcedurePresent;
+using replica::GeneratorPresent;
+namespace schema = replica::schema;
 
 namespace {
 

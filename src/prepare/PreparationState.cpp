@@ -2,12 +2,22 @@
 
 #include <exception>
 
-#include "prepare/Presence.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
-#include "prepare/TriggerState.h"
+#include "replica/LocalSite.h"
+#include "replica/Presence.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
+#include "replica/TableLists.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
+
+using replica::quoted;
+using replica::integerOf;
+using replica::firstColumn;
+using replica::TriggerState;
+using replica::ArmingInterrupted;
+using replica::TablePresent;
+using replica::ColumnPresent;
 
 namespace {
 
@@ -43,13 +53,13 @@ PreparationState ReadPreparationState(engine::Database& db) {
     PreparationState state;
     state.metaPresent = TablePresent(db, "R$CLONE");
     if (!state.metaPresent) return state;
-    state.identity = textOf(db, "select Name from R$CLONE where ME = \"Y\"");
+    state.identity = replica::identityOf(db);
     state.triggersSwitchedOff =
         readFlag([&] { return TriggerState(db) != 0; });
     state.armingInterrupted = readFlag([&] { return ArmingInterrupted(db); });
     state.tableOrderPresent = readFlag([&] { return countOf(db, "select count(*) from R$TABLEORDER") > 0; });
     try {
-        const std::vector<std::string> names = firstColumn(db, "select Name from R$WorkingTables order by Name");
+        const std::vector<std::string> names = replica::workingTables(db);
         state.workingTables = static_cast<int>(names.size());
         for (const std::string& name : names)
             if (std::string gap = armingGap(db, name); !gap.empty()) state.unarmed.push_back({name, gap});

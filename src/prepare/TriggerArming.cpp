@@ -14,20 +14,28 @@
 #include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "prepare/Presence.h"
-#include "prepare/ReplicationSchema.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
-#include "prepare/TriggerState.h"
+#include "replica/Presence.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
+#include "replica/TableLists.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
 
-namespace {
+using replica::quoted;
+using replica::run;
+using replica::textOf;
+using replica::firstColumn;
+using replica::ArmingInterrupted;
+using replica::SettleTriggerState;
+using replica::SwitchTriggersOff;
+using replica::SwitchTriggersOn;
+using replica::TablePresent;
+using replica::workingTables;
+namespace schema = replica::schema;
 
-// The working tables in name order, as the page lists them.
-std::vector<std::string> workingTables(engine::Database& db) {
-    return firstColumn(db, "select Name from R$WorkingTables order by Name");
-}
+namespace {
 
 // Phase 1: the previous arming goes, triggers of every table and the columns
 // of the listed tables.

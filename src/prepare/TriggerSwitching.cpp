@@ -7,9 +7,14 @@
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
-#include "prepare/TriggerState.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
+
+using replica::SettleTriggerState;
+using replica::SwitchProgress;
+using replica::SwitchTriggersOff;
+using replica::SwitchTriggersOn;
 
 namespace {
 

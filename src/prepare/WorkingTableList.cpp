@@ -9,20 +9,21 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
+#include "replica/TableLists.h"
 
 namespace quorvel::prepare {
+
+using replica::quoted;
+using replica::run;
+using replica::firstColumn;
 
 namespace {
 
 const std::string& named(const std::optional<std::string>& row) {
     if (!row) throw Refused("List is empty!");
     return *row;
-}
-
-std::vector<std::string> listed(engine::Database& db) {
-    return firstColumn(db, "select Name from R$WorkingTables order by Name");
 }
 
 void insertName(engine::Database& db, const std::string& table) {
@@ -68,7 +69,7 @@ Outcome RemoveWorkingTable(engine::Database& local, const std::optional<std::str
     return runOperation(reporter, [&] {
         RefuseOnClone(local);
         const std::string& name = named(table);
-        if (listed(local).empty()) throw Refused("List is empty!");
+        if (replica::workingTables(local).empty()) throw Refused("List is empty!");
         deleteName(local, name);
         return Outcome::done();
     });
@@ -78,7 +79,7 @@ Outcome RemoveAllWorkingTables(engine::Database& local, Reporter& reporter) {
     std::vector<std::string> names;
     const Outcome ready = runOperation(reporter, [&] {
         RefuseOnClone(local);
-        names = listed(local);
+        names = replica::workingTables(local);
         return Outcome::done();
     });
     if (!ready.isDone()) return ready;

@@ -9,10 +9,13 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/SqlText.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordTransfer.h"
 
 namespace quorvel::synchro {
+
+using replica::RecordCode;
 
 namespace {
 
@@ -154,8 +157,7 @@ Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::s
 Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& typedTable,
                         const RecordCode& code) {
     // The journal names tables as the catalogue does, in capitals.
-    std::string table = typedTable;
-    for (char& ch : table) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string table = replica::catalogueName(typedTable);
     const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
     return runOperation(reporter, [&]() -> Outcome {
         if (!reporter.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"

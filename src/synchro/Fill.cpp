@@ -16,15 +16,25 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/SqlText.h"
+#include "replica/LocalSite.h"
+#include "replica/TableLists.h"
 #include "synchro/ColumnFit.h"
 #include "synchro/FillSelection.h"
-#include "synchro/LocalSite.h"
 #include "synchro/Operations.h"
+#include "synchro/RecordTransfer.h"
 #include "synchro/Refusal.h"
 #include "synchro/SynchroIdentity.h"
-#include "synchro/RecordTransfer.h"
+#include "synchro/TableCheck.h"
 
 namespace quorvel::synchro {
+
+using replica::LocalSite;
+using replica::codesPastBound;
+using replica::RecordCode;
+using replica::workingTables;
+using replica::tableOrder;
+using replica::quoted;
 
 namespace {
 
@@ -45,13 +55,6 @@ void emptySynchro(engine::Database& synchro, const std::vector<std::string>& wor
     synchro.execute("delete from R$DELETEDUPDATED");
     synchro.execute("delete from R$SYNCHRO");
     synchro.execute("delete from R$SENDER");
-}
-
-// A text inside a double-quoted literal.
-std::string quoted(const std::string& text) {
-    std::string out;
-    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out;
 }
 
 int64_t integerOf(engine::Database& db, const std::string& select) {
@@ -134,11 +137,11 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         }
         engine::Transaction filling(synchro);
         const std::string date = todayText();
-        synchro.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", \"" + date + "\", " +
+        synchro.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", " + quoted(date) + ", " +
                         std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
-        synchro.execute("insert into R$SENDER values (\"" + quoted(site.identity) + "\", " +
-                        std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", \"" +
-                        date + "\")");
+        synchro.execute("insert into R$SENDER values (" + quoted(site.identity) + ", " +
+                        std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", " +
+                        quoted(date) + ")");
 
         reporter.step("Fill R$DeletedUpdated");
         reporter.breathe();
@@ -160,8 +163,8 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         }
 
         const RecordCode next = drawMark(local);
-        local.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", \"" + date +
-                      "\", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
+        local.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", " + quoted(date) +
+                      ", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
         filling.commit();
         user.commit();
         if (pastBound) reporter.notice(*pastBound);

@@ -1,6 +1,11 @@
 #include "synchro/FillSelection.h"
 
+#include "replica/SqlText.h"
+
 namespace quorvel::synchro {
+
+using replica::RecordCode;
+using replica::codeBetween;
 
 FillSelection fillSelection(const std::string& table, const RecordCode& mark, const RecordCode& bound) {
     // The outer join fixes the journal as the outer stream: the server then
@@ -9,7 +14,7 @@ FillSelection fillSelection(const std::string& table, const RecordCode& mark, co
             " where " + codeBetween(mark, bound),
             "select T.* from R$DeletedUpdated J left join " + table + " T\n"
             " on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
-            " where J.TableName = \"" + table + "\" and J.Operation = \"U\" and T.R$Code1 is not null\n"
+            " where J.TableName = " + replica::quoted(table) + " and J.Operation = \"U\" and T.R$Code1 is not null\n"
             " and not " + codeBetween(mark, bound, "T.")};
 }
 

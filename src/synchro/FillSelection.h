@@ -9,7 +9,7 @@
 // union over a table with an array column ("Data type unknown").
 #include <string>
 
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -18,6 +18,6 @@ struct FillSelection {
     std::string updated;  // rows older than that, named by the journal
 };
 
-FillSelection fillSelection(const std::string& table, const RecordCode& mark, const RecordCode& bound);
+FillSelection fillSelection(const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
 
 }  // namespace quorvel::synchro

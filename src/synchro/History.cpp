@@ -7,9 +7,11 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "synchro/Operations.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
+
+using replica::RecordCode;
 
 namespace {
 

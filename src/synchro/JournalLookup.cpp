@@ -2,6 +2,8 @@
 
 namespace quorvel::synchro {
 
+using replica::RecordCode;
+
 namespace {
 const char* const kCountUpdated =
     "select count(*) from R$DeletedUpdated where R$Code1 = :Code1 and R$Code2 = :Code2 "

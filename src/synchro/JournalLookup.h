@@ -10,7 +10,7 @@
 
 #include "engine/Database.h"
 #include "engine/Query.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -19,7 +19,7 @@ public:
     explicit JournalLookup(engine::Database& local);
     ~JournalLookup();
 
-    bool updatedHere(const RecordCode& code);
+    bool updatedHere(const replica::RecordCode& code);
 
 private:
     engine::Database& local_;

@@ -12,7 +12,7 @@
 #include "engine/Value.h"
 #include "operation/Outcome.h"
 #include "operation/Reporter.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -60,9 +60,9 @@ struct ReadReport {
     struct Collision {
         std::string table, pass, message;
         std::vector<std::string> synchroRow, localRow;
-        std::optional<RecordCode> entry;
+        std::optional<replica::RecordCode> entry;
         std::string synchroRows;
-        std::optional<RecordCode> synchroCode;
+        std::optional<replica::RecordCode> synchroCode;
         std::vector<std::string> localKeyColumns;
         std::vector<engine::Value> localKey;
     };
@@ -100,7 +100,7 @@ Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::s
 // entry `code` of `table` from the synchro database, so this database keeps
 // that row ("Delete now?").
 Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& table,
-                        const RecordCode& code);
+                        const replica::RecordCode& code);
 
 // The same settling by key, for scripts: the synchro row of `table` whose
 // primary key is `key` (values in key order) is copied over the local row

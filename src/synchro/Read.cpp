@@ -9,17 +9,26 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/LocalSite.h"
+#include "replica/TableLists.h"
 #include "synchro/ColumnFit.h"
-#include "synchro/LocalSite.h"
 #include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
 #include "synchro/RecordTransfer.h"
 #include "synchro/Refusal.h"
 #include "synchro/SynchroIdentity.h"
-#include "synchro/TriggerState.h"
+#include "synchro/TableCheck.h"
+#include "replica/TriggerState.h"
 
 namespace quorvel::synchro {
+
+using replica::Journal;
+using replica::LocalSite;
+using replica::RecordCode;
+using replica::tableOrder;
+using replica::codeAbove;
+using replica::codeBelow;
 
 namespace {
 
@@ -33,11 +42,9 @@ RecordCode senderMark(engine::Database& synchro) {
 }
 
 std::string identityOf(engine::Database& db) {
-    engine::Query q(db);
-    q.setSql("select Name from R$Clone where ME = \"Y\"");
-    q.open();
-    if (q.eof()) throw Refusal("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
-    return q.field(0).asString();
+    std::string identity = replica::identityOf(db);
+    if (identity.empty()) throw Refusal("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
+    return identity;
 }
 
 std::vector<std::string> rowText(engine::DataSet& ds) {
@@ -136,7 +143,7 @@ void checkSource(engine::Database& local, engine::Database& synchro, Reporter& r
         reporter.notice(synchro.aliasName() +
                         " does not tell who filled it (it was made by an earlier definition); reading it.");
     }
-    if (triggersActive(local))
+    if (!replica::TriggersInactive(local))
         throw Refusal("The triggers of this database are active: make them inactive before a read "
                       "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
                       "journal them as local changes.");

@@ -3,11 +3,16 @@
 #include <vector>
 
 #include "engine/Error.h"
+#include "replica/SqlText.h"
 #include "synchro/FieldPairs.h"
 #include "synchro/RecordTransfer.h"
 #include "synchro/StreamingSource.h"
 
 namespace quorvel::synchro {
+
+using replica::RecordCode;
+using replica::codeAbove;
+using replica::codeBelow;
 
 namespace {
 
@@ -96,8 +101,8 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
 void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
     selectSynchroRows(cx,
-                      "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = \"" +
-                          table + "\"",
+                      "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = " +
+                          replica::quoted(table),
                       true);
     selectLocalTable(cx, table, false);
     engine::Query del(cx.local);

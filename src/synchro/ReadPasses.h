@@ -9,9 +9,9 @@
 #include "engine/Query.h"
 #include "engine/Table.h"
 #include "operation/Reporter.h"
-#include "synchro/Journal.h"
+#include "replica/Journal.h"
 #include "synchro/Operations.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -19,9 +19,9 @@ struct ReadContext {
     engine::Database& local;
     Reporter& reporter;
     bool master;                // the local database is the master: its own updates win
-    RecordCode senderMark;      // above it: created at the sender since its previous fill
-    const Journal& localJournal;  // what this database changed since its journal was emptied
-    const Journal& sentJournal;   // the sender's journal, as the synchro database carries it
+    replica::RecordCode senderMark;      // above it: created at the sender since its previous fill
+    const replica::Journal& localJournal;  // what this database changed since its journal was emptied
+    const replica::Journal& sentJournal;   // the sender's journal, as the synchro database carries it
     engine::Query& synchroRows;   // the pass's rows of the synchro database
     engine::Table& localTable;    // the table being written
     std::string synchroSelect;    // the statement `synchroRows` runs

@@ -13,7 +13,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/Table.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
 
@@ -44,7 +44,7 @@ public:
     };
     // Whether this database updated the record with this code since its
     // journal was emptied: such a row is left alone, so the local update wins.
-    using UpdatedHere = std::function<bool(const RecordCode&)>;
+    using UpdatedHere = std::function<bool(const replica::RecordCode&)>;
     // Overwrites the target rows that hold each source row's values in
     // `keyColumns`; by the record code, a row whose primary key changed at
     // the sender is still found, through the code index. Fields are paired

@@ -157,7 +157,7 @@ TEST_F(ExchangeThroughWindow, AReadStoppedDeletingShowsTheDEntriesAndDroppingOne
     ASSERT_TRUE(report.collision);
     EXPECT_EQ(report.collision->table, "CUSTOMER");
     EXPECT_EQ(report.collision->pass, "DELETE");
-    EXPECT_EQ(report.collision->entry, (synchro::RecordCode{0, 7}));
+    EXPECT_EQ(report.collision->entry, (replica::RecordCode{0, 7}));
     EXPECT_FALSE(report.collision->localRow.empty());
 
     window.show();

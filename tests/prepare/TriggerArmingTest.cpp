@@ -4,7 +4,7 @@
 
 #include "prepare/Operations.h"
 #include "prepare/PreparationState.h"
-#include "prepare/TriggerState.h"
+#include "replica/TriggerState.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -236,7 +236,7 @@ TEST_F(TriggerArmingTest, AnArmingStoppedWhileItNumberedIsFinishedByTheNextRun) 
     createMeta();
     arm({"A"});
     for (const char* t : {"R$1", "R$2", "R$3"}) exec(std::string("drop trigger ") + t);
-    prepare::SwitchTriggersOff(db);
+    replica::SwitchTriggersOff(db);
     exec("update A set R$CODE1 = null, R$CODE2 = null");
     EXPECT_TRUE(prepare::ReadPreparationState(db).armingInterrupted.value);
     resetUi();

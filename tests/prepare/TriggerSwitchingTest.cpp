@@ -3,7 +3,7 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
-#include "synchro/TriggerState.h"
+#include "replica/TriggerState.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -200,10 +200,10 @@ TEST_F(TriggerSwitchingTest, ErasureWhileTheTriggersAreOffSwitchesTheUsersBackOn
 TEST_F(TriggerSwitchingTest, TheReadAsksTheSwitchesQuestion) {
     ASSERT_TRUE(off().isDone());
     exec("alter trigger T2 active");  // on again behind the switch's back
-    EXPECT_TRUE(synchro::triggersActive(db)) << "a read would fire T2";
+    EXPECT_TRUE(!replica::TriggersInactive(db)) << "a read would fire T2";
     exec("alter trigger T2 inactive");
     exec("set generator R$Trig to 0");  // a switch stopped before it set R$Trig
-    EXPECT_FALSE(synchro::triggersActive(db)) << "every trigger is off";
+    EXPECT_FALSE(!replica::TriggersInactive(db)) << "every trigger is off";
 }
 
 }  // namespace

@@ -10,13 +10,15 @@
 #include "db/DM.h"
 #include "support/Rows.h"
 #include "support/Workspace.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
 namespace quorvel::test {
 
+using replica::RecordCode;
+
 namespace {
 
-using synchro::RecordCode;
+using replica::RecordCode;
 
 const std::vector<RecordCode> kCodes = {{0, 1}, {0, 5}, {0, 6}, {0, 7}, {0, 2000000000}, {1, 0}, {1, 1},
                                         {1, 9}, {2, 3}, {3, 0}, {3, 4}, {3, 5}, {4, 1}};
@@ -63,9 +65,9 @@ TEST_F(CodeRange, BetweenTakesTheCodesStrictlyInsideWithinOneWordAndAcrossWords)
     };
     for (const auto& [low, high] : ranges) {
         const auto want = expected([&](const RecordCode& c) { return low < c && c < high; });
-        EXPECT_EQ(selected(synchro::codeBetween(low, high)), want) << low.text() << " .. " << high.text();
-        EXPECT_EQ(selected(synchro::codeBetween(low, high, "T.")), want) << low.text() << " .. " << high.text();
-        EXPECT_EQ(selected("not " + synchro::codeBetween(low, high, "T.") + " and T.R$Code1 is not null"),
+        EXPECT_EQ(selected(replica::codeBetween(low, high)), want) << low.text() << " .. " << high.text();
+        EXPECT_EQ(selected(replica::codeBetween(low, high, "T.")), want) << low.text() << " .. " << high.text();
+        EXPECT_EQ(selected("not " + replica::codeBetween(low, high, "T.") + " and T.R$Code1 is not null"),
                   expected([&](const RecordCode& c) { return !(low < c && c < high); }))
             << "not " << low.text() << " .. " << high.text();
     }
@@ -73,9 +75,9 @@ TEST_F(CodeRange, BetweenTakesTheCodesStrictlyInsideWithinOneWordAndAcrossWords)
 
 TEST_F(CodeRange, AboveAndBelowLeaveTheMarkOut) {
     for (const RecordCode mark : {RecordCode{0, 6}, RecordCode{1, 0}, RecordCode{3, 5}}) {
-        EXPECT_EQ(selected(synchro::codeAbove(mark)), expected([&](const RecordCode& c) { return c > mark; }))
+        EXPECT_EQ(selected(replica::codeAbove(mark)), expected([&](const RecordCode& c) { return c > mark; }))
             << mark.text();
-        EXPECT_EQ(selected(synchro::codeBelow(mark, "T.")), expected([&](const RecordCode& c) { return c < mark; }))
+        EXPECT_EQ(selected(replica::codeBelow(mark, "T.")), expected([&](const RecordCode& c) { return c < mark; }))
             << mark.text();
     }
 }

@@ -203,7 +203,7 @@ TEST_F(ReadTest, ANaturalKeyCollisionAppliesNothingAndReportsBothRowsForTheColli
     // failing one, and the local row holding its key.
     EXPECT_EQ(report.collision->synchroRows.rfind("select * from CUSTOMER where ", 0), 0u)
         << report.collision->synchroRows;
-    EXPECT_EQ(report.collision->synchroCode, (synchro::RecordCode{1, 102}));
+    EXPECT_EQ(report.collision->synchroCode, (replica::RecordCode{1, 102}));
     EXPECT_EQ(report.collision->localKeyColumns, (std::vector<std::string>{"ID"}));
     EXPECT_EQ(report.collision->localKey, (std::vector<engine::Value>{int64_t{1}}));
     EXPECT_EQ(ui.lastMessage(), o.message());

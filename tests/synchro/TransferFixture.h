@@ -60,7 +60,7 @@ protected:
         synchro::RecordTransfer& t = prepare(sourceSql, table);
         synchro::JournalLookup journal(dm.UserDB());
         synchro::RecordTransfer::UpdatedHere updatedHere;
-        if (keepUpdatedHere) updatedHere = [&journal](const synchro::RecordCode& c) { return journal.updatedHere(c); };
+        if (keepUpdatedHere) updatedHere = [&journal](const replica::RecordCode& c) { return journal.updatedHere(c); };
         return t.overwrite(synchro::recordCodeColumns(), updatedHere);
     }
     void transferBy(bool overwriting, const std::string& sourceSql, const std::string& table,

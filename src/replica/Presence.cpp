@@ -1,9 +1,9 @@
-#include "prepare/Presence.h"
+#include "replica/Presence.h"
 
-#include "prepare/SqlText.h"
-#include "prepare/Statements.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 bool TablePresent(engine::Database& db, const std::string& name) {
     return integerOf(db, "select count(*) from rdb$relations where rdb$relation_name = " + quoted(name)) != 0;
@@ -23,4 +23,4 @@ bool ColumnPresent(engine::Database& db, const std::string& table, const std::st
                         quoted(catalogueName(column))) != 0;
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

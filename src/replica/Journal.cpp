@@ -1,8 +1,8 @@
-#include "synchro/Journal.h"
+#include "replica/Journal.h"
 
 #include "engine/Query.h"
 
-namespace quorvel::synchro {
+namespace quorvel::replica {
 
 Journal Journal::read(engine::Database& db) {
     Journal j;
@@ -20,4 +20,4 @@ Journal Journal::read(engine::Database& db) {
     return j;
 }
 
-}  // namespace quorvel::synchro
+}  // namespace quorvel::replica

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace quorvel::synchro {
+namespace quorvel::replica {
 
 struct RecordCode {
     int64_t high = 0;
@@ -29,4 +29,4 @@ std::string codeAbove(const RecordCode& mark, const std::string& qualifier = "")
 std::string codeBelow(const RecordCode& mark, const std::string& qualifier = "");
 std::string codeBetween(const RecordCode& low, const RecordCode& high, const std::string& qualifier = "");
 
-}  // namespace quorvel::synchro
+}  // namespace quorvel::replica

@@ -5,9 +5,9 @@
 // server as one colon (a single colon before a name would be a parameter).
 #include <string>
 
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
-namespace quorvel::prepare::schema {
+namespace quorvel::replica::schema {
 
 // Generators, created together in one transaction in this order.
 inline const char* const kCreateGenerators[] = {
@@ -143,10 +143,21 @@ inline std::string updateTrigger(int n, const std::string& table) {
            "end";
 }
 
+// The user's triggers of the working tables (and the tool's), with whether
+// each is inactive; the list the trigger switches and the window read.
+inline const std::string kWorkingTableTriggers =
+    "select RDB$Trigger_Name, RDB$Trigger_Inactive\n"
+    "from RDB$Triggers\n"
+    "where \n"
+    " (RDB$System_Flag is null or RDB$System_Flag = 0) \n"
+    " and ( not RDB$Trigger_Name starting with \"CHECK\")\n"
+    " and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
+    "order by RDB$Trigger_Name";
+
 // Every trigger whose name starts with R$ belongs to the tool.
 inline const std::string kSelectToolTriggers =
     "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
 
 inline std::string dropTrigger(const std::string& name) { return "drop trigger " + name; }
 
-}  // namespace quorvel::prepare::schema
+}  // namespace quorvel::replica::schema

@@ -1,6 +1,6 @@
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
-namespace quorvel::synchro {
+namespace quorvel::replica {
 
 namespace {
 std::string n(int64_t v) { return std::to_string(v); }
@@ -31,4 +31,4 @@ std::string codeBetween(const RecordCode& low, const RecordCode& high, const std
            " < " + n(high.low) + "))";
 }
 
-}  // namespace quorvel::synchro
+}  // namespace quorvel::replica

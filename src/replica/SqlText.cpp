@@ -1,9 +1,11 @@
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
-#include <cctype>
 #include <cstdint>
+#include <utility>
 
-namespace quorvel::prepare {
+#include "engine/Catalog.h"
+
+namespace quorvel::replica {
 
 std::string quoted(const std::string& value) {
     std::string out = "\"";
@@ -39,8 +41,7 @@ bool isIntegerText(const std::string& text) {
 }
 
 std::string catalogueName(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
+    return engine::upperName(std::move(name));
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -58,4 +59,4 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

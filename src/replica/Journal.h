@@ -6,9 +6,9 @@
 #include <unordered_set>
 
 #include "engine/Database.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
-namespace quorvel::synchro {
+namespace quorvel::replica {
 
 class Journal {
 public:
@@ -24,4 +24,4 @@ private:
     std::unordered_set<RecordCode, RecordCodeHash> deleted_;
 };
 
-}  // namespace quorvel::synchro
+}  // namespace quorvel::replica

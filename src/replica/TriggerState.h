@@ -14,7 +14,7 @@
 
 #include "engine/Database.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 // R$Trig as the database holds it: 0 while the triggers are on, anything else
 // while they are off.
@@ -56,4 +56,4 @@ void SwitchTriggersOff(engine::Database& db, const SwitchProgress& progress = {}
 // database error, with the triggers as they were.
 void SwitchTriggersOn(engine::Database& db, const SwitchProgress& progress = {});
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -1,9 +1,10 @@
 #pragma once
-// Small text helpers for the statements this folder builds by concatenation.
+// The quoting of what goes into the statements built by concatenation: the
+// one way to write a text as a literal and a name as the catalogue keeps it.
 #include <string>
 #include <vector>
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 // A dialect-1 string literal in double quotes. A double quote inside the
 // value is doubled, so a name or a typed text cannot close the literal early.
@@ -21,4 +22,4 @@ std::string catalogueName(std::string name);
 // line.
 std::vector<std::string> linesOf(const std::string& text);
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -1,16 +1,16 @@
 #pragma once
 // What the fill and the read need to know of the local database before they
-// move a row: its identity, the upper bound of its own record codes, and the
-// newest mark of its synchronization history.
+// move a row, as its replication objects record it: its identity, the upper
+// bound of its own record codes, and the newest mark of its synchronization
+// history.
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/Database.h"
-#include "synchro/RecordCode.h"
+#include "replica/RecordCode.h"
 
-namespace quorvel::synchro {
+namespace quorvel::replica {
 
 struct LocalSite {
     std::string identity;  // NAME of the R$CLONE row marked ME = "Y"
@@ -20,11 +20,15 @@ struct LocalSite {
 
     bool isMaster() const { return identity == "MASTER"; }
 
-    // Reads it in the current transaction of `db`; throws Refusal with a
+    // Reads it in the current transaction of `db`; throws Refused with a
     // message the operator can act on when the identity row or the history
     // is missing.
     static LocalSite read(engine::Database& db);
 };
+
+// The NAME of the R$CLONE row marked ME = "Y": the database's own identity,
+// "" when no row is marked.
+std::string identityOf(engine::Database& db);
 
 // A warning naming the site when its record-code generators (R$GEN1, R$GEN2)
 // have passed the upper bound of its range: a fill sends the rows up to the
@@ -32,15 +36,4 @@ struct LocalSite {
 // nullopt while the codes stay within the range.
 std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site);
 
-// Names of the tables in R$TABLEORDER, by ascending Number.
-std::vector<std::string> tableOrder(engine::Database& db);
-// Names in R$WORKINGTABLES.
-std::vector<std::string> workingTables(engine::Database& db);
-
-// Throws Refusal naming the first of `tables` that `db` lacks, and the first
-// of their columns that its table in `db` lacks (`reference` gives the
-// expected columns). `role` names `db` in the message.
-void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,
-                   const std::string& role);
-
-}  // namespace quorvel::synchro
+}  // namespace quorvel::replica

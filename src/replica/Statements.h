@@ -1,5 +1,5 @@
 #pragma once
-// Statements this folder runs on a database it was given, each on a query of
+// Statements run on a database the caller was given, each on a query of
 // its own: in the transaction open on that database, or in one of their own
 // when none is.
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "engine/Database.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 // Runs `sql` (which returns no rows). A text of several lines, such as a
 // procedure's, is sent line by line as written.
@@ -20,4 +20,4 @@ std::string textOf(engine::Database& db, const std::string& sql);
 // The first column of every row, read completely before anything else runs.
 std::vector<std::string> firstColumn(engine::Database& db, const std::string& sql);
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -4,7 +4,7 @@
 
 #include "engine/Database.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 bool TablePresent(engine::Database& db, const std::string& name);
 bool ProcedurePresent(engine::Database& db, const std::string& name);
@@ -12,4 +12,4 @@ bool GeneratorPresent(engine::Database& db, const std::string& name);
 // Whether the catalogue shows column `column` on table `table`.
 bool ColumnPresent(engine::Database& db, const std::string& table, const std::string& column);
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

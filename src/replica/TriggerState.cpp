@@ -1,13 +1,13 @@
-#include "prepare/TriggerState.h"
+#include "replica/TriggerState.h"
 
 #include <string>
 #include <vector>
 
-#include "db/CatalogSql.h"
 #include "engine/Transaction.h"
-#include "prepare/Statements.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/Statements.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 namespace {
 
@@ -68,7 +68,7 @@ void SwitchTriggersOff(engine::Database& db, const SwitchProgress& progress) {
     {
         engine::Transaction tx(db);
         // Every trigger of the working tables, as the page's trigger list shows them.
-        const std::vector<std::string> triggers = firstColumn(db, catalog::kTableTrigger);
+        const std::vector<std::string> triggers = firstColumn(db, schema::kWorkingTableTriggers);
         progress.listed(static_cast<int>(triggers.size()));
         int done = 0;
         for (const std::string& name : triggers) {
@@ -99,4 +99,4 @@ void SwitchTriggersOn(engine::Database& db, const SwitchProgress& progress) {
     setState(db, 0);
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -2,11 +2,11 @@
 // into statements.
 #include <gtest/gtest.h>
 
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
-using quorvel::prepare::isIntegerText;
-using quorvel::prepare::linesOf;
-using quorvel::prepare::quoted;
+using quorvel::replica::isIntegerText;
+using quorvel::replica::linesOf;
+using quorvel::replica::quoted;
 
 TEST(SqlTextTest, DoubleQuotesInsideALiteralAreDoubled) {
     EXPECT_EQ(quoted("ORDERS"), "\"ORDERS\"");

@@ -1,9 +1,9 @@
-#include "prepare/Statements.h"
+#include "replica/Statements.h"
 
 #include "engine/Query.h"
-#include "prepare/SqlText.h"
+#include "replica/SqlText.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 namespace {
 
@@ -41,4 +41,4 @@ std::vector<std::string> firstColumn(engine::Database& db, const std::string& sq
     return values;
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

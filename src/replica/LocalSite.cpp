@@ -1,0 +1,48 @@
+#include "replica/LocalSite.h"
+
+#include "engine/Query.h"
+#include "operation/Refused.h"
+#include "replica/Statements.h"
+
+namespace quorvel::replica {
+
+LocalSite LocalSite::read(engine::Database& db) {
+    LocalSite s;
+    engine::Query q(db);
+    q.setSql("select Name, MaxValue1, MaxValue2 from R$Clone where ME = \"Y\"");
+    q.open();
+    if (q.eof())
+        throw Refused("This database has no identity: no row of R$CLONE is marked ME = \"Y\". "
+                      "Create the meta structures (or update the clone) first.");
+    s.identity = q.field(0).asString();
+    if (q.field(1).isNull() || q.field(2).isNull())
+        throw Refused("The identity row " + s.identity + " of R$CLONE has no upper bound (MaxValue1, MaxValue2).");
+    s.bound = {q.field(1).asInteger(), q.field(2).asInteger()};
+    q.close();
+
+    q.setSql("select SynchroNumber, R$Code1, R$Code2 from R$Synchro order by SynchroNumber desc");
+    q.open();
+    if (q.eof() || q.field(1).isNull() || q.field(2).isNull())
+        throw Refused("No synchronization mark: the history (R$SYNCHRO) is empty. "
+                      "Recreate the triggers first, which numbers the rows and writes the first mark.");
+    s.lastNumber = q.field(0).asInteger();
+    s.mark = {q.field(1).asInteger(), q.field(2).asInteger()};
+    q.close();
+    return s;
+}
+
+std::string identityOf(engine::Database& db) { return textOf(db, "select Name from R$CLONE where ME = \"Y\""); }
+
+std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
+    engine::Query q(db);
+    q.setSql("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0) from RDB$Database");
+    q.open();
+    const RecordCode drawn{q.field(0).asInteger(), q.field(1).asInteger()};
+    q.close();
+    if (drawn <= site.bound) return std::nullopt;
+    return "Warning: the record codes of " + site.identity + " have passed the upper bound of its range, " +
+           site.bound.text() + ": its code generator stands at " + drawn.text() +
+           ", and rows given codes beyond the bound are never sent by a fill.";
+}
+
+}  // namespace quorvel::replica

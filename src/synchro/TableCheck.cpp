@@ -1,0 +1,39 @@
+#include "synchro/TableCheck.h"
+
+#include <set>
+
+#include "engine/Query.h"
+#include "synchro/Refusal.h"
+
+namespace quorvel::synchro {
+
+namespace {
+
+std::set<std::string> columnsOf(engine::Database& db, const std::string& table) {
+    engine::Query q(db);
+    q.setSql("select RDB$Field_Name from RDB$Relation_Fields where RDB$Relation_Name = :T");
+    q.setParam("T", table);
+    q.open();
+    std::set<std::string> out;
+    for (q.first(); !q.eof(); q.next()) out.insert(q.field(0).asString());
+    q.close();
+    return out;
+}
+
+}  // namespace
+
+void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,
+                   const std::string& role) {
+    for (const std::string& t : tables) {
+        const std::set<std::string> have = columnsOf(db, t);
+        if (have.empty())
+            throw Refusal("The " + role + " has no table " + t +
+                          ": it was not made from this database's definition. Nothing was changed.");
+        for (const std::string& c : columnsOf(reference, t))
+            if (!have.count(c))
+                throw Refusal("The table " + t + " of the " + role + " has no column " + c +
+                              ": it was not made from this database's definition. Nothing was changed.");
+    }
+}
+
+}  // namespace quorvel::synchro
