@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/fBrowser.h"
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 
 namespace quorvel::app {
 
@@ -84,7 +84,7 @@ Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
     try {
         switch (which) {
             case Connection::Local:
-                connect::OpenLocalLists(dm_, local.facts.prepared, *this);
+                OpenLocalLists(dm_, local.facts.prepared, *this);
                 setStatusPanel(1, "");
                 showLocalFacts(local.facts);
                 break;
@@ -92,7 +92,7 @@ Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
             case Connection::OutSynchro:
             case Connection::InSynchro:
                 dm_.synchroRole = which == Connection::OutSynchro ? DM::SynchroRole::Out : DM::SynchroRole::In;
-                connect::OpenSynchroList(dm_, *this);
+                OpenSynchroList(dm_, *this);
                 break;
         }
         showExchangeButtons();

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "connect/Connect.h"
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::cli {
@@ -25,10 +25,10 @@ bool Session::connect(bool inSynchro) {
         if (finish(connect::Connect(*db, {*alias, user, password}, ui)) != 0) return false;
         // The lists the commands find their rows in.
         if (db == &dm.UserDB()) {
-            connect::OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
+            OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
         } else if (db == &dm.SynchroDB()) {
             dm.synchroRole = inSynchro ? DM::SynchroRole::In : DM::SynchroRole::Out;
-            connect::OpenSynchroList(dm, ui);
+            OpenSynchroList(dm, ui);
         }
     }
     return true;

@@ -12,7 +12,7 @@
 
 #include "connect/Connect.h"
 #include "db/DM.h"
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 #include "engine/Aliases.h"
 #include "support/FakeFrontend.h"
 #include "support/Workspace.h"
@@ -71,7 +71,7 @@ TEST_F(ConnectTest, ABareDatabaseConnectsUnpreparedWithTheLoginGiven) {
     EXPECT_TRUE(ui.messages.empty());
 
     // The lists a front end shows of it: the catalog ones only.
-    connect::OpenLocalLists(dm, c.facts.prepared, ui);
+    OpenLocalLists(dm, c.facts.prepared, ui);
     ASSERT_TRUE(dm.QTables.active());
     EXPECT_EQ(dm.QTables.field(0).asString(), "ITEMS");
     ASSERT_TRUE(dm.QGenerator.active());
@@ -94,7 +94,7 @@ TEST_F(ConnectTest, APreparedDatabaseTellsItsIdentityAndTriggerState) {
     EXPECT_EQ(c.facts.identity, "MASTER");
     EXPECT_TRUE(c.facts.triggerStateKnown);
     EXPECT_FALSE(c.facts.triggersInactive) << "R$Trig = 0: the triggers are on";
-    connect::OpenLocalLists(dm, c.facts.prepared, ui);
+    OpenLocalLists(dm, c.facts.prepared, ui);
     EXPECT_TRUE(dm.QClone.active());
     EXPECT_EQ(dm.QClone.recordCount(), 2);
 
@@ -140,7 +140,7 @@ TEST_F(ConnectTest, FailedConnectionSaysWhatFailed) {
 TEST_F(ConnectTest, SynchroAndCloneDatabasesConnectAndTheSynchroListOpens) {
     ws.createDatabase("Synchro", "CREATE TABLE ITEMS (ID INTEGER);\nCOMMIT;");
     ASSERT_TRUE(connect::Connect(dm.SynchroDB(), as("Synchro"), ui).isDone());
-    connect::OpenSynchroList(dm, ui);
+    OpenSynchroList(dm, ui);
     ASSERT_TRUE(dm.QSTables.active());
     EXPECT_EQ(dm.QSTables.field(0).asString(), "ITEMS");
 

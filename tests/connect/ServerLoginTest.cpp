@@ -3,7 +3,7 @@
 
 #include "connect/Connect.h"
 #include "db/DM.h"
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 #include "engine/Aliases.h"
 #include "support/FakeFrontend.h"
 #include "support/FirebirdServer.h"
@@ -34,7 +34,7 @@ TEST(ServerLogin, WrongPasswordShowsTheLoginMessageThenTheRightOneConnects) {
     EXPECT_TRUE(c.outcome.isDone());
     EXPECT_EQ(dm.UserDB().aliasName(), "Remote");
     EXPECT_FALSE(c.facts.prepared);
-    connect::OpenLocalLists(dm, c.facts.prepared, ui);
+    OpenLocalLists(dm, c.facts.prepared, ui);
     EXPECT_EQ(dm.QTables.field(0).asString(), "ITEMS");
     EXPECT_EQ(ui.messages.size(), 1u) << "only the refused login";
 }

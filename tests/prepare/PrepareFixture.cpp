@@ -1,7 +1,7 @@
 #include "PrepareFixture.h"
 
 #include "connect/Connect.h"
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 #include "engine/Query.h"
 #include "prepare/Operations.h"
 
@@ -10,7 +10,7 @@ namespace quorvel::test {
 void PrepareTest::openMaster(const std::string& script) {
     path = ws.createDatabase("MASTER", script);
     Workspace::connect(dm.UserDB(), "MASTER");
-    connect::OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
+    OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
     resetUi();
 }
 

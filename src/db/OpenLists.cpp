@@ -1,10 +1,10 @@
-#include "connect/Lists.h"
+#include "db/OpenLists.h"
 
 #include <exception>
 
 #include "engine/Transaction.h"
 
-namespace quorvel::connect {
+namespace quorvel {
 
 void OpenLocalLists(DM& dm, bool prepared, Reporter& reporter) {
     try {
@@ -34,4 +34,4 @@ void OpenSynchroList(DM& dm, Reporter& reporter) {
     }
 }
 
-}  // namespace quorvel::connect
+}  // namespace quorvel

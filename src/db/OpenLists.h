@@ -6,7 +6,7 @@
 #include "db/DM.h"
 #include "operation/Reporter.h"
 
-namespace quorvel::connect {
+namespace quorvel {
 
 // The catalog lists (columns, generators, tables), then, when `prepared`,
 // the replication lists. A catalog list that cannot be read is reported and
@@ -16,4 +16,4 @@ void OpenLocalLists(DM& dm, bool prepared, Reporter& reporter);
 // The synchro database's tables; reported when they cannot be read.
 void OpenSynchroList(DM& dm, Reporter& reporter);
 
-}  // namespace quorvel::connect
+}  // namespace quorvel
