@@ -5,7 +5,7 @@
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
 #include "replica/LocalSite.h"
-#include "synchro/Refusal.h"
+#include "operation/Refused.h"
 
 namespace quorvel::cli {
 
@@ -45,7 +45,7 @@ void printCodesPastBound(Session& s) {
     try {
         const replica::LocalSite site = replica::LocalSite::read(s.dm.UserDB());
         if (auto warning = replica::codesPastBound(s.dm.UserDB(), site)) s.out << *warning << '\n';
-    } catch (const synchro::Refusal&) {
+    } catch (const Refused&) {
         // No identity or no history yet: nothing has drawn a code.
     }
 }

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "engine/Query.h"
-#include "synchro/Refusal.h"
+#include "operation/Refused.h"
 
 namespace quorvel::synchro {
 
@@ -128,15 +128,15 @@ void requireColumnsFit(const Side& from, const Side& to, const std::vector<std::
         const std::map<std::string, Column> kept = columnsOf(to.db, table);
         for (const auto& [name, column] : kept)
             if (!column.computed && !sent.count(name))
-                throw Refusal("The table " + table + " of " + to.name + " has a column " + name + " that " +
+                throw Refused("The table " + table + " of " + to.name + " has a column " + name + " that " +
                               from.name + " lacks: its values would be lost." + remedy());
         for (const auto& [name, column] : sent) {
             const auto there = kept.find(name);
             if (there == kept.end())
-                throw Refusal("The table " + table + " of " + to.name + " has no column " + name + " of " +
+                throw Refused("The table " + table + " of " + to.name + " has no column " + name + " of " +
                               from.name + ": its values would be lost." + remedy());
             if (!there->second.computed && !holds(there->second, column))
-                throw Refusal("The column " + name + " of the table " + table + " would lose data: " +
+                throw Refused("The column " + name + " of the table " + table + " would lose data: " +
                               describe(column) + " in " + from.name + ", " + describe(there->second) + " in " +
                               to.name + "." + remedy());
         }

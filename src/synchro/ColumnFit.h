@@ -21,7 +21,7 @@ struct Side {
     std::string name;  // in messages: "this database", "the synchro database"
 };
 
-// Throws Refusal naming the first table and column that do not fit, and
+// Throws Refused naming the first table and column that do not fit, and
 // both definitions of that column. Computed receiving columns are never
 // written and are not compared.
 void requireColumnsFit(const Side& from, const Side& to, const std::vector<std::string>& tables);

@@ -23,7 +23,7 @@
 #include "synchro/FillSelection.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordTransfer.h"
-#include "synchro/Refusal.h"
+#include "operation/Refused.h"
 #include "synchro/SynchroIdentity.h"
 #include "synchro/TableCheck.h"
 

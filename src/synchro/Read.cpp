@@ -16,7 +16,7 @@
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
 #include "synchro/RecordTransfer.h"
-#include "synchro/Refusal.h"
+#include "operation/Refused.h"
 #include "synchro/SynchroIdentity.h"
 #include "synchro/TableCheck.h"
 #include "replica/TriggerState.h"
@@ -37,13 +37,13 @@ RecordCode senderMark(engine::Database& synchro) {
     q.setSql("select R$Code1, R$Code2 from R$Synchro");
     q.open();
     if (q.eof() || q.field(0).isNull() || q.field(1).isNull())
-        throw Refusal("The synchro database holds no mark (its R$SYNCHRO is empty): it has not been filled.");
+        throw Refused("The synchro database holds no mark (its R$SYNCHRO is empty): it has not been filled.");
     return {q.field(0).asInteger(), q.field(1).asInteger()};
 }
 
 std::string identityOf(engine::Database& db) {
     std::string identity = replica::identityOf(db);
-    if (identity.empty()) throw Refusal("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
+    if (identity.empty()) throw Refused("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
     return identity;
 }
 
@@ -131,11 +131,11 @@ ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, con
 // and a site's own fill would revert its later edits.
 void checkSource(engine::Database& local, engine::Database& synchro, Reporter& reporter) {
     const DatabaseIdentity source = identify(synchro);
-    if (const std::string why = notASynchroDatabase(synchro, source, local); !why.empty()) throw Refusal(why);
+    if (const std::string why = notASynchroDatabase(synchro, source, local); !why.empty()) throw Refused(why);
     if (source.sender) {
         const std::string here = identify(local).site;
         if (source.sender->site == here)
-            throw Refusal(synchro.aliasName() + " holds this site's own fill (" + siteText(here) + "'s fill no. " +
+            throw Refused(synchro.aliasName() + " holds this site's own fill (" + siteText(here) + "'s fill no. " +
                           std::to_string(source.sender->fillNumber) +
                           "): a site never reads its own fill. Read the fill of another site. "
                           "Nothing was changed.");
@@ -144,7 +144,7 @@ void checkSource(engine::Database& local, engine::Database& synchro, Reporter& r
                         " does not tell who filled it (it was made by an earlier definition); reading it.");
     }
     if (!replica::TriggersInactive(local))
-        throw Refusal("The triggers of this database are active: make them inactive before a read "
+        throw Refused("The triggers of this database are active: make them inactive before a read "
                       "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
                       "journal them as local changes.");
 }
@@ -163,15 +163,15 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
     ReadReport& rep = report ? *report : unused;
     rep = {};
     return runOperation(reporter, [&]() -> Outcome {
-        if (!local.connected()) throw Refusal("Connect to the Master/Clone database first.");
-        if (!synchro.connected()) throw Refusal("Connect to the In Synchro database first.");
+        if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
+        if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
         try {
             checkSource(local, synchro, reporter);
-        } catch (const Refusal&) {
+        } catch (const Refused&) {
             throw;
         } catch (const std::exception& e) {
             if (auto why = momentaryReadFailure(e, "")) throwMomentary(e, *why);
-            throw Refusal(e.what());
+            throw Refused(e.what());
         }
         if (!confirmed && !reporter.confirm("You HAVE TO make triggers inactive! Read now?"))
             return Outcome::cancelled();
@@ -219,7 +219,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             table.clear();
             localTx.commit();
             synchroTx.commit();
-        } catch (const Refusal&) {
+        } catch (const Refused&) {
             throw;
         } catch (const std::exception& e) {
             // Both transactions are rolled back by now.

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "engine/Query.h"
-#include "synchro/Refusal.h"
+#include "operation/Refused.h"
 
 namespace quorvel::synchro {
 
@@ -27,11 +27,11 @@ void requireTables(engine::Database& db, engine::Database& reference, const std:
     for (const std::string& t : tables) {
         const std::set<std::string> have = columnsOf(db, t);
         if (have.empty())
-            throw Refusal("The " + role + " has no table " + t +
+            throw Refused("The " + role + " has no table " + t +
                           ": it was not made from this database's definition. Nothing was changed.");
         for (const std::string& c : columnsOf(reference, t))
             if (!have.count(c))
-                throw Refusal("The table " + t + " of the " + role + " has no column " + c +
+                throw Refused("The table " + t + " of the " + role + " has no column " + c +
                               ": it was not made from this database's definition. Nothing was changed.");
     }
 }

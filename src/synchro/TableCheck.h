@@ -8,7 +8,7 @@
 
 namespace quorvel::synchro {
 
-// Throws Refusal naming the first of `tables` that `db` lacks, and the first
+// Throws Refused naming the first of `tables` that `db` lacks, and the first
 // of their columns that its table in `db` lacks (`reference` gives the
 // expected columns). `role` names `db` in the message.
 void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,

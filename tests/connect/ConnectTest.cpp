@@ -15,23 +15,13 @@
 #include "db/OpenLists.h"
 #include "engine/Aliases.h"
 #include "support/FakeFrontend.h"
+#include "support/ReplicationTablesScript.h"
 #include "support/Workspace.h"
 
 using namespace quorvel;
+using quorvel::test::kReplicationTables;
 
 namespace {
-
-const char* kReplicationTables =
-    "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,"
-    " MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));\n"
-    "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
-    "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
-    "CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);\n"
-    "create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
-    " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
-    "create generator R$Trig;\n"
-    "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20));\n"
-    "COMMIT;\n";
 
 class ConnectTest : public ::testing::Test {
 protected:
