@@ -11,7 +11,9 @@
 #include "engine/FirstValue.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "db/Today.h"
 #include "operation/RunOperation.h"
+#include "replica/Acknowledgements.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::clone {
@@ -82,6 +84,7 @@ Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Re
                 throw Refused("Invalid number");
             }
         }
+        replica::addExchangeObjects(master);
         engine::Transaction tx(master);
         if (auto why = boundNotAbove(master, entry)) {
             refused = EntryPart::MaxValue1;
@@ -89,6 +92,8 @@ Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Re
         }
         const int64_t number = engine::firstInteger(master, sql::kMaxNumber).value_or(0) + 1;
         master.execute(sql::insertClone(entry.name, number, entry.maxValue1, entry.maxValue2));
+        // The backup that becomes the clone holds everything made so far.
+        replica::registerPeer(master, number, entry.name, todayText());
         tx.commit();
         return Outcome::done();
     });

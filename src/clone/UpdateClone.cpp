@@ -12,7 +12,9 @@
 #include "clone/UpdateTarget.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "db/Today.h"
 #include "operation/RunOperation.h"
+#include "replica/Acknowledgements.h"
 
 namespace quorvel::clone {
 
@@ -64,10 +66,12 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
         // Nothing of the clone's identity is written without its range. The
         // identity is what tells a later run that this copy has been updated:
         // without it the keys are not moved, or a retry would move them twice.
+        replica::addExchangeObjects(clone);
         const RecordCodeStart start = setRecordCodeGenerators(master, clone, row->number);
         {
             engine::Transaction tx(clone);
             markIdentity(clone, row->name);
+            replica::startClonePeers(clone, row->number, todayText());
             startOwnHistory(clone, start);
             tx.commit();
         }

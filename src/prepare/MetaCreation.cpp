@@ -9,6 +9,7 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/Acknowledgements.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SqlText.h"
@@ -121,6 +122,9 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
         silently(db, [&] { run(db, schema::kGrantActiveTriggers); });
     }
     if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, schema::kCreateFill);
+    // What the sites need to know of each other: the journal's origin and
+    // fill columns, the peers' table and the fill numbers.
+    replica::addExchangeObjects(db);
     steps.reached(kLastStep);
 }
 

@@ -83,7 +83,7 @@ void dropTablesAndGenerators(engine::Database& db, Reporter& reporter) {
     reporter.step("drop R$ tables");
     engine::Transaction tx(db);
     for (const char* table : {"R$CLONE", "R$TABLEORDER", "R$WORKINGTABLES", "R$INACTIVETRIGGERS", "R$PKGENS",
-                              "R$SYNCHRO", "R$DELETEDUPDATED"}) {
+                              "R$SYNCHRO", "R$DELETEDUPDATED", "R$PEERS"}) {
         if (TablePresent(db, table)) run(db, std::string("drop table ") + table);
     }
     // Generators go by drop generator, one per R$ name in the catalogue.

@@ -106,7 +106,9 @@ inline const std::string kCreateFill =
     " suspend;\n"
     "end";
 
-// The three triggers of a working table, numbered R$<n>.
+// The three triggers of a working table, numbered R$<n>. The journal's
+// inserts name their columns: the journal has more (origin, first fill, seen),
+// left NULL for a change made here.
 inline std::string insertTrigger(int n, const std::string& table) {
     return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
            "before insert\n"
@@ -125,8 +127,8 @@ inline std::string deleteTrigger(int n, const std::string& table) {
            "after delete\n"
            "as\n"
            "begin\n"
-           "  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2,\n"
-           "  \"D\", " + quoted(table) + ");\n"
+           "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
+           "  values (old.R$Code1, old.R$Code2, \"D\", " + quoted(table) + ");\n"
            "end";
 }
 
@@ -138,8 +140,8 @@ inline std::string updateTrigger(int n, const std::string& table) {
            "  delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1\n"
            "  and R$Code2 = old.R$Code2\n"
            "  and Operation = \"U\" and TableName =  " + quoted(table) + ";\n"
-           "  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2,\n"
-           "  \"U\", " + quoted(table) + ");\n"
+           "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
+           "  values (old.R$Code1, old.R$Code2, \"U\", " + quoted(table) + ");\n"
            "end";
 }
 

@@ -1,5 +1,5 @@
-// The synchronization history's delete and "Success", which ends a cycle by
-// emptying the local journal.
+// The synchronization history's delete, and "Success", which prunes from the
+// local journal what every peer has acknowledged (a fill prunes the same).
 #include <optional>
 #include <string>
 
@@ -7,7 +7,9 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "synchro/Operations.h"
+#include "replica/Acknowledgements.h"
 #include "replica/RecordCode.h"
+#include "synchro/SynchroIdentity.h"
 
 namespace quorvel::synchro {
 
@@ -22,34 +24,6 @@ int64_t integerOf(engine::Database& db, const std::string& select) {
     return q.eof() || q.field(0).isNull() ? 0 : q.field(0).asInteger();
 }
 
-// The number of this site's first mark, from which its fills count: the
-// oldest history row whose mark lies above the range of the database
-// numbered one below this site. A clone's copy keeps the master's rows from
-// its backup below its own first mark; on the master it is the oldest row.
-std::optional<int64_t> firstOwnMark(engine::Database& db) {
-    engine::Query q(db);
-    std::optional<RecordCode> below;
-    q.setSql("select Number from R$Clone where ME = \"Y\"");
-    q.open();
-    const int64_t number = q.eof() || q.field(0).isNull() ? 0 : q.field(0).asInteger();
-    q.close();
-    if (number > 0) {
-        q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
-        q.open();
-        if (!q.eof() && !q.field(0).isNull() && !q.field(1).isNull())
-            below = RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
-        q.close();
-    }
-    q.setSql("select SynchroNumber, R$Code1, R$Code2 from R$Synchro order by SynchroNumber");
-    q.open();
-    for (q.first(); !q.eof(); q.next()) {
-        if (q.field(1).isNull() || q.field(2).isNull()) continue;
-        if (!below || RecordCode{q.field(1).asInteger(), q.field(2).asInteger()} > *below)
-            return q.field(0).asInteger();
-    }
-    return std::nullopt;
-}
-
 // Why history row `number` may not be deleted; nullopt when it may. Only the
 // newest row goes, so that the next fill counts from the row below it and
 // sends again what that fill sent; an older row would change no mark.
@@ -62,7 +36,7 @@ std::optional<std::string> undeletable(engine::Database& local, int64_t number) 
     if (number != newest)
         return "Only the newest history row, " + std::to_string(newest) +
                ", may be deleted: the history is deleted from the newest row down.";
-    if (firstOwnMark(local) == number)
+    if (replica::firstOwnMark(local) == number)
         return "History row " + n + " is this site's first mark, from which its fills count: it cannot be deleted.";
     return std::nullopt;
 }
@@ -91,9 +65,25 @@ Outcome Success(engine::Database& local, Reporter& reporter) {
             throw Refused("This database has not filled a synchro database yet: \"Success\" would "
                           "drop changes that no site has received.");
         if (!reporter.confirm("Are you sure?")) return Outcome::cancelled();
+        replica::addExchangeObjects(local);
         engine::Transaction tx(local);
-        local.execute("delete from R$DeletedUpdated");
+        // Only what every peer has read goes: an entry a peer has not
+        // acknowledged is still on its way there.
+        const std::vector<replica::Peer> peers = replica::readPeers(local);
+        const int64_t last = replica::lastFillNumber(local);
+        const int64_t all = replica::acknowledgedByAll(peers, last);
+        for (const replica::Peer& p : peers)
+            if (p.acknowledged < last)
+                reporter.notice(siteText(p.name) + " has not read fill no. " + std::to_string(last) + " yet (" +
+                                (p.acknowledged ? "it has read no. " + std::to_string(p.acknowledged)
+                                                : std::string("it has read none")) +
+                                "): what it has not read stays in the journal.");
+        const int64_t before = integerOf(local, "select count(*) from R$DeletedUpdated");
+        local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(all));
+        const int64_t after = integerOf(local, "select count(*) from R$DeletedUpdated");
         tx.commit();
+        reporter.notice("Journal entries removed: " + std::to_string(before - after) + "; kept: " +
+                        std::to_string(after) + ".");
         return Outcome::done();
     });
 }
