@@ -241,7 +241,7 @@ Timing timeTransfer(quorvel::DM& dm, quorvel::engine::Query& source, uint8_t mod
             transfer.append();
         } else {
             quorvel::synchro::JournalLookup journal(dm.UserDB());
-            quorvel::synchro::RecordTransfer::UpdatedHere updatedHere;
+            quorvel::synchro::RecordTransfer::KeepLocal updatedHere;
             if (checkUpdated)
                 updatedHere = [&journal](const quorvel::replica::RecordCode& c) { return journal.updatedHere(c); };
             transfer.overwrite(quorvel::synchro::recordCodeColumns(), updatedHere);

@@ -29,7 +29,7 @@ std::string readSummary(const synchro::ReadReport& r) {
         inserted += t.inserted + t.sameRow;
         updated += t.updated;
         deleted += t.deleted;
-        skipped += t.masterWins + t.keptOwn + t.stayDeleted + t.notFound;
+        skipped += t.masterWins + t.keptOwn + t.stayDeleted + t.notFound + t.alreadyHere;
     }
     std::string s = "  Read done: " + std::to_string(inserted) + " inserted, " + std::to_string(updated) +
                     " updated, " + std::to_string(deleted) + " deleted";

@@ -41,7 +41,6 @@ void printRead(Session& s, const synchro::ReadReport& r) {
     for (const auto& t : r.tables) {
         s.out << "  " << t.name << ": " << t.inserted << " inserted";
         if (t.sameRow) s.out << ", " << t.sameRow << " held already, updated";
-        if (t.keptOwn) s.out << ", " << t.keptOwn << " kept (changed here only)";
         if (t.stayDeleted) s.out << ", " << t.stayDeleted << " not inserted (deleted here)";
         s.out << '\n';
     }
@@ -50,6 +49,9 @@ void printRead(Session& s, const synchro::ReadReport& r) {
         s.out << "  " << it->name << ": " << it->updated << " updated, " << it->masterWins
               << " skipped by the master's priority";
         if (it->notFound) s.out << ", " << it->notFound << " not held here (no row with that record code)";
+        // Both passes: kept as changed here later, or applied here before.
+        if (it->keptOwn) s.out << ", " << it->keptOwn << " kept (changed here after the sender's version)";
+        if (it->alreadyHere) s.out << ", " << it->alreadyHere << " here already";
         s.out << '\n';
     }
 }

@@ -10,11 +10,16 @@ const char* const kSynchroTail[kSynchroTailLines] = {
     "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,",
     "OPERATION CHAR(1) NOT NULL,",
     "TABLENAME CHAR(31),",
+    // Where the change was made, the first fill that carried it, and what
+    // its site had seen of the master's fills when it was made.
+    "ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,",
     "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));",
     "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, "
     "R$CODE2 INTEGER);",
     // Who filled the synchro database: one row, written by every fill.
     "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);",
+    // For each site the filler reads from, the number of its last fill read.
+    "CREATE TABLE R$ACKNOWLEDGED (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), FILLNUMBER INTEGER);",
     "COMMIT WORK;",
 };
 

@@ -17,7 +17,7 @@ using WorkingTableTest = std::function<bool(std::string_view name)>;
 
 // The lines that close every script, each followed by CR LF: the three
 // service tables and a commit.
-constexpr int kSynchroTailLines = 8;
+constexpr int kSynchroTailLines = 10;
 extern const char* const kSynchroTail[kSynchroTailLines];
 
 // Copies the tokens of `source` one per line (CR LF), leaving out the

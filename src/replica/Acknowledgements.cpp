@@ -52,7 +52,7 @@ void addExchangeObjects(engine::Database& db) {
 }
 
 std::vector<Peer> readPeers(engine::Database& db) {
-    const bool master = integerOf(db, "select count(*) from R$Clone where ME = \"Y\" and Number = 0") != 0;
+    const bool master = textOf(db, "select Name from R$Clone where ME = \"Y\"") == "MASTER";
     engine::Query q(db);
     q.setSql("select C.Number, C.Name, P.LastRead, P.LastReadDate, P.Acknowledged, P.AcknowledgedDate\n"
              "from R$Clone C left join R$Peers P on P.SiteNumber = C.Number\n"
@@ -126,18 +126,18 @@ std::optional<int64_t> firstOwnMark(engine::Database& db) {
     return std::nullopt;
 }
 
-RecordCode markOfFill(engine::Database& db, int64_t acknowledged) {
+HistoryMark markOfFill(engine::Database& db, int64_t acknowledged) {
     const std::optional<int64_t> first = firstOwnMark(db);
     if (!first)
         throw Refused("No synchronization mark: the history (R$SYNCHRO) is empty. "
                       "Recreate the triggers first, which numbers the rows and writes the first mark.");
     const int64_t upTo = std::max(acknowledged, *first);
     engine::Query q(db);
-    q.setSql("select R$Code1, R$Code2 from R$Synchro where SynchroNumber = (select max(SynchroNumber) "
+    q.setSql("select SynchroNumber, R$Code1, R$Code2 from R$Synchro where SynchroNumber = (select max(SynchroNumber) "
              "from R$Synchro where SynchroNumber between " + std::to_string(*first) + " and " +
              std::to_string(upTo) + ")");
     q.open();
-    return {q.field(0).asInteger(), q.field(1).asInteger()};
+    return {q.field(0).asInteger(), {q.field(1).asInteger(), q.field(2).asInteger()}};
 }
 
 int64_t registerPeer(engine::Database& master, int64_t number, const std::string& name, const std::string& date) {

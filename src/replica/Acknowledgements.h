@@ -60,9 +60,13 @@ void recordRead(engine::Database& db, const Peer& peer, int64_t fillNumber, int6
                 const std::string& date);
 
 // The mark from which a fill counts its new rows when every peer has
-// acknowledged fill `acknowledged`: the mark of the newest own history row
-// not above it, and never below the site's first own mark.
-RecordCode markOfFill(engine::Database& db, int64_t acknowledged);
+// acknowledged fill `acknowledged`: the newest own history row not above it,
+// and never below the site's first own mark.
+struct HistoryMark {
+    int64_t number = 0;
+    RecordCode code;
+};
+HistoryMark markOfFill(engine::Database& db, int64_t acknowledged);
 
 // The number of this site's first own history row, from which its fills
 // count (a clone's copy keeps the master's rows below it).

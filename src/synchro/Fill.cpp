@@ -1,14 +1,16 @@
-// "Fill SYNCHRO gdb": writes into the out-synchro database everything another
-// site needs to catch up with this one: the rows created here since the last
-// mark, the rows named by the journal's "U" entries, the whole journal and
-// the previous mark; then adds the new mark to the local history.
+// "Fill SYNCHRO gdb": writes into the out-synchro database everything this
+// site's peers have not all acknowledged: the rows created here since the
+// mark of the newest fill every peer has read, the rows named by the
+// journal's "U" entries, the journal itself (what the master passes on from
+// a clone included, with its origin), who fills it, and the last fill this
+// site read from each peer (its acknowledgements); then adds the new mark to
+// the local history. A second fill, or a synchro file lost on the way, loses
+// nothing: what is sent again is the same row under the same record code.
 //
-// Nothing is pruned from the local journal: entries travel with every fill
-// until "Success" empties it, so an update of a row that came from another
-// site, or that a clone holds from its backup, is never lost on the way.
+// The journal prunes itself here: entries every peer has acknowledged go.
 // The synchro database commits before the local one: if the fill dies
-// between the two, the local history has not moved and the next fill sends
-// the same changes again.
+// between the two, the local history and journal have not moved and the next
+// fill sends the same changes again.
 #include <fstream>
 
 #include "db/Today.h"
@@ -16,6 +18,7 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/Acknowledgements.h"
 #include "replica/SqlText.h"
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
@@ -25,6 +28,7 @@
 #include "synchro/RecordTransfer.h"
 #include "operation/Refused.h"
 #include "synchro/SynchroIdentity.h"
+#include "synchro/SynchroUpgrade.h"
 #include "synchro/TableCheck.h"
 
 namespace quorvel::synchro {
@@ -55,6 +59,7 @@ void emptySynchro(engine::Database& synchro, const std::vector<std::string>& wor
     synchro.execute("delete from R$DELETEDUPDATED");
     synchro.execute("delete from R$SYNCHRO");
     synchro.execute("delete from R$SENDER");
+    synchro.execute("delete from R$ACKNOWLEDGED");
 }
 
 int64_t integerOf(engine::Database& db, const std::string& select) {
@@ -110,17 +115,16 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
                               std::to_string(target.sender->fillNumber) + ". Replace it?"))
             return Outcome::cancelled();
 
+        replica::addExchangeObjects(local);
         engine::Transaction user(local);
         const LocalSite site = LocalSite::read(local);
+        const std::vector<replica::Peer> peers = replica::readPeers(local);
+        const int64_t acknowledged = replica::acknowledgedByAll(peers, replica::lastFillNumber(local));
         const std::optional<std::string> pastBound = codesPastBound(local, site);
         const std::vector<std::string> working = workingTables(local);
         const std::vector<std::string> ordered = tableOrder(local);
-        if (!target.hasSenderTable) {
-            // Made by the earlier definition: the table that names the sender is added.
-            engine::Transaction ddl(synchro);
-            synchro.execute(kCreateSenderTable);
-            ddl.commit();
-        }
+        // Made by an earlier definition: what tells the sites about each other is added.
+        completeSynchroDefinition(synchro);
         {
             engine::Transaction emptying(synchro);
             std::vector<std::string> needed = working;
@@ -135,22 +139,43 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             emptySynchro(synchro, working);
             emptying.commit();  // the emptied synchro database stays empty whatever follows
         }
+        // What every peer has read goes; what remains is stamped with this
+        // fill's number where no fill carried it yet, and at a clone with
+        // the last master fill it had read when the change was made.
+        const int64_t number = replica::drawFillNumber(local);
+        local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
+        local.execute("update R$DeletedUpdated set FirstFill = " + std::to_string(number) + " where FirstFill is null");
+        for (const replica::Peer& p : peers)
+            if (!site.isMaster() && p.number == 0)
+                local.execute("update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) +
+                              " where Seen is null");
+        const replica::HistoryMark from = replica::markOfFill(local, acknowledged);
+        const RecordCode mark = from.code;
+
         engine::Transaction filling(synchro);
         const std::string date = todayText();
-        synchro.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber) + ", " + quoted(date) + ", " +
-                        std::to_string(site.mark.high) + "," + std::to_string(site.mark.low) + ")");
+        // The history from the mark counted from: the reader learns which
+        // of these rows it has had already, by the last fill it read.
+        transfer(local, synchro,
+                 "select * from R$Synchro where SynchroNumber >= " + std::to_string(from.number), "R$SYNCHRO", {});
         synchro.execute("insert into R$SENDER values (" + quoted(site.identity) + ", " +
-                        std::to_string(here.siteNumber) + ", " + std::to_string(site.lastNumber + 1) + ", " +
-                        quoted(date) + ")");
+                        std::to_string(here.siteNumber) + ", " + std::to_string(number) + ", " + quoted(date) + ")");
+        for (const replica::Peer& p : peers)
+            synchro.execute("insert into R$ACKNOWLEDGED values (" + std::to_string(p.number) + ", " + quoted(p.name) +
+                            ", " + std::to_string(p.lastRead) + ")");
 
         reporter.step("Fill R$DeletedUpdated");
         reporter.breathe();
-        rep.journalEntries = transfer(local, synchro, "select * from R$DeletedUpdated", "R$DELETEDUPDATED", {});
+        rep.journalEntries = transfer(local, synchro,
+                                      "select R$Code1, R$Code2, Operation, TableName, coalesce(Origin, " +
+                                          std::to_string(here.siteNumber) +
+                                          ") as Origin, FirstFill, Seen from R$DeletedUpdated",
+                                      "R$DELETEDUPDATED", {});
 
         for (std::size_t k = 0; k < ordered.size(); ++k) {
             const std::string& table = ordered[k];
             reporter.progress(static_cast<long long>(k), static_cast<long long>(ordered.size()));
-            const FillSelection selection = fillSelection(table, site.mark, site.bound);
+            const FillSelection selection = fillSelection(table, mark, site.bound);
             writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
             int64_t sent = 0;
             reporter.rows(table, 0);
@@ -163,8 +188,10 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         }
 
         const RecordCode next = drawMark(local);
-        local.execute("insert into R$SYNCHRO values(" + std::to_string(site.lastNumber + 1) + ", " + quoted(date) +
-                      ", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")");
+        const std::string newMark = "insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) +
+                                    ", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")";
+        synchro.execute(newMark);
+        local.execute(newMark);
         filling.commit();
         user.commit();
         if (pastBound) reporter.notice(*pastBound);

@@ -37,11 +37,12 @@ struct ReadReport {
         std::string name;
         int64_t inserted = 0;      // INSERT pass: new rows
         int64_t sameRow = 0;       // INSERT pass: held already with the same code, applied over it
-        int64_t keptOwn = 0;       // INSERT pass: held and changed here only (clone), kept
+        int64_t keptOwn = 0;       // either pass: held and changed here after the sender's version (clone), kept
         int64_t stayDeleted = 0;   // INSERT pass: deleted here, not inserted again
         int64_t updated = 0;       // UPDATE pass
         int64_t notFound = 0;      // UPDATE pass: no local row with that key
         int64_t masterWins = 0;    // either pass: left alone, the master changed it too
+        int64_t alreadyHere = 0;   // either pass: applied here before (sent again until acknowledged)
         int64_t deleted = 0;       // DELETE pass
     };
     std::vector<Table> tables;     // in the table order

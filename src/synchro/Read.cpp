@@ -4,14 +4,19 @@
 // names the table where it stopped, with the rows on both sides.
 #include <optional>
 
+#include "db/Today.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/Acknowledgements.h"
 #include "replica/LocalSite.h"
+#include "replica/Statements.h"
 #include "replica/TableLists.h"
+#include "synchro/ArrivalJournal.h"
 #include "synchro/ColumnFit.h"
+#include "synchro/SynchroUpgrade.h"
 #include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
@@ -32,19 +37,31 @@ using replica::codeBelow;
 
 namespace {
 
+// The origin of changes whose sender a synchro database of an earlier
+// definition does not tell: no site's number, so no clone takes them for its own.
+constexpr int64_t kUnknownSender = -1;
+
+// The mark the sender counted its new rows from: the oldest of the history
+// rows it sent.
 RecordCode senderMark(engine::Database& synchro) {
     engine::Query q(synchro);
-    q.setSql("select R$Code1, R$Code2 from R$Synchro");
+    q.setSql("select R$Code1, R$Code2 from R$Synchro order by SynchroNumber");
     q.open();
     if (q.eof() || q.field(0).isNull() || q.field(1).isNull())
         throw Refused("The synchro database holds no mark (its R$SYNCHRO is empty): it has not been filled.");
     return {q.field(0).asInteger(), q.field(1).asInteger()};
 }
 
-std::string identityOf(engine::Database& db) {
-    std::string identity = replica::identityOf(db);
-    if (identity.empty()) throw Refused("This database has no identity: no row of R$CLONE is marked ME = \"Y\".");
-    return identity;
+// The sender's mark when it made fill `lastRead`, the last of its fills read
+// here: its rows up to that mark have reached this site before (a row of
+// them not held here was deleted here, or settled as a collision).
+std::optional<RecordCode> markReadBefore(engine::Database& synchro, int64_t lastRead) {
+    engine::Query q(synchro);
+    q.setSql("select R$Code1, R$Code2 from R$Synchro where SynchroNumber <= " + std::to_string(lastRead) +
+             " order by SynchroNumber desc");
+    q.open();
+    if (q.eof() || q.field(0).isNull() || q.field(1).isNull()) return std::nullopt;
+    return RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
 }
 
 std::vector<std::string> rowText(engine::DataSet& ds) {
@@ -126,10 +143,32 @@ ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, con
     return c;
 }
 
+// The sender must be a peer of this site (a clone reads the master's fills,
+// the master those of its registered clones), and its fill newer than the
+// last one read from it: an older fill would undo what the newer one brought.
+void checkSenderIsPeer(engine::Database& local, engine::Database& synchro, const Sender& sender) {
+    if (!replica::hasExchangeObjects(local)) return;  // armed by an earlier version: nothing recorded yet
+    engine::Transaction tx(local);
+    for (const replica::Peer& p : replica::readPeers(local)) {
+        if (p.number != sender.siteNumber) continue;
+        if (sender.fillNumber <= p.lastRead)
+            throw Refused(synchro.aliasName() + " holds " + siteText(sender.site) + "'s fill no. " +
+                          std::to_string(sender.fillNumber) + ", but this site has read its fill no. " +
+                          std::to_string(p.lastRead) +
+                          " already: a fill not newer than the last one read is not read again. "
+                          "Nothing was changed.");
+        return;
+    }
+    throw Refused(synchro.aliasName() + " holds the fill of " + siteText(sender.site) +
+                  ", which is no peer of this site: a clone reads the master's fills, the master those of its "
+                  "registered clones. Nothing was changed.");
+}
+
 // Before anything is asked or changed: what the in-synchro database is and
 // who filled it. A replicated database would be applied whole as changes,
-// and a site's own fill would revert its later edits.
-void checkSource(engine::Database& local, engine::Database& synchro, Reporter& reporter) {
+// and a site's own fill would revert its later edits. Returns the sender,
+// when the synchro database tells.
+std::optional<Sender> checkSource(engine::Database& local, engine::Database& synchro, Reporter& reporter) {
     const DatabaseIdentity source = identify(synchro);
     if (const std::string why = notASynchroDatabase(synchro, source, local); !why.empty()) throw Refused(why);
     if (source.sender) {
@@ -139,6 +178,7 @@ void checkSource(engine::Database& local, engine::Database& synchro, Reporter& r
                           std::to_string(source.sender->fillNumber) +
                           "): a site never reads its own fill. Read the fill of another site. "
                           "Nothing was changed.");
+        checkSenderIsPeer(local, synchro, *source.sender);
     } else if (!source.hasSenderTable) {
         reporter.notice(synchro.aliasName() +
                         " does not tell who filled it (it was made by an earlier definition); reading it.");
@@ -147,6 +187,7 @@ void checkSource(engine::Database& local, engine::Database& synchro, Reporter& r
         throw Refused("The triggers of this database are active: make them inactive before a read "
                       "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
                       "journal them as local changes.");
+    return source.sender;
 }
 
 // A lost connection or another user's lock is the moment's, not a fault of
@@ -165,8 +206,9 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
+        std::optional<Sender> sender;
         try {
-            checkSource(local, synchro, reporter);
+            sender = checkSource(local, synchro, reporter);
         } catch (const Refused&) {
             throw;
         } catch (const std::exception& e) {
@@ -176,25 +218,48 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         if (!confirmed && !reporter.confirm("You HAVE TO make triggers inactive! Read now?"))
             return Outcome::cancelled();
 
+        // What a peer's fill brings is recorded in the journal's new columns.
+        replica::addExchangeObjects(local);
+
         // Outlive the transactions: after a failure they are on the failing row.
         engine::Query synchroRows(synchro);
         engine::Table localTable(local);
         Journal localJournal, sentJournal;
         std::string table, pass;
+        std::optional<ArrivalRules> rules;
         std::optional<ReadContext> context;
         try {
             engine::Transaction synchroTx(synchro);
             engine::Transaction localTx(local);
             const RecordCode mark = senderMark(synchro);
-            const bool master = identityOf(local) == "MASTER";
+            const LocalSite site = LocalSite::read(local);
+            const int64_t me = replica::integerOf(local, "select Number from R$Clone where ME = \"Y\"");
+            const bool master = site.isMaster();
             const std::vector<std::string> order = tableOrder(local);
-            std::vector<std::string> needed = order;
-            needed.push_back("R$DELETEDUPDATED");
-            requireTables(synchro, local, needed, "synchro database");
+            // Its journal is there (it is a synchro database), with or
+            // without the columns an earlier definition lacks.
+            requireTables(synchro, local, order, "synchro database");
+            const std::vector<replica::Peer> peers = replica::readPeers(local);
+            const replica::Peer* peer = nullptr;
+            for (const replica::Peer& p : peers)
+                if (sender && p.number == sender->siteNumber) peer = &p;
+            // A clone's changes made since its last read of the master had
+            // seen the master's fills up to that read.
+            if (!master)
+                for (const replica::Peer& p : peers)
+                    if (p.number == 0)
+                        local.execute("update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) +
+                                      " where Seen is null");
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);
-            context.emplace(ReadContext{local, reporter, master, mark, localJournal, sentJournal, synchroRows,
-                                        localTable, {}});
+            std::optional<RecordCode> received;
+            if (peer) {
+                sentJournal.forgetCarriedUpTo(peer->lastRead);
+                received = markReadBefore(synchro, peer->lastRead);
+            }
+            rules.emplace(master, me, sender ? sender->siteNumber : kUnknownSender, localJournal, sentJournal,
+                          received);
+            context.emplace(ReadContext{local, reporter, master, mark, *rules, synchroRows, localTable, {}});
             ReadContext& cx = *context;
 
             for (const std::string& t : order) rep.tables.push_back({t});
@@ -217,6 +282,8 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             each("INSERT", true, insertPass);
             each("UPDATE", false, updatePass);
             table.clear();
+            journalArrivals(local, *rules);
+            if (peer) replica::recordRead(local, *peer, sender->fillNumber, acknowledgementOf(synchro, me), todayText());
             localTx.commit();
             synchroTx.commit();
         } catch (const Refused&) {

@@ -33,6 +33,22 @@ void selectLocalTable(ReadContext& cx, const std::string& table, bool open) {
 
 RecordCode codeOf(const engine::Field& c1, const engine::Field& c2) { return {c1.asInteger(), c2.asInteger()}; }
 
+// Counts a held row the rules leave as it is; true when it is to be applied.
+bool countKept(ReadContext& cx, ArrivalRules::Held held, ReadReport::Table& counts) {
+    switch (held) {
+        case ArrivalRules::Held::Apply:
+            return true;
+        case ArrivalRules::Held::KeepLocal:
+            ++(cx.master ? counts.masterWins : counts.keptOwn);
+            return false;
+        case ArrivalRules::Held::SentAgain:
+        case ArrivalRules::Held::OwnComingBack:
+            ++counts.alreadyHere;
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
@@ -57,7 +73,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
         codeValues[1] = code2.asValue();
         // Found by its record code, whatever its key is now at either site.
         if (!target.locate(kCodeFields, codeValues)) {
-            if (cx.localJournal.deleted(code)) {
+            if (!cx.rules.insertWhenMissing(code)) {
                 ++counts.stayDeleted;  // deleted here; the deletion travels the other way
                 continue;
             }
@@ -67,20 +83,15 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
             target.append();
             pairs.copyRow();
             target.post();
+            cx.rules.applied(table, code);
             ++counts.inserted;
             continue;
         }
-        if (cx.master && cx.localJournal.updated(code)) {
-            ++counts.masterWins;
-            continue;
-        }
-        if (!cx.master && cx.localJournal.updated(code) && !cx.sentJournal.updated(code)) {
-            ++counts.keptOwn;  // changed here only; this version travels the other way
-            continue;
-        }
+        if (!countKept(cx, cx.rules.whenHeld(code), counts)) continue;
         target.edit();
         pairs.copyRow();
         target.post();
+        cx.rules.applied(table, code);
         ++counts.sameRow;
     }
 }
@@ -91,11 +102,13 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     selectLocalTable(cx, table, false);
     RecordTransfer transfer(cx.synchroRows, cx.localTable);
     transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };
-    RecordTransfer::UpdatedHere updatedHere;
-    if (cx.master) updatedHere = [&cx](const RecordCode& code) { return cx.localJournal.updated(code); };
-    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), updatedHere);
+    const RecordTransfer::KeepLocal keep = [&cx, &counts, &table](const RecordCode& code) {
+        if (!countKept(cx, cx.rules.whenHeld(code), counts)) return true;
+        cx.rules.applied(table, code);
+        return false;
+    };
+    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep);
     counts.updated = done.moved;
-    counts.masterWins += done.keptLocal;
     counts.notFound = done.notFound;
 }
 
@@ -109,10 +122,14 @@ void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     del.setSql("delete from " + table + " where R$Code1 = :Code1 and R$Code2 = :Code2");
     del.prepare();
     for (cx.synchroRows.first(); !cx.synchroRows.eof(); cx.synchroRows.next()) {
+        const RecordCode code = codeOf(cx.synchroRows.field(0), cx.synchroRows.field(1));
+        if (!cx.rules.appliesDeletion(code)) continue;  // applied before, or this site's own
         del.setParam("Code1", cx.synchroRows.field(0).asValue());
         del.setParam("Code2", cx.synchroRows.field(1).asValue());
         del.execSql();
-        counts.deleted += del.rowsAffected();
+        const int64_t gone = del.rowsAffected();
+        if (gone) cx.rules.deleted(table, code);
+        counts.deleted += gone;
     }
 }
 

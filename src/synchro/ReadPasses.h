@@ -9,7 +9,7 @@
 #include "engine/Query.h"
 #include "engine/Table.h"
 #include "operation/Reporter.h"
-#include "replica/Journal.h"
+#include "synchro/ArrivalRules.h"
 #include "synchro/Operations.h"
 #include "replica/RecordCode.h"
 
@@ -20,8 +20,7 @@ struct ReadContext {
     Reporter& reporter;
     bool master;                // the local database is the master: its own updates win
     replica::RecordCode senderMark;      // above it: created at the sender since its previous fill
-    const replica::Journal& localJournal;  // what this database changed since its journal was emptied
-    const replica::Journal& sentJournal;   // the sender's journal, as the synchro database carries it
+    ArrivalRules& rules;          // what to do with each arriving change, and what was applied
     engine::Query& synchroRows;   // the pass's rows of the synchro database
     engine::Table& localTable;    // the table being written
     std::string synchroSelect;    // the statement `synchroRows` runs

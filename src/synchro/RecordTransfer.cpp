@@ -56,7 +56,7 @@ int64_t RecordTransfer::append() {
 }
 
 RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::string>& keyColumns,
-                                                      const UpdatedHere& updatedHere) {
+                                                      const KeepLocal& keepLocal) {
     const StreamingSource streaming(source_);
     reopen();
     Overwritten result;
@@ -75,9 +75,9 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
         key.push_back(f);
         keyList += (keyList.empty() ? "" : ";") + column;
     }
-    const engine::Field* code1 = updatedHere ? source_.findField("R$CODE1") : nullptr;
-    const engine::Field* code2 = updatedHere ? source_.findField("R$CODE2") : nullptr;
-    if (updatedHere && (!code1 || !code2))
+    const engine::Field* code1 = keepLocal ? source_.findField("R$CODE1") : nullptr;
+    const engine::Field* code2 = keepLocal ? source_.findField("R$CODE2") : nullptr;
+    if (keepLocal && (!code1 || !code2))
         throw engine::DbError("Table " + target_.tableName() +
                               " has no record code (R$Code1, R$Code2) on both sides: its rows cannot be found "
                               "for update");
@@ -90,8 +90,8 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
             continue;
         }
         // A NULL half of a code matches no journal entry (their codes are never NULL).
-        if (updatedHere && !code1->isNull() && !code2->isNull() &&
-            updatedHere({code1->asInteger(), code2->asInteger()})) {
+        if (keepLocal && !code1->isNull() && !code2->isNull() &&
+            keepLocal({code1->asInteger(), code2->asInteger()})) {
             ++result.keptLocal;
             continue;
         }

@@ -42,14 +42,14 @@ public:
         int64_t keptLocal = 0;  // found, but left alone because updated here
         int64_t notFound = 0;   // no target row with those key values (skipped)
     };
-    // Whether this database updated the record with this code since its
-    // journal was emptied: such a row is left alone, so the local update wins.
-    using UpdatedHere = std::function<bool(const replica::RecordCode&)>;
+    // Whether the local row with this code is to be left as it is (the
+    // local update wins, or the row holds this change already).
+    using KeepLocal = std::function<bool(const replica::RecordCode&)>;
     // Overwrites the target rows that hold each source row's values in
     // `keyColumns`; by the record code, a row whose primary key changed at
     // the sender is still found, through the code index. Fields are paired
     // by name; the failing target record stays in edit state.
-    Overwritten overwrite(const std::vector<std::string>& keyColumns, const UpdatedHere& updatedHere = {});
+    Overwritten overwrite(const std::vector<std::string>& keyColumns, const KeepLocal& keepLocal = {});
 
 private:
     void reopen();

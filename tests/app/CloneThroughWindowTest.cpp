@@ -33,7 +33,7 @@ TEST_F(CloneThroughWindow, TheDialogStaysOnARefusedBoundThenTheListShowsTheNewCl
     bool openAfterRefusal = false;
     whenModalOpens("fmClone", [&](QWidget* d) {
         type(d, "EditName", "EAST");
-        type(d, "EditMaxValue1", "1");
+        type(d, "EditMaxValue1", "2");  // above the range of the fixture's clone WEST
         type(d, "EditMaxValue2", "5x");
         d->findChild<QPushButton*>("BitBtn1")->click();
         openAfterRefusal = d->isVisible();
@@ -46,14 +46,14 @@ TEST_F(CloneThroughWindow, TheDialogStaysOnARefusedBoundThenTheListShowsTheNewCl
     EXPECT_EQ(focusedAfterRefusal, "EditMaxValue2");
     EXPECT_EQ(w.messages, std::vector<std::string>{"Invalid number"});
     EXPECT_EQ(current(), "EAST") << "the list shows the new clone";
-    EXPECT_EQ(localRows("select Number from R$CLONE where Name = \"EAST\""), std::vector<std::string>{"1"});
+    EXPECT_EQ(localRows("select Number from R$CLONE where Name = \"EAST\""), std::vector<std::string>{"2"});
     EXPECT_EQ(w.statusPanel(0), "   Status: OK.") << "registering is not shown as work";
 
     // Deleting it: confirmed, the work shown, the list without it.
     w.answers = {true};
     w.SBDelCloneClick();
     EXPECT_EQ(w.questions.back(), "Delete now?");
-    EXPECT_EQ(localRows("select count(*) from R$CLONE"), std::vector<std::string>{"1"});
+    EXPECT_EQ(localRows("select count(*) from R$CLONE"), std::vector<std::string>{"2"});
     EXPECT_EQ(current(), "MASTER");
     EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
 }

@@ -81,7 +81,7 @@ TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
     // A database that never filled refuses "Success" and keeps its journal.
     makeDatabases({});
     local("delete from R$SYNCHRO where SynchroNumber > 0");
-    local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 7, \"D\", \"CUSTOMER\")");
     ui.confirmAnswers = {true};
     EXPECT_EQ(synchro::Success(dm.UserDB(), ui).kind(), Outcome::Kind::Refused);
     EXPECT_EQ(localRows("select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"1"}));

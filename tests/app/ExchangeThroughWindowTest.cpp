@@ -68,7 +68,7 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     synchro("delete from CUSTOMER");
     synchro(customer(1, "inserted there too", 1, 102));
     synchro("update R$SYNCHRO set R$CODE1 = 1, R$CODE2 = 100");
-    synchro("update R$SENDER set SITENAME = 'WEST'");
+    synchro("update R$SENDER set SITENAME = 'WEST', SITENUMBER = 1");
     window.answers = {true};
     press("SBReadFromSynchro");
     ASSERT_EQ(window.questions.back(), "You HAVE TO make triggers inactive! Read now?");
@@ -149,7 +149,7 @@ TEST_F(ExchangeThroughWindow, AReadStoppedDeletingShowsTheDEntriesAndDroppingOne
     local(customer(7, "still ordering", 0, 7));
     local("insert into ORDERS values (1, 7)");
     local(customer(8, "other", 0, 8));
-    synchro("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    synchro("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 7, \"D\", \"CUSTOMER\")");
     synchro("insert into R$SYNCHRO values (4, \"2026-03-01\", 1, 100)");
 
     synchro::ReadReport report;

@@ -72,13 +72,13 @@ begin
 end ^
 CREATE TRIGGER R$2 FOR CUSTOMER ACTIVE AFTER DELETE POSITION 0 AS
 begin
-  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2, "D", "CUSTOMER");
+  insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (old.R$Code1, old.R$Code2, "D", "CUSTOMER");
 end ^
 CREATE TRIGGER R$3 FOR CUSTOMER ACTIVE AFTER UPDATE POSITION 0 AS
 begin
   delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1 and R$Code2 = old.R$Code2
     and Operation = "U" and TableName = "CUSTOMER";
-  insert into R$DELETEDUPDATED values (old.R$Code1, old.R$Code2, "U", "CUSTOMER");
+  insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (old.R$Code1, old.R$Code2, "U", "CUSTOMER");
 end ^
 SET TERM ; ^
 insert into R$WORKINGTABLES values ("CUSTOMER");

@@ -44,16 +44,19 @@ std::vector<std::string> body(const std::string& script) {
 
 using Lines = std::vector<std::string>;
 
-TEST(Conversion, ClosingLinesAreTheThreeServiceTablesAndACommit) {
+TEST(Conversion, ClosingLinesAreTheServiceTablesAndACommit) {
     EXPECT_EQ(convert(""),
               "CREATE TABLE R$DELETEDUPDATED (\r\n"
               "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\r\n"
               "OPERATION CHAR(1) NOT NULL,\r\n"
               "TABLENAME CHAR(31),\r\n"
+              "ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,\r\n"
               "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\r\n"
               "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
               "R$CODE1 INTEGER, R$CODE2 INTEGER);\r\n"
               "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);\r\n"
+              "CREATE TABLE R$ACKNOWLEDGED (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), "
+              "FILLNUMBER INTEGER);\r\n"
               "COMMIT WORK;\r\n");
 }
 

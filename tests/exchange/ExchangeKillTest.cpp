@@ -43,16 +43,23 @@ void changeMaster(const std::string& path) {
                        "COMMIT;\n");
 }
 
+// The journal's entries, without the numbers each fill stamps on them.
+const char* const kJournal = "select R$Code1, R$Code2, Operation, TableName from R$DELETEDUPDATED";
+
 std::vector<std::string> sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
     return v;
 }
 
-// What a fill of the database `alias` must send, worked out from its tables
-// without the tool: rows created between the mark and the bound, rows named
-// by a "U" entry of their table, the whole journal and the previous mark.
+// What a fill of the master `alias` must send, worked out from its tables
+// without the tool: rows created between the bound and the mark of the
+// newest fill every clone has read, rows named by a "U" entry of their
+// table, and the journal that not every clone has read.
 Dump mustSend(const std::string& alias) {
-    const std::string n = column(alias, "select max(SynchroNumber) from R$SYNCHRO")[0];
+    const std::string ack = column(alias, "select min(coalesce(P.Acknowledged, 0)) from R$CLONE C "
+                                          "left join R$PEERS P on P.SiteNumber = C.Number where C.Number > 0")[0];
+    const std::string n =
+        column(alias, "select max(SynchroNumber) from R$SYNCHRO where SynchroNumber <= " + ack)[0];
     const std::string m1 = column(alias, "select R$Code1 from R$SYNCHRO where SynchroNumber = " + n)[0];
     const std::string m2 = column(alias, "select R$Code2 from R$SYNCHRO where SynchroNumber = " + n)[0];
     const std::string b1 = column(alias, "select MaxValue1 from R$CLONE where ME = 'Y'")[0];
@@ -65,16 +72,17 @@ Dump mustSend(const std::string& alias) {
                        " and T.R$Code2 < " + b2 + ")))" +
                        " or exists (select 1 from R$DELETEDUPDATED J where J.TableName = '" + t.table +
                        "' and J.Operation = 'U' and J.R$Code1 = T.R$Code1 and J.R$Code2 = T.R$Code2)"));
-    d["R$DELETEDUPDATED"] = sorted(rows(alias, "select * from R$DELETEDUPDATED"));
-    d["R$SYNCHRO"] = rows(alias, "select SynchroNumber, R$Code1, R$Code2 from R$SYNCHRO where SynchroNumber = " + n);
+    d["R$DELETEDUPDATED"] = sorted(rows(alias, std::string(kJournal) + " where FirstFill is null or FirstFill > " + ack));
+    d["R$SYNCHRO"] = rows(alias, "select R$Code1, R$Code2 from R$SYNCHRO where SynchroNumber = " + n);
     return d;
 }
 
 Dump synchroContents(const std::string& alias) {
     Dump d;
     for (const TableKey& t : replicatedTables()) d[t.table] = sorted(rows(alias, "select * from " + t.table));
-    d["R$DELETEDUPDATED"] = sorted(rows(alias, "select * from R$DELETEDUPDATED"));
-    d["R$SYNCHRO"] = rows(alias, "select SynchroNumber, R$Code1, R$Code2 from R$SYNCHRO");
+    d["R$DELETEDUPDATED"] = sorted(rows(alias, kJournal));
+    // The mark the fill counted from: the oldest of the history rows it sent.
+    d["R$SYNCHRO"] = rows(alias, "select first 1 R$Code1, R$Code2 from R$SYNCHRO order by SynchroNumber");
     return d;
 }
 

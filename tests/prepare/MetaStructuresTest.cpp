@@ -20,8 +20,8 @@ const char* kCodeColumns =
     "select rdb$relation_name from rdb$relation_fields where rdb$field_name starting with \"R$CODE\" "
     "and rdb$relation_name not starting with \"R$\" order by 1";
 
-const Rows kAllTables = {"R$CLONE",    "R$DELETEDUPDATED", "R$INACTIVETRIGGERS", "R$PKGENS",
-                         "R$SYNCHRO", "R$TABLEORDER",     "R$WORKINGTABLES"};
+const Rows kAllTables = {"R$CLONE",  "R$DELETEDUPDATED", "R$INACTIVETRIGGERS", "R$PEERS",
+                         "R$PKGENS", "R$SYNCHRO",        "R$TABLEORDER",       "R$WORKINGTABLES"};
 
 const char* kShop =
     "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10));\n"
@@ -42,7 +42,7 @@ TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
 
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows(kToolRelations), kAllTables);
-    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
+    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$FILLNUMBER", "R$GEN1", "R$GEN2", "R$TRIG"}));
     EXPECT_EQ(rows("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0), gen_id(R$Trig, 0) from rdb$database"),
               Rows{"0,0,0"});
     EXPECT_EQ(rows(kToolProcedures), (Rows{"R$ACTIVETRIGGERS", "R$FILL"}));
@@ -107,13 +107,13 @@ TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
     EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(ui.progressed, (std::vector<int>{0, 2, 7, 8, 11}));
-    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$GEN1", "R$GEN2", "R$TRIG"}));
+    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$FILLNUMBER", "R$GEN1", "R$GEN2", "R$TRIG"}));
 }
 
 TEST_F(MetaStructuresTest, GeneratorsAreAllOrNothingAndARefusedObjectIsReported) {
     openMaster("CREATE GENERATOR R$GEN2;\nCOMMIT;\n");
     const Outcome outcome = prepare::CreateMetaStructures(db, {}, ui);
-    EXPECT_EQ(rows(kToolGenerators), Rows{"R$GEN2"});
+    EXPECT_EQ(rows(kToolGenerators), (Rows{"R$FILLNUMBER", "R$GEN2"}));
     // R$FILL needs R$GEN1: the server's refusal is shown and the creation
     // goes on to its end.
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -19,7 +19,11 @@ create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE 
 R$CODE1 INTEGER, R$CODE2 INTEGER);
 CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);
 CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
-OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
+OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,
+PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
+create table R$PEERS (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31),
+LASTREAD INTEGER, LASTREADDATE DATE, ACKNOWLEDGED INTEGER, ACKNOWLEDGEDDATE DATE);
+create generator R$FILLNUMBER;
 SET TERM ^ ;
 CREATE PROCEDURE R$FILL (I INTEGER) RETURNS (C INTEGER) AS
 declare variable MaxValue Integer;
@@ -57,9 +61,16 @@ std::string n(long v) { return std::to_string(v); }
 }  // namespace
 
 void ExchangeTest::makeDatabases(const Local& l, const std::string& localExtra, const std::string& synchroExtra) {
+    // The other site: a clone WEST (number 1) of a master, or the master of a
+    // clone; it has read this site's fills up to the last history row, 3.
+    const bool master = l.identity == "MASTER";
+    const std::string peer = master ? "insert into R$CLONE values (\"WEST\", 1, 1, 1000000000, null);\n"
+                                      "insert into R$PEERS values (1, \"WEST\", 0, null, 3, null);\n"
+                                    : "insert into R$CLONE values (\"MASTER\", 0, 0, 0, null);\n"
+                                      "insert into R$PEERS values (0, \"MASTER\", 0, null, 3, null);\n";
     std::string script = std::string(kReplicationTables) + kCustomer +
-                         "insert into R$CLONE values (\"" + l.identity + "\", 0, " + n(l.bound1) + ", " +
-                         n(l.bound2) + ", \"Y\");\n"
+                         "insert into R$CLONE values (\"" + l.identity + "\", " + (master ? "0" : "1") + ", " +
+                         n(l.bound1) + ", " + n(l.bound2) + ", \"Y\");\n" + peer +
                          "insert into R$WORKINGTABLES values (\"CUSTOMER\");\n"
                          "insert into R$TABLEORDER values (1, \"CUSTOMER\");\n"
                          "insert into R$SYNCHRO values (0, \"2026-01-01\", 0, 10);\n"

@@ -41,6 +41,7 @@ TEST_F(ColumnMatchTest, ColumnsAddedInAnotherOrderAreMatchedByName) {
     local("insert into PARTS values (2, \"x\", \"y\", 0, 50)");
     synchro("insert into PARTS (ID, A, B, R$CODE1, R$CODE2) values (1, \"a\", \"b\", 1, 101)");
     synchro("insert into PARTS (ID, A, B, R$CODE1, R$CODE2) values (2, \"a2\", \"b2\", 0, 50)");
+    synchro("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 50, 'U', 'PARTS')");
     const Outcome o = read();
     ASSERT_TRUE(o.isDone()) << o.message();
     EXPECT_EQ(localRows("select ID, A, B from PARTS order by ID"), (std::vector<std::string>{"1|a|b", "2|a2|b2"}));

@@ -92,8 +92,8 @@ TEST_F(ExactKeysExchange, RowsKeyedByATimestampFromNowOrAWideNumericAreInsertedU
     use(master, out);
     local("update STAMPED set V = 'second'");
     local("update WIDE set V = 'second'");
-    local("insert into R$DELETEDUPDATED values (0, 5001, 'U', 'STAMPED')");
-    local("insert into R$DELETEDUPDATED values (0, 5002, 'U', 'WIDE')");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 5001, 'U', 'STAMPED')");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 5002, 'U', 'WIDE')");
     ASSERT_TRUE(fill().isDone()) << ui.messages.back();
     use(west, out);
     ASSERT_TRUE(read().isDone()) << ui.messages.back();

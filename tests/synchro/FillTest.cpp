@@ -24,11 +24,11 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     local(customer(5, "new", 0, 5001));
     local(customer(6, "new and updated", 0, 5002));
     local(customer(7, "above the bound", 0, 2000000000));
-    local("insert into R$DELETEDUPDATED values (0, 120, \"U\", \"CUSTOMER\")");
-    local("insert into R$DELETEDUPDATED values (1, 50, \"U\", \"CUSTOMER\")");
-    local("insert into R$DELETEDUPDATED values (0, 5002, \"U\", \"CUSTOMER\")");
-    local("insert into R$DELETEDUPDATED values (0, 5003, \"D\", \"CUSTOMER\")");
-    local("insert into R$DELETEDUPDATED values (0, 90, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 120, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (1, 50, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 5002, \"U\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 5003, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 90, \"D\", \"CUSTOMER\")");
     synchro(customer(99, "left from an earlier fill", 0, 1));
 
     synchro::FillReport report;
@@ -46,7 +46,7 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
 
     const std::string today = todayText();
     EXPECT_EQ(synchroRows("select SYNCHRONUMBER, SYNCHRODATE, R$CODE1, R$CODE2 from R$SYNCHRO"),
-              (std::vector<std::string>{"3|" + today + " 00:00:00|0|5000"}));
+              (std::vector<std::string>{"3|2026-02-01 00:00:00|0|5000", "4|" + today + " 00:00:00|0|5011"}));
     EXPECT_EQ(localRows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO where SYNCHRONUMBER = 4"),
               (std::vector<std::string>{"4|0|5011"}));
     // Done, and said only by its outcome: the window enables "Success" from it.
@@ -59,17 +59,26 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     EXPECT_EQ(text.str().rfind("select * from CUSTOMER\r\n", 0), 0u);
 }
 
-TEST_F(ExchangeTest, SecondFillSendsAsNewOnlyWhatCameAfterTheFirstButTheJournalAgain) {
+// Until the peer has read a fill, the next one sends it all again; once it
+// has, only what is newer, and the journal entries it has read are gone.
+TEST_F(ExchangeTest, ASecondFillSendsAgainWhatThePeerHasNotAcknowledged) {
     makeDatabases({});
     local(customer(1, "new", 0, 5001));
-    local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 7, \"D\", \"CUSTOMER\")");
     ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
     local(customer(2, "after the first fill", 0, 5020));
     ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
-    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"2|0|5020"}));
+    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"1|0|5001", "2|0|5020"}));
     EXPECT_EQ(synchroRows(kJournal), (std::vector<std::string>{"0|7|D"}));
-    EXPECT_EQ(synchroRows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO"),
-              (std::vector<std::string>{"4|0|5011"}));
+    EXPECT_EQ(synchroRows("select FIRSTFILL, ORIGIN from R$DELETEDUPDATED"), (std::vector<std::string>{"4|0"}));
+    EXPECT_EQ(synchroRows("select SITENAME, FILLNUMBER from R$SENDER"), (std::vector<std::string>{"MASTER|5"}));
+    EXPECT_EQ(synchroRows("select SITENUMBER, FILLNUMBER from R$ACKNOWLEDGED"), (std::vector<std::string>{"1|0"}));
+
+    local("update R$PEERS set ACKNOWLEDGED = 4");
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
+    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"2|0|5020"}));
+    EXPECT_TRUE(synchroRows(kJournal).empty());
+    EXPECT_TRUE(localRows(kJournal).empty());
 }
 
 // Rows given codes past the site's bound are never sent: the fill says so.
@@ -151,7 +160,7 @@ TEST_F(ExchangeTest, FillWhoseSynchroCommitFailsLeavesTheLocalHistoryAsItWas) {
 TEST_F(ExchangeTest, EmptyTableOrderSendsTheJournalAndTheMarkOnly) {
     makeDatabases({}, "delete from R$TABLEORDER; commit;");
     local(customer(1, "new", 0, 5001));
-    local("insert into R$DELETEDUPDATED values (0, 7, \"D\", \"CUSTOMER\")");
+    local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 7, \"D\", \"CUSTOMER\")");
     synchro::FillReport report;
     ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report).isDone());
     EXPECT_TRUE(synchroRows(kSentRows).empty());

@@ -20,11 +20,11 @@ protected:
                 std::to_string(code2) + ")");
     }
     void sentJournal(long code1, long code2, const char* op) {
-        synchro("insert into R$DELETEDUPDATED values (" + std::to_string(code1) + ", " + std::to_string(code2) +
+        synchro("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (" + std::to_string(code1) + ", " + std::to_string(code2) +
                 ", \"" + op + "\", \"CUSTOMER\")");
     }
     void localJournal(long code1, long code2, const char* op) {
-        local("insert into R$DELETEDUPDATED values (" + std::to_string(code1) + ", " + std::to_string(code2) +
+        local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (" + std::to_string(code1) + ", " + std::to_string(code2) +
               ", \"" + op + "\", \"CUSTOMER\")");
     }
     Outcome read(synchro::ReadReport* report = nullptr) {
@@ -38,6 +38,7 @@ TEST_F(ReadTest, NewRowsAreInsertedAndARowHeldWithTheSameCodeIsTheSameRow) {
     markSent();
     local(customer(1, "held since the backup", 1, 101));
     synchro(customer(1, "changed at the sender", 1, 101));
+    sentJournal(1, 101, "U");
     synchro(customer(2, "new at the sender", 1, 102));
     synchro::ReadReport report;
     const Outcome o = read(&report);
@@ -59,6 +60,7 @@ TEST_F(ReadTest, ARowIsFoundByItsRecordCodeSoAKeyChangedAtEitherSiteHoldsOneRow)
     synchro(customer(7, "key changed at the sender", 0, 50));
     synchro(customer(2, "as the sender has it", 1, 101));
     synchro(customer(3, "as the sender has it", 1, 102));
+    for (long low : {50, 101, 102}) sentJournal(low == 50 ? 0 : 1, low, "U");
     synchro::ReadReport report;
     const Outcome o = read(&report);
     ASSERT_TRUE(o.isDone()) << o.message();
@@ -147,6 +149,7 @@ TEST_F(ReadTest, TheMastersOwnUpdateWinsOnTheMasterAndTheMastersUpdateWinsOnAClo
     synchro(customer(1, "updated at the clone", 0, 50));
     synchro(customer(2, "updated at the clone", 0, 60));
     synchro(customer(9, "updated at the clone, not held here", 0, 70));
+    for (long low : {50, 60, 70}) sentJournal(0, low, "U");
     synchro::ReadReport report;
     ASSERT_TRUE(read(&report).isDone());
     EXPECT_EQ(localRows(kRows),
@@ -162,6 +165,7 @@ TEST_F(ReadTest, TheMastersOwnUpdateWinsOnTheMasterAndTheMastersUpdateWinsOnAClo
     local(customer(1, "updated at the clone", 0, 50));
     localJournal(0, 50, "U");
     synchro(customer(1, "updated at the master", 0, 50));
+    sentJournal(0, 50, "U");
     ASSERT_TRUE(read().isDone());
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|updated at the master|0|50"}));
 }
@@ -227,6 +231,7 @@ TEST_F(ReadTest, AnotherUsersUncommittedEditOrALostConnectionIsNoCollision) {
         local(customer(1, "held since the backup", 1, 101));
         synchro(customer(1, "changed at the sender", 1, 101));
         synchro(customer(2, "new at the sender", 1, 102));
+        sentJournal(1, 101, "U");
         const auto before = localRows(kRows);
         // A second attachment: another user editing the local row, or an
         // administrator cutting the read's connection to the synchro database.

@@ -59,7 +59,7 @@ protected:
                                                    bool keepUpdatedHere = false) {
         synchro::RecordTransfer& t = prepare(sourceSql, table);
         synchro::JournalLookup journal(dm.UserDB());
-        synchro::RecordTransfer::UpdatedHere updatedHere;
+        synchro::RecordTransfer::KeepLocal updatedHere;
         if (keepUpdatedHere) updatedHere = [&journal](const replica::RecordCode& c) { return journal.updatedHere(c); };
         return t.overwrite(synchro::recordCodeColumns(), updatedHere);
     }

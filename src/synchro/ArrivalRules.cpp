@@ -1,0 +1,53 @@
+#include "synchro/ArrivalRules.h"
+
+namespace quorvel::synchro {
+
+using replica::JournalEntry;
+using replica::RecordCode;
+
+namespace {
+
+// Whether a change made having seen fill `seen` came after the change first
+// carried by fill `first` (an unknown number never counts as seen).
+bool sawIt(const std::optional<int64_t>& seen, const std::optional<int64_t>& first) {
+    return seen && first && *seen >= *first;
+}
+
+}  // namespace
+
+ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) {
+    const JournalEntry* theirs = sent_.update(code);
+    const JournalEntry* local = local_.update(code);
+    const JournalEntry* mine = local && !local->origin ? local : nullptr;
+    if (!theirs) return mine ? Held::KeepLocal : Held::SentAgain;
+    if (mine) {
+        if (master_) {
+            if (!sawIt(theirs->seen, mine->first)) return Held::KeepLocal;
+        } else {
+            if (theirs->origin && *theirs->origin == me_) return Held::OwnComingBack;
+            if (sawIt(mine->seen, theirs->first)) return Held::KeepLocal;
+            overruled_.push_back(code);
+        }
+    }
+    return Held::Apply;
+}
+
+bool ArrivalRules::insertWhenMissing(const RecordCode& code) const {
+    if (local_.deleted(code) || sent_.forgotten(code)) return false;
+    return sent_.update(code) || !received_ || code > *received_;
+}
+
+bool ArrivalRules::appliesDeletion(const RecordCode& code) const {
+    const JournalEntry* theirs = sent_.deletion(code);
+    return theirs && !(!master_ && theirs->origin && *theirs->origin == me_);
+}
+
+void ArrivalRules::applied(const std::string& table, const RecordCode& code) {
+    if (master_) relayedUpdates_.push_back({table, code});
+}
+
+void ArrivalRules::deleted(const std::string& table, const RecordCode& code) {
+    if (master_) relayedDeletes_.push_back({table, code});
+}
+
+}  // namespace quorvel::synchro

@@ -1,0 +1,73 @@
+#pragma once
+// What a read does with each change that arrives from a peer, by the two
+// journals: the sender's (what it carries) and the local one. The rules keep
+// every site converging whatever order fills are read in, however often one
+// is filled, and whichever files are lost:
+// - an entry the reader applied already (first carried by a fill it read) is
+//   not applied again: resent until acknowledged, it must not undo a later
+//   update that reached the reader since;
+// - a row that arrives without an update entry is an insert sent again: held
+//   already, it is left as it is; one deleted here stays deleted;
+// - at the master, its own update wins over a clone's only when the two were
+//   concurrent: a clone's update made after it had read a master fill carrying
+//   the master's version is applied;
+// - at a clone, its own update stands against its own change coming back,
+//   against a sender that did not change the row, and against a master
+//   version it had read before it changed the row; otherwise the master's
+//   side wins and the clone's entry goes;
+// - the master journals what it applies from a clone with that clone's
+//   number as origin, and its fills pass it on to the other clones.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "replica/Journal.h"
+#include "replica/RecordCode.h"
+
+namespace quorvel::synchro {
+
+class ArrivalRules {
+public:
+    // `received`: the sender's mark of the last of its fills read here, when
+    // the synchro database tells it.
+    ArrivalRules(bool master, int64_t me, int64_t sender, const replica::Journal& local,
+                 const replica::Journal& sent, std::optional<replica::RecordCode> received)
+        : master_(master), me_(me), sender_(sender), local_(local), sent_(sent), received_(received) {}
+
+    enum class Held { Apply, KeepLocal, SentAgain, OwnComingBack };
+    // For a row of the synchro database that the reader holds (same code).
+    Held whenHeld(const replica::RecordCode& code);
+    // For a row the reader does not hold: false when it was deleted here, or
+    // when it reached this site before (an entry or a row of a fill read here
+    // already) and is gone since.
+    bool insertWhenMissing(const replica::RecordCode& code) const;
+    // Whether the sender's "D" entry for `code` is to be applied here.
+    bool appliesDeletion(const replica::RecordCode& code) const;
+
+    // What the read applied, for the journal to record after the passes.
+    void applied(const std::string& table, const replica::RecordCode& code);
+    void deleted(const std::string& table, const replica::RecordCode& code);
+
+    struct Change {
+        std::string table;
+        replica::RecordCode code;
+    };
+    // At the master: the changes to journal with the sender as origin.
+    const std::vector<Change>& relayedUpdates() const { return relayedUpdates_; }
+    const std::vector<Change>& relayedDeletes() const { return relayedDeletes_; }
+    // At a clone: its own update entries that the master's side won over.
+    const std::vector<replica::RecordCode>& overruled() const { return overruled_; }
+    int64_t sender() const { return sender_; }
+
+private:
+    bool master_;
+    int64_t me_, sender_;
+    const replica::Journal& local_;
+    const replica::Journal& sent_;
+    std::optional<replica::RecordCode> received_;
+    std::vector<Change> relayedUpdates_, relayedDeletes_;
+    std::vector<replica::RecordCode> overruled_;
+};
+
+}  // namespace quorvel::synchro
