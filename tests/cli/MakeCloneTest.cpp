@@ -4,6 +4,7 @@
 // it was.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -124,6 +125,19 @@ TEST_F(MakeClone, RefusesBeforeAnythingIsRegisteredOrWritten) {
     }
     std::ifstream kept(existing);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a database");
+    EXPECT_FALSE(std::filesystem::exists(ws.path("west.fdb")));
+}
+
+TEST_F(MakeClone, AStepAfterTheRegistrationThatFailsSaysWhatIsLeft) {
+    // No gbak to run: the clone is registered, nothing else is made.
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", ws.path("no-tools").c_str(), 1);
+    const Result r = make("WEST", "2", ws.path("west.fdb"));
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.says("Clone WEST is registered at the master.")) << r.err;
+    EXPECT_TRUE(r.says("What is left: delete the clone with \"delete-clone WEST\"")) << r.err;
+    EXPECT_EQ(integer("Shop", "select count(*) from R$CLONE where Name = \"WEST\""), 1);
     EXPECT_FALSE(std::filesystem::exists(ws.path("west.fdb")));
 }
 
