@@ -77,6 +77,11 @@ Cloning (--local the master):
   new-clone NAME --max1 TEXT --max2 TEXT    register a clone
   delete-clone NAME                         remove a clone from the registry
   update-clone NAME                         turn the --clone database into clone NAME
+  make-clone NAME --max1 TEXT --max2 TEXT TARGET
+                                            all of it at once: register clone NAME,
+                                            back the master up with gbak, restore it
+                                            at TARGET (a new database: a path or
+                                            host:path) and update it as clone NAME
 
 Exchange (--local the local database, --synchro the synchro database):
   fill                        write the local changes into the synchro database

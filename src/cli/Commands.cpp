@@ -123,6 +123,14 @@ int cmdUpdateClone(Session& s) {
     });
 }
 
+int cmdMakeClone(Session& s) {
+    auto max1 = s.args.value("--max1");
+    auto max2 = s.args.value("--max2");
+    if (!max1 || !max2) throw UsageError{"make-clone needs --max1 TEXT and --max2 TEXT"};
+    const clone::MakeCloneInput input{{s.args.words[1], *max1, *max2}, s.args.words[2]};
+    return localOperation(s, [&](DM& dm, Reporter& ui) { return clone::MakeClone(dm.UserDB(), input, ui); });
+}
+
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
@@ -149,6 +157,7 @@ const Command kCommands[] = {
     {"new-clone", 1, 1, cmdNewClone},
     {"delete-clone", 1, 1, cmdDeleteClone},
     {"update-clone", 1, 1, cmdUpdateClone},
+    {"make-clone", 2, 2, cmdMakeClone},
     {"convert-ddl", 2, 2, cmdConvertDdl},
 };
 

@@ -6,8 +6,6 @@ namespace quorvel::clone::sql {
 
 using replica::quoted;
 
-using replica::quoted;
-
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
                         const std::string& maxValue2) {
     return "insert into R$CLONE values (" + quoted(name) + ", " + std::to_string(number) + ", " +
@@ -32,6 +30,10 @@ std::string cloneIsMe(const std::string& name) {
 
 std::string countCloneRows(const std::string& name) {
     return "select count(*) from R$CLONE where Name = " + quoted(name);
+}
+
+std::string numberOf(const std::string& name) {
+    return "select Number from R$CLONE where Name = " + quoted(name);
 }
 
 std::string insertMark(int64_t number, const std::string& date, int64_t code1, int64_t code2) {

@@ -28,6 +28,7 @@ std::string setGenerator(const std::string& generator, int64_t value);
 inline const std::string kMasterIsNotMe = "update R$CLONE set ME = \"N\" where Name = \"MASTER\"";
 std::string cloneIsMe(const std::string& name);
 std::string countCloneRows(const std::string& name);
+std::string numberOf(const std::string& name);
 
 inline const std::string kLastSynchroNumber = "select max(SynchroNumber) from R$SYNCHRO";
 // A history row: its number, its "YYYY-MM-DD" date and the record code it marks.

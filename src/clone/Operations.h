@@ -59,4 +59,24 @@ Outcome DeleteClone(engine::Database& master, const std::optional<std::string>& 
 Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std::optional<CloneRow>& row,
                     Reporter& reporter);
 
+// What making a clone in one go is given: the clone's entry and the
+// database to create as its copy (a path, or host:path as for
+// create-database).
+struct MakeCloneInput {
+    CloneEntry entry;
+    std::string target;
+};
+
+// "Making a clone is one command": registers `input.entry` at the master
+// (RegisterClone), backs the master up with gbak, restores the backup at
+// `input.target` and turns it into the clone (UpdateClone). gbak logs in as
+// the master's connection does; the master is disconnected while its backup
+// runs (the embedded engine lets one process at a time open a file) and
+// connected again after, so data sets open on it are closed. Refused, with
+// nothing made, when the target exists, the master takes no clones, the
+// local database is a clone, or the entry is refused; an existing file is
+// never overwritten. A step after the registration that fails ends the
+// operation failed, saying what was done and what is left to do.
+Outcome MakeClone(engine::Database& master, const MakeCloneInput& input, Reporter& reporter);
+
 }  // namespace quorvel::clone

@@ -174,11 +174,21 @@ Database::~Database() {
 }
 
 void Database::setAliasName(const std::string& alias) { alias_ = alias; }
+
+std::string Database::param(const std::string& key) const {
+    std::string upperKey = key;
+    std::transform(upperKey.begin(), upperKey.end(), upperKey.begin(), [](unsigned char c) { return std::toupper(c); });
+    return paramValue(params_, upperKey);
+}
+
+std::string Database::databaseName() const {
+    return databaseName_.empty() ? Aliases::databaseOf(alias_) : databaseName_;
+}
 void Database::setParams(const std::vector<std::string>& lines) { params_ = lines; }
 
 void Database::connect() {
     if (connected()) return;
-    std::string server = Aliases::databaseOf(alias_);
+    std::string server = databaseName();
     std::string user = paramValue(params_, "USER NAME");
     std::string password = paramValue(params_, "PASSWORD");
     // An empty password is still sent: the server decides, not the tool.

@@ -39,8 +39,17 @@ public:
 
     void setAliasName(const std::string& alias);
     const std::string& aliasName() const { return alias_; }
+    // Binds to a database name (a path, or host:path) that no alias names,
+    // such as a copy just made; connect then opens that name.
+    void setDatabaseName(const std::string& databaseName) { databaseName_ = databaseName; }
+    // The name connect opens: the one set directly, else the alias's SERVER
+    // NAME (throws DbError when the alias is unknown).
+    std::string databaseName() const;
     void setParams(const std::vector<std::string>& lines);
     const std::vector<std::string>& params() const { return params_; }
+    // The value of the parameter line `key` ("USER NAME", "PASSWORD"; the key
+    // in any case), "" when there is none.
+    std::string param(const std::string& key) const;
 
     // Connects to the alias's SERVER NAME with USER NAME / PASSWORD from the
     // parameter lines. Throws DbError with the server's message on failure.
@@ -81,6 +90,7 @@ private:
     std::string name_;
     std::string displayName_;
     std::string alias_;
+    std::string databaseName_;
     std::vector<std::string> params_;
     std::unique_ptr<DatabaseImpl> impl_;
 };

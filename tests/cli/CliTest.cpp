@@ -39,7 +39,7 @@ TEST(CliTest, WrongUsageExitsWithTwoAndTheUsageText) {
     }
     Result help = runCli({"aliases", "--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* cmd : {"create-meta", "add-gen", "recreate-triggers", "new-clone", "update-clone", "convert-ddl"})
+    for (const char* cmd : {"create-meta", "add-gen", "recreate-triggers", "new-clone", "update-clone", "make-clone", "convert-ddl"})
         EXPECT_NE(help.out.find(cmd), std::string::npos) << cmd;
 }
 

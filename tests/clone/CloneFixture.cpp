@@ -5,6 +5,7 @@
 
 #include "engine/Aliases.h"
 #include "engine/Query.h"
+#include "clone/Gbak.h"
 #include "clone/Operations.h"
 
 namespace quorvel::test {
@@ -168,8 +169,8 @@ void CloneFixture::restoreCloneDatabase(const std::string& alias) {
     const std::string backup = ws.path("master.fbk");
     const std::string restored = ws.path(alias + ".fdb");
     dm.UserDB().disconnect();
-    run("gbak -b -user SYSDBA '" + masterPath + "' '" + backup + "'");
-    run("gbak -c -user SYSDBA '" + backup + "' '" + restored + "'");
+    ASSERT_NO_THROW(clone::backUpDatabase(masterPath, backup, {}));
+    ASSERT_NO_THROW(clone::restoreDatabase(backup, restored, {}));
     engine::Aliases::add(alias, restored);
     Workspace::connect(dm.UserDB(), "MASTER");
     Workspace::connect(dm.CloneDB(), alias);

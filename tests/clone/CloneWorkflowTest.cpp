@@ -2,12 +2,11 @@
 // operations: arm, register, back up and restore, update, then work in both.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "db/CurrentRow.h"
 #include "CloneFixture.h"
 #include "engine/Aliases.h"
 #include "engine/Query.h"
+#include "clone/Gbak.h"
 #include "clone/Operations.h"
 #include "prepare/Operations.h"
 
@@ -60,8 +59,8 @@ TEST_F(CloneWorkflowTest, APreparedMasterBecomesAWorkingCloneAfterBackupAndResto
     // process at a time open a file).
     dm.UserDB().disconnect();
     const std::string backup = ws.path("shop.fbk"), restored = ws.path("east.fdb");
-    ASSERT_EQ(std::system(("gbak -b -user SYSDBA '" + master + "' '" + backup + "' >/dev/null 2>&1").c_str()), 0);
-    ASSERT_EQ(std::system(("gbak -c -user SYSDBA '" + backup + "' '" + restored + "' >/dev/null 2>&1").c_str()), 0);
+    ASSERT_NO_THROW(clone::backUpDatabase(master, backup, {}));
+    ASSERT_NO_THROW(clone::restoreDatabase(backup, restored, {}));
     engine::Aliases::add("EAST_DB", restored);
     test::Workspace::connect(dm.UserDB(), "SHOP");
     test::Workspace::connect(dm.CloneDB(), "EAST_DB");

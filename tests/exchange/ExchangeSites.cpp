@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "cli/Cli.h"
+#include "clone/Gbak.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
@@ -160,8 +161,8 @@ void makeTemplate(const std::string& dir) {
     shellOk("isql-fb -x -user SYSDBA '" + dir + "/master.fdb' > '" + dir + "/m.ddl'");
     cliOk({"--local", "M", "convert-ddl", dir + "/m.ddl", dir + "/s.ddl", "--yes"});
     cliOk({"--local", "M", "new-clone", "WEST", "--max1", "1", "--max2", "1000000000", "--yes"});
-    shellOk("gbak -b -user SYSDBA '" + dir + "/master.fdb' '" + dir + "/m.fbk'");
-    shellOk("gbak -c -user SYSDBA '" + dir + "/m.fbk' '" + dir + "/west.fdb'");
+    clone::backUpDatabase(dir + "/master.fdb", dir + "/m.fbk", {});
+    clone::restoreDatabase(dir + "/m.fbk", dir + "/west.fdb", {});
     cliOk({"aliases", "add", "W", dir + "/west.fdb"});
     cliOk({"--local", "M", "--clone", "W", "update-clone", "WEST", "--yes"});
     cliOk({"create-database", dir + "/synchro.fdb"});

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "clone/Gbak.h"
 
 namespace quorvel::test {
 
@@ -23,7 +24,7 @@ INSERT INTO STOCK (ID, TITLE) VALUES (2, 'Nuts');
 COMMIT;
 )";
 
-// A tool of the server's (isql-fb, gbak) in a process of its own; its
+// A tool of the server's (isql-fb) in a process of its own; its
 // output is shown when it fails.
 void run(const std::string& command, const std::string& log) {
     const int rc = std::system(("(" + command + ") >'" + log + "' 2>&1").c_str());
@@ -88,8 +89,8 @@ void ExchangeSites::makeClone() {
     mustRun({"--local", "Master", "new-clone", "WEST", "--max1", "1", "--max2", "1000000000", "--yes"});
     clone = ws.path("clone.fdb");
     const std::string backup = ws.path("master.fbk");
-    run("gbak -b -user SYSDBA '" + master + "' '" + backup + "'", ws.path("gbak.log"));
-    run("gbak -c -user SYSDBA '" + backup + "' '" + clone + "'", ws.path("gbak.log"));
+    ASSERT_NO_THROW(clone::backUpDatabase(master, backup, {}));
+    ASSERT_NO_THROW(clone::restoreDatabase(backup, clone, {}));
     mustRun({"aliases", "add", "Clone", clone});
     mustRun({"--local", "Master", "--clone", "Clone", "update-clone", "WEST", "--yes"});
 }
