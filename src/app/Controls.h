@@ -22,7 +22,7 @@ inline constexpr std::string_view kNames[] = {
     // "Cloning".
     "SBUpdateCloneGens",
     // "Fill SYNCHRO".
-    "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro",
+    "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro", "LPeers",
     // "Read from SYNCHRO".
     "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers",
     "SBCopyNaturalKey", "MClone",
@@ -91,6 +91,7 @@ inline constexpr Control LFillAction = "LFillAction";
 inline constexpr Control SBFillSynchro = "SBFillSynchro";
 inline constexpr Control SBSuccess = "SBSuccess";
 inline constexpr Control SBDelSynchro = "SBDelSynchro";
+inline constexpr Control LPeers = "LPeers";
 inline constexpr Control LSAction = "LSAction";
 inline constexpr Control PBTrigger = "PBTrigger";
 inline constexpr Control SBInactiveTriggers = "SBInactiveTriggers";

@@ -83,6 +83,12 @@ QString helpOverviewText() {
         "synchro.gdb. Then you have to make them active again. You have to press",
         "special buttons MANUALLY! Do not forget it!",
         "",
+        "     \"Success\" removes from the journal only the changes that every",
+        "site has read; what a site has not read yet stays, and the next fill",
+        "sends it again. \"Success\" names the sites that have not read the",
+        "last fill. The list \"Sites\" on the page \"Fill SYNCHRO\" shows",
+        "who has read what, and since when.",
+        "",
         "",
         "      2. Restrictions",
         "",
@@ -168,5 +174,15 @@ QString collisionDescription() {
 }
 
 QString copyNaturalKeyHint() { return QStringLiteral("See \"Collision description\" page"); }
+
+QString successHint() { return QStringLiteral("Remove from the journal what every site has read"); }
+
+QString successExplanation() {
+    return joinLines({
+        "\"Success\" removes from the journal only what every site has read.",
+        "What a site has not read yet stays, and the next fill sends it again;",
+        "the sites that have not read this site's last fill are named next.",
+    });
+}
 
 }  // namespace quorvel::app

@@ -13,5 +13,7 @@ QString tableHintText();         // Memo3
 QString cloneHintText();         // MClone
 QString collisionDescription();  // Memo2
 QString copyNaturalKeyHint();    // hint of SBCopyNaturalKey
+QString successHint();           // hint of SBSuccess
+QString successExplanation();    // said before "Success" asks to go on
 
 }  // namespace quorvel::app

@@ -20,6 +20,7 @@
 #include "db/DM.h"
 
 class QLabel;
+class QTableWidget;
 class QTabWidget;
 
 namespace quorvel::app {
@@ -171,6 +172,7 @@ private:
     QWidget* buildCreateSynchroPage();
     QWidget* buildClonePage();
     QWidget* buildFillSynchroPage();
+    QTableWidget* buildPeersGrid(QWidget* parent);
     QWidget* buildSynchronizePage();
     QWidget* buildReadSynchroPage();
     QWidget* buildCollisionPage();
@@ -189,6 +191,8 @@ private:
     void forgetConnection(Connection which);
     void showLocalFacts(const connect::LocalFacts& facts);
     void showExchangeButtons();
+    // Who has read what, read afresh from the local database (fBrowserPeers.cpp).
+    void showPeers();
     // The clone list after a change (fBrowserCloneHandlers.cpp).
     Outcome showRegisteredClone(const std::string& name, Outcome registered);
     // Runs an operation that reports its steps to `label` and its progress

@@ -52,6 +52,7 @@ Outcome TfmBrowser::showRegisteredClone(const std::string& name, Outcome registe
     try {
         dm_.ReopenClone();
         moveToClone(dm_, name);
+        showPeers();
     } catch (const std::exception& e) {
         showMessage(e.what());
         if (registered.isDone()) return Outcome::failed(e.what());
@@ -81,7 +82,10 @@ void TfmBrowser::SBDelCloneClick() {
     StatusReporter reporter(*this);
     runOperation([&] {
         Outcome outcome = clone::DeleteClone(dm_.UserDB(), currentValue(dm_.QClone, "Name"), reporter);
-        if (outcome.isDone()) dm_.ReopenClone();
+        if (outcome.isDone()) {
+            dm_.ReopenClone();
+            showPeers();
+        }
         return reporter.finish(outcome);
     });
 }

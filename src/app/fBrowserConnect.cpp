@@ -56,7 +56,10 @@ void TfmBrowser::forgetConnection(Connection which) {
     // Until the new connection is made nothing may show the old database or
     // offer a button that needs it.
     setText(labelOf(which), "?");
-    if (which == Connection::Local) setText(ctl::LMaster, "?");
+    if (which == Connection::Local) {
+        setText(ctl::LMaster, "?");
+        showPeers();
+    }
     if (which == Connection::Clone) setEnabled(ctl::SBUpdateCloneGens, false);
     if (which == Connection::OutSynchro || which == Connection::InSynchro) {
         // One synchro database at a time: the other page's label goes too.
@@ -87,6 +90,7 @@ Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
                 OpenLocalLists(dm_, local.facts.prepared, *this);
                 setStatusPanel(1, "");
                 showLocalFacts(local.facts);
+                showPeers();
                 break;
             case Connection::Clone: setEnabled(ctl::SBUpdateCloneGens, true); break;
             case Connection::OutSynchro:

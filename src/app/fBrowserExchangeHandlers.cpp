@@ -4,6 +4,7 @@
 // lists, opens the collision page after a read that stopped, and says in the
 // status bar what the fill and the read moved.
 #include "app/ExchangeReporter.h"
+#include "app/HintTexts.h"
 #include "app/fBrowser.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordTransfer.h"
@@ -120,9 +121,16 @@ void showCollision(TfmBrowser& window, DM& dm, const synchro::ReadReport::Collis
     window.showPage(ctl::TSCollision);
 }
 
+// "Success" asks first what it removes: only what every site has read.
+class SuccessReporter : public ExchangeReporter {
+public:
+    using ExchangeReporter::ExchangeReporter;
+    bool confirm(const std::string& question) override {
+        return ExchangeReporter::confirm(successExplanation().toStdString() + "\n\n" + question);
+    }
+};
+
 }  // namespace
-
-
 
 namespace {
 
@@ -148,6 +156,7 @@ void TfmBrowser::SBFillSynchroClick() {
         setEnabled(ctl::SBSuccess, true);
         setStatusPanel(1, fillSummary(report));
     }
+    showPeers();
     showEnding(*this, outcome, true);
 }
 
@@ -157,6 +166,7 @@ void TfmBrowser::SBReadFromSynchroClick() {
     ExchangeReporter reporter(*this, ctl::LSAction, &dm_.QTableOrder);
     const Outcome outcome = runOperation(
         [&] { return synchro::ReadFromSynchro(dm_.UserDB(), dm_.SynchroDB(), reporter, &report); });
+    showPeers();
     showEnding(*this, outcome, true);
     if (outcome.isDone())
         setStatusPanel(1, readSummary(report));
@@ -175,9 +185,10 @@ void TfmBrowser::SBDelSynchroClick() {
 }
 
 void TfmBrowser::SBSuccessClick() {
-    ExchangeReporter reporter(*this);
+    SuccessReporter reporter(*this);
     const Outcome outcome = runOperation([&] { return synchro::Success(dm_.UserDB(), reporter); });
     if (outcome.isDone()) setEnabled(ctl::SBFillSynchro, false);
+    showPeers();
     showEnding(*this, outcome, false);
 }
 

@@ -2,12 +2,14 @@
 // pages, with the components' names, captions, hints and initial states.
 #include <QFontDatabase>
 #include <QFrame>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,6 +19,7 @@
 #include "app/HintTexts.h"
 #include "app/WidgetKit.h"
 #include "app/fBrowser.h"
+#include "db/PeerTable.h"
 
 namespace quorvel::app {
 
@@ -90,7 +93,7 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     auto* SBFillSynchro = makeButton(page, "SBFillSynchro", "Fill SYNCHRO gdb", "Fill SYNCHRO gdb");
     setBoldCaption(SBFillSynchro, kBlue);
     SBFillSynchro->setEnabled(false);
-    auto* SBSuccess = makeButton(page, "SBSuccess", "Success");
+    auto* SBSuccess = makeButton(page, "SBSuccess", "Success", successHint());
     setBoldCaption(SBSuccess, kGreen);
     SBSuccess->setEnabled(false);
     connect(SBDelSynchro, &QToolButton::clicked, this, &TfmBrowser::SBDelSynchroClick);
@@ -101,6 +104,8 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     buttons->addWidget(SBFillSynchro);
     buttons->addWidget(SBSuccess);
     history->addLayout(buttons);
+    history->addWidget(makeLabel(page, "Sites", "LPeers"));
+    history->addWidget(buildPeersGrid(page));
     body->addLayout(history, 3);
 
     auto* process = new QFrame(page);
@@ -117,6 +122,28 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     body->addWidget(process, 2);
     c->addLayout(body, 1);
     return page;
+}
+
+// Who has read what: one line per peer, filled by showPeers. Read-only; a
+// few lines high, for a site has few peers.
+QTableWidget* TfmBrowser::buildPeersGrid(QWidget* parent) {
+    auto* GPeers = new QTableWidget(0, 3, parent);
+    GPeers->setObjectName("GPeers");
+    GPeers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GPeers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GPeers->setSelectionMode(QAbstractItemView::SingleSelection);
+    GPeers->setWordWrap(false);
+    GPeers->verticalHeader()->setVisible(false);
+    GPeers->verticalHeader()->setDefaultSectionSize(GPeers->fontMetrics().height() + 4);
+    GPeers->horizontalHeader()->setHighlightSections(false);
+    QStringList titles;
+    for (const std::string& t : peerColumnTitles()) titles << QString::fromStdString(t);
+    GPeers->setHorizontalHeaderLabels(titles);
+    GPeers->resizeColumnsToContents();
+    GPeers->horizontalHeader()->setStretchLastSection(true);
+    const int line = GPeers->verticalHeader()->defaultSectionSize();
+    GPeers->setFixedHeight(GPeers->horizontalHeader()->sizeHint().height() + line * 4 + 4);
+    return GPeers;
 }
 
 // Synchronize ------------------------------------------------------------------------------

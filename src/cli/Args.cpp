@@ -61,7 +61,8 @@ Aliases and databases:
                                         --like, of the dialect and default character
                                         set of ALIAS's database (e.g. the master)
   status                                identity, preparation state and replication
-                                        lists of the --local database
+                                        lists of the --local database, and which
+                                        sites have read what
 
 Master preparation (--local):
   create-meta [--max1 TEXT] [--max2 TEXT]   create the replication objects
@@ -92,8 +93,9 @@ Exchange (--local the local database, --synchro the synchro database):
   delete-history NUMBER       delete the newest history row, never the site's
                               first mark; the next fill sends again what that
                               fill sent (--local only)
-  success                     empty the local journal once every site has read
-                              the last fill (--local only)
+  success                     remove from the local journal what every site has
+                              read; names the sites that have not read the last
+                              fill (--local only)
   delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row
   copy-from-synchro TABLE KEY...     settle a collision: copy the synchro row over
                                      the local row with that key, then drop it

@@ -1,9 +1,13 @@
+#include <exception>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
+#include "db/PeerTable.h"
 #include "replica/LocalSite.h"
 #include "operation/Refused.h"
 
@@ -50,6 +54,25 @@ void printCodesPastBound(Session& s) {
     }
 }
 
+// Who has read what: this site's last fill, then per peer the last of its
+// fills read here and the last of this site's fills it has read.
+void printPeers(Session& s) {
+    s.out << "\nSites (who has read what):\n";
+    try {
+        const PeerTable table = ReadPeerTable(s.dm.UserDB());
+        if (!table.recorded) {
+            s.out << "  not yet recorded\n";
+            return;
+        }
+        s.out << "  This site's last fill: " << (table.lastFill ? std::to_string(table.lastFill) : "none") << '\n';
+        std::vector<std::vector<std::string>> lines;
+        for (const replica::Peer& p : table.peers) lines.push_back(peerLine(p));
+        printTable(s.out, peerColumnTitles(), lines);
+    } catch (const std::exception& e) {
+        s.out << "  unknown (" << e.what() << ")\n";
+    }
+}
+
 }  // namespace
 
 // What the top bar and the preparation page would show after connecting, how
@@ -83,6 +106,7 @@ int cmdStatus(Session& s) {
         dm.QTableOrder.open();
         section(s, "Table order", dm.QTableOrder);
     }
+    printPeers(s);
     return 0;
 }
 

@@ -80,8 +80,13 @@ void printDataSet(std::ostream& out, engine::DataSet& ds) {
         for (int c : cols) row.push_back(ds.displayText(r, c));
         rows.push_back(row);
     }
-    std::vector<size_t> width(cols.size());
-    for (size_t i = 0; i < cols.size(); ++i) {
+    printTable(out, header, rows);
+}
+
+void printTable(std::ostream& out, const std::vector<std::string>& header,
+                const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> width(header.size());
+    for (size_t i = 0; i < header.size(); ++i) {
         width[i] = header[i].size();
         for (auto& r : rows) width[i] = std::max(width[i], r[i].size());
     }

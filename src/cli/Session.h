@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "cli/Args.h"
 #include "cli/CliReporter.h"
@@ -52,5 +53,8 @@ struct Session {
 
 // Prints a data set as a small text table (header, rows).
 void printDataSet(std::ostream& out, engine::DataSet& ds);
+// The same for rows already in hand, each as wide as `header`.
+void printTable(std::ostream& out, const std::vector<std::string>& header,
+                const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace quorvel::cli

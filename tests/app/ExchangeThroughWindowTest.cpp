@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTabWidget>
+#include <QLabel>
 
 #include "QtTestSupport.h"
 #include "synchro/Operations.h"
+#include "replica/Acknowledgements.h"
 #include "app/DataNavigator.h"
 #include "support/ExchangeFixture.h"
 
@@ -60,7 +63,10 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_TRUE(fill->isEnabled());
     window.answers = {true};
     press("SBSuccess");
-    EXPECT_EQ(window.questions.back(), "Are you sure?");
+    // The question says first that only what every site has read goes.
+    EXPECT_EQ(window.questions.back().rfind("\"Success\" removes from the journal only what every site has read.", 0), 0u)
+        << window.questions.back();
+    EXPECT_TRUE(window.questions.back().ends_with("\n\nAre you sure?")) << window.questions.back();
     EXPECT_FALSE(fill->isEnabled());
     EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
 
@@ -86,6 +92,32 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_EQ(dm.QSynchro6.fieldByName("NAME").asString(), "inserted there too");
     EXPECT_EQ(dm.TMaster.fieldByName("NAME").asString(), "inserted here");
     shoot("TSCollision-after-read");
+}
+
+// The list of sites shows, once the master is connected, each registered
+// clone with the last of its fills read here and the last master fill it read.
+TEST_F(ExchangeThroughWindow, TheSitesListShowsEachPeerAfterConnecting) {
+    makeDatabases({});
+    {
+        engine::Database db("peers");
+        Workspace::connect(db, localAlias);
+        replica::addExchangeObjects(db);
+    }
+    local("insert into R$CLONE values ('WEST', 1, 1, 0, 'N')");
+    local("insert into R$PEERS values (1, 'WEST', 4, '2026-12-01', 6, '2026-12-02')");
+    local("set generator R$FILLNUMBER to 7");
+    ASSERT_TRUE(window.connectWith(app::TfmBrowser::Connection::Local, {localAlias, "SYSDBA", ""}).isDone());
+
+    EXPECT_EQ(window.findChild<QLabel*>("LPeers")->text().toStdString(), "Sites (this site's last fill: 7)");
+    auto* grid = window.findChild<QTableWidget*>("GPeers");
+    ASSERT_EQ(grid->rowCount(), 1);
+    std::vector<std::string> line;
+    for (int c = 0; c < grid->columnCount(); ++c) line.push_back(grid->item(0, c)->text().toStdString());
+    EXPECT_EQ(line, (std::vector<std::string>{"WEST", "4 (2026-12-01)", "6 (2026-12-02)"}));
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    window.show();
+    window.findChild<QTabWidget*>("PCMain")->setCurrentIndex(3);
+    shoot("TSFillSynchro-sites");
 }
 
 // Two sites inserted customer 1; the local grid shows other rows as well.

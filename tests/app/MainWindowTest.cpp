@@ -171,7 +171,7 @@ TEST_F(MainWindow, GridsAreBoundToTheirListsAndReadOnlyWhereTheyShouldBe) {
 
 TEST_F(MainWindow, OverviewTextKeepsItsLinesAndBlanks) {
     const QStringList help = memoLines("MHelp");
-    ASSERT_EQ(help.size(), 72);
+    ASSERT_EQ(help.size(), 78);
     EXPECT_EQ(help.first(), "1. Overview");
     EXPECT_EQ(help[3], "      1. Overview");
     EXPECT_EQ(help[10], "     Quorvel is intended for fullfilling the following tasks:");
@@ -179,8 +179,10 @@ TEST_F(MainWindow, OverviewTextKeepsItsLinesAndBlanks) {
     EXPECT_EQ(help[21], "  (PK generators);");
     EXPECT_EQ(help[45], "     For replication master DB data you have to fill synchro.gdb file, ");
     EXPECT_EQ(help[58], "      Synchro.gdb from all clone sides must be read before next");
-    EXPECT_EQ(help[65], "      2. Restrictions");
-    EXPECT_EQ(help[69], "- There is limit = (2 147 483 646)*(2 147 483 646) records for master ");
+    EXPECT_EQ(help[63], "");
+    EXPECT_EQ(help[64], "     \"Success\" removes from the journal only the changes that every");
+    EXPECT_EQ(help[71], "      2. Restrictions");
+    EXPECT_EQ(help[75], "- There is limit = (2 147 483 646)*(2 147 483 646) records for master ");
     EXPECT_EQ(help.last(), "- All operations must be done in the single user mode.");
     int trailingBlank = 0;
     for (const auto& l : help) trailingBlank += l.endsWith(' ');

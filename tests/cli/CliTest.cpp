@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "db/Today.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
 #include "support/Workspace.h"
@@ -86,7 +87,7 @@ TEST(CliTest, CreatedDatabaseReportsItNeedsMetaStructures) {
 
 TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     test::Workspace ws;
-    ws.createDatabase("Shop",
+    const std::string shop = ws.createDatabase("Shop",
                       "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,"
                       " MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));\n"
                       "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
@@ -104,6 +105,30 @@ TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     EXPECT_NE(st.out.find("CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("GEN_CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("100000"), std::string::npos);
+    // Armed by an earlier version: no table of peers yet, and a look adds none.
+    EXPECT_NE(st.out.find("Sites (who has read what):\n  not yet recorded\n"), std::string::npos) << st.out;
+    EXPECT_EQ(test::Workspace::isqlOutput(shop, "show table R$PEERS;").find("SITENUMBER"),
+              std::string::npos);
+}
+
+// Registering a clone counts as a master fill that the clone reads through
+// the backup: the clone has read it and sent nothing yet.
+TEST(CliTest, StatusOfAMasterEndsWithWhatEachRegisteredCloneHasRead) {
+    test::Workspace ws;
+    ws.createDatabase("Shop", "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY);\nCOMMIT;\n");
+    for (std::vector<std::string> step : std::vector<std::vector<std::string>>{
+             {"create-meta"}, {"add-table", "A"}, {"recreate-triggers"},
+             {"new-clone", "WEST", "--max1", "1", "--max2", "0"}}) {
+        step.insert(step.begin(), {"--local", "Shop"});
+        ASSERT_EQ(runCli(step).status, 0) << step[2];
+    }
+    Result st = runCli({"--local", "Shop", "status"});
+    ASSERT_EQ(st.status, 0) << st.err;
+    const std::string sites = st.out.substr(st.out.find("\nSites (who has read what):\n"));
+    EXPECT_EQ(sites, "\nSites (who has read what):\n"
+                     "  This site's last fill: 1\n"
+                     "  Site  Its last fill read here  Has read this site's fill\n"
+                     "  WEST  none                     1 (" + todayText() + ")\n");
 }
 
 TEST(CliTest, ADialectThreeDatabaseIsRefusedBeforeAnythingIsCreatedInIt) {
