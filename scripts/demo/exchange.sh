@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# One exchange on a prepared demo workspace (scripts/demo/prepare.sh), from
-# the clone to the master, with quorvel-cli: a customer changed and one added
-# at the clone, the clone's fill into the synchro database, the master's read
-# with its triggers switched off and on again around it; then the customer
-# rows as the master holds them. Folder: the argument, default ./demo.
+# A change travelling from one clone to the other through the master, on a
+# prepared demo workspace (scripts/demo/prepare.sh), with quorvel-cli: a
+# customer changed and one added at WEST, WEST's fill into the synchro
+# database, the master's read; then the master's fill, which passes WEST's
+# changes on, and EAST's read; then the customer rows as EAST holds them, and
+# who has read what at the master. Folder: the argument, default ./demo.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DEMO=$(cd "${1:-$ROOT/demo}" && pwd)
@@ -31,3 +32,18 @@ echo "At the master now:"
 sql "$DEMO/master.fdb" <<'EOF'
 SELECT ID, NAME, CITY FROM CUSTOMER WHERE CITY = 'Westville' ORDER BY ID;
 EOF
+
+echo
+echo "$ quorvel-cli --local DemoMaster --synchro DemoSynchro fill --yes"
+"$CLI" --local DemoMaster --synchro DemoSynchro fill --yes
+echo
+echo "$ quorvel-cli --local DemoEast --synchro DemoSynchro read --switch-triggers --yes"
+"$CLI" --local DemoEast --synchro DemoSynchro read --switch-triggers --yes
+echo
+echo "At the clone EAST now:"
+sql "$DEMO/east.fdb" <<'EOF'
+SELECT ID, NAME, CITY FROM CUSTOMER WHERE CITY = 'Westville' ORDER BY ID;
+EOF
+echo
+echo "$ quorvel-cli --local DemoMaster status"
+"$CLI" --local DemoMaster status

@@ -6,9 +6,10 @@
 #                the triggers made;
 #   clone.fdb    the clone WEST, registered at the master, restored from a
 #                gbak backup of it and given its own data ("Update CLONE's data");
+#   east.fdb     the clone EAST, made in one command (make-clone);
 #   synchro.fdb  an empty synchro database made from the master's converted
 #                definition;
-#   aliases.conf DemoMaster, DemoClone and DemoSynchro.
+#   aliases.conf DemoMaster, DemoClone, DemoEast and DemoSynchro.
 # Whatever the folder held of an earlier demo is replaced. Needs a built
 # quorvel-cli: $QUORVEL_CLI, else build/src/cli/quorvel-cli.
 set -euo pipefail
@@ -41,7 +42,7 @@ isql_script() {
   ! grep -q -E "^(Statement failed|SQL error|Dynamic SQL Error|unsuccessful metadata update)" <<<"$out"
 }
 
-rm -f "$DEMO"/{master,clone,synchro}.fdb "$DEMO"/{master.sql,master.ddl,synchro.ddl,master.fbk,aliases.conf,isql.log} "$LOG"
+rm -f "$DEMO"/{master,clone,east,synchro}.fdb "$DEMO"/{master.sql,master.ddl,synchro.ddl,master.fbk,aliases.conf,isql.log} "$LOG"
 echo "Preparing the demo workspace in $DEMO"
 
 { echo "SET SQL DIALECT 1;"; echo "CREATE DATABASE '$DEMO/master.fdb' PAGE_SIZE 8192;"; echo "COMMIT;";
@@ -68,7 +69,9 @@ rm -f "$DEMO/master.fbk"
 step "Its alias DemoClone" "$CLI" aliases add DemoClone "$DEMO/clone.fdb"
 step "Update CLONE's data" "$CLI" --local DemoMaster --clone DemoClone update-clone WEST --yes
 
+step "The clone EAST, in one command" "$CLI" --local DemoMaster make-clone EAST --max1 2 --max2 1000000000 "$DEMO/east.fdb"
+step "Its alias DemoEast" "$CLI" aliases add DemoEast "$DEMO/east.fdb"
 step "The synchro database" "$CLI" create-database "$DEMO/synchro.fdb"
 step "Its tables from the synchro definition" isql_script "$DEMO/synchro.ddl" "$DEMO/synchro.fdb"
 step "Its alias DemoSynchro" "$CLI" aliases add DemoSynchro "$DEMO/synchro.fdb"
-echo "Ready: DemoMaster, DemoClone (WEST) and DemoSynchro in $QUORVEL_ALIASES"
+echo "Ready: DemoMaster, DemoClone (WEST), DemoEast (EAST) and DemoSynchro in $QUORVEL_ALIASES"

@@ -12,7 +12,6 @@
 
 #include "QtTestSupport.h"
 #include "synchro/Operations.h"
-#include "replica/Acknowledgements.h"
 #include "app/DataNavigator.h"
 #include "support/ExchangeFixture.h"
 
@@ -98,13 +97,9 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
 // clone with the last of its fills read here and the last master fill it read.
 TEST_F(ExchangeThroughWindow, TheSitesListShowsEachPeerAfterConnecting) {
     makeDatabases({});
-    {
-        engine::Database db("peers");
-        Workspace::connect(db, localAlias);
-        replica::addExchangeObjects(db);
-    }
-    local("insert into R$CLONE values ('WEST', 1, 1, 0, 'N')");
-    local("insert into R$PEERS values (1, 'WEST', 4, '2026-12-01', 6, '2026-12-02')");
+    // The fixture's clone WEST has read this site's fills up to 3.
+    local("update R$PEERS set LASTREAD = 4, LASTREADDATE = '2026-12-01', ACKNOWLEDGED = 6, "
+          "ACKNOWLEDGEDDATE = '2026-12-02'");
     local("set generator R$FILLNUMBER to 7");
     ASSERT_TRUE(window.connectWith(app::TfmBrowser::Connection::Local, {localAlias, "SYSDBA", ""}).isDone());
 

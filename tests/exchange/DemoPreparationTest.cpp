@@ -36,7 +36,7 @@ TEST(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
 
     // The aliases of the workspace, in its own file.
     ::setenv("QUORVEL_ALIASES", (demo + "/aliases.conf").c_str(), 1);
-    EXPECT_EQ(test::runCli({"aliases"}).out, "DemoClone\nDemoMaster\nDemoSynchro\n");
+    EXPECT_EQ(test::runCli({"aliases"}).out, "DemoClone\nDemoEast\nDemoMaster\nDemoSynchro\n");
     test::CliResult status = test::runCli({"--local", "DemoMaster", "status"});
     EXPECT_NE(status.out.find("Prepare completed"), std::string::npos) << status.out;
     EXPECT_NE(status.out.find("GEN_ORDER_LINE"), std::string::npos) << status.out;
@@ -55,6 +55,10 @@ TEST(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
     EXPECT_NE(fileText(out).find("CUSTOMER: 2 rows sent"), std::string::npos) << fileText(out);
     EXPECT_EQ(ExchangeSites::value(master, "select CITY from CUSTOMER where ID = 1;"), "Westville");
     EXPECT_EQ(ExchangeSites::value(master, "select count(*) from CUSTOMER where NAME = 'Added at WEST';"), "1");
+    // Passed on by the master's fill to the other clone.
+    const std::string east = demo + "/east.fdb";
+    EXPECT_EQ(ExchangeSites::value(east, "select CITY from CUSTOMER where ID = 1;"), "Westville");
+    EXPECT_EQ(ExchangeSites::value(east, "select count(*) from CUSTOMER where NAME = 'Added at WEST';"), "1");
     EXPECT_EQ(ExchangeSites::value(master, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME starting with "
                                            "'R$' and RDB$TRIGGER_INACTIVE = 1;"),
               "0")
