@@ -75,9 +75,14 @@ TEST_F(SitesRulesTest, AChangeTravelsToTheOtherCloneAndAResentEntryDoesNotUndoAL
     read("E", "M");
     EXPECT_EQ(column("E", "select CITY from CUSTOMER where ID = 1"), std::vector<std::string>{"west"});
 
-    // EAST edits the row after it received WEST's version; WEST, which has
-    // read nothing since, fills again and its entry comes once more.
+    // EAST edits the row after it received WEST's version, and its entry
+    // goes once the master has read it; WEST, which has read nothing since,
+    // fills again and its old entry comes once more.
     update("E", 1, "east, later");
+    fill("E");
+    read("M", "E");
+    fill("M");
+    read("E", "M");
     fill("E");
     read("M", "E");
     fill("W");
