@@ -34,12 +34,5 @@ Journal Journal::read(engine::Database& db) {
     return j;
 }
 
-void Journal::forgetCarriedUpTo(int64_t lastRead) {
-    auto carried = [lastRead](const auto& e) { return e.second.first && *e.second.first <= lastRead; };
-    for (const auto& e : updated_)
-        if (carried(e)) forgotten_.insert(e.first);
-    std::erase_if(updated_, carried);
-    std::erase_if(deleted_, carried);
-}
 
 }  // namespace quorvel::replica

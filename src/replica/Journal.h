@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "engine/Database.h"
 #include "replica/RecordCode.h"
@@ -38,16 +37,10 @@ public:
     bool deleted(const RecordCode& c) const { return deleted_.count(c) != 0; }
     std::size_t size() const { return updated_.size() + deleted_.size(); }
 
-    // Leaves out the entries a reader applied already: those first carried by
-    // a fill not newer than `lastRead`, the sender's last fill it read.
-    void forgetCarriedUpTo(int64_t lastRead);
-    // Whether an update entry for `code` was left out so.
-    bool forgotten(const RecordCode& c) const { return forgotten_.count(c) != 0; }
 
 private:
     std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> updated_;
     std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> deleted_;
-    std::unordered_set<RecordCode, RecordCodeHash> forgotten_;
 };
 
 }  // namespace quorvel::replica

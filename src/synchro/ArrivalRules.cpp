@@ -15,11 +15,17 @@ bool sawIt(const std::optional<int64_t>& seen, const std::optional<int64_t>& fir
 
 }  // namespace
 
+bool ArrivalRules::carriedBefore(const JournalEntry& theirs) const {
+    return before_ && theirs.first && *theirs.first <= before_->lastRead;
+}
+
 ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) {
     const JournalEntry* theirs = sent_.update(code);
     const JournalEntry* local = local_.update(code);
     const JournalEntry* mine = local && !local->origin ? local : nullptr;
     if (!theirs) return mine ? Held::KeepLocal : Held::SentAgain;
+    if (master_ && carriedBefore(*theirs) && local && local->origin && *local->origin != sender_)
+        return Held::SentAgain;  // another clone's change came since
     if (mine) {
         if (master_) {
             if (!sawIt(theirs->seen, mine->first)) return Held::KeepLocal;
@@ -33,8 +39,9 @@ ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) {
 }
 
 bool ArrivalRules::insertWhenMissing(const RecordCode& code) const {
-    if (local_.deleted(code) || sent_.forgotten(code)) return false;
-    return sent_.update(code) || !received_ || code > *received_;
+    if (local_.deleted(code)) return false;
+    if (const JournalEntry* theirs = sent_.update(code)) return !carriedBefore(*theirs);
+    return !before_ || !before_->mark || code > *before_->mark;
 }
 
 bool ArrivalRules::appliesDeletion(const RecordCode& code) const {

@@ -3,11 +3,14 @@
 // journals: the sender's (what it carries) and the local one. The rules keep
 // every site converging whatever order fills are read in, however often one
 // is filled, and whichever files are lost:
-// - an entry the reader applied already (first carried by a fill it read) is
-//   not applied again: resent until acknowledged, it must not undo a later
-//   update that reached the reader since;
+// - at the master, a clone's entry it applied already (first carried by a
+//   fill it read) is not applied again when the row has changed here since
+//   (the journal names it with another origin): resent until acknowledged, it
+//   must not undo a later update that came from another site. Otherwise it is
+//   applied again, which is harmless;
 // - a row that arrives without an update entry is an insert sent again: held
-//   already, it is left as it is; one deleted here stays deleted;
+//   already, it is left as it is; one deleted here stays deleted, and so does
+//   one that reached this site before (a settled collision);
 // - at the master, its own update wins over a clone's only when the two were
 //   concurrent: a clone's update made after it had read a master fill carrying
 //   the master's version is applied;
@@ -29,11 +32,15 @@ namespace quorvel::synchro {
 
 class ArrivalRules {
 public:
-    // `received`: the sender's mark of the last of its fills read here, when
-    // the synchro database tells it.
+    // What this site has had of the sender before: the last of its fills
+    // read here, and the sender's mark at that fill when the file tells it.
+    struct ReadBefore {
+        int64_t lastRead = 0;
+        std::optional<replica::RecordCode> mark;
+    };
     ArrivalRules(bool master, int64_t me, int64_t sender, const replica::Journal& local,
-                 const replica::Journal& sent, std::optional<replica::RecordCode> received)
-        : master_(master), me_(me), sender_(sender), local_(local), sent_(sent), received_(received) {}
+                 const replica::Journal& sent, std::optional<ReadBefore> before)
+        : master_(master), me_(me), sender_(sender), local_(local), sent_(sent), before_(before) {}
 
     enum class Held { Apply, KeepLocal, SentAgain, OwnComingBack };
     // For a row of the synchro database that the reader holds (same code).
@@ -65,7 +72,9 @@ private:
     int64_t me_, sender_;
     const replica::Journal& local_;
     const replica::Journal& sent_;
-    std::optional<replica::RecordCode> received_;
+    std::optional<ReadBefore> before_;
+
+    bool carriedBefore(const replica::JournalEntry& theirs) const;
     std::vector<Change> relayedUpdates_, relayedDeletes_;
     std::vector<replica::RecordCode> overruled_;
 };

@@ -252,13 +252,10 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                                       " where Seen is null");
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);
-            std::optional<RecordCode> received;
-            if (peer) {
-                sentJournal.forgetCarriedUpTo(peer->lastRead);
-                received = markReadBefore(synchro, peer->lastRead);
-            }
+            std::optional<ArrivalRules::ReadBefore> before;
+            if (peer) before = ArrivalRules::ReadBefore{peer->lastRead, markReadBefore(synchro, peer->lastRead)};
             rules.emplace(master, me, sender ? sender->siteNumber : kUnknownSender, localJournal, sentJournal,
-                          received);
+                          before);
             context.emplace(ReadContext{local, reporter, master, mark, *rules, synchroRows, localTable, {}});
             ReadContext& cx = *context;
 
