@@ -64,11 +64,16 @@ std::string sitesTemplate(const std::string& name) { return templateFile("sites/
 std::string buildSitesTemplate() {
     static const std::string error = []() -> std::string {
         if (std::string e = buildTemplate(); !e.empty()) return e;
-        const char* previous = std::getenv("QUORVEL_ALIASES");
-        const std::string saved = previous ? previous : "";
+        // The template's own alias file while it is made.
+        struct AliasFile {
+            const char* previous = std::getenv("QUORVEL_ALIASES");
+            const std::string saved = previous ? previous : "";
+            AliasFile() { ::setenv("QUORVEL_ALIASES", sitesTemplate("aliases.conf").c_str(), 1); }
+            ~AliasFile() { previous ? ::setenv("QUORVEL_ALIASES", saved.c_str(), 1) : ::unsetenv("QUORVEL_ALIASES"); }
+        };
         try {
             fs::create_directories(sitesTemplate(""));
-            ::setenv("QUORVEL_ALIASES", sitesTemplate("aliases.conf").c_str(), 1);
+            AliasFile aliasFile;
             copyFile(templateFile("master.fdb"), sitesTemplate("master.fdb"));
             auto run = [](const std::vector<std::string>& args) {
                 const CliRun r = cli(args);
@@ -80,12 +85,8 @@ std::string buildSitesTemplate() {
                 run({"--local", "M", "make-clone", kSites[i].name, "--max1", std::to_string(i + 1), "--max2",
                      "1000000000", sitesTemplate(kSites[i].file)});
         } catch (const std::exception& e) {
-            if (previous) ::setenv("QUORVEL_ALIASES", saved.c_str(), 1);
-            else ::unsetenv("QUORVEL_ALIASES");
             return std::string("making the template of four sites failed: ") + e.what();
         }
-        if (previous) ::setenv("QUORVEL_ALIASES", saved.c_str(), 1);
-        else ::unsetenv("QUORVEL_ALIASES");
         return "";
     }();
     return error;
@@ -116,17 +117,19 @@ public:
             std::vector<std::string> work;
             const std::string tag = kSites[s].letter + std::to_string(k);
             for (const std::string& id : both_)
-                work.push_back("update CUSTOMER set CITY = '" + tag + "', SCORE = SCORE + 1, NOTE = 'both, by " +
-                               tag + "' where ID = " + id);
+                work.push_back("update CUSTOMER set CITY = '" + tag + "', SCORE = SCORE + 1, NOTE = 'both, by " + tag +
+                               "' where ID = " + id);
             sql(kSites[s].alias, work);
         }
 
         for (int i = 0; i < steps; ++i) {
             const double a = std::uniform_real_distribution<double>(0, 1)(rnd_);
             const std::size_t s = pick(0, kSites.size() - 1);
-            if (a < .4) work(s, k);
-            else if (a < .65) fill(s, false);
-            else {
+            if (a < .4) {
+                work(s, k);
+            } else if (a < .65) {
+                fill(s, false);
+            } else {
                 const std::vector<std::size_t> p = peers(s);
                 read(s, p[pick(0, p.size() - 1)], chance(.15));
             }
@@ -150,7 +153,8 @@ public:
     std::string childTimes() const {
         std::string t;
         for (const auto& [what, d] : childTime_)
-            t += " a " + what + " " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()) + " ms";
+            t += " a " + what + " " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()) +
+                 " ms";
         return t;
     }
     int killedAfterCommit() const { return killedAfterCommit_; }
@@ -186,13 +190,14 @@ private:
         for (const auto& [table, all] : keys) {
             auto& some = free[table];
             for (std::size_t i = 0; i < all.size(); ++i)
-                if ((i < 8 || i + 4 >= all.size()) && (table != "CUSTOMER" || !std::count(both_.begin(), both_.end(), all[i])))
+                if ((i < 8 || i + 4 >= all.size()) &&
+                    (table != "CUSTOMER" || !std::count(both_.begin(), both_.end(), all[i])))
                     some.push_back(all[i]);
         }
         std::vector<std::string> work;
         const std::size_t from = written_.sequence.size();
-        randomWork(rnd_, workers_[s], "in period " + std::to_string(k), static_cast<int>(pick(1, 8)), free, keys,
-                   work, written_);
+        randomWork(rnd_, workers_[s], "in period " + std::to_string(k), static_cast<int>(pick(1, 8)), free, keys, work,
+                   written_);
         // Whether each update saw the last one made of its row (its site
         // held that value when it wrote): a chain of such updates must end
         // in the last one everywhere.
@@ -221,7 +226,8 @@ private:
         const Site& site = kSites[s];
         std::vector<std::string> rows;
         for (const auto& [row, chain] : chains_)
-            if (chain.unbroken && !written_.gone.count(row) && !written_.updates[row].count(site.name)) rows.push_back(row);
+            if (chain.unbroken && !written_.gone.count(row) && !written_.updates[row].count(site.name))
+                rows.push_back(row);
         std::shuffle(rows.begin(), rows.end(), rnd_);
         int taken = 0;
         for (const std::string& row : rows) {
@@ -285,8 +291,10 @@ private:
         const CliRun r = cli(args);
         require(r.status == 0, "fill at the " + site.name + ": " + r.text());
         for (std::size_t p : peers(s)) {
-            if (toEveryone || !chance(.15)) f.readers.insert(p);
-            else ++lost_;
+            if (toEveryone || !chance(.15))
+                f.readers.insert(p);
+            else
+                ++lost_;
         }
         auto& mine = files_[s];
         mine.push_back(f);
@@ -307,8 +315,8 @@ private:
         if (reached.empty()) return;
         const File& f = older && reached.size() > 1 ? *reached[pick(0, reached.size() - 2)] : *reached.back();
         const Site& reader = kSites[t];
-        const std::vector<std::string> args = {"--local", reader.alias, "--synchro", f.alias, "read",
-                                               "--switch-triggers"};
+        const std::vector<std::string> args = {"--local", reader.alias, "--synchro",
+                                               f.alias,   "read",       "--switch-triggers"};
         int& last = lastRead_[{t, p}];
         const bool notNewer = f.seq <= last;
         const std::string peersTable = "select * from R$PEERS order by 1";
@@ -319,15 +327,15 @@ private:
         if (again && !notNewer && refused) {
             ++killedAfterCommit_;  // the killed read had committed
         } else if (notNewer) {
-            require(refused,
-                    "the " + reader.name + " read an older fill of the " + kSites[p].name + ": " + r.text());
+            require(refused, "the " + reader.name + " read an older fill of the " + kSites[p].name + ": " + r.text());
             require(rows(reader.alias, peersTable) == before, "a refused read changed R$PEERS at the " + reader.name);
             if (!again) ++refusedOlder_;
         } else {
             require(r.status == 0, "read at the " + reader.name + " of the " + kSites[p].name + ": " + r.text());
         }
         const auto off = inactiveToolTriggers(reader.alias);
-        if (!off.empty()) throw std::runtime_error("the triggers stayed off at the " + reader.name + " after the read: " + off[0]);
+        if (!off.empty())
+            throw std::runtime_error("the triggers stayed off at the " + reader.name + " after the read: " + off[0]);
         last = std::max(last, f.seq);
     }
 
@@ -364,7 +372,8 @@ private:
             for (const auto& [site, marker] : by) sites += (sites.empty() ? "" : ", ") + site;
             require(!now.empty() && now[0] == chain.last,
                     "the update of " + row + " to " + chain.last + " (updated by " + sites +
-                        ", each having seen the update before) was lost: it holds " + (now.empty() ? "no row" : now[0]));
+                        ", each having seen the update before) was lost: it holds " +
+                        (now.empty() ? "no row" : now[0]));
             ++chainsChecked_;
             if (by.size() > 1) ++relayedChains_;
         }
@@ -376,7 +385,7 @@ private:
     std::vector<Worker> workers_;
     std::vector<std::vector<File>> files_;
     std::map<std::pair<std::size_t, std::size_t>, int> lastRead_;  // (reader, sender) -> file
-    std::map<std::string, Clock::duration> childTime_;  // of a fill, of a read
+    std::map<std::string, Clock::duration> childTime_;             // of a fill, of a read
     std::vector<std::string> both_;
     Written written_;
     struct Chain {
@@ -425,7 +434,7 @@ TEST_F(SitesConvergenceTest, KilledFillsAndReadsAtManySitesLoseNothing) {
             FAIL() << "seed " << seed << ", period " << k << ", " << exchange.kills() << " kills: " << e.what();
         }
     }
-    std::cout << "[ kills    ] " << exchange.kills() << " fills and reads killed part-way, "
+    std::cout << "[ kills    ] " << exchange.kills() << " fills and reads killed at a random moment, "
               << exchange.killedAfterCommit() << " reads had committed, seed " << seed << "; as a child"
               << exchange.childTimes() << std::endl;
 }
