@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "ExchangeSites.h"
+#include "RandomWork.h"
 #include "support/Workspace.h"
 
 using namespace quorvel::test;
@@ -36,24 +37,6 @@ void require(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error(what);
 }
 
-// Where a row of each table is found and which column a random update marks.
-struct Shape {
-    std::string table, key, marker;
-};
-const std::vector<Shape> kShapes = {{"CUSTOMER", "ID", "CITY"},
-                                    {"ORDERS", "ID", "NOTE"},
-                                    {"ORDER_LINE", "ORDER_ID || ',' || LINE_NO", "QTY"},
-                                    {"TAG", "CODE", "LABEL"},
-                                    {"BULK", "ID", "TXT"}};
-
-std::string where(const Shape& s, const std::string& key) {
-    if (s.table == "ORDER_LINE") {
-        const auto comma = key.find(',');
-        return "ORDER_ID = " + key.substr(0, comma) + " and LINE_NO = " + key.substr(comma + 1);
-    }
-    return s.key + (s.table == "TAG" ? " = '" + key + "'" : " = " + key);
-}
-
 class Cycle {
 public:
     Cycle(uint64_t seed) : rnd_(seed), seed_(seed), successEvery_(1 + static_cast<int>(seed % 3)) {}
@@ -63,15 +46,13 @@ public:
     void round(int k, bool sameNaturalKey) {
         round_ = k;
         const std::set<std::string> wins = masterUpdatedRows();
-        std::map<std::string, std::map<bool, std::string>> wrote;
-        std::set<std::string> gone;
-        std::map<std::string, std::vector<std::string>> keys;  // at the start of the round, equal at both
-        for (const Shape& s : kShapes) keys[s.table] = column("M", "select " + s.key + " from " + s.table);
+        Written written;
+        const Keys keys = keysAt("M");  // at the start of the round, equal at both
 
         // Rows updated at both sites: the master's version must stand.
         std::vector<std::string> both;
         {
-            std::vector<std::string> c = keys["CUSTOMER"];
+            std::vector<std::string> c = keys.at("CUSTOMER");
             std::shuffle(c.begin(), c.end(), rnd_);
             c.resize(std::min<std::size_t>(3, c.size()));
             both = c;
@@ -84,7 +65,7 @@ public:
                                tag + "' where ID = " + id);
             if (sameNaturalKey)
                 work.push_back("insert into TAG (CODE, LABEL) values ('SAME" + std::to_string(k) + "', 'by " + site.name + "')");
-            randomWork(site, k, keys, both, work, wrote, gone);
+            randomWork(site, k, keys, both, work, written);
             sql(site.alias, work);
         }
 
@@ -111,14 +92,14 @@ public:
             require(city == "m" + std::to_string(k), "CUSTOMER " + id + " updated at both sites holds " + city +
                                                          ", not the master's version");
         }
-        for (const auto& [row, by] : wrote) {
-            if (gone.count(row) || by.size() != 1 || (wins.count(row) && !by.count(true))) continue;
+        for (const auto& [row, by] : written.updates) {
+            if (written.gone.count(row) || by.size() != 1 || (wins.count(row) && !by.count(kMaster.name))) continue;
             const auto colon = row.find(':');
-            const Shape& s = shape(row.substr(0, colon));
+            const Shape& s = shapeOf(row.substr(0, colon));
             const auto now = column("M", "select " + s.marker + " from " + s.table + " where " +
                                              where(s, row.substr(colon + 1)));
             require(!now.empty() && now[0] == by.begin()->second,
-                    "the update of " + row + " by the " + (by.begin()->first ? "master" : "clone") + " to " +
+                    "the update of " + row + " by the " + by.begin()->first + " to " +
                         by.begin()->second + " was lost: it holds " + (now.empty() ? "no row" : now[0]));
         }
         if (k % successEvery_ == successEvery_ - 1) {
@@ -133,17 +114,11 @@ public:
     int successEvery() const { return successEvery_; }
 
 private:
-    static const Shape& shape(const std::string& table) {
-        for (const Shape& s : kShapes)
-            if (s.table == table) return s;
-        throw std::runtime_error("no table " + table);
-    }
-
     // Rows whose update by the master still outranks the clone's ("U" in the
     // master's journal since its last "Success").
     std::set<std::string> masterUpdatedRows() {
         std::set<std::string> out;
-        for (const Shape& s : kShapes)
+        for (const Shape& s : shapes())
             for (const std::string& key :
                  column("M", "select " + s.key + " from " + s.table +
                                  " T where exists (select 1 from R$DELETEDUPDATED J where J.Operation = 'U'"
@@ -152,79 +127,19 @@ private:
         return out;
     }
 
-    void randomWork(const Site& site, int k, const std::map<std::string, std::vector<std::string>>& keys,
-                    const std::vector<std::string>& both, std::vector<std::string>& work,
-                    std::map<std::string, std::map<bool, std::string>>& wrote, std::set<std::string>& gone) {
-        // Rows this site may still update or delete in this round.
-        std::map<std::string, std::vector<std::string>> free = keys;
+    void randomWork(const Site& site, int k, const Keys& keys, const std::vector<std::string>& both,
+                    std::vector<std::string>& work, Written& written) {
+        // Rows this site may update or delete in this round.
+        Keys free = keys;
         auto drop = [&](const std::string& table, const std::string& key) {
             auto& v = free[table];
             v.erase(std::remove(v.begin(), v.end(), key), v.end());
         };
         for (const std::string& id : both) drop("CUSTOMER", id);
         for (const std::string& key : settled_) drop("TAG", key);
-        auto pick = [&](const std::string& table) {
-            auto& v = free[table];
-            return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rnd_)];
-        };
-        auto value = [&] { return std::to_string(std::uniform_int_distribution<int>(1, 999999)(rnd_)); };
+        Worker& worker = site.master ? masterWorker_ : cloneWorker_;
         const int ops = std::uniform_int_distribution<int>(5, 30)(rnd_);
-        for (int i = 0; i < ops; ++i) {
-            const double op = std::uniform_real_distribution<double>(0, 1)(rnd_);
-            const Shape& s = kShapes[std::uniform_int_distribution<std::size_t>(0, kShapes.size() - 1)(rnd_)];
-            const std::string v = value();
-            if (op < .45 || free[s.table].size() < 5) {
-                if (s.table == "CUSTOMER")
-                    work.push_back("insert into CUSTOMER (ID, NAME, CITY, SCORE, NOTE, CREATED) values (gen_id(GEN_CUSTOMER, 1), 'new " + v + "', 'i" + v +
-                                   "', " + v + " / 100.0, 'made by the " + site.name + " in round " +
-                                   std::to_string(k) + "', '2026-12-07')");
-                else if (s.table == "TAG")
-                    work.push_back("insert into TAG (CODE, LABEL) values ('" + std::string(site.master ? "M" : "C") +
-                                   std::to_string(++tags_) + "', 'i" + v + "')");
-                else if (s.table == "BULK")
-                    work.push_back("insert into BULK (ID, TXT, N) values (gen_id(GEN_BULK, 1), 'i" + v + "', " + v + ")");
-                else {
-                    // A new order of a customer that nobody deletes, with its lines.
-                    const std::string customer = std::to_string(1 + std::stoi(v) % 40);
-                    work.push_back("insert into ORDERS (ID, CUSTOMER_ID, AMOUNT, NOTE) values (gen_id(GEN_ORDERS, 1), " + customer + ", " + v +
-                                   " / 10.0, 'i" + v + "')");
-                    for (int line = 1; line <= 1 + std::stoi(v) % 3; ++line)
-                        work.push_back("insert into ORDER_LINE (ORDER_ID, LINE_NO, QTY) values (gen_id(GEN_ORDERS, 0), " +
-                                       std::to_string(line) + ", " + std::to_string(line * 10) + ")");
-                }
-            } else if (op < .85) {
-                const std::string key = pick(s.table);
-                const std::string marker = s.table == "ORDER_LINE" ? v : "u" + v;
-                std::string set = s.marker + " = " + (s.table == "ORDER_LINE" ? v : "'" + marker + "'");
-                if (s.table == "CUSTOMER") set += ", NOTE = 'note " + marker + " by the " + site.name + "'";
-                work.push_back("update " + s.table + " set " + set + " where " + where(s, key));
-                wrote[s.table + ":" + key][site.master] = marker;
-            } else {
-                if (s.table == "CUSTOMER") {
-                    // Only customers without orders: those made during the run.
-                    std::vector<std::string>& v = free["CUSTOMER"];
-                    auto it = std::find_if(v.begin(), v.end(), [](const std::string& id) { return std::stoi(id) > 40; });
-                    if (it == v.end()) continue;
-                    const std::string id = *it;
-                    work.push_back("delete from CUSTOMER where ID = " + id);
-                    gone.insert("CUSTOMER:" + id);
-                    drop("CUSTOMER", id);
-                    continue;
-                }
-                const std::string key = pick(s.table);
-                if (s.table == "ORDERS") {
-                    work.push_back("delete from ORDER_LINE where ORDER_ID = " + key);
-                    for (const std::string& line : keys.at("ORDER_LINE"))
-                        if (line.rfind(key + ",", 0) == 0) {
-                            gone.insert("ORDER_LINE:" + line);
-                            drop("ORDER_LINE", line);
-                        }
-                }
-                work.push_back("delete from " + s.table + " where " + where(s, key));
-                gone.insert(s.table + ":" + key);
-                drop(s.table, key);
-            }
-        }
+        exchange::randomWork(rnd_, worker, "in round " + std::to_string(k), ops, free, keys, work, written);
     }
 
     void fill(const Site& sender) {
@@ -285,7 +200,7 @@ private:
     uint64_t seed_;
     int successEvery_;
     int round_ = 0;
-    int tags_ = 0;
+    Worker masterWorker_{kMaster.name, "M"}, cloneWorker_{kClone.name, "C"};
     int collisions_ = 0;
     bool firstCopied_ = false;
     std::set<std::string> settled_;

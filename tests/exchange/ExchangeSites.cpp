@@ -235,6 +235,8 @@ void copyFile(const std::string& from, const std::string& to) {
     fs::copy_file(from, to, fs::copy_options::overwrite_existing);
 }
 
+std::string templateFile(const std::string& name) { return templateDir() + "/" + name; }
+
 void copySites(const std::string& dir) {
     const std::string t = templateDir();
     copyFile(t + "/master.fdb", dir + "/master.fdb");

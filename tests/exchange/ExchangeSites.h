@@ -41,6 +41,8 @@ std::string buildTemplate();
 // alias file that is current.
 void copySites(const std::string& dir);
 void copyFile(const std::string& from, const std::string& to);
+// A file of the template's folder (after buildTemplate), e.g. "synchro.fdb".
+std::string templateFile(const std::string& name);
 
 // Statements in one transaction on the database of `alias`.
 void sql(const std::string& alias, const std::vector<std::string>& statements);
