@@ -14,6 +14,7 @@
 #include "db/Today.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::clone {
@@ -34,6 +35,12 @@ void refuseUnarmed(engine::Database& master) {
         throw Refused(e.what());
     }
     if (why) throw Refused(why);
+    // Clones are registered at the master: a clone's registry is a copy, and
+    // a clone registered there would be no peer of the master.
+    const std::string identity = replica::identityOf(master);
+    if (identity != "MASTER")
+        throw Refused("The local database is " + (identity.empty() ? "no master" : "the clone " + identity) +
+                      ": clones are registered at the master. Nothing was registered.");
 }
 
 // A bound is written into R$CLONE as typed, so it must be an integer; the

@@ -85,6 +85,16 @@ TEST_F(CloneRegistryTest, ABoundThatDoesNotRiseAboveEveryRegisteredOneIsRefused)
     EXPECT_EQ(numberOf("WEST"), 2);
 }
 
+TEST_F(CloneRegistryTest, AClonesRegistryTakesNoClone) {
+    dm.UserDB().execute("update R$CLONE set ME = 'N'");
+    dm.UserDB().execute("insert into R$CLONE values ('EAST', 1, 1, 1000000000, 'Y')");
+    const clone::Registration r = clone::RegisterClone(dm.UserDB(), {"WEST", "2", "0"}, ui);
+    EXPECT_EQ(r.outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(ui.lastMessage(),
+              "The local database is the clone EAST: clones are registered at the master. Nothing was registered.");
+    EXPECT_EQ(cloneRows(), 2);
+}
+
 TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedByTheKeyWithTheServersText) {
     registerClone("EAST", "3", "500");
     const clone::Registration again = clone::RegisterClone(dm.UserDB(), {"EAST", "4", "0"}, ui);
