@@ -20,9 +20,11 @@ void journal(engine::Database& local, const std::vector<ArrivalRules::Change>& c
                            "values (:C1, :C2, '") + operation + "', :T, :O)");
     add.prepare();
     for (const ArrivalRules::Change& c : changes) {
-        drop.setParam("C1", c.code.high);
-        drop.setParam("C2", c.code.low);
-        drop.execSql();
+        if (c.replaces) {
+            drop.setParam("C1", c.code.high);
+            drop.setParam("C2", c.code.low);
+            drop.execSql();
+        }
         add.setParam("C1", c.code.high);
         add.setParam("C2", c.code.low);
         add.setParam("T", c.table);

@@ -50,11 +50,11 @@ bool ArrivalRules::appliesDeletion(const RecordCode& code) const {
 }
 
 void ArrivalRules::applied(const std::string& table, const RecordCode& code) {
-    if (master_) relayedUpdates_.push_back({table, code});
+    if (master_) relayedUpdates_.push_back({table, code, local_.updated(code)});
 }
 
 void ArrivalRules::deleted(const std::string& table, const RecordCode& code) {
-    if (master_) relayedDeletes_.push_back({table, code});
+    if (master_) relayedDeletes_.push_back({table, code, local_.deleted(code)});
 }
 
 }  // namespace quorvel::synchro

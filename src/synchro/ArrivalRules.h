@@ -59,6 +59,7 @@ public:
     struct Change {
         std::string table;
         replica::RecordCode code;
+        bool replaces = false;  // the local journal has an entry of that operation for the code
     };
     // At the master: the changes to journal with the sender as origin.
     const std::vector<Change>& relayedUpdates() const { return relayedUpdates_; }
