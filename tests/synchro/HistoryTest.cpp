@@ -81,7 +81,8 @@ TEST_F(ExchangeTest, AnOlderHistoryRowOrTheSitesFirstMarkIsRefusedBeforeAnyQuest
     }
 }
 
-// "Success" removes only what every peer has read, and names who has not.
+// "Success" removes only what every registered peer has read, and names who
+// has not.
 TEST_F(ExchangeTest, SuccessPrunesOnlyWhatEveryPeerHasReadAndACancelChangesNothing) {
     makeDatabases({});
     const char* const entries =
@@ -103,6 +104,12 @@ TEST_F(ExchangeTest, SuccessPrunesOnlyWhatEveryPeerHasReadAndACancelChangesNothi
                                "WEST has not read fill no. 4 yet (it has read no. 3): what it has not read stays "
                                "in the journal.",
                                "Journal entries removed: 1; kept: 2."}));
+
+    // A clone deleted from the registry holds nothing back.
+    local("delete from R$CLONE where NAME = 'WEST'");
+    ui.confirmAnswers = {true};
+    EXPECT_TRUE(synchro::Success(dm.UserDB(), ui).isDone());
+    EXPECT_EQ(localRows(left), (std::vector<std::string>{"9"}));
 }
 
 }  // namespace quorvel::test
