@@ -28,6 +28,9 @@ void writePeer(engine::Database& db, const Peer& p) {
 
 }  // namespace
 
+const char* const kAddJournalColumns =
+    "alter table R$DELETEDUPDATED add ORIGIN INTEGER, add FIRSTFILL INTEGER, add SEEN INTEGER";
+
 bool hasExchangeObjects(engine::Database& db) {
     return ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL") && TablePresent(db, "R$PEERS") &&
            GeneratorPresent(db, "R$FILLNUMBER");
@@ -36,7 +39,7 @@ bool hasExchangeObjects(engine::Database& db) {
 void addExchangeObjects(engine::Database& db) {
     if (!ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL")) {
         engine::Transaction tx(db);
-        run(db, "alter table R$DELETEDUPDATED add ORIGIN INTEGER, add FIRSTFILL INTEGER, add SEEN INTEGER");
+        run(db, kAddJournalColumns);
         tx.commit();
     }
     if (!TablePresent(db, "R$PEERS")) {
@@ -77,6 +80,16 @@ int64_t acknowledgedByAll(const std::vector<Peer>& peers, int64_t lastFill) {
     int64_t low = lastFill;
     for (const Peer& p : peers) low = std::min(low, p.acknowledged);
     return low;
+}
+
+void markCarriedBy(engine::Database& db, int64_t fillNumber) {
+    run(db, "update R$DeletedUpdated set FirstFill = " + std::to_string(fillNumber) + " where FirstFill is null");
+}
+
+void stampSeen(engine::Database& db, const std::vector<Peer>& peers) {
+    for (const Peer& p : peers)
+        if (p.number == 0)
+            run(db, "update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) + " where Seen is null");
 }
 
 int64_t lastFillNumber(engine::Database& db) {
@@ -142,7 +155,7 @@ HistoryMark markOfFill(engine::Database& db, int64_t acknowledged) {
 
 int64_t registerPeer(engine::Database& master, int64_t number, const std::string& name, const std::string& date) {
     const int64_t fill = drawFillNumber(master);
-    run(master, "update R$DeletedUpdated set FirstFill = " + std::to_string(fill) + " where FirstFill is null");
+    markCarriedBy(master, fill);
     Peer p;
     p.number = number;
     p.name = name;

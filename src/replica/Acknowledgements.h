@@ -48,6 +48,18 @@ std::vector<Peer> readPeers(engine::Database& db);
 // (with no peer: the last fill number, for nothing is waited for).
 int64_t acknowledgedByAll(const std::vector<Peer>& peers, int64_t lastFill);
 
+// The statement that gives an earlier journal the three columns above; the
+// synchro database's journal gets the same.
+extern const char* const kAddJournalColumns;
+
+// Stamps the journal entries no fill has carried yet as carried by fill
+// `fillNumber`.
+void markCarriedBy(engine::Database& db, int64_t fillNumber);
+// At a clone (its one peer is the master, number 0): the changes made since
+// its last read of the master had seen the master's fills up to that read.
+// Stamped before a fill sends them and before a read compares them.
+void stampSeen(engine::Database& db, const std::vector<Peer>& peers);
+
 // The number of this site's last fill (0: none yet) and a new one, higher
 // than every number used before. Drawing is not undone by a rollback, so a
 // number is used at most once.

@@ -144,11 +144,8 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // the last master fill it had read when the change was made.
         const int64_t number = replica::drawFillNumber(local);
         local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
-        local.execute("update R$DeletedUpdated set FirstFill = " + std::to_string(number) + " where FirstFill is null");
-        for (const replica::Peer& p : peers)
-            if (!site.isMaster() && p.number == 0)
-                local.execute("update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) +
-                              " where Seen is null");
+        replica::markCarriedBy(local, number);
+        replica::stampSeen(local, peers);
         const replica::HistoryMark from = replica::markOfFill(local, acknowledged);
         const RecordCode mark = from.code;
 

@@ -243,13 +243,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             const replica::Peer* peer = nullptr;
             for (const replica::Peer& p : peers)
                 if (sender && p.number == sender->siteNumber) peer = &p;
-            // A clone's changes made since its last read of the master had
-            // seen the master's fills up to that read.
-            if (!master)
-                for (const replica::Peer& p : peers)
-                    if (p.number == 0)
-                        local.execute("update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) +
-                                      " where Seen is null");
+            replica::stampSeen(local, peers);
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);
             std::optional<ArrivalRules::ReadBefore> before;

@@ -1,6 +1,7 @@
 #include "synchro/SynchroUpgrade.h"
 
 #include "engine/Transaction.h"
+#include "replica/Acknowledgements.h"
 #include "replica/Presence.h"
 #include "replica/Statements.h"
 #include "synchro/SynchroIdentity.h"
@@ -19,7 +20,7 @@ void completeSynchroDefinition(engine::Database& synchro) {
     if (!replica::TablePresent(synchro, "R$SENDER")) ddl(kCreateSenderTable);
     if (!replica::TablePresent(synchro, "R$ACKNOWLEDGED")) ddl(kCreateAcknowledgedTable);
     if (!replica::ColumnPresent(synchro, "R$DELETEDUPDATED", "FIRSTFILL"))
-        ddl("alter table R$DELETEDUPDATED add ORIGIN INTEGER, add FIRSTFILL INTEGER, add SEEN INTEGER");
+        ddl(replica::kAddJournalColumns);
 }
 
 int64_t acknowledgementOf(engine::Database& synchro, int64_t site) {

@@ -16,7 +16,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "ExchangeSites.h"
+#include "TemplateSitesTest.h"
 #include "RandomWork.h"
 #include "support/Workspace.h"
 
@@ -206,16 +206,7 @@ private:
     std::set<std::string> settled_;
 };
 
-class ExchangeConvergenceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { templateError_ = buildTemplate(); }
-    void SetUp() override {
-        ASSERT_EQ(templateError_, "");
-        copySites(ws.dir());
-    }
-    static inline std::string templateError_;
-    Workspace ws;
-};
+class ExchangeConvergenceTest : public TemplateSitesTest {};
 
 TEST_F(ExchangeConvergenceTest, RandomWorkAtBothSitesConvergesEveryRound) {
     const uint64_t seed = seedOf("RandomWorkAtBothSitesConvergesEveryRound");

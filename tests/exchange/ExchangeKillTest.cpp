@@ -13,7 +13,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ExchangeSites.h"
+#include "TemplateSitesTest.h"
 #include "engine/Aliases.h"
 #include "support/Workspace.h"
 
@@ -112,17 +112,9 @@ bool runAndKill(const std::vector<std::string>& args, const std::string& log, Cl
     return !killed && status == 0;
 }
 
-class ExchangeKillTest : public ::testing::Test {
+class ExchangeKillTest : public TemplateSitesTest {
 protected:
-    static void SetUpTestSuite() { templateError_ = buildTemplate(); }
-    void SetUp() override {
-        ASSERT_EQ(templateError_, "");
-        copySites(ws.dir());
-    }
     std::string file(const std::string& name) const { return ws.path(name); }
-
-    static inline std::string templateError_;
-    Workspace ws;
 };
 
 TEST_F(ExchangeKillTest, AKilledFillLeavesTheNextFillSendingEveryChange) {

@@ -3,7 +3,7 @@
 // some of the tool's triggers on nor leave any of them off for good.
 #include <gtest/gtest.h>
 
-#include "ExchangeSites.h"
+#include "TemplateSitesTest.h"
 #include "support/Workspace.h"
 
 using namespace quorvel::test;
@@ -11,12 +11,11 @@ using namespace quorvel::test::exchange;
 
 namespace {
 
-class ExchangeTriggerStateTest : public ::testing::Test {
+class ExchangeTriggerStateTest : public TemplateSitesTest {
 protected:
-    static void SetUpTestSuite() { templateError_ = buildTemplate(); }
     void SetUp() override {
-        ASSERT_EQ(templateError_, "");
-        copySites(ws.dir());
+        TemplateSitesTest::SetUp();
+        if (HasFatalFailure()) return;
         // A new customer and a changed one travel from the master.
         sql("M", {"insert into CUSTOMER (ID, NAME, CITY) values (gen_id(GEN_CUSTOMER, 1), 'Newcomer', 'Oslo')",
                   "update CUSTOMER set CITY = 'Bergen' where ID = 2"});
@@ -27,8 +26,6 @@ protected:
         return column("W", "select RDB$Trigger_Name from RDB$Triggers where RDB$Relation_Name = 'CUSTOMER' "
                            "and RDB$Trigger_Name starting with 'R$' order by 1");
     }
-    static inline std::string templateError_;
-    Workspace ws;
 };
 
 // An activation killed part-way: R$Trig still says "off", the customer

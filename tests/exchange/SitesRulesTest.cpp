@@ -7,7 +7,7 @@
 // a site that is no peer are refused.
 #include <gtest/gtest.h>
 
-#include "ExchangeSites.h"
+#include "TemplateSitesTest.h"
 #include "engine/Aliases.h"
 #include "support/Workspace.h"
 
@@ -17,12 +17,11 @@ using namespace exchange;
 
 namespace {
 
-class SitesRulesTest : public ::testing::Test {
+class SitesRulesTest : public TemplateSitesTest {
 protected:
-    static void SetUpTestSuite() { templateError_ = buildTemplate(); }
     void SetUp() override {
-        ASSERT_EQ(templateError_, "");
-        copySites(ws.dir());
+        TemplateSitesTest::SetUp();
+        if (HasFatalFailure()) return;
         copyFile(ws.path("sm.fdb"), ws.path("se.fdb"));
         engine::Aliases::add("SE", ws.path("se.fdb"));
         const CliRun made = cli({"--local", "M", "make-clone", "EAST", "--max1", "2", "--max2", "1000000000",
@@ -61,8 +60,6 @@ protected:
         sql(site, {"update CUSTOMER set CITY = '" + city + "' where ID = " + std::to_string(id)});
     }
 
-    static inline std::string templateError_;
-    Workspace ws;
 };
 
 }  // namespace
