@@ -23,6 +23,7 @@
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "operation/Reporter.h"
+#include "replica/Acknowledgements.h"
 #include "replica/ReplicationSchema.h"
 
 namespace bench {
@@ -199,6 +200,9 @@ inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
                                  &schema::kCreateDeletedUpdated, &schema::kCreateActiveTriggers,
                                  &schema::kCreateFill})
         ddl.push_back(singleColons(*t));
+    // What the journal triggers write and read besides the code.
+    ddl.push_back(quorvel::replica::kAddJournalColumns);
+    ddl.push_back(quorvel::replica::kCreatePeers);
     ddl.push_back(schema::masterRow("0", "2000000000"));
     ddl.push_back("insert into R$WORKINGTABLES values ('ITEMS')");
     ddl.push_back("insert into R$TABLEORDER values (1, 'ITEMS')");

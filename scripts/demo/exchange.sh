@@ -25,8 +25,8 @@ echo
 echo "$ quorvel-cli --local DemoClone --synchro DemoSynchro fill"
 "$CLI" --local DemoClone --synchro DemoSynchro fill
 echo
-echo "$ quorvel-cli --local DemoMaster --synchro DemoSynchro read --switch-triggers --yes"
-"$CLI" --local DemoMaster --synchro DemoSynchro read --switch-triggers --yes
+echo "$ quorvel-cli --local DemoMaster --synchro DemoSynchro read --yes"
+"$CLI" --local DemoMaster --synchro DemoSynchro read --yes
 echo
 echo "At the master now:"
 sql "$DEMO/master.fdb" <<'EOF'
@@ -37,8 +37,8 @@ echo
 echo "$ quorvel-cli --local DemoMaster --synchro DemoSynchro fill --yes"
 "$CLI" --local DemoMaster --synchro DemoSynchro fill --yes
 echo
-echo "$ quorvel-cli --local DemoEast --synchro DemoSynchro read --switch-triggers --yes"
-"$CLI" --local DemoEast --synchro DemoSynchro read --switch-triggers --yes
+echo "$ quorvel-cli --local DemoEast --synchro DemoSynchro read --yes"
+"$CLI" --local DemoEast --synchro DemoSynchro read --yes
 echo
 echo "At the clone EAST now:"
 sql "$DEMO/east.fdb" <<'EOF'

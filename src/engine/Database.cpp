@@ -22,6 +22,9 @@ namespace {
 // leaving the window hanging on another connection's uncommitted row.
 const unsigned char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                               isc_tpb_rec_version, isc_tpb_nowait};
+// One consistent view for an operation that decides from what it read
+// earlier (the read: its journal, then the rows).
+const unsigned char kSnapshotTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency, isc_tpb_nowait};
 // Rows that are only browsed: the server starts a read-only read-committed
 // transaction as already committed, so a list left open in a grid does not
 // hold back the oldest active transaction (and garbage collection with it).
@@ -144,10 +147,11 @@ void DatabaseImpl::requireConnected() const {
     if (!att) throw DbError("The " + owner.displayName() + " is not connected: connect it first.");
 }
 
-TxRef DatabaseImpl::start(bool autocommit, bool readOnly) {
+TxRef DatabaseImpl::start(bool autocommit, bool readOnly, bool snapshot) {
     requireConnected();
-    ITransaction* t = readOnly ? att->startTransaction(&st, sizeof kReadOnlyTpb, kReadOnlyTpb)
-                               : att->startTransaction(&st, sizeof kTpb, kTpb);
+    ITransaction* t = readOnly   ? att->startTransaction(&st, sizeof kReadOnlyTpb, kReadOnlyTpb)
+                      : snapshot ? att->startTransaction(&st, sizeof kSnapshotTpb, kSnapshotTpb)
+                                 : att->startTransaction(&st, sizeof kTpb, kTpb);
     return std::make_shared<Tx>(*this, t, autocommit);
 }
 
@@ -239,9 +243,9 @@ void Database::rollbackQuietly() noexcept {
 
 bool Database::connected() const { return impl_->att != nullptr; }
 
-void Database::startTransaction() {
+void Database::startTransaction(Isolation isolation) {
     if (impl_->explicitTx) throw DbError("A transaction is already active on " + name_);
-    impl_->explicitTx = impl_->start(false);
+    impl_->explicitTx = impl_->start(false, false, isolation == Isolation::Snapshot);
 }
 
 namespace {

@@ -59,7 +59,11 @@ public:
     void disconnect();
     bool connected() const;
 
-    void startTransaction();  // throws if one is active already
+    // Read committed sees every commit as it happens; a snapshot sees the
+    // database as it was when it began, and a row another user changed
+    // since then fails as an update conflict instead of being overwritten.
+    enum class Isolation { ReadCommitted, Snapshot };
+    void startTransaction(Isolation isolation = Isolation::ReadCommitted);  // throws if one is active already
     void commit();
     void rollback();
     bool inTransaction() const;

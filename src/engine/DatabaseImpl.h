@@ -55,7 +55,7 @@ struct DatabaseImpl {
     // The explicit transaction when one is active, else a new autocommit one
     // (read-only for rows that are only browsed).
     TxRef acquire(bool readOnly = false);
-    TxRef start(bool autocommit, bool readOnly = false);
+    TxRef start(bool autocommit, bool readOnly = false, bool snapshot = false);
     // Prepares `sql` in dialect 1; throws DbError with the server's text.
     fb::IStatement* prepare(const std::string& sql, Tx& tx);
 };

@@ -8,7 +8,10 @@ namespace quorvel::engine {
 
 class Transaction {
 public:
-    explicit Transaction(Database& db) : db_(db) { db_.startTransaction(); }
+    explicit Transaction(Database& db, Database::Isolation isolation = Database::Isolation::ReadCommitted)
+        : db_(db) {
+        db_.startTransaction(isolation);
+    }
     ~Transaction() {
         if (open_) db_.rollbackQuietly();
     }

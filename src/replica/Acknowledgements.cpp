@@ -13,10 +13,6 @@ namespace quorvel::replica {
 
 namespace {
 
-const char* const kCreatePeers =
-    "create table R$PEERS (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), "
-    "LASTREAD INTEGER, LASTREADDATE DATE, ACKNOWLEDGED INTEGER, ACKNOWLEDGEDDATE DATE)";
-
 std::string dateOrNull(const std::string& date) { return date.empty() ? "null" : quoted(date); }
 
 void writePeer(engine::Database& db, const Peer& p) {
@@ -27,6 +23,10 @@ void writePeer(engine::Database& db, const Peer& p) {
 }
 
 }  // namespace
+
+const char* const kCreatePeers =
+    "create table R$PEERS (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), "
+    "LASTREAD INTEGER, LASTREADDATE DATE, ACKNOWLEDGED INTEGER, ACKNOWLEDGEDDATE DATE)";
 
 const char* const kAddJournalColumns =
     "alter table R$DELETEDUPDATED add ORIGIN INTEGER, add FIRSTFILL INTEGER, add SEEN INTEGER";

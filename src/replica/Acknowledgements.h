@@ -51,6 +51,8 @@ int64_t acknowledgedByAll(const std::vector<Peer>& peers, int64_t lastFill);
 // The statement that gives an earlier journal the three columns above; the
 // synchro database's journal gets the same.
 extern const char* const kAddJournalColumns;
+// The table of what each peer has read (the journal triggers read it too).
+extern const char* const kCreatePeers;
 
 // Stamps the journal entries no fill has carried yet as carried by fill
 // `fillNumber`.

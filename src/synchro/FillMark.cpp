@@ -28,6 +28,14 @@ std::optional<RecordCode> parse(const std::string& text) {
     return std::nullopt;
 }
 
+// The code just before `c`. A mark names rows below it as sent: a reader
+// takes a row coded at the mark itself for one it has had, so the mark
+// stops short of an open transaction's first code.
+RecordCode before(const RecordCode& c) {
+    if (c.low > 0) return {c.high, c.low - 1};
+    return {c.high - 1, 2000000000};
+}
+
 }  // namespace
 
 FillMark drawFillMark(engine::Database& local) {
@@ -43,7 +51,7 @@ FillMark drawFillMark(engine::Database& local) {
     open.open();
     for (open.first(); !open.eof(); open.next())
         if (const std::optional<RecordCode> first = parse(open.field(0).asString()))
-            mark.code = std::min(mark.code, *first);
+            mark.code = std::min(mark.code, before(*first));
     open.close();
     if (!seesEveryone(local))
         mark.warning = "This fill runs as a user who sees only its own transactions: a row another user "

@@ -9,7 +9,7 @@ std::optional<std::string> momentaryReadFailure(const std::exception& e, const s
     switch (engine::failureOf(e)) {
         case engine::Failure::LockConflict:
             why = "Another user is changing a row of " + (table.empty() ? std::string("this database") : table) +
-                  " and has not committed it yet";
+                  " and has not committed it yet, or changed it while the read ran";
             break;
         case engine::Failure::ConnectionLost:
             why = "The connection was lost during the read" + (table.empty() ? std::string() : " of " + table);

@@ -245,7 +245,11 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         std::optional<ReadContext> context;
         try {
             engine::Transaction synchroTx(synchro);
-            engine::Transaction localTx(local);
+            // A snapshot: the journal read first and the rows met later are
+            // the same moment's, whatever other users commit meanwhile (a row
+            // a user deleted after the journal was read would otherwise be
+            // inserted again); a row changed since fails as another user's.
+            engine::Transaction localTx(local, engine::Database::Isolation::Snapshot);
             // The tool's triggers pass over what this transaction applies.
             local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
             const RecordCode mark = senderMark(synchro);

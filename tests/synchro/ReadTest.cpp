@@ -221,7 +221,8 @@ TEST_F(ReadTest, AnotherUsersUncommittedEditOrALostConnectionIsNoCollision) {
         bool lost;
         std::string says;
     };
-    for (const Case& c : {Case{false, "Another user is changing a row of CUSTOMER and has not committed it yet. "
+    for (const Case& c : {Case{false, "Another user is changing a row of CUSTOMER and has not committed it yet, or "
+                                      "changed it while the read ran. "
                                       "Nothing was applied: read again later.\n"},
                           Case{true, "The connection was lost during the read. Nothing was applied: "
                                      "read again later.\n"}}) {
