@@ -91,7 +91,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
         target.edit();
         pairs.copyRow();
         target.post();
-        cx.rules.applied(table, code);
+        cx.rules.appliedOverHeld(table, code);
         ++counts.sameRow;
     }
 }
@@ -102,12 +102,14 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     selectLocalTable(cx, table, false);
     RecordTransfer transfer(cx.synchroRows, cx.localTable);
     transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };
-    const RecordTransfer::KeepLocal keep = [&cx, &counts, &table](const RecordCode& code) {
-        if (!countKept(cx, cx.rules.whenHeld(code), counts)) return true;
-        cx.rules.applied(table, code);
-        return false;
+    const RecordTransfer::KeepLocal keep = [&cx](const RecordCode& code) {
+        return cx.rules.whenHeld(code) != ArrivalRules::Held::Apply;
     };
-    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep);
+    const RecordTransfer::OnHeld held = [&cx, &counts, &table](const RecordCode& code, bool kept) {
+        if (kept) countKept(cx, cx.rules.whenHeld(code), counts);
+        else cx.rules.appliedOverHeld(table, code);
+    };
+    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep, held);
     counts.updated = done.moved;
     counts.notFound = done.notFound;
 }
