@@ -51,10 +51,10 @@ public:
         engine::Query& block = blockOf(pending_.size());
         block.setParam("O", origin_);
         for (std::size_t i = 0; i < pending_.size(); ++i) {
-            const std::string n = std::to_string(i);
-            block.setParam("C1_" + n, pending_[i]->code.high);
-            block.setParam("C2_" + n, pending_[i]->code.low);
-            block.setParam("T_" + n, pending_[i]->table);
+            const Names& n = names_[i];
+            block.setParam(n.code1, pending_[i]->code.high);
+            block.setParam(n.code2, pending_[i]->code.low);
+            block.setParam(n.table, pending_[i]->table);
         }
         block.execSql();
         pending_.clear();
@@ -68,6 +68,7 @@ private:
         std::string declared = "O integer = :O", inserts;
         for (std::size_t i = 0; i < n; ++i) {
             const std::string k = std::to_string(i);
+            if (i == names_.size()) names_.push_back({"C1_" + k, "C2_" + k, "T_" + k});
             declared += ", C1_" + k + " integer = :C1_" + k + ", C2_" + k + " integer = :C2_" + k + ", T_" + k +
                         " char(31) = :T_" + k;
             inserts += " insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Origin) values (::C1_" +
@@ -84,6 +85,10 @@ private:
     int64_t origin_;
     EntryDrop drop_;
     std::vector<const ArrivalRules::Change*> pending_;
+    struct Names {
+        std::string code1, code2, table;
+    };
+    std::vector<Names> names_;  // the parameters of entry i of a block
     std::unique_ptr<engine::Query> full_, rest_;
 };
 
