@@ -53,9 +53,15 @@ inline std::string fillItems(int from, int to, int code1, int code2Shift) {
            "  I = I + 1; END END";
 }
 
-// The changes of the benchmarks: 10,000 new rows, 10,000 updates of old rows
-// spread over the table, 1,000 deletes of other old rows.
-constexpr int kInserts = 10000, kUpdates = 10000, kDeletes = 1000;
+// The changes of the benchmarks: N new rows, N updates of old rows spread
+// over the table, N / 10 deletes of other old rows. N is 10,000 unless the
+// environment's QUORVEL_BENCH_CHANGES gives another (the builder process
+// inherits it): the run at 10,000,000 rows moves 100,000 changes and more.
+inline int changesAsked() {
+    const char* v = std::getenv("QUORVEL_BENCH_CHANGES");
+    return v && std::atoi(v) > 0 ? std::atoi(v) : 10000;
+}
+inline const int kInserts = changesAsked(), kUpdates = kInserts, kDeletes = kInserts / 10;
 // Old row k (1-based) updated: ID k * step; deleted: ID k * step - 1.
 inline int changeStep(int rows) { return rows / kUpdates; }
 
@@ -313,9 +319,10 @@ inline void line(const char* what, Timing t) {
     std::printf("%-28s %8.3f s wall %8.3f s CPU\n", what, t.wall, t.cpu);
 }
 
+// Judged on the CPU ratio: steadier than wall time on a shared machine.
 inline void ratio(const char* what, double wall, double cpu, double goal) {
     std::printf("%-28s %8.2f   wall %8.2f   CPU", what, wall, cpu);
-    if (goal > 0) std::printf("   goal <= %.1f  %s", goal, wall <= goal ? "met" : "MISSED");
+    if (goal > 0) std::printf("   goal <= %.2f CPU  %s", goal, cpu <= goal ? "met" : "MISSED");
     std::printf("\n");
 }
 

@@ -14,9 +14,10 @@
 // (the transfer's second update keeping the rows updated here, one row in a hundred then
 // marked as updated locally). Printed: rows per second with wall and CPU
 // time, the peak memory after each pass, the ratios transfer / reference.
-// Goals: append within 1.3 times the reference insert copy, update
-// (overwrite by the record code) within 1.5 times the reference prepared update by key, peak memory
-// under 100 MB at 1,000,000 rows.
+// Goals, on CPU time (steadier than wall time on a shared machine): append
+// within 1.1 times the reference insert copy, overwrite by the record code
+// within 1.2 times the reference prepared update by key, and within 1.3 times
+// with the local journal's test; peak memory under 100 MB at 1,000,000 rows.
 #include <firebird/Interface.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -224,7 +225,7 @@ void line(const char* what, int rows, Timing t) {
 void ratio(const char* what, Timing transfer, Timing reference, double goal) {
     double wall = transfer.wall / reference.wall, cpu = transfer.cpu / reference.cpu;
     std::printf("%-32s %6.2f wall %6.2f CPU", what, wall, cpu);
-    if (goal > 0) std::printf("   goal <= %.1f  %s", goal, wall <= goal ? "met" : "MISSED");
+    if (goal > 0) std::printf("   goal <= %.2f CPU  %s", goal, cpu <= goal ? "met" : "MISSED");
     std::printf("\n");
 }
 
@@ -363,9 +364,9 @@ int run(int rows, int rounds, const fs::path& dir) {
     line("reference update by key again", rows, best.refUpdateAgain);
     line("overwrite, local updates kept", rows, best.mode1Checked);
     std::printf("\ntransfer / reference\n");
-    ratio("append / insert", best.mode0, best.refInsert, 1.3);
-    ratio("overwrite / update", best.mode1, best.refUpdate, 1.5);
-    ratio("overwrite kept / update", best.mode1Checked, best.refUpdateAgain, 0);
+    ratio("append / insert", best.mode0, best.refInsert, 1.1);
+    ratio("overwrite / update", best.mode1, best.refUpdate, 1.2);
+    ratio("overwrite kept / update", best.mode1Checked, best.refUpdateAgain, 1.3);
     const double peak = peakMegabytes();
     std::printf("%-32s %10.1f MB     goal < 100 MB  %s\n", "peak memory", peak,
                 peak < 100 ? "met" : "MISSED");

@@ -1,5 +1,9 @@
 #include "synchro/ArrivalJournal.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "engine/Query.h"
 
 namespace quorvel::synchro {
@@ -24,25 +28,79 @@ private:
     engine::Query query_;
 };
 
+// Entries written a batch at a time: one block of inserts is one call to the
+// server instead of one per entry, which at the master is most of what the
+// relay costs a read.
+class EntryWriter {
+public:
+    static constexpr std::size_t kBatch = 64;
+
+    EntryWriter(engine::Database& local, const char* operation, int64_t origin)
+        : local_(local), operation_(operation), origin_(origin), drop_(local, operation) {}
+
+    void add(const ArrivalRules::Change& c) {
+        pending_.push_back(&c);
+        if (pending_.size() == kBatch) flush();
+    }
+
+    // The entries that replace one of the same operation drop it first.
+    void flush() {
+        if (pending_.empty()) return;
+        for (const ArrivalRules::Change* c : pending_)
+            if (c->replaces) drop_.drop(c->code);
+        engine::Query& block = blockOf(pending_.size());
+        block.setParam("O", origin_);
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            const Names& n = names_[i];
+            block.setParam(n.code1, pending_[i]->code.high);
+            block.setParam(n.code2, pending_[i]->code.low);
+            block.setParam(n.table, pending_[i]->table);
+        }
+        block.execSql();
+        pending_.clear();
+    }
+
+private:
+    // Prepared once for a full batch, and once for the rest at the end.
+    engine::Query& blockOf(std::size_t n) {
+        std::unique_ptr<engine::Query>& q = n == kBatch ? full_ : rest_;
+        if (q) return *q;
+        std::string declared = "O integer = :O", inserts;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::string k = std::to_string(i);
+            if (i == names_.size()) names_.push_back({"C1_" + k, "C2_" + k, "T_" + k});
+            declared += ", C1_" + k + " integer = :C1_" + k + ", C2_" + k + " integer = :C2_" + k + ", T_" + k +
+                        " char(31) = :T_" + k;
+            inserts += " insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Origin) values (::C1_" +
+                       k + ", ::C2_" + k + ", '" + operation_ + "', ::T_" + k + ", ::O);";
+        }
+        q = std::make_unique<engine::Query>(local_);
+        q->setSql("execute block (" + declared + ") as begin" + inserts + " end");
+        q->prepare();
+        return *q;
+    }
+
+    engine::Database& local_;
+    const char* operation_;
+    int64_t origin_;
+    EntryDrop drop_;
+    std::vector<const ArrivalRules::Change*> pending_;
+    struct Names {
+        std::string code1, code2, table;
+    };
+    std::vector<Names> names_;  // the parameters of entry i of a block
+    std::unique_ptr<engine::Query> full_, rest_;
+};
+
 // Replaces the entry of one operation by one with the sender's origin (an
 // update entry of the master's own is replaced only where the clone's later
 // update won over it).
 void journal(engine::Database& local, const std::vector<ArrivalRules::Change>& changes, const char* operation,
              int64_t origin) {
     if (changes.empty()) return;
-    EntryDrop drop(local, operation);
-    engine::Query add(local);
-    add.setSql(std::string("insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Origin) "
-                           "values (:C1, :C2, '") + operation + "', :T, :O)");
-    add.prepare();
-    for (const ArrivalRules::Change& c : changes) {
-        if (c.replaces) drop.drop(c.code);
-        add.setParam("C1", c.code.high);
-        add.setParam("C2", c.code.low);
-        add.setParam("T", c.table);
-        add.setParam("O", origin);
-        add.execSql();
-    }
+    EntryWriter writer(local, operation, origin);
+    for (const ArrivalRules::Change& c : changes) writer.add(c);
+    writer.flush();
 }
 
 }  // namespace

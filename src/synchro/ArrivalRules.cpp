@@ -19,7 +19,7 @@ bool ArrivalRules::carriedBefore(const JournalEntry& theirs) const {
     return before_ && theirs.first && *theirs.first <= before_->lastRead;
 }
 
-ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) {
+ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
     const JournalEntry* theirs = sent_.update(code);
     const JournalEntry* local = local_.update(code);
     const JournalEntry* mine = local && !local->origin ? local : nullptr;
@@ -32,7 +32,6 @@ ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) {
         } else {
             if (theirs->origin && *theirs->origin == me_) return Held::OwnComingBack;
             if (sawIt(mine->seen, theirs->first)) return Held::KeepLocal;
-            overruled_.push_back(code);
         }
     }
     return Held::Apply;
@@ -51,6 +50,12 @@ bool ArrivalRules::appliesDeletion(const RecordCode& code) const {
 
 void ArrivalRules::applied(const std::string& table, const RecordCode& code) {
     if (master_) relayedUpdates_.push_back({table, code, local_.updated(code)});
+}
+
+void ArrivalRules::appliedOverHeld(const std::string& table, const RecordCode& code) {
+    const JournalEntry* local = local_.update(code);
+    if (!master_ && local && !local->origin) overruled_.push_back(code);
+    applied(table, code);
 }
 
 void ArrivalRules::deleted(const std::string& table, const RecordCode& code) {

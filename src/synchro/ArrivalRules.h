@@ -44,7 +44,8 @@ public:
 
     enum class Held { Apply, KeepLocal, SentAgain, OwnComingBack };
     // For a row of the synchro database that the reader holds (same code).
-    Held whenHeld(const replica::RecordCode& code);
+    // Changes nothing: a transfer may ask before it knows the row is held.
+    Held whenHeld(const replica::RecordCode& code) const;
     // For a row the reader does not hold: false when it was deleted here, or
     // when it reached this site before (an entry or a row of a fill read here
     // already) and is gone since.
@@ -54,6 +55,9 @@ public:
 
     // What the read applied, for the journal to record after the passes.
     void applied(const std::string& table, const replica::RecordCode& code);
+    // A held row overwritten as `whenHeld` said: at a clone, its own update
+    // entry for it is overruled by the master's side.
+    void appliedOverHeld(const std::string& table, const replica::RecordCode& code);
     void deleted(const std::string& table, const replica::RecordCode& code);
 
     struct Change {

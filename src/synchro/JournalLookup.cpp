@@ -5,30 +5,27 @@ namespace quorvel::synchro {
 using replica::RecordCode;
 
 namespace {
-const char* const kCountUpdated =
-    "select count(*) from R$DeletedUpdated where R$Code1 = :Code1 and R$Code2 = :Code2 "
-    "and Operation = \"U\"";
+const char* const kUpdatedCodes = "select R$Code1, R$Code2 from R$DeletedUpdated where Operation = 'U'";
 }
 
 JournalLookup::JournalLookup(engine::Database& local) : local_(local) {}
 
 JournalLookup::~JournalLookup() = default;
 
+// The codes are read once, on first use, in the caller's transaction: one
+// query for a whole transfer instead of one per row.
 bool JournalLookup::updatedHere(const RecordCode& code) {
-    if (!query_) {
-        auto q = std::make_unique<engine::Query>(local_);
-        q->setName("JournalLookup");
-        q->setSql(kCountUpdated);
-        q->prepare();
-        query_ = std::move(q);
+    if (!updated_) {
+        std::unordered_set<RecordCode, replica::RecordCodeHash> codes;
+        engine::Query q(local_);
+        q.setName("JournalLookup");
+        q.setUnidirectional(true);
+        q.setSql(kUpdatedCodes);
+        q.open();
+        for (; !q.eof(); q.next()) codes.insert({q.field(0).asInteger(), q.field(1).asInteger()});
+        updated_ = std::move(codes);
     }
-    query_->close();
-    query_->setParam("Code1", code.high);
-    query_->setParam("Code2", code.low);
-    query_->open();
-    const bool some = query_->field(0).asInteger() != 0;
-    query_->close();
-    return some;
+    return updated_->count(code) != 0;
 }
 
 }  // namespace quorvel::synchro

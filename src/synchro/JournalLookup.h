@@ -4,9 +4,10 @@
 // since its journal was last emptied. For transfers that have not read the
 // journal into memory.
 //
-// The query is prepared on first use and then only run again with the next
-// code, so a transfer of many rows prepares it once.
-#include <memory>
+// The journal's update entries are read once, on first use, and kept: a
+// transfer of many rows asks the database once, not once per row.
+#include <optional>
+#include <unordered_set>
 
 #include "engine/Database.h"
 #include "engine/Query.h"
@@ -23,7 +24,7 @@ public:
 
 private:
     engine::Database& local_;
-    std::unique_ptr<engine::Query> query_;
+    std::optional<std::unordered_set<replica::RecordCode, replica::RecordCodeHash>> updated_;
 };
 
 }  // namespace quorvel::synchro

@@ -1,8 +1,11 @@
 #include "synchro/ReadPasses.h"
 
+#include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/Error.h"
+#include "engine/RowCopy.h"
 #include "replica/SqlText.h"
 #include "synchro/FieldPairs.h"
 #include "synchro/RecordTransfer.h"
@@ -49,6 +52,29 @@ bool countKept(ReadContext& cx, ArrivalRules::Held held, ReadReport::Table& coun
     return false;
 }
 
+using CodeSet = std::unordered_set<RecordCode, replica::RecordCodeHash>;
+
+// The codes of the local rows that the pass's rows could name: those above
+// the sender's mark up to the highest code among them. Most rows of the pass
+// are new here; knowing which are held spares looking for each of them.
+CodeSet heldCodes(ReadContext& cx, const std::string& table) {
+    engine::Query highest(cx.synchroRows.database());
+    highest.setSql("select R$Code1, R$Code2 from " + table + " where " + codeAbove(cx.senderMark) +
+                   " order by R$Code1 desc, R$Code2 desc rows 1");
+    highest.open();
+    CodeSet held;
+    if (highest.eof() || highest.field(0).isNull() || highest.field(1).isNull()) return held;
+    const RecordCode top{highest.field(0).asInteger(), highest.field(1).asInteger() + 1};
+    engine::Query local(cx.local);
+    local.setUnidirectional(true);
+    local.setSql("select R$Code1, R$Code2 from " + table + " where " + replica::codeBetween(cx.senderMark, top));
+    local.open();
+    for (; !local.eof(); local.next())
+        if (!local.field(0).isNull() && !local.field(1).isNull())
+            held.insert(codeOf(local.field(0), local.field(1)));
+    return held;
+}
+
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
@@ -64,6 +90,10 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     const engine::Field& code2 = source.fieldByName("R$Code2");
     static const std::string kCodeFields = "R$CODE1;R$CODE2";
     std::vector<engine::Value> codeValues(2);
+    const CodeSet held = heldCodes(cx, table);
+    // New rows go through one insert prepared once, fed from the synchro row.
+    const std::unique_ptr<engine::RowCopy> insert =
+        engine::RowCopy::insertInto(target, {pairs.pairs().begin(), pairs.pairs().end()});
 
     int64_t seen = 0;
     for (; !source.eof(); source.next()) {
@@ -72,7 +102,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
         codeValues[0] = code1.asValue();
         codeValues[1] = code2.asValue();
         // Found by its record code, whatever its key is now at either site.
-        if (!target.locate(kCodeFields, codeValues)) {
+        if (!held.count(code) || !target.locate(kCodeFields, codeValues)) {
             if (!cx.rules.insertWhenMissing(code)) {
                 ++counts.stayDeleted;  // deleted here; the deletion travels the other way
                 continue;
@@ -80,9 +110,13 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
             // A row held here under the same key but another code is a
             // collision: both sites inserted it. The insert fails with the
             // server's own message.
-            target.append();
-            pairs.copyRow();
-            target.post();
+            if (insert) {
+                insert->run();
+            } else {
+                target.append();
+                pairs.copyRow();
+                target.post();
+            }
             cx.rules.applied(table, code);
             ++counts.inserted;
             continue;
@@ -91,7 +125,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
         target.edit();
         pairs.copyRow();
         target.post();
-        cx.rules.applied(table, code);
+        cx.rules.appliedOverHeld(table, code);
         ++counts.sameRow;
     }
 }
@@ -102,12 +136,14 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     selectLocalTable(cx, table, false);
     RecordTransfer transfer(cx.synchroRows, cx.localTable);
     transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };
-    const RecordTransfer::KeepLocal keep = [&cx, &counts, &table](const RecordCode& code) {
-        if (!countKept(cx, cx.rules.whenHeld(code), counts)) return true;
-        cx.rules.applied(table, code);
-        return false;
+    const RecordTransfer::KeepLocal keep = [&cx](const RecordCode& code) {
+        return cx.rules.whenHeld(code) != ArrivalRules::Held::Apply;
     };
-    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep);
+    const RecordTransfer::OnHeld held = [&cx, &counts, &table](const RecordCode& code, bool kept) {
+        if (kept) countKept(cx, cx.rules.whenHeld(code), counts);
+        else cx.rules.appliedOverHeld(table, code);
+    };
+    const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep, held);
     counts.updated = done.moved;
     counts.notFound = done.notFound;
 }

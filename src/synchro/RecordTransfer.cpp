@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/Error.h"
+#include "engine/RowCopy.h"
 #include "synchro/FieldPairs.h"
 #include "synchro/RowFailure.h"
 #include "synchro/StreamingSource.h"
@@ -35,28 +36,65 @@ void RecordTransfer::reopen() {
     source_.first();
 }
 
+namespace {
+
+std::vector<engine::RowCopy::Pair> copyPairs(const FieldPairs& pairs) {
+    return {pairs.pairs().begin(), pairs.pairs().end()};
+}
+
+}  // namespace
+
+// Rows go through one prepared insert fed straight from the source's row,
+// as a hand-written copy moves them; field by field only where the two
+// sides' columns differ in layout.
 int64_t RecordTransfer::append() {
     const StreamingSource streaming(source_);
     reopen();
     int64_t moved = 0;
     if (source_.eof()) return moved;
     const FieldPairs pairs(source_, target_);
+    const std::unique_ptr<engine::RowCopy> insert = engine::RowCopy::insertInto(target_, copyPairs(pairs));
     for (; !source_.eof(); source_.next()) {
-        target_.append();
-        try {
-            pairs.copyRow();
-            target_.post();
-        } catch (const engine::DbError& e) {
-            throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(),
-                                  e.failure());
+        if (!insert) {
+            appendRow(pairs);
+        } else {
+            try {
+                insert->run();
+            } catch (const engine::DbError& e) {
+                // The record that failed is shown in insert state, as the
+                // field-by-field way leaves it.
+                try {
+                    target_.append();
+                    pairs.copyRow();
+                } catch (const std::exception&) {
+                    // The server's first failure is the one to report.
+                }
+                throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(),
+                                      e.failure());
+            }
         }
         countMoved(moved);
     }
     return moved;
 }
 
+void RecordTransfer::appendRow(const FieldPairs& pairs) {
+    target_.append();
+    try {
+        pairs.copyRow();
+        target_.post();
+    } catch (const engine::DbError& e) {
+        throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(),
+                              e.failure());
+    }
+}
+
+// Each row is written by one update by key prepared once, as a hand-written
+// copy does it; only a row the update did not find is looked for, to tell a
+// missing row from one that is there. A row the local side keeps is looked
+// for instead of written.
 RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::string>& keyColumns,
-                                                      const KeepLocal& keepLocal) {
+                                                      const KeepLocal& keepLocal, const OnHeld& onHeld) {
     const StreamingSource streaming(source_);
     reopen();
     Overwritten result;
@@ -64,43 +102,83 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
     const FieldPairs pairs(source_, target_);
     const bool byCode = keyColumns == recordCodeColumns();
     std::vector<const engine::Field*> key;
+    std::vector<engine::RowCopy::Pair> keyPairs;
     std::string keyList;
     for (const std::string& column : keyColumns) {
         const engine::Field* f = source_.findField(column);
-        if (!f || !target_.findField(column))
+        const engine::Field* t = target_.findField(column);
+        if (!f || !t)
             throw engine::DbError("Table " + target_.tableName() +
                                   (byCode ? std::string(" has no record code (R$Code1, R$Code2)")
                                           : " has no column " + column) +
                                   " on both sides: its rows cannot be found for update");
         key.push_back(f);
+        keyPairs.emplace_back(f, t);
         keyList += (keyList.empty() ? "" : ";") + column;
     }
-    const engine::Field* code1 = keepLocal ? source_.findField("R$CODE1") : nullptr;
-    const engine::Field* code2 = keepLocal ? source_.findField("R$CODE2") : nullptr;
-    if (keepLocal && (!code1 || !code2))
+    const bool asksLocal = keepLocal || onHeld;
+    const engine::Field* code1 = asksLocal ? source_.findField("R$CODE1") : nullptr;
+    const engine::Field* code2 = asksLocal ? source_.findField("R$CODE2") : nullptr;
+    if (asksLocal && (!code1 || !code2))
         throw engine::DbError("Table " + target_.tableName() +
                               " has no record code (R$Code1, R$Code2) on both sides: its rows cannot be found "
                               "for update");
+    const std::unique_ptr<engine::RowCopy> update = engine::RowCopy::updateOf(target_, copyPairs(pairs), keyPairs);
     std::vector<engine::Value> values(key.size());
+    const auto located = [&] {
+        for (std::size_t k = 0; k < key.size(); ++k) values[k] = key[k]->asValue();
+        return target_.locate(keyList, values);
+    };
 
     for (; !source_.eof(); source_.next()) {
-        for (std::size_t k = 0; k < key.size(); ++k) values[k] = key[k]->asValue();
-        if (!target_.locate(keyList, values)) {
-            ++result.notFound;
-            continue;
-        }
         // A NULL half of a code matches no journal entry (their codes are never NULL).
-        if (keepLocal && !code1->isNull() && !code2->isNull() &&
-            keepLocal({code1->asInteger(), code2->asInteger()})) {
+        const bool coded = asksLocal && !code1->isNull() && !code2->isNull();
+        const replica::RecordCode code = coded ? replica::RecordCode{code1->asInteger(), code2->asInteger()}
+                                               : replica::RecordCode{};
+        if (coded && keepLocal && keepLocal(code)) {
+            if (!located()) {
+                ++result.notFound;
+                continue;
+            }
             ++result.keptLocal;
+            if (onHeld) onHeld(code, true);
             continue;
         }
-        target_.edit();
-        pairs.copyRow();
-        target_.post();
+        bool written = false;
+        if (update) {
+            try {
+                written = update->run() > 0;
+            } catch (const engine::DbError&) {
+                // The record that failed is shown in edit state, as the
+                // field-by-field way leaves it.
+                try {
+                    if (located()) {
+                        target_.edit();
+                        pairs.copyRow();
+                    }
+                } catch (const std::exception&) {
+                    // The server's first failure is the one to report.
+                }
+                throw;
+            }
+        }
+        if (!written) {
+            if (!located()) {
+                ++result.notFound;
+                continue;
+            }
+            overwriteRow(pairs);
+        }
+        if (coded && onHeld) onHeld(code, false);
         countMoved(result.moved);
     }
     return result;
+}
+
+void RecordTransfer::overwriteRow(const FieldPairs& pairs) {
+    target_.edit();
+    pairs.copyRow();
+    target_.post();
 }
 
 void RecordTransfer::countMoved(int64_t& moved) const {

@@ -14,6 +14,7 @@
 #include "engine/DataSet.h"
 #include "engine/Table.h"
 #include "replica/RecordCode.h"
+#include "synchro/FieldPairs.h"
 
 namespace quorvel::synchro {
 
@@ -42,17 +43,26 @@ public:
         int64_t keptLocal = 0;  // found, but left alone because updated here
         int64_t notFound = 0;   // no target row with those key values (skipped)
     };
-    // Whether the local row with this code is to be left as it is (the
-    // local update wins, or the row holds this change already).
+    // Whether the local row with this code, if there is one, is to be left
+    // as it is (the local update wins, or the row holds this change
+    // already). Asked before the row is looked for: it must change nothing.
     using KeepLocal = std::function<bool(const replica::RecordCode&)>;
+    // Told of every target row found for a source row with a record code,
+    // after it was overwritten or, `kept`, left as it was.
+    using OnHeld = std::function<void(const replica::RecordCode&, bool kept)>;
     // Overwrites the target rows that hold each source row's values in
     // `keyColumns`; by the record code, a row whose primary key changed at
     // the sender is still found, through the code index. Fields are paired
     // by name; the failing target record stays in edit state.
-    Overwritten overwrite(const std::vector<std::string>& keyColumns, const KeepLocal& keepLocal = {});
+    Overwritten overwrite(const std::vector<std::string>& keyColumns, const KeepLocal& keepLocal = {},
+                          const OnHeld& onHeld = {});
 
 private:
     void reopen();
+    // The field-by-field way of one row, which leaves a failing target
+    // record in its insert or edit state for the caller to show.
+    void appendRow(const FieldPairs& pairs);
+    void overwriteRow(const FieldPairs& pairs);
     void countMoved(int64_t& moved) const;
 
     engine::DataSet& source_;
