@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "connect/DialectCheck.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -181,6 +182,7 @@ Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key) {
     return runOperation(reporter, [&]() -> Outcome {
+        connect::refuseMixedDialects(local, synchro);
         const KeyFilter filter = keyFilter(local, table);
         if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
         engine::Query source(synchro);

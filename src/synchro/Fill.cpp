@@ -13,6 +13,7 @@
 // fill sends the same changes again.
 #include <fstream>
 
+#include "connect/DialectCheck.h"
 #include "db/Today.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -96,6 +97,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
+        connect::refuseMixedDialects(local, synchro);
         // What the out-synchro database is, before anything in it is emptied:
         // the master, a clone or the local file itself must never be.
         DatabaseIdentity target, here;

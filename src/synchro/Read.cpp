@@ -4,6 +4,7 @@
 // names the table where it stopped, with the rows on both sides.
 #include <optional>
 
+#include "connect/DialectCheck.h"
 #include "db/Today.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
@@ -206,6 +207,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
+        connect::refuseMixedDialects(local, synchro);
         std::optional<Sender> sender;
         try {
             sender = checkSource(local, synchro, reporter);
