@@ -52,8 +52,8 @@ void disarm(engine::Database& db, const std::vector<std::string>& tables) {
 void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables) {
-        run(db, "alter table " + table + " add R$Code1 Integer");
-        run(db, "alter table " + table + " add R$Code2 Integer");
+        run(db, "alter table " + db.identifier(table) + " add R$Code1 Integer");
+        run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
     }
     run(db, "set generator r$gen1 to 0");
     run(db, "set generator r$gen2 to 0");
@@ -65,7 +65,7 @@ void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& ta
 void numberRows(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables)
-        run(db, "update " + table +
+        run(db, "update " + db.identifier(table) +
                     " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
     tx.commit();
 }

@@ -40,9 +40,13 @@ inline const std::string kCreateSynchro =
 // OFFSET is a reserved word of the server, and dialect 1 has no quoted
 // identifiers to get round that: the offset column is GENOFFSET. It stays the
 // second column, so inserts by position and readers by position are unchanged.
-inline const std::string kCreatePKGens =
-    "CREATE TABLE R$PKGENS (\n"
-    "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER)";
+// Generators of a dialect-3 database are 64-bit, and so may their offset be.
+inline std::string createPKGens(int dialect) {
+    return std::string("CREATE TABLE R$PKGENS (\n"
+                       "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET ") +
+           (dialect >= 3 ? "BIGINT)" : "INTEGER)");
+}
+inline const std::string kCreatePKGens = createPKGens(1);
 
 inline const std::string kCreateDeletedUpdated =
     "CREATE TABLE R$DELETEDUPDATED (\n"
@@ -57,7 +61,7 @@ inline const std::string kGrantActiveTriggers = "grant execute on procedure R$AC
 // The row describing the master itself; the bounds are the edits' texts as
 // typed, already checked to be integers.
 inline std::string masterRow(const std::string& maxValue1, const std::string& maxValue2) {
-    return "insert into R$CLONE values (\"MASTER\", 0, " + maxValue1 + ", " + maxValue2 + ", \"Y\")";
+    return "insert into R$CLONE values ('MASTER', 0, " + maxValue1 + ", " + maxValue2 + ", 'Y')";
 }
 
 // Triggers to make active again after a read: those of the working tables that
@@ -71,7 +75,7 @@ inline const std::string kCreateActiveTriggers =
     "  for select RDB$Trigger_Name\n"
     "         from RDB$Triggers\n"
     "          where (RDB$System_Flag is null or RDB$System_Flag = 0) and\n"
-    "                (not RDB$Trigger_Name starting with \"CHECK\")\n"
+    "                (not RDB$Trigger_Name starting with 'CHECK')\n"
     "                 and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
     "         and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)\n"
     "         order by RDB$Trigger_Name\n"
@@ -152,13 +156,13 @@ inline const std::string kWorkingTableTriggers =
     "from RDB$Triggers\n"
     "where \n"
     " (RDB$System_Flag is null or RDB$System_Flag = 0) \n"
-    " and ( not RDB$Trigger_Name starting with \"CHECK\")\n"
+    " and ( not RDB$Trigger_Name starting with 'CHECK')\n"
     " and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
     "order by RDB$Trigger_Name";
 
 // Every trigger whose name starts with R$ belongs to the tool.
 inline const std::string kSelectToolTriggers =
-    "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
+    "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
 
 inline std::string dropTrigger(const std::string& name) { return "drop trigger " + name; }
 

@@ -9,6 +9,7 @@
 // union over a table with an array column ("Data type unknown").
 #include <string>
 
+#include "engine/Database.h"
 #include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
@@ -18,6 +19,7 @@ struct FillSelection {
     std::string updated;  // rows older than that, named by the journal
 };
 
-FillSelection fillSelection(const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
+// `table` is the name as the catalogue keeps it; `local` tells how to write it.
+FillSelection fillSelection(const engine::Database& local, const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
 
 }  // namespace quorvel::synchro

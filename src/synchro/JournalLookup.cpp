@@ -7,7 +7,7 @@ using replica::RecordCode;
 namespace {
 const char* const kCountUpdated =
     "select count(*) from R$DeletedUpdated where R$Code1 = :Code1 and R$Code2 = :Code2 "
-    "and Operation = \"U\"";
+    "and Operation = 'U'";
 }
 
 JournalLookup::JournalLookup(engine::Database& local) : local_(local) {}
