@@ -99,9 +99,9 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     for (const std::string& table : tables) CreateCodeIndex(db, table);
     int counter = 0;
     for (const std::string& table : tables) {
-        run(db, schema::insertTrigger(++counter, table));
-        run(db, schema::deleteTrigger(++counter, table));
-        run(db, schema::updateTrigger(++counter, table));
+        run(db, schema::insertTrigger(++counter, table, db.sqlDialect()));
+        run(db, schema::deleteTrigger(++counter, table, db.sqlDialect()));
+        run(db, schema::updateTrigger(++counter, table, db.sqlDialect()));
     }
     const std::string code1 = textOf(db, "select C from R$Fill(1)");
     const std::string code2 = textOf(db, "select C from R$Fill(2)");

@@ -5,6 +5,7 @@
 // server as one colon (a single colon before a name would be a parameter).
 #include <string>
 
+#include "engine/Database.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::replica::schema {
@@ -113,8 +114,8 @@ inline const std::string kCreateFill =
 // The three triggers of a working table, numbered R$<n>. The journal's
 // inserts name their columns: the journal has more (origin, first fill, seen),
 // left NULL for a change made here.
-inline std::string insertTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string insertTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "before insert\n"
            "as\n"
            "declare variable C Integer;\n"
@@ -126,26 +127,26 @@ inline std::string insertTrigger(int n, const std::string& table) {
            "end";
 }
 
-inline std::string deleteTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string deleteTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after delete\n"
            "as\n"
            "begin\n"
            "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
-           "  values (old.R$Code1, old.R$Code2, \"D\", " + quoted(table) + ");\n"
+           "  values (old.R$Code1, old.R$Code2, 'D', " + quoted(table) + ");\n"
            "end";
 }
 
-inline std::string updateTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string updateTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after update\n"
            "as\n"
            "begin\n"
            "  delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1\n"
            "  and R$Code2 = old.R$Code2\n"
-           "  and Operation = \"U\" and TableName =  " + quoted(table) + ";\n"
+           "  and Operation = 'U' and TableName =  " + quoted(table) + ";\n"
            "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
-           "  values (old.R$Code1, old.R$Code2, \"U\", " + quoted(table) + ");\n"
+           "  values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ");\n"
            "end";
 }
 
