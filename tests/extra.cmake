@@ -10,6 +10,7 @@ set(_fuzz_sources
   ${PROJECT_SOURCE_DIR}/src/ddl/FileKinds.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TargetFile.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/SynchroDdl.cpp
+  ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableReferences.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableOrder.cpp)
 set(_fuzz_flags -std=c++20 -O1 -g -fsanitize=fuzzer,address -fno-sanitize-recover=all)

@@ -74,6 +74,9 @@ Master preparation (--local):
   add-gen NAME [--offset TEXT] | remove-gen NAME
                                             primary-key generator list
   recreate-triggers                         number every row, arm the triggers
+  renew-triggers                            replace the triggers of an armed database
+                                            (master or clone) by this version's, which
+                                            let other users work during a read
   triggers-inactive | triggers-active       switch the working tables' triggers
 
 Cloning (--local the master):
@@ -89,8 +92,10 @@ Cloning (--local the master):
 Exchange (--local the local database, --synchro the synchro database):
   fill                        write the local changes into the synchro database
   read [--switch-triggers]    apply a received synchro database, whole or not at
-                              all; refused while the triggers are active unless
-                              --switch-triggers switches them off and on around it
+                              all, while other users keep working; triggers of an
+                              earlier version must be inactive: --switch-triggers
+                              switches every trigger of the working tables off and
+                              on around it
   history                     the synchronization history (--local only)
   delete-history NUMBER       delete the newest history row, never the site's
                               first mark; the next fill sends again what that

@@ -8,6 +8,7 @@
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
 #include "db/PeerTable.h"
+#include "replica/TriggerKind.h"
 #include "replica/LocalSite.h"
 #include "operation/Refused.h"
 
@@ -95,6 +96,11 @@ int cmdStatus(Session& s) {
                  "triggers, the user's triggers off). Run recreate-triggers again to finish it.\n";
     else
         s.out << "Triggers switched off for a read: " << yesNo(state.triggersSwitchedOff) << '\n';
+    try {
+        s.out << "Replication triggers: " << replica::describe(replica::triggerKind(dm.UserDB())) << '\n';
+    } catch (const std::exception& e) {
+        s.out << "Replication triggers: unknown (" << e.what() << ")\n";
+    }
     printArming(s, state);
     printCodesPastBound(s);
     s.out << "Table order: " << yesNo(state.tableOrderPresent) << '\n';

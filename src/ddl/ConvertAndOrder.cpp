@@ -1,10 +1,12 @@
 #include "ddl/ConvertAndOrder.h"
 
+#include "ddl/ExtractDialect.h"
 #include "ddl/MakeTableOrder.h"
 #include "ddl/MStream.h"
 #include "ddl/SynchroDdl.h"
 #include "ddl/TargetFile.h"
 #include "ddl/WorkingTableNames.h"
+#include "engine/DatabaseFacts.h"
 #include "engine/FirstValue.h"
 
 namespace quorvel::ddl {
@@ -34,6 +36,18 @@ TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourc
     } catch (const FileError& e) {
         throw ConversionRefused(e.what());
     }
+
+    // Names, literals and types read differently in the other dialect: a
+    // script made from such an extract would not describe the master's tables.
+    const std::optional<int> extractDialect = ExtractDialect(source);
+    const int masterDialect = engine::readDatabaseFacts(master).sqlDialect;
+    if (extractDialect && *extractDialect != masterDialect)
+        throw ConversionRefused("The file \"" + sourceFileName + "\" is an extract of a dialect " +
+                                std::to_string(*extractDialect) + " database (SET SQL DIALECT " +
+                                std::to_string(*extractDialect) + "), but the master is a dialect " +
+                                std::to_string(masterDialect) +
+                                " database. Extract the master's own metadata and convert that. " +
+                                kNothingChanged);
 
     const WorkingTableNames working = WorkingTableNames::Read(master);
     if (working.empty())

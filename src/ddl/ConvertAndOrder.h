@@ -12,8 +12,9 @@
 namespace quorvel::ddl {
 
 // The conversion stopped before it wrote or changed anything, for a reason
-// the operator can mend: a file name that cannot be used, a master without
-// working tables, an extract that defines none of them.
+// the operator can mend: a file name that cannot be used, an extract of
+// another dialect than the master's, a master without working tables, an
+// extract that defines none of them.
 class ConversionRefused : public quorvel::Refused {
 public:
     using quorvel::Refused::Refused;

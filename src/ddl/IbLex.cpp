@@ -148,7 +148,9 @@ TTokenKind TLex::literal(size_t start) {
     }
 }
 
-// A double quote always ends the name; no doubling rule here.
+// A doubled double quote is a quote inside the name ("QUOTE""D"), as a
+// dialect-3 extract writes it; it stays doubled in the text, so a copied name
+// stays a valid quoted name. A single double quote ends the name.
 TTokenKind TLex::quotedName(size_t start) {
     size_t pos = start + 1;
     for (;;) {
@@ -158,8 +160,12 @@ TTokenKind TLex::quotedName(size_t start) {
             return tkUnknown;
         }
         if (c == '"') {
-            finish(start, pos + 1);
-            return tkUnknown;
+            if (charAt(pos + 1) != '"') {
+                finish(start, pos + 1);
+                return tkUnknown;
+            }
+            pos += 2;
+            continue;
         }
         ++pos;
     }

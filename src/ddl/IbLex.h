@@ -24,7 +24,7 @@ enum TTokenKind : uint8_t {
     tkOperator = 9,      // "*" "+" "-" "=" "/" "<" ">" alone
     tkDelimiter = 10,    // "(" ")" "," "." ":" ";" "[" "]"
     tkConcat = 11,       // "||"
-    tkUnknown = 13,      // quoted names, malformed numbers, cut-off literals, stray bytes
+    tkUnknown = 13,      // quoted names (quotes kept), malformed numbers, cut-off literals, stray bytes
 };
 
 const char* TokenKindName(TTokenKind kind);
@@ -39,7 +39,8 @@ public:
     TTokenKind NextToken();
 
     // A view into the stream's text, valid while the stream lives. A doubled
-    // quote inside a literal stays doubled, so a copied literal stays valid SQL.
+    // quote inside a literal or a quoted name stays doubled, so a copied
+    // literal or name stays valid SQL.
     std::string_view TokenText() const { return tokenText_; }
 
 private:

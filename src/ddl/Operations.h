@@ -13,8 +13,8 @@ namespace quorvel::ddl {
 // "Convert to SYNCHRO ddl": writes the synchro definition from the extract
 // `source` into `target` and rewrites the master's R$TABLEORDER. Done also
 // when references form a cycle (told as a notice); refused, with nothing
-// written or changed, for an unusable file or an extract without any working
-// table; failed on a write or database error. The front end refreshes its
+// written or changed, for an unusable file, an extract of another dialect
+// than the master's or an extract without any working table; failed on a write or database error. The front end refreshes its
 // table-order list after it.
 Outcome ConvertDdl(engine::Database& master, const std::string& source, const std::string& target,
                    Reporter& reporter);

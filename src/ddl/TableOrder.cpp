@@ -7,13 +7,6 @@ namespace quorvel::ddl {
 
 namespace {
 
-std::string upper(std::string_view name) {
-    std::string u(name);
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return u;
-}
-
 struct Edge {
     int child;
     int parent;
@@ -82,11 +75,11 @@ TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector
     // their current order and `position` the place of each, so a lookup by
     // name costs no scan of the list.
     std::unordered_map<std::string, int> byName;
-    for (int i = 0; i < n; ++i) byName.emplace(upper(tables[i]), i);  // the first of equal names wins
+    for (int i = 0; i < n; ++i) byName.emplace(tables[i], i);  // the first of equal names wins
     std::vector<Edge> edges;
     for (const TRefPair& p : pairs) {
-        auto c = byName.find(upper(p.ChildTable));
-        auto q = byName.find(upper(p.ParentTable));
+        auto c = byName.find(p.ChildTable);
+        auto q = byName.find(p.ParentTable);
         if (c != byName.end() && q != byName.end()) edges.push_back({c->second, q->second});
     }
 

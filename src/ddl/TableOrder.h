@@ -15,8 +15,9 @@ struct TableOrder {
 // Starts from `tables` (the master's table list, by name) and repeats passes
 // over `pairs` in their order: a referenced table that stands after its
 // referencing table is taken out and put directly before it. Names from the
-// pairs are matched without regard to case; a pair naming a table not in the
-// list moves nothing. The passes end when one moves nothing, or after one
+// pairs (spelt as the catalogue keeps them, see NormalName) are matched
+// exactly, so "OrderLine" and ORDERLINE stay two tables; a pair naming a
+// table not in the list moves nothing. The passes end when one moves nothing, or after one
 // pass more than there are tables named by pairs (acyclic references settle
 // by then; references that form a cycle never do).
 TableOrder OrderTables(const std::vector<std::string>& tables, const std::vector<TRefPair>& pairs);

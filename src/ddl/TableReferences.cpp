@@ -1,6 +1,7 @@
 #include "ddl/TableReferences.h"
 
 #include "ddl/IbLex.h"
+#include "ddl/Names.h"
 
 namespace quorvel::ddl {
 
@@ -26,7 +27,7 @@ std::vector<TRefPair> FindReferences(const TMyStream& source) {
         if (lex.TokenText() != "TABLE") continue;  // ALTER PROCEDURE, ALTER TRIGGER, ...: look at this token again
         k = lex.NextToken();
         if (k == tkEnd) break;
-        std::string child(lex.TokenText());
+        std::string child = NormalName(lex.TokenText());
 
         // The rest of the statement. A missing ";" must not let one statement
         // take its referenced table from the next one.
@@ -40,7 +41,7 @@ std::vector<TRefPair> FindReferences(const TMyStream& source) {
             if (lex.TokenText() == "REFERENCES") {
                 k = lex.NextToken();
                 if (k == tkEnd) break;
-                std::string parent(lex.TokenText());
+                std::string parent = NormalName(lex.TokenText());
                 if (parent != child) pairs.push_back({child, std::move(parent)});
             }
             k = lex.NextToken();

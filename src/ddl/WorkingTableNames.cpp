@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ddl/Names.h"
 #include "replica/TableLists.h"
 
 namespace quorvel::ddl {
@@ -22,7 +23,7 @@ WorkingTableNames WorkingTableNames::Read(engine::Database& master) {
 }
 
 bool WorkingTableNames::contains(std::string_view name) const {
-    return names_.count(std::string(withoutTrailingBlanks(name))) != 0;
+    return names_.count(NormalName(name)) != 0;
 }
 
 std::vector<std::string> WorkingTableNames::sorted() const {

@@ -16,7 +16,9 @@ public:
     // error when the list cannot be read.
     static WorkingTableNames Read(engine::Database& master);
 
-    // As the database compares a CHAR(31) name: exactly, trailing blanks aside.
+    // Whether the table `name`, written as an extract writes it (quoted or
+    // not), is a working table: compared as NormalName spells it with the
+    // names the master lists, exactly.
     bool contains(std::string_view name) const;
     bool empty() const { return names_.empty(); }
     // The names in alphabetical order, for messages.

@@ -54,6 +54,10 @@ Outcome RemoveAllWorkingTables(engine::Database& local, Reporter& reporter);
 
 // "Recreate triggers": asks before renumbering rows the clones' copies rely on.
 Outcome RecreateTriggers(engine::Database& local, Reporter& reporter);
+// Replaces the tool's triggers of an armed database, master or clone, by
+// those of this version, in place: nothing is renumbered, the clones' copies
+// still match. Other users may then work during a read.
+Outcome RenewTriggers(engine::Database& local, Reporter& reporter);
 
 // "Make Triggers Inactive" / "Make Triggers Active": progress counts the
 // triggers switched.

@@ -14,11 +14,13 @@
 #include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/Acknowledgements.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
+#include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
@@ -164,6 +166,9 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter) {
                                        e.what(),
                                    engine::failureOf(e));
         }
+        // The triggers read R$PEERS and add to the journal without a key.
+        replica::addExchangeObjects(local);
+        replica::openJournalToEveryone(local);
         addColumnsAndReset(local, tables);
         numberWithUserTriggersOff(local, tables);
         armAndMark(local, tables);

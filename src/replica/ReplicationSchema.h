@@ -53,8 +53,12 @@ inline const std::string kCreateDeletedUpdated =
     "CREATE TABLE R$DELETEDUPDATED (\n"
     "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\n"
     "OPERATION CHAR(1) NOT NULL,\n"
-    "TABLENAME CHAR(31),\n"
-    "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION))";
+    "TABLENAME CHAR(31))";
+
+// The journal holds several entries of a row changed several times (users'
+// transactions only ever add entries): an index, not a key.
+inline const std::string kCreateJournalIndex =
+    "create index R$DELETEDUPDATED_CODE on R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION)";
 
 inline const std::string kGrantDeletedUpdated = "grant all on R$DELETEDUPDATED to public";
 inline const std::string kGrantActiveTriggers = "grant execute on procedure R$ACTIVETRIGGERS to public";
@@ -111,29 +115,56 @@ inline const std::string kCreateFill =
     " suspend;\n"
     "end";
 
-// The three triggers of a working table, numbered R$<n>. The journal's
-// inserts name their columns: the journal has more (origin, first fill, seen),
-// left NULL for a change made here.
+// The three triggers of a working table, numbered R$<n>.
+//
+// They skip the transaction of a read, which sets R$READING in its own
+// context: what a read applies is neither numbered anew nor journaled as a
+// local change, while every other user's work beside it is captured as
+// always. No trigger has to be switched off for a read.
+//
+// The insert trigger draws the low word before reading the high word (a draw
+// that rolls over gets the new high word) and leaves in its transaction's
+// context the first code it drew: a fill reads the codes of transactions
+// still open, so that its mark never passes a row that commits after it.
+// The journal is only ever inserted into by users' transactions, never
+// updated or deleted: a fill or read pruning and stamping entries then never
+// waits for, or collides with, a user's open transaction. A row updated
+// twice has two entries; readers take the latest. SEEN, at a clone, is the
+// last master fill read when the change was made.
+inline const std::string kReadingContext = "rdb$get_context('USER_TRANSACTION', 'R$READING')";
+inline const std::string kFirstCodeVariable = "R$FIRSTCODE";
+// What tells the triggers of this kind from those of earlier versions.
+inline const std::string kReadingMarker = "R$READING";
+
 inline std::string insertTrigger(int n, const std::string& table, int dialect = 1) {
     return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "before insert\n"
            "as\n"
            "declare variable C Integer;\n"
            "begin\n"
-           "  select C from R$FILL(1) into ::C;\n"
-           "  new.R$Code1 = C;\n"
-           "  select C from R$FILL(2) into ::C;\n"
-           "  new.R$Code2 = C;\n"
+           "  if (" + kReadingContext + " is null or new.R$Code1 is null or new.R$Code2 is null) then\n"
+           "  begin\n"
+           "    select C from R$FILL(2) into ::C;\n"
+           "    new.R$Code2 = C;\n"
+           "    select C from R$FILL(1) into ::C;\n"
+           "    new.R$Code1 = C;\n"
+           "    if (rdb$get_context('USER_TRANSACTION', '" + kFirstCodeVariable + "') is null) then\n"
+           "      rdb$set_context('USER_TRANSACTION', '" + kFirstCodeVariable + "', new.R$Code1 || ' ' || new.R$Code2);\n"
+           "  end\n"
            "end";
 }
+
+// The last master fill this site had read, at a clone; NULL at the master.
+inline const std::string kSeenNow = "(select LastRead from R$PEERS where SiteNumber = 0)";
 
 inline std::string deleteTrigger(int n, const std::string& table, int dialect = 1) {
     return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after delete\n"
            "as\n"
            "begin\n"
-           "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
-           "  values (old.R$Code1, old.R$Code2, 'D', " + quoted(table) + ");\n"
+           "  if (" + kReadingContext + " is null) then\n"
+           "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
+           "    values (old.R$Code1, old.R$Code2, 'D', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }
 
@@ -142,11 +173,9 @@ inline std::string updateTrigger(int n, const std::string& table, int dialect = 
            "after update\n"
            "as\n"
            "begin\n"
-           "  delete from R$DELETEDUPDATED where R$Code1 = old.R$Code1\n"
-           "  and R$Code2 = old.R$Code2\n"
-           "  and Operation = 'U' and TableName =  " + quoted(table) + ";\n"
-           "  insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName)\n"
-           "  values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ");\n"
+           "  if (" + kReadingContext + " is null) then\n"
+           "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
+           "    values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }
 
@@ -164,6 +193,9 @@ inline const std::string kWorkingTableTriggers =
 // Every trigger whose name starts with R$ belongs to the tool.
 inline const std::string kSelectToolTriggers =
     "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
+
+inline const std::string kCountToolTriggers =
+    "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
 
 inline std::string dropTrigger(const std::string& name) { return "drop trigger " + name; }
 

@@ -24,6 +24,7 @@
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
 #include "synchro/ColumnFit.h"
+#include "synchro/FillMark.h"
 #include "synchro/FillSelection.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordTransfer.h"
@@ -68,12 +69,6 @@ int64_t integerOf(engine::Database& db, const std::string& select) {
     q.setSql(select);
     q.open();
     return q.field(0).asInteger();
-}
-
-RecordCode drawMark(engine::Database& local) {
-    const int64_t high = integerOf(local, "select C from R$Fill(1)");
-    const int64_t low = integerOf(local, "select C from R$Fill(2)");
-    return {high, low};
 }
 
 // Rows of `select` on the local database appended to `table` of the synchro database.
@@ -123,6 +118,8 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         const std::vector<replica::Peer> peers = replica::readPeers(local);
         const int64_t acknowledged = replica::acknowledgedByAll(peers, replica::lastFillNumber(local));
         const std::optional<std::string> pastBound = codesPastBound(local, site);
+        // Before anything is selected: what this fill leaves for the next.
+        const FillMark next = drawFillMark(local);
         const std::vector<std::string> working = workingTables(local);
         const std::vector<std::string> ordered = tableOrder(local);
         // Made by an earlier definition: what tells the sites about each other is added.
@@ -165,11 +162,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
 
         reporter.step("Fill R$DeletedUpdated");
         reporter.breathe();
-        rep.journalEntries = transfer(local, synchro,
-                                      "select R$Code1, R$Code2, Operation, TableName, coalesce(Origin, " +
-                                          std::to_string(here.siteNumber) +
-                                          ") as Origin, FirstFill, Seen from R$DeletedUpdated",
-                                      "R$DELETEDUPDATED", {});
+        rep.journalEntries = transfer(local, synchro, latestEntries(here.siteNumber), "R$DELETEDUPDATED", {});
 
         for (std::size_t k = 0; k < ordered.size(); ++k) {
             const std::string& table = ordered[k];
@@ -186,14 +179,15 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             reporter.breathe();
         }
 
-        const RecordCode next = drawMark(local);
         const std::string newMark = "insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) +
-                                    ", " + std::to_string(next.high) + ", " + std::to_string(next.low) + ")";
+                                    ", " + std::to_string(next.code.high) + ", " + std::to_string(next.code.low) +
+                                    ")";
         synchro.execute(newMark);
         local.execute(newMark);
         filling.commit();
         user.commit();
         if (pastBound) reporter.notice(*pastBound);
+        if (next.warning) reporter.notice(*next.warning);
         return Outcome::done();
     });
 }

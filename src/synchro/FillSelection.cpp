@@ -13,10 +13,19 @@ FillSelection fillSelection(const engine::Database& local, const std::string& ta
     const std::string name = local.identifier(table);
     return {"select * from " + name + "\n"
             " where " + codeBetween(mark, bound),
-            "select T.* from R$DeletedUpdated J left join " + name + " T\n"
-            " on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
-            " where J.TableName = " + replica::quoted(table) + " and J.Operation = 'U' and T.R$Code1 is not null\n"
-            " and not " + codeBetween(mark, bound, "T.")};
+            "select T.* from (select distinct R$Code1, R$Code2 from R$DeletedUpdated\n"
+            "  where TableName = " + replica::quoted(table) + " and Operation = 'U') J\n"
+            " left join " + name + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
+            " where T.R$Code1 is not null and not " + codeBetween(mark, bound, "T.")};
+}
+
+std::string latestEntries(int64_t here) {
+    return "select R$Code1, R$Code2, Operation, TableName, coalesce(Origin, " + std::to_string(here) +
+           ") as Origin, FirstFill, Seen from (\n"
+           " select J.*, row_number() over (partition by J.R$Code1, J.R$Code2, J.Operation\n"
+           "  order by case when J.Origin is null then 1 else 0 end desc,\n"
+           "   coalesce(J.FirstFill, 2147483647) desc, coalesce(J.Seen, -1) desc) as Latest\n"
+           " from R$DeletedUpdated J) where Latest = 1";
 }
 
 }  // namespace quorvel::synchro

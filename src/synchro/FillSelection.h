@@ -2,11 +2,12 @@
 // The statements that select what a fill sends of one table: the rows
 // created here since the last mark (between the mark and the local bound,
 // through the code index), then the rows named by a "U" entry of the local
-// journal as a whole code (a join driven from the journal, so the table is
-// never scanned). A row that is both is sent once, as a new row.
+// journal as a whole code (a join driven from the journal's distinct codes,
+// so the table is never scanned). A row that is both is sent once, as a new row.
 //
 // Two statements run one after the other, not one union: Firebird refuses a
 // union over a table with an array column ("Data type unknown").
+#include <cstdint>
 #include <string>
 
 #include "engine/Database.h"
@@ -21,5 +22,13 @@ struct FillSelection {
 
 // `table` is the name as the catalogue keeps it; `local` tells how to write it.
 FillSelection fillSelection(const engine::Database& local, const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
+
+// The journal as a fill sends it: one entry per row and operation, the
+// latest (users' transactions only add entries, so a row changed twice has
+// two): one made here before one passed on from a clone (passing on removes
+// the older entries), then the one carried by the newest fill (not carried
+// yet counting as newest), then the one made having seen the most. Where no
+// origin is written the entry was made here, by site `here`.
+std::string latestEntries(int64_t here);
 
 }  // namespace quorvel::synchro

@@ -26,6 +26,7 @@
 #include "operation/Refused.h"
 #include "synchro/SynchroIdentity.h"
 #include "synchro/TableCheck.h"
+#include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::synchro {
@@ -185,11 +186,26 @@ std::optional<Sender> checkSource(engine::Database& local, engine::Database& syn
         reporter.notice(synchro.aliasName() +
                         " does not tell who filled it (it was made by an earlier definition); reading it.");
     }
-    if (!replica::TriggersInactive(local))
-        throw Refused("The triggers of this database are active: make them inactive before a read "
-                      "(\"Make Triggers Inactive\"), or the read would give the rows new codes and "
-                      "journal them as local changes.");
+    // Triggers of an earlier version would give the rows the read applies
+    // new codes and journal them as local changes; those of this version
+    // skip the read's own transaction.
+    if (replica::triggerKind(local) != replica::TriggerKind::SkipsReads && !replica::TriggersInactive(local))
+        throw Refused("The triggers of this database are of an earlier version and active: make them inactive "
+                      "before a read (\"Make Triggers Inactive\"), or the read would give the rows new codes "
+                      "and journal them as local changes. \"renew-triggers\" installs triggers that need no "
+                      "switch.");
     return source.sender;
+}
+
+// What the read asks before it changes anything: the operator's own
+// triggers on the working tables fire for the rows it applies, unless they
+// are off or test R$READING themselves.
+std::string readQuestion(engine::Database& local) {
+    if (replica::triggerKind(local) != replica::TriggerKind::SkipsReads)
+        return "You HAVE TO make triggers inactive! Read now?";
+    if (replica::activeUserTriggers(local) == 0) return "Read now?";
+    return "Other users may keep working during the read. Your own triggers on the working tables are active "
+           "and fire for the rows it applies. Read now?";
 }
 
 // A lost connection or another user's lock is the moment's, not a fault of
@@ -218,8 +234,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             if (auto why = momentaryReadFailure(e, "")) throwMomentary(e, *why);
             throw Refused(e.what());
         }
-        if (!confirmed && !reporter.confirm("You HAVE TO make triggers inactive! Read now?"))
-            return Outcome::cancelled();
+        if (!confirmed && !reporter.confirm(readQuestion(local))) return Outcome::cancelled();
 
         // What a peer's fill brings is recorded in the journal's new columns.
         replica::addExchangeObjects(local);
@@ -234,6 +249,8 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         try {
             engine::Transaction synchroTx(synchro);
             engine::Transaction localTx(local);
+            // The tool's triggers pass over what this transaction applies.
+            local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
             const RecordCode mark = senderMark(synchro);
             const LocalSite site = LocalSite::read(local);
             const int64_t me = replica::integerOf(local, "select Number from R$Clone where ME = 'Y'");
@@ -292,7 +309,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             else rep.collision = ReadReport::Collision{table, pass, e.what(), {}, {}, {}, {}, {}, {}, {}};
             throw;
         }
-        reporter.notice("Do not forget make triggers active again!");
+        if (replica::TriggersInactive(local)) reporter.notice("Do not forget make triggers active again!");
         return Outcome::done();
     });
 }

@@ -114,10 +114,12 @@ private:
             cur_ = ReadChar();
             if (cur_ == 0) return ddl::tkUnknown;
             TokenText += static_cast<char>(cur_);
-            if (cur_ == '"') break;
+            if (cur_ == '"') {
+                cur_ = ReadChar();
+                if (cur_ != '"') return ddl::tkUnknown;
+                TokenText += '"';  // a doubled quote stays doubled
+            }
         }
-        cur_ = ReadChar();
-        return ddl::tkUnknown;
     }
 
     static bool numberEnd(unsigned char c) {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "ddl/ExtractDialect.h"
 #include "ddl/SynchroDdl.h"
 
 namespace quorvel::test {
@@ -143,6 +144,24 @@ TEST(Conversion, TheNameIsTestedExactlyAsWritten) {
     });
     EXPECT_EQ(asked, (std::vector<std::string>{"\"Mixed Name\"", "cust"}));
     EXPECT_EQ(body(script), Lines{});
+}
+
+TEST(Conversion, TheExtractsDialectIsReadFromItsOpeningStatement) {
+    const struct {
+        const char* text;
+        std::optional<int> dialect;
+    } cases[] = {
+        {"SET SQL DIALECT 3; \n/* CREATE DATABASE 'm.fdb' */\nCREATE TABLE T (A INTEGER);", 3},
+        {"/* x */ set sql /* y */ dialect 1;", 1},
+        {"SET SQL DIALECT;", std::nullopt},
+        {"CREATE TABLE T (A INTEGER); SET SQL DIALECT 3;", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TMyStream s;
+        s.LoadFromString(c.text);
+        EXPECT_EQ(ExtractDialect(s), c.dialect) << c.text;
+    }
 }
 
 class ConversionFiles : public ::testing::Test {

@@ -19,6 +19,7 @@ TEST(LexerEquivalence, HandWrittenCorners) {
         "||", "<>", "1", "1.", "1..", "1.2.", "1e5", "_", "$", "a$", "\x1A", std::string(1, '\0'),
         std::string("/*\0*/x", 6), std::string("'\0'", 3), std::string("1\0", 2), std::string("a\0/", 3),
         "CREATE TABLE \"x y\" (A INTEGER);", "x''y", "'a'''", "1/*c*/2", "a||b|c", "\xFF\x80z",
+        "\"\"\"", "\"\"\"\"", "\"a\"\"", "\"QUOTE\"\"D\"x", std::string("\"a\"\0\"", 5),
     };
     for (const std::string& c : cases) EXPECT_EQ(check(c), "") << "text: " << c;
 }

@@ -94,11 +94,19 @@ TEST(LexerLiterals, CutOffByTheEndGiveUnknownWithWhatWasRead) {
     EXPECT_EQ(lexAll(std::string("'ab\0cd'", 7)), (Toks{{tkUnknown, "'ab"}}));
 }
 
-TEST(LexerQuotedNames, AreOneUnknownTokenWithBothQuotes) {
-    EXPECT_EQ(lexAll("\"My Table\".x"), (Toks{{tkUnknown, "\"My Table\""}, {tkDelimiter, "."}, {tkIdent, "x"}}));
-    // No doubling rule: a second quote starts a new name.
-    EXPECT_EQ(lexAll("\"a\"\"b\""), (Toks{{tkUnknown, "\"a\""}, {tkUnknown, "\"b\""}}));
-    EXPECT_EQ(lexAll("\"open"), (Toks{{tkUnknown, "\"open"}}));
+TEST(LexerQuotedNames, AreOneUnknownTokenWithBothQuotesAndDoubledQuotesKept) {
+    const struct {
+        const char* text;
+        Toks tokens;
+    } cases[] = {
+        {"\"My Table\".x", {{tkUnknown, "\"My Table\""}, {tkDelimiter, "."}, {tkIdent, "x"}}},
+        {"\"QUOTE\"\"D\" (", {{tkUnknown, "\"QUOTE\"\"D\""}, {tkDelimiter, "("}}},
+        {"\"\"\"\"\"\",", {{tkUnknown, "\"\"\"\"\"\""}, {tkDelimiter, ","}}},  // a name of two quotes
+        {"\"a\" \"b\"", {{tkUnknown, "\"a\""}, {tkUnknown, "\"b\""}}},
+        {"\"open", {{tkUnknown, "\"open"}}},
+        {"\"open\"\"", {{tkUnknown, "\"open\"\""}}},  // a doubled quote does not close it
+    };
+    for (const auto& c : cases) EXPECT_EQ(lexAll(c.text), c.tokens) << c.text;
 }
 
 TEST(LexerOperators, PairsAndSingles) {

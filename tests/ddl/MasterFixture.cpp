@@ -28,6 +28,20 @@ std::string trimmed(std::string s) {
     return start == std::string::npos ? std::string() : s.substr(start);
 }
 
+// A catalogue name as a statement must write it.
+std::string sqlName(const std::string& name) {
+    if (name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_$") == std::string::npos) return name;
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string literal(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
 }  // namespace
 
 std::string armingScript(const std::vector<std::string>& workingTables) {
@@ -52,9 +66,9 @@ std::string armingScript(const std::vector<std::string>& workingTables) {
         "SET TERM ; ^\n"
         "INSERT INTO R$CLONE VALUES ('MASTER', 0, 0, 2000000000, 'Y');\n";
     for (const std::string& t : workingTables) {
-        s += "ALTER TABLE " + t + " ADD R$Code1 INTEGER;\n";
-        s += "ALTER TABLE " + t + " ADD R$Code2 INTEGER;\n";
-        s += "INSERT INTO R$WORKINGTABLES VALUES ('" + t + "');\n";
+        s += "ALTER TABLE " + sqlName(t) + " ADD R$Code1 INTEGER;\n";
+        s += "ALTER TABLE " + sqlName(t) + " ADD R$Code2 INTEGER;\n";
+        s += "INSERT INTO R$WORKINGTABLES VALUES (" + literal(t) + ");\n";
     }
     return s + "COMMIT;\n";
 }
@@ -114,9 +128,9 @@ std::vector<std::string> tableOrder(const std::string& database) {
 
 std::string MasterFixture::prepareMaster(const std::string& schema,
                                          const std::vector<std::string>& workingTables,
-                                         const std::string& afterArming) {
-    master = ws.createDatabase("MASTER",
-                               schema + "\nCOMMIT;\n" + armingScript(workingTables) + afterArming + "COMMIT;\n");
+                                         const std::string& afterArming, int dialect) {
+    master = ws.createDatabase(
+        "MASTER", schema + "\nCOMMIT;\n" + armingScript(workingTables) + afterArming + "COMMIT;\n", dialect);
     std::string extract = ws.path("master.ddl");
     extractMetadata(master, extract);
     Workspace::connect(dm.UserDB(), "MASTER");

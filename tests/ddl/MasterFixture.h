@@ -14,7 +14,9 @@
 namespace quorvel::test {
 
 // The replication tables, generators and procedure the preparation adds, and
-// the given working tables listed. The working tables carry R$Code1/R$Code2.
+// the given working tables (named as the catalogue keeps them: a mixed-case
+// name is quoted in the statements) listed. The working tables carry
+// R$Code1/R$Code2.
 std::string armingScript(const std::vector<std::string>& workingTables);
 
 // Runs `isql-fb -x` on `database` into `file`; fails the test on an error.
@@ -38,11 +40,11 @@ protected:
     FakeFrontend ui;
     std::string master;
 
-    // Creates and arms the master (alias "MASTER") from `schema`, runs
-    // `afterArming`, extracts it into master.ddl and connects UserDB (isql
-    // cannot open it then). Returns the extract's path.
+    // Creates and arms the master (alias "MASTER", of `dialect`) from
+    // `schema`, runs `afterArming`, extracts it into master.ddl and connects
+    // UserDB (isql cannot open it then). Returns the extract's path.
     std::string prepareMaster(const std::string& schema, const std::vector<std::string>& workingTables,
-                              const std::string& afterArming = "");
+                              const std::string& afterArming = "", int dialect = 1);
     // "Convert to SYNCHRO ddl" through the fake window; the outcome is kept.
     void convert(const std::string& source, const std::string& target);
     Outcome outcome = Outcome::done();

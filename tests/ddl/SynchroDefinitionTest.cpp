@@ -258,5 +258,37 @@ TEST_F(SynchroDefinition, UnusableFileNamesAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(tableOrder(master), (Names{"T1"}));
 }
 
+TEST_F(SynchroDefinition, AnExtractOfTheOtherDialectIsRefusedNamingBothAndChangesNothing) {
+    const struct {
+        int master;
+        int extract;
+    } cases[] = {{1, 3}, {3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("master dialect " + std::to_string(c.master));
+        if (dm.UserDB().connected()) dm.UserDB().disconnect();
+        std::string extract =
+            prepareMaster(kShop, {"T1"}, "INSERT INTO R$TABLEORDER VALUES (4, 'T1');\n", c.master);
+        std::string text = readFile(extract);
+        const std::string own = "SET SQL DIALECT " + std::to_string(c.master) + ";";
+        ASSERT_EQ(text.find(own), text.find("SET SQL DIALECT")) << text;
+        text.replace(text.find(own), own.size(), "SET SQL DIALECT " + std::to_string(c.extract) + ";");
+        std::ofstream(extract, std::ios::binary | std::ios::trunc) << text;
+
+        std::string target = ws.path("synchro.ddl");
+        fs::remove(target);
+        convert(extract, target);
+        EXPECT_EQ(outcome.kind(), Outcome::Kind::Refused);
+        EXPECT_EQ(outcome.message(), "The file \"" + extract + "\" is an extract of a dialect " +
+                                         std::to_string(c.extract) + " database (SET SQL DIALECT " +
+                                         std::to_string(c.extract) + "), but the master is a dialect " +
+                                         std::to_string(c.master) +
+                                         " database. Extract the master's own metadata and convert that. "
+                                         "Nothing was written and the table order is unchanged.");
+        EXPECT_FALSE(fs::exists(target));
+        dm.UserDB().disconnect();
+        EXPECT_EQ(tableOrder(master), (Names{"T1"}));
+    }
+}
+
 }  // namespace
 }  // namespace quorvel::test

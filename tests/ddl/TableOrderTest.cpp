@@ -45,13 +45,19 @@ TEST(References, AStatementWithoutReferencesTakesNoneFromTheNext) {
               (Refs{{"T2", "T3"}, {"T6", "T7"}}));
 }
 
-TEST(References, SelfReferencesAreDroppedAndNamesKeptAsWritten) {
+TEST(References, NamesAreSpeltAsTheCatalogueKeepsThemAndSelfReferencesDropped) {
     EXPECT_EQ(references("ALTER TABLE T1 ADD FOREIGN KEY (P) REFERENCES T1 (ID);\n"
-                         "ALTER TABLE t1 ADD FOREIGN KEY (P) REFERENCES T1 (ID);\n"
-                         "ALTER TABLE \"Q\" ADD FOREIGN KEY (P) REFERENCES T1 (ID);\n"
-                         "ALTER TABLE T2 ADD FOREIGN KEY (P) REFERENCES T1 (ID), ADD FOREIGN KEY (Q) REFERENCES T3;\n"
+                         "ALTER TABLE t1 ADD FOREIGN KEY (P) REFERENCES \"T1\" (ID);\n"
+                         "ALTER TABLE \"t1\" ADD FOREIGN KEY (P) REFERENCES T1 (ID);\n"
+                         "ALTER TABLE \"OrderLine\" ADD FOREIGN KEY (P) REFERENCES \"QUOTE\"\"D\" (ID);\n"
+                         "ALTER TABLE ORDERLINE ADD FOREIGN KEY (P) REFERENCES \"OrderLine\" (\"Line No\");\n"
+                         "ALTER TABLE T2 ADD FOREIGN KEY (P) REFERENCES T1 (ID), ADD FOREIGN KEY (Q) REFERENCES t3;\n"
                          "ALTER TABLE"),
-              (Refs{{"t1", "T1"}, {"\"Q\"", "T1"}, {"T2", "T1"}, {"T2", "T3"}}));
+              (Refs{{"t1", "T1"},
+                    {"OrderLine", "QUOTE\"D"},
+                    {"ORDERLINE", "OrderLine"},
+                    {"T2", "T1"},
+                    {"T2", "T3"}}));
 }
 
 TableOrder order(const Names& tables, const Refs& refs) {
@@ -68,12 +74,14 @@ TEST(Ordering, ReferencedTablesComeFirst) {
 }
 
 TEST(Ordering, OnlyReferencedTablesMove) {
-    // Unreferenced tables keep the list's order; names match without regard
-    // to case but keep the list's spelling; unknown names move nothing.
+    // Unreferenced tables keep the list's order; names match exactly, so a
+    // mixed-case name is not its upper-case namesake; unknown names move nothing.
     TableOrder o = order({"A", "B", "C", "D", "E"},
-                         {{"b", "e"}, {"X", "A"}, {"D", "Y"}, {"C", "C"}, {"\"B\"", "D"}, {"b", "e"}});
+                         {{"B", "E"}, {"X", "A"}, {"D", "Y"}, {"C", "C"}, {"b", "D"}, {"B", "E"}});
     EXPECT_EQ(o.tables, (Names{"A", "E", "B", "C", "D"}));
     EXPECT_TRUE(o.cycleTables.empty());
+    EXPECT_EQ(order({"ORDERLINE", "OrderLine", "QUOTE\"D"}, {{"OrderLine", "QUOTE\"D"}}).tables,
+              (Names{"ORDERLINE", "QUOTE\"D", "OrderLine"}));
     EXPECT_TRUE(order({}, {{"A", "B"}}).tables.empty());
 }
 

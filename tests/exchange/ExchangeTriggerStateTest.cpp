@@ -1,9 +1,11 @@
 // The states a killed trigger switching leaves behind (the kill test of the
 // read meets both), set up directly: the next read must neither run with
-// some of the tool's triggers on nor leave any of them off for good.
+// some of an earlier version's triggers on nor leave any of them off for
+// good; and the renewal that makes the switch unneeded.
 #include <gtest/gtest.h>
 
 #include "TemplateSitesTest.h"
+#include "support/EarlierTriggers.h"
 #include "support/Workspace.h"
 
 using namespace quorvel::test;
@@ -31,7 +33,8 @@ protected:
 // An activation killed part-way: R$Trig still says "off", the customer
 // triggers are on again. A read now would give the new customer a code of
 // this site's own and journal its updates as local changes.
-TEST_F(ExchangeTriggerStateTest, AReadRefusesWhileAToolTriggerIsOnWhateverTheSwitchSays) {
+TEST_F(ExchangeTriggerStateTest, AReadRefusesWhileAnEarlierToolTriggerIsOnWhateverTheSwitchSays) {
+    sql("W", earlierTriggerStatements(column("W", kToolTriggerRows)));
     ASSERT_EQ(cli({"--local", "W", "triggers-inactive"}).status, 0);
     std::vector<std::string> on;
     for (const std::string& t : customerTriggers()) on.push_back("alter trigger " + t + " active");
@@ -40,7 +43,7 @@ TEST_F(ExchangeTriggerStateTest, AReadRefusesWhileAToolTriggerIsOnWhateverTheSwi
 
     const CliRun r = cli({"--local", "W", "--synchro", "SM", "read"});
     EXPECT_EQ(r.status, 1) << r.text();
-    EXPECT_NE(r.err.find("triggers of this database are active"), std::string::npos) << r.text();
+    EXPECT_NE(r.err.find("of an earlier version and active"), std::string::npos) << r.text();
     EXPECT_EQ(differences(before, dump("W", true), "before", "after"), "");
 
     // Switching them off first reads the master's rows with the master's codes.
@@ -60,6 +63,28 @@ TEST_F(ExchangeTriggerStateTest, AReadAfterADeactivationCutShortLeavesNoToolTrig
     const CliRun r = cli({"--local", "W", "--synchro", "SM", "read", "--switch-triggers"});
     ASSERT_EQ(r.status, 0) << r.text();
     EXPECT_EQ(inactiveToolTriggers("W"), std::vector<std::string>{});
+}
+
+// Renewed in place, an earlier arming keeps every code (the master's copies
+// still match) and reads with the triggers on: nothing it applies is
+// renumbered or journaled, while a user's change beside it still is.
+TEST_F(ExchangeTriggerStateTest, RenewedTriggersLetAReadRunWithTheTriggersOn) {
+    sql("W", earlierTriggerStatements(column("W", kToolTriggerRows)));
+    EXPECT_NE(cli({"--local", "W", "status"}).out.find("Replication triggers: of an earlier version"),
+              std::string::npos);
+    const Dump before = dump("W", true);
+    const CliRun renew = cli({"--local", "W", "renew-triggers"});
+    ASSERT_EQ(renew.status, 0) << renew.text();
+    EXPECT_EQ(differences(before, dump("W", true), "before", "after"), "");
+    EXPECT_NE(cli({"--local", "W", "status"}).out.find("Replication triggers: they skip the read's own changes"),
+              std::string::npos);
+
+    const CliRun read = cli({"--local", "W", "--synchro", "SM", "read", "--yes"});
+    ASSERT_EQ(read.status, 0) << read.text();
+    EXPECT_EQ(differences(dump("M"), dump("W"), "master", "clone"), "");
+    EXPECT_EQ(integer("W", "select count(*) from R$DELETEDUPDATED"), 0);
+    sql("W", {"update CUSTOMER set CITY = 'Tromso' where ID = 2", "update CUSTOMER set CITY = 'Narvik' where ID = 2"});
+    EXPECT_EQ(integer("W", "select count(*) from R$DELETEDUPDATED where Operation = 'U'"), 2);
 }
 
 }  // namespace

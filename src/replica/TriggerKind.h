@@ -1,0 +1,34 @@
+#pragma once
+// Which journal triggers a database has. Those of earlier versions journal
+// and renumber everything, the rows a read applies included, so a read needs
+// every trigger switched off (for every user); those of this version skip the
+// reading transaction alone, so other users keep working during a read.
+#include <cstdint>
+#include <string>
+
+#include "engine/Database.h"
+
+namespace quorvel::replica {
+
+enum class TriggerKind {
+    None,       // not armed
+    Earlier,    // a read needs the triggers made inactive
+    SkipsReads  // a read needs no switch
+};
+
+// In whatever transaction is open. A database with triggers of both kinds
+// (an arming cut short, a hand-made trigger) counts as earlier.
+TriggerKind triggerKind(engine::Database& db);
+
+// How many of the user's own triggers on the working tables are active: they
+// fire for what a read applies, unless they test R$READING themselves.
+int64_t activeUserTriggers(engine::Database& db);
+
+// How `status` and the window describe the kind.
+std::string describe(TriggerKind kind);
+
+// Lets users' transactions only ever add journal entries: the journal's key
+// on (code, operation) becomes a plain index. Committed on its own.
+void openJournalToEveryone(engine::Database& db);
+
+}  // namespace quorvel::replica
