@@ -131,21 +131,34 @@ TEST_F(Dialect3Exchange, CloneChangesReachTheMasterValueForValue) {
     EXPECT_EQ(atMaster.find("12.3456"), std::string::npos) << atMaster;
 }
 
-TEST_F(Dialect3Exchange, ASynchroDatabaseOfTheOtherDialectIsRefusedUntouched) {
+// Also what a master moved to dialect 3 with gfix meets at its clones and
+// synchro databases left in dialect 1.
+TEST_F(Dialect3Exchange, DatabasesOfTheOtherDialectAreRefusedUntouched) {
     ws.createDatabase("Three", "CREATE TABLE ITEM (ID BIGINT NOT NULL PRIMARY KEY);", 3);
     mustRun({"--local", "Three", "create-meta", "--max1", "0", "--max2", "2000000000", "--yes"});
+    mustRun({"--local", "Three", "select-all-tables", "--yes"});
+    mustRun({"--local", "Three", "recreate-triggers", "--yes"});
+    mustRun({"--local", "Three", "new-clone", "WEST", "--max1", "1", "--max2", "1000000000", "--yes"});
     const std::string one = ws.createDatabase(
         "One", "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE);\n"
                "INSERT INTO R$SYNCHRO VALUES (1, '2026-12-07');\nCOMMIT;");
-    const std::string before = Workspace::isqlOutput(one, "show tables;\nselect * from R$SYNCHRO;");
-    for (const char* operation : {"fill", "read"}) {
-        const CliResult r = runCli({"--local", "Three", "--synchro", "One", operation, "--yes"});
-        EXPECT_NE(r.status, 0) << operation;
-        EXPECT_NE((r.out + r.err).find("dialect 3 database and the synchro database a dialect 1 one"),
-                  std::string::npos)
-            << operation << "\n" << r.out << r.err;
+    const char* const look = "show tables;\nselect * from R$SYNCHRO;";
+    const std::string before = Workspace::isqlOutput(one, look);
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } cases[] = {
+        {{"--local", "Three", "--synchro", "One", "fill", "--yes"}, "and the synchro database a dialect 1 one"},
+        {{"--local", "Three", "--synchro", "One", "read", "--yes"}, "and the synchro database a dialect 1 one"},
+        {{"--local", "Three", "--clone", "One", "update-clone", "WEST", "--yes"}, "and the Clone database a dialect 1 one"},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = runCli(c.args);
+        EXPECT_NE(r.status, 0) << c.args[4];
+        EXPECT_NE((r.out + r.err).find(std::string("dialect 3 database ") + c.said), std::string::npos)
+            << c.args[4] << "\n" << r.out << r.err;
     }
-    EXPECT_EQ(Workspace::isqlOutput(one, "show tables;\nselect * from R$SYNCHRO;"), before);
+    EXPECT_EQ(Workspace::isqlOutput(one, look), before);
 }
 
 }  // namespace
