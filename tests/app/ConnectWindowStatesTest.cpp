@@ -82,6 +82,7 @@ TEST_F(ConnectWindowStates, CloneAndSynchroConnectionsShowTheirAliasAndEnableThe
 
 TEST_F(ConnectWindowStates, AFailedConnectionShowsNothingOfTheOldDatabase) {
     ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
+    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID BIGINT NOT NULL PRIMARY KEY);", 3);
     // A database file gone since its alias was written: the connection fails.
     std::filesystem::remove(ws.createDatabase("Gone"));
     struct Case {
@@ -94,6 +95,8 @@ TEST_F(ConnectWindowStates, AFailedConnectionShowsNothingOfTheOldDatabase) {
         ASSERT_TRUE(connectAs(c.which, "One").isDone());
         const ctl::Control label = ctl::Control::named(c.label).value();
         EXPECT_EQ(w.text(label), "One");
+        ASSERT_TRUE(connectAs(c.which, "Three").isDone());
+        EXPECT_EQ(w.text(label), "Three (dialect 3)");
         EXPECT_EQ(connectAs(c.which, "Gone").kind(), Outcome::Kind::Failed);
         EXPECT_EQ(w.text(label), "?");
         EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
