@@ -85,6 +85,37 @@ TEST(CliTest, CreatedDatabaseReportsItNeedsMetaStructures) {
     EXPECT_FALSE(again.err.empty());
 }
 
+// --dialect makes a database of that dialect; one that contradicts --like,
+// or a dialect the tool does not speak, makes nothing.
+TEST(CliTest, CreateDatabaseTakesTheDialectGivenOrRefuses) {
+    test::Workspace ws;
+    ws.createDatabase("Three", "", 3);
+    const struct {
+        std::vector<std::string> options;
+        int status;
+        const char* dialect;  // status shows it; nullptr when nothing is made
+    } cases[] = {
+        {{"--dialect", "3"}, 0, "Dialect: 3"},
+        {{"--dialect", "1"}, 0, "Dialect: 1"},
+        {{"--like", "Three"}, 0, "Dialect: 3"},
+        {{"--dialect", "3", "--like", "Three"}, 0, "Dialect: 3"},
+        {{"--dialect", "1", "--like", "Three"}, 1, nullptr},
+        {{"--dialect", "2"}, 2, nullptr},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string path = ws.path("made" + std::to_string(++n) + ".fdb");
+        std::vector<std::string> args{"create-database", path};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << path << r.out << r.err;
+        EXPECT_EQ(std::filesystem::exists(path), c.dialect != nullptr) << path;
+        if (!c.dialect) continue;
+        runCli({"aliases", "add", "Made", path});
+        EXPECT_NE(runCli({"status", "--local", "Made"}).out.find(c.dialect), std::string::npos) << path;
+    }
+}
+
 TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     test::Workspace ws;
     const std::string shop = ws.createDatabase("Shop",
