@@ -74,17 +74,8 @@ void shell(const std::string& command, const std::string& log) {
     ASSERT_EQ(said.str().find("Statement failed"), std::string::npos) << command << "\n" << said.str();
 }
 
-// First value `sql` gives on a dialect-3 database, past isql's warning that
-// its client connected in dialect 1.
-std::string valueIn3(const std::string& database, const std::string& sql) {
-    std::istringstream out(Workspace::isqlOutput(database, "SET SQL DIALECT 3;\nSET HEADING OFF;\n" + sql));
-    for (std::string line; std::getline(out, line);) {
-        const auto start = line.find_first_not_of(' ');
-        if (start == std::string::npos || line.rfind("WARNING", 0) == 0) continue;
-        return line.substr(start, line.find_last_not_of(' ') - start + 1);
-    }
-    return {};
-}
+// Statements on a dialect-3 database through isql, whose client speaks dialect 1.
+std::string in3(const std::string& sql) { return "SET SQL DIALECT 3;\n" + sql; }
 
 class Dialect3Exchange : public ExchangeSites {
 protected:
@@ -103,7 +94,7 @@ TEST_F(Dialect3Exchange, CloneChangesReachTheMasterValueForValue) {
     const std::string ddl = ws.path("master.ddl"), synchroDdl = ws.path("synchro.ddl");
     shell("isql-fb -x -user SYSDBA -o '" + ddl + "' '" + master + "'", ws.path("isql.log"));
     mustRun({"--local", "Master", "convert-ddl", ddl, synchroDdl, "--yes"});
-    EXPECT_EQ(valueIn3(master, "select cast(list(trim(TableName), ',') as varchar(100)) from (select TableName from R$TABLEORDER order by Number);"),
+    EXPECT_EQ(value(master, in3("select cast(list(trim(TableName), ',') as varchar(100)) from (select TableName from R$TABLEORDER order by Number);")),
               "ITEM,KEYED,OrderLine");
     synchro = ws.path("synchro.fdb");
     EXPECT_NE(mustRun({"create-database", synchro, "--dialect", "3"}).out.find("(dialect 3)"), std::string::npos);
@@ -115,7 +106,7 @@ TEST_F(Dialect3Exchange, CloneChangesReachTheMasterValueForValue) {
     mustRun({"aliases", "add", "Clone", clone});
     ASSERT_FALSE(HasFailure());
     // Moved once by its offset, 64-bit all the way.
-    EXPECT_EQ(valueIn3(clone, "select gen_id(\"GenOrder\", 0) from RDB$DATABASE;"), "15000000001");
+    EXPECT_EQ(value(clone, in3("select gen_id(\"GenOrder\", 0) from RDB$DATABASE;")), "15000000001");
 
     Workspace::runIsql(clone, kCloneWork);
     mustRun({"--local", "Clone", "--synchro", "Synchro", "fill", "--yes"});
