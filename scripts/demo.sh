@@ -8,14 +8,18 @@
 #
 #   bash scripts/demo.sh            keeps an existing demo workspace
 #   bash scripts/demo.sh --fresh    removes it first and starts afresh
+#   bash scripts/demo.sh --fresh --dialect 3
+#                                   the same workspace with dialect-3 databases
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 FRESH=0
-for arg in "$@"; do
-  case "$arg" in
-    --fresh) FRESH=1 ;;
-    *) echo "Usage: bash scripts/demo.sh [--fresh]" >&2; exit 2 ;;
+DIALECT=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --fresh) FRESH=1; shift ;;
+    --dialect) DIALECT=${2:-}; shift 2 || true ;;
+    *) echo "Usage: bash scripts/demo.sh [--fresh] [--dialect 1|3]" >&2; exit 2 ;;
   esac
 done
 bash scripts/deps.sh
@@ -31,7 +35,7 @@ fi
 # A workspace from before the clone and the synchro database existed is
 # prepared again as well.
 if [ ! -f "$DEMO/master.fdb" ] || [ ! -f "$DEMO/clone.fdb" ] || [ ! -f "$DEMO/synchro.fdb" ]; then
-  QUORVEL_CLI="$CLI" bash scripts/demo/prepare.sh "$DEMO"
+  QUORVEL_CLI="$CLI" bash scripts/demo/prepare.sh "$DEMO" --dialect "$DIALECT"
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

@@ -10,6 +10,7 @@ set(_fuzz_sources
   ${PROJECT_SOURCE_DIR}/src/ddl/FileKinds.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TargetFile.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/SynchroDdl.cpp
+  ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableReferences.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableOrder.cpp)

@@ -12,9 +12,23 @@
 #   aliases.conf DemoMaster, DemoClone, DemoEast and DemoSynchro.
 # Whatever the folder held of an earlier demo is replaced. Needs a built
 # quorvel-cli: $QUORVEL_CLI, else build/src/cli/quorvel-cli.
+#
+#   bash scripts/demo/prepare.sh [FOLDER] [--dialect 1|3]
+#
+# Every database of the workspace is dialect 1, or dialect 3 when asked.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-DEMO=$(mkdir -p "${1:-$ROOT/demo}" && cd "${1:-$ROOT/demo}" && pwd)
+FOLDER=$ROOT/demo
+DIALECT=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --dialect) DIALECT=${2:-}; shift 2 || { echo "--dialect needs 1 or 3" >&2; exit 2; } ;;
+    --dialect=*) DIALECT=${1#--dialect=}; shift ;;
+    *) FOLDER=$1; shift ;;
+  esac
+done
+case "$DIALECT" in 1|3) ;; *) echo "--dialect takes 1 or 3, not $DIALECT" >&2; exit 2 ;; esac
+DEMO=$(mkdir -p "$FOLDER" && cd "$FOLDER" && pwd)
 CLI=${QUORVEL_CLI:-$ROOT/build/src/cli/quorvel-cli}
 export QUORVEL_ALIASES="$DEMO/aliases.conf"
 LOG="$DEMO/prepare.log"
@@ -43,9 +57,9 @@ isql_script() {
 }
 
 rm -f "$DEMO"/{master,clone,east,synchro}.fdb "$DEMO"/{master.sql,master.ddl,synchro.ddl,master.fbk,aliases.conf,isql.log} "$LOG"
-echo "Preparing the demo workspace in $DEMO"
+echo "Preparing the demo workspace in $DEMO (dialect $DIALECT)"
 
-{ echo "SET SQL DIALECT 1;"; echo "CREATE DATABASE '$DEMO/master.fdb' PAGE_SIZE 8192;"; echo "COMMIT;";
+{ echo "SET SQL DIALECT $DIALECT;"; echo "CREATE DATABASE '$DEMO/master.fdb' PAGE_SIZE 8192;"; echo "COMMIT;";
   cat "$ROOT/scripts/demo/master.sql"; } >"$DEMO/master.sql"
 step "The master: the shop's tables and rows" isql_script "$DEMO/master.sql"
 step "Its alias DemoMaster" "$CLI" aliases add DemoMaster "$DEMO/master.fdb"
@@ -71,7 +85,7 @@ step "Update CLONE's data" "$CLI" --local DemoMaster --clone DemoClone update-cl
 
 step "The clone EAST, in one command" "$CLI" --local DemoMaster make-clone EAST --max1 2 --max2 1000000000 "$DEMO/east.fdb"
 step "Its alias DemoEast" "$CLI" aliases add DemoEast "$DEMO/east.fdb"
-step "The synchro database" "$CLI" create-database "$DEMO/synchro.fdb"
+step "The synchro database" "$CLI" create-database "$DEMO/synchro.fdb" --like DemoMaster
 step "Its tables from the synchro definition" isql_script "$DEMO/synchro.ddl" "$DEMO/synchro.fdb"
 step "Its alias DemoSynchro" "$CLI" aliases add DemoSynchro "$DEMO/synchro.fdb"
 echo "Ready: DemoMaster, DemoClone (WEST), DemoEast (EAST) and DemoSynchro in $QUORVEL_ALIASES"

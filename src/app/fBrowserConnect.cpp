@@ -83,7 +83,9 @@ Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
         setError();
         return local.outcome;
     }
-    setText(labelOf(which), login.alias);
+    // Dialect 1 is what the tool began with; a dialect-3 database says so.
+    setText(labelOf(which), db.sqlDialect() == 1 ? login.alias
+                                                 : login.alias + " (dialect " + std::to_string(db.sqlDialect()) + ")");
     try {
         switch (which) {
             case Connection::Local:

@@ -6,7 +6,7 @@ namespace quorvel::cli {
 
 namespace {
 const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password",
-                                             "--max1", "--max2", "--offset", "--like"};
+                                             "--max1", "--max2", "--offset", "--like", "--dialect"};
 }
 
 Args parseArgs(const std::vector<std::string>& argv) {
@@ -57,9 +57,11 @@ Aliases and databases:
   aliases add NAME DATABASE [KEY=VALUE ...]
                                         add or replace an alias
   aliases remove NAME                   remove an alias
-  create-database PATH [--like ALIAS]   create an empty dialect-1 database; with
-                                        --like, of the dialect and default character
-                                        set of ALIAS's database (e.g. the master)
+  create-database PATH [--dialect 1|3] [--like ALIAS]
+                                        create an empty database of dialect 1 (or
+                                        the dialect given); with --like, of the
+                                        dialect and default character set of ALIAS's
+                                        database (e.g. the master)
   status                                identity, preparation state and replication
                                         lists of the --local database, and which
                                         sites have read what

@@ -1,3 +1,4 @@
+#include <optional>
 #include <ostream>
 
 #include "cli/Args.h"
@@ -38,11 +39,15 @@ int cmdAliases(Session& s) {
 
 // With --like ALIAS the new database takes the dialect and the default
 // character set of the alias's database, so that a synchro database holds
-// whatever the master's texts hold.
+// whatever the master's texts hold. --dialect 3 makes a dialect-3 database;
+// given with --like, it must agree with the alias's dialect.
 int cmdCreateDatabase(Session& s) {
     const std::string user = s.args.value("--user").value_or("SYSDBA");
     const std::string password = s.args.value("--password").value_or("");
-    engine::DatabaseFacts like{"", 1, ""};
+    const std::optional<std::string> dialectText = s.args.value("--dialect");
+    if (dialectText && *dialectText != "1" && *dialectText != "3")
+        throw UsageError{"--dialect takes 1 or 3, not " + *dialectText};
+    engine::DatabaseFacts like{"", dialectText ? std::stoi(*dialectText) : 1, ""};
     if (const auto alias = s.args.value("--like")) {
         engine::Database model("LikeDB");
         model.setAliasName(*alias);
@@ -55,9 +60,15 @@ int cmdCreateDatabase(Session& s) {
             return 1;
         }
         model.disconnect();
+        if (dialectText && std::stoi(*dialectText) != like.sqlDialect) {
+            s.err << "--dialect " << *dialectText << " differs from the dialect " << like.sqlDialect << " of " << *alias
+                  << ": one replication set has one dialect. Nothing was created.\n";
+            return 1;
+        }
     }
     engine::Database::createDatabase(s.args.words[1], user, password, 8192, like.sqlDialect, like.defaultCharset);
     s.out << "Created " << s.args.words[1];
+    if (!s.args.value("--like") && like.sqlDialect != 1) s.out << " (dialect " << like.sqlDialect << ")";
     if (s.args.value("--like"))
         s.out << " (dialect " << like.sqlDialect << ", default character set " << like.defaultCharset << ", like "
               << *s.args.value("--like") << ")";

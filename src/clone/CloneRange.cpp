@@ -9,12 +9,13 @@ RecordCodeStart startAfter(int64_t maxValue1, int64_t maxValue2) {
     return {maxValue1, maxValue2 + 1};
 }
 
-std::optional<int32_t> generatorIncrement(int64_t offset, int64_t cloneNumber) {
-    // Both factors come from 32-bit columns, so the 64-bit product is exact.
-    int64_t product = offset * cloneNumber;
-    if (product < std::numeric_limits<int32_t>::min() || product > std::numeric_limits<int32_t>::max())
+std::optional<int64_t> generatorIncrement(int64_t offset, int64_t cloneNumber, int dialect) {
+    int64_t product = 0;
+    if (__builtin_mul_overflow(offset, cloneNumber, &product)) return std::nullopt;
+    if (dialect < 3 &&
+        (product < std::numeric_limits<int32_t>::min() || product > std::numeric_limits<int32_t>::max()))
         return std::nullopt;
-    return static_cast<int32_t>(product);
+    return product;
 }
 
 }  // namespace quorvel::clone

@@ -19,9 +19,9 @@ struct RecordCodeStart {
 // bound (maxValue1, maxValue2) of the previous database.
 RecordCodeStart startAfter(int64_t maxValue1, int64_t maxValue2);
 
-// offset x cloneNumber when it fits a signed 32-bit integer (the widest step
-// gen_id takes in dialect 1); nullopt otherwise, since a wrapped step would
-// move the generator backwards.
-std::optional<int32_t> generatorIncrement(int64_t offset, int64_t cloneNumber);
+// offset x cloneNumber when it fits a signed integer of the widest step gen_id
+// takes in `dialect` (32 bits in dialect 1, 64 in dialect 3); nullopt
+// otherwise, since a wrapped step would move the generator backwards.
+std::optional<int64_t> generatorIncrement(int64_t offset, int64_t cloneNumber, int dialect = 1);
 
 }  // namespace quorvel::clone

@@ -9,7 +9,7 @@ using replica::quoted;
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
                         const std::string& maxValue2) {
     return "insert into R$CLONE values (" + quoted(name) + ", " + std::to_string(number) + ", " +
-           maxValue1 + ", " + maxValue2 + ", \"N\")";
+           maxValue1 + ", " + maxValue2 + ", 'N')";
 }
 
 std::string deleteClone(const std::string& name) {
@@ -25,7 +25,7 @@ std::string setGenerator(const std::string& generator, int64_t value) {
 }
 
 std::string cloneIsMe(const std::string& name) {
-    return "update R$CLONE set ME = \"Y\" where Name = " + quoted(name);
+    return "update R$CLONE set ME = 'Y' where Name = " + quoted(name);
 }
 
 std::string countCloneRows(const std::string& name) {
@@ -45,13 +45,13 @@ std::string offsetOf(const std::string& generator) {
     return "select GenOffset from R$PKGENS where GeneratorName = " + quoted(generator);
 }
 
-std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment) {
+std::vector<std::string> updateProcedure(const std::string& generatorName, int64_t increment, int dialect) {
     return {
         "create procedure R$Update",
-        "returns (dummy integer)",
+        dialect >= 3 ? "returns (dummy bigint)" : "returns (dummy integer)",
         "as",
         "begin",
-        "  dummy = gen_id(" + generator + ", " + std::to_string(increment) + ");",
+        "  dummy = gen_id(" + generatorName + ", " + std::to_string(increment) + ");",
         "  suspend;",
         "end",
     };

@@ -11,7 +11,7 @@ namespace quorvel::clone::sql {
 
 inline const std::string kCountWorkingTables = "select count(*) from R$WorkingTables";
 inline const std::string kCountReplicationTriggers =
-    "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
+    "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
 inline const std::string kMaxNumber = "select max(Number) from R$Clone";
 // The registered row whose range ends highest, the master's included.
 inline const std::string kHighestBound =
@@ -25,7 +25,7 @@ std::string deleteClone(const std::string& name);
 
 std::string previousBound(int64_t previousNumber);
 std::string setGenerator(const std::string& generator, int64_t value);
-inline const std::string kMasterIsNotMe = "update R$CLONE set ME = \"N\" where Name = \"MASTER\"";
+inline const std::string kMasterIsNotMe = "update R$CLONE set ME = 'N' where Name = 'MASTER'";
 std::string cloneIsMe(const std::string& name);
 std::string countCloneRows(const std::string& name);
 std::string numberOf(const std::string& name);
@@ -38,11 +38,13 @@ inline const std::string kEmptyJournal = "delete from R$DELETEDUPDATED";
 // The offset column is GENOFFSET: OFFSET is a reserved word of the server
 // and dialect 1 cannot quote it.
 std::string offsetOf(const std::string& generator);
-// The temporary procedure that moves one generator, line by line.
-std::vector<std::string> updateProcedure(const std::string& generator, int64_t increment);
+// The temporary procedure that moves one generator (`generatorName`, written
+// as the database's dialect needs it), line by line; in dialect 3 its value
+// is 64-bit.
+std::vector<std::string> updateProcedure(const std::string& generatorName, int64_t increment, int dialect = 1);
 inline const std::string kRunUpdate = "select * from R$Update";
 inline const std::string kDropUpdate = "drop procedure R$Update";
 inline const std::string kCountUpdateProcedures =
-    "select count(*) from rdb$procedures where rdb$procedure_name = \"R$UPDATE\"";
+    "select count(*) from rdb$procedures where rdb$procedure_name = 'R$UPDATE'";
 
 }  // namespace quorvel::clone::sql

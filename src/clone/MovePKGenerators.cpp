@@ -47,18 +47,20 @@ bool moveGenerator(engine::Database& master, engine::Database& clone, const std:
         reporter.error(notMoved(generator, e.what()));
         return false;
     }
-    auto increment = generatorIncrement(offset, cloneNumber);
+    const int dialect = clone.sqlDialect();
+    auto increment = generatorIncrement(offset, cloneNumber, dialect);
     if (!increment) {
         reporter.error("The increment " + std::to_string(offset) + " x " + std::to_string(cloneNumber) +
-                       " of generator " + generator + " does not fit a 32-bit integer.\nGenerator " + generator +
-                       " was not moved.");
+                       " of generator " + generator + " does not fit a " + (dialect >= 3 ? "64" : "32") +
+                       "-bit integer.\nGenerator " + generator + " was not moved.");
         return false;
     }
 
     try {
         engine::Transaction tx(clone);
         engine::Query create(clone);
-        for (const auto& line : sql::updateProcedure(generator, *increment)) create.addSql(line);
+        for (const auto& line : sql::updateProcedure(clone.identifier(generator), *increment, dialect))
+            create.addSql(line);
         create.execSql();
         tx.commit();
     } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 #include "clone/Operations.h"
 #include "clone/OwnHistory.h"
 #include "clone/UpdateTarget.h"
+#include "connect/DialectCheck.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "db/Today.h"
@@ -59,6 +60,7 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
                     Reporter& reporter) {
     return runOperation(reporter, [&] {
         if (!row) throw Refused("List is empty!");
+        connect::refuseMixedDialects(master, clone);
         reporter.step("Update clone " + row->name);
         // Nothing is changed in a database that is not a fresh copy of the master.
         if (std::optional<std::string> refusal = updateRefusal(master, clone)) throw Refused(*refusal);

@@ -13,7 +13,7 @@ namespace quorvel::connect {
 
 namespace {
 
-const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relation_Name = \"R$CLONE\"";
+const char* kMetaPresent = "select count(*) from RDB$Relations where RDB$Relation_Name = 'R$CLONE'";
 const char* kTriggerState = "select gen_id(R$Trig, 0) from RDB$DATABASE";
 
 // What failed, by the server's error code, then the server's own message:

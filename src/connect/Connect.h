@@ -18,10 +18,9 @@ struct Login {
 
 // Disconnects `db`, binds it to the alias and login and connects it. Failed,
 // saying what failed (the login, the file, the server), when the database
-// cannot be reached; refused, and disconnected again, when it is not a
-// dialect-1 database. Every one of the four databases is written by some
-// operation (the in-synchro one through its rows, which the read writes
-// into the local database), so none may be of another dialect.
+// cannot be reached; refused, and disconnected again, when it is neither a
+// dialect-1 nor a dialect-3 database. Whether its dialect matches the other
+// databases' is asked by each operation that uses two of them.
 Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter);
 
 // What a connected master or clone says about itself.

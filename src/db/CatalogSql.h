@@ -11,8 +11,8 @@ inline const std::string kTables =
     "select distinct RDB$Relation_Name, RDB$External_File from RDB$Relations\n"
     "where RDB$SYSTEM_FLAG <> 1 and RDB$Relation_Name not in (\n"
     "select RDB$View_Name from RDB$View_Relations)\n"
-    "and (not RDB$Relation_Name containing \"R$\")\n"
-    "and (not RDB$Relation_Name containing \"META$\")\n"
+    "and (not RDB$Relation_Name containing 'R$')\n"
+    "and (not RDB$Relation_Name containing 'META$')\n"
     "and RDB$External_File is null\n"
     "order by RDB$Relation_Name\n";
 
@@ -32,8 +32,8 @@ inline const std::string& kTableTrigger = replica::schema::kWorkingTableTriggers
 inline const std::string kGenerator =
     "select RDB$Generator_Name\n"
     "from RDB$Generators\n"
-    "where not (RDB$Generator_Name like \"RDB$%\")\n"
-    "and (not RDB$Generator_Name containing \"META$\")\n"
+    "where not (RDB$Generator_Name like 'RDB$%')\n"
+    "and (not RDB$Generator_Name containing 'META$')\n"
     "order by RDB$Generator_Name";
 
 inline const std::string kPKGens =
@@ -61,8 +61,8 @@ inline const std::string kSTables =
     "select RDB$View_Name from RDB$View_Relations)\n"
     "order by RDB$Relation_Name";
 
-// Value of one generator for the generator list's "Value" column. Two blanks
-// between ")" and "from".
+// Value of one generator for the generator list's "Value" column, the name
+// written as the database's dialect needs it. Two blanks between ")" and "from".
 inline std::string genValue(const std::string& generatorName) {
     return "select distinct gen_id(" + generatorName + ", 0) " + " from rdb$relations";
 }

@@ -84,7 +84,7 @@ DM::DM() {
     QTableTrigger.setMasterSource(&QTables);
 
     QGenerator.addCalculatedField("GenValue", [this](engine::DataSet& ds, int row) -> engine::Value {
-        const int64_t value = Q6Integer(catalog::genValue(ds.displayText(row, 0)));
+        const int64_t value = Q6Integer(catalog::genValue(Database.identifier(ds.displayText(row, 0))));
         // Closed at once: left open, the statement query would hold its
         // transaction for as long as the grid shows the list.
         Q6.close();

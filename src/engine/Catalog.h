@@ -18,5 +18,9 @@ std::vector<TableColumn> tableColumns(Database& db, const std::string& table);
 std::vector<std::string> primaryKeyColumns(Database& db, const std::string& table);
 
 std::string upperName(std::string s);
+// A name given to a look-up in the catalogue of `db`: in dialect 1 names are
+// kept in upper case, so it is upper-cased; in dialect 3 a name is exact
+// (a quoted "OrderLine" is kept as typed) and is looked up as it is.
+std::string catalogueName(const Database& db, const std::string& name);
 
 }  // namespace quorvel::engine

@@ -81,6 +81,18 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
     return std::vector<unsigned char>(p, p + n);
 }
 
+// The database's SQL dialect from the attachment's info.
+int dialectOf(IAttachment* att, Status& st) {
+    const unsigned char items[] = {isc_info_db_sql_dialect, isc_info_end};
+    unsigned char buf[16] = {};
+    att->getInfo(&st, sizeof items, items, sizeof buf, buf);
+    if (buf[0] != isc_info_db_sql_dialect) return 1;
+    const int length = buf[1] | (buf[2] << 8);
+    int value = 0;
+    for (int i = length - 1; i >= 0; --i) value = (value << 8) | buf[3 + i];
+    return value;
+}
+
 // Every attach, failed or not, lets the client library put its own signal
 // handlers in place: they are taken back when the attach returns or throws.
 struct SignalsTakenBack {
@@ -163,7 +175,7 @@ TxRef DatabaseImpl::acquire(bool readOnly) {
 IStatement* DatabaseImpl::prepare(const std::string& sql, Tx& tx) {
     requireConnected();
     throwIfCancelled();
-    return att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), kDialect,
+    return att->prepare(&st, tx.tra, static_cast<unsigned>(sql.size()), sql.data(), static_cast<unsigned>(dialect),
                         IStatement::PREPARE_PREFETCH_METADATA);
 }
 
@@ -207,6 +219,12 @@ void Database::connect() {
     }
     impl_->att = att;
     watchAttachment(att);
+    try {
+        impl_->dialect = dialectOf(att, st);
+    } catch (...) {
+        disconnect();
+        throw;
+    }
 }
 
 void Database::disconnect() {
@@ -242,6 +260,21 @@ void Database::rollbackQuietly() noexcept {
 }
 
 bool Database::connected() const { return impl_->att != nullptr; }
+
+int Database::sqlDialect() const { return connected() ? impl_->dialect : 1; }
+
+std::string quoteIdentifier(int dialect, const std::string& name) {
+    const bool toolsOwn = name.size() >= 2 && (name[0] == 'R' || name[0] == 'r') && name[1] == '$';
+    if (dialect < 3 || toolsOwn) return name;
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string Database::identifier(const std::string& name) const { return quoteIdentifier(sqlDialect(), name); }
 
 void Database::startTransaction(Isolation isolation) {
     if (impl_->explicitTx) throw DbError("A transaction is already active on " + name_);

@@ -5,7 +5,8 @@
 // Transactions: one explicit transaction at a time. A statement run while no
 // explicit transaction is active runs in a transaction of its own that is
 // committed when the statement completes (for a query returning rows: when
-// the query is closed). Every statement is prepared in dialect 1.
+// the query is closed). Every statement is prepared in the database's own
+// SQL dialect (1 or 3), read when it is connected.
 //
 // Results opened in a transaction stay readable after it commits or rolls
 // back: the engine then retains the transaction context for the open results
@@ -23,6 +24,13 @@ namespace quorvel::engine {
 
 class DataSet;
 struct DatabaseImpl;
+
+// A name as a statement for a database of `dialect` must write it. Dialect 3
+// has exact, case-sensitive names ("OrderLine"): the name goes in double
+// quotes, a double quote inside it doubled. Dialect 1 has no quoted names:
+// the name is written as it is. The tool's own names (R$...) are created
+// unquoted and stay plain in both.
+std::string quoteIdentifier(int dialect, const std::string& name);
 
 class Database {
 public:
@@ -58,6 +66,12 @@ public:
     // transaction and detaches. Never throws.
     void disconnect();
     bool connected() const;
+    // The SQL dialect of the connected database (1 or 3); 1 when not connected.
+    int sqlDialect() const;
+    // `name` (a table, column, index, trigger or generator of the user's
+    // schema, as the catalogue keeps it) written into a statement for this
+    // database: see quoteIdentifier.
+    std::string identifier(const std::string& name) const;
 
     // Read committed sees every commit as it happens; a snapshot sees the
     // database as it was when it began, and a row another user changed

@@ -50,13 +50,17 @@ struct DatabaseImpl {
     // Set while disconnect() closes the data sets: statements kept prepared
     // between runs must go with the attachment.
     bool detaching = false;
+    // The SQL dialect of the attached database, read once after attaching:
+    // every statement is prepared in it (a dialect-1 statement on a dialect-3
+    // database silently truncates 64-bit values and refuses DATE and BIGINT).
+    int dialect = 1;
 
     void requireConnected() const;
     // The explicit transaction when one is active, else a new autocommit one
     // (read-only for rows that are only browsed).
     TxRef acquire(bool readOnly = false);
     TxRef start(bool autocommit, bool readOnly = false, bool snapshot = false);
-    // Prepares `sql` in dialect 1; throws DbError with the server's text.
+    // Prepares `sql` in the database's dialect; throws DbError with the server's text.
     fb::IStatement* prepare(const std::string& sql, Tx& tx);
 };
 

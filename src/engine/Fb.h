@@ -17,9 +17,6 @@ IMaster* master();
 IUtil* util();
 IProvider* provider();
 
-// Every statement of the tool is prepared in the first SQL dialect.
-constexpr unsigned kDialect = 1;
-
 // The status every call of the client library is given. The library's
 // call wrappers ask the status after each call (checkException), as they do
 // for the library's own ThrowStatusWrapper: this one throws DbError with the

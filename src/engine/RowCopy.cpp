@@ -81,14 +81,24 @@ std::unique_ptr<RowCopy> RowCopy::build(Table& target, const std::string& sql, c
     return std::unique_ptr<RowCopy>(new RowCopy(std::move(impl)));
 }
 
+namespace {
+
+// A table's or column's name as the target's dialect writes it.
+std::string tableOf(Table& target) {
+    return target.database().identifier(catalogueName(target.database(), target.tableName()));
+}
+std::string columnName(Table& target, const Field& f) { return target.database().identifier(columnOf(f).origin); }
+
+}  // namespace
+
 std::unique_ptr<RowCopy> RowCopy::insertInto(Table& target, const std::vector<Pair>& pairs) {
     std::string names, marks;
     for (const auto& p : pairs) {
-        names += (names.empty() ? "" : ", ") + columnOf(*p.second).origin;
+        names += (names.empty() ? "" : ", ") + columnName(target, *p.second);
         marks += marks.empty() ? "?" : ", ?";
     }
     auto copy =
-        build(target, "insert into " + upperName(target.tableName()) + " (" + names + ") values (" + marks + ")", pairs);
+        build(target, "insert into " + tableOf(target) + " (" + names + ") values (" + marks + ")", pairs);
     if (copy) copy->impl_->countsRows = false;
     return copy;
 }
@@ -97,11 +107,11 @@ std::unique_ptr<RowCopy> RowCopy::updateOf(Table& target, const std::vector<Pair
                                            const std::vector<Pair>& key) {
     if (key.empty()) return nullptr;
     std::string set, where;
-    for (const auto& p : pairs) set += (set.empty() ? "" : ", ") + columnOf(*p.second).origin + " = ?";
-    for (const auto& k : key) where += (where.empty() ? " where " : " and ") + columnOf(*k.second).origin + " = ?";
+    for (const auto& p : pairs) set += (set.empty() ? "" : ", ") + columnName(target, *p.second) + " = ?";
+    for (const auto& k : key) where += (where.empty() ? " where " : " and ") + columnName(target, *k.second) + " = ?";
     std::vector<Pair> params = pairs;
     params.insert(params.end(), key.begin(), key.end());
-    return build(target, "update " + upperName(target.tableName()) + " set " + set + where, params);
+    return build(target, "update " + tableOf(target) + " set " + set + where, params);
 }
 
 int64_t RowCopy::run() {

@@ -39,7 +39,7 @@ bool RowWriter::useDbKey(Tx& tx, const Row& old) const {
 std::string RowWriter::whereClause(bool byDbKey) const {
     if (byDbKey) return " where RDB$DB_KEY = ?";
     std::string w;
-    for (int k : key_) w += (w.empty() ? " where " : " and ") + ds_.cols[k].origin + " = ?";
+    for (int k : key_) w += (w.empty() ? " where " : " and ") + ds_.db.identifier(ds_.cols[k].origin) + " = ?";
     return w;
 }
 
@@ -124,11 +124,11 @@ void RowWriter::insert(Tx& tx, Row& edit, std::vector<std::optional<std::string>
         std::string names, marks;
         std::vector<std::pair<int, bool>> params;
         for (int c : writable_) {
-            names += (names.empty() ? "" : ", ") + ds_.cols[c].origin;
+            names += (names.empty() ? "" : ", ") + ds_.db.identifier(ds_.cols[c].origin);
             marks += marks.empty() ? "?" : ", ?";
             params.push_back({c, false});
         }
-        build(ins_, "insert into " + table_ + " (" + names + ") values (" + marks + ")", params, tx);
+        build(ins_, "insert into " + ds_.db.identifier(table_) + " (" + names + ") values (" + marks + ")", params, tx);
     }
     fill(ins_, tx, nullptr, &edit, &blobs);
     run(ins_, tx, false);
@@ -142,11 +142,11 @@ void RowWriter::update(Tx& tx, const Row& old, Row& edit, std::vector<std::optio
         std::string set;
         std::vector<std::pair<int, bool>> params;
         for (int c : writable_) {
-            set += (set.empty() ? "" : ", ") + ds_.cols[c].origin + " = ?";
+            set += (set.empty() ? "" : ", ") + ds_.db.identifier(ds_.cols[c].origin) + " = ?";
             params.push_back({c, false});
         }
         for (auto& k : keyParams(byDbKey)) params.push_back(k);
-        build(s, "update " + table_ + " set " + set + whereClause(byDbKey), params, tx);
+        build(s, "update " + ds_.db.identifier(table_) + " set " + set + whereClause(byDbKey), params, tx);
     }
     fill(s, tx, &old, &edit, &blobs);
     run(s, tx, true);
@@ -156,7 +156,7 @@ void RowWriter::remove(Tx& tx, const Row& old) {
     if (!identifiesRows()) throw DbError("Cannot delete from " + table_ + ": its rows have no key");
     bool byDbKey = useDbKey(tx, old);
     Stmt& s = byDbKey ? delByDbKey_ : del_;
-    if (!s.stmt) build(s, "delete from " + table_ + whereClause(byDbKey), keyParams(byDbKey), tx);
+    if (!s.stmt) build(s, "delete from " + ds_.db.identifier(table_) + whereClause(byDbKey), keyParams(byDbKey), tx);
     fill(s, tx, &old, nullptr, nullptr);
     run(s, tx, true);
 }

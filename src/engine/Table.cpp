@@ -83,10 +83,10 @@ public:
         Locator l;
         l.cols = cols;
         std::string where;
-        for (int c : cols) where += (where.empty() ? " where " : " and ") + d.cols[c].origin + " = ?";
+        for (int c : cols) where += (where.empty() ? " where " : " and ") + d.db.identifier(d.cols[c].origin) + " = ?";
         auto& st = d.dbi().st;
         try {
-            l.stmt = d.dbi().prepare("select " + selectList + " from " + table + where, tx);
+            l.stmt = d.dbi().prepare("select " + selectList + " from " + d.db.identifier(table) + where, tx);
             MessageBuilder b(st, static_cast<unsigned>(cols.size()));
             for (unsigned i = 0; i < cols.size(); ++i) {
                 const Column& c = d.cols[cols[i]];
@@ -147,16 +147,17 @@ void Table::open() {
     if (tableName_.empty()) throw DbError((name_.empty() ? std::string() : name_ + ": ") + "No table name");
     d.dbi().requireConnected();
     auto& t = ts(d);
-    t.table = upperName(tableName_);
+    t.table = catalogueName(db_, tableName_);
     try {
         std::vector<std::string> pk = primaryKeyColumns(db_, t.table);
         std::string order;
-        for (const auto& k : pk) order += (order.empty() ? " order by " : ", ") + k;
+        for (const auto& k : pk) order += (order.empty() ? " order by " : ", ") + db_.identifier(k);
         // RDB$DB_KEY rides along hidden: rows without a key are found by it,
         // and rows written in the transaction that read them too.
-        t.selectList = t.table + ".*, " + t.table + ".RDB$DB_KEY";
+        const std::string table = db_.identifier(t.table);
+        t.selectList = table + ".*, " + table + ".RDB$DB_KEY";
         TxRef tx = d.dbi().acquire();
-        t.browse = d.dbi().prepare("select " + t.selectList + " from " + t.table + order, *tx);
+        t.browse = d.dbi().prepare("select " + t.selectList + " from " + table + order, *tx);
         auto& st = d.dbi().st;
         Ref<IMessageMetadata> out(t.browse->getOutputMetadata(&st));
         d.setLayout(out.get(), static_cast<int>(out->getCount(&st)) - 1);

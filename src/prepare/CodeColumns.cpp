@@ -21,8 +21,8 @@ void DropCodeColumns(engine::Database& db, const std::string& table) {
     // column dropped in this transaction are already gone for it.
     const bool code1 = ColumnPresent(db, table, "R$CODE1");
     const bool code2 = ColumnPresent(db, table, "R$CODE2");
-    if (code1) run(db, "alter table " + table + " drop R$Code1");
-    if (code2) run(db, "alter table " + table + " drop R$Code2");
+    if (code1) run(db, "alter table " + db.identifier(table) + " drop R$Code1");
+    if (code2) run(db, "alter table " + db.identifier(table) + " drop R$Code2");
 }
 
 void DropEveryToolColumn(engine::Database& db) {
@@ -33,13 +33,13 @@ void DropEveryToolColumn(engine::Database& db) {
         "select distinct RF.RDB$Relation_Name from RDB$Relation_Fields RF, RDB$Relations R "
         "where R.RDB$Relation_Name = RF.RDB$Relation_Name and R.RDB$View_Blr is null "
         "and (R.RDB$System_Flag is null or R.RDB$System_Flag = 0) "
-        "and RF.RDB$Field_Name starting with \"R$\" and not RF.RDB$Relation_Name starting with \"R$\"");
+        "and RF.RDB$Field_Name starting with 'R$' and not RF.RDB$Relation_Name starting with 'R$'");
     for (const std::string& table : tables) {
         DropToolIndexes(db, table);
         for (const std::string& column :
              firstColumn(db, "select RDB$Field_Name from RDB$Relation_Fields where RDB$Relation_Name = " +
-                                 quoted(table) + " and RDB$Field_Name starting with \"R$\""))
-            run(db, "alter table " + table + " drop " + column);
+                                 quoted(table) + " and RDB$Field_Name starting with 'R$'"))
+            run(db, "alter table " + db.identifier(table) + " drop " + column);
     }
 }
 

@@ -34,8 +34,9 @@ Outcome AddKeyGenerator(engine::Database& local, const std::optional<std::string
         // An empty generator list has no current row, hence no name to add.
         const std::string& name = named(generator);
         const std::string offset = givenOffset.substr(0, kOffsetLength);
-        // The offset goes into the statement as typed, so it must be a number.
-        if (!isIntegerText(offset)) throw Refused("Invalid number");
+        // The offset goes into the statement as typed, so it must be a number;
+        // in dialect 3 generators and their offsets are 64-bit.
+        if (!isIntegerText(offset, local.sqlDialect() >= 3 ? 64 : 32)) throw Refused("Invalid number");
         engine::Transaction tx(local);
         run(local, "insert into R$PKGens values (" + quoted(name) + ", " + offset + ")");
         tx.commit();

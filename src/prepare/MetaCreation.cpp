@@ -104,7 +104,7 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
 
     steps.begin("Create table R$PKGENS");
     if (!TablePresent(db, "R$PKGENS")) {
-        createByLines(db, reporter, schema::kCreatePKGens);
+        createByLines(db, reporter, schema::createPKGens(db.sqlDialect()));
         steps.reached(9);
     }
     steps.begin("Create table R$DELETEDUPDATED");

@@ -88,8 +88,8 @@ void dropTablesAndGenerators(engine::Database& db, Reporter& reporter) {
     }
     // Generators go by drop generator, one per R$ name in the catalogue.
     for (const std::string& generator : firstColumn(
-             db, "select RDB$Generator_Name from RDB$Generators where RDB$Generator_Name starting with \"R$\""))
-        run(db, "drop generator " + generator);
+             db, "select RDB$Generator_Name from RDB$Generators where RDB$Generator_Name starting with 'R$'"))
+        run(db, "drop generator " + db.identifier(generator));
     reached(reporter, 8);
     reached(reporter, kLastStep);
     tx.commit();

@@ -39,10 +39,10 @@ std::string armingGap(engine::Database& db, const std::string& table) {
     if (!ColumnPresent(db, table, "R$CODE1") || !ColumnPresent(db, table, "R$CODE2"))
         return "no record-code columns";
     const int triggers = countOf(db, "select count(*) from RDB$Triggers where RDB$Relation_Name = " +
-                                         quoted(table) + " and RDB$Trigger_Name starting with \"R$\"");
+                                         quoted(table) + " and RDB$Trigger_Name starting with 'R$'");
     if (triggers != 3) return std::to_string(triggers) + " of its 3 triggers";
     const int uncoded =
-        countOf(db, "select count(*) from " + table + " where R$Code1 is null or R$Code2 is null");
+        countOf(db, "select count(*) from " + db.identifier(table) + " where R$Code1 is null or R$Code2 is null");
     if (uncoded != 0) return std::to_string(uncoded) + " rows without a record code";
     return "";
 }

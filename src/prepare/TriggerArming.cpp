@@ -54,8 +54,8 @@ void disarm(engine::Database& db, const std::vector<std::string>& tables) {
 void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables) {
-        run(db, "alter table " + table + " add R$Code1 Integer");
-        run(db, "alter table " + table + " add R$Code2 Integer");
+        run(db, "alter table " + db.identifier(table) + " add R$Code1 Integer");
+        run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
     }
     run(db, "set generator r$gen1 to 0");
     run(db, "set generator r$gen2 to 0");
@@ -67,7 +67,7 @@ void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& ta
 void numberRows(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables)
-        run(db, "update " + table +
+        run(db, "update " + db.identifier(table) +
                     " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
     tx.commit();
 }
@@ -101,9 +101,9 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     for (const std::string& table : tables) CreateCodeIndex(db, table);
     int counter = 0;
     for (const std::string& table : tables) {
-        run(db, schema::insertTrigger(++counter, table));
-        run(db, schema::deleteTrigger(++counter, table));
-        run(db, schema::updateTrigger(++counter, table));
+        run(db, schema::insertTrigger(++counter, table, db.sqlDialect()));
+        run(db, schema::deleteTrigger(++counter, table, db.sqlDialect()));
+        run(db, schema::updateTrigger(++counter, table, db.sqlDialect()));
     }
     const std::string code1 = textOf(db, "select C from R$Fill(1)");
     const std::string code2 = textOf(db, "select C from R$Fill(2)");

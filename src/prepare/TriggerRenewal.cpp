@@ -37,16 +37,16 @@ std::vector<ToolTrigger> toolTriggers(engine::Database& db) {
 }
 
 // The text of this version for `t`, under its own name.
-std::string renewed(const ToolTrigger& t) {
+std::string renewed(const ToolTrigger& t, int dialect) {
     const std::string number = t.name.substr(2);
     const bool numbered = !number.empty() && number.size() < 9 &&
                           number.find_first_not_of("0123456789") == std::string::npos;
     const int n = numbered ? std::stoi(number) : 0;
     std::string text;
     switch (numbered ? t.type : 0) {
-        case 1: text = replica::schema::insertTrigger(n, t.table); break;
-        case 4: text = replica::schema::updateTrigger(n, t.table); break;
-        case 6: text = replica::schema::deleteTrigger(n, t.table); break;
+        case 1: text = replica::schema::insertTrigger(n, t.table, dialect); break;
+        case 4: text = replica::schema::updateTrigger(n, t.table, dialect); break;
+        case 6: text = replica::schema::deleteTrigger(n, t.table, dialect); break;
         default:
             throw Refused("The trigger " + t.name + " on " + t.table +
                           " is not one the tool makes: recreate the triggers at the master instead.");
@@ -68,7 +68,7 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
         // Every text is made before the first change: one the tool does not
         // know refuses the whole renewal.
         std::vector<std::string> texts;
-        for (const ToolTrigger& t : triggers) texts.push_back(renewed(t));
+        for (const ToolTrigger& t : triggers) texts.push_back(renewed(t, local.sqlDialect()));
         replica::addExchangeObjects(local);
         replica::openJournalToEveryone(local);
         engine::Transaction tx(local);

@@ -55,11 +55,11 @@ void addExchangeObjects(engine::Database& db) {
 }
 
 std::vector<Peer> readPeers(engine::Database& db) {
-    const bool master = textOf(db, "select Name from R$Clone where ME = \"Y\"") == "MASTER";
+    const bool master = textOf(db, "select Name from R$Clone where ME = 'Y'") == "MASTER";
     engine::Query q(db);
     q.setSql("select C.Number, C.Name, P.LastRead, P.LastReadDate, P.Acknowledged, P.AcknowledgedDate\n"
              "from R$Clone C left join R$Peers P on P.SiteNumber = C.Number\n"
-             "where (C.ME is null or C.ME <> \"Y\") and C.Number " +
+             "where (C.ME is null or C.ME <> 'Y') and C.Number " +
              std::string(master ? "> 0" : "= 0") + "\norder by C.Number");
     q.open();
     std::vector<Peer> peers;
@@ -121,7 +121,7 @@ std::optional<int64_t> firstOwnMark(engine::Database& db) {
     // numbered one below this site; on the master, the oldest row.
     engine::Query q(db);
     std::optional<RecordCode> below;
-    const int64_t number = integerOf(db, "select Number from R$Clone where ME = \"Y\"");
+    const int64_t number = integerOf(db, "select Number from R$Clone where ME = 'Y'");
     if (number > 0) {
         q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
         q.open();

@@ -9,7 +9,7 @@ namespace quorvel::replica {
 LocalSite LocalSite::read(engine::Database& db) {
     LocalSite s;
     engine::Query q(db);
-    q.setSql("select Name, MaxValue1, MaxValue2 from R$Clone where ME = \"Y\"");
+    q.setSql("select Name, MaxValue1, MaxValue2 from R$Clone where ME = 'Y'");
     q.open();
     if (q.eof())
         throw Refused("This database has no identity: no row of R$CLONE is marked ME = \"Y\". "
@@ -31,7 +31,7 @@ LocalSite LocalSite::read(engine::Database& db) {
     return s;
 }
 
-std::string identityOf(engine::Database& db) { return textOf(db, "select Name from R$CLONE where ME = \"Y\""); }
+std::string identityOf(engine::Database& db) { return textOf(db, "select Name from R$CLONE where ME = 'Y'"); }
 
 std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
     engine::Query q(db);

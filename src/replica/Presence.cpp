@@ -19,8 +19,8 @@ bool GeneratorPresent(engine::Database& db, const std::string& name) {
 
 bool ColumnPresent(engine::Database& db, const std::string& table, const std::string& column) {
     return integerOf(db, "select count(*) from RDB$Relation_Fields where RDB$Relation_Name = " +
-                        quoted(catalogueName(table)) + " and RDB$Field_Name = " +
-                        quoted(catalogueName(column))) != 0;
+                        quoted(catalogueName(db, table)) + " and RDB$Field_Name = " +
+                        quoted(catalogueName(db, column))) != 0;
 }
 
 }  // namespace quorvel::replica

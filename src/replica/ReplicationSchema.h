@@ -5,6 +5,7 @@
 // server as one colon (a single colon before a name would be a parameter).
 #include <string>
 
+#include "engine/Database.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::replica::schema {
@@ -40,9 +41,13 @@ inline const std::string kCreateSynchro =
 // OFFSET is a reserved word of the server, and dialect 1 has no quoted
 // identifiers to get round that: the offset column is GENOFFSET. It stays the
 // second column, so inserts by position and readers by position are unchanged.
-inline const std::string kCreatePKGens =
-    "CREATE TABLE R$PKGENS (\n"
-    "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER)";
+// Generators of a dialect-3 database are 64-bit, and so may their offset be.
+inline std::string createPKGens(int dialect) {
+    return std::string("CREATE TABLE R$PKGENS (\n"
+                       "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET ") +
+           (dialect >= 3 ? "BIGINT)" : "INTEGER)");
+}
+inline const std::string kCreatePKGens = createPKGens(1);
 
 inline const std::string kCreateDeletedUpdated =
     "CREATE TABLE R$DELETEDUPDATED (\n"
@@ -61,7 +66,7 @@ inline const std::string kGrantActiveTriggers = "grant execute on procedure R$AC
 // The row describing the master itself; the bounds are the edits' texts as
 // typed, already checked to be integers.
 inline std::string masterRow(const std::string& maxValue1, const std::string& maxValue2) {
-    return "insert into R$CLONE values (\"MASTER\", 0, " + maxValue1 + ", " + maxValue2 + ", \"Y\")";
+    return "insert into R$CLONE values ('MASTER', 0, " + maxValue1 + ", " + maxValue2 + ", 'Y')";
 }
 
 // Triggers to make active again after a read: those of the working tables that
@@ -75,7 +80,7 @@ inline const std::string kCreateActiveTriggers =
     "  for select RDB$Trigger_Name\n"
     "         from RDB$Triggers\n"
     "          where (RDB$System_Flag is null or RDB$System_Flag = 0) and\n"
-    "                (not RDB$Trigger_Name starting with \"CHECK\")\n"
+    "                (not RDB$Trigger_Name starting with 'CHECK')\n"
     "                 and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
     "         and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)\n"
     "         order by RDB$Trigger_Name\n"
@@ -131,8 +136,8 @@ inline const std::string kFirstCodeVariable = "R$FIRSTCODE";
 // What tells the triggers of this kind from those of earlier versions.
 inline const std::string kReadingMarker = "R$READING";
 
-inline std::string insertTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string insertTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "before insert\n"
            "as\n"
            "declare variable C Integer;\n"
@@ -152,25 +157,25 @@ inline std::string insertTrigger(int n, const std::string& table) {
 // The last master fill this site had read, at a clone; NULL at the master.
 inline const std::string kSeenNow = "(select LastRead from R$PEERS where SiteNumber = 0)";
 
-inline std::string deleteTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string deleteTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after delete\n"
            "as\n"
            "begin\n"
            "  if (" + kReadingContext + " is null) then\n"
            "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
-           "    values (old.R$Code1, old.R$Code2, 'D', '" + table + "', " + kSeenNow + ");\n"
+           "    values (old.R$Code1, old.R$Code2, 'D', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }
 
-inline std::string updateTrigger(int n, const std::string& table) {
-    return "create trigger R$" + std::to_string(n) + " for " + table + "\n"
+inline std::string updateTrigger(int n, const std::string& table, int dialect = 1) {
+    return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after update\n"
            "as\n"
            "begin\n"
            "  if (" + kReadingContext + " is null) then\n"
            "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
-           "    values (old.R$Code1, old.R$Code2, 'U', '" + table + "', " + kSeenNow + ");\n"
+           "    values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }
 
@@ -181,13 +186,13 @@ inline const std::string kWorkingTableTriggers =
     "from RDB$Triggers\n"
     "where \n"
     " (RDB$System_Flag is null or RDB$System_Flag = 0) \n"
-    " and ( not RDB$Trigger_Name starting with \"CHECK\")\n"
+    " and ( not RDB$Trigger_Name starting with 'CHECK')\n"
     " and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
     "order by RDB$Trigger_Name";
 
 // Every trigger whose name starts with R$ belongs to the tool.
 inline const std::string kSelectToolTriggers =
-    "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"";
+    "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
 
 inline const std::string kCountToolTriggers =
     "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";

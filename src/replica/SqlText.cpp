@@ -8,16 +8,16 @@
 namespace quorvel::replica {
 
 std::string quoted(const std::string& value) {
-    std::string out = "\"";
+    std::string out = "'";
     for (char c : value) {
-        if (c == '"') out += '"';
+        if (c == '\'') out += '\'';
         out += c;
     }
-    out += '"';
+    out += '\'';
     return out;
 }
 
-bool isIntegerText(const std::string& text) {
+bool isIntegerText(const std::string& text, int bits) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
     size_t b = 0, e = text.size();
     while (b < e && blank(text[b])) ++b;
@@ -29,19 +29,26 @@ bool isIntegerText(const std::string& text) {
         ++b;
     }
     if (b == e) return false;
-    int64_t value = 0;
+    // The columns these texts go into are INTEGER, or BIGINT.
+    const uint64_t limit = bits >= 64 ? (negative ? 9223372036854775808ULL : 9223372036854775807ULL)
+                                      : (negative ? 2147483648ULL : 2147483647ULL);
+    uint64_t value = 0;
     for (size_t i = b; i < e; ++i) {
         char c = text[i];
         if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-        // The columns these texts go into are 32-bit INTEGER.
-        if (value > (negative ? 2147483648LL : 2147483647LL)) return false;
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (value > (limit - digit) / 10) return false;
+        value = value * 10 + digit;
     }
     return true;
 }
 
 std::string catalogueName(std::string name) {
     return engine::upperName(std::move(name));
+}
+
+std::string catalogueName(const engine::Database& db, const std::string& name) {
+    return engine::catalogueName(db, name);
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

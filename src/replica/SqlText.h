@@ -4,19 +4,25 @@
 #include <string>
 #include <vector>
 
+namespace quorvel::engine { class Database; }
+
 namespace quorvel::replica {
 
-// A dialect-1 string literal in double quotes. A double quote inside the
-// value is doubled, so a name or a typed text cannot close the literal early.
+// A string literal in single quotes, which both dialects read as text (in
+// dialect 3 double quotes make a name). A single quote inside the value is
+// doubled, so a name or a typed text cannot close the literal early.
 std::string quoted(const std::string& value);
 
-// True when `text` is a whole 32-bit integer, optionally signed, with blanks
-// allowed before and after it. Used for the MaxValue edits and the generator
-// offset, whose texts are then written into statements as typed.
-bool isIntegerText(const std::string& text);
+// True when `text` is a whole integer of `bits` (32 or 64), optionally signed,
+// with blanks allowed before and after it. Used for the MaxValue edits and the
+// generator offset, whose texts are then written into statements as typed.
+bool isIntegerText(const std::string& text, int bits = 32);
 
 // A name as the catalogue keeps it: unquoted names are stored in upper case.
 std::string catalogueName(std::string name);
+// A name as the catalogue of `db` keeps it: upper case in dialect 1; in
+// dialect 3 a name is exact (a quoted "OrderLine" stays as it is).
+std::string catalogueName(const engine::Database& db, const std::string& name);
 
 // Splits a statement text at line breaks, for placing it into a query line by
 // line.

@@ -16,7 +16,7 @@ namespace {
 const char* const kUserOnTriggers =
     " from RDB$Triggers"
     " where (RDB$System_Flag is null or RDB$System_Flag = 0)"
-    " and not RDB$Trigger_Name starting with \"CHECK\""
+    " and not RDB$Trigger_Name starting with 'CHECK'"
     " and RDB$Relation_Name in (select Name from R$WorkingTables)"
     " and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)";
 
@@ -41,9 +41,9 @@ bool TriggersInactive(engine::Database& db) {
 }
 
 bool ArmingInterrupted(engine::Database& db) {
-    if (integerOf(db, "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with \"R$\"") != 0)
+    if (integerOf(db, "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with 'R$'") != 0)
         return false;
-    if (integerOf(db, "select count(*) from RDB$Relation_Fields where RDB$Field_Name = \"R$CODE1\""
+    if (integerOf(db, "select count(*) from RDB$Relation_Fields where RDB$Field_Name = 'R$CODE1'"
                      " and RDB$Relation_Name in (select Name from R$WorkingTables)") == 0)
         return false;
     return TriggersInactive(db);
@@ -62,7 +62,7 @@ void SwitchTriggersOff(engine::Database& db, const SwitchProgress& progress) {
         engine::Transaction tx(db);
         run(db, "delete from R$INACTIVETRIGGERS");
         run(db, "insert into R$InactiveTriggers select RDB$Trigger_Name from RDB$Triggers "
-                  "where RDB$Trigger_Inactive = 1 and not RDB$Trigger_Name starting with \"R$\"");
+                  "where RDB$Trigger_Inactive = 1 and not RDB$Trigger_Name starting with 'R$'");
         tx.commit();
     }
     {
@@ -72,7 +72,7 @@ void SwitchTriggersOff(engine::Database& db, const SwitchProgress& progress) {
         progress.listed(static_cast<int>(triggers.size()));
         int done = 0;
         for (const std::string& name : triggers) {
-            run(db, "alter trigger " + name + " inactive");
+            run(db, "alter trigger " + db.identifier(name) + " inactive");
             progress.switched(++done);
         }
         tx.commit();
@@ -85,13 +85,13 @@ void SwitchTriggersOn(engine::Database& db, const SwitchProgress& progress) {
         engine::Transaction tx(db);
         // The tool's own triggers always go back on, whatever an earlier
         // version recorded about them.
-        run(db, "delete from R$INACTIVETRIGGERS where TriggerName starting with \"R$\"");
+        run(db, "delete from R$INACTIVETRIGGERS where TriggerName starting with 'R$'");
         // Read completely before the first switch.
         const std::vector<std::string> triggers = firstColumn(db, "select * from R$ACTIVETRIGGERS");
         progress.listed(static_cast<int>(triggers.size()));
         int done = 0;
         for (const std::string& name : triggers) {
-            run(db, "alter trigger " + name + " active");
+            run(db, "alter trigger " + db.identifier(name) + " active");
             progress.switched(++done);
         }
         tx.commit();

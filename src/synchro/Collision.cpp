@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "connect/DialectCheck.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -89,7 +90,7 @@ KeyFilter keyFilter(engine::Database& db, const std::string& table) {
     const std::vector<std::string> names = splitKeyList(list);
     f.columns = names.size();
     for (std::size_t k = 0; k < names.size(); ++k)
-        f.where += (k ? " and " : "") + names[k] + " = :K" + std::to_string(k + 1);
+        f.where += (k ? " and " : "") + db.identifier(names[k]) + " = :K" + std::to_string(k + 1);
     return f;
 }
 
@@ -156,8 +157,8 @@ Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::s
 
 Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& typedTable,
                         const RecordCode& code) {
-    // The journal names tables as the catalogue does, in capitals.
-    const std::string table = replica::catalogueName(typedTable);
+    // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
+    const std::string table = replica::catalogueName(synchro, typedTable);
     const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
     return runOperation(reporter, [&]() -> Outcome {
         if (!reporter.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"
@@ -181,10 +182,11 @@ Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key) {
     return runOperation(reporter, [&]() -> Outcome {
+        connect::refuseMixedDialects(local, synchro);
         const KeyFilter filter = keyFilter(local, table);
         if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
         engine::Query source(synchro);
-        source.setSql("select * from " + table + " where " + filter.where);
+        source.setSql("select * from " + synchro.identifier(table) + " where " + filter.where);
         bindKey(source, key);
         source.open();
         if (source.isEmpty())
@@ -208,7 +210,7 @@ Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Repor
             target.locate(keyList, values);
             copyOver(source, target);
             engine::Query del(synchro);
-            del.setSql("delete from " + table + " where " + keyFilter(synchro, table).where);
+            del.setSql("delete from " + synchro.identifier(table) + " where " + keyFilter(synchro, table).where);
             bindKey(del, key);
             del.execSql();
             // The local copy first: if the process dies between the two
@@ -231,7 +233,7 @@ Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const st
         if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
         engine::Transaction tx(synchro);
         engine::Query del(synchro);
-        del.setSql("delete from " + table + " where " + filter.where);
+        del.setSql("delete from " + synchro.identifier(table) + " where " + filter.where);
         bindKey(del, key);
         del.execSql();
         if (del.rowsAffected() == 0)

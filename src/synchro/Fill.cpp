@@ -13,6 +13,7 @@
 // fill sends the same changes again.
 #include <fstream>
 
+#include "connect/DialectCheck.h"
 #include "db/Today.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -56,7 +57,7 @@ void writeTrace(const std::string& statement) {
 }
 
 void emptySynchro(engine::Database& synchro, const std::vector<std::string>& working) {
-    for (const std::string& t : working) synchro.execute("delete from " + t);
+    for (const std::string& t : working) synchro.execute("delete from " + synchro.identifier(t));
     synchro.execute("delete from R$DELETEDUPDATED");
     synchro.execute("delete from R$SYNCHRO");
     synchro.execute("delete from R$SENDER");
@@ -91,6 +92,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
+        connect::refuseMixedDialects(local, synchro);
         // What the out-synchro database is, before anything in it is emptied:
         // the master, a clone or the local file itself must never be.
         DatabaseIdentity target, here;
@@ -165,7 +167,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         for (std::size_t k = 0; k < ordered.size(); ++k) {
             const std::string& table = ordered[k];
             reporter.progress(static_cast<long long>(k), static_cast<long long>(ordered.size()));
-            const FillSelection selection = fillSelection(table, mark, site.bound);
+            const FillSelection selection = fillSelection(local, table, mark, site.bound);
             writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
             int64_t sent = 0;
             reporter.rows(table, 0);

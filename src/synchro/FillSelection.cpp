@@ -7,14 +7,15 @@ namespace quorvel::synchro {
 using replica::RecordCode;
 using replica::codeBetween;
 
-FillSelection fillSelection(const std::string& table, const RecordCode& mark, const RecordCode& bound) {
+FillSelection fillSelection(const engine::Database& local, const std::string& table, const RecordCode& mark, const RecordCode& bound) {
     // The outer join fixes the journal as the outer stream: the server then
     // reaches the table through its code index once per entry.
-    return {"select * from " + table + "\n"
+    const std::string name = local.identifier(table);
+    return {"select * from " + name + "\n"
             " where " + codeBetween(mark, bound),
             "select T.* from (select distinct R$Code1, R$Code2 from R$DeletedUpdated\n"
             "  where TableName = " + replica::quoted(table) + " and Operation = 'U') J\n"
-            " left join " + table + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
+            " left join " + name + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
             " where T.R$Code1 is not null and not " + codeBetween(mark, bound, "T.")};
 }
 

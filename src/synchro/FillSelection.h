@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Database.h"
 #include "replica/RecordCode.h"
 
 namespace quorvel::synchro {
@@ -19,7 +20,8 @@ struct FillSelection {
     std::string updated;  // rows older than that, named by the journal
 };
 
-FillSelection fillSelection(const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
+// `table` is the name as the catalogue keeps it; `local` tells how to write it.
+FillSelection fillSelection(const engine::Database& local, const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
 
 // The journal as a fill sends it: one entry per row and operation, the
 // latest (users' transactions only add entries, so a row changed twice has

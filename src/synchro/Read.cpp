@@ -4,6 +4,7 @@
 // names the table where it stopped, with the rows on both sides.
 #include <optional>
 
+#include "connect/DialectCheck.h"
 #include "db/Today.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
@@ -12,6 +13,7 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/LocalSite.h"
+#include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
 #include "synchro/ArrivalJournal.h"
@@ -100,7 +102,7 @@ void rowCollision(ReadContext& cx, ReadReport::Collision& c) {
     engine::Query& rows = cx.synchroRows;
     c.synchroRow = rowText(rows);
     c.synchroCode = codeOfRow(rows);
-    c.synchroRows = "select * from " + c.table + " where " + (c.pass == "INSERT" ? codeAbove(cx.senderMark)
+    c.synchroRows = "select * from " + cx.local.identifier(c.table) + " where " + (c.pass == "INSERT" ? codeAbove(cx.senderMark)
                                                                                 : codeBelow(cx.senderMark));
     engine::Table keys(cx.local);
     keys.setTableName(c.table);
@@ -124,8 +126,8 @@ void deleteCollision(ReadContext& cx, ReadReport::Collision& c) {
         c.entry = RecordCode{entries.field(0).asInteger(), entries.field(1).asInteger()};
     c.synchroRow = rowText(entries);
     c.synchroCode = c.entry;
-    c.synchroRows = "select * from R$DELETEDUPDATED where Operation = 'D' and TableName = '" + c.table +
-                    "' order by R$Code1, R$Code2";
+    c.synchroRows = "select * from R$DELETEDUPDATED where Operation = 'D' and TableName = " + replica::quoted(c.table) +
+                    " order by R$Code1, R$Code2";
     if (c.entry) findLocalRow(cx.local, c, recordCodeColumns(), {c.entry->high, c.entry->low});
 }
 
@@ -222,6 +224,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
+        connect::refuseMixedDialects(local, synchro);
         std::optional<Sender> sender;
         try {
             sender = checkSource(local, synchro, reporter);
@@ -254,7 +257,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
             const RecordCode mark = senderMark(synchro);
             const LocalSite site = LocalSite::read(local);
-            const int64_t me = replica::integerOf(local, "select Number from R$Clone where ME = \"Y\"");
+            const int64_t me = replica::integerOf(local, "select Number from R$Clone where ME = 'Y'");
             const bool master = site.isMaster();
             const std::vector<std::string> order = tableOrder(local);
             // Its journal is there (it is a synchro database), with or

@@ -78,7 +78,7 @@ CodeSet heldCodes(ReadContext& cx, const std::string& table) {
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
-    selectSynchroRows(cx, "select * from " + table + " where " + codeAbove(cx.senderMark), true);
+    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + codeAbove(cx.senderMark), true);
     selectLocalTable(cx, table, true);
     engine::Query& source = cx.synchroRows;
     if (source.eof()) return;
@@ -132,7 +132,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
 void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
     // The transfer runs the statement itself.
-    selectSynchroRows(cx, "select * from " + table + " where " + codeBelow(cx.senderMark), false);
+    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + codeBelow(cx.senderMark), false);
     selectLocalTable(cx, table, false);
     RecordTransfer transfer(cx.synchroRows, cx.localTable);
     transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };
@@ -150,12 +150,12 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
 void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
     selectSynchroRows(cx,
-                      "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = \"D\" and TableName = " +
+                      "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = 'D' and TableName = " +
                           replica::quoted(table),
                       true);
     selectLocalTable(cx, table, false);
     engine::Query del(cx.local);
-    del.setSql("delete from " + table + " where R$Code1 = :Code1 and R$Code2 = :Code2");
+    del.setSql("delete from " + cx.local.identifier(table) + " where R$Code1 = :Code1 and R$Code2 = :Code2");
     del.prepare();
     for (cx.synchroRows.first(); !cx.synchroRows.eof(); cx.synchroRows.next()) {
         const RecordCode code = codeOf(cx.synchroRows.field(0), cx.synchroRows.field(1));

@@ -31,7 +31,7 @@ DatabaseIdentity identify(engine::Database& db) {
     if (hasTable(db, "R$CLONE")) {
         id.kind = DatabaseIdentity::Kind::Replicated;
         engine::Query q(db);
-        q.setSql("select Name, Number from R$Clone where ME = \"Y\"");
+        q.setSql("select Name, Number from R$Clone where ME = 'Y'");
         q.open();
         if (!q.eof()) {
             id.site = q.field(0).asString();

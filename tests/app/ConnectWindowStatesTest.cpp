@@ -3,6 +3,8 @@
 // buttons a connection enables, and the status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "QtTestSupport.h"
 #include "support/ReplicationTablesScript.h"
 #include "support/Workspace.h"
@@ -78,9 +80,11 @@ TEST_F(ConnectWindowStates, CloneAndSynchroConnectionsShowTheirAliasAndEnableThe
     EXPECT_EQ(dm.synchroRole, DM::SynchroRole::Out);
 }
 
-TEST_F(ConnectWindowStates, ARefusedOrFailedConnectionShowsNothingOfTheOldDatabase) {
+TEST_F(ConnectWindowStates, AFailedConnectionShowsNothingOfTheOldDatabase) {
     ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
-    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);", 3);
+    ws.createDatabase("Three", "CREATE TABLE ITEMS (ID BIGINT NOT NULL PRIMARY KEY);", 3);
+    // A database file gone since its alias was written: the connection fails.
+    std::filesystem::remove(ws.createDatabase("Gone"));
     struct Case {
         Connection which;
         const char* label;
@@ -91,10 +95,12 @@ TEST_F(ConnectWindowStates, ARefusedOrFailedConnectionShowsNothingOfTheOldDataba
         ASSERT_TRUE(connectAs(c.which, "One").isDone());
         const ctl::Control label = ctl::Control::named(c.label).value();
         EXPECT_EQ(w.text(label), "One");
-        EXPECT_EQ(connectAs(c.which, "Three").kind(), Outcome::Kind::Refused);
+        ASSERT_TRUE(connectAs(c.which, "Three").isDone());
+        EXPECT_EQ(w.text(label), "Three (dialect 3)");
+        EXPECT_EQ(connectAs(c.which, "Gone").kind(), Outcome::Kind::Failed);
         EXPECT_EQ(w.text(label), "?");
         EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
-        EXPECT_EQ(w.messages.back(), "Three is a dialect 3 database; Quorvel works with dialect 1 databases");
+        EXPECT_EQ(w.messages.back().rfind("Cannot connect to Gone: there is no database file", 0), 0u);
     }
     EXPECT_FALSE(w.isEnabled("SBUpdateCloneGens"));
     EXPECT_EQ(connectAs(Connection::Local, "NoSuchAlias").kind(), Outcome::Kind::Failed);

@@ -19,20 +19,32 @@ TEST(CloneRange, StartFollowsTheBoundAndRollsOverPastTheLargestLowWord) {
     EXPECT_EQ(startAfter(0, 2147483647).gen2, 0);
 }
 
-TEST(CloneRange, IncrementMustFitASigned32BitInteger) {
-    EXPECT_EQ(generatorIncrement(100, 2), 200);
-    EXPECT_EQ(generatorIncrement(0, 7), 0);
-    EXPECT_EQ(generatorIncrement(2147483647, 1), 2147483647);
-    EXPECT_EQ(generatorIncrement(-2147483648LL, 1), -2147483648LL);
-    EXPECT_EQ(generatorIncrement(1073741824, 2), std::nullopt);
-    EXPECT_EQ(generatorIncrement(-1073741825, 2), std::nullopt);
-    EXPECT_EQ(generatorIncrement(2147483647, 2147483647), std::nullopt);
+TEST(CloneRange, IncrementMustFitTheDialectsGenerators) {
+    const struct {
+        int64_t offset, clone;
+        int dialect;
+        std::optional<int64_t> increment;
+    } cases[] = {
+        {100, 2, 1, 200},
+        {0, 7, 1, 0},
+        {2147483647, 1, 1, 2147483647},
+        {-2147483648LL, 1, 1, -2147483648LL},
+        {1073741824, 2, 1, std::nullopt},
+        {-1073741825, 2, 1, std::nullopt},
+        {2147483647, 2147483647, 1, std::nullopt},
+        // Dialect 3: 64-bit generators take a step beyond 32 bits, not one that wraps.
+        {5000000000LL, 1, 3, 5000000000LL},
+        {1073741824, 2, 3, 2147483648LL},
+        {4611686018427387904LL, 2, 3, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(generatorIncrement(c.offset, c.clone, c.dialect), c.increment) << c.offset << " x " << c.clone;
 }
 
-TEST(CloneSql, NamesAreDoubleQuotedLiteralsWithInnerQuotesDoubled) {
+TEST(CloneSql, NamesAreSingleQuotedLiteralsWithInnerQuotesDoubled) {
     EXPECT_EQ(sql::insertClone("Bob's \"B\"", 2, " 3", "500"),
-              "insert into R$CLONE values (\"Bob's \"\"B\"\"\", 2,  3, 500, \"N\")");
-    EXPECT_EQ(sql::deleteClone("EAST"), "delete from R$CLONE where Name = \"EAST\"");
+              "insert into R$CLONE values ('Bob''s \"B\"', 2,  3, 500, 'N')");
+    EXPECT_EQ(sql::deleteClone("EAST"), "delete from R$CLONE where Name = 'EAST'");
 }
 
 }  // namespace

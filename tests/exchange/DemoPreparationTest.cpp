@@ -15,9 +15,10 @@ using quorvel::test::ExchangeSites;
 
 namespace {
 
-int runScript(const std::string& script, const std::string& folder, const std::string& log) {
+int runScript(const std::string& script, const std::string& folder, const std::string& log,
+              const std::string& options = "") {
     const std::string command = "QUORVEL_CLI='" QUORVEL_CLI_PATH "' bash '" QUORVEL_SOURCE_DIR "/scripts/demo/" +
-                                script + "' '" + folder + "' >'" + log + "' 2>&1";
+                                script + "' '" + folder + "' " + options + " >'" + log + "' 2>&1";
     return std::system(command.c_str());
 }
 
@@ -28,10 +29,15 @@ std::string fileText(const std::string& path) {
     return text.str();
 }
 
-TEST(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
+// The default workspace is dialect 1; asked for, the same in dialect 3.
+class DemoPreparationTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
     test::Workspace ws;
     const std::string demo = ws.path("demo");
-    ASSERT_EQ(runScript("prepare.sh", demo, ws.path("prepare.out")), 0) << fileText(ws.path("prepare.out"));
+    const std::string dialect = std::to_string(GetParam());
+    ASSERT_EQ(runScript("prepare.sh", demo, ws.path("prepare.out"), GetParam() == 1 ? "" : "--dialect " + dialect), 0)
+        << fileText(ws.path("prepare.out"));
     const std::string master = demo + "/master.fdb", clone = demo + "/clone.fdb", synchro = demo + "/synchro.fdb";
 
     // The aliases of the workspace, in its own file.
@@ -40,6 +46,8 @@ TEST(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
     test::CliResult status = test::runCli({"--local", "DemoMaster", "status"});
     EXPECT_NE(status.out.find("Prepare completed"), std::string::npos) << status.out;
     EXPECT_NE(status.out.find("GEN_ORDER_LINE"), std::string::npos) << status.out;
+    EXPECT_NE(status.out.find("Dialect: " + dialect), std::string::npos) << status.out;
+    EXPECT_NE(test::runCli({"--local", "DemoSynchro", "status"}).out.find("Dialect: " + dialect), std::string::npos);
 
     // The clone knows itself and holds the master's rows; the synchro
     // database has the tables of the order and nothing in them.
@@ -64,5 +72,7 @@ TEST(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) {
               "0")
         << "the read switched the master's triggers back on";
 }
+
+INSTANTIATE_TEST_SUITE_P(Dialects, DemoPreparationTest, ::testing::Values(1, 3));
 
 }  // namespace

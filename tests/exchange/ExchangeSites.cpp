@@ -129,6 +129,13 @@ void indexRecordCodes(const std::string& dir) {
     shellOk("isql-fb -q -user SYSDBA -i '" + dir + "/index.sql' '" + dir + "/master.fdb'");
 }
 
+// The template's dialect: 1, or QUORVEL_TEST_DIALECT (3) for a run of the
+// same tests on a dialect-3 set.
+std::string templateDialect() {
+    const char* d = std::getenv("QUORVEL_TEST_DIALECT");
+    return d && std::string(d) == "3" ? "3" : "1";
+}
+
 void makeTemplate(const std::string& dir) {
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -147,7 +154,7 @@ void makeTemplate(const std::string& dir) {
 
     {
         std::ofstream f(dir + "/master.sql");
-        f << "SET SQL DIALECT 1;\nCREATE DATABASE '" << dir << "/master.fdb' PAGE_SIZE 8192;\nCOMMIT;\n" << kSchema;
+        f << "SET SQL DIALECT " << templateDialect() << ";\nCREATE DATABASE '" << dir << "/master.fdb' PAGE_SIZE 8192;\nCOMMIT;\n" << kSchema;
     }
     shellOk("isql-fb -q -user SYSDBA -i '" + dir + "/master.sql'");
     cliOk({"aliases", "add", "M", dir + "/master.fdb"});
@@ -165,7 +172,7 @@ void makeTemplate(const std::string& dir) {
     clone::restoreDatabase(dir + "/m.fbk", dir + "/west.fdb", {});
     cliOk({"aliases", "add", "W", dir + "/west.fdb"});
     cliOk({"--local", "M", "--clone", "W", "update-clone", "WEST", "--yes"});
-    cliOk({"create-database", dir + "/synchro.fdb"});
+    cliOk({"create-database", dir + "/synchro.fdb", "--dialect", templateDialect()});
     shellOk("isql-fb -q -user SYSDBA -i '" + dir + "/s.ddl' '" + dir + "/synchro.fdb'");
     fs::remove(dir + "/m.fbk");
 }
@@ -328,7 +335,7 @@ std::string differences(const Dump& a, const Dump& b, const std::string& nameA, 
 
 std::vector<std::string> inactiveToolTriggers(const std::string& alias) {
     auto off = column(alias,
-                      "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with \"R$\" "
+                      "select RDB$Trigger_Name from RDB$Triggers where RDB$Trigger_Name starting with 'R$' "
                       "and RDB$Trigger_Inactive = 1 order by 1");
     if (integer(alias, "select gen_id(R$Trig, 0) from RDB$DATABASE") != 0) off.push_back("(R$Trig says inactive)");
     return off;

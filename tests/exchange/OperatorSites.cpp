@@ -54,7 +54,8 @@ std::string ExchangeSites::value(const std::string& database, const std::string&
     std::istringstream out(Workspace::isqlOutput(database, "SET HEADING OFF;\n" + sql));
     for (std::string line; std::getline(out, line);) {
         const auto start = line.find_first_not_of(' ');
-        if (start == std::string::npos) continue;
+        // isql's note that its client speaks dialect 1 to a dialect-3 database.
+        if (start == std::string::npos || line.rfind("WARNING: Client SQL dialect", 0) == 0) continue;
         return line.substr(start, line.find_last_not_of(' ') - start + 1);
     }
     return {};
