@@ -12,7 +12,6 @@ set(_fuzz_sources
   ${PROJECT_SOURCE_DIR}/src/ddl/SynchroDdl.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableReferences.cpp
-  ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableOrder.cpp)
 set(_fuzz_flags -std=c++20 -O1 -g -fsanitize=fuzzer,address -fno-sanitize-recover=all)
 set(_fuzz_bin ${CMAKE_CURRENT_BINARY_DIR}/fuzz_ddl_lexer)

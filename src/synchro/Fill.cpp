@@ -113,13 +113,24 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             return Outcome::cancelled();
 
         replica::addExchangeObjects(local);
-        engine::Transaction user(local);
+        // What this fill leaves for the next, drawn before its snapshot
+        // begins: every row coded below it is then either committed and seen
+        // by the snapshot, or held by a transaction the mark stops short of.
+        std::optional<std::string> pastBound;
+        FillMark next;
+        {
+            engine::Transaction marking(local);
+            pastBound = codesPastBound(local, LocalSite::read(local));
+            next = drawFillMark(local);
+            marking.commit();
+        }
+        // One moment for every table and the journal: a child row committed
+        // with its parent is never sent without it, whatever other users
+        // commit while the fill runs.
+        engine::Transaction user(local, engine::Database::Isolation::Snapshot);
         const LocalSite site = LocalSite::read(local);
         const std::vector<replica::Peer> peers = replica::readPeers(local);
         const int64_t acknowledged = replica::acknowledgedByAll(peers, replica::lastFillNumber(local));
-        const std::optional<std::string> pastBound = codesPastBound(local, site);
-        // Before anything is selected: what this fill leaves for the next.
-        const FillMark next = drawFillMark(local);
         const std::vector<std::string> working = workingTables(local);
         const std::vector<std::string> ordered = tableOrder(local);
         // Made by an earlier definition: what tells the sites about each other is added.

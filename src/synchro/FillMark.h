@@ -5,9 +5,9 @@
 // before the fill but whose transaction commits after the fill read its table
 // is then sent by the next fill, never passed over.
 //
-// Must be called at the start of `local`'s transaction, before anything in
-// it reads the monitoring tables (the server freezes what they show at the
-// first look) and before the fill selects rows.
+// Must be called in a transaction of its own that has not read the
+// monitoring tables yet (the server freezes what they show at the first
+// look), committed before the fill's snapshot begins.
 #include <optional>
 #include <string>
 

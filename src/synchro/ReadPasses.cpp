@@ -59,7 +59,8 @@ using CodeSet = std::unordered_set<RecordCode, replica::RecordCodeHash>;
 // are new here; knowing which are held spares looking for each of them.
 CodeSet heldCodes(ReadContext& cx, const std::string& table) {
     engine::Query highest(cx.synchroRows.database());
-    highest.setSql("select R$Code1, R$Code2 from " + table + " where " + codeAbove(cx.senderMark) +
+    highest.setSql("select R$Code1, R$Code2 from " + cx.synchroRows.database().identifier(table) + " where " +
+                   codeAbove(cx.senderMark) +
                    " order by R$Code1 desc, R$Code2 desc rows 1");
     highest.open();
     CodeSet held;
@@ -67,7 +68,8 @@ CodeSet heldCodes(ReadContext& cx, const std::string& table) {
     const RecordCode top{highest.field(0).asInteger(), highest.field(1).asInteger() + 1};
     engine::Query local(cx.local);
     local.setUnidirectional(true);
-    local.setSql("select R$Code1, R$Code2 from " + table + " where " + replica::codeBetween(cx.senderMark, top));
+    local.setSql("select R$Code1, R$Code2 from " + cx.local.identifier(table) + " where " +
+                 replica::codeBetween(cx.senderMark, top));
     local.open();
     for (; !local.eof(); local.next())
         if (!local.field(0).isNull() && !local.field(1).isNull())
