@@ -73,7 +73,7 @@ Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int row
     const std::string mark = std::to_string(rows + 1);
     synchro->execute(&st, ts, 0, ("insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 0, " + mark + ")").c_str(),
                      1, nullptr, nullptr, nullptr, nullptr);
-    m.journal = copyRows(c, local, tl, synchro, ts, "select * from R$DELETEDUPDATED",
+    m.journal = copyRows(c, local, tl, synchro, ts, "select R$CODE1, R$CODE2, OPERATION, TABLENAME from R$DELETEDUPDATED",
                          "insert into R$DELETEDUPDATED values (?, ?, ?, ?)");
     const char* insert = "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)";
     m.rows = copyRows(c, local, tl, synchro, ts,

@@ -7,7 +7,9 @@
 # (DEPARTMENT <-> EMPLOYEE) cannot carry in one exchange.
 #
 # Usage: scripts/employee-cycle.sh [FOLDER]   (default /tmp/employee-cycle;
-# whatever it holds is replaced). Needs a built quorvel-cli: $QUORVEL_CLI,
+# whatever it holds is replaced). QUORVEL_DIALECT=3 builds EMPLOYEE in its
+# own dialect 3 instead (the set then is dialect 3 throughout).
+# Needs a built quorvel-cli: $QUORVEL_CLI,
 # else build/src/cli/quorvel-cli. Prints each step; stops at the first step
 # that does not end as expected, and exits 1.
 set -euo pipefail
@@ -21,6 +23,7 @@ SAMPLE=/usr/share/doc/firebird3.0-common-doc/examples/employee.sql.gz
 rm -rf "$W"; mkdir -p "$W"; W=$(cd "$W" && pwd); cd "$W"
 export QUORVEL_ALIASES="$W/aliases.conf"
 MASTER=$W/employee.fdb CLONE=$W/east.fdb SYNCHRO=$W/synchro.fdb
+D=${QUORVEL_DIALECT:-1}
 
 say() { printf '\n== %s\n' "$*"; }
 fail() { echo "UNEXPECTED: $*" >&2; exit 1; }
@@ -44,8 +47,8 @@ expect() { # database, query, expected value, what it shows
   echo "   ok: $4 ($got)"
 }
 
-say "EMPLOYEE built in dialect 1"
-{ echo "SET SQL DIALECT 1;"; echo "CREATE DATABASE '$MASTER' PAGE_SIZE 8192;"
+say "EMPLOYEE built in dialect $D"
+{ echo "SET SQL DIALECT $D;"; echo "CREATE DATABASE '$MASTER' PAGE_SIZE 8192;"
   zcat "$SAMPLE" | sed -e '/^set sql dialect 3;$/d' -e "/^create database 'employee.fdb';$/d"; } >employee.sql
 isql-fb -q -user SYSDBA -i employee.sql >employee.log 2>&1 || true
 grep -q -E "Statement failed|SQL error" employee.log && { cat employee.log; fail "building EMPLOYEE"; }
@@ -99,7 +102,7 @@ cli --local EmpMaster --clone EmpClone update-clone EAST --yes
 expect "$CLONE" "select NAME from R\$CLONE where ME = 'Y';" EAST "the clone's identity"
 
 say "The synchro database"
-cli create-database "$SYNCHRO"
+cli create-database "$SYNCHRO" --dialect "$D"
 sql "$SYNCHRO" <synchro.ddl >/dev/null
 cli aliases add EmpSynchro "$SYNCHRO"
 
