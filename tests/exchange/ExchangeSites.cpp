@@ -353,11 +353,9 @@ int envInt(const char* name, int byDefault) {
     return v && *v ? std::atoi(v) : byDefault;
 }
 
-pid_t spawnCli(const std::vector<std::string>& args, const std::string& log) {
-    std::vector<std::string> all{QUORVEL_CLI_PATH};
-    all.insert(all.end(), args.begin(), args.end());
+pid_t spawnProgram(std::vector<std::string> argvText, const std::string& log) {
     std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
+    for (std::string& a : argvText) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -367,8 +365,14 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::string& log) {
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error(std::string("cannot start ") + QUORVEL_CLI_PATH);
+    if (rc != 0) throw std::runtime_error("cannot start " + argvText.front());
     return pid;
+}
+
+pid_t spawnCli(const std::vector<std::string>& args, const std::string& log) {
+    std::vector<std::string> all{QUORVEL_CLI_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    return spawnProgram(std::move(all), log);
 }
 
 bool reap(pid_t pid, int* exitStatus, bool* killed) {

@@ -67,6 +67,8 @@ std::vector<std::string> inactiveToolTriggers(const std::string& alias);
 uint64_t seedOf(const char* testName);
 int envInt(const char* name, int byDefault);
 
+// A program (its path first) as a child process, output to `log`.
+pid_t spawnProgram(std::vector<std::string> argv, const std::string& log);
 // quorvel-cli as a child process (output to `log`), for killing.
 pid_t spawnCli(const std::vector<std::string>& args, const std::string& log);
 // Waits for the child; true when it ended by itself with status 0.

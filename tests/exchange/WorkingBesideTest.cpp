@@ -15,11 +15,7 @@
 //   QUORVEL_BESIDE_ROUNDS=20 ctest -R WorkingBeside --timeout 3600 --output-on-failure
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -30,8 +26,6 @@
 #include "TemplateSitesTest.h"
 #include "engine/Aliases.h"
 #include "support/FirebirdServer.h"
-
-extern char** environ;
 
 using namespace quorvel::test;
 using namespace quorvel::test::exchange;
@@ -85,21 +79,9 @@ protected:
         randomWork(rnd_, worker, "in round " + std::to_string(round), 90, free, keys, work, written_);
         const std::string file = ws.dir() + "/" + alias + ".sql";
         std::ofstream(file) << script(work);
-        std::vector<std::string> args = {"/usr/bin/isql-fb", "-q", "-user", "SYSDBA", "-password",
-                                         server().password(), "-i", file,
-                                         server().databaseName(ws.dir() + "/" + kFiles[alias == "M" ? 0 : 1].second)};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string log = ws.dir() + "/" + alias + ".isql.log";
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t pid = -1;
-        posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return spawnProgram({"/usr/bin/isql-fb", "-q", "-user", "SYSDBA", "-password", server().password(), "-i", file,
+                             server().databaseName(ws.dir() + "/" + kFiles[alias == "M" ? 0 : 1].second)},
+                            ws.dir() + "/" + alias + ".isql.log");
     }
 
     // One exchange command through the server, killed at a random moment
