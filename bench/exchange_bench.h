@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "db/Today.h"
+#include "ddl/SynchroDdl.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "operation/Reporter.h"
@@ -38,6 +39,23 @@ inline const char* const kCreateItems =
     "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CITY VARCHAR(60),"
     " AMOUNT NUMERIC(15,2), STAMP TIMESTAMP, NOTE BLOB SUB_TYPE TEXT,"
     " R$CODE1 INTEGER, R$CODE2 INTEGER)";
+
+// The replication tables of a synchro database as the converted definition
+// makes them, one statement each: a benchmark's synchro database then needs
+// nothing added inside a measurement, as a real one does not.
+inline std::vector<std::string> synchroTables() {
+    std::string script;
+    for (const char* line : quorvel::ddl::kSynchroTail) script += std::string(line) + " ";
+    std::vector<std::string> statements;
+    std::string::size_type start = 0, end;
+    while ((end = script.find(';', start)) != std::string::npos) {
+        std::string statement = script.substr(start, end - start);
+        statement.erase(0, statement.find_first_not_of(' '));
+        if (!statement.empty() && statement != "COMMIT WORK") statements.push_back(statement);
+        start = end + 1;
+    }
+    return statements;
+}
 
 // Rows FROM..TO of ITEMS, numbered (CODE1, I + CODE2SHIFT) as "Recreate
 // triggers" numbers them (or as another site would have).
@@ -203,12 +221,14 @@ inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
     for (const char* g : schema::kCreateGenerators) ddl.push_back(g);
     for (const std::string* t : {&schema::kCreateClone, &schema::kCreateTableOrder, &schema::kCreateWorkingTables,
                                  &schema::kCreateInactiveTriggers, &schema::kCreateSynchro, &schema::kCreatePKGens,
-                                 &schema::kCreateDeletedUpdated, &schema::kCreateActiveTriggers,
+                                 &schema::kCreateDeletedUpdated, &schema::kCreateJournalIndex,
+                                 &schema::kCreateActiveTriggers,
                                  &schema::kCreateFill})
         ddl.push_back(singleColons(*t));
     // What the journal triggers write and read besides the code.
     ddl.push_back(quorvel::replica::kAddJournalColumns);
     ddl.push_back(quorvel::replica::kCreatePeers);
+    ddl.push_back("create generator R$FILLNUMBER");
     ddl.push_back(schema::masterRow("0", "2000000000"));
     ddl.push_back("insert into R$WORKINGTABLES values ('ITEMS')");
     ddl.push_back("insert into R$TABLEORDER values (1, 'ITEMS')");

@@ -270,41 +270,40 @@ void connect(quorvel::engine::Database& db, const std::string& alias, const std:
     db.connect();
 }
 
-// The passes of one round, on a fresh target and a fresh reference database.
-// Each sees the same passes: one append, then two updates of every row, so
-// the second update of each side meets the same old record versions.
+// The timings of one round.
 struct Round {
     Timing refInsert, refUpdate, refUpdateAgain, mode0, mode1, mode1Checked;
 };
 
-Round runRound(int rows, const std::string& source, const std::string& target, const std::string& reference) {
-    Round r;
+// The reference's three passes on a fresh database of its own.
+void referencePasses(Round& r, const std::string& source, const std::string& reference) {
+    Client c;
+    fs::remove(reference);
+    createDatabase(c, reference, {kCreateItems, kCreateCodeIndex});
+    // Attached for all three passes, as the engine's connections are.
+    IAttachment* src = attach(c, source);
+    IAttachment* dst = attach(c, reference);
+    r.refInsert = measure([&] {
+        referenceCopy(c, src, dst, "select * from ITEMS", "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)");
+    });
+    auto update = [&] {
+        referenceCopy(c, src, dst, "select ID, NAME, CITY, AMOUNT, STAMP, NOTE, R$CODE1, R$CODE2, ID from ITEMS",
+                      "update ITEMS set ID = ?, NAME = ?, CITY = ?, AMOUNT = ?, STAMP = ?, NOTE = ?,"
+                      " R$CODE1 = ?, R$CODE2 = ? where ID = ?");
+    };
+    r.refUpdate = measure(update);
+    r.refUpdateAgain = measure(update);
+    dst->detach(&c.status);
+    src->detach(&c.status);
+}
+
+// The transfer's three passes on a fresh target.
+void transferPasses(Round& r, int rows, const std::string& source, const std::string& target) {
     {
         Client c;
         fs::remove(target);
-        fs::remove(reference);
         createDatabase(c, target, {kCreateItems, kCreateCodeIndex, kCreateJournal});
-        createDatabase(c, reference, {kCreateItems, kCreateCodeIndex});
-
-        // Attached for all three passes, as the engine's connections are.
-        IAttachment* src = attach(c, source);
-        IAttachment* dst = attach(c, reference);
-        r.refInsert = measure([&] {
-            referenceCopy(c, src, dst, "select * from ITEMS",
-                          "insert into ITEMS values (?, ?, ?, ?, ?, ?, ?, ?)");
-        });
-        auto update = [&] {
-            referenceCopy(c, src, dst,
-                          "select ID, NAME, CITY, AMOUNT, STAMP, NOTE, R$CODE1, R$CODE2, ID from ITEMS",
-                          "update ITEMS set ID = ?, NAME = ?, CITY = ?, AMOUNT = ?, STAMP = ?, NOTE = ?,"
-                          " R$CODE1 = ?, R$CODE2 = ? where ID = ?");
-        };
-        r.refUpdate = measure(update);
-        r.refUpdateAgain = measure(update);
-        dst->detach(&c.status);
-        src->detach(&c.status);
     }
-
     quorvel::DM dm;
     connect(dm.SynchroDB(), "BenchSource", source);
     connect(dm.UserDB(), "BenchTarget", target);
@@ -321,6 +320,23 @@ Round runRound(int rows, const std::string& source, const std::string& target, c
     r.mode1Checked = timeTransfer(dm, rowsToSend, 1, true);
     dm.UserDB().disconnect();
     dm.SynchroDB().disconnect();
+}
+
+// The passes of one round, on a fresh target and a fresh reference database.
+// Each sees the same passes: one append, then two updates of every row, so
+// the second update of each side meets the same old record versions. The
+// side that goes first changes from round to round, so that neither is
+// always the one that meets a cold cache or the other's leftovers.
+Round runRound(int round, int rows, const std::string& source, const std::string& target,
+               const std::string& reference) {
+    Round r;
+    if (round % 2 == 0) {
+        referencePasses(r, source, reference);
+        transferPasses(r, rows, source, target);
+    } else {
+        transferPasses(r, rows, source, target);
+        referencePasses(r, source, reference);
+    }
     return r;
 }
 
@@ -347,7 +363,7 @@ int run(int rows, int rounds, const fs::path& dir) {
 
     Round best;
     for (int i = 0; i < rounds; ++i) {
-        Round r = runRound(rows, source, target, reference);
+        Round r = runRound(i, rows, source, target, reference);
         const bool first = i == 0;
         keepBest(best.refInsert, r.refInsert, first);
         keepBest(best.refUpdate, r.refUpdate, first);
