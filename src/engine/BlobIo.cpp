@@ -70,4 +70,23 @@ ISC_QUAD writeWholeBlob(DatabaseImpl& db, Tx& tx, const std::string& content) {
     return id;
 }
 
+// Straight from one blob into the new one, a segment at a time, as a copy
+// written on the client does it: no whole copy of the contents in memory.
+ISC_QUAD copyBlob(DatabaseImpl& from, Tx& fromTx, const ISC_QUAD& id, DatabaseImpl& to, Tx& toTx) {
+    from.requireConnected();
+    to.requireConnected();
+    ISC_QUAD source = id, copy{};
+    BlobHandle in(from.att->openBlob(&from.st, fromTx.tra, &source, 0, nullptr), true);
+    BlobHandle out(to.att->createBlob(&to.st, toTx.tra, &copy, 0, nullptr), false);
+    char buf[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int r = in->getSegment(&from.st, sizeof buf, buf, &got);
+        if (r != IStatus::RESULT_OK && r != IStatus::RESULT_SEGMENT) break;
+        out->putSegment(&to.st, got, buf);
+    }
+    out.close(to.st);
+    return copy;
+}
+
 }  // namespace quorvel::engine

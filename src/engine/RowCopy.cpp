@@ -132,8 +132,8 @@ int64_t RowCopy::run() {
         if (p.blob) {
             // A BLOB lives in its own database: its contents go into a new
             // one of the target's, in the transaction that writes the row.
-            const ISC_QUAD id = writeWholeBlob(
-                db, *tx, m.source.readBlob(*reinterpret_cast<const ISC_QUAD*>(data + p.from->offset)));
+            const ISC_QUAD id = copyBlob(m.source.dbi(), m.source.blobTx(),
+                                         *reinterpret_cast<const ISC_QUAD*>(data + p.from->offset), db, *tx);
             std::memcpy(out + p.offset, &id, sizeof id);
             continue;
         }

@@ -50,5 +50,7 @@ bool parseInteger(const std::string& text, int64_t& out);
 // BLOB contents, read whole / written as a new BLOB in `tx`.
 std::string readWholeBlob(DatabaseImpl& db, Tx& tx, const ISC_QUAD& id);
 ISC_QUAD writeWholeBlob(DatabaseImpl& db, Tx& tx, const std::string& content);
+// A new blob of `to` holding what blob `id` of `from` holds.
+ISC_QUAD copyBlob(DatabaseImpl& from, Tx& fromTx, const ISC_QUAD& id, DatabaseImpl& to, Tx& toTx);
 
 }  // namespace quorvel::engine

@@ -69,12 +69,6 @@ std::string rowText(const SelectedRow& row) {
     return s;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string s;
-    for (const std::string& n : names) s += (s.empty() ? "" : ";") + n;
-    return s;
-}
-
 // "A = :K1 and B = :K2" over the primary key of `table` in `db`.
 struct KeyFilter {
     std::string where;

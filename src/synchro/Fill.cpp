@@ -12,6 +12,8 @@
 // between the two, the local history and journal have not moved and the next
 // fill sends the same changes again.
 #include <fstream>
+#include <optional>
+#include <tuple>
 
 #include "connect/DialectCheck.h"
 #include "db/Today.h"
@@ -64,13 +66,6 @@ void emptySynchro(engine::Database& synchro, const std::vector<std::string>& wor
     synchro.execute("delete from R$ACKNOWLEDGED");
 }
 
-int64_t integerOf(engine::Database& db, const std::string& select) {
-    engine::Query q(db);
-    q.setSql(select);
-    q.open();
-    return q.field(0).asInteger();
-}
-
 // Rows of `select` on the local database appended to `table` of the synchro database.
 int64_t transfer(engine::Database& local, engine::Database& synchro, const std::string& select,
                  const std::string& table, const std::function<void(int64_t)>& onRows) {
@@ -80,6 +75,25 @@ int64_t transfer(engine::Database& local, engine::Database& synchro, const std::
     target.setTableName(table);
     RecordTransfer transfer(source, target);
     transfer.onRows = onRows;
+    return transfer.append();
+}
+
+// The journal, one entry of each row and operation: the latest comes first
+// and the older ones after it are left out.
+int64_t transferJournal(engine::Database& local, engine::Database& synchro, int64_t here) {
+    engine::Query source(local);
+    source.setSql(journalLatestFirst(here));
+    engine::Table target(synchro);
+    target.setTableName("R$DELETEDUPDATED");
+    RecordTransfer transfer(source, target);
+    std::optional<std::tuple<int64_t, int64_t, std::string>> previous;
+    transfer.skipRow = [&] {
+        std::tuple<int64_t, int64_t, std::string> entry{source.field(0).asInteger(), source.field(1).asInteger(),
+                                                        source.field(2).asString()};
+        const bool older = previous == entry;
+        previous = std::move(entry);
+        return older;
+    };
     return transfer.append();
 }
 
@@ -173,7 +187,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
 
         reporter.step("Fill R$DeletedUpdated");
         reporter.breathe();
-        rep.journalEntries = transfer(local, synchro, latestEntries(here.siteNumber), "R$DELETEDUPDATED", {});
+        rep.journalEntries = transferJournal(local, synchro, here.siteNumber);
 
         for (std::size_t k = 0; k < ordered.size(); ++k) {
             const std::string& table = ordered[k];

@@ -19,13 +19,12 @@ FillSelection fillSelection(const engine::Database& local, const std::string& ta
             " where T.R$Code1 is not null and not " + codeBetween(mark, bound, "T.")};
 }
 
-std::string latestEntries(int64_t here) {
+std::string journalLatestFirst(int64_t here) {
     return "select R$Code1, R$Code2, Operation, TableName, coalesce(Origin, " + std::to_string(here) +
-           ") as Origin, FirstFill, Seen from (\n"
-           " select J.*, row_number() over (partition by J.R$Code1, J.R$Code2, J.Operation\n"
-           "  order by case when J.Origin is null then 1 else 0 end desc,\n"
-           "   coalesce(J.FirstFill, 2147483647) desc, coalesce(J.Seen, -1) desc) as Latest\n"
-           " from R$DeletedUpdated J) where Latest = 1";
+           ") as Origin, FirstFill, Seen\n"
+           " from R$DeletedUpdated\n"
+           " order by R$Code1, R$Code2, Operation, case when Origin is null then 1 else 0 end desc,\n"
+           "  coalesce(FirstFill, 2147483647) desc, coalesce(Seen, -1) desc";
 }
 
 }  // namespace quorvel::synchro

@@ -23,12 +23,15 @@ struct FillSelection {
 // `table` is the name as the catalogue keeps it; `local` tells how to write it.
 FillSelection fillSelection(const engine::Database& local, const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
 
-// The journal as a fill sends it: one entry per row and operation, the
-// latest (users' transactions only add entries, so a row changed twice has
-// two): one made here before one passed on from a clone (passing on removes
-// the older entries), then the one carried by the newest fill (not carried
-// yet counting as newest), then the one made having seen the most. Where no
-// origin is written the entry was made here, by site `here`.
-std::string latestEntries(int64_t here);
+// The journal as a fill sends it: every entry, those of one row and
+// operation together, the latest first (users' transactions only add
+// entries, so a row changed twice has two). The latest is one made here
+// before one passed on from a clone (passing on removes the older entries),
+// then the one carried by the newest fill (not carried yet counting as
+// newest), then the one made having seen the most. Where no origin is
+// written the entry was made here, by site `here`. The fill sends the first
+// of each row and operation and leaves the rest: a sort costs the server a
+// fraction of what numbering the entries with a window would.
+std::string journalLatestFirst(int64_t here);
 
 }  // namespace quorvel::synchro

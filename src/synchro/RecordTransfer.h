@@ -32,6 +32,9 @@ public:
     std::function<void(int64_t)> onRows;
     static constexpr int64_t kProgressStep = 5000;
 
+    // Asked of each source row before it is appended: true leaves it out.
+    std::function<bool()> skipRow;
+
     // Appends every source row; returns how many. A row that cannot be
     // written is named in the error: the table, the column when it can be
     // told, and the row's key, before the server's own text. The failing

@@ -5,6 +5,7 @@
 
 #include "support/ExchangeFixture.h"
 #include "db/Today.h"
+#include "replica/TriggerKind.h"
 #include "synchro/Operations.h"
 
 namespace quorvel::test {
@@ -57,6 +58,30 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     std::stringstream text;
     text << trace.rdbuf();
     EXPECT_EQ(text.str().rfind("select * from CUSTOMER\r\n", 0), 0u);
+}
+
+// A row changed twice here has two entries; one passed on from a clone may
+// stand beside one of this site's own. One entry per row and operation
+// travels: this site's own before a passed-on one, then the newest fill's,
+// then the one made having seen the most.
+TEST_F(ExchangeTest, FillSendsTheLatestJournalEntryOfEachRowAndOperation) {
+    makeDatabases({});
+    replica::openJournalToEveryone(dm.UserDB());
+    local("update R$PEERS set ACKNOWLEDGED = 1");  // fills 2 and 3 are not read yet
+    const char* const entry =
+        "insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME, ORIGIN, FIRSTFILL, SEEN) values ";
+    for (const char* values : {"(0, 120, 'U', 'CUSTOMER', 2, 3, 7)", "(0, 120, 'U', 'CUSTOMER', null, 3, 1)",
+                               "(0, 130, 'U', 'CUSTOMER', null, 3, 9)", "(0, 130, 'U', 'CUSTOMER', null, null, 1)",
+                               "(0, 140, 'D', 'CUSTOMER', null, 3, 2)", "(0, 140, 'D', 'CUSTOMER', null, 3, 5)",
+                               "(0, 140, 'U', 'CUSTOMER', 1, 2, 1)"})
+        local(std::string(entry) + values);
+
+    synchro::FillReport report;
+    ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report).isDone());
+    EXPECT_EQ(synchroRows("select R$CODE1, R$CODE2, OPERATION, ORIGIN, FIRSTFILL, SEEN from R$DELETEDUPDATED"
+                          " order by 1, 2, 3"),
+              (std::vector<std::string>{"0|120|U|0|3|1", "0|130|U|0|4|1", "0|140|D|0|3|5", "0|140|U|1|2|1"}));
+    EXPECT_EQ(report.journalEntries, 4);
 }
 
 // Until the peer has read a fill, the next one sends it all again; once it
