@@ -323,6 +323,9 @@ struct Timing {
 };
 
 inline Timing measure(const std::function<void()>& run) {
+    // Pages a previous pass or a copy left to the kernel are written first:
+    // their writeback would otherwise fall on whichever side comes next.
+    ::sync();
     auto t0 = std::chrono::steady_clock::now();
     double c0 = cpuSeconds();
     run();
