@@ -19,10 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "db/DM.h"
 #include "db/Today.h"
 #include "ddl/SynchroDdl.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
+#include "operation/Outcome.h"
 #include "operation/Reporter.h"
 #include "replica/Acknowledgements.h"
 #include "replica/ReplicationSchema.h"
@@ -330,6 +332,22 @@ inline Timing measure(const std::function<void()>& run) {
     double c0 = cpuSeconds();
     run();
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), cpuSeconds() - c0};
+}
+
+// `operation` on `local` and `synchro`, connected as the tool connects them,
+// the attachments outside the timing; throws unless it ends done.
+inline Timing timedOperation(const std::string& local, const std::string& synchro, const std::string& name,
+                             const std::function<quorvel::Outcome(quorvel::DM&, quorvel::Reporter&)>& operation) {
+    quorvel::DM dm;
+    connect(dm.UserDB(), "BenchLocal", local);
+    connect(dm.SynchroDB(), "BenchSynchro", synchro);
+    QuietFrontend ui;
+    quorvel::Outcome outcome = quorvel::Outcome::done();
+    const Timing t = measure([&] { outcome = operation(dm, ui); });
+    dm.SynchroDB().disconnect();
+    dm.UserDB().disconnect();
+    if (outcome.exitCode() != 0) throw std::runtime_error("the " + name + " failed: " + outcome.message());
+    return t;
 }
 
 // The best of the rounds, wall and CPU each: what others run only adds time.

@@ -24,7 +24,6 @@
 #include <cstdlib>
 
 #include "exchange_bench.h"
-#include "db/DM.h"
 #include "synchro/Operations.h"
 
 using namespace bench;
@@ -61,8 +60,9 @@ struct Moved {
 };
 
 // What a hand-written fill does: the journal, each entry stamped with the
-// fill that first carries it, the rows created after the mark through the code index, the rows named by "U" entries through a join
-// driven by the journal; the marks; synchro committed first.
+// fill that first carries it; the rows created after the mark through the
+// code index, the rows named by "U" entries through a join driven by the
+// journal; the marks; synchro committed first.
 Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int rows) {
     Moved m;
     ThrowStatusWrapper& st = c.status;
@@ -124,16 +124,10 @@ Result runSize(int rows, int rounds, const fs::path& dir) {
             local->detach(&c.status);
         }
 
-        quorvel::DM dm;
-        connect(dm.UserDB(), "BenchLocal", fillLocal);
-        connect(dm.SynchroDB(), "BenchSynchro", fillSynchro);
-        QuietFrontend ui;
         quorvel::synchro::FillReport report;
-        quorvel::Outcome outcome = quorvel::Outcome::done();
-        const Timing tf = measure([&] { outcome = quorvel::synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report); });
-        dm.SynchroDB().disconnect();
-        dm.UserDB().disconnect();
-        if (outcome.exitCode() != 0) throw std::runtime_error("the fill failed: " + outcome.message());
+        const Timing tf = timedOperation(fillLocal, fillSynchro, "fill", [&](quorvel::DM& dm, quorvel::Reporter& ui) {
+            return quorvel::synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report);
+        });
         // A fill that sent less would look fast.
         const int64_t sent = report.tables.empty() ? 0 : report.tables.front().rows;
         if (sent != ref.rows || report.journalEntries != ref.journal)

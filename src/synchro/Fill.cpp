@@ -68,34 +68,33 @@ void emptySynchro(engine::Database& synchro, const std::vector<std::string>& wor
 
 // Rows of `select` on the local database appended to `table` of the synchro database.
 int64_t transfer(engine::Database& local, engine::Database& synchro, const std::string& select,
-                 const std::string& table, const std::function<void(int64_t)>& onRows) {
+                 const std::string& table, const std::function<void(int64_t)>& onRows,
+                 const RecordTransfer::SkipRow& skip = {}) {
     engine::Query source(local);
     source.setSql(select);
     engine::Table target(synchro);
     target.setTableName(table);
     RecordTransfer transfer(source, target);
     transfer.onRows = onRows;
+    transfer.skipRow = skip;
     return transfer.append();
 }
 
-// The journal, one entry of each row and operation: the latest comes first
-// and the older ones after it are left out.
-int64_t transferJournal(engine::Database& local, engine::Database& synchro, int64_t here) {
-    engine::Query source(local);
-    source.setSql(journalLatestFirst(here));
-    engine::Table target(synchro);
-    target.setTableName("R$DELETEDUPDATED");
-    RecordTransfer transfer(source, target);
-    std::optional<std::tuple<int64_t, int64_t, std::string>> previous;
-    transfer.skipRow = [&] {
-        std::tuple<int64_t, int64_t, std::string> entry{source.field(0).asInteger(), source.field(1).asInteger(),
-                                                        source.field(2).asString()};
-        const bool older = previous == entry;
-        previous = std::move(entry);
+// Leaves out the journal entries that follow one of the same row and
+// operation: they come latest first, and one of each travels.
+class OlderEntries {
+public:
+    bool operator()(const engine::DataSet& entries) {
+        Entry entry{entries.field(0).asInteger(), entries.field(1).asInteger(), entries.field(2).asString()};
+        const bool older = previous_ == entry;
+        previous_ = std::move(entry);
         return older;
-    };
-    return transfer.append();
-}
+    }
+
+private:
+    using Entry = std::tuple<int64_t, int64_t, std::string>;  // the code and the operation
+    std::optional<Entry> previous_;
+};
 
 }  // namespace
 
@@ -187,7 +186,8 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
 
         reporter.step("Fill R$DeletedUpdated");
         reporter.breathe();
-        rep.journalEntries = transferJournal(local, synchro, here.siteNumber);
+        rep.journalEntries = transfer(local, synchro, journalLatestFirst(here.siteNumber), "R$DELETEDUPDATED", {},
+                                      OlderEntries{});
 
         for (std::size_t k = 0; k < ordered.size(); ++k) {
             const std::string& table = ordered[k];

@@ -55,7 +55,7 @@ int64_t RecordTransfer::append() {
     const FieldPairs pairs(source_, target_);
     const std::unique_ptr<engine::RowCopy> insert = engine::RowCopy::insertInto(target_, copyPairs(pairs));
     for (; !source_.eof(); source_.next()) {
-        if (skipRow && skipRow()) continue;
+        if (skipRow && skipRow(source_)) continue;
         if (!insert) {
             appendRow(pairs);
         } else {

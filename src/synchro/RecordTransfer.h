@@ -32,8 +32,10 @@ public:
     std::function<void(int64_t)> onRows;
     static constexpr int64_t kProgressStep = 5000;
 
-    // Asked of each source row before it is appended: true leaves it out.
-    std::function<bool()> skipRow;
+    // Asked of each source row, the source standing on it, before it is
+    // appended: true leaves it out.
+    using SkipRow = std::function<bool(const engine::DataSet& source)>;
+    SkipRow skipRow;
 
     // Appends every source row; returns how many. A row that cannot be
     // written is named in the error: the table, the column when it can be
