@@ -27,6 +27,8 @@
 #include "operation/Outcome.h"
 #include "operation/Reporter.h"
 #include "replica/Acknowledgements.h"
+#include "replica/Catalogue.h"
+#include "replica/SchemaVersion.h"
 #include "replica/ReplicationSchema.h"
 
 namespace bench {
@@ -47,7 +49,7 @@ inline const char* const kCreateItems =
 // nothing added inside a measurement, as a real one does not.
 inline std::vector<std::string> synchroTables() {
     std::string script;
-    for (const char* line : quorvel::ddl::kSynchroTail) script += std::string(line) + " ";
+    for (const std::string& line : quorvel::ddl::SynchroTail()) script += line + " ";
     std::vector<std::string> statements;
     std::string::size_type start = 0, end;
     while ((end = script.find(';', start)) != std::string::npos) {
@@ -217,20 +219,19 @@ inline std::string singleColons(std::string s) {
     return s;
 }
 
+// The tool's objects of `objects` as they stand at `version`, from the catalogue.
+inline void addToolObjects(std::vector<std::string>& ddl, const std::vector<quorvel::replica::catalogue::Object>& objects,
+                           int version) {
+    for (const auto& o : objects)
+        if (o.currentAt(version)) ddl.push_back(singleColons(quorvel::replica::catalogue::createStatement(o, version, 1)));
+}
+
 inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
     namespace schema = quorvel::replica::schema;
     std::vector<std::string> ddl{kCreateItems};
-    for (const char* g : schema::kCreateGenerators) ddl.push_back(g);
-    for (const std::string* t : {&schema::kCreateClone, &schema::kCreateTableOrder, &schema::kCreateWorkingTables,
-                                 &schema::kCreateInactiveTriggers, &schema::kCreateSynchro, &schema::kCreatePKGens,
-                                 &schema::kCreateDeletedUpdated, &schema::kCreateJournalIndex,
-                                 &schema::kCreateActiveTriggers,
-                                 &schema::kCreateFill})
-        ddl.push_back(singleColons(*t));
-    // What the journal triggers write and read besides the code.
-    ddl.push_back(quorvel::replica::kAddJournalColumns);
-    ddl.push_back(quorvel::replica::kCreatePeers);
-    ddl.push_back("create generator R$FILLNUMBER");
+    addToolObjects(ddl, quorvel::replica::catalogue::localObjects(), quorvel::replica::kLocalVersion);
+    ddl.push_back("insert into R$SCHEMA (VERSION, TRIGGERS) values (" + std::to_string(quorvel::replica::kLocalVersion) +
+                  ", " + std::to_string(static_cast<int>(quorvel::replica::TriggerGeneration::SkipsReads)) + ")");
     ddl.push_back(schema::masterRow("0", "2000000000"));
     ddl.push_back("insert into R$WORKINGTABLES values ('ITEMS')");
     ddl.push_back("insert into R$TABLEORDER values (1, 'ITEMS')");

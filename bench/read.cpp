@@ -55,11 +55,12 @@ void switchTriggers(Client& c, const std::string& path, bool active) {
 }
 
 void buildSynchro(Client& c, const std::string& path, int rows) {
-    namespace schema = quorvel::replica::schema;
     const std::string step = std::to_string(changeStep(rows));
-    createDatabase(
-        c, path,
-        {kCreateItems, schema::kCreateDeletedUpdated, schema::kCreateSynchro,
+    // A synchro database of the first format: the journal and the history,
+    // no sender.
+    std::vector<std::string> ddl{kCreateItems};
+    addToolObjects(ddl, quorvel::replica::catalogue::synchroObjects(), 1);
+    ddl.insert(ddl.end(), {
          fillItems(rows + 1, rows + kInserts, 1, -rows),
          "EXECUTE BLOCK AS DECLARE K INTEGER = 1; DECLARE I INTEGER; BEGIN WHILE (K <= " +
              std::to_string(kUpdates) + ") DO BEGIN I = :K * " + step +
@@ -72,6 +73,7 @@ void buildSynchro(Client& c, const std::string& path, int rows) {
              ") DO BEGIN INSERT INTO R$DELETEDUPDATED VALUES (0, :K * " + step +
              " - 1, 'D', 'ITEMS'); K = K + 1; END END",
          "insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 1, 0)"});
+    createDatabase(c, path, ddl);
 }
 
 // The master, its triggers inactive for the read, and the clone's synchro database.

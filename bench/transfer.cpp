@@ -39,6 +39,7 @@
 #include "engine/Aliases.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
+#include "replica/Catalogue.h"
 #include "synchro/JournalLookup.h"
 #include "synchro/RecordTransfer.h"
 
@@ -57,9 +58,12 @@ const char* const kCreateItems =
 // Every working table has it: the overwrite finds its rows by their record code.
 const char* const kCreateCodeIndex = "CREATE INDEX R$ITEMS_CODE ON ITEMS (R$CODE1, R$CODE2)";
 
-const char* const kCreateJournal =
-    "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
-    " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION))";
+// The journal as the first synchro databases had it: four columns, keyed.
+std::string journalTable() {
+    for (const auto& o : quorvel::replica::catalogue::synchroObjects())
+        if (o.name == "R$DELETEDUPDATED") return quorvel::replica::catalogue::createStatement(o, 1, 1);
+    throw std::logic_error("no journal in the catalogue");
+}
 
 const char* const kFillItems =
     "EXECUTE BLOCK (N INTEGER = ?) AS DECLARE I INTEGER = 1; BEGIN"
@@ -307,7 +311,7 @@ void transferPasses(Round& r, int rows, const std::string& source, const std::st
     {
         Client c;
         fs::remove(target);
-        createDatabase(c, target, {kCreateItems, kCreateCodeIndex, kCreateJournal});
+        createDatabase(c, target, {kCreateItems, kCreateCodeIndex, journalTable()});
     }
     quorvel::DM dm;
     connect(dm.SynchroDB(), "BenchSource", source);

@@ -10,6 +10,7 @@ set(_fuzz_sources
   ${PROJECT_SOURCE_DIR}/src/ddl/FileKinds.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TargetFile.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/SynchroDdl.cpp
+  ${PROJECT_SOURCE_DIR}/src/replica/CatalogueObjects.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/Names.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableReferences.cpp
   ${PROJECT_SOURCE_DIR}/src/ddl/TableOrder.cpp)
@@ -38,7 +39,7 @@ if(QUORVEL_FUZZ_CXX AND NOT DEFINED QUORVEL_FUZZ_WORKS)
 endif()
 
 if(QUORVEL_FUZZ_CXX AND QUORVEL_FUZZ_WORKS)
-  file(GLOB _fuzz_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ddl/*.h ${PROJECT_SOURCE_DIR}/tests/ddl/*.h)
+  file(GLOB _fuzz_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ddl/*.h ${PROJECT_SOURCE_DIR}/src/replica/Catalogue.h ${PROJECT_SOURCE_DIR}/tests/ddl/*.h)
   # A command of its own: the rest of the project may be built with gcc.
   add_custom_command(OUTPUT ${_fuzz_bin}
     COMMAND ${QUORVEL_FUZZ_CXX} ${_fuzz_flags} -I${PROJECT_SOURCE_DIR}/src ${_fuzz_sources} -o ${_fuzz_bin}

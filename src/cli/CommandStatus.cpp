@@ -8,6 +8,7 @@
 #include "prepare/PreparationState.h"
 #include "engine/DatabaseFacts.h"
 #include "db/PeerTable.h"
+#include "replica/SchemaVersion.h"
 #include "replica/TriggerKind.h"
 #include "replica/LocalSite.h"
 #include "operation/Refused.h"
@@ -97,6 +98,7 @@ int cmdStatus(Session& s) {
     else
         s.out << "Triggers switched off for a read: " << yesNo(state.triggersSwitchedOff) << '\n';
     try {
+        s.out << "Replication objects: version " << replica::localVersion(dm.UserDB()) << '\n';
         s.out << "Replication triggers: " << replica::describe(replica::triggerKind(dm.UserDB())) << '\n';
     } catch (const std::exception& e) {
         s.out << "Replication triggers: unknown (" << e.what() << ")\n";

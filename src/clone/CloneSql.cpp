@@ -45,16 +45,4 @@ std::string offsetOf(const std::string& generator) {
     return "select GenOffset from R$PKGENS where GeneratorName = " + quoted(generator);
 }
 
-std::vector<std::string> updateProcedure(const std::string& generatorName, int64_t increment, int dialect) {
-    return {
-        "create procedure R$Update",
-        dialect >= 3 ? "returns (dummy bigint)" : "returns (dummy integer)",
-        "as",
-        "begin",
-        "  dummy = gen_id(" + generatorName + ", " + std::to_string(increment) + ");",
-        "  suspend;",
-        "end",
-    };
-}
-
 }  // namespace quorvel::clone::sql

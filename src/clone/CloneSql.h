@@ -38,12 +38,7 @@ inline const std::string kEmptyJournal = "delete from R$DELETEDUPDATED";
 // The offset column is GENOFFSET: OFFSET is a reserved word of the server
 // and dialect 1 cannot quote it.
 std::string offsetOf(const std::string& generator);
-// The temporary procedure that moves one generator (`generatorName`, written
-// as the database's dialect needs it), line by line; in dialect 3 its value
-// is 64-bit.
-std::vector<std::string> updateProcedure(const std::string& generatorName, int64_t increment, int dialect = 1);
 inline const std::string kRunUpdate = "select * from R$Update";
-inline const std::string kDropUpdate = "drop procedure R$Update";
 inline const std::string kCountUpdateProcedures =
     "select count(*) from rdb$procedures where rdb$procedure_name = 'R$UPDATE'";
 

@@ -10,17 +10,20 @@
 #include "engine/FirstValue.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "replica/Catalogue.h"
 
 namespace quorvel::clone {
 
 namespace {
+
+std::string dropMoveProcedure() { return "drop procedure " + replica::catalogue::kGeneratorMoveProcedure; }
 
 // An interrupted earlier run can leave R$Update behind. Creating ours would
 // then fail, and running the old one would move a generator by the wrong
 // amount, so it goes first.
 void dropLeftoverUpdate(engine::Database& clone) {
     engine::Transaction tx(clone);
-    if (engine::firstInteger(clone, sql::kCountUpdateProcedures).value_or(0) > 0) clone.execute(sql::kDropUpdate);
+    if (engine::firstInteger(clone, sql::kCountUpdateProcedures).value_or(0) > 0) clone.execute(dropMoveProcedure());
     tx.commit();
 }
 
@@ -59,7 +62,8 @@ bool moveGenerator(engine::Database& master, engine::Database& clone, const std:
     try {
         engine::Transaction tx(clone);
         engine::Query create(clone);
-        for (const auto& line : sql::updateProcedure(clone.identifier(generator), *increment, dialect))
+        for (const auto& line :
+             replica::catalogue::generatorMoveProcedure(clone.identifier(generator), *increment, dialect))
             create.addSql(line);
         create.execSql();
         tx.commit();
@@ -82,7 +86,7 @@ bool moveGenerator(engine::Database& master, engine::Database& clone, const std:
     }
     try {
         engine::Transaction tx(clone);
-        clone.execute(sql::kDropUpdate);
+        clone.execute(dropMoveProcedure());
         tx.commit();
     } catch (const std::exception& e) {
         reporter.error(e.what());

@@ -14,6 +14,7 @@
 #include "db/Today.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/SchemaVersion.h"
 #include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 
@@ -76,6 +77,7 @@ std::optional<std::string> boundNotAbove(engine::Database& master, const CloneEn
 Outcome CheckMasterTakesClones(engine::Database& master, Reporter& reporter) {
     return runOperation(reporter, [&] {
         refuseUnarmed(master);
+        replica::requireCurrentVersion(master);
         return Outcome::done();
     });
 }
@@ -91,7 +93,6 @@ Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Re
                 throw Refused("Invalid number");
             }
         }
-        replica::addExchangeObjects(master);
         engine::Transaction tx(master);
         if (auto why = boundNotAbove(master, entry)) {
             refused = EntryPart::MaxValue1;

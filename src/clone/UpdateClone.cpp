@@ -16,6 +16,7 @@
 #include "db/Today.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/SchemaVersion.h"
 
 namespace quorvel::clone {
 
@@ -64,11 +65,12 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
         reporter.step("Update clone " + row->name);
         // Nothing is changed in a database that is not a fresh copy of the master.
         if (std::optional<std::string> refusal = updateRefusal(master, clone)) throw Refused(*refusal);
+        replica::requireCurrentVersion(master);
+        replica::requireCurrentVersion(clone);
 
         // Nothing of the clone's identity is written without its range. The
         // identity is what tells a later run that this copy has been updated:
         // without it the keys are not moved, or a retry would move them twice.
-        replica::addExchangeObjects(clone);
         const RecordCodeStart start = setRecordCodeGenerators(master, clone, row->number);
         {
             engine::Transaction tx(clone);

@@ -8,6 +8,7 @@
 #include "engine/FirstValue.h"
 #include "operation/RunOperation.h"
 #include "replica/LocalSite.h"
+#include "replica/SchemaVersion.h"
 
 namespace quorvel::connect {
 
@@ -55,10 +56,16 @@ Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter) {
         reporter.error(why);
         return Outcome::failed(why, engine::failureOf(e));
     }
-    return runOperation(reporter, [&] {
+    Outcome outcome = runOperation(reporter, [&] {
         refuseOtherDialect(db, login.alias);
+        // Once per connection, not from each operation: an older database
+        // of the tool's is upgraded, a newer one or a newer synchro file
+        // refused before anything changes.
+        replica::upgradeOnConnect(db, reporter);
         return Outcome::done();
     });
+    if (!outcome.isDone()) db.disconnect();
+    return outcome;
 }
 
 LocalFacts ReadLocalFacts(engine::Database& local) {

@@ -19,7 +19,9 @@ struct Login {
 // Disconnects `db`, binds it to the alias and login and connects it. Failed,
 // saying what failed (the login, the file, the server), when the database
 // cannot be reached; refused, and disconnected again, when it is neither a
-// dialect-1 nor a dialect-3 database. Whether its dialect matches the other
+// dialect-1 nor a dialect-3 database, or written by a newer Quorvel. A
+// database of the tool's from an older Quorvel is upgraded (see
+// replica/SchemaVersion.h). Whether its dialect matches the other
 // databases' is asked by each operation that uses two of them.
 Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter);
 

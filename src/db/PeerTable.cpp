@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/Transaction.h"
+#include "replica/SchemaVersion.h"
 
 namespace quorvel {
 
@@ -22,7 +23,7 @@ PeerTable ReadPeerTable(engine::Database& local) {
     PeerTable table;
     std::optional<engine::Transaction> read;
     if (!local.inTransaction()) read.emplace(local);  // rolled back: a look changes nothing
-    if (!replica::hasExchangeObjects(local)) return table;
+    if (replica::localVersion(local) < 2) return table;  // an earlier version recorded no peers
     table.recorded = true;
     table.lastFill = replica::lastFillNumber(local);
     table.peers = replica::readPeers(local);

@@ -2,26 +2,11 @@
 
 #include "ddl/IbLex.h"
 #include "ddl/TargetFile.h"
+#include "replica/Catalogue.h"
 
 namespace quorvel::ddl {
 
-const char* const kSynchroTail[kSynchroTailLines] = {
-    "CREATE TABLE R$DELETEDUPDATED (",
-    "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,",
-    "OPERATION CHAR(1) NOT NULL,",
-    "TABLENAME CHAR(31),",
-    // Where the change was made, the first fill that carried it, and what
-    // its site had seen of the master's fills when it was made.
-    "ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,",
-    "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));",
-    "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, "
-    "R$CODE2 INTEGER);",
-    // Who filled the synchro database: one row, written by every fill.
-    "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);",
-    // For each site the filler reads from, the number of its last fill read.
-    "CREATE TABLE R$ACKNOWLEDGED (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), FILLNUMBER INTEGER);",
-    "COMMIT WORK;",
-};
+std::vector<std::string> SynchroTail() { return replica::catalogue::synchroScript(); }
 
 std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorkingTable,
                         const std::string& defaultCharset) {
@@ -70,7 +55,7 @@ std::string ConvertText(const TMyStream& source, const WorkingTableTest& isWorki
             break;
         if (!dropping) writeLine(lex.TokenText());
     }
-    for (const char* line : kSynchroTail) writeLine(line);
+    for (const std::string& line : SynchroTail()) writeLine(line);
     return out;
 }
 

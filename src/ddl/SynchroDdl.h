@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ddl/MStream.h"
 #include "ddl/TargetFile.h"
@@ -15,10 +16,9 @@ namespace quorvel::ddl {
 // working table.
 using WorkingTableTest = std::function<bool(std::string_view name)>;
 
-// The lines that close every script, each followed by CR LF: the three
-// service tables and a commit.
-constexpr int kSynchroTailLines = 10;
-extern const char* const kSynchroTail[kSynchroTailLines];
+// The lines that close every script, each followed by CR LF: the synchro
+// database's own tables, one statement a line, and a commit.
+std::vector<std::string> SynchroTail();
 
 // Copies the tokens of `source` one per line (CR LF), leaving out the
 // definitions of tables that are not working tables and every CREATE INDEX or

@@ -9,9 +9,10 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "replica/Acknowledgements.h"
+#include "replica/Catalogue.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
+#include "replica/SchemaVersion.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
@@ -22,6 +23,7 @@ using replica::run;
 using replica::TablePresent;
 using replica::ProcedurePresent;
 namespace schema = replica::schema;
+namespace catalogue = replica::catalogue;
 
 namespace {
 
@@ -69,6 +71,11 @@ struct Steps {
     }
 };
 
+// The creation statement of a catalogue object, as it stands now.
+std::string creation(engine::Database& db, const std::string& name) {
+    return catalogue::createStatement(catalogue::localObject(name), replica::kLocalVersion, db.sqlDialect());
+}
+
 void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds& bounds, Steps& steps) {
     steps.reached(0);
 
@@ -76,55 +83,58 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
     // rolls back the others.
     steps.begin("Create generator");
     silently(db, [&] {
-        for (const char* sql : schema::kCreateGenerators) run(db, sql);
+        for (const char* name : {"R$GEN1", "R$GEN2", "R$TRIG"}) run(db, creation(db, name));
         steps.reached(1);
     });
     steps.reached(2);
 
     steps.begin("Create table R$CLONE");
     if (!TablePresent(db, "R$CLONE")) {
-        createByLines(db, reporter, schema::kCreateClone);
+        createByLines(db, reporter, creation(db, "R$CLONE"));
         steps.reached(5);
     }
     steps.begin("Create table R$TABLEORDER");
     if (!TablePresent(db, "R$TABLEORDER")) {
-        createByLines(db, reporter, schema::kCreateTableOrder);
+        createByLines(db, reporter, creation(db, "R$TABLEORDER"));
         steps.reached(6);
     }
-    if (!TablePresent(db, "R$WORKINGTABLES")) createByLines(db, reporter, schema::kCreateWorkingTables);
+    if (!TablePresent(db, "R$WORKINGTABLES")) createByLines(db, reporter, creation(db, "R$WORKINGTABLES"));
 
     // These two run on their own, outside a transaction; a failure here ends
     // the creation.
     steps.begin("Create table R$INACTIVETRIGGERS");
-    if (!TablePresent(db, "R$INACTIVETRIGGERS")) run(db, schema::kCreateInactiveTriggers);
+    if (!TablePresent(db, "R$INACTIVETRIGGERS")) run(db, creation(db, "R$INACTIVETRIGGERS"));
     steps.reached(7);
     steps.begin("Create table R$SYNCHRO");
-    if (!TablePresent(db, "R$SYNCHRO")) run(db, schema::kCreateSynchro);
+    if (!TablePresent(db, "R$SYNCHRO")) run(db, creation(db, "R$SYNCHRO"));
     steps.reached(8);
 
     steps.begin("Create table R$PKGENS");
     if (!TablePresent(db, "R$PKGENS")) {
-        createByLines(db, reporter, schema::createPKGens(db.sqlDialect()));
+        createByLines(db, reporter, creation(db, "R$PKGENS"));
         steps.reached(9);
     }
     steps.begin("Create table R$DELETEDUPDATED");
     if (!TablePresent(db, "R$DELETEDUPDATED")) {
-        createByLines(db, reporter, schema::kCreateDeletedUpdated);
+        createByLines(db, reporter, creation(db, "R$DELETEDUPDATED"));
         // The grant and the MASTER row come only with a new journal table.
         silently(db, [&] {
-            run(db, schema::kGrantDeletedUpdated);
+            run(db, catalogue::localGrant("R$DELETEDUPDATED").text);
             run(db, schema::masterRow(bounds.maxValue1, bounds.maxValue2));
         });
         steps.reached(10);
     }
     if (!ProcedurePresent(db, "R$ACTIVETRIGGERS")) {
-        createByLines(db, reporter, schema::kCreateActiveTriggers);
-        silently(db, [&] { run(db, schema::kGrantActiveTriggers); });
+        createByLines(db, reporter, creation(db, "R$ACTIVETRIGGERS"));
+        silently(db, [&] { run(db, catalogue::localGrant("R$ACTIVETRIGGERS").text); });
     }
-    if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, schema::kCreateFill);
-    // What the sites need to know of each other: the journal's origin and
-    // fill columns, the peers' table and the fill numbers.
-    replica::addExchangeObjects(db);
+    if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, creation(db, "R$FILL"));
+    // What later versions brought (what the sites need to know of each
+    // other, the journal's index, the version table) and the version row.
+    // The first version's objects are the steps' above: one they could not
+    // make stays missing, as the messages said.
+    catalogue::bringTo(db, catalogue::localObjects(), replica::kLocalVersion, 2);
+    replica::recordCurrentVersion(db);
     steps.reached(kLastStep);
 }
 

@@ -7,9 +7,10 @@
 #include "connect/Connect.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
-#include "prepare/CodeColumns.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/Catalogue.h"
+#include "replica/CodeColumns.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
@@ -22,7 +23,6 @@ using replica::firstColumn;
 using replica::TriggersInactive;
 using replica::SwitchTriggersOn;
 using replica::TablePresent;
-using replica::ProcedurePresent;
 using replica::GeneratorPresent;
 namespace schema = replica::schema;
 
@@ -66,15 +66,16 @@ void dropProcedures(engine::Database& db) {
     engine::Transaction tx(db);
     // Dropping a procedure removes its dependency rows with it; the system
     // tables themselves are read-only.
-    if (ProcedurePresent(db, "R$ACTIVETRIGGERS")) run(db, "drop procedure R$ACTIVETRIGGERS");
-    if (ProcedurePresent(db, "R$FILL")) run(db, "drop procedure R$FILL");
+    for (const replica::catalogue::Object& o : replica::catalogue::localObjects())
+        if (o.kind == replica::catalogue::Object::Kind::Procedure && replica::catalogue::present(db, o))
+            run(db, replica::catalogue::dropStatement(o));
     tx.commit();
 }
 
 void dropCodeColumns(engine::Database& db, Reporter& reporter) {
     engine::Transaction tx(db);
     reporter.step("drop R$Code1, R$Code2 from all tables");
-    DropEveryToolColumn(db);
+    replica::DropEveryToolColumn(db);
     tx.commit();
     reached(reporter, 6);
 }
@@ -82,10 +83,9 @@ void dropCodeColumns(engine::Database& db, Reporter& reporter) {
 void dropTablesAndGenerators(engine::Database& db, Reporter& reporter) {
     reporter.step("drop R$ tables");
     engine::Transaction tx(db);
-    for (const char* table : {"R$CLONE", "R$TABLEORDER", "R$WORKINGTABLES", "R$INACTIVETRIGGERS", "R$PKGENS",
-                              "R$SYNCHRO", "R$DELETEDUPDATED", "R$PEERS"}) {
-        if (TablePresent(db, table)) run(db, std::string("drop table ") + table);
-    }
+    for (const replica::catalogue::Object& o : replica::catalogue::localObjects())
+        if (o.kind == replica::catalogue::Object::Kind::Table && replica::catalogue::present(db, o))
+            run(db, replica::catalogue::dropStatement(o));
     // Generators go by drop generator, one per R$ name in the catalogue.
     for (const std::string& generator : firstColumn(
              db, "select RDB$Generator_Name from RDB$Generators where RDB$Generator_Name starting with 'R$'"))

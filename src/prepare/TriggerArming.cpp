@@ -10,17 +10,16 @@
 #include "engine/Transaction.h"
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
-#include "prepare/CodeColumns.h"
-#include "prepare/CodeIndex.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
-#include "replica/Acknowledgements.h"
+#include "replica/CodeColumns.h"
+#include "replica/CodeIndex.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
+#include "replica/SchemaVersion.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
-#include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
@@ -45,7 +44,8 @@ void disarm(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& trigger : firstColumn(db, schema::kSelectToolTriggers))
         run(db, schema::dropTrigger(trigger));
-    for (const std::string& table : tables) DropCodeColumns(db, table);
+    for (const std::string& table : tables) replica::DropCodeColumns(db, table);
+    replica::recordTriggerGeneration(db, replica::TriggerGeneration::None);
     tx.commit();
 }
 
@@ -53,10 +53,7 @@ void disarm(engine::Database& db, const std::vector<std::string>& tables) {
 // transaction use a column it has just added.
 void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
-    for (const std::string& table : tables) {
-        run(db, "alter table " + db.identifier(table) + " add R$Code1 Integer");
-        run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
-    }
+    for (const std::string& table : tables) replica::AddCodeColumns(db, table);
     run(db, "set generator r$gen1 to 0");
     run(db, "set generator r$gen2 to 0");
     tx.commit();
@@ -98,7 +95,7 @@ void numberWithUserTriggersOff(engine::Database& db, const std::vector<std::stri
 // by code), the triggers, R$1 upwards across the tables, and the first mark.
 void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
-    for (const std::string& table : tables) CreateCodeIndex(db, table);
+    for (const std::string& table : tables) replica::CreateCodeIndex(db, table);
     int counter = 0;
     for (const std::string& table : tables) {
         run(db, schema::insertTrigger(++counter, table, db.sqlDialect()));
@@ -112,6 +109,7 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     run(db, "delete from R$SYNCHRO");
     run(db, "delete from R$DELETEDUPDATED");
     run(db, "insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
+    replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsReads);
     tx.commit();
 }
 
@@ -148,6 +146,7 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter) {
         if (!TablePresent(local, "R$WORKINGTABLES"))
             return Outcome::failed("Recreate triggers: there is no list of working tables (R$WORKINGTABLES); "
                                    "create the meta structures first.");
+        replica::requireCurrentVersion(local);
         const bool resume = resumesStoppedArming(local);
         if (clonesMayBreak(local, reporter)) return Outcome::cancelled();
         // The stopped run switched the user's triggers off and recorded the
@@ -166,9 +165,6 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter) {
                                        e.what(),
                                    engine::failureOf(e));
         }
-        // The triggers read R$PEERS and add to the journal without a key.
-        replica::addExchangeObjects(local);
-        replica::openJournalToEveryone(local);
         addColumnsAndReset(local, tables);
         numberWithUserTriggersOff(local, tables);
         armAndMark(local, tables);

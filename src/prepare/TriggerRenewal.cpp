@@ -10,10 +10,9 @@
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
-#include "replica/Acknowledgements.h"
 #include "replica/ReplicationSchema.h"
+#include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
-#include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
@@ -58,6 +57,7 @@ std::string renewed(const ToolTrigger& t, int dialect) {
 
 Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
     return runOperation(reporter, [&]() -> Outcome {
+        replica::requireCurrentVersion(local);
         std::vector<ToolTrigger> triggers;
         {
             engine::Transaction tx(local);
@@ -69,8 +69,6 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
         // know refuses the whole renewal.
         std::vector<std::string> texts;
         for (const ToolTrigger& t : triggers) texts.push_back(renewed(t, local.sqlDialect()));
-        replica::addExchangeObjects(local);
-        replica::openJournalToEveryone(local);
         engine::Transaction tx(local);
         reporter.step("Renew triggers");
         int done = 0;
@@ -78,6 +76,7 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
             replica::run(local, text);
             reporter.progress(++done, static_cast<long long>(texts.size()));
         }
+        replica::recordTriggerGeneration(local, replica::TriggerGeneration::SkipsReads);
         tx.commit();
         reporter.notice("The replication triggers now skip a read's own changes: other users may work during a "
                         "read, and a read no longer needs the triggers made inactive.");

@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "engine/Query.h"
-#include "engine/Transaction.h"
 #include "operation/Refused.h"
-#include "replica/Presence.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
@@ -23,36 +21,6 @@ void writePeer(engine::Database& db, const Peer& p) {
 }
 
 }  // namespace
-
-const char* const kCreatePeers =
-    "create table R$PEERS (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), "
-    "LASTREAD INTEGER, LASTREADDATE DATE, ACKNOWLEDGED INTEGER, ACKNOWLEDGEDDATE DATE)";
-
-const char* const kAddJournalColumns =
-    "alter table R$DELETEDUPDATED add ORIGIN INTEGER, add FIRSTFILL INTEGER, add SEEN INTEGER";
-
-bool hasExchangeObjects(engine::Database& db) {
-    return ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL") && TablePresent(db, "R$PEERS") &&
-           GeneratorPresent(db, "R$FILLNUMBER");
-}
-
-void addExchangeObjects(engine::Database& db) {
-    if (!ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL")) {
-        engine::Transaction tx(db);
-        run(db, kAddJournalColumns);
-        tx.commit();
-    }
-    if (!TablePresent(db, "R$PEERS")) {
-        engine::Transaction tx(db);
-        run(db, kCreatePeers);
-        tx.commit();
-    }
-    if (!GeneratorPresent(db, "R$FILLNUMBER")) {
-        engine::Transaction tx(db);
-        run(db, "create generator R$FILLNUMBER");
-        tx.commit();
-    }
-}
 
 std::vector<Peer> readPeers(engine::Database& db) {
     const bool master = textOf(db, "select Name from R$Clone where ME = 'Y'") == "MASTER";

@@ -32,13 +32,6 @@ struct Peer {
     std::string acknowledgedDate;
 };
 
-// Adds what the exchange between many sites needs to a database armed by an
-// earlier version (the journal's three columns, R$PEERS, R$FILLNUMBER), in
-// transactions of its own; nothing when they are there. A journal trigger of
-// an earlier version goes on working: its entries get NULL in the new columns.
-void addExchangeObjects(engine::Database& db);
-bool hasExchangeObjects(engine::Database& db);
-
 // The registered peers of the local site, with what each has read and
 // acknowledged; a peer never heard from has 0 for both. In the current
 // transaction. A clone deleted from the registry is no peer any more.
@@ -47,12 +40,6 @@ std::vector<Peer> readPeers(engine::Database& db);
 // The lowest number of this site's fills that every peer has acknowledged
 // (with no peer: the last fill number, for nothing is waited for).
 int64_t acknowledgedByAll(const std::vector<Peer>& peers, int64_t lastFill);
-
-// The statement that gives an earlier journal the three columns above; the
-// synchro database's journal gets the same.
-extern const char* const kAddJournalColumns;
-// The table of what each peer has read (the journal triggers read it too).
-extern const char* const kCreatePeers;
 
 // Stamps the journal entries no fill has carried yet as carried by fill
 // `fillNumber`.

@@ -1,8 +1,9 @@
 #pragma once
-// The replication objects the tool adds to a master database: generators,
-// tables, procedures, grants, the MASTER row and the three triggers of a
-// working table. Texts are sent exactly as written here; "::" reaches the
-// server as one colon (a single colon before a name would be a parameter).
+// The three triggers of a working table, the MASTER row and the queries on
+// the tool's triggers. The tables, generators and procedures they use are in
+// the catalogue (Catalogue.h). Texts are sent exactly as written here; "::"
+// reaches the server as one colon (a single colon before a name would be a
+// parameter).
 #include <string>
 
 #include "engine/Database.h"
@@ -10,110 +11,11 @@
 
 namespace quorvel::replica::schema {
 
-// Generators, created together in one transaction in this order.
-inline const char* const kCreateGenerators[] = {
-    "create generator R$Gen1",
-    "create generator R$Gen2",
-    "create generator R$Trig",
-};
-
-// Tables. The multi-line ones are placed into the query line by line.
-inline const std::string kCreateClone =
-    "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY,\n"
-    "NUMBER INTEGER,\n"
-    "MAXVALUE1 INTEGER, MAXVALUE2 INTEGER,\n"
-    "ME CHAR(1))";
-
-inline const std::string kCreateTableOrder =
-    "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY,\n"
-    "TABLENAME CHAR(31))";
-
-inline const std::string kCreateWorkingTables =
-    "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY)";
-
-inline const std::string kCreateInactiveTriggers =
-    "create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY)";
-
-inline const std::string kCreateSynchro =
-    "create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
-    "R$CODE1 INTEGER, R$CODE2 INTEGER)";
-
-// OFFSET is a reserved word of the server, and dialect 1 has no quoted
-// identifiers to get round that: the offset column is GENOFFSET. It stays the
-// second column, so inserts by position and readers by position are unchanged.
-// Generators of a dialect-3 database are 64-bit, and so may their offset be.
-inline std::string createPKGens(int dialect) {
-    return std::string("CREATE TABLE R$PKGENS (\n"
-                       "GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET ") +
-           (dialect >= 3 ? "BIGINT)" : "INTEGER)");
-}
-inline const std::string kCreatePKGens = createPKGens(1);
-
-inline const std::string kCreateDeletedUpdated =
-    "CREATE TABLE R$DELETEDUPDATED (\n"
-    "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\n"
-    "OPERATION CHAR(1) NOT NULL,\n"
-    "TABLENAME CHAR(31))";
-
-// The journal holds several entries of a row changed several times (users'
-// transactions only ever add entries): an index, not a key.
-inline const std::string kCreateJournalIndex =
-    "create index R$DELETEDUPDATED_CODE on R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION)";
-
-inline const std::string kGrantDeletedUpdated = "grant all on R$DELETEDUPDATED to public";
-inline const std::string kGrantActiveTriggers = "grant execute on procedure R$ACTIVETRIGGERS to public";
-
 // The row describing the master itself; the bounds are the edits' texts as
 // typed, already checked to be integers.
 inline std::string masterRow(const std::string& maxValue1, const std::string& maxValue2) {
     return "insert into R$CLONE values ('MASTER', 0, " + maxValue1 + ", " + maxValue2 + ", 'Y')";
 }
-
-// Triggers to make active again after a read: those of the working tables that
-// were active before (the variable C is declared and not used).
-inline const std::string kCreateActiveTriggers =
-    "CREATE PROCEDURE R$ACTIVETRIGGERS\n"
-    "  RETURNS (TRIGGERNAME CHAR(31))\n"
-    "AS\n"
-    "declare variable C Integer;\n"
-    "begin\n"
-    "  for select RDB$Trigger_Name\n"
-    "         from RDB$Triggers\n"
-    "          where (RDB$System_Flag is null or RDB$System_Flag = 0) and\n"
-    "                (not RDB$Trigger_Name starting with 'CHECK')\n"
-    "                 and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
-    "         and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)\n"
-    "         order by RDB$Trigger_Name\n"
-    "         into ::TriggerName\n"
-    "   do\n"
-    "     suspend;\n"
-    "end";
-
-// Hands out record codes: I = 1 reads the high word, anything else draws the
-// next low word, rolling over into the high word after 2000000000.
-inline const std::string kCreateFill =
-    "CREATE PROCEDURE R$FILL\n"
-    "  (I INTEGER)\n"
-    "  RETURNS (C INTEGER)\n"
-    "AS\n"
-    "declare variable MaxValue Integer;\n"
-    "declare variable dummy Integer;\n"
-    "begin\n"
-    " MaxValue = 2000000000;\n"
-    " if (I = 1) then\n"
-    "   C = gen_id(R$Gen1, 0);\n"
-    " else\n"
-    " begin\n"
-    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
-    "   begin\n"
-    "     dummy = gen_id(R$Gen1, 1);\n"
-    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
-    "   end\n"
-    "   else\n"
-    "     C = gen_id(R$Gen2, 1);\n"
-    " end\n"
-    " suspend;\n"
-    "end";
 
 // The three triggers of a working table, numbered R$<n>.
 //

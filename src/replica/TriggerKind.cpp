@@ -1,17 +1,17 @@
 #include "replica/TriggerKind.h"
 
-#include "engine/Transaction.h"
-#include "replica/ReplicationSchema.h"
+#include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
 
 namespace quorvel::replica {
 
 TriggerKind triggerKind(engine::Database& db) {
-    const int64_t all = integerOf(db, schema::kCountToolTriggers);
-    if (all == 0) return TriggerKind::None;
-    const int64_t skipping = integerOf(db, schema::kCountToolTriggers +
-                                               " and RDB$Trigger_Source containing '" + schema::kReadingMarker + "'");
-    return skipping == all ? TriggerKind::SkipsReads : TriggerKind::Earlier;
+    switch (triggerGeneration(db)) {
+        case TriggerGeneration::None: return TriggerKind::None;
+        case TriggerGeneration::SkipsReads: return TriggerKind::SkipsReads;
+        case TriggerGeneration::JournalsEverything: break;
+    }
+    return TriggerKind::Earlier;
 }
 
 int64_t activeUserTriggers(engine::Database& db) {
@@ -30,19 +30,6 @@ std::string describe(TriggerKind kind) {
         case TriggerKind::SkipsReads: return "they skip the read's own changes: other users may work during a read";
     }
     return {};
-}
-
-void openJournalToEveryone(engine::Database& db) {
-    engine::Transaction tx(db);
-    for (const std::string& key :
-         firstColumn(db, "select RDB$Constraint_Name from RDB$Relation_Constraints "
-                         "where RDB$Relation_Name = 'R$DELETEDUPDATED' and RDB$Constraint_Type = 'PRIMARY KEY'"))
-        run(db, "alter table R$DELETEDUPDATED drop constraint " + key);
-    tx.commit();
-    if (integerOf(db, "select count(*) from RDB$Indices where RDB$Index_Name = 'R$DELETEDUPDATED_CODE'") != 0) return;
-    engine::Transaction index(db);
-    run(db, schema::kCreateJournalIndex);
-    index.commit();
 }
 
 }  // namespace quorvel::replica

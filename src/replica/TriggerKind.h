@@ -16,8 +16,8 @@ enum class TriggerKind {
     SkipsReads  // a read needs no switch
 };
 
-// In whatever transaction is open. A database with triggers of both kinds
-// (an arming cut short, a hand-made trigger) counts as earlier.
+// As the database records it (see SchemaVersion.h). In whatever transaction
+// is open.
 TriggerKind triggerKind(engine::Database& db);
 
 // How many of the user's own triggers on the working tables are active: they
@@ -26,9 +26,5 @@ int64_t activeUserTriggers(engine::Database& db);
 
 // How `status` and the window describe the kind.
 std::string describe(TriggerKind kind);
-
-// Lets users' transactions only ever add journal entries: the journal's key
-// on (code, operation) becomes a plain index. Committed on its own.
-void openJournalToEveryone(engine::Database& db);
 
 }  // namespace quorvel::replica

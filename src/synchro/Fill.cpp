@@ -22,6 +22,7 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/SchemaVersion.h"
 #include "replica/SqlText.h"
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
@@ -32,7 +33,6 @@
 #include "synchro/RecordTransfer.h"
 #include "operation/Refused.h"
 #include "synchro/SynchroIdentity.h"
-#include "synchro/SynchroUpgrade.h"
 #include "synchro/TableCheck.h"
 
 namespace quorvel::synchro {
@@ -106,6 +106,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
+        replica::requireCurrentVersion(local);
         // What the out-synchro database is, before anything in it is emptied:
         // the master, a clone or the local file itself must never be.
         DatabaseIdentity target, here;
@@ -125,7 +126,6 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
                               std::to_string(target.sender->fillNumber) + ". Replace it?"))
             return Outcome::cancelled();
 
-        replica::addExchangeObjects(local);
         // What this fill leaves for the next, drawn before its snapshot
         // begins: every row coded below it is then either committed and seen
         // by the snapshot, or held by a transaction the mark stops short of.
@@ -147,7 +147,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         const std::vector<std::string> working = workingTables(local);
         const std::vector<std::string> ordered = tableOrder(local);
         // Made by an earlier definition: what tells the sites about each other is added.
-        completeSynchroDefinition(synchro);
+        replica::upgradeSynchro(synchro);
         {
             engine::Transaction emptying(synchro);
             std::vector<std::string> needed = working;
@@ -178,8 +178,10 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // of these rows it has had already, by the last fill it read.
         transfer(local, synchro,
                  "select * from R$Synchro where SynchroNumber >= " + std::to_string(from.number), "R$SYNCHRO", {});
-        synchro.execute("insert into R$SENDER values (" + quoted(site.identity) + ", " +
-                        std::to_string(here.siteNumber) + ", " + std::to_string(number) + ", " + quoted(date) + ")");
+        synchro.execute("insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FILLDATE, FORMAT) values (" +
+                        quoted(site.identity) + ", " + std::to_string(here.siteNumber) + ", " +
+                        std::to_string(number) + ", " + quoted(date) + ", " + std::to_string(replica::kSynchroFormat) +
+                        ")");
         for (const replica::Peer& p : peers)
             synchro.execute("insert into R$ACKNOWLEDGED values (" + std::to_string(p.number) + ", " + quoted(p.name) +
                             ", " + std::to_string(p.lastRead) + ")");

@@ -8,6 +8,7 @@
 #include "operation/RunOperation.h"
 #include "synchro/Operations.h"
 #include "replica/Acknowledgements.h"
+#include "replica/SchemaVersion.h"
 #include "replica/RecordCode.h"
 #include "synchro/SynchroIdentity.h"
 
@@ -64,8 +65,8 @@ Outcome Success(engine::Database& local, Reporter& reporter) {
         if (integerOf(local, "select count(*) from R$SYNCHRO") < 2)
             throw Refused("This database has not filled a synchro database yet: \"Success\" would "
                           "drop changes that no site has received.");
+        replica::requireCurrentVersion(local);
         if (!reporter.confirm("Are you sure?")) return Outcome::cancelled();
-        replica::addExchangeObjects(local);
         engine::Transaction tx(local);
         // Only what every peer has read goes: an entry a peer has not
         // acknowledged is still on its way there.

@@ -12,13 +12,13 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/SchemaVersion.h"
 #include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
 #include "synchro/ArrivalJournal.h"
 #include "synchro/ColumnFit.h"
-#include "synchro/SynchroUpgrade.h"
 #include "synchro/MomentaryFailure.h"
 #include "synchro/Operations.h"
 #include "synchro/ReadPasses.h"
@@ -150,7 +150,6 @@ ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, con
 // the master those of its registered clones), and its fill newer than the
 // last one read from it: an older fill would undo what the newer one brought.
 void checkSenderIsPeer(engine::Database& local, engine::Database& synchro, const Sender& sender) {
-    if (!replica::hasExchangeObjects(local)) return;  // armed by an earlier version: nothing recorded yet
     engine::Transaction tx(local);
     for (const replica::Peer& p : replica::readPeers(local)) {
         if (p.number != sender.siteNumber) continue;
@@ -225,6 +224,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
+        replica::requireCurrentVersion(local);
         std::optional<Sender> sender;
         try {
             sender = checkSource(local, synchro, reporter);
@@ -235,9 +235,6 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             throw Refused(e.what());
         }
         if (!confirmed && !reporter.confirm(readQuestion(local))) return Outcome::cancelled();
-
-        // What a peer's fill brings is recorded in the journal's new columns.
-        replica::addExchangeObjects(local);
 
         // Outlive the transactions: after a failure they are on the failing row.
         engine::Query synchroRows(synchro);

@@ -3,11 +3,11 @@
 #include "engine/DatabaseFacts.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "replica/Presence.h"
+#include "replica/SchemaVersion.h"
+#include "replica/Statements.h"
 
 namespace quorvel::synchro {
-
-const char* const kCreateSenderTable =
-    "create table R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE)";
 
 namespace {
 
@@ -46,6 +46,7 @@ DatabaseIdentity identify(engine::Database& db) {
             return id;
         }
     id.kind = DatabaseIdentity::Kind::Synchro;
+    id.format = replica::synchroFormat(db);
     id.hasSenderTable = hasTable(db, "R$SENDER");
     if (id.hasSenderTable) {
         engine::Query q(db);
@@ -68,7 +69,7 @@ std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id
         return name + " is the local database itself, not a synchro database. Nothing was changed.";
     switch (id.kind) {
         case DatabaseIdentity::Kind::Synchro:
-            return "";
+            return id.format > replica::kSynchroFormat ? replica::newerSynchroMessage(id.format) : "";
         case DatabaseIdentity::Kind::Replicated:
             if (id.site.empty())
                 return name + " is a replicated database, not a synchro database. Nothing was changed.";
@@ -79,6 +80,12 @@ std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id
     }
     return name + " is not a synchro database: it has no table " + id.missingTable +
            ". Make it from the converted definition. Nothing was changed.";
+}
+
+int64_t acknowledgementOf(engine::Database& synchro, int64_t site) {
+    if (!replica::TablePresent(synchro, "R$ACKNOWLEDGED")) return 0;
+    return replica::integerOf(synchro,
+                              "select FillNumber from R$Acknowledged where SiteNumber = " + std::to_string(site));
 }
 
 }  // namespace quorvel::synchro

@@ -32,8 +32,10 @@ struct DatabaseIdentity {
     // no row is marked).
     std::string site;
     int64_t siteNumber = 0;
-    // Synchro: whether R$SENDER exists, and its row when it has one.
+    // Synchro: whether R$SENDER exists, and its row when it has one; the
+    // format its filler wrote.
     bool hasSenderTable = false;
+    int format = 0;
     std::optional<Sender> sender;
     // Other: the first of the synchro database's tables it lacks.
     std::string missingTable;
@@ -47,10 +49,11 @@ std::string siteText(const std::string& site);
 
 // Why `db` (identified as `id`) cannot serve as a synchro database, or "" when
 // it can: it is the file of `local` itself, a replicated database, or not a
-// synchro database at all. The alias names the database in the message.
+// synchro database at all, or one written by a newer Quorvel. The alias names the database in the message.
 std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id, engine::Database& local);
 
-// The definition of R$SENDER, for a synchro database made without it.
-extern const char* const kCreateSenderTable;
+// The number of `site`'s last fill that the filler had read; 0 when none, or
+// when the synchro database does not tell. In the current transaction.
+int64_t acknowledgementOf(engine::Database& synchro, int64_t site);
 
 }  // namespace quorvel::synchro

@@ -7,55 +7,14 @@
 #include "engine/Query.h"
 #include "clone/Gbak.h"
 #include "clone/Operations.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 
-// As the tool creates them (the offset column is GENOFFSET: OFFSET is
-// reserved by the server), with R$1..R$3 as the trigger arming writes them.
-const char* const kArmedMasterScript = R"(
-create generator R$Gen1;
-create generator R$Gen2;
-create generator R$Trig;
-CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY,
-NUMBER INTEGER,
-MAXVALUE1 INTEGER, MAXVALUE2 INTEGER,
-ME CHAR(1));
-CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY,
-TABLENAME CHAR(31));
-CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);
-create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY);
-create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER, R$CODE2 INTEGER);
-CREATE TABLE R$PKGENS (
-GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);
-CREATE TABLE R$DELETEDUPDATED (
-R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
-OPERATION CHAR(1) NOT NULL,
-TABLENAME CHAR(31),
-PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
-SET TERM ^ ;
-CREATE PROCEDURE R$FILL
-  (I INTEGER)
-  RETURNS (C INTEGER)
-AS
-declare variable MaxValue Integer;
-declare variable dummy Integer;
-begin
- MaxValue = 2000000000;
- if (I = 1) then
-   C = gen_id(R$Gen1, 0);
- else
- begin
-   if (gen_id(R$Gen2, 0) = MaxValue) then
-   begin
-     dummy = gen_id(R$Gen1, 1);
-     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));
-   end
-   else
-     C = gen_id(R$Gen2, 1);
- end
- suspend;
-end ^
-SET TERM ; ^
+// The tool's objects as this version makes them, with R$1..R$3 as an earlier
+// arming wrote them (they journal everything).
+std::string armedMasterScript() {
+    return localObjectsScript(replica::kLocalVersion, replica::TriggerGeneration::JournalsEverything) + R"(
 insert into R$CLONE values ("MASTER", 0, 0, 2000000000, "Y");
 
 CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),
@@ -92,6 +51,7 @@ set generator GEN_CUST to 52;
 set generator GEN_ORDER to 7;
 commit;
 )";
+}
 
 namespace {
 
@@ -109,7 +69,7 @@ void run(const std::string& command) {
 }  // namespace
 
 void CloneFixture::SetUp() {
-    masterPath = ws.createDatabase("MASTER", kArmedMasterScript);
+    masterPath = ws.createDatabase("MASTER", armedMasterScript());
     Workspace::connect(dm.UserDB(), "MASTER");
     dm.ReopenClone();
     dm.ReopenPKGens();

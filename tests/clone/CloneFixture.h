@@ -20,7 +20,7 @@ namespace quorvel::test {
 
 // What the master holds besides the replication objects: CUSTOMER (a working
 // table with its triggers R$1..R$3), GEN_CUST at 52 and GEN_ORDER at 7.
-extern const char* const kArmedMasterScript;
+std::string armedMasterScript();
 
 class CloneFixture : public ::testing::Test {
 protected:

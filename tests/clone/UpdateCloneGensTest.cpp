@@ -3,6 +3,7 @@
 
 #include "db/CurrentRow.h"
 #include "CloneFixture.h"
+#include "replica/Catalogue.h"
 #include "clone/Operations.h"
 #include "engine/Query.h"
 
@@ -106,8 +107,9 @@ TEST_F(UpdateCloneGensTest, AnIncrementBeyondThirtyTwoBitsIsRefusedForThatGenera
 TEST_F(UpdateCloneGensTest, ALeftoverUpdateProcedureIsDroppedAndNeverRun) {
     registerClone("EAST", "3", "500");
     restoreCloneDatabase("CLONEDB");
-    dm.CloneDB().execute(
-        "create procedure R$Update returns (dummy integer) as begin dummy = gen_id(GEN_CUST, 1000); suspend; end");
+    engine::Query leftover(dm.CloneDB());
+    for (const std::string& line : replica::catalogue::generatorMoveProcedure("GEN_CUST", 1000, 1)) leftover.addSql(line);
+    leftover.execSql();
     selectClone("EAST");
     updateSelected();
 

@@ -4,6 +4,8 @@
 
 #include "db/DM.h"
 #include "engine/Error.h"
+#include "replica/Catalogue.h"
+#include "replica/SchemaVersion.h"
 #include "support/Workspace.h"
 
 using namespace quorvel;
@@ -76,8 +78,7 @@ TEST_F(DataModuleTest, StatementHelpersFollowTheColonRule) {
 }
 
 TEST_F(DataModuleTest, ReopenSynchroEndsOnTheNewestRow) {
-    dm.Q6Exec("create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
-              " R$CODE1 INTEGER, R$CODE2 INTEGER)");
+    dm.Q6Exec(replica::catalogue::createStatement(replica::catalogue::localObject("R$SYNCHRO"), replica::kLocalVersion, 1));
     for (int i = 0; i < 3; ++i)
         dm.Q6Exec("insert into R$SYNCHRO values (" + std::to_string(i) + ", \"2026-12-07\", 0, " +
                   std::to_string(i * 10) + ")");

@@ -35,10 +35,11 @@ std::vector<std::string> body(const std::string& script) {
         lines.push_back(script.substr(pos, end - pos));
         pos = end + 2;
     }
-    const size_t tail = kSynchroTailLines;
+    const std::vector<std::string> closing = SynchroTail();
+    const size_t tail = closing.size();
     if (lines.size() < tail) throw std::runtime_error("no closing lines");
     for (size_t i = 0; i < tail; ++i)
-        if (lines[lines.size() - tail + i] != kSynchroTail[i]) throw std::runtime_error("closing lines differ");
+        if (lines[lines.size() - tail + i] != closing[i]) throw std::runtime_error("closing lines differ");
     lines.resize(lines.size() - tail);
     return lines;
 }
@@ -47,17 +48,15 @@ using Lines = std::vector<std::string>;
 
 TEST(Conversion, ClosingLinesAreTheServiceTablesAndACommit) {
     EXPECT_EQ(convert(""),
-              "CREATE TABLE R$DELETEDUPDATED (\r\n"
-              "R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\r\n"
-              "OPERATION CHAR(1) NOT NULL,\r\n"
-              "TABLENAME CHAR(31),\r\n"
-              "ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,\r\n"
+              "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL, OPERATION CHAR(1) "
+              "NOT NULL, TABLENAME CHAR(31), ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER, "
               "PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\r\n"
-              "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, "
-              "R$CODE1 INTEGER, R$CODE2 INTEGER);\r\n"
-              "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);\r\n"
-              "CREATE TABLE R$ACKNOWLEDGED (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31), "
-              "FILLNUMBER INTEGER);\r\n"
+              "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL, SYNCHRODATE DATE, R$CODE1 INTEGER, "
+              "R$CODE2 INTEGER, PRIMARY KEY (SYNCHRONUMBER));\r\n"
+              "CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE, "
+              "FORMAT INTEGER);\r\n"
+              "CREATE TABLE R$ACKNOWLEDGED (SITENUMBER INTEGER NOT NULL, SITENAME CHAR(31), FILLNUMBER INTEGER, "
+              "PRIMARY KEY (SITENUMBER));\r\n"
               "COMMIT WORK;\r\n");
 }
 

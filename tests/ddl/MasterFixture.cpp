@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ddl/Operations.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 
@@ -44,27 +45,9 @@ std::string literal(const std::string& text) {
 
 }  // namespace
 
-std::string armingScript(const std::vector<std::string>& workingTables) {
-    std::string s =
-        "CREATE GENERATOR R$Gen1;\nCREATE GENERATOR R$Gen2;\nCREATE GENERATOR R$Trig;\n"
-        "CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER, MAXVALUE1 INTEGER,"
-        " MAXVALUE2 INTEGER, ME CHAR(1));\n"
-        "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
-        "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
-        "CREATE TABLE R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY);\n"
-        "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,"
-        " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
-        "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
-        " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
-        "SET TERM ^ ;\n"
-        "CREATE PROCEDURE R$FILL (I INTEGER) RETURNS (C INTEGER) AS\n"
-        "declare variable MaxValue Integer;\ndeclare variable dummy Integer;\n"
-        "begin\n MaxValue = 2000000000;\n if (I = 1) then C = gen_id(R$Gen1, 0);\n else\n begin\n"
-        "   if (gen_id(R$Gen2, 0) = MaxValue) then\n   begin\n     dummy = gen_id(R$Gen1, 1);\n"
-        "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n   end\n   else C = gen_id(R$Gen2, 1);\n end\n"
-        " suspend;\nend ^\n"
-        "SET TERM ; ^\n"
-        "INSERT INTO R$CLONE VALUES ('MASTER', 0, 0, 2000000000, 'Y');\n";
+std::string armingScript(const std::vector<std::string>& workingTables, int dialect) {
+    std::string s = localObjectsScript(replica::kLocalVersion, replica::TriggerGeneration::None, dialect) +
+                    "INSERT INTO R$CLONE VALUES ('MASTER', 0, 0, 2000000000, 'Y');\n";
     for (const std::string& t : workingTables) {
         s += "ALTER TABLE " + sqlName(t) + " ADD R$Code1 INTEGER;\n";
         s += "ALTER TABLE " + sqlName(t) + " ADD R$Code2 INTEGER;\n";
@@ -130,7 +113,7 @@ std::string MasterFixture::prepareMaster(const std::string& schema,
                                          const std::vector<std::string>& workingTables,
                                          const std::string& afterArming, int dialect) {
     master = ws.createDatabase(
-        "MASTER", schema + "\nCOMMIT;\n" + armingScript(workingTables) + afterArming + "COMMIT;\n", dialect);
+        "MASTER", schema + "\nCOMMIT;\n" + armingScript(workingTables, dialect) + afterArming + "COMMIT;\n", dialect);
     std::string extract = ws.path("master.ddl");
     extractMetadata(master, extract);
     Workspace::connect(dm.UserDB(), "MASTER");

@@ -17,7 +17,7 @@ namespace quorvel::test {
 // the given working tables (named as the catalogue keeps them: a mixed-case
 // name is quoted in the statements) listed. The working tables carry
 // R$Code1/R$Code2.
-std::string armingScript(const std::vector<std::string>& workingTables);
+std::string armingScript(const std::vector<std::string>& workingTables, int dialect = 1);
 
 // Runs `isql-fb -x` on `database` into `file`; fails the test on an error.
 void extractMetadata(const std::string& database, const std::string& file);

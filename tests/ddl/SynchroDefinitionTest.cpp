@@ -11,6 +11,7 @@
 #include "MasterFixture.h"
 #include "ddl/Operations.h"
 #include "ddl/TableOrder.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 namespace {
@@ -98,7 +99,8 @@ TEST_F(SynchroDefinition, TheScriptMakesExactlyTheWorkingTablesAndTheOrderIsRewr
     // The synchro database's own tables: its journal, who filled it and whose fills the filler had read.
     expected.push_back("R$DELETEDUPDATED: R$CODE1 8 4 0 0 1; R$CODE2 8 4 0 0 1; OPERATION 14 1 0 0 1; "
                        "TABLENAME 14 31 0 0 0; ORIGIN 8 4 0 0 0; FIRSTFILL 8 4 0 0 0; SEEN 8 4 0 0 0;");
-    expected.push_back("R$SENDER: SITENAME 14 31 0 0 0; SITENUMBER 8 4 0 0 0; FILLNUMBER 8 4 0 0 0; FILLDATE 35 8 0 0 0;");
+    expected.push_back("R$SENDER: SITENAME 14 31 0 0 0; SITENUMBER 8 4 0 0 0; FILLNUMBER 8 4 0 0 0; FILLDATE 35 8 0 0 0; "
+                       "FORMAT 8 4 0 0 0;");
     expected.push_back("R$ACKNOWLEDGED: SITENUMBER 8 4 0 0 1; SITENAME 14 31 0 0 0; FILLNUMBER 8 4 0 0 0;");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(describeTables(synchro), expected);
@@ -144,7 +146,7 @@ TEST_F(SynchroDefinition, AFailedOrderKeepsThePreviousOrder) {
     master = ws.createDatabase(
         "MASTER", "CREATE TABLE LONGNAME1 (ID INTEGER);\nCREATE TABLE LONGNAME2 (ID INTEGER);\n"
                   "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(4));\n"
-                  "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+                  + toolTableScript("R$WORKINGTABLES") +
                   "INSERT INTO R$WORKINGTABLES VALUES ('LONGNAME1');\n"
                   "INSERT INTO R$TABLEORDER VALUES (1, 'OLD');\nCOMMIT;");
     std::string extract = ws.path("master.ddl");

@@ -12,6 +12,7 @@
 #include "ddl/MakeTableOrder.h"
 #include "ddl/Names.h"
 #include "engine/Aliases.h"
+#include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {
@@ -39,8 +40,7 @@ TEST(TableOrderWriting, KeepsADoubleQuoteInATableName) {
                        "CREATE DATABASE '" + master + "' PAGE_SIZE 8192;\n"
                        "CREATE TABLE \"QUOTE\"\"D\" (ID INTEGER NOT NULL PRIMARY KEY);\n"
                        "CREATE TABLE PLAIN (ID INTEGER NOT NULL PRIMARY KEY);\n"
-                       "CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));\n"
-                       "CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);\n"
+                       + toolTableScript("R$TABLEORDER") + toolTableScript("R$WORKINGTABLES") +
                        "INSERT INTO R$WORKINGTABLES VALUES ('QUOTE\"D');\n"
                        "INSERT INTO R$WORKINGTABLES VALUES ('PLAIN');\n"
                        "COMMIT;\n");

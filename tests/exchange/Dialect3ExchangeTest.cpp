@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "OperatorSites.h"
+#include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {
@@ -131,8 +132,8 @@ TEST_F(Dialect3Exchange, DatabasesOfTheOtherDialectAreRefusedUntouched) {
     mustRun({"--local", "Three", "recreate-triggers", "--yes"});
     mustRun({"--local", "Three", "new-clone", "WEST", "--max1", "1", "--max2", "1000000000", "--yes"});
     const std::string one = ws.createDatabase(
-        "One", "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE);\n"
-               "INSERT INTO R$SYNCHRO VALUES (1, '2026-12-07');\nCOMMIT;");
+        "One", synchroObjectsScript() + "INSERT INTO R$SYNCHRO (SYNCHRONUMBER, SYNCHRODATE) VALUES (1, '2026-12-07');\n"
+               "COMMIT;");
     const char* const look = "show tables;\nselect * from R$SYNCHRO;";
     const std::string before = Workspace::isqlOutput(one, look);
     const struct {

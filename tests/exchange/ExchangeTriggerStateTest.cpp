@@ -34,7 +34,7 @@ protected:
 // triggers are on again. A read now would give the new customer a code of
 // this site's own and journal its updates as local changes.
 TEST_F(ExchangeTriggerStateTest, AReadRefusesWhileAnEarlierToolTriggerIsOnWhateverTheSwitchSays) {
-    sql("W", earlierTriggerStatements(column("W", kToolTriggerRows)));
+    sql("W", earlierArming(column("W", kToolTriggerRows)));
     ASSERT_EQ(cli({"--local", "W", "triggers-inactive"}).status, 0);
     std::vector<std::string> on;
     for (const std::string& t : customerTriggers()) on.push_back("alter trigger " + t + " active");
@@ -69,7 +69,7 @@ TEST_F(ExchangeTriggerStateTest, AReadAfterADeactivationCutShortLeavesNoToolTrig
 // still match) and reads with the triggers on: nothing it applies is
 // renumbered or journaled, while a user's change beside it still is.
 TEST_F(ExchangeTriggerStateTest, RenewedTriggersLetAReadRunWithTheTriggersOn) {
-    sql("W", earlierTriggerStatements(column("W", kToolTriggerRows)));
+    sql("W", earlierArming(column("W", kToolTriggerRows)));
     EXPECT_NE(cli({"--local", "W", "status"}).out.find("Replication triggers: of an earlier version"),
               std::string::npos);
     const Dump before = dump("W", true);

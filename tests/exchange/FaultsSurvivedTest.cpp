@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "OperatorSites.h"
+#include "support/ToolObjects.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
 
@@ -152,11 +153,7 @@ TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnything
     const std::string masterBefore = contents(master);
     // The replication tables and a filled mark, as any filled synchro database has.
     const std::string filled =
-        "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL, OPERATION CHAR(1) NOT NULL,"
-        " TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
-        "CREATE TABLE R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE, R$CODE1 INTEGER,"
-        " R$CODE2 INTEGER);\n"
-        "COMMIT;\n"
+        test::synchroObjectsScript(1) +
         "INSERT INTO R$SYNCHRO VALUES (1, '2026-12-01', 1, 1);\n"
         "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'CUSTOMER');\n"
         "COMMIT;\n";

@@ -108,6 +108,35 @@ TEST_F(SynchroIdentity, AnotherSitesFillIsReplacedOnlyWhenConfirmed) {
     EXPECT_EQ(sender(), expectedSender(master));
 }
 
+// A file or database that a newer Quorvel wrote may hold what this one does
+// not know: refused, naming both versions, before anything changes.
+TEST_F(SynchroIdentity, WhatANewerQuorvelWroteIsRefusedUntouched) {
+    cloneFills();
+    Workspace::runIsql(synchro, "UPDATE R$SENDER SET FORMAT = 4; COMMIT;");
+    Workspace::runIsql(clone, "UPDATE R$SCHEMA SET VERSION = 5; COMMIT;");
+    const std::string newerFile = "This synchro database was written by format 4; this Quorvel reads formats up to 3. "
+                                  "Upgrade Quorvel at this site. Nothing was changed.";
+    const std::string newerDatabase = "This database's replication objects are of version 5; this Quorvel knows "
+                                      "versions up to 4. Upgrade Quorvel at this site. Nothing was changed.";
+    const std::string masterBefore = contents(master), cloneBefore = contents(clone), synchroBefore = contents(synchro);
+    const struct {
+        std::vector<std::string> args;
+        const std::string& said;
+    } cases[] = {
+        {{"--local", "Master", "--synchro", "Synchro", "read", "--switch-triggers", "--yes"}, newerFile},
+        {{"--local", "Master", "--synchro", "Synchro", "fill", "--yes"}, newerFile},
+        {{"--local", "Clone", "status"}, newerDatabase},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = runCli(c.args);
+        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(contents(master), masterBefore);
+    EXPECT_EQ(contents(clone), cloneBefore);
+    EXPECT_EQ(contents(synchro), synchroBefore);
+}
+
 TEST_F(SynchroIdentity, ASynchroDatabaseOfTheEarlierDefinitionIsStillUsed) {
     makeClone();
     Workspace::runIsql(synchro, "DROP TABLE R$SENDER; COMMIT;");

@@ -2,6 +2,7 @@
 #include "PrepareFixture.h"
 
 #include "prepare/Operations.h"
+#include "support/ToolObjects.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -20,8 +21,8 @@ const char* kCodeColumns =
     "select rdb$relation_name from rdb$relation_fields where rdb$field_name starting with \"R$CODE\" "
     "and rdb$relation_name not starting with \"R$\" order by 1";
 
-const Rows kAllTables = {"R$CLONE",  "R$DELETEDUPDATED", "R$INACTIVETRIGGERS", "R$PEERS",
-                         "R$PKGENS", "R$SYNCHRO",        "R$TABLEORDER",       "R$WORKINGTABLES"};
+const Rows kAllTables = {"R$CLONE",  "R$DELETEDUPDATED", "R$INACTIVETRIGGERS", "R$PEERS",        "R$PKGENS",
+                         "R$SCHEMA", "R$SYNCHRO",        "R$TABLEORDER",       "R$WORKINGTABLES"};
 
 const char* kShop =
     "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10));\n"
@@ -62,6 +63,12 @@ TEST_F(MetaStructuresTest, CreationOnAnEmptyDatabaseAddsEveryObject) {
                                 "Create table R$INACTIVETRIGGERS", "Create table R$SYNCHRO",
                                 "Create table R$PKGENS", "Create table R$DELETEDUPDATED"}));
     EXPECT_GT(ui.processEventsCalls, 10);
+    // Exactly what the catalogue makes at this version, and the version recorded.
+    ws.createDatabase("Fresh", test::localObjectsScript());
+    engine::Database fresh("Fresh");
+    test::Workspace::connect(fresh, "Fresh");
+    EXPECT_EQ(test::toolCatalogue(db), test::toolCatalogue(fresh));
+    EXPECT_EQ(rows("select VERSION, TRIGGERS from R$SCHEMA"), Rows{"4,0"});
 
     // The connection was made anew: the lists it showed are closed, for the
     // window to open them again on it.
@@ -91,9 +98,7 @@ TEST_F(MetaStructuresTest, BoundsMustBeIntegersAndAreWrittenAsTyped) {
 
 TEST_F(MetaStructuresTest, CreationAddsOnlyWhatIsMissing) {
     // A journal table left over from an earlier attempt, no R$CLONE yet.
-    openMaster("CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,"
-               " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n"
-               "COMMIT;\n");
+    openMaster(test::toolTableScript("R$DELETEDUPDATED", false, 1) + "COMMIT;\n");
     EXPECT_TRUE(prepare::CreateMetaStructures(db, {}, ui).isDone());
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(rows(kToolRelations), kAllTables);

@@ -35,4 +35,13 @@ inline std::vector<std::string> earlierTriggerStatements(const std::vector<std::
     return out;
 }
 
+// The same put on a database of this version makes it one an earlier version
+// armed, which recorded no version: the tool then tells the triggers' kind
+// once, by their texts, when it next connects the database.
+inline std::vector<std::string> earlierArming(const std::vector<std::string>& toolTriggerRows) {
+    std::vector<std::string> out = earlierTriggerStatements(toolTriggerRows);
+    out.push_back("delete from R$SCHEMA");
+    return out;
+}
+
 }  // namespace quorvel::test

@@ -1,59 +1,16 @@
 #include "support/ExchangeFixture.h"
 
 #include "support/Rows.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 
 namespace {
 
-const char* const kReplicationTables = R"(
-create generator R$Gen1;
-create generator R$Gen2;
-create generator R$Trig;
-CREATE TABLE R$CLONE (NAME CHAR(31) NOT NULL PRIMARY KEY, NUMBER INTEGER,
-MAXVALUE1 INTEGER, MAXVALUE2 INTEGER, ME CHAR(1));
-CREATE TABLE R$TABLEORDER (NUMBER INTEGER NOT NULL PRIMARY KEY, TABLENAME CHAR(31));
-CREATE TABLE R$WORKINGTABLES (NAME CHAR(31) NOT NULL PRIMARY KEY);
-create table R$INACTIVETRIGGERS (TRIGGERNAME CHAR(31) NOT NULL PRIMARY KEY);
-create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,
-R$CODE1 INTEGER, R$CODE2 INTEGER);
-CREATE TABLE R$PKGENS (GENERATORNAME CHAR(31) NOT NULL PRIMARY KEY, GENOFFSET INTEGER);
-CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
-OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), ORIGIN INTEGER, FIRSTFILL INTEGER, SEEN INTEGER,
-PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
-create table R$PEERS (SITENUMBER INTEGER NOT NULL PRIMARY KEY, SITENAME CHAR(31),
-LASTREAD INTEGER, LASTREADDATE DATE, ACKNOWLEDGED INTEGER, ACKNOWLEDGEDDATE DATE);
-create generator R$FILLNUMBER;
-SET TERM ^ ;
-CREATE PROCEDURE R$FILL (I INTEGER) RETURNS (C INTEGER) AS
-declare variable MaxValue Integer;
-declare variable dummy Integer;
-begin
- MaxValue = 2000000000;
- if (I = 1) then C = gen_id(R$Gen1, 0);
- else begin
-   if (gen_id(R$Gen2, 0) = MaxValue) then begin
-     dummy = gen_id(R$Gen1, 1);
-     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));
-   end else C = gen_id(R$Gen2, 1);
- end
- suspend;
-end ^
-SET TERM ; ^
-)";
-
 const char* const kCustomer = R"(
 CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),
 NOTE BLOB SUB_TYPE TEXT SEGMENT SIZE 80, R$CODE1 INTEGER, R$CODE2 INTEGER);
 CREATE INDEX R$CUSTOMER_CODES ON CUSTOMER (R$CODE1, R$CODE2);
-)";
-
-const char* const kSynchroJournal = R"(
-CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,
-OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));
-create table R$SYNCHRO (SYNCHRONUMBER INTEGER NOT NULL PRIMARY KEY, SYNCHRODATE DATE,
-R$CODE1 INTEGER, R$CODE2 INTEGER);
-CREATE TABLE R$SENDER (SITENAME CHAR(31), SITENUMBER INTEGER, FILLNUMBER INTEGER, FILLDATE DATE);
 )";
 
 std::string n(long v) { return std::to_string(v); }
@@ -68,7 +25,7 @@ void ExchangeTest::makeDatabases(const Local& l, const std::string& localExtra, 
                                       "insert into R$PEERS values (1, \"WEST\", 0, null, 3, null);\n"
                                     : "insert into R$CLONE values (\"MASTER\", 0, 0, 0, null);\n"
                                       "insert into R$PEERS values (0, \"MASTER\", 0, null, 3, null);\n";
-    std::string script = std::string(kReplicationTables) + kCustomer +
+    std::string script = localObjectsScript() + kCustomer +
                          "insert into R$CLONE values (\"" + l.identity + "\", " + (master ? "0" : "1") + ", " +
                          n(l.bound1) + ", " + n(l.bound2) + ", \"Y\");\n" + peer +
                          "insert into R$WORKINGTABLES values (\"CUSTOMER\");\n"
@@ -84,7 +41,7 @@ void ExchangeTest::makeDatabases(const Local& l, const std::string& localExtra, 
     localAlias = "Local" + n(pairs_);
     synchroAlias = "Synchro" + n(pairs_);
     localPath = ws.createDatabase(localAlias, script);
-    synchroPath = ws.createDatabase(synchroAlias, std::string(kSynchroJournal) + kCustomer + synchroExtra);
+    synchroPath = ws.createDatabase(synchroAlias, synchroObjectsScript() + kCustomer + synchroExtra);
     connectBoth();
 }
 

@@ -66,7 +66,6 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
 // then the one made having seen the most.
 TEST_F(ExchangeTest, FillSendsTheLatestJournalEntryOfEachRowAndOperation) {
     makeDatabases({});
-    replica::openJournalToEveryone(dm.UserDB());
     local("update R$PEERS set ACKNOWLEDGED = 1");  // fills 2 and 3 are not read yet
     const char* const entry =
         "insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME, ORIGIN, FIRSTFILL, SEEN) values ";

@@ -10,6 +10,7 @@
 #include "db/DM.h"
 #include "engine/Query.h"
 #include "support/Rows.h"
+#include "support/ToolObjects.h"
 #include "support/Workspace.h"
 #include <optional>
 
@@ -19,9 +20,8 @@
 
 namespace quorvel::test {
 
-inline const char* const kJournalTable =
-    "CREATE TABLE R$DELETEDUPDATED (R$CODE1 INTEGER NOT NULL, R$CODE2 INTEGER NOT NULL,\n"
-    " OPERATION CHAR(1) NOT NULL, TABLENAME CHAR(31), PRIMARY KEY (R$CODE1, R$CODE2, OPERATION));\n";
+// The journal as the first synchro databases had it: four columns, keyed.
+inline const std::string kJournalTable = toolTableScript("R$DELETEDUPDATED", true, 1);
 
 class TransferTest : public ::testing::Test {
 protected:

@@ -78,9 +78,7 @@ TEST_F(TransferTest, RowsArriveAlikeWhetherOrNotTheColumnsMatchInSize) {
 // of its own, arrives whole.
 TEST(RelayTest, EveryAppliedChangeIsJournaledOnceWithTheSendersOrigin) {
     test::Workspace ws;
-    ws.createDatabase("Master", std::string(test::kJournalTable) +
-                                    "ALTER TABLE R$DELETEDUPDATED ADD ORIGIN INTEGER, ADD FIRSTFILL INTEGER,"
-                                    " ADD SEEN INTEGER;\n"
+    ws.createDatabase("Master", test::toolTableScript("R$DELETEDUPDATED") +
                                     "INSERT INTO R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME)"
                                     " VALUES (1, 5, 'U', 'GOODS');\n"
                                     "INSERT INTO R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME)"

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMyStream stream;
     stream.LoadFromMemory(data, size);
     std::string script = ConvertText(stream, [](std::string_view name) { return name.size() % 2 == 1; });
-    const std::string tail = std::string(kSynchroTail[kSynchroTailLines - 1]) + "\r\n";
+    const std::string tail = SynchroTail().back() + "\r\n";
     if (script.size() < tail.size() || script.compare(script.size() - tail.size(), tail.size(), tail) != 0)
         fail("script without its closing lines", script);
 

@@ -4,7 +4,11 @@
 
 #include "engine/Database.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
+
+// Adds R$Code1 and R$Code2 to `table`. Runs in the open transaction, which
+// cannot use them before it commits.
+void AddCodeColumns(engine::Database& db, const std::string& table);
 
 // Drops the R$ indexes of `table`, then R$Code1 and R$Code2, each only where
 // the catalogue shows it: a table listed since the last arming, or never armed, has neither, and
@@ -18,4 +22,4 @@ void DropCodeColumns(engine::Database& db, const std::string& table);
 // dropped whole. Runs in the open transaction.
 void DropEveryToolColumn(engine::Database& db);
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

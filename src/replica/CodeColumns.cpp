@@ -1,18 +1,19 @@
-#include "prepare/CodeColumns.h"
+#include "replica/CodeColumns.h"
 
 #include <vector>
 
-#include "prepare/CodeIndex.h"
+#include "replica/CodeIndex.h"
 #include "replica/Presence.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
-using replica::quoted;
-using replica::run;
-using replica::firstColumn;
-using replica::ColumnPresent;
+
+void AddCodeColumns(engine::Database& db, const std::string& table) {
+    run(db, "alter table " + db.identifier(table) + " add R$Code1 Integer");
+    run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
+}
 
 void DropCodeColumns(engine::Database& db, const std::string& table) {
     // The code index goes first: the server keeps a column an index uses.
@@ -43,4 +44,4 @@ void DropEveryToolColumn(engine::Database& db) {
     }
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -5,7 +5,7 @@
 
 #include "engine/Database.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
 // "R$CODES_" and the table's RDB$RELATION_ID: unique in the database (no two
 // tables share an id) and at most 13 characters, well inside the server's 31.
@@ -19,4 +19,4 @@ void CreateCodeIndex(engine::Database& db, const std::string& table);
 // open transaction.
 void DropToolIndexes(engine::Database& db, const std::string& table);
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

@@ -1,17 +1,12 @@
-#include "prepare/CodeIndex.h"
+#include "replica/CodeIndex.h"
 
 #include <vector>
 
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
-namespace quorvel::prepare {
+namespace quorvel::replica {
 
-using replica::quoted;
-using replica::catalogueName;
-using replica::run;
-using replica::integerOf;
-using replica::firstColumn;
 
 std::string CodeIndexName(engine::Database& db, const std::string& table) {
     return "R$CODES_" + std::to_string(integerOf(db, 
@@ -30,4 +25,4 @@ void DropToolIndexes(engine::Database& db, const std::string& table) {
     for (const std::string& name : names) run(db, "drop index " + db.identifier(name));
 }
 
-}  // namespace quorvel::prepare
+}  // namespace quorvel::replica

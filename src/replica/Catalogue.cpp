@@ -1,0 +1,63 @@
+// The catalogue against a database: what is there, and what an upgrade adds.
+#include "replica/Catalogue.h"
+
+#include "engine/Transaction.h"
+#include "replica/Presence.h"
+#include "replica/SqlText.h"
+#include "replica/Statements.h"
+
+namespace quorvel::replica::catalogue {
+
+namespace {
+
+using Kind = Object::Kind;
+
+bool granted(engine::Database& db, const Object& o) {
+    return integerOf(db, "select count(*) from RDB$User_Privileges where RDB$User = 'PUBLIC' and "
+                         "RDB$Relation_Name = " + quoted(o.name)) != 0;
+}
+
+std::string keyConstraint(engine::Database& db, const std::string& table) {
+    return textOf(db, "select RDB$Constraint_Name from RDB$Relation_Constraints where RDB$Relation_Name = " +
+                          quoted(table) + " and RDB$Constraint_Type = 'PRIMARY KEY'");
+}
+
+void inTransaction(engine::Database& db, const std::string& statement) {
+    engine::Transaction tx(db);
+    run(db, statement);
+    tx.commit();
+}
+
+}  // namespace
+
+bool present(engine::Database& db, const Object& o) {
+    switch (o.kind) {
+        case Kind::Generator: return GeneratorPresent(db, o.name);
+        case Kind::Table: return TablePresent(db, o.name);
+        case Kind::Procedure: return ProcedurePresent(db, o.name);
+        case Kind::Grant: return granted(db, o);
+        case Kind::Index:
+            return integerOf(db, "select count(*) from RDB$Indices where RDB$Index_Name = " + quoted(o.name)) != 0;
+    }
+    return false;
+}
+
+void bringTo(engine::Database& db, const std::vector<Object>& objects, int version, int createSince) {
+    const int dialect = db.sqlDialect();
+    for (const Object& o : objects) {
+        if (!o.currentAt(version)) continue;
+        if (!present(db, o)) {
+            if (o.since >= createSince) inTransaction(db, createStatement(o, version, dialect));
+            continue;
+        }
+        if (o.kind != Kind::Table) continue;
+        for (const Column& c : o.columns)
+            if (c.since <= version && !ColumnPresent(db, o.name, c.name))
+                inTransaction(db, "alter table " + o.name + " add " + c.name + " " + c.typeIn(dialect));
+        if (!o.key.empty() && !o.keyedAt(version))
+            if (const std::string key = keyConstraint(db, o.name); !key.empty())
+                inTransaction(db, "alter table " + o.name + " drop constraint " + key);
+    }
+}
+
+}  // namespace quorvel::replica::catalogue

@@ -1,0 +1,231 @@
+// The definitions themselves: plain text, no database needed.
+#include <stdexcept>
+
+#include "replica/Catalogue.h"
+#include "replica/SchemaVersion.h"
+
+namespace quorvel::replica::catalogue {
+
+namespace {
+
+using Kind = Object::Kind;
+
+// Triggers to make active again after a read: those of the working tables that
+// were active before (the variable C is declared and not used). Texts are
+// sent exactly as written; "::" reaches the server as one colon (a single
+// colon before a name would be a parameter).
+const char* const kActiveTriggers =
+    "CREATE PROCEDURE R$ACTIVETRIGGERS\n"
+    "  RETURNS (TRIGGERNAME CHAR(31))\n"
+    "AS\n"
+    "declare variable C Integer;\n"
+    "begin\n"
+    "  for select RDB$Trigger_Name\n"
+    "         from RDB$Triggers\n"
+    "          where (RDB$System_Flag is null or RDB$System_Flag = 0) and\n"
+    "                (not RDB$Trigger_Name starting with 'CHECK')\n"
+    "                 and RDB$Relation_Name in (select Name from R$WorkingTables)\n"
+    "         and RDB$Trigger_Name not in (select TriggerName from R$InactiveTriggers)\n"
+    "         order by RDB$Trigger_Name\n"
+    "         into ::TriggerName\n"
+    "   do\n"
+    "     suspend;\n"
+    "end";
+
+// Hands out record codes: I = 1 reads the high word, anything else draws the
+// next low word, rolling over into the high word after 2000000000.
+const char* const kFill =
+    "CREATE PROCEDURE R$FILL\n"
+    "  (I INTEGER)\n"
+    "  RETURNS (C INTEGER)\n"
+    "AS\n"
+    "declare variable MaxValue Integer;\n"
+    "declare variable dummy Integer;\n"
+    "begin\n"
+    " MaxValue = 2000000000;\n"
+    " if (I = 1) then\n"
+    "   C = gen_id(R$Gen1, 0);\n"
+    " else\n"
+    " begin\n"
+    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
+    "   begin\n"
+    "     dummy = gen_id(R$Gen1, 1);\n"
+    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
+    "   end\n"
+    "   else\n"
+    "     C = gen_id(R$Gen2, 1);\n"
+    " end\n"
+    " suspend;\n"
+    "end";
+
+Object generator(const std::string& name, int since = 1) { return {Kind::Generator, name, since}; }
+
+Object table(const std::string& name, std::vector<Column> columns, std::string key = {}, int since = 1,
+             int keyUntil = 0) {
+    Object o{Kind::Table, name, since};
+    o.columns = std::move(columns);
+    o.key = std::move(key);
+    o.keyUntil = keyUntil;
+    return o;
+}
+
+Object text(Kind kind, const std::string& name, const std::string& statement, int since = 1) {
+    Object o{kind, name, since};
+    o.text = statement;
+    return o;
+}
+
+// The history of fills: the mark each one drew. Both sides keep it alike.
+Object history() {
+    return table("R$SYNCHRO",
+                 {{"SYNCHRONUMBER", "INTEGER NOT NULL"}, {"SYNCHRODATE", "DATE"}, {"R$CODE1", "INTEGER"},
+                  {"R$CODE2", "INTEGER"}},
+                 "SYNCHRONUMBER");
+}
+
+// The journal: what was deleted or updated, by record code. ORIGIN is the
+// number of the site that made the change (NULL: made here), FIRSTFILL the
+// first fill of this site that carried it, SEEN at a clone the last master
+// fill it had read when the change was made. The local journal is only ever
+// added to by users' transactions, so from version 3 it holds several
+// entries of a row changed several times: an index, not a key. A synchro
+// journal holds one entry per row and operation.
+std::vector<Column> journalColumns() {
+    return {{"R$CODE1", "INTEGER NOT NULL"}, {"R$CODE2", "INTEGER NOT NULL"},
+            {"OPERATION", "CHAR(1) NOT NULL"}, {"TABLENAME", "CHAR(31)"},
+            {"ORIGIN", "INTEGER", 2},          {"FIRSTFILL", "INTEGER", 2},
+            {"SEEN", "INTEGER", 2}};
+}
+const char* const kJournalKey = "R$CODE1, R$CODE2, OPERATION";
+
+std::vector<Object> makeLocal() {
+    Object journalIndex{Kind::Index, "R$DELETEDUPDATED_CODE", 3};
+    journalIndex.table = "R$DELETEDUPDATED";
+    journalIndex.key = kJournalKey;
+    return {
+        generator("R$GEN1"),
+        generator("R$GEN2"),
+        generator("R$TRIG"),
+        table("R$CLONE",
+              {{"NAME", "CHAR(31) NOT NULL"}, {"NUMBER", "INTEGER"}, {"MAXVALUE1", "INTEGER"},
+               {"MAXVALUE2", "INTEGER"}, {"ME", "CHAR(1)"}},
+              "NAME"),
+        table("R$TABLEORDER", {{"NUMBER", "INTEGER NOT NULL"}, {"TABLENAME", "CHAR(31)"}}, "NUMBER"),
+        table("R$WORKINGTABLES", {{"NAME", "CHAR(31) NOT NULL"}}, "NAME"),
+        table("R$INACTIVETRIGGERS", {{"TRIGGERNAME", "CHAR(31) NOT NULL"}}, "TRIGGERNAME"),
+        history(),
+        // OFFSET is a reserved word of the server, and dialect 1 has no
+        // quoted identifiers to get round that: the offset column is
+        // GENOFFSET. Generators of a dialect-3 database are 64-bit, and so
+        // may their offset be.
+        table("R$PKGENS", {{"GENERATORNAME", "CHAR(31) NOT NULL"}, {"GENOFFSET", "INTEGER", 1, "BIGINT"}},
+              "GENERATORNAME"),
+        table("R$DELETEDUPDATED", journalColumns(), kJournalKey, 1, 3),
+        text(Kind::Grant, "R$DELETEDUPDATED", "grant all on R$DELETEDUPDATED to public"),
+        text(Kind::Procedure, "R$ACTIVETRIGGERS", kActiveTriggers),
+        text(Kind::Grant, "R$ACTIVETRIGGERS", "grant execute on procedure R$ACTIVETRIGGERS to public"),
+        text(Kind::Procedure, "R$FILL", kFill),
+        // What each peer has read of this site's fills and this site of
+        // theirs; the journal triggers read it too.
+        table("R$PEERS",
+              {{"SITENUMBER", "INTEGER NOT NULL"}, {"SITENAME", "CHAR(31)"}, {"LASTREAD", "INTEGER"},
+               {"LASTREADDATE", "DATE"}, {"ACKNOWLEDGED", "INTEGER"}, {"ACKNOWLEDGEDDATE", "DATE"}},
+              "SITENUMBER", 2),
+        generator("R$FILLNUMBER", 2),
+        journalIndex,
+        // One row: the version of these objects and the generation of the
+        // journal triggers.
+        table("R$SCHEMA", {{"VERSION", "INTEGER NOT NULL"}, {"TRIGGERS", "INTEGER NOT NULL"}}, {}, 4),
+    };
+}
+
+std::vector<Object> makeSynchro() {
+    return {
+        table("R$DELETEDUPDATED", journalColumns(), kJournalKey),
+        history(),
+        // Who filled the synchro database, with the format it wrote: one
+        // row, written by every fill.
+        table("R$SENDER",
+              {{"SITENAME", "CHAR(31)"}, {"SITENUMBER", "INTEGER"}, {"FILLNUMBER", "INTEGER"},
+               {"FILLDATE", "DATE"}, {"FORMAT", "INTEGER", 3}},
+              {}, 2),
+        // For each site the filler reads from, the number of its last fill read.
+        table("R$ACKNOWLEDGED", {{"SITENUMBER", "INTEGER NOT NULL"}, {"SITENAME", "CHAR(31)"}, {"FILLNUMBER", "INTEGER"}},
+              "SITENUMBER", 2),
+    };
+}
+
+}  // namespace
+
+const std::vector<Object>& localObjects() {
+    static const std::vector<Object> objects = makeLocal();
+    return objects;
+}
+
+const std::vector<Object>& synchroObjects() {
+    static const std::vector<Object> objects = makeSynchro();
+    return objects;
+}
+
+const Object& localObject(const std::string& name) {
+    for (const Object& o : localObjects())
+        if (o.name == name && o.kind != Kind::Grant) return o;
+    throw std::logic_error("no replication object " + name);
+}
+
+const Object& localGrant(const std::string& name) {
+    for (const Object& o : localObjects())
+        if (o.name == name && o.kind == Kind::Grant) return o;
+    throw std::logic_error("no grant on " + name);
+}
+
+std::string createStatement(const Object& o, int version, int dialect) {
+    switch (o.kind) {
+        case Kind::Generator: return "create generator " + o.name;
+        case Kind::Index: return "create index " + o.name + " on " + o.table + " (" + o.key + ")";
+        case Kind::Procedure:
+        case Kind::Grant: return o.text;
+        case Kind::Table: break;
+    }
+    std::string sql = "CREATE TABLE " + o.name + " (";
+    bool first = true;
+    for (const Column& c : o.columns) {
+        if (c.since > version) continue;
+        sql += (first ? "" : ", ") + c.name + " " + c.typeIn(dialect);
+        first = false;
+    }
+    if (o.keyedAt(version)) sql += ", PRIMARY KEY (" + o.key + ")";
+    return sql + ")";
+}
+
+std::string dropStatement(const Object& o) {
+    switch (o.kind) {
+        case Kind::Generator: return "drop generator " + o.name;
+        case Kind::Table: return "drop table " + o.name;
+        case Kind::Procedure: return "drop procedure " + o.name;
+        case Kind::Index: return "drop index " + o.name;
+        case Kind::Grant: break;
+    }
+    throw std::logic_error("a grant goes with its object");
+}
+
+std::vector<std::string> synchroScript() {
+    std::vector<std::string> lines;
+    for (const Object& o : synchroObjects()) lines.push_back(createStatement(o, kSynchroFormat, 1) + ";");
+    lines.push_back("COMMIT WORK;");
+    return lines;
+}
+
+std::vector<std::string> generatorMoveProcedure(const std::string& generator, long long increment, int dialect) {
+    return {
+        "create procedure " + kGeneratorMoveProcedure,
+        dialect >= 3 ? "returns (dummy bigint)" : "returns (dummy integer)",
+        "as",
+        "begin",
+        "  dummy = gen_id(" + generator + ", " + std::to_string(increment) + ");",
+        "  suspend;",
+        "end",
+    };
+}
+
+}  // namespace quorvel::replica::catalogue

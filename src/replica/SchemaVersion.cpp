@@ -1,0 +1,150 @@
+#include "replica/SchemaVersion.h"
+
+#include <exception>
+
+#include "engine/Transaction.h"
+#include "operation/Refused.h"
+#include "replica/Catalogue.h"
+#include "replica/Presence.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/Statements.h"
+
+namespace quorvel::replica {
+
+namespace {
+
+// Unrecorded versions, told by their objects.
+int unrecordedVersion(engine::Database& db) {
+    if (!ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL") || !TablePresent(db, "R$PEERS") ||
+        !GeneratorPresent(db, "R$FILLNUMBER"))
+        return 1;
+    const bool keyed = integerOf(db, "select count(*) from RDB$Relation_Constraints where RDB$Relation_Name = "
+                                     "'R$DELETEDUPDATED' and RDB$Constraint_Type = 'PRIMARY KEY'") != 0;
+    if (keyed || !present(db, catalogue::localObject("R$DELETEDUPDATED_CODE"))) return 2;
+    return 3;
+}
+
+bool versionRecorded(engine::Database& db) {
+    return TablePresent(db, "R$SCHEMA") && integerOf(db, "select count(*) from R$SCHEMA") != 0;
+}
+
+// What the first preparation makes. Without all of it, a creation was cut
+// short: "Create add. structures" finishes it, no upgrade.
+bool firstPreparationWhole(engine::Database& db) {
+    for (const catalogue::Object& o : catalogue::localObjects())
+        if (o.since == 1 && o.kind != catalogue::Object::Kind::Grant && !present(db, o)) return false;
+    return true;
+}
+
+// The generation of triggers armed before it was recorded: those that skip
+// a read name its context variable in their text.
+TriggerGeneration scannedGeneration(engine::Database& db) {
+    const int64_t all = integerOf(db, schema::kCountToolTriggers);
+    if (all == 0) return TriggerGeneration::None;
+    const int64_t skipping = integerOf(db, schema::kCountToolTriggers + " and RDB$Trigger_Source containing '" +
+                                               schema::kReadingMarker + "'");
+    return skipping == all ? TriggerGeneration::SkipsReads : TriggerGeneration::JournalsEverything;
+}
+
+void recordVersion(engine::Database& db, int version) {
+    engine::Transaction tx(db);
+    if (integerOf(db, "select count(*) from R$SCHEMA") == 0)
+        run(db, "insert into R$SCHEMA (VERSION, TRIGGERS) values (" + std::to_string(version) + ", " +
+                    std::to_string(static_cast<int>(scannedGeneration(db))) + ")");
+    else
+        run(db, "update R$SCHEMA set VERSION = " + std::to_string(version));
+    tx.commit();
+}
+
+std::string nameOf(engine::Database& db) { return db.aliasName().empty() ? db.name() : db.aliasName(); }
+
+}  // namespace
+
+int localVersion(engine::Database& db) {
+    if (!TablePresent(db, "R$CLONE")) return 0;
+    if (versionRecorded(db)) return static_cast<int>(integerOf(db, "select max(VERSION) from R$SCHEMA"));
+    return unrecordedVersion(db);
+}
+
+int synchroFormat(engine::Database& synchro) {
+    if (!TablePresent(synchro, "R$SENDER")) return 1;
+    if (!ColumnPresent(synchro, "R$SENDER", "FORMAT")) return 2;
+    // Made from the definition and never filled: the format its tables show.
+    const int64_t written = integerOf(synchro, "select max(FORMAT) from R$SENDER");
+    return written > 0 ? static_cast<int>(written) : kSynchroFormat;
+}
+
+std::string newerLocalMessage(int version) {
+    return "This database's replication objects are of version " + std::to_string(version) +
+           "; this Quorvel knows versions up to " + std::to_string(kLocalVersion) +
+           ". Upgrade Quorvel at this site. Nothing was changed.";
+}
+
+std::string newerSynchroMessage(int format) {
+    return "This synchro database was written by format " + std::to_string(format) +
+           "; this Quorvel reads formats up to " + std::to_string(kSynchroFormat) +
+           ". Upgrade Quorvel at this site. Nothing was changed.";
+}
+
+int upgradeLocal(engine::Database& db, int to) {
+    const int from = localVersion(db);
+    if (from == 0 || from >= to && from <= kLocalVersion) return from;
+    if (from > kLocalVersion) throw Refused(newerLocalMessage(from));
+    if (!versionRecorded(db) && !firstPreparationWhole(db)) return from;
+    for (int step = from + 1; step <= to; ++step) {
+        catalogue::bringTo(db, catalogue::localObjects(), step);
+        if (step >= 4) recordVersion(db, step);
+    }
+    return from;
+}
+
+void upgradeSynchro(engine::Database& synchro) {
+    catalogue::bringTo(synchro, catalogue::synchroObjects(), kSynchroFormat);
+}
+
+void upgradeOnConnect(engine::Database& db, Reporter& reporter) {
+    if (TablePresent(db, "R$CLONE")) {
+        int from = 0;
+        try {
+            from = upgradeLocal(db);
+        } catch (const Refused&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw Refused("Upgrading the replication objects of " + nameOf(db) + " to version " +
+                          std::to_string(kLocalVersion) + " stopped: " + e.what() +
+                          "\nThe steps done are kept; connect again to finish (other users may hold the "
+                          "objects it changes).");
+        }
+        const int now = localVersion(db);
+        if (from != now)
+            reporter.notice("The replication objects of " + nameOf(db) + " were upgraded from version " +
+                            std::to_string(from) + " to version " + std::to_string(now) + ".");
+        return;
+    }
+    if (TablePresent(db, "R$SYNCHRO") && TablePresent(db, "R$DELETEDUPDATED"))
+        if (const int format = synchroFormat(db); format > kSynchroFormat) throw Refused(newerSynchroMessage(format));
+}
+
+void requireCurrentVersion(engine::Database& db) {
+    const int version = localVersion(db);
+    if (version > kLocalVersion) throw Refused(newerLocalMessage(version));
+    if (version != 0 && version < kLocalVersion)
+        throw Refused("The replication objects of " + nameOf(db) + " are of version " + std::to_string(version) +
+                      "; Quorvel upgrades them to version " + std::to_string(kLocalVersion) +
+                      " when it connects the database: connect it again. Nothing was changed.");
+}
+
+void recordCurrentVersion(engine::Database& db) {
+    if (!versionRecorded(db)) recordVersion(db, kLocalVersion);
+}
+
+TriggerGeneration triggerGeneration(engine::Database& db) {
+    if (!versionRecorded(db)) return scannedGeneration(db);
+    return static_cast<TriggerGeneration>(integerOf(db, "select max(TRIGGERS) from R$SCHEMA"));
+}
+
+void recordTriggerGeneration(engine::Database& db, TriggerGeneration generation) {
+    run(db, "update R$SCHEMA set TRIGGERS = " + std::to_string(static_cast<int>(generation)));
+}
+
+}  // namespace quorvel::replica
