@@ -13,6 +13,7 @@
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SetIdentity.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
@@ -135,6 +136,7 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
     // make stays missing, as the messages said.
     catalogue::bringTo(db, catalogue::localObjects(), replica::kLocalVersion, 2);
     replica::recordCurrentVersion(db);
+    replica::startSet(db);
     steps.reached(kLastStep);
 }
 

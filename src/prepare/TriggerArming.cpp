@@ -12,11 +12,13 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/ChangeTest.h"
 #include "replica/CodeColumns.h"
 #include "replica/CodeIndex.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SetIdentity.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
@@ -100,7 +102,7 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     for (const std::string& table : tables) {
         run(db, schema::insertTrigger(++counter, table, db.sqlDialect()));
         run(db, schema::deleteTrigger(++counter, table, db.sqlDialect()));
-        run(db, schema::updateTrigger(++counter, table, db.sqlDialect()));
+        run(db, schema::updateTrigger(++counter, table, db.sqlDialect(), replica::changeCondition(db, table)));
     }
     const std::string code1 = textOf(db, "select C from R$Fill(1)");
     const std::string code2 = textOf(db, "select C from R$Fill(2)");
@@ -109,7 +111,9 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     run(db, "delete from R$SYNCHRO");
     run(db, "delete from R$DELETEDUPDATED");
     run(db, "insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
-    replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsReads);
+    replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsNoOps);
+    // Every code now names another row: clones made before exchange no more.
+    replica::nextGeneration(db);
     tx.commit();
 }
 

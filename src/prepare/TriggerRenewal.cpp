@@ -10,6 +10,7 @@
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
+#include "replica/ChangeTest.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
@@ -36,7 +37,8 @@ std::vector<ToolTrigger> toolTriggers(engine::Database& db) {
 }
 
 // The text of this version for `t`, under its own name.
-std::string renewed(const ToolTrigger& t, int dialect) {
+std::string renewed(engine::Database& db, const ToolTrigger& t) {
+    const int dialect = db.sqlDialect();
     const std::string number = t.name.substr(2);
     const bool numbered = !number.empty() && number.size() < 9 &&
                           number.find_first_not_of("0123456789") == std::string::npos;
@@ -44,7 +46,7 @@ std::string renewed(const ToolTrigger& t, int dialect) {
     std::string text;
     switch (numbered ? t.type : 0) {
         case 1: text = replica::schema::insertTrigger(n, t.table, dialect); break;
-        case 4: text = replica::schema::updateTrigger(n, t.table, dialect); break;
+        case 4: text = replica::schema::updateTrigger(n, t.table, dialect, replica::changeCondition(db, t.table)); break;
         case 6: text = replica::schema::deleteTrigger(n, t.table, dialect); break;
         default:
             throw Refused("The trigger " + t.name + " on " + t.table +
@@ -68,7 +70,10 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
         // Every text is made before the first change: one the tool does not
         // know refuses the whole renewal.
         std::vector<std::string> texts;
-        for (const ToolTrigger& t : triggers) texts.push_back(renewed(t, local.sqlDialect()));
+        {
+            engine::Transaction tx(local);
+            for (const ToolTrigger& t : triggers) texts.push_back(renewed(local, t));
+        }
         engine::Transaction tx(local);
         reporter.step("Renew triggers");
         int done = 0;
@@ -76,10 +81,11 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
             replica::run(local, text);
             reporter.progress(++done, static_cast<long long>(texts.size()));
         }
-        replica::recordTriggerGeneration(local, replica::TriggerGeneration::SkipsReads);
+        replica::recordTriggerGeneration(local, replica::TriggerGeneration::SkipsNoOps);
         tx.commit();
         reporter.notice("The replication triggers now skip a read's own changes: other users may work during a "
-                        "read, and a read no longer needs the triggers made inactive.");
+                        "read, and a read no longer needs the triggers made inactive. A save that changes nothing is no "
+                        "longer journaled.");
         return Outcome::done();
     });
 }

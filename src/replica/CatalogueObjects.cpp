@@ -136,6 +136,10 @@ std::vector<Object> makeLocal() {
         // One row: the version of these objects and the generation of the
         // journal triggers.
         table("R$SCHEMA", {{"VERSION", "INTEGER NOT NULL"}, {"TRIGGERS", "INTEGER NOT NULL"}}, {}, 4),
+        // One row: the replication set this database belongs to (made when
+        // the master is prepared, carried to every clone by its copy) and
+        // the generation of the master's arming it was made at.
+        table("R$IDENTITY", {{"SETID", "CHAR(36)"}, {"GENERATION", "INTEGER"}}, {}, 5),
     };
 }
 
@@ -147,7 +151,8 @@ std::vector<Object> makeSynchro() {
         // row, written by every fill.
         table("R$SENDER",
               {{"SITENAME", "CHAR(31)"}, {"SITENUMBER", "INTEGER"}, {"FILLNUMBER", "INTEGER"},
-               {"FILLDATE", "DATE"}, {"FORMAT", "INTEGER", 3}},
+               {"FILLDATE", "DATE"}, {"FORMAT", "INTEGER", 3}, {"SETID", "CHAR(36)", 4},
+               {"GENERATION", "INTEGER", 4}},
               {}, 2),
         // For each site the filler reads from, the number of its last fill read.
         table("R$ACKNOWLEDGED", {{"SITENUMBER", "INTEGER NOT NULL"}, {"SITENAME", "CHAR(31)"}, {"FILLNUMBER", "INTEGER"}},

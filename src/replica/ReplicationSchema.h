@@ -70,12 +70,15 @@ inline std::string deleteTrigger(int n, const std::string& table, int dialect = 
            "end";
 }
 
-inline std::string updateTrigger(int n, const std::string& table, int dialect = 1) {
+// `changed` (ChangeTest.h) tells an update that changed a column from a
+// save of the same values; empty, every update is journaled.
+inline std::string updateTrigger(int n, const std::string& table, int dialect = 1, const std::string& changed = "") {
     return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "after update\n"
            "as\n"
            "begin\n"
-           "  if (" + kReadingContext + " is null) then\n"
+           "  if (" + kReadingContext + " is null" + (changed.empty() ? "" : "\n    and (" + changed + ")") +
+           ") then\n"
            "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
            "    values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";

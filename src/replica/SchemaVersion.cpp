@@ -6,6 +6,7 @@
 #include "operation/Refused.h"
 #include "replica/Catalogue.h"
 #include "replica/Presence.h"
+#include "replica/SetIdentity.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
 
@@ -93,6 +94,13 @@ int upgradeLocal(engine::Database& db, int to) {
     if (!versionRecorded(db) && !firstPreparationWhole(db)) return from;
     for (int step = from + 1; step <= to; ++step) {
         catalogue::bringTo(db, catalogue::localObjects(), step);
+        if (step == 5) {
+            // The master starts its set; a clone learns it from the master.
+            if (integerOf(db, "select count(*) from R$CLONE where ME = 'Y' and NUMBER = 0") != 0)
+                startSet(db);
+            else
+                startUnknownSet(db);
+        }
         if (step >= 4) recordVersion(db, step);
     }
     return from;

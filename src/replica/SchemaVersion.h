@@ -12,9 +12,11 @@
 //         3  the journal open to every user's transaction: its key becomes
 //            the index R$DELETEDUPDATED_CODE
 //         4  R$SCHEMA: the version and the trigger generation recorded
+//         5  R$IDENTITY: the replication set and the master's arming
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
+//           4  R$SENDER.SETID and GENERATION: the sender's set and arming
 // A database or file of a newer version than this Quorvel's is refused
 // before anything in it changes.
 #include <string>
@@ -24,13 +26,14 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 4;
-constexpr int kSynchroFormat = 3;
+constexpr int kLocalVersion = 5;
+constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal
 // and renumber whatever any transaction does, a read's rows included; those
 // of this version skip the reading transaction.
-enum class TriggerGeneration { None = 0, JournalsEverything = 1, SkipsReads = 2 };
+// 3: they skip saves that change nothing as well.
+enum class TriggerGeneration { None = 0, JournalsEverything = 1, SkipsReads = 2, SkipsNoOps = 3 };
 
 // The version of a prepared local database (0: not prepared, no R$CLONE). In
 // whatever transaction is open.

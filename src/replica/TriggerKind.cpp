@@ -8,7 +8,8 @@ namespace quorvel::replica {
 TriggerKind triggerKind(engine::Database& db) {
     switch (triggerGeneration(db)) {
         case TriggerGeneration::None: return TriggerKind::None;
-        case TriggerGeneration::SkipsReads: return TriggerKind::SkipsReads;
+        case TriggerGeneration::SkipsReads:
+        case TriggerGeneration::SkipsNoOps: return TriggerKind::SkipsReads;
         case TriggerGeneration::JournalsEverything: break;
     }
     return TriggerKind::Earlier;

@@ -22,6 +22,7 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/ChangeTest.h"
 #include "replica/SchemaVersion.h"
 #include "replica/SqlText.h"
 #include "replica/LocalSite.h"
@@ -64,6 +65,21 @@ void emptySynchro(engine::Database& synchro, const std::vector<std::string>& wor
     synchro.execute("delete from R$SYNCHRO");
     synchro.execute("delete from R$SENDER");
     synchro.execute("delete from R$ACKNOWLEDGED");
+}
+
+// A column added to a working table after its triggers were made is not
+// compared by its update trigger: an update of it alone would never travel.
+void refuseColumnsTheTriggersMiss(engine::Database& local) {
+    engine::Transaction look(local);
+    for (const std::string& table : workingTables(local)) {
+        const std::vector<std::string> missed = replica::columnsTheTriggerMisses(local, table);
+        if (missed.empty()) continue;
+        std::string names;
+        for (const std::string& m : missed) names += (names.empty() ? "" : ", ") + m;
+        throw Refused("The update trigger of " + table + " does not compare " + names +
+                      " (added after the triggers were made): an update of them alone would not be sent. Run "
+                      "renew-triggers first. Nothing was changed.");
+    }
 }
 
 // Rows of `select` on the local database appended to `table` of the synchro database.
@@ -129,6 +145,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // What this fill leaves for the next, drawn before its snapshot
         // begins: every row coded below it is then either committed and seen
         // by the snapshot, or held by a transaction the mark stops short of.
+        refuseColumnsTheTriggersMiss(local);
         std::optional<std::string> pastBound;
         FillMark next;
         {
@@ -178,10 +195,12 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // of these rows it has had already, by the last fill it read.
         transfer(local, synchro,
                  "select * from R$Synchro where SynchroNumber >= " + std::to_string(from.number), "R$SYNCHRO", {});
-        synchro.execute("insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FILLDATE, FORMAT) values (" +
-                        quoted(site.identity) + ", " + std::to_string(here.siteNumber) + ", " +
+        const replica::SetIdentity set = replica::readSetIdentity(local);
+        synchro.execute("insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FILLDATE, FORMAT, SETID, GENERATION) "
+                        "values (" + quoted(site.identity) + ", " + std::to_string(here.siteNumber) + ", " +
                         std::to_string(number) + ", " + quoted(date) + ", " + std::to_string(replica::kSynchroFormat) +
-                        ")");
+                        ", " + (set.known() ? quoted(set.setId) : "null") + ", " +
+                        (set.generation ? std::to_string(set.generation) : "null") + ")");
         for (const replica::Peer& p : peers)
             synchro.execute("insert into R$ACKNOWLEDGED values (" + std::to_string(p.number) + ", " + quoted(p.name) +
                             ", " + std::to_string(p.lastRead) + ")");

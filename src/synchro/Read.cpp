@@ -174,6 +174,16 @@ std::optional<Sender> checkSource(engine::Database& local, engine::Database& syn
     const DatabaseIdentity source = identify(synchro);
     if (const std::string why = notASynchroDatabase(synchro, source, local); !why.empty()) throw Refused(why);
     if (source.sender) {
+        // Another set's fill first: its sites bear this set's names too.
+        replica::SetIdentity ours;
+        {
+            engine::Transaction tx(local);
+            ours = replica::readSetIdentity(local);
+        }
+        if (const std::string why = replica::foreignFill(ours, source.sender->set, synchro.aliasName(),
+                                                         siteText(source.sender->site), source.sender->siteNumber == 0);
+            !why.empty())
+            throw Refused(why);
         const std::string here = identify(local).site;
         if (source.sender->site == here)
             throw Refused(synchro.aliasName() + " holds this site's own fill (" + siteText(here) + "'s fill no. " +
@@ -296,6 +306,10 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             table.clear();
             journalArrivals(local, *rules);
             if (peer) replica::recordRead(local, *peer, sender->fillNumber, acknowledgementOf(synchro, me), todayText());
+            // A clone upgraded from a version without identity learns its
+            // master's set from the master's first fill it reads.
+            if (sender && sender->siteNumber == 0 && sender->set.known() && !replica::readSetIdentity(local).known())
+                replica::learnSet(local, sender->set);
             localTx.commit();
             synchroTx.commit();
         } catch (const Refused&) {

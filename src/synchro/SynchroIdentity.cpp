@@ -54,8 +54,15 @@ DatabaseIdentity identify(engine::Database& db) {
         q.open();
         if (!q.eof() && !q.field(0).isNull())
             id.sender = Sender{q.field(0).asString(), q.field(1).isNull() ? 0 : q.field(1).asInteger(),
-                               q.field(2).isNull() ? 0 : q.field(2).asInteger(), q.field(3).asString()};
+                               q.field(2).isNull() ? 0 : q.field(2).asInteger(), q.field(3).asString(), {}};
         q.close();
+        if (id.sender && id.format >= 4) {
+            q.setSql("select SETID, GENERATION from R$Sender");
+            q.open();
+            id.sender->set.setId = q.field(0).isNull() ? "" : q.field(0).asString();
+            id.sender->set.generation = q.field(1).isNull() ? 0 : q.field(1).asInteger();
+            q.close();
+        }
     }
     return id;
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/Database.h"
+#include "replica/SetIdentity.h"
 
 namespace quorvel::synchro {
 
@@ -23,6 +24,7 @@ struct Sender {
     int64_t siteNumber = 0;
     int64_t fillNumber = 0;
     std::string date;
+    replica::SetIdentity set;  // unknown in a file of an earlier format
 };
 
 struct DatabaseIdentity {

@@ -100,7 +100,7 @@ TEST_F(SynchroDefinition, TheScriptMakesExactlyTheWorkingTablesAndTheOrderIsRewr
     expected.push_back("R$DELETEDUPDATED: R$CODE1 8 4 0 0 1; R$CODE2 8 4 0 0 1; OPERATION 14 1 0 0 1; "
                        "TABLENAME 14 31 0 0 0; ORIGIN 8 4 0 0 0; FIRSTFILL 8 4 0 0 0; SEEN 8 4 0 0 0;");
     expected.push_back("R$SENDER: SITENAME 14 31 0 0 0; SITENUMBER 8 4 0 0 0; FILLNUMBER 8 4 0 0 0; FILLDATE 35 8 0 0 0; "
-                       "FORMAT 8 4 0 0 0;");
+                       "FORMAT 8 4 0 0 0; SETID 14 36 0 0 0; GENERATION 8 4 0 0 0;");
     expected.push_back("R$ACKNOWLEDGED: SITENUMBER 8 4 0 0 1; SITENAME 14 31 0 0 0; FILLNUMBER 8 4 0 0 0;");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(describeTables(synchro), expected);

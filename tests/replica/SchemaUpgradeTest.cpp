@@ -57,7 +57,7 @@ commit;
     FakeFrontend ui;
     replica::upgradeOnConnect(db, ui);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "The replication objects of Earliest were upgraded from version 1 to version 4."}));
+                               "The replication objects of Earliest were upgraded from version 1 to version 5."}));
     EXPECT_EQ(replica::localVersion(db), kLocalVersion);
     EXPECT_EQ(replica::triggerGeneration(db), TriggerGeneration::JournalsEverything);
     const std::string upgraded = toolCatalogue(db);
@@ -92,13 +92,13 @@ TEST(SchemaUpgradeTest, ANewerDatabaseOrSynchroFileIsRefusedUntouched) {
         std::string alias, script, message;
     };
     const Case cases[] = {
-        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 5; commit;",
-         "This database's replication objects are of version 5; this Quorvel knows versions up to 4. "
+        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 9; commit;",
+         "This database's replication objects are of version 9; this Quorvel knows versions up to 5. "
          "Upgrade Quorvel at this site. Nothing was changed."},
         {"NewerSynchro",
          synchroObjectsScript() + "insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FORMAT) "
-                                  "values ('WEST', 1, 7, 5); commit;",
-         "This synchro database was written by format 5; this Quorvel reads formats up to 3. "
+                                  "values ('WEST', 1, 7, 9); commit;",
+         "This synchro database was written by format 9; this Quorvel reads formats up to 4. "
          "Upgrade Quorvel at this site. Nothing was changed."},
     };
     for (const Case& c : cases) {
