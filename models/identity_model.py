@@ -2,7 +2,7 @@
 """DOCSTRING"""
 import copy, random, sys
 
-RULES = ('set', 'generation', 'incarnation', 'top', 'detect', 'block', 'full', 'former', 'copymark', 'noop', 'bound')
+RULES = ('set', 'generation', 'incarnation', 'addressed', 'top', 'detect', 'block', 'full', 'former', 'copymark', 'noop', 'bound')
 DEFAULT = dict({r: True for r in RULES}, clone_recovery='unsent', master_recovery='adopt')
 
 
@@ -38,7 +38,7 @@ def fill(s):
     named = {c for (c, op) in s.journal if op == 'U'}
     rows = {c: list(r) for c, r in s.rows.items() if full or (c[0] == s.number and c > mark) or c in named}
     journal = {k: dict(e, origin=s.number if e['origin'] is None else e['origin']) for k, e in s.journal.items()}
-    return dict(set=s.setid, gen=s.generation, sender=s.number, stamp=s.stamp, fillno=s.fillno, acks=dict(s.last_read),
+    return dict(set=s.setid, gen=s.generation, sender=s.number, stamp=s.stamp, to=dict(s.pstamp), fillno=s.fillno, acks=dict(s.last_read),
                 rows=rows, journal=journal, full=full, top=s.top)
 
 
@@ -49,6 +49,7 @@ def read(r, syn, R, drawn):
     p = syn['sender']
     if p not in r.last_read: return 'unknown'                                    # retired or never registered
     if R['incarnation'] and syn['stamp'] != r.pstamp[p]: return 'unknown'        # the same number, another file
+    if R['addressed'] and syn['to'].get(r.number) != r.stamp: return 'not for me'  # made for another incarnation
     if R['bound'] and syn['fillno'] > drawn(p): return 'beyond'
     if syn['fillno'] <= r.last_read[p]: return 'old'
     sj, full = syn['journal'], r.number in syn['full']
@@ -71,7 +72,7 @@ def read(r, syn, R, drawn):
         for code in [c for c in r.rows if c not in syn['rows'] and not own(c) and not (c[0] == r.number and c > pend)]:
             del r.rows[code]
     for (code, op), e in sj.items():
-        if op != 'D' or (not r.master and e['origin'] in {r.number} | r.former): continue
+        if op != 'D' or (not r.master and e['origin'] == r.number): continue
         if code in r.rows: del r.rows[code]; deleted.append(code)
     if r.master:                                                                  # relay what was applied
         for code in applied: r.journal[(code, 'U')] = dict(origin=p, first=r.fillno + 1, seen=None)
@@ -94,6 +95,7 @@ class World:
         w.count = {e: 0 for e in w.EVENTS}
         m = w.sites['M'] = w.new_master('M')
         m.recorded, w.inbox['M'], w.backups['M'] = m.stamp, {}, []
+        w.lineage = m.stamp                                   # the master incarnation the clones follow
         for k in range(1, nclones + 1): w.make_clone(f'c{k}')
         f = w.foreign = w.new_master('X')                     # another set: its own master, same numbering
         f.fillno = w.rnd.randrange(60)
@@ -115,7 +117,8 @@ class World:
 
     def forget_lost(w):
         """A write that no database holds any more was lost with the database destroyed or restored: legitimately."""
-        held = {(r[0], r[1]) for s in w.sites.values() for r in s.rows.values()}
+        held = {(r[0], r[1]) for s in w.sites.values() for r in s.rows.values()
+                if not (s.master and s.recorded != w.lineage)}      # a backup of a retired master: nothing
         for pk, ws in list(w.writes.items()):
             w.writes[pk] = [(n, v) for n, v in ws if v is None or (pk, v) in held]
             if not w.writes[pk]: del w.writes[pk]
@@ -127,10 +130,16 @@ class World:
                 w.writes.setdefault(s.rows[code][0], []).append((s.name, s.rows[code][1]))
 
     # ---- the operator's acts --------------------------------------------------------------------------------
+    def ready(w, name):
+        """A restored database refuses fills, reads and work until it is registered again."""
+        s = w.sites[name]
+        if w.R['detect'] and s.stamp != s.recorded: w.reregister(name)
+        return w.sites[name]
+
     def make_clone(w, name, replace=False):
         """A fresh copy of the master under NAME. Deleting first retires the old number; so does a copy that
         replaces a dead one, when incarnations are on."""
-        m, R = w.sites['M'], w.R
+        m, R = w.ready('M'), w.R
         old = m.registry.get(name)
         if old is not None and (R['incarnation'] or not replace):
             for d in (m.last_read, m.acked, m.owed): d.pop(old, None)
@@ -156,7 +165,7 @@ class World:
         w.forget_lost()
 
     def rearm(w):
-        m = w.sites['M']
+        m = w.ready('M')
         m.gen, old = 0, sorted(m.rows.items())
         m.rows = {m.code(): r for _, r in old}
         m.journal, m.owed, m.marks = {}, {}, {m.fillno: (m.number, m.gen)}
@@ -200,16 +209,20 @@ class World:
         new = w.new_number() if R['incarnation'] else old
         same = [c for c in clones if m.registry.get(c.name) == c.number and c.generation == m.generation]
         mode, a = R['master_recovery'], None
+        retired = m.recorded != w.lineage                     # a backup of a retired master incarnation
         if mode == 'adopt':                                    # the clone that read the newest master fill
             a = max(same, key=lambda c: L[c.name], default=None)
-            if a and L[a.name] > B:                            # its state, and its changes to relay
+            if a and (L[a.name] > B or retired):               # its state, and its changes to relay
                 m.rows, nxt = copy.deepcopy(a.rows), L[a.name] + 1
                 m.journal = {k: dict(origin=a.number, first=nxt, seen=None) for k in a.journal}
+                for c in same: m.last_read[c.number] = c.acked[c.mnum]   # what it holds from each clone
         elif mode == 'merge':
             for c in same: m.rows.update(copy.deepcopy(c.rows))
-        if not a or L[a.name] <= B: w.resurrect(m, {k: e for k, e in m.journal.items() if e['first'] > B})
-        m.fillno = max([B] + [L[c.name] for c in same])        # fill numbers go on above any a clone has read
+        top = max([L[c.name] for c in same], default=0)
+        if top <= B and not retired: w.resurrect(m, {k: e for k, e in m.journal.items() if e['first'] > top})
+        m.fillno = max(B, top)                                 # fill numbers go on above any a clone has read
         m.number, m.recorded = new, m.stamp
+        w.lineage = m.stamp
         if new != old: m.gen, m.marks = 0, {}
         for c in same:
             c.last_read[new] = c.last_read.pop(c.mnum, 0); c.acked[new] = c.acked.pop(c.mnum, 0); c.mnum = new
@@ -221,8 +234,7 @@ class World:
     # ---- work and exchange ------------------------------------------------------------------------------------
     def work(w, s, track=True):
         rnd = w.rnd
-        if track and w.R['detect'] and w.R['block'] and s.stamp != s.recorded:
-            w.reregister(s.name); s = w.sites[s.name]               # refused: re-register first
+        if track and w.R['block']: s = w.ready(s.name)
         for _ in range(rnd.randrange(1, 4)):
             op, have = rnd.random(), list(s.rows)
             if op < .35 or len(have) < 5:
@@ -239,9 +251,7 @@ class World:
             if track: w.writes.setdefault(pk, []).append((s.name, v))
 
     def send(w, name, everyone=False):
-        s = w.sites[name]
-        if w.R['detect'] and s.stamp != s.recorded:
-            w.reregister(name); s = w.sites[name]
+        s = w.ready(name)
         syn = fill(s)
         for t in (w.clones() if s.master else ['M']):
             t = t.name if isinstance(t, DB) else t
@@ -342,6 +352,7 @@ ABLATIONS = [
     ('set id off: a fill of another set is read', dict(set=False)),
     ('generation off: fills across a re-arming are read', dict(generation=False)),
     ('incarnations off: a number is given again', dict(incarnation=False)),
+    ('a fill is read by any incarnation of its reader', dict(addressed=False)),
     ('number counter rolls back with the master', dict(top=False)),
     ('restore detection off', dict(detect=False)),
     ('work allowed on a restored database before re-registration', dict(block=False)),

@@ -12,8 +12,19 @@ std::string insertClone(const std::string& name, int64_t number, const std::stri
            maxValue1 + ", " + maxValue2 + ", 'N')";
 }
 
-std::string deleteClone(const std::string& name) {
-    return "delete from R$CLONE where Name = " + quoted(name);
+std::string retiredName(int64_t number, const std::string& name) {
+    return ("~" + std::to_string(number) + " " + name).substr(0, 31);
+}
+
+std::string retireClone(const std::string& name, int64_t number) {
+    return "update R$CLONE set Name = " + quoted(retiredName(number, name)) + ", ME = 'R' where Name = " +
+           quoted(name);
+}
+
+std::string meOf(const std::string& name) { return "select ME from R$CLONE where Name = " + quoted(name); }
+
+std::string markCopied(const std::string& name) {
+    return "update R$CLONE set ME = 'C' where Name = " + quoted(name);
 }
 
 std::string previousBound(int64_t previousNumber) {

@@ -21,7 +21,15 @@ inline const std::string kHighestBound =
 // maxValue1 and maxValue2 are the edits' texts as typed (already checked).
 std::string insertClone(const std::string& name, int64_t number, const std::string& maxValue1,
                         const std::string& maxValue2);
-std::string deleteClone(const std::string& name);
+// A clone deleted is retired, not forgotten: its row keeps its number and
+// range, which are never given out again, under the name "~NUMBER NAME"
+// (ME = 'R'), and the name is free for a new incarnation.
+std::string retiredName(int64_t number, const std::string& name);
+std::string retireClone(const std::string& name, int64_t number);
+// ME of the master's row of a clone: 'Y' this database, 'N' or NULL
+// registered, 'C' a copy has been updated as this clone, 'R' retired.
+std::string meOf(const std::string& name);
+std::string markCopied(const std::string& name);
 
 std::string previousBound(int64_t previousNumber);
 std::string setGenerator(const std::string& generator, int64_t value);

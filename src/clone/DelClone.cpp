@@ -1,18 +1,26 @@
-// "Delete clone": removes a clone from the master's R$CLONE.
+// "Delete clone": retires a clone in the master's R$CLONE. Its number and
+// range are never given out again, so a clone made again under its name
+// draws no code the deleted one drew; its fills are no peer's any more.
 #include "clone/CloneSql.h"
 #include "clone/Operations.h"
+#include "engine/FirstValue.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/Statements.h"
 
 namespace quorvel::clone {
 
 Outcome DeleteClone(engine::Database& master, const std::optional<std::string>& name, Reporter& reporter) {
     return runOperation(reporter, [&] {
         if (!name) throw Refused("List is empty!");
+        const std::string me = replica::textOf(master, sql::meOf(*name));
+        if (me == "Y" || *name == "MASTER") throw Refused(*name + " is this database itself: it is no clone to delete.");
+        if (me == "R") throw Refused(*name + " is a retired clone already: its number and range stay retired.");
         if (!reporter.confirm("Delete now?")) return Outcome::cancelled();
         reporter.step("Delete clone " + *name);
         engine::Transaction tx(master);
-        master.execute(sql::deleteClone(*name));
+        const int64_t number = replica::integerOf(master, sql::numberOf(*name));
+        master.execute(sql::retireClone(*name, number));
         tx.commit();
         return Outcome::done();
     });

@@ -17,6 +17,7 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/SchemaVersion.h"
+#include "replica/Statements.h"
 
 namespace quorvel::clone {
 
@@ -55,6 +56,22 @@ void markIdentity(engine::Database& clone, const std::string& name) {
     clone.execute(sql::cloneIsMe(name));
 }
 
+// One database per registration: a second copy updated under a name would
+// draw the record codes the first one draws, and a retired registration's
+// codes are another incarnation's.
+void refuseSecondIncarnation(engine::Database& master, const std::string& name) {
+    const std::string me = replica::textOf(master, sql::meOf(name));
+    if (me == "R")
+        throw Refused(name + " is a deleted clone: its number and range are retired. Register a new clone and "
+                      "update a fresh copy as that one. Nothing was changed.");
+    if (me == "C")
+        throw Refused("A copy has been updated as " + name + " already: a second copy would draw the record codes "
+                      "the first one draws. To replace its database, delete the clone " + name +
+                      " and make it again (make-clone " + name +
+                      " with a range above every registered one): it gets a number and a range of its own. "
+                      "Nothing was changed.");
+}
+
 }  // namespace
 
 Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std::optional<CloneRow>& row,
@@ -67,6 +84,7 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
         if (std::optional<std::string> refusal = updateRefusal(master, clone)) throw Refused(*refusal);
         replica::requireCurrentVersion(master);
         replica::requireCurrentVersion(clone);
+        refuseSecondIncarnation(master, row->name);
 
         // Nothing of the clone's identity is written without its range. The
         // identity is what tells a later run that this copy has been updated:
@@ -77,6 +95,12 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
             markIdentity(clone, row->name);
             replica::startClonePeers(clone, row->number, todayText());
             startOwnHistory(clone, start);
+            tx.commit();
+        }
+        {
+            // From now on this copy is the clone: no other copy may be.
+            engine::Transaction tx(master);
+            master.execute(sql::markCopied(row->name));
             tx.commit();
         }
 

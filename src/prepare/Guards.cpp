@@ -27,7 +27,7 @@ void RefuseOnClone(engine::Database& db) {
 
 std::vector<std::string> RegisteredClones(engine::Database& db) {
     if (!TablePresent(db, "R$CLONE")) return {};
-    return firstColumn(db, "select Name from R$CLONE where ME is null or ME <> 'Y' order by Number, Name");
+    return firstColumn(db, "select Name from R$CLONE where ME is null or ME not in ('Y', 'R') order by Number, Name");
 }
 
 }  // namespace quorvel::prepare

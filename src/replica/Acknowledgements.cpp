@@ -27,7 +27,7 @@ std::vector<Peer> readPeers(engine::Database& db) {
     engine::Query q(db);
     q.setSql("select C.Number, C.Name, P.LastRead, P.LastReadDate, P.Acknowledged, P.AcknowledgedDate\n"
              "from R$Clone C left join R$Peers P on P.SiteNumber = C.Number\n"
-             "where (C.ME is null or C.ME <> 'Y') and C.Number " +
+             "where (C.ME is null or C.ME not in ('Y', 'R')) and C.Number " +
              std::string(master ? "> 0" : "= 0") + "\norder by C.Number");
     q.open();
     std::vector<Peer> peers;

@@ -34,7 +34,7 @@ struct Peer {
 
 // The registered peers of the local site, with what each has read and
 // acknowledged; a peer never heard from has 0 for both. In the current
-// transaction. A clone deleted from the registry is no peer any more.
+// transaction. A clone deleted (retired) from the registry is no peer any more.
 std::vector<Peer> readPeers(engine::Database& db);
 
 // The lowest number of this site's fills that every peer has acknowledged

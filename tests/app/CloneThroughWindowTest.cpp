@@ -49,11 +49,11 @@ TEST_F(CloneThroughWindow, TheDialogStaysOnARefusedBoundThenTheListShowsTheNewCl
     EXPECT_EQ(localRows("select Number from R$CLONE where Name = \"EAST\""), std::vector<std::string>{"2"});
     EXPECT_EQ(w.statusPanel(0), "   Status: OK.") << "registering is not shown as work";
 
-    // Deleting it: confirmed, the work shown, the list without it.
+    // Deleting it: confirmed, the work shown, its number and range retired.
     w.answers = {true};
     w.SBDelCloneClick();
     EXPECT_EQ(w.questions.back(), "Delete now?");
-    EXPECT_EQ(localRows("select count(*) from R$CLONE"), std::vector<std::string>{"2"});
+    EXPECT_EQ(localRows("select Number, ME from R$CLONE where Name = \"~2 EAST\""), std::vector<std::string>{"2|R"});
     EXPECT_EQ(current(), "MASTER");
     EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
 }

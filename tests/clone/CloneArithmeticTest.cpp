@@ -44,7 +44,7 @@ TEST(CloneRange, IncrementMustFitTheDialectsGenerators) {
 TEST(CloneSql, NamesAreSingleQuotedLiteralsWithInnerQuotesDoubled) {
     EXPECT_EQ(sql::insertClone("Bob's \"B\"", 2, " 3", "500"),
               "insert into R$CLONE values ('Bob''s \"B\"', 2,  3, 500, 'N')");
-    EXPECT_EQ(sql::deleteClone("EAST"), "delete from R$CLONE where Name = 'EAST'");
+    EXPECT_EQ(sql::retireClone("EAST", 2), "update R$CLONE set Name = '~2 EAST', ME = 'R' where Name = 'EAST'");
 }
 
 }  // namespace

@@ -50,13 +50,13 @@ TEST_F(UpdateCloneGensTest, TheCloneStartsAfterThePreviousRangeAndMovesItsKeysBy
     EXPECT_EQ(integerOn(dm.CloneDB(), "select R$Code1 from CUSTOMER where ID = 2"), 3);
     EXPECT_EQ(integerOn(dm.CloneDB(), "select R$Code2 from CUSTOMER where ID = 2"), 502);
 
-    // The master is only read.
+    // The master only records that a copy became WEST.
     EXPECT_EQ(generator(dm.UserDB(), "R$GEN1"), 0);
     EXPECT_EQ(generator(dm.UserDB(), "R$GEN2"), 1);
     EXPECT_EQ(generator(dm.UserDB(), "GEN_CUST"), 52);
     EXPECT_EQ(generator(dm.UserDB(), "GEN_ORDER"), 7);
     EXPECT_EQ(meOf(dm.UserDB(), "MASTER"), "Y");
-    EXPECT_EQ(meOf(dm.UserDB(), "WEST"), "N");
+    EXPECT_EQ(meOf(dm.UserDB(), "WEST"), "C");
 }
 
 TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPreviousRowCountsAsZero) {
@@ -77,9 +77,10 @@ TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPr
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 2000000000);
 
-    selectClone("EAST");
-    ui.confirmAnswers.push_back(true);
-    deleteSelected();
+    // A registry edited by hand: EAST's row gone, WEST free for a copy.
+    dm.UserDB().execute("delete from R$CLONE where Name = 'EAST'");
+    dm.UserDB().execute("update R$CLONE set ME = 'N' where Name = 'WEST'");
+    dm.ReopenClone();
     restoreCloneDatabase("CLONEDB3");
     selectClone("WEST");
     updateSelected();

@@ -61,7 +61,7 @@ TEST_F(SetIdentity, AfterTheMastersTriggersAreRecreatedAnOlderCloneIsToldToBeMad
     // Made again, the clone exchanges as before.
     mustRun({"--local", "Master", "delete-clone", "WEST", "--yes"});
     const std::string again = ws.path("west2.fdb");
-    mustRun({"--local", "Master", "make-clone", "WEST", "--max1", "1", "--max2", "1000000000", again, "--yes"});
+    mustRun({"--local", "Master", "make-clone", "WEST", "--max1", "2", "--max2", "1000000000", again, "--yes"});
     mustRun({"aliases", "add", "West2", again});
     Workspace::runIsql(again, "UPDATE CUSTOMER SET CITY = 'Newton' WHERE ID = 2; COMMIT;");
     mustRun({"--local", "West2", "--synchro", "Synchro", "fill", "--yes"});
