@@ -2,7 +2,7 @@
 """DOCSTRING"""
 import copy, random, sys
 
-RULES = ('set', 'generation', 'incarnation', 'addressed', 'top', 'detect', 'block', 'full', 'former', 'copymark', 'noop', 'bound')
+RULES = ('set', 'generation', 'incarnation', 'addressed', 'top', 'detect', 'block', 'relaygone', 'full', 'former', 'copymark', 'noop', 'bound')
 DEFAULT = dict({r: True for r in RULES}, clone_recovery='unsent', master_recovery='adopt')
 
 
@@ -74,6 +74,7 @@ def read(r, syn, R, drawn):
     for (code, op), e in sj.items():
         if op != 'D' or (not r.master and e['origin'] == r.number): continue
         if code in r.rows: del r.rows[code]; deleted.append(code)
+        elif r.master and (code, 'D') not in r.journal and R['relaygone']: deleted.append(code)  # relayed anyway
     if r.master:                                                                  # relay what was applied
         for code in applied: r.journal[(code, 'U')] = dict(origin=p, first=r.fillno + 1, seen=None)
         for code in deleted: r.journal[(code, 'D')] = dict(origin=p, first=r.fillno + 1, seen=None)
@@ -124,10 +125,14 @@ class World:
             if not w.writes[pk]: del w.writes[pk]
 
     def resurrect(w, s, entries):
-        """Changes a restored database sends again that no peer holds: they count as made now."""
+        """Changes a restored database sends again that no peer holds count as made now (on a row that was
+        deleted meanwhile, the delete wins)."""
+        m = w.sites['M']
         for (code, op), e in entries.items():
-            if op == 'U' and e['origin'] is None and code in s.rows:
+            if op == 'U' and e['origin'] is None and code in s.rows and (code in m.rows or code[0] == s.number):
                 w.writes.setdefault(s.rows[code][0], []).append((s.name, s.rows[code][1]))
+            for t in w.sites.values():
+                if op == 'D' and code in t.rows: w.writes.setdefault(t.rows[code][0], []).append((s.name, None))
 
     # ---- the operator's acts --------------------------------------------------------------------------------
     def ready(w, name):
@@ -174,7 +179,9 @@ class World:
     def reregister(w, name):
         s = w.sites[name]
         if s.master: return w.reregister_master()
-        m, R = w.sites['M'], w.R
+        m, R = w.ready('M'), w.R                              # the master first, if it was restored too
+        s = w.sites[name]
+        if s.stamp == s.recorded: return                       # made again meanwhile
         old = s.number
         if m.registry.get(name) != old or s.generation != m.generation: return w.make_clone(name)
         L = m.last_read[old]                                   # the last fill of this incarnation the master read
@@ -357,6 +364,7 @@ ABLATIONS = [
     ('restore detection off', dict(detect=False)),
     ('work allowed on a restored database before re-registration', dict(block=False)),
     ('no full resend to a re-registered site', dict(full=False)),
+    ('the master relays only deletes of rows it holds', dict(relaygone=False)),
     ('a fresh copy has read no master fill', dict(copymark=False)),
     ('a re-registered clone forgets its former numbers', dict(former=False)),
     ('no-op saves journaled', dict(noop=False)),

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "OperatorSites.h"
-#include "clone/Gbak.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {
@@ -45,10 +44,7 @@ TEST_F(Incarnation, ACloneMadeAgainGetsANewNumberAndRangeAndItsRowsArrive) {
 
 TEST_F(Incarnation, ASecondCopyUnderANameWithACopyIsRefused) {
     makeClone();
-    const std::string second = ws.path("second.fdb"), backup = ws.path("again.fbk");
-    ASSERT_NO_THROW(clone::backUpDatabase(master, backup, {}));
-    ASSERT_NO_THROW(clone::restoreDatabase(backup, second, {}));
-    mustRun({"aliases", "add", "Second", second});
+    const std::string second = copyOfMaster("second.fdb", "Second");
     const std::string masterBefore = contents(master), secondBefore = contents(second);
     const CliResult r = runCli({"--local", "Master", "--clone", "Second", "update-clone", "WEST", "--yes"});
     EXPECT_EQ(r.status, 1) << r.out << r.err;

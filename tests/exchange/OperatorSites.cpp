@@ -86,6 +86,14 @@ void ExchangeSites::SetUp() {
     mustRun({"aliases", "add", "Synchro", synchro});
 }
 
+std::string ExchangeSites::copyOfMaster(const std::string& file, const std::string& alias) {
+    const std::string copy = ws.path(file), backup = ws.path(file + ".fbk");
+    EXPECT_NO_THROW(clone::backUpDatabase(master, backup, {}));
+    EXPECT_NO_THROW(clone::restoreDatabase(backup, copy, {}));
+    mustRun({"aliases", "add", alias, copy});
+    return copy;
+}
+
 void ExchangeSites::makeClone() {
     mustRun({"--local", "Master", "new-clone", "WEST", "--max1", "1", "--max2", "1000000000", "--yes"});
     clone = ws.path("clone.fdb");

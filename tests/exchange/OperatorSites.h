@@ -33,6 +33,8 @@ protected:
     // Registers the clone NAME at the master, restores a backup of the master
     // as "Clone" and gives it its own data.
     void makeClone();
+    // A gbak copy of the master as `file` in the workspace, under `alias`.
+    std::string copyOfMaster(const std::string& file, const std::string& alias);
 
     // Runs quorvel-cli and fails the test unless it exits with 0.
     static CliResult mustRun(const std::vector<std::string>& args);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "OperatorSites.h"
-#include "clone/Gbak.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {
@@ -27,10 +26,7 @@ protected:
 TEST_F(SetIdentity, AFillOfAnotherSetIsRefused) {
     makeClone();
     // Another shop: the same schema, prepared on its own.
-    const std::string other = ws.path("other.fdb"), backup = ws.path("other.fbk");
-    ASSERT_NO_THROW(clone::backUpDatabase(master, backup, {}));
-    ASSERT_NO_THROW(clone::restoreDatabase(backup, other, {}));
-    mustRun({"aliases", "add", "Other", other});
+    const std::string other = copyOfMaster("other.fdb", "Other");
     mustRun({"--local", "Other", "erase-meta", "--yes"});
     mustRun({"--local", "Other", "create-meta", "--max1", "0", "--max2", "2000000000", "--yes"});
     mustRun({"--local", "Other", "select-all-tables", "--yes"});
