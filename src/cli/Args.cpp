@@ -95,7 +95,8 @@ Exchange (--local the local database, --synchro the synchro database):
                               all, while other users keep working; triggers of an
                               earlier version must be inactive: --switch-triggers
                               switches every trigger of the working tables off and
-                              on around it
+                              on around it (with today's triggers, only while your
+                              own triggers on the working tables are active)
   history                     the synchronization history (--local only)
   delete-history NUMBER       delete the newest history row, never the site's
                               first mark; the next fill sends again what that

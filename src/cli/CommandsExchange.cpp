@@ -7,6 +7,8 @@
 #include "cli/Session.h"
 #include "prepare/Operations.h"
 #include "synchro/Operations.h"
+#include "replica/Statements.h"
+#include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::cli {
@@ -97,9 +99,30 @@ int switchBack(Session& s, int readExit) {
     return 1;
 }
 
+// Triggers that skip the read's own changes need no switch: switched off,
+// they would stop recording every other user's work until switched on. The
+// read leaves them on, unless the user's own triggers on the working tables
+// are active (they would fire for the rows it applies: a history row written
+// twice). A switch stopped earlier (all or some off) is undone first, so
+// that the read meets the triggers as they should be.
+bool switchNotNeeded(Session& s) {
+    engine::Database& db = s.dm.UserDB();
+    if (replica::triggerKind(db) != replica::TriggerKind::SkipsReads || replica::activeUserTriggers(db) > 0)
+        return false;
+    s.err << "The replication triggers skip the read's own changes: --switch-triggers is not needed, and they "
+             "stay on.\n";
+    const bool someOff = replica::integerOf(db, "select count(*) from RDB$Triggers where RDB$Trigger_Name "
+                                                "starting with 'R$' and RDB$Trigger_Inactive = 1") != 0;
+    if (!replica::TriggersInactive(db) && !someOff) return true;
+    s.ui.startOperation();
+    if (!replica::TriggersInactive(db)) prepare::MakeTriggersInactive(db, s.ui);
+    prepare::MakeTriggersActive(db, s.ui);
+    return true;
+}
+
 int cmdRead(Session& s) {
     if (!connectExchange(s, true)) return 1;
-    const bool switching = s.args.value("--switch-triggers").has_value();
+    const bool switching = s.args.value("--switch-triggers").has_value() && !switchNotNeeded(s);
     if (switching && !replica::TriggersInactive(s.dm.UserDB())) {
         s.ui.startOperation();
         prepare::MakeTriggersInactive(s.dm.UserDB(), s.ui);

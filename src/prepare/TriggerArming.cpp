@@ -65,9 +65,7 @@ void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& ta
 // the high word, so a row that rolls over gets the new high word.
 void numberRows(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
-    for (const std::string& table : tables)
-        run(db, "update " + db.identifier(table) +
-                    " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))");
+    for (const std::string& table : tables) replica::NumberRows(db, table, false);
     tx.commit();
 }
 

@@ -7,6 +7,9 @@
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
+#include "engine/Transaction.h"
+#include "replica/CodeColumns.h"
+#include "replica/TableLists.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
@@ -42,6 +45,20 @@ SwitchProgress reportedTo(Reporter& reporter) {
     return progress;
 }
 
+// Rows inserted while the triggers were off have no record code: they could
+// never travel, and with the triggers on their update or delete would fail
+// on the journal's code. They get codes while the triggers are still off, so
+// nothing journals the numbering; above the mark, the next fill sends them.
+void numberUncodedRows(engine::Database& db, Reporter& reporter) {
+    engine::Transaction tx(db);
+    int64_t numbered = 0;
+    for (const std::string& table : replica::workingTables(db)) numbered += replica::NumberRows(db, table, true);
+    tx.commit();
+    if (numbered)
+        reporter.notice(std::to_string(numbered) + (numbered == 1 ? " row" : " rows") +
+                        " inserted while the triggers were off got record codes: the next fill sends them.");
+}
+
 }  // namespace
 
 Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
@@ -62,6 +79,7 @@ Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
 Outcome MakeTriggersActive(engine::Database& local, Reporter& reporter) {
     return runOperation(reporter, [&] {
         refuseSwitchInto(local, false, "Triggers are active already.");
+        numberUncodedRows(local, reporter);
         reporter.step("Make triggers active");
         reporter.breathe();
         SwitchTriggersOn(local, reportedTo(reporter));

@@ -15,6 +15,21 @@ void AddCodeColumns(engine::Database& db, const std::string& table) {
     run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
 }
 
+int64_t UncodedRows(engine::Database& db, const std::string& table) {
+    if (!ColumnPresent(db, table, "R$CODE1") || !ColumnPresent(db, table, "R$CODE2")) return 0;
+    return integerOf(db, "select count(*) from " + db.identifier(table) + " where R$Code1 is null or R$Code2 is null");
+}
+
+int64_t NumberRows(engine::Database& db, const std::string& table, bool uncodedOnly) {
+    const int64_t rows = uncodedOnly ? UncodedRows(db, table)
+                                     : integerOf(db, "select count(*) from " + db.identifier(table));
+    if (rows == 0) return 0;
+    run(db, "update " + db.identifier(table) +
+                " set R$Code2 = (select C from R$FILL(2)), R$Code1 = (select C from R$FILL(1))" +
+                (uncodedOnly ? " where R$Code1 is null or R$Code2 is null" : ""));
+    return rows;
+}
+
 void DropCodeColumns(engine::Database& db, const std::string& table) {
     // The code index goes first: the server keeps a column an index uses.
     DropToolIndexes(db, table);

@@ -23,6 +23,9 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/ChangeTest.h"
+#include "replica/CodeColumns.h"
+#include "replica/TriggerKind.h"
+#include "replica/TriggerState.h"
 #include "replica/SchemaVersion.h"
 #include "replica/SqlText.h"
 #include "replica/LocalSite.h"
@@ -80,6 +83,24 @@ void refuseColumnsTheTriggersMiss(engine::Database& local) {
                       " (added after the triggers were made): an update of them alone would not be sent. Run "
                       "renew-triggers first. Nothing was changed.");
     }
+}
+
+// With the replication triggers off, users' changes are not recorded and
+// their new rows get no record code: a fill would say "sent" and leave them
+// behind for good.
+void refuseUncapturedChanges(engine::Database& local) {
+    engine::Transaction look(local);
+    if (replica::triggerKind(local) != replica::TriggerKind::None && replica::TriggersInactive(local))
+        throw Refused("The replication triggers of this database are off: what users change meanwhile is not "
+                      "recorded, and the rows they insert get no record code. Make them active first "
+                      "(triggers-active, \"Make Triggers Active\"), which gives those rows their codes. "
+                      "Nothing was changed.");
+    for (const std::string& table : workingTables(local))
+        if (const int64_t rows = replica::UncodedRows(local, table))
+            throw Refused(std::to_string(rows) + (rows == 1 ? " row" : " rows") + " of " + table +
+                          " have no record code (inserted while the triggers were off): they could never be "
+                          "sent. Switch the triggers off and on again (triggers-inactive, then triggers-active), "
+                          "which gives them their codes. Nothing was changed.");
 }
 
 // Rows of `select` on the local database appended to `table` of the synchro database.
@@ -146,6 +167,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // begins: every row coded below it is then either committed and seen
         // by the snapshot, or held by a transaction the mark stops short of.
         refuseColumnsTheTriggersMiss(local);
+        refuseUncapturedChanges(local);
         std::optional<std::string> pastBound;
         FillMark next;
         {
