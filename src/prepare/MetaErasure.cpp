@@ -69,6 +69,10 @@ void dropProcedures(engine::Database& db) {
     for (const replica::catalogue::Object& o : replica::catalogue::localObjects())
         if (o.kind == replica::catalogue::Object::Kind::Procedure && replica::catalogue::present(db, o))
             run(db, replica::catalogue::dropStatement(o));
+    // The exceptions the procedures raise go after them.
+    for (const replica::catalogue::Object& o : replica::catalogue::localObjects())
+        if (o.kind == replica::catalogue::Object::Kind::Exception && replica::catalogue::present(db, o))
+            run(db, replica::catalogue::dropStatement(o));
     tx.commit();
 }
 

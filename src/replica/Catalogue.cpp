@@ -38,6 +38,8 @@ bool present(engine::Database& db, const Object& o) {
         case Kind::Grant: return granted(db, o);
         case Kind::Index:
             return integerOf(db, "select count(*) from RDB$Indices where RDB$Index_Name = " + quoted(o.name)) != 0;
+        case Kind::Exception:
+            return integerOf(db, "select count(*) from RDB$Exceptions where RDB$Exception_Name = " + quoted(o.name)) != 0;
     }
     return false;
 }
@@ -50,6 +52,8 @@ void bringTo(engine::Database& db, const std::vector<Object>& objects, int versi
             if (o.since >= createSince) inTransaction(db, createStatement(o, version, dialect));
             continue;
         }
+        if (o.kind == Kind::Procedure && o.revised == version)
+            inTransaction(db, "create or alter" + createStatement(o, version, dialect).substr(std::string("create").size()));
         if (o.kind != Kind::Table) continue;
         for (const Column& c : o.columns)
             if (c.since <= version && !ColumnPresent(db, o.name, c.name))

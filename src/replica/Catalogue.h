@@ -27,7 +27,7 @@ struct Column {
 };
 
 struct Object {
-    enum class Kind { Generator, Table, Index, Procedure, Grant };
+    enum class Kind { Generator, Table, Index, Procedure, Grant, Exception };
     Kind kind;
     std::string name;  // as the catalogue keeps it
     int since = 1;
@@ -40,7 +40,11 @@ struct Object {
     int keyUntil = 0;
     std::string table = {};
     // Procedure: its whole "create procedure" text. Grant: the statement.
+    // Exception: its message.
     std::string text = {};
+    // Procedure: the version that gave it `text`, and its text before.
+    int revised = 0;
+    std::string textBefore = {};
 
     bool currentAt(int version) const { return since <= version && (until == 0 || version < until); }
     bool keyedAt(int version) const { return !key.empty() && (keyUntil == 0 || version < keyUntil); }
@@ -69,7 +73,8 @@ bool present(engine::Database& db, const Object& object);
 // Makes what the objects of `objects` current at `version` lack in `db`:
 // missing objects, missing columns of tables that are there. Each statement
 // in a transaction of its own (the server lets no transaction use an object
-// it created); keys `version` retired are dropped. Objects older than
+// it created); keys `version` retired are dropped, and a procedure it
+// revised is altered. Objects older than
 // `createSince` are not created when missing (their columns still are).
 void bringTo(engine::Database& db, const std::vector<Object>& objects, int version, int createSince = 1);
 

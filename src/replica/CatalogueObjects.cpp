@@ -33,8 +33,9 @@ const char* const kActiveTriggers =
     "end";
 
 // Hands out record codes: I = 1 reads the high word, anything else draws the
-// next low word, rolling over into the high word after 2000000000.
-const char* const kFill =
+// next low word, rolling over into the high word after 2000000000. Until
+// version 6 it drew past the site's bound into the next site's range.
+const char* const kFillBefore =
     "CREATE PROCEDURE R$FILL\n"
     "  (I INTEGER)\n"
     "  RETURNS (C INTEGER)\n"
@@ -58,6 +59,42 @@ const char* const kFill =
     " suspend;\n"
     "end";
 
+// From version 6 a code past the site's bound (its R$CLONE row marked ME =
+// "Y") is never drawn: the next site's rows bear those codes. The insert
+// fails, naming the site and its range.
+const char* const kFill =
+    "CREATE PROCEDURE R$FILL\n"
+    "  (I INTEGER)\n"
+    "  RETURNS (C INTEGER)\n"
+    "AS\n"
+    "declare variable MaxValue Integer;\n"
+    "declare variable dummy Integer;\n"
+    "declare variable High Integer;\n"
+    "declare variable Bound1 Integer;\n"
+    "declare variable Bound2 Integer;\n"
+    "declare variable Site Char(31);\n"
+    "begin\n"
+    " MaxValue = 2000000000;\n"
+    " if (I = 1) then\n"
+    "   C = gen_id(R$Gen1, 0);\n"
+    " else\n"
+    " begin\n"
+    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
+    "   begin\n"
+    "     dummy = gen_id(R$Gen1, 1);\n"
+    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
+    "   end\n"
+    "   else\n"
+    "     C = gen_id(R$Gen2, 1);\n"
+    "   select first 1 MaxValue1, MaxValue2, Name from R$Clone where ME = 'Y' into ::Bound1, ::Bound2, ::Site;\n"
+    "   High = gen_id(R$Gen1, 0);\n"
+    "   if (High > Bound1 or (High = Bound1 and C > Bound2)) then\n"
+    "     exception R$CODES_USED_UP 'The record codes of ' || trim(Site) || ' are used up: its range ends at (' ||\n"
+    "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n"
+    " end\n"
+    " suspend;\n"
+    "end";
+
 Object generator(const std::string& name, int since = 1) { return {Kind::Generator, name, since}; }
 
 Object table(const std::string& name, std::vector<Column> columns, std::string key = {}, int since = 1,
@@ -72,6 +109,13 @@ Object table(const std::string& name, std::vector<Column> columns, std::string k
 Object text(Kind kind, const std::string& name, const std::string& statement, int since = 1) {
     Object o{kind, name, since};
     o.text = statement;
+    return o;
+}
+
+Object fill() {
+    Object o = text(Kind::Procedure, "R$FILL", kFill);
+    o.revised = 6;
+    o.textBefore = kFillBefore;
     return o;
 }
 
@@ -124,7 +168,8 @@ std::vector<Object> makeLocal() {
         text(Kind::Grant, "R$DELETEDUPDATED", "grant all on R$DELETEDUPDATED to public"),
         text(Kind::Procedure, "R$ACTIVETRIGGERS", kActiveTriggers),
         text(Kind::Grant, "R$ACTIVETRIGGERS", "grant execute on procedure R$ACTIVETRIGGERS to public"),
-        text(Kind::Procedure, "R$FILL", kFill),
+        text(Kind::Exception, "R$CODES_USED_UP", "The record codes of this site are used up.", 6),
+        fill(),
         // What each peer has read of this site's fills and this site of
         // theirs; the journal triggers read it too.
         table("R$PEERS",
@@ -188,8 +233,9 @@ std::string createStatement(const Object& o, int version, int dialect) {
     switch (o.kind) {
         case Kind::Generator: return "create generator " + o.name;
         case Kind::Index: return "create index " + o.name + " on " + o.table + " (" + o.key + ")";
-        case Kind::Procedure:
+        case Kind::Procedure: return o.revised && version < o.revised ? o.textBefore : o.text;
         case Kind::Grant: return o.text;
+        case Kind::Exception: return "create exception " + o.name + " '" + o.text + "'";
         case Kind::Table: break;
     }
     std::string sql = "CREATE TABLE " + o.name + " (";
@@ -209,6 +255,7 @@ std::string dropStatement(const Object& o) {
         case Kind::Table: return "drop table " + o.name;
         case Kind::Procedure: return "drop procedure " + o.name;
         case Kind::Index: return "drop index " + o.name;
+        case Kind::Exception: return "drop exception " + o.name;
         case Kind::Grant: break;
     }
     throw std::logic_error("a grant goes with its object");

@@ -39,10 +39,11 @@ std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite&
     q.open();
     const RecordCode drawn{q.field(0).asInteger(), q.field(1).asInteger()};
     q.close();
-    if (drawn <= site.bound) return std::nullopt;
-    return "Warning: the record codes of " + site.identity + " have passed the upper bound of its range, " +
-           site.bound.text() + ": its code generator stands at " + drawn.text() +
-           ", and rows given codes beyond the bound are never sent by a fill.";
+    if (drawn < site.bound) return std::nullopt;
+    return "Warning: the record codes of " + site.identity + " are used up: its range ends at " +
+           site.bound.text() + " and its code generator stands at " + drawn.text() +
+           ". No row can be inserted there any more; a row an earlier version gave a code beyond the end is "
+           "never sent by a fill.";
 }
 
 }  // namespace quorvel::replica

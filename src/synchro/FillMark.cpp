@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "engine/Query.h"
+#include "replica/LocalSite.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
 
@@ -40,9 +41,18 @@ RecordCode before(const RecordCode& c) {
 
 FillMark drawFillMark(engine::Database& local) {
     // The low word first: a draw that rolls over gets the new high word.
-    const int64_t low = replica::integerOf(local, "select C from R$Fill(2)");
-    const int64_t high = replica::integerOf(local, "select C from R$Fill(1)");
-    FillMark mark{{high, low}, std::nullopt};
+    FillMark mark;
+    try {
+        const int64_t low = replica::integerOf(local, "select C from R$Fill(2)");
+        const int64_t high = replica::integerOf(local, "select C from R$Fill(1)");
+        mark.code = {high, low};
+    } catch (const std::exception& e) {
+        // At the end of the range no code is left to draw: no row bears a
+        // code past the bound, so the bound itself separates this fill's
+        // rows from the next's.
+        if (std::string(e.what()).find("R$CODES_USED_UP") == std::string::npos) throw;
+        mark.code = replica::LocalSite::read(local).bound;
+    }
     // Every transaction that drew a code below the mark has drawn it by now:
     // the open ones among them say their first code in their context.
     engine::Query open(local);

@@ -11,12 +11,16 @@ FillSelection fillSelection(const engine::Database& local, const std::string& ta
     // The outer join fixes the journal as the outer stream: the server then
     // reaches the table through its code index once per entry.
     const std::string name = local.identifier(table);
+    // The bound is the site's last code, and a row bearing it is the site's
+    // own: the range runs up to the code after it, which is the next site's.
+    const RecordCode pastBound = bound.low >= 2000000000 ? RecordCode{bound.high + 1, 0}
+                                                         : RecordCode{bound.high, bound.low + 1};
     return {"select * from " + name + "\n"
-            " where " + codeBetween(mark, bound),
+            " where " + codeBetween(mark, pastBound),
             "select T.* from (select distinct R$Code1, R$Code2 from R$DeletedUpdated\n"
             "  where TableName = " + replica::quoted(table) + " and Operation = 'U') J\n"
             " left join " + name + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
-            " where T.R$Code1 is not null and not " + codeBetween(mark, bound, "T.")};
+            " where T.R$Code1 is not null and not " + codeBetween(mark, pastBound, "T.")};
 }
 
 std::string journalLatestFirst(int64_t here) {

@@ -191,8 +191,8 @@ TEST_F(CliOutcome, StatusWarnsOfCodesPastTheRangeAndNamesAHalfArmedDatabase) {
     const Case cases[] = {
         {"", {"Triggers switched off for a read: no"}, {"Warning", "Half-armed"}},
         {"set generator R$GEN1 to 1;",
-         {"Warning: the record codes of MASTER have passed the upper bound of its range, (0, 2000000000): "
-          "its code generator stands at (1, "},
+         {"Warning: the record codes of MASTER are used up: its range ends at (0, 2000000000) and its code "
+          "generator stands at (1, "},
          {"Half-armed"}},
         // Where a recreate-triggers stopped while it numbered the rows: no
         // tool trigger, the triggers recorded as off.

@@ -93,6 +93,8 @@ TEST_F(TriggerArmingTest, RecordCodesRollOverIntoTheHighWord) {
     openMaster(kTwoTables);
     createMeta();
     arm({"A"});
+    // A range wide enough to roll over (the master's own ends at (0, 2000000000)).
+    exec("update R$CLONE set MAXVALUE1 = 100 where ME = 'Y'");
 
     exec("set generator R$Gen2 to 1999999999");
     EXPECT_EQ(scalar("select C from R$FILL(2)"), 2000000000);

@@ -81,6 +81,10 @@ std::string toolCatalogue(engine::Database& db) {
         " where RDB$Procedure_Name starting with 'R$'",
         "select 'grant ' || trim(RDB$User) || ' ' || trim(RDB$Privilege) || ' ' || trim(RDB$Relation_Name)"
         " from RDB$User_Privileges where RDB$Relation_Name starting with 'R$' and RDB$User = 'PUBLIC'",
+        // The body as the server keeps it: a revised procedure must be altered.
+        "select 'source ' || trim(RDB$Procedure_Name) || ' ' || hash(RDB$Procedure_Source) from RDB$Procedures"
+        " where RDB$Procedure_Name starting with 'R$'",
+        "select 'exception ' || trim(RDB$Exception_Name) from RDB$Exceptions where RDB$Exception_Name starting with 'R$'",
         "select 'generator ' || trim(RDB$Generator_Name) from RDB$Generators"
         " where RDB$Generator_Name starting with 'R$'",
         "select 'trigger ' || trim(RDB$Trigger_Name) || ' on ' || trim(RDB$Relation_Name) || ' ' ||"

@@ -24,7 +24,8 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     local(customer(4, "halves match two entries", 1, 120));
     local(customer(5, "new", 0, 5001));
     local(customer(6, "new and updated", 0, 5002));
-    local(customer(7, "above the bound", 0, 2000000000));
+    local(customer(7, "the site's last code", 0, 2000000000));
+    local(customer(8, "above the bound", 1, 0));
     local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 120, \"U\", \"CUSTOMER\")");
     local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (1, 50, \"U\", \"CUSTOMER\")");
     local("insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) values (0, 5002, \"U\", \"CUSTOMER\")");
@@ -36,14 +37,15 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     const Outcome o = synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui, &report);
     ASSERT_TRUE(o.isDone()) << o.message();
 
-    EXPECT_EQ(synchroRows(kSentRows), (std::vector<std::string>{"2|0|120", "3|1|50", "5|0|5001", "6|0|5002"}));
+    EXPECT_EQ(synchroRows(kSentRows),
+              (std::vector<std::string>{"2|0|120", "3|1|50", "5|0|5001", "6|0|5002", "7|0|2000000000"}));
     // Nothing pruned: the whole journal travels and stays.
     const std::vector<std::string> journal{"0|90|D", "0|120|U", "0|5002|U", "0|5003|D", "1|50|U"};
     EXPECT_EQ(synchroRows(kJournal), journal);
     EXPECT_EQ(localRows(kJournal), journal);
     EXPECT_EQ(report.journalEntries, 5);
     ASSERT_EQ(report.tables.size(), 1u);
-    EXPECT_EQ(report.tables[0].rows, 4);
+    EXPECT_EQ(report.tables[0].rows, 5);
 
     const std::string today = todayText();
     EXPECT_EQ(synchroRows("select SYNCHRONUMBER, SYNCHRODATE, R$CODE1, R$CODE2 from R$SYNCHRO"),
@@ -105,16 +107,17 @@ TEST_F(ExchangeTest, ASecondFillSendsAgainWhatThePeerHasNotAcknowledged) {
     EXPECT_TRUE(localRows(kJournal).empty());
 }
 
-// Rows given codes past the site's bound are never sent: the fill says so.
-TEST_F(ExchangeTest, FillWarnsNamingTheSiteWhoseCodesHavePassedItsBound) {
+// A site whose codes are used up can insert no row: the fill says so.
+TEST_F(ExchangeTest, FillWarnsNamingTheSiteWhoseCodesAreUsedUp) {
     const std::string warning =
-        "Warning: the record codes of WEST have passed the upper bound of its range, (1, 1000000000): "
-        "its code generator stands at (2, 3), and rows given codes beyond the bound are never sent by a fill.";
+        "Warning: the record codes of WEST are used up: its range ends at (1, 1000000000) and its code generator "
+        "stands at (2, 3). No row can be inserted there any more; a row an earlier version gave a code beyond the "
+        "end is never sent by a fill.";
     struct Case {
         long gen1, gen2;
         std::vector<std::string> messages;
     };
-    for (const Case& c : {Case{1, 1000000000, {}}, Case{2, 3, {warning}}}) {
+    for (const Case& c : {Case{1, 999999999, {}}, Case{2, 3, {warning}}}) {
         makeDatabases({"WEST", 1, 1000000000, 1, 5000, c.gen1, c.gen2});
         ui.messages.clear();
         ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
