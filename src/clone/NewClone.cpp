@@ -47,6 +47,8 @@ void refuseUnarmed(engine::Database& master) {
 // A bound is written into R$CLONE as typed, so it must be an integer; the
 // low word cannot exceed the largest low word of a record code, or the next
 // clone's range would start beyond what a generator holds.
+constexpr int64_t kMinimumRange = 1000000;
+
 bool validBound(const std::string& text, bool lowWord) {
     if (!replica::isIntegerText(text)) return false;
     return !lowWord || std::stoll(text) <= kMaxLowWord;
@@ -64,10 +66,19 @@ std::optional<std::string> boundNotAbove(engine::Database& master, const CloneEn
     if (q.eof()) return std::nullopt;
     const std::string name = q.field(0).asString();
     const std::pair<int64_t, int64_t> highest{q.field(1).asInteger(), q.field(2).asInteger()};
-    if (typed > highest) return std::nullopt;
     auto text = [](std::pair<int64_t, int64_t> b) {
         return "(" + std::to_string(b.first) + ", " + std::to_string(b.second) + ")";
     };
+    if (typed > highest) {
+        // A site draws a code for every row it inserts and every fill: a
+        // range of a few codes runs out at once.
+        const RecordCodeStart start = startAfter(highest.first, highest.second);
+        const int64_t codes = (typed.first - start.gen1) * (kMaxLowWord + 1) + (typed.second - start.gen2) + 1;
+        if (codes >= kMinimumRange) return std::nullopt;
+        return "The range from " + text({start.gen1, start.gen2}) + " to " + text(typed) + " holds " +
+               std::to_string(codes) + (codes == 1 ? " code" : " codes") + ": a site needs at least " +
+               std::to_string(kMinimumRange) + ". Give a higher bound. Nothing was registered.";
+    }
     return "The bound " + text(typed) + " is not above " + text(highest) + ", where the range of " + name +
            " ends: a new clone's range must end above every registered one. Nothing was registered.";
 }

@@ -125,7 +125,7 @@ TEST_F(CliOutcome, CloningRefusalsAndFailuresExitWithOne) {
     EXPECT_TRUE(high.says("Invalid number")) << high.err;
 
     ASSERT_EQ(local({"new-clone", "EAST", "--max1", "1", "--max2", "2000000000"}).status, 0);
-    Result again = local({"new-clone", "EAST", "--max1", "2", "--max2", "0"});
+    Result again = local({"new-clone", "EAST", "--max1", "3", "--max2", "0"});
     EXPECT_EQ(again.status, 1);
     EXPECT_TRUE(again.says("PRIMARY or UNIQUE KEY")) << again.err;
 

@@ -141,7 +141,7 @@ TEST(CliTest, StatusOfAMasterEndsWithWhatEachRegisteredCloneHasRead) {
     ws.createDatabase("Shop", "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY);\nCOMMIT;\n");
     for (std::vector<std::string> step : std::vector<std::vector<std::string>>{
              {"create-meta"}, {"add-table", "A"}, {"recreate-triggers"},
-             {"new-clone", "WEST", "--max1", "1", "--max2", "0"}}) {
+             {"new-clone", "WEST", "--max1", "1", "--max2", "1000000000"}}) {
         step.insert(step.begin(), {"--local", "Shop"});
         ASSERT_EQ(runCli(step).status, 0) << step[2];
     }

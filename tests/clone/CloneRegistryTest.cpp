@@ -81,9 +81,16 @@ TEST_F(CloneRegistryTest, ABoundThatDoesNotRiseAboveEveryRegisteredOneIsRefused)
     EXPECT_FALSE(dm.UserDB().inTransaction());
 
     // The dialog stays open on the first bound; a bound above goes through.
-    newClone({clone::CloneEntry{"WEST", "1", "5"}, clone::CloneEntry{"WEST", "1", "1000000001"}});
+    newClone({clone::CloneEntry{"WEST", "1", "5"}, clone::CloneEntry{"WEST", "1", "1001000000"}});
     EXPECT_EQ(refusedParts, std::vector<clone::EntryPart>{clone::EntryPart::MaxValue1});
     EXPECT_EQ(numberOf("WEST"), 2);
+
+    // A range of fewer than a million codes runs out at once.
+    ui.messages.clear();
+    EXPECT_EQ(clone::RegisterClone(dm.UserDB(), {"NORTH", "1", "1001999999"}, ui).outcome.kind(),
+              Outcome::Kind::Refused);
+    EXPECT_EQ(ui.lastMessage(), "The range from (1, 1001000001) to (1, 1001999999) holds 999999 codes: a site needs "
+                                "at least 1000000. Give a higher bound. Nothing was registered.");
 }
 
 TEST_F(CloneRegistryTest, AClonesRegistryTakesNoClone) {
@@ -111,7 +118,7 @@ TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedByTheKeyWithTheServersText) {
 
 TEST_F(CloneRegistryTest, DoubleQuotesInANameStayInsideTheLiteral) {
     const std::string name = "Bob's \"Best\"";
-    registerClone(name, "1", "0");
+    registerClone(name, "1", "1000000000");
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage();
     EXPECT_EQ(dm.QClone.fieldByName("Name").asString(), name);
     EXPECT_EQ(cloneRows(), 2);

@@ -70,7 +70,7 @@ TEST_F(OwnHistoryTest, TheCloneMarksTheCodeJustBelowItsFirstAndDropsTheInherited
 }
 
 TEST_F(OwnHistoryTest, TheFirstCloneAfterTheDefaultMasterRangeMarksTheRollOver) {
-    registerClone("EAST", "1", "1000");
+    registerClone("EAST", "1", "1000000");
     restoreCloneDatabase("CLONEDB");
     selectClone("EAST");
     updateSelected();

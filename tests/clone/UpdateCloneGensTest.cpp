@@ -62,7 +62,7 @@ TEST_F(UpdateCloneGensTest, TheCloneStartsAfterThePreviousRangeAndMovesItsKeysBy
 TEST_F(UpdateCloneGensTest, TheStartRollsOverAfterTheLargestLowWordAndAMissingPreviousRowCountsAsZero) {
     // The master's own bound is (0, 2000000000).
     registerClone("EAST", "1", "1999999999");
-    registerClone("WEST", "2", "0");
+    registerClone("WEST", "2", "1000000");
     updateAs("EAST");
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN1"), 1);
     EXPECT_EQ(generator(dm.CloneDB(), "R$GEN2"), 0);

@@ -25,7 +25,7 @@ protected:
 };
 
 TEST_F(UpdateTargetTest, TheMasterReachedThroughAnotherNameIsNotMadeAClone) {
-    registerClone("WEST", "1", "0");
+    registerClone("WEST", "1", "1000000000");
     // Another alias, through a link: the same file all the same.
     std::filesystem::create_symlink(masterPath, ws.path("linked.fdb"));
     engine::Aliases::add("SAMEFILE", ws.path("linked.fdb"));
