@@ -77,6 +77,9 @@ Master preparation (--local):
   renew-triggers                            replace the triggers of an armed database
                                             (master or clone) by this version's, which
                                             let other users work during a read
+  accept-restore                            take a database restored from a backup as
+                                            its site's own again, when nothing was done
+                                            in it between the backup and the restore
   triggers-inactive | triggers-active       switch the working tables' triggers
 
 Cloning (--local the master):

@@ -96,6 +96,7 @@ int cmdRemoveGen(Session& s) {
 int cmdRecreateTriggers(Session& s) { return onMaster<prepare::RecreateTriggers>(s); }
 int cmdRenewTriggers(Session& s) { return onMaster<prepare::RenewTriggers>(s); }
 
+int cmdAcceptRestore(Session& s) { return onMaster<prepare::AcceptRestore>(s); }
 int cmdTriggersInactive(Session& s) { return onMaster<prepare::MakeTriggersInactive>(s); }
 int cmdTriggersActive(Session& s) { return onMaster<prepare::MakeTriggersActive>(s); }
 
@@ -154,6 +155,7 @@ const Command kCommands[] = {
     {"remove-gen", 1, 1, cmdRemoveGen},
     {"recreate-triggers", 0, 0, cmdRecreateTriggers},
     {"renew-triggers", 0, 0, cmdRenewTriggers},
+    {"accept-restore", 0, 0, cmdAcceptRestore},
     {"triggers-inactive", 0, 0, cmdTriggersInactive},
     {"triggers-active", 0, 0, cmdTriggersActive},
     {"new-clone", 1, 1, cmdNewClone},

@@ -17,6 +17,7 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SetIdentity.h"
 #include "replica/Statements.h"
 
 namespace quorvel::clone {
@@ -93,6 +94,8 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
         {
             engine::Transaction tx(clone);
             markIdentity(clone, row->name);
+            // This copy's own file, not the master's.
+            replica::recordFileStamp(clone);
             replica::startClonePeers(clone, row->number, todayText());
             startOwnHistory(clone, start);
             tx.commit();

@@ -140,6 +140,11 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
     catalogue::bringTo(db, catalogue::localObjects(), replica::kLocalVersion, 2);
     replica::recordCurrentVersion(db);
     replica::startSet(db);
+    {
+        engine::Transaction tx(db);
+        replica::recordFileStamp(db, true);
+        tx.commit();
+    }
     steps.reached(kLastStep);
 }
 

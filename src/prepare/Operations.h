@@ -59,6 +59,11 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter);
 // still match. Other users may then work during a read.
 Outcome RenewTriggers(engine::Database& local, Reporter& reporter);
 
+// Takes a restored database as its site's own again, when the operator says
+// nothing was done in it between its backup and the restore; refused where
+// there was no restore.
+Outcome AcceptRestore(engine::Database& local, Reporter& reporter);
+
 // "Make Triggers Inactive" / "Make Triggers Active": progress counts the
 // triggers switched.
 Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter);

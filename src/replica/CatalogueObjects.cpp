@@ -184,7 +184,9 @@ std::vector<Object> makeLocal() {
         // One row: the replication set this database belongs to (made when
         // the master is prepared, carried to every clone by its copy) and
         // the generation of the master's arming it was made at.
-        table("R$IDENTITY", {{"SETID", "CHAR(36)"}, {"GENERATION", "INTEGER"}}, {}, 5),
+        // CREATED (version 7): the creation stamp of the file this site's
+        // codes were given to, which a restore from a backup renews.
+        table("R$IDENTITY", {{"SETID", "CHAR(36)"}, {"GENERATION", "INTEGER"}, {"CREATED", "TIMESTAMP", 7}}, {}, 5),
     };
 }
 

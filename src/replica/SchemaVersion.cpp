@@ -101,6 +101,12 @@ int upgradeLocal(engine::Database& db, int to) {
             else
                 startUnknownSet(db);
         }
+        if (step == 7) {
+            // The file as it is now counts as this site's.
+            engine::Transaction tx(db);
+            recordFileStamp(db, true);
+            tx.commit();
+        }
         if (step >= 4) recordVersion(db, step);
     }
     return from;

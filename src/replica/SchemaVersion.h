@@ -14,6 +14,7 @@
 //         4  R$SCHEMA: the version and the trigger generation recorded
 //         5  R$IDENTITY: the replication set and the master's arming
 //         6  R$FILL never draws past the site's bound (R$CODES_USED_UP)
+//         7  R$IDENTITY.CREATED: the file's creation stamp, to tell a restore
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -27,7 +28,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 6;
+constexpr int kLocalVersion = 7;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

@@ -42,6 +42,30 @@ void startUnknownSet(engine::Database& db) {
     tx.commit();
 }
 
+void recordFileStamp(engine::Database& db, bool onlyFirst) {
+    run(db, std::string("update R$IDENTITY set CREATED = (select MON$Creation_Date from MON$Database)") +
+                (onlyFirst ? " where CREATED is null" : ""));
+}
+
+std::string restoredFile(engine::Database& db) {
+    engine::Query q(db);
+    q.setSql("select I.CREATED, D.MON$Creation_Date, (select first 1 Name from R$CLONE where ME = 'Y') "
+             "from R$IDENTITY I cross join MON$Database D where I.CREATED is not null and I.CREATED <> "
+             "D.MON$Creation_Date");
+    q.open();
+    if (q.eof()) return "";
+    const std::string recorded = q.field(0).asString(), now = q.field(1).asString(), site = q.field(2).asString();
+    const bool master = site == "MASTER";
+    return "This database was restored from a backup or copied: the file of " + (master ? "the master" : site) +
+           " was made " + recorded + ", this one " + now + ". Restored, " + (master ? "the master" : site) +
+           " would draw again the record codes and fill numbers it drew after the backup. " +
+           (master ? std::string("If nothing was done in it between the backup and the restore (a maintenance "
+                                 "backup and restore), run accept-restore. Nothing was changed.")
+                   : "Make the clone again from the master (delete-clone " + site + ", make-clone " + site +
+                         "); if nothing was done in it between the backup and the restore (a maintenance backup "
+                         "and restore), run accept-restore instead. Nothing was changed.");
+}
+
 void nextGeneration(engine::Database& db) {
     run(db, "update R$IDENTITY set GENERATION = coalesce(GENERATION, 1) + 1");
 }

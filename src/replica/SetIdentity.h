@@ -40,6 +40,17 @@ void nextGeneration(engine::Database& db);
 // transaction.
 void learnSet(engine::Database& db, const SetIdentity& master);
 
+// The file a site's record codes and fill numbers were given to: its
+// creation stamp, which a restore from a backup renews. Recorded when the
+// master is prepared, when a copy becomes a clone and when an operator
+// accepts a restore; a fill or read on a file with another stamp is refused,
+// for a restored site would draw again the codes and numbers it drew after
+// its backup. `onlyFirst`: where none is recorded yet. In the open
+// transaction.
+void recordFileStamp(engine::Database& db, bool onlyFirst = false);
+// Why this file may not fill or read, or "" when it may.
+std::string restoredFile(engine::Database& db);
+
 // Why a fill with `sender`'s identity may not be read here, or "" when it
 // may. `fromMaster`: the sender is the master (this site a clone). Both
 // sides must know their set for a refusal; an older file or database is

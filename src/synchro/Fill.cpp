@@ -27,6 +27,7 @@
 #include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SetIdentity.h"
 #include "replica/SqlText.h"
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
@@ -144,6 +145,11 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
         replica::requireCurrentVersion(local);
+        {
+            // A restored site would draw again what it drew after its backup.
+            engine::Transaction look(local);
+            if (const std::string why = replica::restoredFile(local); !why.empty()) throw Refused(why);
+        }
         // What the out-synchro database is, before anything in it is emptied:
         // the master, a clone or the local file itself must never be.
         DatabaseIdentity target, here;

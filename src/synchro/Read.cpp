@@ -13,6 +13,7 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SetIdentity.h"
 #include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -235,6 +236,11 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
         replica::requireCurrentVersion(local);
+        {
+            // A restored site would draw again what it drew after its backup.
+            engine::Transaction look(local);
+            if (const std::string why = replica::restoredFile(local); !why.empty()) throw Refused(why);
+        }
         std::optional<Sender> sender;
         try {
             sender = checkSource(local, synchro, reporter);
