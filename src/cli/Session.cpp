@@ -25,13 +25,26 @@ bool Session::connect(bool inSynchro) {
         if (finish(connect::Connect(*db, {*alias, user, password}, ui)) != 0) return false;
         // The lists the commands find their rows in.
         if (db == &dm.UserDB()) {
-            OpenLocalLists(dm, connect::ReadLocalFacts(dm.UserDB()).prepared, ui);
+            const connect::LocalFacts facts = connect::ReadLocalFacts(dm.UserDB());
+            OpenLocalLists(dm, facts.prepared, ui);
+            sayCaptureOff(facts, *alias);
         } else if (db == &dm.SynchroDB()) {
             dm.synchroRole = inSynchro ? DM::SynchroRole::In : DM::SynchroRole::Out;
             OpenSynchroList(dm, ui);
         }
     }
     return true;
+}
+
+// Triggers left off record nothing of the users' work: every command on
+// such a database says so, but those that switch them or show the state.
+void Session::sayCaptureOff(const connect::LocalFacts& facts, const std::string& alias) {
+    const std::string command = args.words.empty() ? "" : args.words[0];
+    if (!facts.triggerStateKnown || !facts.triggersInactive || command == "triggers-active" ||
+        command == "triggers-inactive" || command == "status" || command == "read")
+        return;
+    err << "Note: the replication triggers of " << alias
+        << " are off: what users change now is not recorded. Make them active (triggers-active).\n";
 }
 
 int Session::finish(const Outcome& outcome) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Args.h"
+#include "connect/Connect.h"
 #include "cli/CliReporter.h"
 #include "db/DM.h"
 #include "operation/Outcome.h"
@@ -29,6 +30,9 @@ struct Session {
     // (and the message already shown) when a connection failed. `inSynchro`
     // connects --synchro as the in-synchro database instead of the out one.
     bool connect(bool inSynchro = false);
+    // Says on the error stream that the local database's replication
+    // triggers are off, for the commands that neither switch nor show them.
+    void sayCaptureOff(const connect::LocalFacts& facts, const std::string& alias);
     // A usage error (exit 2) unless --local / --clone was given; true
     // otherwise.
     bool requireLocal();

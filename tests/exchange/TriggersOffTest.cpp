@@ -33,6 +33,8 @@ TEST_F(TriggersOff, RowsInsertedWhileTheTriggersWereOffGetCodesAndTravel) {
     EXPECT_EQ(fill.status, 1) << fill.out << fill.err;
     EXPECT_NE(fill.err.find("The replication triggers of this database are off"), std::string::npos) << fill.err;
     EXPECT_EQ(contents(master), before);
+    EXPECT_NE(runCli({"--local", "Master", "history"}).err.find("Note: the replication triggers of Master are off"),
+              std::string::npos);
 
     const CliResult on = mustRun({"--local", "Master", "triggers-active"});
     EXPECT_NE(on.err.find("1 row inserted while the triggers were off got record codes"), std::string::npos) << on.err;
