@@ -39,7 +39,28 @@ std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite&
     q.open();
     const RecordCode drawn{q.field(0).asInteger(), q.field(1).asInteger()};
     q.close();
-    if (drawn < site.bound) return std::nullopt;
+    if (drawn < site.bound) {
+        // From 90 % of the range on, while there is time to act. The range
+        // starts after the bound of the site numbered one below (the master's
+        // at (0, 0)); codes count 2000000001 to a high word.
+        const auto linear = [](const RecordCode& c) { return c.high * 2000000001LL + c.low; };
+        RecordCode start{0, 0};
+        const int64_t number = integerOf(db, "select Number from R$Clone where ME = 'Y'");
+        if (number > 0) {
+            q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
+            q.open();
+            if (!q.eof() && !q.field(0).isNull() && !q.field(1).isNull())
+                start = {q.field(0).asInteger(), q.field(1).asInteger()};
+            q.close();
+        }
+        const int64_t size = linear(site.bound) - linear(start), used = linear(drawn) - linear(start);
+        if (size <= 0 || used * 10 < size * 9) return std::nullopt;
+        return "Warning: " + std::to_string(used * 100 / size) + "% of the record codes of " + site.identity +
+               " are used: its range ends at " + site.bound.text() + " and its code generator stands at " +
+               drawn.text() + ". When they are used up, no row can be inserted there" +
+               (number > 0 ? ": make the clone again with a new range before (delete-clone, make-clone)."
+                           : ".");
+    }
     return "Warning: the record codes of " + site.identity + " are used up: its range ends at " +
            site.bound.text() + " and its code generator stands at " + drawn.text() +
            ". No row can be inserted there any more; a row an earlier version gave a code beyond the end is "

@@ -107,7 +107,8 @@ TEST_F(ExchangeTest, ASecondFillSendsAgainWhatThePeerHasNotAcknowledged) {
     EXPECT_TRUE(localRows(kJournal).empty());
 }
 
-// A site whose codes are used up can insert no row: the fill says so.
+// A site whose codes are used up can insert no row: the fill says so, and
+// from 90 % of its range on it warns.
 TEST_F(ExchangeTest, FillWarnsNamingTheSiteWhoseCodesAreUsedUp) {
     const std::string warning =
         "Warning: the record codes of WEST are used up: its range ends at (1, 1000000000) and its code generator "
@@ -117,7 +118,11 @@ TEST_F(ExchangeTest, FillWarnsNamingTheSiteWhoseCodesAreUsedUp) {
         long gen1, gen2;
         std::vector<std::string> messages;
     };
-    for (const Case& c : {Case{1, 999999999, {}}, Case{2, 3, {warning}}}) {
+    const std::string nearTheEnd =
+        "Warning: 98% of the record codes of WEST are used: its range ends at (1, 1000000000) and its code "
+        "generator stands at (1, 950000000). When they are used up, no row can be inserted there: make the clone "
+        "again with a new range before (delete-clone, make-clone).";
+    for (const Case& c : {Case{0, 5010, {}}, Case{1, 950000000, {nearTheEnd}}, Case{2, 3, {warning}}}) {
         makeDatabases({"WEST", 1, 1000000000, 1, 5000, c.gen1, c.gen2});
         ui.messages.clear();
         ASSERT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
