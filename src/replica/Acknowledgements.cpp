@@ -4,6 +4,7 @@
 
 #include "engine/Query.h"
 #include "operation/Refused.h"
+#include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
@@ -87,16 +88,8 @@ void recordRead(engine::Database& db, const Peer& peer, int64_t fillNumber, int6
 std::optional<int64_t> firstOwnMark(engine::Database& db) {
     // The oldest history row whose mark lies above the range of the database
     // numbered one below this site; on the master, the oldest row.
+    const std::optional<RecordCode> below = boundBelow(db);
     engine::Query q(db);
-    std::optional<RecordCode> below;
-    const int64_t number = integerOf(db, "select Number from R$Clone where ME = 'Y'");
-    if (number > 0) {
-        q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
-        q.open();
-        if (!q.eof() && !q.field(0).isNull() && !q.field(1).isNull())
-            below = RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
-        q.close();
-    }
     q.setSql("select SynchroNumber, R$Code1, R$Code2 from R$Synchro order by SynchroNumber");
     q.open();
     for (q.first(); !q.eof(); q.next()) {

@@ -34,66 +34,50 @@ const char* const kActiveTriggers =
 
 // Hands out record codes: I = 1 reads the high word, anything else draws the
 // next low word, rolling over into the high word after 2000000000. Until
-// version 6 it drew past the site's bound into the next site's range.
-const char* const kFillBefore =
-    "CREATE PROCEDURE R$FILL\n"
-    "  (I INTEGER)\n"
-    "  RETURNS (C INTEGER)\n"
-    "AS\n"
-    "declare variable MaxValue Integer;\n"
-    "declare variable dummy Integer;\n"
-    "begin\n"
-    " MaxValue = 2000000000;\n"
-    " if (I = 1) then\n"
-    "   C = gen_id(R$Gen1, 0);\n"
-    " else\n"
-    " begin\n"
-    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
-    "   begin\n"
-    "     dummy = gen_id(R$Gen1, 1);\n"
-    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
-    "   end\n"
-    "   else\n"
-    "     C = gen_id(R$Gen2, 1);\n"
-    " end\n"
-    " suspend;\n"
-    "end";
-
-// From version 6 a code past the site's bound (its R$CLONE row marked ME =
-// "Y") is never drawn: the next site's rows bear those codes. The insert
-// fails, naming the site and its range.
-const char* const kFill =
-    "CREATE PROCEDURE R$FILL\n"
-    "  (I INTEGER)\n"
-    "  RETURNS (C INTEGER)\n"
-    "AS\n"
-    "declare variable MaxValue Integer;\n"
-    "declare variable dummy Integer;\n"
-    "declare variable High Integer;\n"
-    "declare variable Bound1 Integer;\n"
-    "declare variable Bound2 Integer;\n"
-    "declare variable Site Char(31);\n"
-    "begin\n"
-    " MaxValue = 2000000000;\n"
-    " if (I = 1) then\n"
-    "   C = gen_id(R$Gen1, 0);\n"
-    " else\n"
-    " begin\n"
-    "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
-    "   begin\n"
-    "     dummy = gen_id(R$Gen1, 1);\n"
-    "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
-    "   end\n"
-    "   else\n"
-    "     C = gen_id(R$Gen2, 1);\n"
-    "   select first 1 MaxValue1, MaxValue2, Name from R$Clone where ME = 'Y' into ::Bound1, ::Bound2, ::Site;\n"
-    "   High = gen_id(R$Gen1, 0);\n"
-    "   if (High > Bound1 or (High = Bound1 and C > Bound2)) then\n"
-    "     exception R$CODES_USED_UP 'The record codes of ' || trim(Site) || ' are used up: its range ends at (' ||\n"
-    "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n"
-    " end\n"
-    " suspend;\n"
-    "end";
+// version 6 it drew past the site's bound into the next site's range; from
+// then on a code past the bound (of the R$CLONE row marked ME = "Y") is never
+// drawn, for the next site's rows bear those codes: the insert fails, naming
+// the site and its range.
+std::string fillProcedure(bool bounded) {
+    const std::string boundVariables = bounded ? "declare variable High Integer;\n"
+                                                 "declare variable Bound1 Integer;\n"
+                                                 "declare variable Bound2 Integer;\n"
+                                                 "declare variable Site Char(31);\n"
+                                               : "";
+    const std::string boundCheck =
+        bounded ? "   select first 1 MaxValue1, MaxValue2, Name from R$Clone where ME = 'Y' into ::Bound1, ::Bound2, "
+                  "::Site;\n"
+                  "   High = gen_id(R$Gen1, 0);\n"
+                  "   if (High > Bound1 or (High = Bound1 and C > Bound2)) then\n"
+                  "     exception R$CODES_USED_UP 'The record codes of ' || trim(Site) || ' are used up: its range "
+                  "ends at (' ||\n"
+                  "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n"
+                : "";
+    return "CREATE PROCEDURE R$FILL\n"
+           "  (I INTEGER)\n"
+           "  RETURNS (C INTEGER)\n"
+           "AS\n"
+           "declare variable MaxValue Integer;\n"
+           "declare variable dummy Integer;\n" +
+           boundVariables +
+           "begin\n"
+           " MaxValue = 2000000000;\n"
+           " if (I = 1) then\n"
+           "   C = gen_id(R$Gen1, 0);\n"
+           " else\n"
+           " begin\n"
+           "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
+           "   begin\n"
+           "     dummy = gen_id(R$Gen1, 1);\n"
+           "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
+           "   end\n"
+           "   else\n"
+           "     C = gen_id(R$Gen2, 1);\n" +
+           boundCheck +
+           " end\n"
+           " suspend;\n"
+           "end";
+}
 
 Object generator(const std::string& name, int since = 1) { return {Kind::Generator, name, since}; }
 
@@ -113,9 +97,9 @@ Object text(Kind kind, const std::string& name, const std::string& statement, in
 }
 
 Object fill() {
-    Object o = text(Kind::Procedure, "R$FILL", kFill);
+    Object o = text(Kind::Procedure, "R$FILL", fillProcedure(true));
     o.revised = 6;
-    o.textBefore = kFillBefore;
+    o.textBefore = fillProcedure(false);
     return o;
 }
 

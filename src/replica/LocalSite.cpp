@@ -33,6 +33,16 @@ LocalSite LocalSite::read(engine::Database& db) {
 
 std::string identityOf(engine::Database& db) { return textOf(db, "select Name from R$CLONE where ME = 'Y'"); }
 
+std::optional<RecordCode> boundBelow(engine::Database& db) {
+    const int64_t number = integerOf(db, "select Number from R$Clone where ME = 'Y'");
+    if (number <= 0) return std::nullopt;
+    engine::Query q(db);
+    q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
+    q.open();
+    if (q.eof() || q.field(0).isNull() || q.field(1).isNull()) return std::nullopt;
+    return RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
+}
+
 std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
     engine::Query q(db);
     q.setSql("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0) from RDB$Database");
@@ -44,21 +54,15 @@ std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite&
         // starts after the bound of the site numbered one below (the master's
         // at (0, 0)); codes count 2000000001 to a high word.
         const auto linear = [](const RecordCode& c) { return c.high * 2000000001LL + c.low; };
-        RecordCode start{0, 0};
-        const int64_t number = integerOf(db, "select Number from R$Clone where ME = 'Y'");
-        if (number > 0) {
-            q.setSql("select MaxValue1, MaxValue2 from R$Clone where Number = " + std::to_string(number - 1));
-            q.open();
-            if (!q.eof() && !q.field(0).isNull() && !q.field(1).isNull())
-                start = {q.field(0).asInteger(), q.field(1).asInteger()};
-            q.close();
-        }
+        const std::optional<RecordCode> below = boundBelow(db);
+        const RecordCode start = below.value_or(RecordCode{0, 0});
+        const bool clone = site.identity != "MASTER";
         const int64_t size = linear(site.bound) - linear(start), used = linear(drawn) - linear(start);
         if (size <= 0 || used * 10 < size * 9) return std::nullopt;
         return "Warning: " + std::to_string(used * 100 / size) + "% of the record codes of " + site.identity +
                " are used: its range ends at " + site.bound.text() + " and its code generator stands at " +
                drawn.text() + ". When they are used up, no row can be inserted there" +
-               (number > 0 ? ": make the clone again with a new range before (delete-clone, make-clone)."
+               (clone ? ": make the clone again with a new range before (delete-clone, make-clone)."
                            : ".");
     }
     return "Warning: the record codes of " + site.identity + " are used up: its range ends at " +

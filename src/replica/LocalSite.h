@@ -30,10 +30,13 @@ struct LocalSite {
 // "" when no row is marked.
 std::string identityOf(engine::Database& db);
 
-// A warning naming the site when its record-code generators (R$GEN1, R$GEN2)
-// have passed the upper bound of its range: a fill sends the rows up to the
-// bound, so rows given codes beyond it would never reach another site.
-// nullopt while the codes stay within the range.
+// Where the range of the site numbered one below this one ends: this site's
+// range starts after it. nullopt at the master, or when that row has no bound.
+std::optional<RecordCode> boundBelow(engine::Database& db);
+
+// A warning naming the site when its record codes are used up, or from 90 %
+// of its range on: no row can be inserted past the bound. nullopt while
+// there is room.
 std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site);
 
 }  // namespace quorvel::replica

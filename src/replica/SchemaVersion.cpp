@@ -89,17 +89,14 @@ std::string newerSynchroMessage(int format) {
 
 int upgradeLocal(engine::Database& db, int to) {
     const int from = localVersion(db);
-    if (from == 0 || from >= to && from <= kLocalVersion) return from;
+    if (from == 0 || (from >= to && from <= kLocalVersion)) return from;
     if (from > kLocalVersion) throw Refused(newerLocalMessage(from));
     if (!versionRecorded(db) && !firstPreparationWhole(db)) return from;
     for (int step = from + 1; step <= to; ++step) {
         catalogue::bringTo(db, catalogue::localObjects(), step);
         if (step == 5) {
             // The master starts its set; a clone learns it from the master.
-            if (integerOf(db, "select count(*) from R$CLONE where ME = 'Y' and NUMBER = 0") != 0)
-                startSet(db);
-            else
-                startUnknownSet(db);
+            startSet(db, integerOf(db, "select count(*) from R$CLONE where ME = 'Y' and NUMBER = 0") != 0);
         }
         if (step == 7) {
             // The file as it is now counts as this site's.

@@ -2,6 +2,7 @@
 
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "operation/Refused.h"
 #include "replica/Presence.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -28,17 +29,11 @@ SetIdentity readSetIdentity(engine::Database& db) {
     return id;
 }
 
-void startSet(engine::Database& db) {
+void startSet(engine::Database& db, bool known) {
     engine::Transaction tx(db);
     if (hasRow(db)) return;
-    run(db, "insert into R$IDENTITY (SETID, GENERATION) values (uuid_to_char(gen_uuid()), 1)");
-    tx.commit();
-}
-
-void startUnknownSet(engine::Database& db) {
-    engine::Transaction tx(db);
-    if (hasRow(db)) return;
-    run(db, "insert into R$IDENTITY (SETID, GENERATION) values (null, null)");
+    run(db, std::string("insert into R$IDENTITY (SETID, GENERATION) values ") +
+                (known ? "(uuid_to_char(gen_uuid()), 1)" : "(null, null)"));
     tx.commit();
 }
 
@@ -64,6 +59,11 @@ std::string restoredFile(engine::Database& db) {
                    : "Make the clone again from the master (delete-clone " + site + ", make-clone " + site +
                          "); if nothing was done in it between the backup and the restore (a maintenance backup "
                          "and restore), run accept-restore instead. Nothing was changed.");
+}
+
+void refuseRestoredFile(engine::Database& db) {
+    engine::Transaction look(db);
+    if (const std::string why = restoredFile(db); !why.empty()) throw Refused(why);
 }
 
 void nextGeneration(engine::Database& db) {

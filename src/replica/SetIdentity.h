@@ -27,11 +27,11 @@ struct SetIdentity {
 // In whatever transaction is open; unknown where there is no R$IDENTITY row.
 SetIdentity readSetIdentity(engine::Database& db);
 
-// A new set at generation 1, where the database has no identity yet (a
-// master being prepared, or upgraded). Committed on its own.
-void startSet(engine::Database& db);
-// The row an upgraded clone starts with: its set not known yet.
-void startUnknownSet(engine::Database& db);
+// The identity row, where the database has none yet: a new set at
+// generation 1 (a master being prepared or upgraded), or, `known` false, a
+// set not known yet (an upgraded clone, until its master's first fill).
+// Committed on its own.
+void startSet(engine::Database& db, bool known = true);
 
 // Re-arming: the next generation. In the open transaction.
 void nextGeneration(engine::Database& db);
@@ -50,6 +50,8 @@ void learnSet(engine::Database& db, const SetIdentity& master);
 void recordFileStamp(engine::Database& db, bool onlyFirst = false);
 // Why this file may not fill or read, or "" when it may.
 std::string restoredFile(engine::Database& db);
+// Refuses a fill or read on a restored file, in a transaction of its own.
+void refuseRestoredFile(engine::Database& db);
 
 // Why a fill with `sender`'s identity may not be read here, or "" when it
 // may. `fromMaster`: the sender is the master (this site a clone). Both

@@ -145,11 +145,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
         replica::requireCurrentVersion(local);
-        {
-            // A restored site would draw again what it drew after its backup.
-            engine::Transaction look(local);
-            if (const std::string why = replica::restoredFile(local); !why.empty()) throw Refused(why);
-        }
+        replica::refuseRestoredFile(local);
         // What the out-synchro database is, before anything in it is emptied:
         // the master, a clone or the local file itself must never be.
         DatabaseIdentity target, here;

@@ -236,11 +236,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
         replica::requireCurrentVersion(local);
-        {
-            // A restored site would draw again what it drew after its backup.
-            engine::Transaction look(local);
-            if (const std::string why = replica::restoredFile(local); !why.empty()) throw Refused(why);
-        }
+        replica::refuseRestoredFile(local);
         std::optional<Sender> sender;
         try {
             sender = checkSource(local, synchro, reporter);
