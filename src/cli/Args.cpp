@@ -91,6 +91,11 @@ Cloning (--local the master):
                                             back the master up with gbak, restore it
                                             at TARGET (a new database: a path or
                                             host:path) and update it as clone NAME
+  re-register NAME --max1 TEXT --max2 TEXT TARGET
+                                            the --clone database is clone NAME's file
+                                            restored from a backup: the master takes
+                                            what only that file holds, retires NAME's
+                                            number, and makes NAME again at TARGET
 
 Exchange (--local the local database, --synchro the synchro database):
   fill                        write the local changes into the synchro database

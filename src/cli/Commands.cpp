@@ -133,6 +133,17 @@ int cmdMakeClone(Session& s) {
     return localOperation(s, [&](DM& dm, Reporter& ui) { return clone::MakeClone(dm.UserDB(), input, ui); });
 }
 
+int cmdReRegister(Session& s) {
+    s.requireClone();
+    auto max1 = s.args.value("--max1");
+    auto max2 = s.args.value("--max2");
+    if (!max1 || !max2) throw UsageError{"re-register needs --max1 TEXT and --max2 TEXT"};
+    const clone::ReRegisterInput input{{s.args.words[1], *max1, *max2}, s.args.words[2]};
+    return localOperation(s, [&](DM& dm, Reporter& ui) {
+        return clone::ReRegister(dm.UserDB(), dm.CloneDB(), input, ui);
+    });
+}
+
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
@@ -162,6 +173,7 @@ const Command kCommands[] = {
     {"delete-clone", 1, 1, cmdDeleteClone},
     {"update-clone", 1, 1, cmdUpdateClone},
     {"make-clone", 2, 2, cmdMakeClone},
+    {"re-register", 2, 2, cmdReRegister},
     {"convert-ddl", 2, 2, cmdConvertDdl},
 };
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "clone/CloneSql.h"
+#include "clone/CloneTarget.h"
 #include "clone/Gbak.h"
 #include "clone/Operations.h"
 #include "engine/FirstValue.h"
@@ -26,19 +27,6 @@ namespace {
 bool isServerName(const std::string& name) {
     const auto colon = name.find(':');
     return colon != std::string::npos && name.front() != '/' && name.front() != '.';
-}
-
-// gbak's restore would refuse an existing database as well, but only after
-// the clone was registered and the master backed up. A server's file is
-// left to gbak.
-void refuseTarget(const std::string& target) {
-    if (target.empty()) throw Refused("No database to make the clone in was named: nothing was made.");
-    if (isServerName(target)) return;
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(target, ec))) throw Refused(target + " exists: nothing was made.");
-    const fs::path folder = fs::path(target).parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec))
-        throw Refused("The folder " + folder.string() + " does not exist: nothing was made.");
 }
 
 // A copy of a clone would be a second site with the clone's identity.
@@ -87,11 +75,24 @@ void reconnectQuietly(engine::Database& master) {
 
 }  // namespace
 
+// gbak's restore would refuse an existing database as well, but only after
+// the clone was registered and the master backed up. A server's file is
+// left to gbak.
+void refuseCloneTarget(const std::string& target) {
+    if (target.empty()) throw Refused("No database to make the clone in was named: nothing was made.");
+    if (isServerName(target)) return;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec))) throw Refused(target + " exists: nothing was made.");
+    const fs::path folder = fs::path(target).parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, ec))
+        throw Refused("The folder " + folder.string() + " does not exist: nothing was made.");
+}
+
 Outcome MakeClone(engine::Database& master, const MakeCloneInput& input, Reporter& reporter) {
     const std::string& name = input.entry.name;
     const std::string& target = input.target;
     Outcome outcome = runOperation(reporter, [&] {
-        refuseTarget(target);
+        refuseCloneTarget(target);
         return Outcome::done();
     });
     if (!outcome.isDone()) return outcome;

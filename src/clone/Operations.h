@@ -80,3 +80,27 @@ struct MakeCloneInput {
 Outcome MakeClone(engine::Database& master, const MakeCloneInput& input, Reporter& reporter);
 
 }  // namespace quorvel::clone
+
+namespace quorvel::clone {
+
+// A clone's file restored from a backup, to be made a clone again: its
+// name, the new range (as for make-clone) and the database to make the new
+// copy in.
+struct ReRegisterInput {
+    CloneEntry entry;
+    std::string target;
+};
+
+// "Re-register": `restored` is clone `input.entry.name`'s file restored from
+// a backup, which fills and reads refuse. After a confirmation, the master
+// takes what the file holds that it never read (the file's unsent changes,
+// with the read's rules) and retires the clone's number in the same
+// transaction; then the clone is made again at `input.target`, with a new
+// number and range. The restored file is only read. Refused, with nothing
+// changed, when `restored` is not a restored file of a clone of this master
+// (another set, an earlier arming, a number retired), or the target exists.
+// Run again after an interruption, it goes on where it stopped.
+Outcome ReRegister(engine::Database& master, engine::Database& restored, const ReRegisterInput& input,
+                   Reporter& reporter);
+
+}  // namespace quorvel::clone

@@ -56,9 +56,10 @@ std::string restoredFile(engine::Database& db) {
            " would draw again the record codes and fill numbers it drew after the backup. " +
            (master ? std::string("If nothing was done in it between the backup and the restore (a maintenance "
                                  "backup and restore), run accept-restore. Nothing was changed.")
-                   : "Make the clone again from the master (delete-clone " + site + ", make-clone " + site +
-                         "); if nothing was done in it between the backup and the restore (a maintenance backup "
-                         "and restore), run accept-restore instead. Nothing was changed.");
+                   : "Make it a clone again at the master, with this file as --clone: \"re-register " + site +
+                         " --max1 .. --max2 .. TARGET\" takes what only this file holds and makes " + site +
+                         " again at TARGET. If nothing was done in it between the backup and the restore (a "
+                         "maintenance backup and restore), run accept-restore instead. Nothing was changed.");
 }
 
 void refuseRestoredFile(engine::Database& db) {

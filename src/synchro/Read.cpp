@@ -37,7 +37,6 @@ using replica::LocalSite;
 using replica::RecordCode;
 using replica::tableOrder;
 using replica::codeAbove;
-using replica::codeBelow;
 
 namespace {
 
@@ -103,8 +102,8 @@ void rowCollision(ReadContext& cx, ReadReport::Collision& c) {
     engine::Query& rows = cx.synchroRows;
     c.synchroRow = rowText(rows);
     c.synchroCode = codeOfRow(rows);
-    c.synchroRows = "select * from " + cx.local.identifier(c.table) + " where " + (c.pass == "INSERT" ? codeAbove(cx.senderMark)
-                                                                                : codeBelow(cx.senderMark));
+    c.synchroRows = "select * from " + cx.local.identifier(c.table) + " where " + (c.pass == "INSERT" ? "" : "not ") +
+                    codeAbove(cx.senderMark);
     engine::Table keys(cx.local);
     keys.setTableName(c.table);
     const std::vector<std::string> columns = splitKeyList(keys.primaryKeyFields());

@@ -15,7 +15,6 @@ namespace quorvel::synchro {
 
 using replica::RecordCode;
 using replica::codeAbove;
-using replica::codeBelow;
 
 namespace {
 
@@ -57,10 +56,18 @@ using CodeSet = std::unordered_set<RecordCode, replica::RecordCodeHash>;
 // The codes of the local rows that the pass's rows could name: those above
 // the sender's mark up to the highest code among them. Most rows of the pass
 // are new here; knowing which are held spares looking for each of them.
+// The rows of the insert pass: above the mark (and up to the sender's bound);
+// the update pass takes the others.
+std::string newRows(const ReadContext& cx) {
+    if (!cx.senderBound) return codeAbove(cx.senderMark);
+    return "(" + codeAbove(cx.senderMark) + " and not " + codeAbove(*cx.senderBound) + ")";
+}
+std::string heldRows(const ReadContext& cx) { return "not " + newRows(cx); }
+
 CodeSet heldCodes(ReadContext& cx, const std::string& table) {
     engine::Query highest(cx.synchroRows.database());
     highest.setSql("select R$Code1, R$Code2 from " + cx.synchroRows.database().identifier(table) + " where " +
-                   codeAbove(cx.senderMark) +
+                   newRows(cx) +
                    " order by R$Code1 desc, R$Code2 desc rows 1");
     highest.open();
     CodeSet held;
@@ -80,7 +87,7 @@ CodeSet heldCodes(ReadContext& cx, const std::string& table) {
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
-    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + codeAbove(cx.senderMark), true);
+    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + newRows(cx), true);
     selectLocalTable(cx, table, true);
     engine::Query& source = cx.synchroRows;
     if (source.eof()) return;
@@ -134,7 +141,7 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 
 void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
     // The transfer runs the statement itself.
-    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + codeBelow(cx.senderMark), false);
+    selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + heldRows(cx), false);
     selectLocalTable(cx, table, false);
     RecordTransfer transfer(cx.synchroRows, cx.localTable);
     transfer.onRows = [&cx, table](int64_t rows) { cx.reporter.rows(table, rows); };

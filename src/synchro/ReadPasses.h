@@ -3,6 +3,7 @@
 // read's transactions and throw on the first failure, leaving the context's
 // synchro rows on the failing row and its local table on the failing table,
 // for the read to report the collision.
+#include <optional>
 #include <string>
 
 #include "engine/Database.h"
@@ -24,6 +25,9 @@ struct ReadContext {
     engine::Query& synchroRows;   // the pass's rows of the synchro database
     engine::Table& localTable;    // the table being written
     std::string synchroSelect;    // the statement `synchroRows` runs
+    // The end of the sender's range, when its rows above the mark are only
+    // those up to it: taking a whole database's unsent rows, not a fill's.
+    std::optional<replica::RecordCode> senderBound = std::nullopt;
 };
 
 // Every pass finds a local row by its record code, never by its primary
