@@ -112,6 +112,10 @@ Exchange (--local the local database, --synchro the synchro database):
   success                     remove from the local journal what every site has
                               read; names the sites that have not read the last
                               fill (--local only)
+  forget-peer-fill PEER NUMBER  go back to NUMBER as the last fill read from
+                              PEER (MASTER or a clone), so that its fills above
+                              it are read again, e.g. after a file whose fill
+                              number was raised by hand (--local only)
   delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row
   copy-from-synchro TABLE KEY...     settle a collision: copy the synchro row over
                                      the local row with that key, then drop it

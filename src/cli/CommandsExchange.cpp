@@ -193,6 +193,20 @@ int cmdCopyFromSynchro(Session& s) {
     return s.finish(synchro::CopySynchroRow(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
 
+int cmdForgetPeerFill(Session& s) {
+    int64_t number = 0;
+    try {
+        std::size_t used = 0;
+        number = std::stoll(s.args.words[2], &used);
+        if (used != s.args.words[2].size()) throw std::invalid_argument("");
+    } catch (const std::exception&) {
+        throw UsageError{"forget-peer-fill needs a peer's name and a fill number"};
+    }
+    if (!connectLocal(s)) return 1;
+    s.ui.startOperation();
+    return s.finish(synchro::ForgetPeerFill(s.dm.UserDB(), s.ui, s.args.words[1], number));
+}
+
 }  // namespace
 
 const Command kExchangeCommands[] = {
@@ -201,6 +215,7 @@ const Command kExchangeCommands[] = {
     {"history", 0, 0, cmdHistory},
     {"delete-history", 1, 1, cmdDeleteHistory},
     {"success", 0, 0, cmdSuccess},
+    {"forget-peer-fill", 2, 2, cmdForgetPeerFill},
     {"delete-synchro-row", 2, -1, cmdDeleteSynchroRow},
     {"copy-from-synchro", 2, -1, cmdCopyFromSynchro},
     {"drop-delete-entry", 3, 3, cmdDropDeleteEntry},

@@ -108,6 +108,13 @@ Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std
 // with that key, then deleted from the synchro database.
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key);
+// An administrator's repair: the last fill recorded as read from the peer
+// named `peer` goes back to `number`, so that the peer's fills above it are
+// read again (after a fill whose number was raised by hand). Refused for
+// no peer of this site and for a number not below the recorded one; asks
+// first, naming the effect.
+Outcome ForgetPeerFill(engine::Database& local, Reporter& reporter, const std::string& peer, int64_t number);
+
 // Deletes the synchro row of `table` whose primary key is `key`.
 Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const std::string& table,
                          const std::vector<std::string>& key);

@@ -191,6 +191,23 @@ std::optional<Sender> checkSource(engine::Database& local, engine::Database& syn
                           "): a site never reads its own fill. Read the fill of another site. "
                           "Nothing was changed.");
         checkSenderIsPeer(local, synchro, *source.sender);
+        // The fills of this site the sender says it read: a number never
+        // drawn here is no site's (an edited or damaged file), and recorded
+        // it would prune from the journal what the sender never had.
+        int64_t acknowledged = 0, drawn = 0;
+        {
+            engine::Transaction tx(local);
+            drawn = replica::lastFillNumber(local);
+        }
+        {
+            engine::Transaction tx(synchro);
+            acknowledged = acknowledgementOf(synchro, identify(local).siteNumber);
+        }
+        if (acknowledged > drawn)
+            throw Refused(synchro.aliasName() + " says its sender read this site's fill no. " +
+                          std::to_string(acknowledged) + ", but this site has made fills up to no. " +
+                          std::to_string(drawn) + " only: the file was not written by a site of this set as it "
+                          "stands (edited or damaged). Nothing was changed.");
     } else if (!source.hasSenderTable) {
         reporter.notice(synchro.aliasName() +
                         " does not tell who filled it (it was made by an earlier definition); reading it.");
