@@ -9,6 +9,12 @@
 // site alone is lost. The second test kills (SIGKILL) fills and reads at
 // random moments in the same harness and runs them again.
 //
+// The third test adds the life of real sites: now and then a clone is
+// deleted and made again, or restored from a backup taken at the start of
+// the period (its users may go on working in the restored file) and
+// re-registered; what it alone held since is lost with it, and the sites
+// still converge.
+//
 // Natural keys never collide here (TAG keys carry the site's letter): the
 // known exception of a natural key inserted at two sites is tested by
 // ExchangeConvergenceTest.
@@ -31,6 +37,7 @@
 
 #include "ExchangeSites.h"
 #include "RandomWork.h"
+#include "clone/Gbak.h"
 #include "engine/Aliases.h"
 #include "support/Workspace.h"
 
@@ -94,9 +101,11 @@ std::string buildSitesTemplate() {
 
 class Exchange {
 public:
-    Exchange(uint64_t seed, Workspace& ws, int kills) : rnd_(seed), ws_(ws), killsLeft_(kills) {
+    Exchange(uint64_t seed, Workspace& ws, int kills, bool life = false)
+        : rnd_(seed), ws_(ws), killsLeft_(kills), life_(life) {
         for (const Site& s : kSites) {
             copyFile(sitesTemplate(s.file), ws.path(s.file));
+            current_.push_back(ws.path(s.file));
             quorvel::engine::Aliases::add(s.alias, ws.path(s.file));
             workers_.push_back(Worker{s.name, s.letter});
         }
@@ -122,7 +131,18 @@ public:
             sql(kSites[s].alias, work);
         }
 
+        // Everything has reached every site: a backup now loses, once
+        // restored, only what its clone does in this period.
+        const std::size_t changing = life_ && chance(.7) ? pick(1, kSites.size() - 1) : 0;
+        const int moment = static_cast<int>(pick(0, steps - 1));
+        const bool restore = chance(.5);
+        const std::string backup = ws_.path("life.fbk");
+        if (changing && restore) {
+            fs::remove(backup);
+            quorvel::clone::backUpDatabase(current_[changing], backup, {});
+        }
         for (int i = 0; i < steps; ++i) {
+            if (changing && i == moment) restore ? restoreAndReRegister(changing, backup, k) : makeAgain(changing);
             const double a = std::uniform_real_distribution<double>(0, 1)(rnd_);
             const std::size_t s = pick(0, kSites.size() - 1);
             if (a < .4) {
@@ -149,6 +169,8 @@ public:
     }
 
     int kills() const { return kills_; }
+    int madeAgain() const { return madeAgain_; }
+    int restored() const { return restored_; }
     int killsLeft() const { return killsLeft_; }
     std::string childTimes() const {
         std::string t;
@@ -274,6 +296,61 @@ private:
         return true;
     }
 
+    // A clone of a new incarnation in a new file: what the old one held alone
+    // is gone, its files are no peer's, and updates it made this period are
+    // not counted on.
+    void newIncarnation(std::size_t c, const std::string& file) {
+        quorvel::engine::Aliases::add(kSites[c].alias, file);
+        current_[c] = file;
+        files_[c].clear();
+        lastRead_[{c, 0}] = lastRead_[{0, c}] = seq_;
+        for (auto& [row, chain] : chains_) {
+            const auto by = written_.updates.find(row);
+            if (by != written_.updates.end() && by->second.count(kSites[c].name)) chain.unbroken = false;
+        }
+    }
+    std::string incarnationFile(std::size_t c) {
+        return ws_.path(kSites[c].alias + "-" + std::to_string(++incarnations_) + ".fdb");
+    }
+    std::vector<std::string> newRange() {
+        return {"--max1", std::to_string(nextMax1_++), "--max2", "1000000000"};
+    }
+
+    void makeAgain(std::size_t c) {
+        const Site& site = kSites[c];
+        CliRun r = cli({"--local", "M", "delete-clone", site.name, "--yes"});
+        require(r.status == 0, "delete-clone " + site.name + ": " + r.text());
+        const std::string file = incarnationFile(c);
+        std::vector<std::string> args = {"--local", "M", "make-clone", site.name};
+        for (const std::string& a : newRange()) args.push_back(a);
+        args.insert(args.end(), {file, "--yes"});
+        r = cli(args);
+        require(r.status == 0, "make-clone " + site.name + " again: " + r.text());
+        newIncarnation(c, file);
+        ++madeAgain_;
+    }
+
+    void restoreAndReRegister(std::size_t c, const std::string& backup, int k) {
+        const Site& site = kSites[c];
+        const std::string restored = incarnationFile(c);
+        quorvel::clone::restoreDatabase(backup, restored, {});
+        quorvel::engine::Aliases::add(site.alias, restored);
+        current_[c] = restored;
+        if (chance(.5)) work(c, k);  // before anyone notices
+        const std::string out = newFile();
+        CliRun r = cli({"--local", site.alias, "--synchro", out, "fill", "--yes"});
+        require(r.status == 1 && r.err.find("restored from a backup") != std::string::npos,
+                "a fill at the restored " + site.name + ": " + r.text());
+        const std::string file = incarnationFile(c);
+        std::vector<std::string> args = {"--local", "M", "--clone", site.alias, "re-register", site.name};
+        for (const std::string& a : newRange()) args.push_back(a);
+        args.insert(args.end(), {file, "--yes"});
+        r = cli(args);
+        require(r.status == 0, "re-register " + site.name + ": " + r.text());
+        newIncarnation(c, file);
+        ++restored_;
+    }
+
     std::string newFile() {
         const int n = ++fileCount_;
         const std::string alias = "F" + std::to_string(n);
@@ -382,6 +459,10 @@ private:
     std::mt19937_64 rnd_;
     Workspace& ws_;
     int killsLeft_;
+    bool life_;
+    std::vector<std::string> current_;  // each site's database file now
+    int incarnations_ = 0, madeAgain_ = 0, restored_ = 0;
+    int nextMax1_ = static_cast<int>(kSites.size()) + 1;
     std::vector<Worker> workers_;
     std::vector<std::vector<File>> files_;
     std::map<std::pair<std::size_t, std::size_t>, int> lastRead_;  // (reader, sender) -> file
@@ -437,6 +518,21 @@ TEST_F(SitesConvergenceTest, KilledFillsAndReadsAtManySitesLoseNothing) {
     std::cout << "[ kills    ] " << exchange.kills() << " fills and reads killed at a random moment, "
               << exchange.killedAfterCommit() << " reads had committed, seed " << seed << "; as a child"
               << exchange.childTimes() << std::endl;
+}
+
+TEST_F(SitesConvergenceTest, ClonesMadeAgainOrRestoredFromABackupConverge) {
+    const uint64_t seed = seedOf("ClonesMadeAgainOrRestoredFromABackupConverge");
+    const int rounds = envInt("QUORVEL_ROUNDS", 4);
+    Exchange exchange(seed, ws, 0, true);
+    for (int k = 0; k < rounds; ++k) {
+        try {
+            exchange.period(k, 12);
+        } catch (const std::exception& e) {
+            FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
+        }
+    }
+    std::cout << "[ life     ] " << rounds << " periods converged, seed " << seed << ": " << exchange.madeAgain()
+              << " clones made again, " << exchange.restored() << " restored and re-registered" << std::endl;
 }
 
 }  // namespace
