@@ -99,7 +99,7 @@ struct ReRegisterInput {
 // number and range. The restored file is only read. Refused, with nothing
 // changed, when `restored` is not a restored file of a clone of this master
 // (another set, an earlier arming, a number retired), or the target exists.
-// Run again after an interruption, it goes on where it stopped.
+// Run again after the master took the changes, it only makes the clone.
 Outcome ReRegister(engine::Database& master, engine::Database& restored, const ReRegisterInput& input,
                    Reporter& reporter);
 
