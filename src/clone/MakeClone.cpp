@@ -14,7 +14,10 @@
 #include "clone/Operations.h"
 #include "engine/FirstValue.h"
 #include "operation/RunOperation.h"
+#include "engine/Query.h"
+#include "engine/Transaction.h"
 #include "replica/LocalSite.h"
+#include "replica/SqlText.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +38,18 @@ void refuseClone(engine::Database& master) {
     if (identity != "MASTER")
         throw Refused("The local database is " + (identity.empty() ? "no master" : "the clone " + identity) +
                       ": clones are made from the master. Nothing was made.");
+}
+
+// A run stopped after the registration (killed, or its backup failed)
+// leaves the clone registered with no copy made: run again with the same
+// range, it makes the copy instead of refusing the name.
+bool registeredWithoutCopy(engine::Database& master, const CloneEntry& entry) {
+    engine::Transaction tx(master);
+    engine::Query q(master);
+    q.setSql("select MaxValue1, MaxValue2, ME from R$Clone where Name = " + replica::quoted(entry.name));
+    q.open();
+    if (q.eof() || q.field(2).isNull() || q.field(2).asString() != "N") return false;
+    return q.field(0).asString() == entry.maxValue1 && q.field(1).asString() == entry.maxValue2;
 }
 
 // A backup file of this run's own, removed when the run ends however it ends.
@@ -104,9 +119,14 @@ Outcome MakeClone(engine::Database& master, const MakeCloneInput& input, Reporte
     });
     if (!outcome.isDone()) return outcome;
 
-    reporter.step("Register clone " + name);
-    const Registration registration = RegisterClone(master, input.entry, reporter);
-    if (!registration.outcome.isDone()) return registration.outcome;
+    if (registeredWithoutCopy(master, input.entry)) {
+        reporter.notice("Clone " + name + " is registered already with this range, and no copy was updated as it "
+                        "(an earlier run stopped): making its copy.");
+    } else {
+        reporter.step("Register clone " + name);
+        const Registration registration = RegisterClone(master, input.entry, reporter);
+        if (!registration.outcome.isDone()) return registration.outcome;
+    }
 
     const std::string registered = "Clone " + name + " is registered at the master.";
     const std::string redo = "delete the clone with \"delete-clone " + name +

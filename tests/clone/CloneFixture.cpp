@@ -53,20 +53,6 @@ commit;
 )";
 }
 
-namespace {
-
-void run(const std::string& command) {
-    std::string out;
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    ASSERT_NE(p, nullptr) << command;
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    int status = pclose(p);
-    ASSERT_EQ(status, 0) << command << "\n" << out;
-}
-
-}  // namespace
 
 void CloneFixture::SetUp() {
     masterPath = ws.createDatabase("MASTER", armedMasterScript());

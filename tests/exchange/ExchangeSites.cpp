@@ -362,8 +362,14 @@ pid_t spawnProgram(std::vector<std::string> argvText, const std::string& log) {
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // A group of its own: a test may kill it with the tools it started (gbak).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw std::runtime_error("cannot start " + argvText.front());
     return pid;

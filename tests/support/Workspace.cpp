@@ -53,6 +53,24 @@ std::string isqlRun(const std::string& database, const std::string& script, int*
     return out;
 }
 
+// Every embedded Firebird process maps its lock tables from one folder, the
+// machine's by default: a process killed at the wrong moment can leave a
+// mutex there held, and every other embedded process on the machine then
+// waits for ever. A test process and the tools it starts (which inherit the
+// setting) keep theirs in a folder of their own; no database file is opened
+// by two test processes.
+const bool kOwnLockFolder = [] {
+    const std::string folder = baseTmp() + "/lock-" + std::to_string(::getpid());
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    ::setenv("FIREBIRD_LOCK", folder.c_str(), 1);
+    std::atexit([] {
+        std::error_code ec;
+        fs::remove_all(std::getenv("FIREBIRD_LOCK"), ec);
+    });
+    return true;
+}();
+
 }  // namespace
 
 Workspace::Workspace() {
