@@ -96,6 +96,11 @@ Cloning (--local the master):
                                             restored from a backup: the master takes
                                             what only that file holds, retires NAME's
                                             number, and makes NAME again at TARGET
+                                            (also every clone after re-register-master)
+  re-register-master                        the --local master is restored from a
+                                            backup: its rows become those of the
+                                            --clone database, the clone that read its
+                                            newest fill; then re-register every clone
 
 Exchange (--local the local database, --synchro the synchro database):
   fill                        write the local changes into the synchro database

@@ -144,6 +144,11 @@ int cmdReRegister(Session& s) {
     });
 }
 
+int cmdReRegisterMaster(Session& s) {
+    s.requireClone();
+    return localOperation(s, [&](DM& dm, Reporter& ui) { return clone::ReRegisterMaster(dm.UserDB(), dm.CloneDB(), ui); });
+}
+
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
@@ -174,6 +179,7 @@ const Command kCommands[] = {
     {"update-clone", 1, 1, cmdUpdateClone},
     {"make-clone", 2, 2, cmdMakeClone},
     {"re-register", 2, 2, cmdReRegister},
+    {"re-register-master", 0, 0, cmdReRegisterMaster},
     {"convert-ddl", 2, 2, cmdConvertDdl},
 };
 

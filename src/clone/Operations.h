@@ -104,3 +104,20 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
                    Reporter& reporter);
 
 }  // namespace quorvel::clone
+
+namespace quorvel::clone {
+
+// "Re-register the master": `master` is the master's file restored from a
+// backup, `clone` the file of the clone that read the master's newest fill
+// (one made after the backup). After a confirmation, in one transaction the
+// master's working tables become the clone's rows, its journal is emptied,
+// its record codes and fill numbers go on above any the clone holds or read,
+// the generation rises, and every registered clone is marked as of the
+// master's earlier incarnation: each is then re-registered (ReRegister),
+// which takes what only it holds. The clone's file is only read. Refused
+// when the master's file was not restored, the clone is of another set or
+// generation or restored itself, or it read no fill made after the backup
+// (then, when no clone did, accept-restore is the remedy).
+Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Reporter& reporter);
+
+}  // namespace quorvel::clone

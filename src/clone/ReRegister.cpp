@@ -2,6 +2,7 @@
 // record codes and fill numbers it drew after the backup. It becomes a new
 // incarnation instead: the master takes the changes only the restored file
 // holds, retires the old number, and the clone is made again from the master.
+#include <algorithm>
 #include <string>
 
 #include "clone/CloneSql.h"
@@ -37,13 +38,18 @@ RestoredClone whoIsRestored(engine::Database& restored, const std::string& expec
     if (who.name != expected)
         throw Refused("The --clone database is the file of clone " + who.name + ", not of " + expected +
                       ". Nothing was changed.");
-    if (replica::restoredFile(restored).empty())
-        throw Refused("The file of " + who.name + " was not restored from a backup: it exchanges as it is. "
-                      "Nothing was changed.");
     return who;
 }
 
-void refuseOtherSet(engine::Database& master, engine::Database& restored, const std::string& name) {
+// The master's row for the file's number: "O" when the master was restored
+// and re-registered since the clone was made (its codes still hold, its
+// generation is the earlier one).
+std::string masterRowOf(engine::Database& master, int64_t number) {
+    engine::Transaction tx(master);
+    return replica::textOf(master, "select ME from R$Clone where Number = " + std::to_string(number));
+}
+
+void refuseOtherSet(engine::Database& master, engine::Database& restored, const std::string& name, bool orphaned) {
     replica::SetIdentity ours, theirs;
     {
         engine::Transaction tx(master);
@@ -53,7 +59,7 @@ void refuseOtherSet(engine::Database& master, engine::Database& restored, const 
         engine::Transaction tx(restored);
         theirs = replica::readSetIdentity(restored);
     }
-    if (ours.setId != theirs.setId || ours.generation != theirs.generation)
+    if (ours.setId != theirs.setId || (ours.generation != theirs.generation && !orphaned))
         throw Refused("The file of " + name + " is of " +
                       (ours.setId != theirs.setId ? std::string("another replication set")
                                                   : "an earlier arming of the master") +
@@ -104,14 +110,21 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
         replica::refuseRestoredFile(master);
         refuseCloneTarget(input.target);
         const RestoredClone who = whoIsRestored(restored, name);
-        refuseOtherSet(master, restored, name);
+        const bool orphaned = masterRowOf(master, who.number) == "O";
+        if (!orphaned) {
+            engine::Transaction look(restored);
+            if (replica::restoredFile(restored).empty())
+                throw Refused("The file of " + who.name + " was not restored from a backup: it exchanges as it is. "
+                              "Nothing was changed.");
+        }
+        refuseOtherSet(master, restored, name, orphaned);
         if (takenBefore(master, who)) {
             reporter.notice("The master took the changes of " + name + "'s restored file before; making " + name +
                             " again.");
             return Outcome::done();
         }
         if (!reporter.confirm("The master takes the changes that only " + name +
-                              "'s restored file holds, retires its number " + std::to_string(who.number) +
+                              "'s file holds, retires its number " + std::to_string(who.number) +
                               ", and " + name + " is made again at " + input.target + ". Re-register " + name + "?"))
             return Outcome::cancelled();
         int64_t lastRead = 0;
@@ -119,6 +132,13 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
             engine::Transaction tx(master);
             lastRead = replica::integerOf(master, "select coalesce(max(LastRead), 0) from R$Peers where SiteNumber = " +
                                                       std::to_string(who.number));
+        }
+        {
+            // After the master's restore its record is the backup's: what the
+            // clone saw acknowledged by the lost master counts too.
+            engine::Transaction look(restored);
+            lastRead = std::max(lastRead, replica::integerOf(restored, "select coalesce(max(Acknowledged), 0) from "
+                                                                       "R$Peers where SiteNumber = 0"));
         }
         reporter.step("Take the changes of " + name + "'s restored file");
         const synchro::UnsentWork work = synchro::takeUnsentWork(

@@ -54,8 +54,10 @@ std::string restoredFile(engine::Database& db) {
     return "This database was restored from a backup or copied: the file of " + (master ? "the master" : site) +
            " was made " + recorded + ", this one " + now + ". Restored, " + (master ? "the master" : site) +
            " would draw again the record codes and fill numbers it drew after the backup. " +
-           (master ? std::string("If nothing was done in it between the backup and the restore (a maintenance "
-                                 "backup and restore), run accept-restore. Nothing was changed.")
+           (master ? std::string("If a clone read a fill the master made after its backup, re-register the master "
+                                 "with that clone's file as --clone (re-register-master), then re-register every "
+                                 "clone. If no clone read one (or nothing was done in it between the backup and "
+                                 "the restore), run accept-restore. Nothing was changed.")
                    : "Make it a clone again at the master, with this file as --clone: \"re-register " + site +
                          " --max1 .. --max2 .. TARGET\" takes what only this file holds and makes " + site +
                          " again at TARGET. If nothing was done in it between the backup and the restore (a "

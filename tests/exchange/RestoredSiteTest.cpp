@@ -171,12 +171,63 @@ TEST_F(RestoredSite, AReRegisterKilledAtAnyMomentIsRunAgainToTheEnd) {
     }
 }
 
-TEST_F(RestoredSite, ARestoredMasterIsRefusedToo) {
-    copyOfMaster("restored-master.fdb", "RestoredMaster");
-    const CliResult r = runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "fill", "--yes"});
-    EXPECT_EQ(r.status, 1) << r.out << r.err;
-    EXPECT_NE(r.err.find("the file of the master was made"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("run accept-restore"), std::string::npos) << r.err;
+// A master restored from its backup takes the rows of the clone that read
+// its newest fill; every clone is then re-registered, which takes what only
+// it held, and the sites exchange again.
+TEST_F(RestoredSite, ARestoredMasterTakesTheNewestClonesRowsAndEveryCloneIsReRegistered) {
+    makeClone();
+    const std::string east = ws.path("east.fdb");
+    mustRun({"--local", "Master", "make-clone", "EAST", "--max1", "2", "--max2", "1000000000", east, "--yes"});
+    mustRun({"aliases", "add", "East", east});
+    const std::string restored = copyOfMaster("restored-master.fdb", "RestoredMaster");
+
+    // After the backup: the master's own work reaches WEST; EAST's reaches
+    // the master only.
+    Workspace::runIsql(master, "UPDATE CUSTOMER SET CITY = 'Lost master' WHERE ID = 1; INSERT INTO CUSTOMER "
+                               "(ID, NAME, CITY) VALUES (GEN_ID(GEN_CUSTOMER, 1), 'Lost row', 'M'); COMMIT;");
+    mustRun({"--local", "Master", "--synchro", "Synchro", "fill", "--yes"});
+    mustRun({"--local", "Clone", "--synchro", "Synchro", "read", "--yes"});
+    Workspace::runIsql(east, "UPDATE CUSTOMER SET CITY = 'East' WHERE ID = 3; COMMIT;");
+    mustRun({"--local", "East", "--synchro", "Synchro", "fill", "--yes"});
+    mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+
+    const CliResult refused = runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "fill", "--yes"});
+    EXPECT_EQ(refused.status, 1) << refused.out << refused.err;
+    EXPECT_NE(refused.err.find("the file of the master was made"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("re-register-master"), std::string::npos) << refused.err;
+    const std::string before = contents(restored);
+    const CliResult notNewest = runCli({"--local", "RestoredMaster", "--clone", "East", "re-register-master", "--yes"});
+    EXPECT_EQ(notNewest.status, 1) << notNewest.out << notNewest.err;
+    EXPECT_NE(notNewest.err.find("run accept-restore"), std::string::npos) << notNewest.err;
+    EXPECT_EQ(contents(restored), before);
+
+    mustRun({"--local", "RestoredMaster", "--clone", "Clone", "re-register-master", "--yes"});
+    EXPECT_EQ(value(restored, "select count(*) from CUSTOMER where NAME = 'Lost row';"), "1");
+    mustRun({"--local", "East", "--synchro", "Synchro", "fill", "--yes"});
+    EXPECT_EQ(runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "read", "--yes"}).status, 1)
+        << "a clone of the earlier incarnation";
+    const std::string east2 = ws.path("east2.fdb"), west2 = ws.path("west2.fdb");
+    mustRun({"--local", "RestoredMaster", "--clone", "East", "re-register", "EAST", "--max1", "3", "--max2",
+             "1000000000", east2, "--yes"});
+    mustRun({"--local", "RestoredMaster", "--clone", "Clone", "re-register", "WEST", "--max1", "4", "--max2",
+             "1000000000", west2, "--yes"});
+    EXPECT_EQ(value(restored, "select cast(list(CITY, ',') as varchar(300)) from (select CITY from CUSTOMER "
+                              "where ID <= 3 order by ID);"),
+              "Lost master,Porto,East");
+    const std::string customers = "select cast(list(NAME || CITY, ',') as varchar(900)) from (select NAME, CITY "
+                                  "from CUSTOMER order by ID);";
+    EXPECT_EQ(value(east2, customers), value(restored, customers));
+    EXPECT_EQ(value(west2, customers), value(restored, customers));
+
+    // They exchange again.
+    mustRun({"aliases", "add", "West2", west2});
+    mustRun({"aliases", "add", "East2", east2});
+    Workspace::runIsql(west2, "UPDATE CUSTOMER SET CITY = 'West again' WHERE ID = 2; COMMIT;");
+    mustRun({"--local", "West2", "--synchro", "Synchro", "fill", "--yes"});
+    mustRun({"--local", "RestoredMaster", "--synchro", "Synchro", "read", "--yes"});
+    mustRun({"--local", "RestoredMaster", "--synchro", "Synchro", "fill", "--yes"});
+    mustRun({"--local", "East2", "--synchro", "Synchro", "read", "--yes"});
+    EXPECT_EQ(value(east2, "select CITY from CUSTOMER where ID = 2;"), "West again");
 }
 
 }  // namespace
