@@ -100,6 +100,7 @@ std::string countsText(const synchro::ReadReport& report) {
 Outcome ReRegister(engine::Database& master, engine::Database& restored, const ReRegisterInput& input,
                    Reporter& reporter) {
     const std::string& name = input.entry.name;
+    bool madeBefore = false;
     Outcome outcome = runOperation(reporter, [&] {
         if (replica::identityOf(master) != "MASTER")
             throw Refused("The local database is no master: a clone is re-registered at the master. "
@@ -108,7 +109,6 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
         replica::requireCurrentVersion(master);
         replica::requireCurrentVersion(restored);
         replica::refuseRestoredFile(master);
-        refuseCloneTarget(input.target);
         const RestoredClone who = whoIsRestored(restored, name);
         const bool orphaned = masterRowOf(master, who.number) == "O";
         if (!orphaned) {
@@ -119,10 +119,18 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
         }
         refuseOtherSet(master, restored, name, orphaned);
         if (takenBefore(master, who)) {
-            reporter.notice("The master took the changes of " + name + "'s restored file before; making " + name +
+            engine::Transaction look(master);
+            if (replica::textOf(master, sql::meOf(name)) == "C") {
+                madeBefore = true;
+                reporter.notice(name + " was re-registered before: the master took what only its file held, and a "
+                                "copy was made its new database.");
+                return Outcome::done();
+            }
+            reporter.notice("The master took the changes of " + name + "'s file before; making " + name +
                             " again.");
             return Outcome::done();
         }
+        refuseCloneTarget(input.target);
         if (!reporter.confirm("The master takes the changes that only " + name +
                               "'s file holds, retires its number " + std::to_string(who.number) +
                               ", and " + name + " is made again at " + input.target + ". Re-register " + name + "?"))
@@ -156,7 +164,7 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
         }
         return Outcome::done();
     });
-    if (!outcome.isDone()) return outcome;
+    if (!outcome.isDone() || madeBefore) return outcome;
     outcome = MakeClone(master, MakeCloneInput{input.entry, input.target}, reporter);
     if (outcome.isDone())
         reporter.notice(name + " is a clone again at " + input.target +

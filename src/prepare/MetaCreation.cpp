@@ -129,15 +129,13 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
         createByLines(db, reporter, creation(db, "R$ACTIVETRIGGERS"));
         silently(db, [&] { run(db, catalogue::localGrant("R$ACTIVETRIGGERS").text); });
     }
-    // The exception R$FILL raises at the end of the site's range comes first.
-    if (!catalogue::present(db, catalogue::localObject("R$CODES_USED_UP")))
-        createByLines(db, reporter, creation(db, "R$CODES_USED_UP"));
-    if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, creation(db, "R$FILL"));
     // What later versions brought (what the sites need to know of each
     // other, the journal's index, the version table) and the version row.
     // The first version's objects are the steps' above: one they could not
     // make stays missing, as the messages said.
     catalogue::bringTo(db, catalogue::localObjects(), replica::kLocalVersion, 2);
+    // R$FILL last: it raises the exceptions and reads R$IDENTITY made above.
+    if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, creation(db, "R$FILL"));
     replica::recordCurrentVersion(db);
     replica::startSet(db);
     {

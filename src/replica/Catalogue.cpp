@@ -52,7 +52,7 @@ void bringTo(engine::Database& db, const std::vector<Object>& objects, int versi
             if (o.since >= createSince) inTransaction(db, createStatement(o, version, dialect));
             continue;
         }
-        if (o.kind == Kind::Procedure && o.revised == version)
+        if (o.kind == Kind::Procedure && o.revisedAt(version))
             inTransaction(db, "create or alter" + createStatement(o, version, dialect).substr(std::string("create").size()));
         if (o.kind != Kind::Table) continue;
         for (const Column& c : o.columns)

@@ -10,6 +10,7 @@
 // of any version. A database created at version N and one upgraded step by
 // step to N therefore hold the same objects.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Database.h"
@@ -42,9 +43,14 @@ struct Object {
     // Procedure: its whole "create procedure" text. Grant: the statement.
     // Exception: its message.
     std::string text = {};
-    // Procedure: the version that gave it `text`, and its text before.
-    int revised = 0;
-    std::string textBefore = {};
+    // Procedure: its earlier texts, oldest first, each with the version that
+    // replaced it: (6, T) means T until version 6.
+    std::vector<std::pair<int, std::string>> earlier = {};
+    bool revisedAt(int version) const {
+        for (const auto& [until, text] : earlier)
+            if (until == version) return true;
+        return false;
+    }
 
     bool currentAt(int version) const { return since <= version && (until == 0 || version < until); }
     bool keyedAt(int version) const { return !key.empty() && (keyUntil == 0 || version < keyUntil); }

@@ -37,8 +37,12 @@ const char* const kActiveTriggers =
 // version 6 it drew past the site's bound into the next site's range; from
 // then on a code past the bound (of the R$CLONE row marked ME = "Y") is never
 // drawn, for the next site's rows bear those codes: the insert fails, naming
-// the site and its range.
-std::string fillProcedure(bool bounded) {
+// the site and its range. From version 8 a file restored from a backup (its
+// creation stamp is not the one recorded for the site) draws no code: it
+// would draw again codes its site drew after the backup, which other sites
+// hold for other rows. Asked once per connection; a restored file gets new
+// connections.
+std::string fillProcedure(bool bounded, bool restoredRefused) {
     const std::string boundVariables = bounded ? "declare variable High Integer;\n"
                                                  "declare variable Bound1 Integer;\n"
                                                  "declare variable Bound2 Integer;\n"
@@ -53,6 +57,18 @@ std::string fillProcedure(bool bounded) {
                   "ends at (' ||\n"
                   "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n"
                 : "";
+    const std::string restoredCheck =
+        restoredRefused
+            ? "   if (rdb$get_context('USER_SESSION', 'R$FILE') is null) then\n"
+              "   begin\n"
+              "     if (exists(select 1 from R$Identity I cross join MON$Database D where I.Created is not null\n"
+              "                and I.Created <> D.MON$Creation_Date)) then\n"
+              "       exception R$RESTORED_FILE 'This database was restored from a backup or copied: it would draw "
+              "again record codes its site drew after the backup. Nothing was saved. Its administrator "
+              "re-registers it, or runs accept-restore.';\n"
+              "     rdb$set_context('USER_SESSION', 'R$FILE', 'own');\n"
+              "   end\n"
+            : "";
     return "CREATE PROCEDURE R$FILL\n"
            "  (I INTEGER)\n"
            "  RETURNS (C INTEGER)\n"
@@ -65,7 +81,8 @@ std::string fillProcedure(bool bounded) {
            " if (I = 1) then\n"
            "   C = gen_id(R$Gen1, 0);\n"
            " else\n"
-           " begin\n"
+           " begin\n" +
+           restoredCheck +
            "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
            "   begin\n"
            "     dummy = gen_id(R$Gen1, 1);\n"
@@ -97,9 +114,8 @@ Object text(Kind kind, const std::string& name, const std::string& statement, in
 }
 
 Object fill() {
-    Object o = text(Kind::Procedure, "R$FILL", fillProcedure(true));
-    o.revised = 6;
-    o.textBefore = fillProcedure(false);
+    Object o = text(Kind::Procedure, "R$FILL", fillProcedure(true, true));
+    o.earlier = {{6, fillProcedure(false, false)}, {8, fillProcedure(true, false)}};
     return o;
 }
 
@@ -153,7 +169,7 @@ std::vector<Object> makeLocal() {
         text(Kind::Procedure, "R$ACTIVETRIGGERS", kActiveTriggers),
         text(Kind::Grant, "R$ACTIVETRIGGERS", "grant execute on procedure R$ACTIVETRIGGERS to public"),
         text(Kind::Exception, "R$CODES_USED_UP", "The record codes of this site are used up.", 6),
-        fill(),
+        text(Kind::Exception, "R$RESTORED_FILE", "This database was restored from a backup.", 8),
         // What each peer has read of this site's fills and this site of
         // theirs; the journal triggers read it too.
         table("R$PEERS",
@@ -171,6 +187,8 @@ std::vector<Object> makeLocal() {
         // CREATED (version 7): the creation stamp of the file this site's
         // codes were given to, which a restore from a backup renews.
         table("R$IDENTITY", {{"SETID", "CHAR(36)"}, {"GENERATION", "INTEGER"}, {"CREATED", "TIMESTAMP", 7}}, {}, 5),
+        // After R$IDENTITY, which it reads from version 8 on.
+        fill(),
     };
 }
 
@@ -219,7 +237,10 @@ std::string createStatement(const Object& o, int version, int dialect) {
     switch (o.kind) {
         case Kind::Generator: return "create generator " + o.name;
         case Kind::Index: return "create index " + o.name + " on " + o.table + " (" + o.key + ")";
-        case Kind::Procedure: return o.revised && version < o.revised ? o.textBefore : o.text;
+        case Kind::Procedure:
+            for (const auto& [until, text] : o.earlier)
+                if (version < until) return text;
+            return o.text;
         case Kind::Grant: return o.text;
         case Kind::Exception: return "create exception " + o.name + " '" + o.text + "'";
         case Kind::Table: break;

@@ -117,7 +117,7 @@ TEST_F(SynchroIdentity, WhatANewerQuorvelWroteIsRefusedUntouched) {
     const std::string newerFile = "This synchro database was written by format 9; this Quorvel reads formats up to 4. "
                                   "Upgrade Quorvel at this site. Nothing was changed.";
     const std::string newerDatabase = "This database's replication objects are of version 9; this Quorvel knows "
-                                      "versions up to 7. Upgrade Quorvel at this site. Nothing was changed.";
+                                      "versions up to 8. Upgrade Quorvel at this site. Nothing was changed.";
     const std::string masterBefore = contents(master), cloneBefore = contents(clone), synchroBefore = contents(synchro);
     const struct {
         std::vector<std::string> args;

@@ -57,7 +57,7 @@ commit;
     FakeFrontend ui;
     replica::upgradeOnConnect(db, ui);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "The replication objects of Earliest were upgraded from version 1 to version 7."}));
+                               "The replication objects of Earliest were upgraded from version 1 to version 8."}));
     EXPECT_EQ(replica::localVersion(db), kLocalVersion);
     EXPECT_EQ(replica::triggerGeneration(db), TriggerGeneration::JournalsEverything);
     const std::string upgraded = toolCatalogue(db);
@@ -93,7 +93,7 @@ TEST(SchemaUpgradeTest, ANewerDatabaseOrSynchroFileIsRefusedUntouched) {
     };
     const Case cases[] = {
         {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 9; commit;",
-         "This database's replication objects are of version 9; this Quorvel knows versions up to 7. "
+         "This database's replication objects are of version 9; this Quorvel knows versions up to 8. "
          "Upgrade Quorvel at this site. Nothing was changed."},
         {"NewerSynchro",
          synchroObjectsScript() + "insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FORMAT) "
