@@ -158,9 +158,9 @@ Outcome ReRegister(engine::Database& master, engine::Database& restored, const R
             for (const std::string& t : work.leftIn) tables += (tables.empty() ? "" : ", ") + t;
             reporter.notice(std::to_string(work.leftBehind) + (work.leftBehind == 1 ? " row" : " rows") + " of " +
                             name + "'s restored file (in " + tables +
-                            ") were left behind: they bear record codes that " + name +
-                            " drew again after its backup, which may name other rows at the master. Enter them "
-                            "again in the new clone; the restored file keeps them.");
+                            ") were left behind: made before its backup and not sent by it, they may have been "
+                            "sent, changed or deleted since by the file that was lost. Those the master lacks can "
+                            "be entered again in the new clone; the restored file keeps them.");
         }
         return Outcome::done();
     });

@@ -11,9 +11,10 @@
 //   after the backup: its journal entries not carried by fill L and its rows
 //   above fill L's mark in its range are taken;
 // - when a fill made after the backup was read (L is beyond the file's own
-//   fills), the codes drawn after the file's last fill may name other rows at
-//   the master: the entries of rows up to that fill's mark are taken, and the
-//   rows above it are left behind and counted.
+//   fills), the rows above the file's last fill's mark may have been sent,
+//   changed or deleted since by the file that was lost (and, before version
+//   8, the restored file drew their codes again): the entries of rows up to
+//   that mark are taken, and the rows above it are left behind and counted.
 #include <cstdint>
 #include <functional>
 #include <string>
