@@ -134,6 +134,17 @@ private:
     std::optional<Entry> previous_;
 };
 
+// Best effort: a failure here leaves a mark no file names, which costs the
+// next fill nothing but a history row.
+void forgetMark(engine::Database& local, int64_t number) {
+    try {
+        engine::Transaction tx(local);
+        local.execute("delete from R$SYNCHRO where SynchroNumber = " + std::to_string(number));
+        tx.commit();
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
 Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter& reporter, FillReport* report) {
@@ -170,94 +181,117 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // by the snapshot, or held by a transaction the mark stops short of.
         refuseColumnsTheTriggersMiss(local);
         refuseUncapturedChanges(local);
-        std::optional<std::string> pastBound;
-        FillMark next;
+        std::optional<std::string> pastBound, nextWarning;
+        std::vector<std::string> working, ordered;
         {
-            engine::Transaction marking(local);
-            pastBound = codesPastBound(local, LocalSite::read(local));
-            next = drawFillMark(local);
-            marking.commit();
+            engine::Transaction lists(local);
+            working = workingTables(local);
+            ordered = tableOrder(local);
         }
-        // One moment for every table and the journal: a child row committed
-        // with its parent is never sent without it, whatever other users
-        // commit while the fill runs.
-        engine::Transaction user(local, engine::Database::Isolation::Snapshot);
-        const LocalSite site = LocalSite::read(local);
-        const std::vector<replica::Peer> peers = replica::readPeers(local);
-        const int64_t acknowledged = replica::acknowledgedByAll(peers, replica::lastFillNumber(local));
-        const std::vector<std::string> working = workingTables(local);
-        const std::vector<std::string> ordered = tableOrder(local);
         // Made by an earlier definition: what tells the sites about each other is added.
         replica::upgradeSynchro(synchro);
         {
-            engine::Transaction emptying(synchro);
+            // Refused before this fill takes a number: nothing is changed.
+            engine::Transaction look(synchro);
             std::vector<std::string> needed = working;
             needed.insert(needed.end(), ordered.begin(), ordered.end());
             needed.push_back("R$DELETEDUPDATED");
             needed.push_back("R$SYNCHRO");
             requireTables(synchro, local, needed, "synchro database");
             requireColumnsFit({local, "this database"}, {synchro, "the synchro database"}, ordered);
-
-            reporter.step("Clear Synchro tables");
-            reporter.breathe();
-            emptySynchro(synchro, working);
-            emptying.commit();  // the emptied synchro database stays empty whatever follows
         }
-        // What every peer has read goes; what remains is stamped with this
-        // fill's number where no fill carried it yet, and at a clone with
-        // the last master fill it had read when the change was made.
-        const int64_t number = replica::drawFillNumber(local);
-        local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
-        replica::markCarriedBy(local, number);
-        replica::stampSeen(local, peers);
-        const replica::HistoryMark from = replica::markOfFill(local, acknowledged);
-        const RecordCode mark = from.code;
-
-        engine::Transaction filling(synchro);
+        // The fill's number and the mark it leaves for the next are committed
+        // before the synchro database can be read as complete: a fill killed
+        // after its file was written and before its local commit has used up
+        // its number, and the next fill takes another (a reader of the killed
+        // file would otherwise refuse the real fill of that number as not
+        // newer, and acknowledge what it never had). The mark is drawn
+        // before the snapshot begins: every row coded below it is then either
+        // committed and seen by the snapshot, or held by a transaction the
+        // mark stops short of.
         const std::string date = todayText();
-        // The history from the mark counted from: the reader learns which
-        // of these rows it has had already, by the last fill it read.
-        transfer(local, synchro,
-                 "select * from R$Synchro where SynchroNumber >= " + std::to_string(from.number), "R$SYNCHRO", {});
-        const replica::SetIdentity set = replica::readSetIdentity(local);
-        synchro.execute("insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FILLDATE, FORMAT, SETID, GENERATION) "
-                        "values (" + quoted(site.identity) + ", " + std::to_string(here.siteNumber) + ", " +
-                        std::to_string(number) + ", " + quoted(date) + ", " + std::to_string(replica::kSynchroFormat) +
-                        ", " + (set.known() ? quoted(set.setId) : "null") + ", " +
-                        (set.generation ? std::to_string(set.generation) : "null") + ")");
-        for (const replica::Peer& p : peers)
-            synchro.execute("insert into R$ACKNOWLEDGED values (" + std::to_string(p.number) + ", " + quoted(p.name) +
-                            ", " + std::to_string(p.lastRead) + ")");
-
-        reporter.step("Fill R$DeletedUpdated");
-        reporter.breathe();
-        rep.journalEntries = transfer(local, synchro, journalLatestFirst(here.siteNumber), "R$DELETEDUPDATED", {},
-                                      OlderEntries{});
-
-        for (std::size_t k = 0; k < ordered.size(); ++k) {
-            const std::string& table = ordered[k];
-            reporter.progress(static_cast<long long>(k), static_cast<long long>(ordered.size()));
-            const FillSelection selection = fillSelection(local, table, mark, site.bound);
-            writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
-            int64_t sent = 0;
-            reporter.rows(table, 0);
-            for (const std::string* statement : {&selection.created, &selection.updated})
-                sent += transfer(local, synchro, *statement, table,
-                                 [&reporter, table, sent](int64_t rows) { reporter.rows(table, sent + rows); });
-            rep.tables.push_back({table, sent});
-            reporter.rows(table, sent);
-            reporter.breathe();
+        int64_t number = 0, acknowledged = 0;
+        {
+            engine::Transaction marking(local);
+            pastBound = codesPastBound(local, LocalSite::read(local));
+            const FillMark next = drawFillMark(local);
+            acknowledged = replica::acknowledgedByAll(replica::readPeers(local), replica::lastFillNumber(local));
+            number = replica::drawFillNumber(local);
+            local.execute("insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) + ", " +
+                          std::to_string(next.code.high) + ", " + std::to_string(next.code.low) + ")");
+            marking.commit();
+            if (next.warning) nextWarning = next.warning;
         }
+        try {
+            // One moment for every table and the journal: a child row committed
+            // with its parent is never sent without it, whatever other users
+            // commit while the fill runs.
+            engine::Transaction user(local, engine::Database::Isolation::Snapshot);
+            const LocalSite site = LocalSite::read(local);
+            const std::vector<replica::Peer> peers = replica::readPeers(local);
+            {
+                engine::Transaction emptying(synchro);
+                reporter.step("Clear Synchro tables");
+                reporter.breathe();
+                emptySynchro(synchro, working);
+                emptying.commit();  // the emptied synchro database stays empty whatever follows
+            }
+            // What every peer has read goes; what remains is stamped with this
+            // fill's number where no fill carried it yet, and at a clone with
+            // the last master fill it had read when the change was made.
+            local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
+            replica::markCarriedBy(local, number);
+            replica::stampSeen(local, peers);
+            const replica::HistoryMark from = replica::markOfFill(local, acknowledged);
+            const RecordCode mark = from.code;
 
-        const std::string newMark = "insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) +
-                                    ", " + std::to_string(next.code.high) + ", " + std::to_string(next.code.low) +
-                                    ")";
-        synchro.execute(newMark);
-        local.execute(newMark);
-        filling.commit();
-        user.commit();
+            engine::Transaction filling(synchro);
+            // The history from the mark counted from: the reader learns which
+            // of these rows it has had already, by the last fill it read.
+            transfer(local, synchro,
+                     "select * from R$Synchro where SynchroNumber >= " + std::to_string(from.number), "R$SYNCHRO", {});
+            const replica::SetIdentity set = replica::readSetIdentity(local);
+            synchro.execute("insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FILLDATE, FORMAT, SETID, GENERATION) "
+                            "values (" + quoted(site.identity) + ", " + std::to_string(here.siteNumber) + ", " +
+                            std::to_string(number) + ", " + quoted(date) + ", " + std::to_string(replica::kSynchroFormat) +
+                            ", " + (set.known() ? quoted(set.setId) : "null") + ", " +
+                            (set.generation ? std::to_string(set.generation) : "null") + ")");
+            for (const replica::Peer& p : peers)
+                synchro.execute("insert into R$ACKNOWLEDGED values (" + std::to_string(p.number) + ", " + quoted(p.name) +
+                                ", " + std::to_string(p.lastRead) + ")");
+
+            reporter.step("Fill R$DeletedUpdated");
+            reporter.breathe();
+            rep.journalEntries = transfer(local, synchro, journalLatestFirst(here.siteNumber), "R$DELETEDUPDATED", {},
+                                          OlderEntries{});
+
+            for (std::size_t k = 0; k < ordered.size(); ++k) {
+                const std::string& table = ordered[k];
+                reporter.progress(static_cast<long long>(k), static_cast<long long>(ordered.size()));
+                const FillSelection selection = fillSelection(local, table, mark, site.bound);
+                writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
+                int64_t sent = 0;
+                reporter.rows(table, 0);
+                for (const std::string* statement : {&selection.created, &selection.updated})
+                    sent += transfer(local, synchro, *statement, table,
+                                     [&reporter, table, sent](int64_t rows) { reporter.rows(table, sent + rows); });
+                rep.tables.push_back({table, sent});
+                reporter.rows(table, sent);
+                reporter.breathe();
+            }
+
+            // The history sent above ends with this fill's own mark.
+            filling.commit();
+            user.commit();
+        } catch (...) {
+            // Not killed, only stopped (cancelled, refused by the server): the
+            // mark goes again, and the history is as it was. Its number stays
+            // used: the generator does not go back.
+            forgetMark(local, number);
+            throw;
+        }
         if (pastBound) reporter.notice(*pastBound);
-        if (next.warning) reporter.notice(*next.warning);
+        if (nextWarning) reporter.notice(*nextWarning);
         return Outcome::done();
     });
 }

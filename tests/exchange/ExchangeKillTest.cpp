@@ -140,14 +140,20 @@ TEST_F(ExchangeKillTest, AKilledFillLeavesTheNextFillSendingEveryChange) {
         copyFile(file("sm-empty.fdb"), file("sm.fdb"));
         int64_t after = 0;
         const bool done = runAndKill({"--local", "M", "--synchro", "SM", "fill"}, file("fill.log"), full, rnd, &after);
-        const int64_t historyNow = integer("M", historyRows);
         SCOPED_TRACE("kill " + std::to_string(k) + " after " + std::to_string(after) + " ms, seed " +
                      std::to_string(seed));
-        if (historyNow == history + 1) {
+        // A file that can be read as complete names a number the master has
+        // used up: the next fill never takes it again.
+        const auto written = column("SM", "select FillNumber from R$SENDER");
+        if (!written.empty()) {
+            ASSERT_LE(std::stoll(written[0]), integer("M", "select max(SynchroNumber) from R$SYNCHRO"))
+                << "the killed fill's number can be drawn again";
+        }
+        ASSERT_LE(integer("M", historyRows), history + 1);
+        if (integer("M", "select count(*) from R$DELETEDUPDATED where FirstFill is null") == 0) {
             // The fill had committed both databases: what it sent stands.
             ++finished;
         } else {
-            ASSERT_EQ(historyNow, history) << "a killed fill added a history row part-way";
             ++died;
             const CliRun again = cli({"--local", "M", "--synchro", "SM", "fill"});
             ASSERT_EQ(again.status, 0) << again.text();
