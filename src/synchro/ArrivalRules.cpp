@@ -24,8 +24,11 @@ ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
     const JournalEntry* local = local_.update(code);
     const JournalEntry* mine = local && !local->origin ? local : nullptr;
     if (!theirs) return mine ? Held::KeepLocal : Held::SentAgain;
-    if (master_ && carriedBefore(*theirs) && local && local->origin && *local->origin != sender_)
-        return Held::SentAgain;  // another clone's change came since
+    // A change the master took from an earlier fill of this sender (a fill
+    // made again before the sender heard back) is the same change: taken
+    // again, it would be passed on as a new one and outrank what other sites
+    // did after it.
+    if (master_ && carriedBefore(*theirs)) return Held::SentAgain;
     if (mine) {
         if (master_) {
             if (!sawIt(theirs->seen, mine->first)) return Held::KeepLocal;

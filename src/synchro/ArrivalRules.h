@@ -3,11 +3,10 @@
 // journals: the sender's (what it carries) and the local one. The rules keep
 // every site converging whatever order fills are read in, however often one
 // is filled, and whichever files are lost:
-// - at the master, a clone's entry it applied already (first carried by a
-//   fill it read) is not applied again when the row has changed here since
-//   (the journal names it with another origin): resent until acknowledged, it
-//   must not undo a later update that came from another site. Otherwise it is
-//   applied again, which is harmless;
+// - at the master, a clone's entry first carried by a fill it read already
+//   is not applied again: resent until acknowledged, it is the change the
+//   master took then, and taken again it would be passed on as a new one,
+//   outranking what other sites did after it;
 // - a row that arrives without an update entry is an insert sent again: held
 //   already, it is left as it is; one deleted here stays deleted, and so does
 //   one that reached this site before (a settled collision);
