@@ -193,8 +193,16 @@ EOF
 cli --local EmpMaster --synchro EmpSynchro read --switch-triggers --yes
 expect "$MASTER" "select LOCATION from DEPARTMENT where DEPT_NO = '710' and MNGR_NO is null;" Porto "the department"
 expect "$MASTER" "select LAST_NAME from EMPLOYEE where DEPT_NO = '710';" Porto "its employee"
-# The clone's journal still names the department's row: the next fill sends
-# it again, now below the mark, and the read's UPDATE pass sets the manager.
+# What the master read from the edited file counts as the clone's change: sent
+# again by the next fill, it is not taken twice. The manager travels as a
+# change of its own: the clone names him again (a save that changes nothing
+# would not travel).
+sql "$CLONE" <<'EOF'
+UPDATE DEPARTMENT SET MNGR_NO = NULL WHERE DEPT_NO = '710';
+COMMIT;
+UPDATE DEPARTMENT SET MNGR_NO = (SELECT EMP_NO FROM EMPLOYEE WHERE LAST_NAME = 'Porto') WHERE DEPT_NO = '710';
+COMMIT;
+EOF
 cli --local EmpClone --synchro EmpSynchro fill
 cli --local EmpMaster --synchro EmpSynchro read --switch-triggers --yes
 expect "$MASTER" "select E.LAST_NAME from DEPARTMENT D join EMPLOYEE E on E.EMP_NO = D.MNGR_NO where D.DEPT_NO = '710';" \
