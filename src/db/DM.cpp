@@ -52,6 +52,7 @@ DM::DM() {
     Database.setDisplayName("Master/Clone database");
     DatabaseC.setDisplayName("Clone database");
     DatabaseS.setDisplayName("synchro database");
+    DatabaseS.setForeign(true);
     struct Named { Query& q; const char* name; const std::string* sql; };
     const Named catalog[] = {
         {QTables, "QTables", &catalog::kTables},

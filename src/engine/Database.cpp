@@ -57,7 +57,8 @@ bool hasParam(const std::vector<std::string>& lines, const std::string& key) {
 // size, the database dialect and its default character set).
 std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const std::string& password,
                                     bool sendPassword, int pageSize, const std::string& charset,
-                                    int dialect = 1, const std::string& defaultCharset = "") {
+                                    int dialect = 1, const std::string& defaultCharset = "",
+                                    bool noDatabaseTriggers = false) {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     struct Dispose {
         IXpbBuilder* b;
@@ -76,6 +77,7 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
         if (!defaultCharset.empty()) text(isc_dpb_set_db_charset, defaultCharset);
     }
     if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
+    if (noDatabaseTriggers) number(isc_dpb_no_db_triggers, 1);
     const unsigned char* p = b->getBuffer(&st);
     unsigned n = b->getBufferLength(&st);
     return std::vector<unsigned char>(p, p + n);
@@ -211,7 +213,7 @@ void Database::connect() {
     bool sendPassword = hasParam(params_, "PASSWORD") || !password.empty();
     std::string charset = paramValue(params_, "LC_CTYPE");
     auto& st = impl_->st;
-    auto dpb = buildDpb(st, user, password, sendPassword, 0, charset);
+    auto dpb = buildDpb(st, user, password, sendPassword, 0, charset, 1, "", foreign_);
     IAttachment* att = nullptr;
     {
         SignalsTakenBack reclaim;

@@ -45,6 +45,13 @@ public:
     void setDisplayName(const std::string& text) { displayName_ = text; }
     const std::string& displayName() const { return displayName_.empty() ? name_ : displayName_; }
 
+    // A database from elsewhere (a synchro database another site filled) is
+    // opened with its database triggers off: an ON CONNECT trigger in it
+    // would otherwise run its SQL with this connection's rights (SYSDBA's)
+    // the moment it is opened. Only its owner or SYSDBA may ask that.
+    void setForeign(bool foreign) { foreign_ = foreign; }
+    bool foreign() const { return foreign_; }
+
     void setAliasName(const std::string& alias);
     const std::string& aliasName() const { return alias_; }
     // Binds to a database name (a path, or host:path) that no alias names,
@@ -110,6 +117,7 @@ private:
     std::string alias_;
     std::string databaseName_;
     std::vector<std::string> params_;
+    bool foreign_ = false;
     std::unique_ptr<DatabaseImpl> impl_;
 };
 
