@@ -165,13 +165,15 @@ TEST_F(ExchangeTest, FillRefusesWithAClearMessageAndChangesNothing) {
 
 // The synchro database refuses its last commit: the local history must not
 // move, or the rows created since the last fill would never be sent again.
-TEST_F(ExchangeTest, FillWhoseSynchroCommitFailsLeavesTheLocalHistoryAsItWas) {
+// The synchro database's own database triggers never run (it comes from
+// elsewhere): a trigger on its history table refuses the fill's last rows.
+TEST_F(ExchangeTest, FillRefusedByTheSynchroDatabaseLeavesTheLocalHistoryAsItWas) {
     makeDatabases({}, "",
                   "CREATE TABLE FAIL_COMMIT (X INTEGER);\n"
                   "CREATE EXCEPTION E_COMMIT 'the synchro database refused the commit';\n"
                   "SET TERM ^ ;\n"
-                  "CREATE TRIGGER REFUSE_COMMIT ON TRANSACTION COMMIT AS BEGIN\n"
-                  "  IF (EXISTS(SELECT * FROM FAIL_COMMIT) AND EXISTS(SELECT * FROM R$SYNCHRO)) THEN\n"
+                  "CREATE TRIGGER REFUSE_HISTORY FOR R$SYNCHRO BEFORE INSERT AS BEGIN\n"
+                  "  IF (EXISTS(SELECT * FROM FAIL_COMMIT)) THEN\n"
                   "    EXCEPTION E_COMMIT;\n"
                   "END ^\n"
                   "SET TERM ; ^\n"
