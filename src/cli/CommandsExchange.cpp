@@ -140,6 +140,17 @@ int cmdRead(Session& s) {
     return switching ? switchBack(s, rc) : rc;
 }
 
+// A whole number as typed, or the usage error `usage`.
+int64_t numberArg(const std::string& word, const std::string& usage) {
+    try {
+        std::size_t used = 0;
+        const int64_t number = std::stoll(word, &used);
+        if (used == word.size()) return number;
+    } catch (const std::exception&) {
+    }
+    throw UsageError{usage};
+}
+
 int cmdHistory(Session& s) {
     if (!connectLocal(s)) return 1;
     s.dm.ReopenSynchro();
@@ -148,14 +159,7 @@ int cmdHistory(Session& s) {
 }
 
 int cmdDeleteHistory(Session& s) {
-    int64_t number = 0;
-    try {
-        std::size_t used = 0;
-        number = std::stoll(s.args.words[1], &used);
-        if (used != s.args.words[1].size()) throw std::invalid_argument("");
-    } catch (const std::exception&) {
-        throw UsageError{"delete-history needs the number of a history row"};
-    }
+    const int64_t number = numberArg(s.args.words[1], "delete-history needs the number of a history row");
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
     return s.finish(synchro::DelSynchro(s.dm.UserDB(), s.ui, number));
@@ -174,14 +178,8 @@ int cmdDeleteSynchroRow(Session& s) {
 }
 
 int cmdDropDeleteEntry(Session& s) {
-    replica::RecordCode code;
-    try {
-        std::size_t used1 = 0, used2 = 0;
-        code = {std::stoll(s.args.words[2], &used1), std::stoll(s.args.words[3], &used2)};
-        if (used1 != s.args.words[2].size() || used2 != s.args.words[3].size()) throw std::invalid_argument("");
-    } catch (const std::exception&) {
-        throw UsageError{"drop-delete-entry needs a table and the two numbers of the record code"};
-    }
+    const std::string usage = "drop-delete-entry needs a table and the two numbers of the record code";
+    const replica::RecordCode code{numberArg(s.args.words[2], usage), numberArg(s.args.words[3], usage)};
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
     return s.finish(synchro::DropDeleteEntry(s.dm.SynchroDB(), s.ui, s.args.words[1], code));
@@ -194,14 +192,7 @@ int cmdCopyFromSynchro(Session& s) {
 }
 
 int cmdForgetPeerFill(Session& s) {
-    int64_t number = 0;
-    try {
-        std::size_t used = 0;
-        number = std::stoll(s.args.words[2], &used);
-        if (used != s.args.words[2].size()) throw std::invalid_argument("");
-    } catch (const std::exception&) {
-        throw UsageError{"forget-peer-fill needs a peer's name and a fill number"};
-    }
+    const int64_t number = numberArg(s.args.words[2], "forget-peer-fill needs a peer's name and a fill number");
     if (!connectLocal(s)) return 1;
     s.ui.startOperation();
     return s.finish(synchro::ForgetPeerFill(s.dm.UserDB(), s.ui, s.args.words[1], number));

@@ -27,13 +27,6 @@ namespace {
 
 using replica::RecordCode;
 
-RecordCode masterBound(engine::Database& master) {
-    engine::Query q(master);
-    q.setSql("select MaxValue1, MaxValue2 from R$Clone where ME = 'Y'");
-    q.open();
-    return {q.field(0).asInteger(), q.field(1).asInteger()};
-}
-
 // Raises a generator to `value` when it stands below it; a generator is not
 // undone by a rollback, and a code or number skipped costs nothing.
 void raise(engine::Database& db, const std::string& generator, int64_t value) {
@@ -105,12 +98,11 @@ Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Repo
         engine::Transaction cloneTx(clone, engine::Database::Isolation::Snapshot);
         engine::Transaction tx(master);
         master.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
-        const RecordCode bound = masterBound(master);
+        const RecordCode bound = replica::LocalSite::read(master).bound;
         const synchro::AdoptedRows adopted = synchro::adoptRows(master, clone, bound, reporter);
         replica::run(master, "delete from R$DeletedUpdated");
         // Codes the lost master drew came back with the clone's rows.
-        const RecordCode drawn{replica::integerOf(master, "select gen_id(R$Gen1, 0) from RDB$Database"),
-                               replica::integerOf(master, "select gen_id(R$Gen2, 0) from RDB$Database")};
+        const RecordCode drawn = replica::codesDrawn(master);
         if (drawn < adopted.highestOwn) {
             raise(master, "R$Gen1", adopted.highestOwn.high);
             replica::integerOf(master, "select gen_id(R$Gen2, " + std::to_string(adopted.highestOwn.low - drawn.low) +
@@ -118,8 +110,7 @@ Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Repo
         }
         raise(master, "R$FillNumber", chosen.lastRead);
         const int64_t number = replica::drawFillNumber(master);
-        const RecordCode mark{replica::integerOf(master, "select gen_id(R$Gen1, 0) from RDB$Database"),
-                              replica::integerOf(master, "select gen_id(R$Gen2, 0) from RDB$Database")};
+        const RecordCode mark = replica::codesDrawn(master);
         replica::run(master, "insert into R$Synchro values (" + std::to_string(number) + ", " +
                                  replica::quoted(todayText()) + ", " + std::to_string(mark.high) + ", " +
                                  std::to_string(mark.low) + ")");

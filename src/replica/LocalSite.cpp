@@ -43,12 +43,15 @@ std::optional<RecordCode> boundBelow(engine::Database& db) {
     return RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
 }
 
-std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
+RecordCode codesDrawn(engine::Database& db) {
     engine::Query q(db);
     q.setSql("select gen_id(R$Gen1, 0), gen_id(R$Gen2, 0) from RDB$Database");
     q.open();
-    const RecordCode drawn{q.field(0).asInteger(), q.field(1).asInteger()};
-    q.close();
+    return {q.field(0).asInteger(), q.field(1).asInteger()};
+}
+
+std::optional<std::string> codesPastBound(engine::Database& db, const LocalSite& site) {
+    const RecordCode drawn = codesDrawn(db);
     if (drawn < site.bound) {
         // From 90 % of the range on, while there is time to act. The range
         // starts after the bound of the site numbered one below (the master's

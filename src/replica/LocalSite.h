@@ -34,6 +34,10 @@ std::string identityOf(engine::Database& db);
 // range starts after it. nullopt at the master, or when that row has no bound.
 std::optional<RecordCode> boundBelow(engine::Database& db);
 
+// The last record code the site drew (its code generators), in the open
+// transaction.
+RecordCode codesDrawn(engine::Database& db);
+
 // A warning naming the site when its record codes are used up, or from 90 %
 // of its range on: no row can be inserted past the bound. nullopt while
 // there is room.

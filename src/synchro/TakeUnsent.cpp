@@ -7,6 +7,7 @@
 #include "engine/Transaction.h"
 #include "replica/Acknowledgements.h"
 #include "replica/Journal.h"
+#include "replica/LocalSite.h"
 #include "replica/RecordCode.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -22,13 +23,6 @@ namespace quorvel::synchro {
 using replica::RecordCode;
 
 namespace {
-
-RecordCode ownBound(engine::Database& db) {
-    engine::Query q(db);
-    q.setSql("select MaxValue1, MaxValue2 from R$Clone where ME = 'Y'");
-    q.open();
-    return {q.field(0).asInteger(), q.field(1).asInteger()};
-}
 
 std::string inRange(const RecordCode& above, const RecordCode& upTo) {
     return "(" + replica::codeAbove(above) + " and not " + replica::codeAbove(upTo) + ")";
@@ -51,7 +45,7 @@ UnsentWork takeUnsentWork(engine::Database& master, engine::Database& restored, 
 
     const int64_t ownLast = replica::lastFillNumber(restored);
     const bool madeLastRead = lastRead <= ownLast;
-    const RecordCode bound = ownBound(restored);
+    const RecordCode bound = replica::LocalSite::read(restored).bound;
     const RecordCode mark = replica::markOfFill(restored, madeLastRead ? lastRead : ownLast).code;
     replica::stampSeen(restored, replica::readPeers(restored));
     replica::run(restored, "delete from R$DeletedUpdated where FirstFill <= " + std::to_string(lastRead));
