@@ -71,7 +71,7 @@ value stands that an edit was made over (an edit is made over the value it repla
 of that key at its site). The cases are the issue's five sequences and two too rare for random runs."""
 import itertools, random, sys, time
 
-RULES = ('version', 'identity', 'lww', 'answered', 'decided', 'local', 'revive', 'natural', 'redirect', 'priority')
+RULES = ('resend', 'version', 'identity', 'lww', 'answered', 'decided', 'local', 'revive', 'natural', 'redirect', 'priority')
 NEW = dict({r: True for r in RULES}, fillno='first')
 OLD = dict({r: False for r in RULES}, fillno='rollback', priority=True)   # the shared rules have the priority
 STAMPS = itertools.count(1)
@@ -207,11 +207,13 @@ def apply(r, syn, R):
         else:
             if (c, 'D') in r.journal and not held: continue                      # deleted here stays deleted
             if eu is None and held: continue                                      # an insert sent again
+            if r.master and R['resend'] and eu and eu['first'] <= r.last_read[p]: continue   # carried before
             if held and mine:
                 if r.master:
                     if not (eu and eu['seen'] is not None and eu['seen'] >= mine['first']): continue
                 else:
                     if eu['origin'] == r.number or mine['seen'] >= eu['first']: continue
+                    if R['answered'] and eu['origin'] != 0 and ack < mine['first']: continue   # not answered yet
                     del r.journal[(c, 'U')]
         if not held:
             if ref is not None and ref not in r.rows: raise Collision('missing', code, c, ref)

@@ -19,6 +19,12 @@ bool ArrivalRules::carriedBefore(const JournalEntry& theirs) const {
     return before_ && theirs.first && *theirs.first <= before_->lastRead;
 }
 
+// Whether the sender had read the fill that first carried this site's own
+// entry (not carried yet: never).
+bool ArrivalRules::answered(const JournalEntry& mine) const {
+    return before_ && mine.first && *mine.first <= before_->answered;
+}
+
 ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
     const JournalEntry* theirs = sent_.update(code);
     const JournalEntry* local = local_.update(code);
@@ -35,6 +41,9 @@ ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
         } else {
             if (theirs->origin && *theirs->origin == me_) return Held::OwnComingBack;
             if (sawIt(mine->seen, theirs->first)) return Held::KeepLocal;
+            // Another clone's change, passed on before the master had this
+            // one's: the master decides between them when it reads it.
+            if (theirs->origin && *theirs->origin != 0 && !answered(*mine)) return Held::KeepLocal;
         }
     }
     return Held::Apply;

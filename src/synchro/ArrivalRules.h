@@ -14,9 +14,12 @@
 //   concurrent: a clone's update made after it had read a master fill carrying
 //   the master's version is applied;
 // - at a clone, its own update stands against its own change coming back,
-//   against a sender that did not change the row, and against a master
-//   version it had read before it changed the row; otherwise the master's
-//   side wins and the clone's entry goes;
+//   against a sender that did not change the row, against a master version
+//   it had read before it changed the row, and against another clone's
+//   change the master passed on before it had read this clone's own: the
+//   master ranks the two when it reads this clone's change, in the order it
+//   reads them, and an edit made after that would be lost here; otherwise
+//   the master's side wins and the clone's entry goes;
 // - the master journals what it applies from a clone with that clone's
 //   number as origin, and its fills pass it on to the other clones.
 #include <cstdint>
@@ -32,10 +35,13 @@ namespace quorvel::synchro {
 class ArrivalRules {
 public:
     // What this site has had of the sender before: the last of its fills
-    // read here, and the sender's mark at that fill when the file tells it.
+    // read here, and the sender's mark at that fill when the file tells it;
+    // and what the sender had of this site: the last of this site's fills it
+    // had read when it filled.
     struct ReadBefore {
         int64_t lastRead = 0;
         std::optional<replica::RecordCode> mark;
+        int64_t answered = 0;
     };
     ArrivalRules(bool master, int64_t me, int64_t sender, const replica::Journal& local,
                  const replica::Journal& sent, std::optional<ReadBefore> before)
@@ -79,6 +85,7 @@ private:
     std::optional<ReadBefore> before_;
 
     bool carriedBefore(const replica::JournalEntry& theirs) const;
+    bool answered(const replica::JournalEntry& mine) const;
     std::vector<Change> relayedUpdates_, relayedDeletes_;
     std::vector<replica::RecordCode> overruled_;
 };

@@ -296,7 +296,9 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);
             std::optional<ArrivalRules::ReadBefore> before;
-            if (peer) before = ArrivalRules::ReadBefore{peer->lastRead, markReadBefore(synchro, peer->lastRead)};
+            if (peer)
+                before = ArrivalRules::ReadBefore{peer->lastRead, markReadBefore(synchro, peer->lastRead),
+                                                  acknowledgementOf(synchro, me)};
             rules.emplace(master, me, sender ? sender->siteNumber : kUnknownSender, localJournal, sentJournal,
                           before);
             context.emplace(ReadContext{local, reporter, master, mark, *rules, synchroRows, localTable, {}});
