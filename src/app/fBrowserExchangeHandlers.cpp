@@ -201,7 +201,7 @@ void TfmBrowser::SBCopyNaturalKeyClick() {
     const std::string table = dm_.TMaster.tableName();
     ExchangeReporter reporter(*this);
     const Outcome outcome =
-        runOperation([&] { return synchro::CopyNaturalKey(dm_.UserDB(), reporter, table, row); });
+        runOperation([&] { return synchro::CopyNaturalKey(dm_.UserDB(), dm_.SynchroDB(), reporter, table, row); });
     showEnding(*this, outcome, false);
     if (!outcome.isDone()) return;
     // "Master/Clone" shows the local row as it is now.
@@ -227,7 +227,7 @@ void TfmBrowser::SBDropDeleteEntryClick() {
                                    entries.fieldByName("R$CODE2").asInteger()};
     ExchangeReporter reporter(*this);
     const Outcome outcome =
-        runOperation([&] { return synchro::DropDeleteEntry(dm_.SynchroDB(), reporter, name, code); });
+        runOperation([&] { return synchro::DropDeleteEntry(dm_.UserDB(), dm_.SynchroDB(), reporter, name, code); });
     // The collision page shows the entries: without the dropped one now.
     if (outcome.isDone()) {
         entries.close();

@@ -121,11 +121,14 @@ Exchange (--local the local database, --synchro the synchro database):
                               PEER (MASTER or a clone), so that its fills above
                               it are read again, e.g. after a file whose fill
                               number was raised by hand (--local only)
-  delete-synchro-row TABLE KEY...    settle a collision: drop the synchro row
-  copy-from-synchro TABLE KEY...     settle a collision: copy the synchro row over
-                                     the local row with that key, then drop it
-  drop-delete-entry TABLE CODE1 CODE2  settle a read stopped deleting: drop the
-                                     sender's "D" entry, the row stays here
+  Settling a collision (recorded here; the synchro database is never edited):
+  delete-synchro-row TABLE KEY...    do not take the sent row: without a local
+                                     row of that key it is deleted everywhere;
+                                     with one, the local values stay
+  copy-from-synchro TABLE KEY...     take the sent row over the local row with
+                                     that key
+  drop-delete-entry TABLE CODE1 CODE2  keep the row against the sender's "D"
+                                     entry; it goes back to the other sites
 
 Synchro database definition (--local the master):
   convert-ddl SOURCE TARGET   convert an isql-fb -x extract into the synchro

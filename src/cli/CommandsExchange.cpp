@@ -174,7 +174,7 @@ int cmdSuccess(Session& s) {
 int cmdDeleteSynchroRow(Session& s) {
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::DeleteSynchroRow(s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
+    return s.finish(synchro::DeleteSynchroRow(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
 
 int cmdDropDeleteEntry(Session& s) {
@@ -182,7 +182,7 @@ int cmdDropDeleteEntry(Session& s) {
     const replica::RecordCode code{numberArg(s.args.words[2], usage), numberArg(s.args.words[3], usage)};
     if (!connectExchange(s, true)) return 1;
     s.ui.startOperation();
-    return s.finish(synchro::DropDeleteEntry(s.dm.SynchroDB(), s.ui, s.args.words[1], code));
+    return s.finish(synchro::DropDeleteEntry(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], code));
 }
 
 int cmdCopyFromSynchro(Session& s) {

@@ -189,6 +189,14 @@ std::vector<Object> makeLocal() {
         table("R$IDENTITY", {{"SETID", "CHAR(36)"}, {"GENERATION", "INTEGER"}, {"CREATED", "TIMESTAMP", 7}}, {}, 5),
         // After R$IDENTITY, which it reads from version 8 on.
         fill(),
+        // How an operator settled a collision here: the sender's "D" entry
+        // ('D') or row ('R') of a record code that this site passes over in
+        // that sender's fills up to FILLNUMBER. The file itself is never
+        // edited: other sites may read it too.
+        table("R$SETTLED",
+              {{"SITENUMBER", "INTEGER NOT NULL"}, {"FILLNUMBER", "INTEGER NOT NULL"}, {"TABLENAME", "CHAR(31)"},
+               {"R$CODE1", "INTEGER NOT NULL"}, {"R$CODE2", "INTEGER NOT NULL"}, {"OPERATION", "CHAR(1) NOT NULL"}},
+              "SITENUMBER, R$CODE1, R$CODE2, OPERATION", 9),
     };
 }
 

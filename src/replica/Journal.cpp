@@ -49,6 +49,7 @@ Journal Journal::read(engine::Database& db) {
         if (full) e = {optional(q.field(3)), optional(q.field(4)), optional(q.field(5))};
         if (op == "U") keepLatest(j.updated_, code, e);
         else if (op == "D") keepLatest(j.deleted_, code, e);
+        else if (op == "K") keepLatest(j.kept_, code, e);
     }
     q.close();
     return j;

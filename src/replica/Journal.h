@@ -1,6 +1,6 @@
 #pragma once
 // A journal (R$DELETEDUPDATED) read once into memory: which record codes a
-// database updated ("U") and deleted ("D") and has not yet seen acknowledged
+// database updated ("U"), deleted ("D") and kept against a delete ("K") and has not yet seen acknowledged
 // by every peer, with where each change was made and what its site had seen.
 // The read asks it for every row it applies, so it is looked up in memory
 // rather than asked of the server row by row.
@@ -33,6 +33,12 @@ public:
         const auto it = deleted_.find(c);
         return it == deleted_.end() ? nullptr : &it->second;
     }
+    // A "K" entry: the row was kept against a delete (and travels with an
+    // update entry): a site that deleted it takes it back.
+    const JournalEntry* keeping(const RecordCode& c) const {
+        const auto it = kept_.find(c);
+        return it == kept_.end() ? nullptr : &it->second;
+    }
     bool updated(const RecordCode& c) const { return updated_.count(c) != 0; }
     bool deleted(const RecordCode& c) const { return deleted_.count(c) != 0; }
     std::size_t size() const { return updated_.size() + deleted_.size(); }
@@ -41,6 +47,7 @@ public:
 private:
     std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> updated_;
     std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> deleted_;
+    std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> kept_;
 };
 
 }  // namespace quorvel::replica

@@ -16,6 +16,7 @@
 //         6  R$FILL never draws past the site's bound (R$CODES_USED_UP)
 //         7  R$IDENTITY.CREATED: the file's creation stamp, to tell a restore
 //         8  R$FILL draws no code in a restored file (R$RESTORED_FILE)
+//         9  R$SETTLED: collisions settled here, never in the synchro file
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -29,7 +30,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 8;
+constexpr int kLocalVersion = 9;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

@@ -108,6 +108,11 @@ void journal(engine::Database& local, const std::vector<ArrivalRules::Change>& c
 void journalArrivals(engine::Database& local, const ArrivalRules& rules) {
     journal(local, rules.relayedUpdates(), "U", rules.sender());
     journal(local, rules.relayedDeletes(), "D", rules.sender());
+    journal(local, rules.revived(), "K", rules.sender());
+    if (!rules.revived().empty()) {
+        EntryDrop drop(local, "D");
+        for (const ArrivalRules::Change& c : rules.revived()) drop.drop(c.code);
+    }
     if (rules.overruled().empty()) return;
     EntryDrop drop(local, "U");
     for (const replica::RecordCode& code : rules.overruled()) drop.drop(code);

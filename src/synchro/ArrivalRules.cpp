@@ -25,7 +25,20 @@ bool ArrivalRules::answered(const JournalEntry& mine) const {
     return before_ && mine.first && *mine.first <= before_->answered;
 }
 
+// A row deleted here (`gone`, the local "D" entry) that the sender kept.
+bool ArrivalRules::keptBySender(const JournalEntry& gone, const JournalEntry* theirs) const {
+    if (!theirs) return false;
+    if (master_) return sawIt(theirs->seen, gone.first);
+    return !gone.origin && answered(gone);
+}
+
+bool ArrivalRules::rowPassedOver(const RecordCode& code) const {
+    const JournalEntry* theirs = sent_.update(code);
+    return settled_.passesOver(code, Settled::What::Row, theirs ? theirs->first : std::nullopt);
+}
+
 ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
+    if (rowPassedOver(code)) return Held::KeepLocal;
     const JournalEntry* theirs = sent_.update(code);
     const JournalEntry* local = local_.update(code);
     const JournalEntry* mine = local && !local->origin ? local : nullptr;
@@ -49,19 +62,31 @@ ArrivalRules::Held ArrivalRules::whenHeld(const RecordCode& code) const {
     return Held::Apply;
 }
 
+bool ArrivalRules::revivesWhenMissing(const RecordCode& code) const {
+    if (rowPassedOver(code) || !sent_.keeping(code)) return false;
+    if (const JournalEntry* gone = local_.deletion(code)) return keptBySender(*gone, sent_.update(code));
+    return true;
+}
+
 bool ArrivalRules::insertWhenMissing(const RecordCode& code) const {
-    if (local_.deleted(code)) return false;
+    if (sent_.keeping(code)) return revivesWhenMissing(code);
+    if (rowPassedOver(code) || local_.deleted(code)) return false;
     if (const JournalEntry* theirs = sent_.update(code)) return !carriedBefore(*theirs);
     return !before_ || !before_->mark || code > *before_->mark;
 }
 
 bool ArrivalRules::appliesDeletion(const RecordCode& code) const {
     const JournalEntry* theirs = sent_.deletion(code);
-    return theirs && !(!master_ && theirs->origin && *theirs->origin == me_);
+    if (!theirs || (!master_ && theirs->origin && *theirs->origin == me_)) return false;
+    // Taken from an earlier fill already: the row may have been kept since.
+    if (master_ && carriedBefore(*theirs)) return false;
+    return !settled_.passesOver(code, Settled::What::Deletion, theirs->first);
 }
 
 void ArrivalRules::applied(const std::string& table, const RecordCode& code) {
-    if (master_) relayedUpdates_.push_back({table, code, local_.updated(code)});
+    if (!master_) return;
+    relayedUpdates_.push_back({table, code, local_.updated(code)});
+    if (sent_.keeping(code)) revived_.push_back({table, code, local_.keeping(code) != nullptr});
 }
 
 void ArrivalRules::appliedOverHeld(const std::string& table, const RecordCode& code) {

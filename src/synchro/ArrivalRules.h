@@ -20,15 +20,22 @@
 //   master ranks the two when it reads this clone's change, in the order it
 //   reads them, and an edit made after that would be lost here; otherwise
 //   the master's side wins and the clone's entry goes;
+// - a row deleted here comes back when its sender kept it on purpose: at the
+//   master, a clone changed it having read the fill that carried the delete
+//   (it settled the delete that way); at a clone, the master sends it after
+//   it had read this clone's delete;
+// - what the operator settled here (Settled) is passed over;
 // - the master journals what it applies from a clone with that clone's
 //   number as origin, and its fills pass it on to the other clones.
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "replica/Journal.h"
 #include "replica/RecordCode.h"
+#include "synchro/Settled.h"
 
 namespace quorvel::synchro {
 
@@ -44,8 +51,9 @@ public:
         int64_t answered = 0;
     };
     ArrivalRules(bool master, int64_t me, int64_t sender, const replica::Journal& local,
-                 const replica::Journal& sent, std::optional<ReadBefore> before)
-        : master_(master), me_(me), sender_(sender), local_(local), sent_(sent), before_(before) {}
+                 const replica::Journal& sent, std::optional<ReadBefore> before, Settled settled = {})
+        : master_(master), me_(me), sender_(sender), local_(local), sent_(sent), before_(before),
+          settled_(std::move(settled)) {}
 
     enum class Held { Apply, KeepLocal, SentAgain, OwnComingBack };
     // For a row of the synchro database that the reader holds (same code).
@@ -55,6 +63,9 @@ public:
     // when it reached this site before (an entry or a row of a fill read here
     // already) and is gone since.
     bool insertWhenMissing(const replica::RecordCode& code) const;
+    // For a row kept against a delete (a "K" entry) that the reader does not
+    // hold: whether to take it back.
+    bool revivesWhenMissing(const replica::RecordCode& code) const;
     // Whether the sender's "D" entry for `code` is to be applied here.
     bool appliesDeletion(const replica::RecordCode& code) const;
 
@@ -75,6 +86,9 @@ public:
     const std::vector<Change>& relayedDeletes() const { return relayedDeletes_; }
     // At a clone: its own update entries that the master's side won over.
     const std::vector<replica::RecordCode>& overruled() const { return overruled_; }
+    // At the master: rows a clone kept against a delete, to pass on as kept
+    // (a "D" entry of them here goes).
+    const std::vector<Change>& revived() const { return revived_; }
     int64_t sender() const { return sender_; }
 
 private:
@@ -83,10 +97,13 @@ private:
     const replica::Journal& local_;
     const replica::Journal& sent_;
     std::optional<ReadBefore> before_;
+    Settled settled_;
 
     bool carriedBefore(const replica::JournalEntry& theirs) const;
     bool answered(const replica::JournalEntry& mine) const;
-    std::vector<Change> relayedUpdates_, relayedDeletes_;
+    bool keptBySender(const replica::JournalEntry& gone, const replica::JournalEntry* theirs) const;
+    bool rowPassedOver(const replica::RecordCode& code) const;
+    std::vector<Change> relayedUpdates_, relayedDeletes_, revived_;
     std::vector<replica::RecordCode> overruled_;
 };
 

@@ -1,6 +1,13 @@
-// Settling a collision: copy a synchro record over a local one (keeping the
-// local record code), and delete a row from the synchro database, from the
-// collision page's grids or, for scripts, by primary key.
+// Settling a collision where the read stopped: keep a row against the
+// sender's delete, take the sender's row, or pass over it. What is decided is
+// recorded here, and travels as this site's own change where the other sites
+// must learn it; the synchro file is never edited, for the master's one file
+// is read by every clone.
+//
+// One record code per primary key: the master's. At the master, a clone's
+// row colliding with one of its own is passed over (its values copied over
+// the master's row when taken); at a clone, the local row takes the code of
+// the master's row, keeping its own values or taking the master's.
 #include <cctype>
 #include <cmath>
 
@@ -12,7 +19,11 @@
 #include "operation/RunOperation.h"
 #include "replica/SqlText.h"
 #include "synchro/Operations.h"
+#include "replica/LocalSite.h"
+#include "replica/SchemaVersion.h"
 #include "synchro/RecordTransfer.h"
+#include "synchro/Settled.h"
+#include "synchro/SynchroIdentity.h"
 
 namespace quorvel::synchro {
 
@@ -103,15 +114,163 @@ std::string keyText(const std::vector<std::string>& key) {
     return "(" + s + ")";
 }
 
+// Whose fill the read stopped on, and where: refused unless the synchro
+// database is a fill of a peer not read yet.
+struct Settling {
+    Sender sender;
+    bool master = false;
+    // What this site's entries of the decision have seen: at a clone, the
+    // master fill it settles (they are made having read it).
+    std::optional<int64_t> seen() const { return master ? std::nullopt : std::optional<int64_t>(sender.fillNumber); }
+};
+
+Settling settlingOn(engine::Database& local, engine::Database& synchro) {
+    if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
+    if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
+    connect::refuseMixedDialects(local, synchro);
+    replica::requireCurrentVersion(local);
+    const DatabaseIdentity id = identify(synchro);
+    if (const std::string why = notASynchroDatabase(synchro, id, local); !why.empty()) throw Refused(why);
+    // A file of an earlier format does not tell who filled it: what is
+    // decided holds for every such file.
+    Sender sender{"", kUnknownSender, 0, "", {}};
+    if (id.sender) {
+        checkSenderIsPeer(local, synchro, *id.sender);
+        sender = *id.sender;
+    }
+    engine::Transaction tx(local);
+    return {sender, replica::LocalSite::read(local).isMaster()};
+}
+
+// A transaction on the local database that the tool's journal triggers pass
+// over: the decision journals what is to travel itself.
+struct DecisionTransaction {
+    explicit DecisionTransaction(engine::Database& local) : tx(local) {
+        local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
+    }
+    engine::Transaction tx;
+};
+
+void journalHere(engine::Database& local, const std::string& table, const RecordCode& code, const char* operation,
+                 std::optional<int64_t> seen) {
+    engine::Query q(local);
+    q.setSql(std::string("insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Seen) values "
+                         "(:C1, :C2, '") + operation + "', :T, :S)");
+    q.setParam("C1", code.high);
+    q.setParam("C2", code.low);
+    q.setParam("T", replica::catalogueName(local, table));
+    if (seen) q.setParam("S", *seen);
+    else q.setParam("S", engine::Value{});
+    q.execSql();
+}
+
+void dropEntries(engine::Database& local, const RecordCode& code) {
+    engine::Query q(local);
+    q.setSql("delete from R$DeletedUpdated where R$Code1 = :C1 and R$Code2 = :C2 and Operation = 'U'");
+    q.setParam("C1", code.high);
+    q.setParam("C2", code.low);
+    q.execSql();
+}
+
+// The record code of the row of `table` holding `key` in `db`, if any.
+std::optional<RecordCode> codeByKey(engine::Database& db, const std::string& table, const KeyFilter& filter,
+                                    const std::vector<engine::Value>& key) {
+    engine::Query q(db);
+    q.setSql("select R$Code1, R$Code2 from " + db.identifier(table) + " where " + filter.where);
+    for (std::size_t k = 0; k < key.size(); ++k) q.setParam("K" + std::to_string(k + 1), key[k]);
+    q.open();
+    std::optional<RecordCode> code;
+    if (!q.eof()) code = RecordCode{q.field(0).asInteger(), q.field(1).asInteger()};
+    q.close();
+    return code;
+}
+
+void recode(engine::Database& local, const std::string& table, const KeyFilter& filter,
+            const std::vector<engine::Value>& key, const RecordCode& to) {
+    engine::Query q(local);
+    q.setSql("update " + local.identifier(table) + " set R$Code1 = :N1, R$Code2 = :N2 where " + filter.where);
+    q.setParam("N1", to.high);
+    q.setParam("N2", to.low);
+    for (std::size_t k = 0; k < key.size(); ++k) q.setParam("K" + std::to_string(k + 1), key[k]);
+    q.execSql();
+}
+
+// The sender's row of `table` holding `key`, and the local one.
+struct RowPair {
+    KeyFilter filter;
+    RecordCode sent;
+    std::optional<RecordCode> local;
+};
+
+RowPair rowsByKey(engine::Database& local, engine::Database& synchro, const std::string& table,
+                  const std::vector<engine::Value>& key, const std::string& shownKey) {
+    RowPair p{keyFilter(local, table), {}, {}};
+    if (key.size() != p.filter.columns) throw Refused(wrongKeySize(table, p.filter));
+    std::optional<RecordCode> sent;
+    {
+        engine::Transaction tx(synchro);
+        sent = codeByKey(synchro, table, keyFilter(synchro, table), key);
+    }
+    if (!sent) throw Refused("The synchro database has no row of " + table + " with the key " + shownKey + ".");
+    p.sent = *sent;
+    engine::Transaction tx(local);
+    p.local = codeByKey(local, table, p.filter, key);
+    return p;
+}
+
+// Copies the sender's row holding `key` over the local one. At a clone the
+// local row takes the sent row's record code; at the master it keeps its own,
+// the copy travels as its update, and reads pass over the sent row.
+Outcome copySentRow(engine::Database& local, engine::Database& synchro, Reporter& reporter, const std::string& table,
+                    const std::vector<engine::Value>& key, const std::string& shownKey, const std::string& question) {
+    const Settling at = settlingOn(local, synchro);
+    const RowPair rows = rowsByKey(local, synchro, table, key, shownKey);
+    if (!rows.local)
+        throw Refused("This database has no row of " + table + " with the key " + shownKey +
+                      ": there is nothing to copy over. Read again: the synchro row is then inserted.");
+    if (!reporter.confirm(question)) return Outcome::cancelled();
+    engine::Transaction synchroTx(synchro);
+    engine::Query source(synchro);
+    source.setSql("select * from " + synchro.identifier(table) + " where " + keyFilter(synchro, table).where);
+    for (std::size_t k = 0; k < key.size(); ++k) source.setParam("K" + std::to_string(k + 1), key[k]);
+    source.open();
+    DecisionTransaction decision(local);
+    engine::Table target(local);
+    target.setTableName(table);
+    target.open();
+    const std::string keyList = target.primaryKeyFields();
+    if (!target.locate(keyList, key))
+        throw Refused("This database has no row of " + table + " with the key " + shownKey + ".");
+    copyOver(source, target);
+    const bool recoded = !at.master && *rows.local != rows.sent;
+    if (recoded) {
+        dropEntries(local, *rows.local);
+        recode(local, table, rows.filter, key, rows.sent);
+    } else if (at.master) {
+        journalHere(local, table, *rows.local, "U", std::nullopt);
+        if (*rows.local != rows.sent)
+            Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, replica::catalogueName(local, table),
+                            rows.sent, Settled::What::Row);
+    }
+    decision.tx.commit();
+    reporter.notice("Copied the synchro row of " + table + " with the key " + shownKey + " over the local row" +
+                    (recoded ? ", which now bears its record code " + rows.sent.text() : std::string()) +
+                    (at.master ? "; it goes to every clone with the next fill" : std::string()) +
+                    ". The synchro database is unchanged: read again.");
+    return Outcome::done();
+}
+
+std::vector<engine::Value> keyValues(const std::vector<std::string>& key) {
+    return std::vector<engine::Value>(key.begin(), key.end());
+}
+
 }  // namespace
 
-Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::string& table,
-                       const SelectedRow& synchroRow) {
+Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                       const std::string& table, const SelectedRow& synchroRow) {
     return runOperation(reporter, [&]() -> Outcome {
         if (synchroRow.columns.empty() || table.empty())
             throw Refused("Select the record to copy in \"Synchro\" first.");
-        // Afresh: the table's rows may have been read before the read was
-        // rolled back.
         engine::Table target(local);
         target.setTableName(table);
         const std::string keyList = target.primaryKeyFields();
@@ -126,115 +285,114 @@ Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::s
             key.push_back(synchroRow.values[i]);
             keyTexts.push_back(valueText(synchroRow.values[i]));
         }
-        target.open();
-        if (!target.locate(keyList, key))
-            throw Refused("This database has no row of " + table + " with the key " + keyText(keyTexts) +
-                          ": there is nothing to copy over. Read again: the synchro row is then inserted.");
-        if (!reporter.confirm("Copy the synchro row of " + table + " over the local row with the key " +
-                              keyText(keyTexts) + "?\n\nSynchro: " + rowText(synchroRow) +
-                              "\nLocal: " + rowText(target) + "\n\nCopy now?"))
-            return Outcome::cancelled();
+        std::string localText;
         {
             engine::Transaction tx(local);
-            target.close();
             target.open();
-            if (!target.locate(keyList, key))
-                throw Refused("This database has no row of " + table + " with the key " + keyText(keyTexts) + ".");
-            copyOver(synchroRow, target);
-            tx.commit();
+            if (target.locate(keyList, key)) localText = rowText(target);
+            target.close();
         }
-        reporter.notice("Copied: the local row of " + table + " with the key " + keyText(keyTexts) +
-                        " now holds the synchro row. Delete that row from \"Synchro\", then read again.");
-        return Outcome::done();
-    });
-}
-
-Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& typedTable,
-                        const RecordCode& code) {
-    // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
-    const std::string table = replica::catalogueName(synchro, typedTable);
-    const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
-    return runOperation(reporter, [&]() -> Outcome {
-        if (!reporter.confirm("Drop " + entry + " from the synchro database? This database then keeps that row.\n\n"
-                              "Delete now?"))
-            return Outcome::cancelled();
-        engine::Transaction tx(synchro);
-        engine::Query del(synchro);
-        del.setSql("delete from R$DELETEDUPDATED where Operation = 'D' and TableName = :T and "
-                   "R$Code1 = :C1 and R$Code2 = :C2");
-        del.setParam("T", table);
-        del.setParam("C1", code.high);
-        del.setParam("C2", code.low);
-        del.execSql();
-        if (del.rowsAffected() == 0) throw Refused("The synchro database holds no " + entry + ".");
-        tx.commit();
-        reporter.notice("Dropped " + entry + " from the synchro database: read again.");
-        return Outcome::done();
+        return copySentRow(local, synchro, reporter, table, key, keyText(keyTexts),
+                           "Copy the synchro row of " + table + " over the local row with the key " +
+                               keyText(keyTexts) + "?\n\nSynchro: " + rowText(synchroRow) + "\nLocal: " + localText +
+                               "\n\nCopy now?");
     });
 }
 
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key) {
     return runOperation(reporter, [&]() -> Outcome {
-        connect::refuseMixedDialects(local, synchro);
-        const KeyFilter filter = keyFilter(local, table);
-        if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
-        engine::Query source(synchro);
-        source.setSql("select * from " + synchro.identifier(table) + " where " + filter.where);
-        bindKey(source, key);
-        source.open();
-        if (source.isEmpty())
-            throw Refused("The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
-        engine::Table target(local);
-        target.setTableName(table);
-        target.open();
-        const std::vector<engine::Value> values(key.begin(), key.end());
-        const std::string keyList = target.primaryKeyFields();
-        if (!target.locate(keyList, values))
-            throw Refused("This database has no row of " + table + " with the key " + keyText(key) +
-                          ": read again, the synchro row is then inserted.");
-        if (!reporter.confirm("Copy now?")) return Outcome::cancelled();
+        return copySentRow(local, synchro, reporter, table, keyValues(key), keyText(key),
+                           "Copy the synchro row of " + table + " with the key " + keyText(key) +
+                               " over the local row?\n\nCopy now?");
+    });
+}
+
+Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                        const std::string& typedTable, const RecordCode& code) {
+    return runOperation(reporter, [&]() -> Outcome {
+        const Settling at = settlingOn(local, synchro);
+        // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
+        const std::string table = replica::catalogueName(synchro, typedTable);
+        const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
         {
-            engine::Transaction localTx(local);
-            engine::Transaction synchroTx(synchro);
-            source.close();
-            source.open();
-            target.close();
-            target.open();
-            target.locate(keyList, values);
-            copyOver(source, target);
-            engine::Query del(synchro);
-            del.setSql("delete from " + synchro.identifier(table) + " where " + keyFilter(synchro, table).where);
-            bindKey(del, key);
-            del.execSql();
-            // The local copy first: if the process dies between the two
-            // commits, the synchro row is still there and the copy can simply
-            // be run again.
-            localTx.commit();
-            synchroTx.commit();
+            engine::Transaction tx(synchro);
+            engine::Query q(synchro);
+            q.setSql("select count(*) from R$DELETEDUPDATED where Operation = 'D' and TableName = :T and "
+                     "R$Code1 = :C1 and R$Code2 = :C2");
+            q.setParam("T", table);
+            q.setParam("C1", code.high);
+            q.setParam("C2", code.low);
+            q.open();
+            if (q.field(0).asInteger() == 0) throw Refused("The synchro database holds no " + entry + ".");
         }
-        reporter.notice("Copied the synchro row of " + table + " with the key " + keyText(key) +
-                        " over the local row and took it out of the synchro database: read again.");
+        {
+            engine::Transaction tx(local);
+            engine::Query q(local);
+            q.setSql("select count(*) from " + local.identifier(table) + " where R$Code1 = :C1 and R$Code2 = :C2");
+            q.setParam("C1", code.high);
+            q.setParam("C2", code.low);
+            q.open();
+            if (q.field(0).asInteger() == 0)
+                throw Refused("This database holds no row of " + table + " with the record code " + code.text() +
+                              ": there is nothing to keep. Nothing was changed.");
+        }
+        if (!reporter.confirm("Keep the row of " + table + " with the record code " + code.text() +
+                              " here, against " + entry + " in " + siteText(at.sender.site) + "'s fill no. " +
+                              std::to_string(at.sender.fillNumber) +
+                              "? Reads pass over that delete, and this site's next fill sends the row to the other "
+                              "sites again.\n\nKeep it?"))
+            return Outcome::cancelled();
+        DecisionTransaction decision(local);
+        Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, table, code, Settled::What::Deletion);
+        journalHere(local, table, code, "U", at.seen());
+        journalHere(local, table, code, "K", at.seen());
+        decision.tx.commit();
+        reporter.notice("Kept the row of " + table + " with the record code " + code.text() +
+                        ": reads pass over " + entry + ", and the next fill sends the row to the other sites. "
+                        "The synchro database is unchanged: read again.");
         return Outcome::done();
     });
 }
 
-Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const std::string& table,
-                         const std::vector<std::string>& key) {
+Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                         const std::string& table, const std::vector<std::string>& key) {
     return runOperation(reporter, [&]() -> Outcome {
-        if (!reporter.confirm("Delete now?")) return Outcome::cancelled();
-        const KeyFilter filter = keyFilter(synchro, table);
-        if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
-        engine::Transaction tx(synchro);
-        engine::Query del(synchro);
-        del.setSql("delete from " + synchro.identifier(table) + " where " + filter.where);
-        bindKey(del, key);
-        del.execSql();
-        if (del.rowsAffected() == 0)
-            throw Refused("The synchro database has no row of " + table + " with the key " + keyText(key) + ".");
-        tx.commit();
-        reporter.notice("Deleted the row of " + table + " with the key " + keyText(key) +
-                        " from the synchro database: read again.");
+        const Settling at = settlingOn(local, synchro);
+        const std::vector<engine::Value> values = keyValues(key);
+        const RowPair rows = rowsByKey(local, synchro, table, values, keyText(key));
+        const std::string row = "the row of " + table + " with the key " + keyText(key);
+        std::string question, done;
+        if (!rows.local) {
+            question = "Not take " + row + " from " + siteText(at.sender.site) +
+                       "'s fill? It is deleted here, and the delete goes to the other sites with the next fill.";
+            done = "Passed over " + row + ": deleted here, and the next fill sends the delete to the other sites.";
+        } else if (at.master) {
+            question = "Keep the master's " + row + " and pass over " + siteText(at.sender.site) + "'s?";
+            done = "The master keeps its " + row + "; reads pass over the one of " + siteText(at.sender.site) +
+                   ", which takes the master's when it reads the next fill.";
+        } else {
+            question = "Keep the values of this site's " + row + "? It takes the record code of the master's row, "
+                       "and the next fill sends its values.";
+            done = "This site's " + row + " keeps its values under the master's record code " + rows.sent.text() +
+                   "; the next fill sends them.";
+        }
+        if (!reporter.confirm(question + "\n\nDecide now?")) return Outcome::cancelled();
+        DecisionTransaction decision(local);
+        if (!rows.local) {
+            journalHere(local, table, rows.sent, "D", at.seen());
+        } else if (at.master) {
+            Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, replica::catalogueName(local, table),
+                            rows.sent, Settled::What::Row);
+        } else {
+            if (*rows.local != rows.sent) {
+                dropEntries(local, *rows.local);
+                recode(local, table, rows.filter, values, rows.sent);
+            }
+            journalHere(local, table, rows.sent, "U", at.seen());
+        }
+        decision.tx.commit();
+        reporter.notice(done + " The synchro database is unchanged: read again.");
         return Outcome::done();
     });
 }

@@ -90,24 +90,28 @@ struct SelectedRow {
     std::vector<engine::Value> values;
 };
 
+// Settling a read that stopped (the synchro file is never edited; what is
+// decided is recorded here and travels as this site's change where the other
+// sites must learn it). Each is refused unless `synchro` holds a fill of a
+// peer not read yet.
+//
 // "Copy current record from Synchro": `synchroRow` of `table`, the record
 // selected in the "Synchro" grid, over the local row that holds its primary
-// key, found afresh; all columns but the record code. Refused when no local
-// row holds that key. The confirmation shows both rows.
-Outcome CopyNaturalKey(engine::Database& local, Reporter& reporter, const std::string& table,
-                       const SelectedRow& synchroRow);
-
-// Settles a read that stopped in its DELETE pass: drops the sender's "D"
-// entry `code` of `table` from the synchro database, so this database keeps
-// that row ("Delete now?").
-Outcome DropDeleteEntry(engine::Database& synchro, Reporter& reporter, const std::string& table,
-                        const replica::RecordCode& code);
-
-// The same settling by key, for scripts: the synchro row of `table` whose
-// primary key is `key` (values in key order) is copied over the local row
-// with that key, then deleted from the synchro database.
+// key; at a clone the local row takes its record code too, at the master the
+// copy travels as its update and reads pass over the sent row. Refused when no
+// local row holds that key. The confirmation shows both rows.
+Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                       const std::string& table, const SelectedRow& synchroRow);
+// The same by key, for scripts (values in key order).
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key);
+
+// A read that stopped in its DELETE pass: the local row with record code
+// `code` is kept against the sender's "D" entry; reads pass over that entry
+// and the next fill sends the row to the other sites again.
+Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                        const std::string& table, const replica::RecordCode& code);
+
 // An administrator's repair: the last fill recorded as read from the peer
 // named `peer` goes back to `number`, so that the peer's fills above it are
 // read again (after a fill whose number was raised by hand). Refused for
@@ -115,8 +119,12 @@ Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Repor
 // first, naming the effect.
 Outcome ForgetPeerFill(engine::Database& local, Reporter& reporter, const std::string& peer, int64_t number);
 
-// Deletes the synchro row of `table` whose primary key is `key`.
-Outcome DeleteSynchroRow(engine::Database& synchro, Reporter& reporter, const std::string& table,
-                         const std::vector<std::string>& key);
+// The sender's row of `table` whose primary key is `key` is not taken: with
+// no local row of that key it is deleted here and the delete travels; at the
+// master, a local row of that key stays and reads pass over the sent one; at
+// a clone, the local row keeps its values under the sent row's record code,
+// and they travel.
+Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
+                         const std::string& table, const std::vector<std::string>& key);
 
 }  // namespace quorvel::synchro

@@ -42,7 +42,6 @@ namespace {
 
 // The origin of changes whose sender a synchro database of an earlier
 // definition does not tell: no site's number, so no clone takes them for its own.
-constexpr int64_t kUnknownSender = -1;
 
 // The mark the sender counted its new rows from: the oldest of the history
 // rows it sent.
@@ -144,26 +143,6 @@ ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, con
         // The server's first message is the one to report.
     }
     return c;
-}
-
-// The sender must be a peer of this site (a clone reads the master's fills,
-// the master those of its registered clones), and its fill newer than the
-// last one read from it: an older fill would undo what the newer one brought.
-void checkSenderIsPeer(engine::Database& local, engine::Database& synchro, const Sender& sender) {
-    engine::Transaction tx(local);
-    for (const replica::Peer& p : replica::readPeers(local)) {
-        if (p.number != sender.siteNumber) continue;
-        if (sender.fillNumber <= p.lastRead)
-            throw Refused(synchro.aliasName() + " holds " + siteText(sender.site) + "'s fill no. " +
-                          std::to_string(sender.fillNumber) + ", but this site has read its fill no. " +
-                          std::to_string(p.lastRead) +
-                          " already: a fill not newer than the last one read is not read again. "
-                          "Nothing was changed.");
-        return;
-    }
-    throw Refused(synchro.aliasName() + " holds the fill of " + siteText(sender.site) +
-                  ", which is no peer of this site: a clone reads the master's fills, the master those of its "
-                  "registered clones. Nothing was changed.");
 }
 
 // Before anything is asked or changed: what the in-synchro database is and
@@ -300,7 +279,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 before = ArrivalRules::ReadBefore{peer->lastRead, markReadBefore(synchro, peer->lastRead),
                                                   acknowledgementOf(synchro, me)};
             rules.emplace(master, me, sender ? sender->siteNumber : kUnknownSender, localJournal, sentJournal,
-                          before);
+                          before, Settled::read(local, sender ? sender->siteNumber : kUnknownSender));
             context.emplace(ReadContext{local, reporter, master, mark, *rules, synchroRows, localTable, {}});
             ReadContext& cx = *context;
 

@@ -84,9 +84,38 @@ CodeSet heldCodes(ReadContext& cx, const std::string& table) {
     return held;
 }
 
+// Rows below the mark that the sender kept against a delete ("K" entries):
+// a site that deleted them takes them back here, parents before children,
+// for the update pass never inserts.
+void takeBackKept(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    selectSynchroRows(cx,
+                      "select * from " + cx.local.identifier(table) + " T where not " + newRows(cx) +
+                          " and exists (select 1 from R$DeletedUpdated J where J.Operation = 'K' and "
+                          "J.R$Code1 = T.R$Code1 and J.R$Code2 = T.R$Code2)",
+                      true);
+    engine::Query& source = cx.synchroRows;
+    if (source.eof()) return;
+    selectLocalTable(cx, table, true);
+    engine::Table& target = cx.localTable;
+    const FieldPairs pairs(source, target);
+    const engine::Field& code1 = source.fieldByName("R$Code1");
+    const engine::Field& code2 = source.fieldByName("R$Code2");
+    for (; !source.eof(); source.next()) {
+        const RecordCode code = codeOf(code1, code2);
+        if (target.locate("R$CODE1;R$CODE2", {code1.asValue(), code2.asValue()})) continue;
+        if (!cx.rules.revivesWhenMissing(code)) continue;
+        target.append();
+        pairs.copyRow();
+        target.post();
+        cx.rules.applied(table, code);
+        ++counts.inserted;
+    }
+}
+
 }  // namespace
 
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    takeBackKept(cx, table, counts);
     selectSynchroRows(cx, "select * from " + cx.local.identifier(table) + " where " + newRows(cx), true);
     selectLocalTable(cx, table, true);
     engine::Query& source = cx.synchroRows;

@@ -3,6 +3,8 @@
 #include "engine/DatabaseFacts.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
+#include "operation/Refused.h"
+#include "replica/Acknowledgements.h"
 #include "replica/Presence.h"
 #include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
@@ -93,6 +95,26 @@ int64_t acknowledgementOf(engine::Database& synchro, int64_t site) {
     if (!replica::TablePresent(synchro, "R$ACKNOWLEDGED")) return 0;
     return replica::integerOf(synchro,
                               "select FillNumber from R$Acknowledged where SiteNumber = " + std::to_string(site));
+}
+
+// The sender must be a peer of this site (a clone reads the master's fills,
+// the master those of its registered clones), and its fill newer than the
+// last one read from it: an older fill would undo what the newer one brought.
+void checkSenderIsPeer(engine::Database& local, engine::Database& synchro, const Sender& sender) {
+    engine::Transaction tx(local);
+    for (const replica::Peer& p : replica::readPeers(local)) {
+        if (p.number != sender.siteNumber) continue;
+        if (sender.fillNumber <= p.lastRead)
+            throw Refused(synchro.aliasName() + " holds " + siteText(sender.site) + "'s fill no. " +
+                          std::to_string(sender.fillNumber) + ", but this site has read its fill no. " +
+                          std::to_string(p.lastRead) +
+                          " already: a fill not newer than the last one read is not read again. "
+                          "Nothing was changed.");
+        return;
+    }
+    throw Refused(synchro.aliasName() + " holds the fill of " + siteText(sender.site) +
+                  ", which is no peer of this site: a clone reads the master's fills, the master those of its "
+                  "registered clones. Nothing was changed.");
 }
 
 }  // namespace quorvel::synchro

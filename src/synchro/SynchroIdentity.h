@@ -58,4 +58,8 @@ std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id
 // when the synchro database does not tell. In the current transaction.
 int64_t acknowledgementOf(engine::Database& synchro, int64_t site);
 
+// Refuses (Refused) a fill of a site that is no peer of `local`, or one not
+// newer than the last of its fills read here.
+void checkSenderIsPeer(engine::Database& local, engine::Database& synchro, const Sender& sender);
+
 }  // namespace quorvel::synchro

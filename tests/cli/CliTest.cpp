@@ -131,7 +131,7 @@ TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     EXPECT_NE(st.out.find("CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("GEN_CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("100000"), std::string::npos);
-    EXPECT_NE(st.out.find("Replication objects: version 8\n"), std::string::npos) << st.out;
+    EXPECT_NE(st.out.find("Replication objects: version 9\n"), std::string::npos) << st.out;
 }
 
 // Registering a clone counts as a master fill that the clone reads through

@@ -25,8 +25,9 @@ public:
     static std::string value(const std::string& database, const std::string& sql);
 
 protected:
-    // The master "Master" with CUSTOMER (ID, NAME, CITY; GEN_CUSTOMER) and
-    // STOCK (ID, TITLE, QTY INTEGER[4]), every table working, triggers made;
+    // The master "Master" with CUSTOMER (ID, NAME, CITY; GEN_CUSTOMER),
+    // STOCK (ID, TITLE, QTY INTEGER[4]) and ORDERS (ID, CUSTOMER_ID), every
+    // table working, triggers made;
     // the synchro database "Synchro", empty.
     void SetUp() override;
 

@@ -57,7 +57,7 @@ commit;
     FakeFrontend ui;
     replica::upgradeOnConnect(db, ui);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "The replication objects of Earliest were upgraded from version 1 to version 8."}));
+                               "The replication objects of Earliest were upgraded from version 1 to version 9."}));
     EXPECT_EQ(replica::localVersion(db), kLocalVersion);
     EXPECT_EQ(replica::triggerGeneration(db), TriggerGeneration::JournalsEverything);
     const std::string upgraded = toolCatalogue(db);
@@ -92,8 +92,8 @@ TEST(SchemaUpgradeTest, ANewerDatabaseOrSynchroFileIsRefusedUntouched) {
         std::string alias, script, message;
     };
     const Case cases[] = {
-        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 9; commit;",
-         "This database's replication objects are of version 9; this Quorvel knows versions up to 8. "
+        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 10; commit;",
+         "This database's replication objects are of version 10; this Quorvel knows versions up to 9. "
          "Upgrade Quorvel at this site. Nothing was changed."},
         {"NewerSynchro",
          synchroObjectsScript() + "insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FORMAT) "

@@ -301,15 +301,17 @@ TEST_F(ReadTest, ACollisionIsSettledByCopyingOrDeletingTheSynchroRow) {
     ui.confirmAnswers.push_back(true);
     const Outcome copied = synchro::CopySynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {"1"});
     ASSERT_TRUE(copied.isDone()) << copied.message();
-    // The local row keeps its own record code.
+    // At the master the local row keeps its own record code, and the file
+    // is left as it came.
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
-    EXPECT_TRUE(synchroRows(kRows).empty());
+    EXPECT_EQ(synchroRows(kRows), (std::vector<std::string>{"1|inserted there too|1|102"}));
     EXPECT_TRUE(read().isDone());
 
+    synchro("delete from CUSTOMER");
     synchro(customer(1, "again", 1, 103));
     ASSERT_EQ(read().kind(), Outcome::Kind::Failed);
     ui.confirmAnswers.push_back(true);
-    ASSERT_TRUE(synchro::DeleteSynchroRow(dm.SynchroDB(), ui, "CUSTOMER", {"1"}).isDone());
+    ASSERT_TRUE(synchro::DeleteSynchroRow(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {"1"}).isDone());
     EXPECT_TRUE(read().isDone());
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
 }
@@ -332,11 +334,11 @@ TEST_F(ReadTest, TheCollisionPagesCopyTakesTheSelectedSynchroRecordOverTheSelect
     }
     selected.close();
     ui.confirmAnswers.push_back(false);
-    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", row).kind(), Outcome::Kind::Cancelled);
+    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", row).kind(), Outcome::Kind::Cancelled);
     EXPECT_NE(ui.questions.back().find("Local: ID=1, NAME=inserted here"), std::string::npos) << ui.questions.back();
-    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", {}).kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(synchro::CopyNaturalKey(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", {}).kind(), Outcome::Kind::Refused);
     ui.confirmAnswers.push_back(true);
-    const Outcome o = synchro::CopyNaturalKey(dm.UserDB(), ui, "CUSTOMER", row);
+    const Outcome o = synchro::CopyNaturalKey(dm.UserDB(), dm.SynchroDB(), ui, "CUSTOMER", row);
     ASSERT_TRUE(o.isDone()) << o.message();
     EXPECT_EQ(localRows(kRows), (std::vector<std::string>{"1|inserted there too|0|5001"}));
 }
