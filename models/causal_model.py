@@ -71,7 +71,7 @@ value stands that an edit was made over (an edit is made over the value it repla
 of that key at its site). The cases are the issue's five sequences and two too rare for random runs."""
 import itertools, random, sys, time
 
-RULES = ('resend', 'version', 'identity', 'lww', 'answered', 'decided', 'local', 'revive', 'natural', 'redirect', 'priority')
+RULES = ('here', 'resend', 'version', 'identity', 'lww', 'answered', 'decided', 'local', 'revive', 'natural', 'redirect', 'priority')
 NEW = dict({r: True for r in RULES}, fillno='first')
 OLD = dict({r: False for r in RULES}, fillno='rollback', priority=True)   # the shared rules have the priority
 STAMPS = itertools.count(1)
@@ -95,7 +95,7 @@ class Site:
     def __init__(s, number, nclones):
         s.number, s.master = number, number == 0
         s.rows, s.journal, s.ver, s.vfirst, s.since, s.alias = {}, {}, {}, {}, {}, {}
-        s.kept, s.refused = set(), set()
+        s.kept, s.refused = {}, {}
         s.gen = s.fillno = s.clock = 0
         s.peers = list(range(1, nclones + 1)) if s.master else [0]
         s.last_read = {p: 0 for p in s.peers}
@@ -133,7 +133,7 @@ def fill(s, R, killed=False):
     mark = s.marks.get(minack, (s.number, 0))
     s.fillno += 1; s.marks[s.fillno] = (s.number, s.gen)
     stamp = next(STAMPS)
-    named = {c for (c, op) in s.journal if op == 'U'}
+    named = {c for (c, op) in s.journal if op in ('U', 'W')}
     rows = {c: r for c, r in s.rows.items() if (c[0] == s.number and c > mark) or c in named}
     syn = dict(sender=s.number, fillno=s.fillno, stamp=stamp, acks=dict(s.last_read), ackstamps=dict(s.read_stamp),
                rows=rows, ver={c: s.ver[c] for c in rows}, since={c: s.since[c] for c in rows if c in s.since},
@@ -161,12 +161,24 @@ def apply(r, syn, R):
             if op == 'A' and code not in r.alias and (r.master or e['origin'] != r.number):
                 if learn_alias(r, code, e['target']): applied.append(r.resolve(code))
                 aliased.append((code, e))
+    if R['here'] and not r.master:                                                # the master's codes first
+        for (code, op), e in sj.items():
+            t = e.get('target') if op == 'A' else None
+            if t is None or code not in r.rows or t in r.rows: continue
+            if t in syn['rows']:                                                  # the master's row: this one
+                mine, row = r.journal.pop((code, 'U'), None), r.rows.pop(code)
+                if mine and mine['origin'] is None and not (mine['first'] <= ack):    # edited since: it travels
+                    r.rows[t] = row; r.journal[(t, 'U')] = mine
+                else: r.rows[t] = syn['rows'][t]
+                r.ver[t] = syn['ver'][t]; r.recode_refs(code, t)
+            elif not r.referenced(code): del r.rows[code]                         # deleted at the master since
     dels = [(code, e) for (code, op), e in sj.items() if op == 'D']
     dels.sort(key=lambda ce: not (ce[0] in r.rows and r.rows[ce[0]][2] is not None))   # orders first
     for code, e in dels:
         if not r.master and e['origin'] == r.number and not new: continue
         c = res(code)
-        if c != code or c in r.alias or c in r.kept: continue                  # merged away: the merge stands
+        if c != code or c in r.alias or (c in r.kept and e['first'] <= r.kept[c]): continue   # kept, merged away
+        if r.master and R['resend'] and e['first'] <= r.last_read[p]: continue  # taken from an earlier fill
         if new and c in r.since and not newer(e['ver'], r.since[c]): continue   # revived after this delete
         if c in r.rows:
             if r.referenced(c): raise Collision('referenced', code, c, e['ver'])
@@ -179,7 +191,7 @@ def apply(r, syn, R):
     for code, row in sorted(syn['rows'].items(), key=lambda kv: (kv[1][2] is not None, kv[0])):
         eu = sj.get((code, 'U'))
         c = res(code)
-        if c in r.alias or code in r.refused: continue
+        if c in r.alias or (code in r.refused and (eu is None or eu['first'] <= r.refused[code])): continue
         pk, v, ref = row
         if ref is not None and R['redirect']: ref = r.resolve(ref)
         row, vin, sin = (pk, v, ref), syn['ver'][code], syn['since'].get(code)
@@ -205,7 +217,12 @@ def apply(r, syn, R):
                         elif eu is None or eu['origin'] == r.number or mine['seen'] >= eu['first']: continue
                     if mine: del r.journal[(c, 'U')]
         else:
-            if (c, 'D') in r.journal and not held: continue                      # deleted here stays deleted
+            if R['here'] and not held and (code, 'K') in sj:                     # kept by the sender
+                gone = r.journal.get((c, 'D'))
+                if gone and not (eu and (eu['seen'] if r.master else ack) is not None and
+                                 gone['first'] <= (eu['seen'] if r.master else ack)): continue
+                if r.master: r.journal.pop((c, 'D'), None); r.journal[(c, 'K')] = dict(origin=p, first=r.fillno + 1, seen=None)
+            elif (c, 'D') in r.journal and not held: continue                    # deleted here stays deleted
             if eu is None and held: continue                                      # an insert sent again
             if r.master and R['resend'] and eu and eu['first'] <= r.last_read[p]: continue   # carried before
             if held and mine:
@@ -345,7 +362,12 @@ class World:
         seen = syn['fillno'] if R['decided'] and not r.master else None
         if kind == 'referenced':                             # keep the row the order refers to
             c = col.local
-            if not R['revive']: r.kept.add(col.code); return
+            if not R['revive']:
+                r.kept[col.code] = syn['fillno']
+                if R['here']:                               # kept as it stands here: the operator's decision
+                    pk, v, ref = r.rows[c]; r.rows[c] = (pk, w.value(r, pk, (v,), 'k'), ref)
+                    r.note(c, 'U', seen); r.note(c, 'K', seen)   # it goes back to every site
+                return
             d, l = col.other, col.code
             if c not in r.rows:                              # the row of L, merged into C, deleted here
                 r.rows[c], r.ver[c] = r.rows.pop(l), r.ver[l]
@@ -360,8 +382,18 @@ class World:
             c, d, y = col.local, col.other, syn['rows'][col.code]
             x = r.rows[d]
             if not R['natural']:
-                if choice == 'copy': w.update(r, d, w.value(r, x[0], (x[1], y[1]), 'c'))
-                r.refused.add(col.code); return
+                if not R['here'] or r.master:                # the master's code stays; its copy travels
+                    if choice == 'copy': w.update(r, d, w.value(r, x[0], (x[1], y[1]), 'c'))
+                    r.refused[col.code] = syn['fillno']
+                    if R['here']:                            # the clone's row takes the master's code
+                        r.note(d, 'W'); r.note(col.code, 'A', target=d)   # the master's row goes with it
+                    return
+                del r.rows[d]; r.journal.pop((d, 'U'), None); r.recode_refs(d, c)   # the master's code here
+                r.ver[c] = syn['ver'][col.code]
+                r.note(d, 'D', seen, ver=r.ver[c])               # where the own code arrived, it goes
+                if choice == 'copy': r.rows[c] = (y[0], y[1], x[2])
+                else: r.rows[c] = (x[0], w.value(r, x[0], (x[1], y[1]), 'k'), x[2]); r.note(c, 'U', seen)
+                return
             win, lose = min(c, d), max(c, d)
             vin, vd = syn['ver'][col.code], r.ver[d]
             v = w.value(r, x[0], (x[1], y[1]), 'n')

@@ -68,6 +68,11 @@ bool ArrivalRules::revivesWhenMissing(const RecordCode& code) const {
     return true;
 }
 
+bool ArrivalRules::changedSinceAnswered(const RecordCode& code) const {
+    const JournalEntry* mine = local_.update(code);
+    return mine && !mine->origin && !answered(*mine);
+}
+
 bool ArrivalRules::insertWhenMissing(const RecordCode& code) const {
     if (sent_.keeping(code)) return revivesWhenMissing(code);
     if (rowPassedOver(code) || local_.deleted(code)) return false;

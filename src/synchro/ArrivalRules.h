@@ -66,6 +66,9 @@ public:
     // For a row kept against a delete (a "K" entry) that the reader does not
     // hold: whether to take it back.
     bool revivesWhenMissing(const replica::RecordCode& code) const;
+    // At a clone: whether its own update of `code` was made after the last
+    // of its fills the master had read when it filled.
+    bool changedSinceAnswered(const replica::RecordCode& code) const;
     // Whether the sender's "D" entry for `code` is to be applied here.
     bool appliesDeletion(const replica::RecordCode& code) const;
 

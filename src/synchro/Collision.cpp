@@ -218,6 +218,24 @@ RowPair rowsByKey(engine::Database& local, engine::Database& synchro, const std:
     return p;
 }
 
+// At a clone: the local row of `key` takes the record code of the master's
+// row; the clone's own code goes wherever it arrived.
+void takeMastersCode(engine::Database& local, const std::string& table, const RowPair& rows,
+                     const std::vector<engine::Value>& key, std::optional<int64_t> seen) {
+    dropEntries(local, *rows.local);
+    recode(local, table, rows.filter, key, rows.sent);
+    journalHere(local, table, *rows.local, "D", seen);
+}
+
+// At the master: a clone's row holding the key of one of the master's is
+// passed over by reads, and every clone holding it gives it the master's code
+// (an "A" entry; a "W" or "U" entry sends the master's row with it).
+void passOverClonesRow(engine::Database& local, const std::string& table, const RowPair& rows, const Settling& at) {
+    const std::string name = replica::catalogueName(local, table);
+    Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, name, rows.sent, Settled::What::Row);
+    journalHere(local, table, rows.sent, "A", std::nullopt);
+}
+
 // Copies the sender's row holding `key` over the local one. At a clone the
 // local row takes the sent row's record code; at the master it keeps its own,
 // the copy travels as its update, and reads pass over the sent row.
@@ -244,13 +262,10 @@ Outcome copySentRow(engine::Database& local, engine::Database& synchro, Reporter
     copyOver(source, target);
     const bool recoded = !at.master && *rows.local != rows.sent;
     if (recoded) {
-        dropEntries(local, *rows.local);
-        recode(local, table, rows.filter, key, rows.sent);
+        takeMastersCode(local, table, rows, key, at.seen());
     } else if (at.master) {
         journalHere(local, table, *rows.local, "U", std::nullopt);
-        if (*rows.local != rows.sent)
-            Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, replica::catalogueName(local, table),
-                            rows.sent, Settled::What::Row);
+        if (*rows.local != rows.sent) passOverClonesRow(local, table, rows, at);
     }
     decision.tx.commit();
     reporter.notice("Copied the synchro row of " + table + " with the key " + shownKey + " over the local row" +
@@ -382,13 +397,15 @@ Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Rep
         if (!rows.local) {
             journalHere(local, table, rows.sent, "D", at.seen());
         } else if (at.master) {
-            Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, replica::catalogueName(local, table),
-                            rows.sent, Settled::What::Row);
-        } else {
             if (*rows.local != rows.sent) {
-                dropEntries(local, *rows.local);
-                recode(local, table, rows.filter, values, rows.sent);
+                passOverClonesRow(local, table, rows, at);
+                journalHere(local, table, *rows.local, "W", std::nullopt);
+            } else {
+                Settled::record(local, at.sender.siteNumber, at.sender.fillNumber,
+                                replica::catalogueName(local, table), rows.sent, Settled::What::Row);
             }
+        } else {
+            if (*rows.local != rows.sent) takeMastersCode(local, table, rows, values, at.seen());
             journalHere(local, table, rows.sent, "U", at.seen());
         }
         decision.tx.commit();

@@ -18,7 +18,7 @@ FillSelection fillSelection(const engine::Database& local, const std::string& ta
     return {"select * from " + name + "\n"
             " where " + codeBetween(mark, pastBound),
             "select T.* from (select distinct R$Code1, R$Code2 from R$DeletedUpdated\n"
-            "  where TableName = " + replica::quoted(table) + " and Operation = 'U') J\n"
+            "  where TableName = " + replica::quoted(table) + " and Operation in ('U', 'W')) J\n"
             " left join " + name + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
             " where T.R$Code1 is not null and not " + codeBetween(mark, pastBound, "T.")};
 }

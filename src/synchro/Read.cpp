@@ -299,6 +299,10 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 }
             };
             requireColumnsFit({synchro, "the synchro database"}, {local, "this database"}, order);
+            if (!master) {
+                pass = "DELETE";
+                for (const std::string& t : order) mastersCodesPass(cx, table = t);
+            }
             each("DELETE", false, deletePass);
             each("INSERT", true, insertPass);
             each("UPDATE", false, updatePass);

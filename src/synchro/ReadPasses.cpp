@@ -186,6 +186,79 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     counts.notFound = done.notFound;
 }
 
+namespace {
+
+std::vector<RecordCode> codesOf(engine::Database& db, const std::string& sql) {
+    engine::Query q(db);
+    q.setSql(sql);
+    q.open();
+    std::vector<RecordCode> codes;
+    for (; !q.eof(); q.next()) codes.push_back(codeOf(q.field(0), q.field(1)));
+    return codes;
+}
+
+std::string byCode(const RecordCode& c) {
+    return "R$Code1 = " + std::to_string(c.high) + " and R$Code2 = " + std::to_string(c.low);
+}
+
+}  // namespace
+
+void mastersCodesPass(ReadContext& cx, const std::string& table) {
+    engine::Database& synchro = cx.synchroRows.database();
+    const std::vector<RecordCode> losers = codesOf(
+        synchro, "select R$Code1, R$Code2 from R$DeletedUpdated where Operation = 'A' and TableName = " +
+                     replica::quoted(table));
+    if (losers.empty()) return;
+    engine::Table target(cx.local);
+    target.setTableName(table);
+    const std::vector<std::string> key = splitKeyList(target.primaryKeyFields());
+    if (key.empty() || key.front().empty()) return;
+    std::string columns;
+    for (const std::string& k : key) columns += (columns.empty() ? "" : ", ") + cx.local.identifier(k);
+    const std::string name = cx.local.identifier(table);
+    for (const RecordCode& loser : losers) {
+        engine::Query held(cx.local);
+        held.setSql("select " + columns + " from " + name + " where " + byCode(loser));
+        held.open();
+        if (held.eof()) continue;
+        engine::Query sent(synchro);
+        std::string where;
+        for (std::size_t i = 0; i < key.size(); ++i)
+            where += (i ? " and " : "") + synchro.identifier(key[i]) + " = :K" + std::to_string(i);
+        sent.setSql("select * from " + synchro.identifier(table) + " where " + where);
+        for (std::size_t i = 0; i < key.size(); ++i) sent.setParam("K" + std::to_string(i), held.field(i).asValue());
+        sent.open();
+        held.close();
+        if (sent.eof()) {
+            // The master deleted its row of that key since: so goes this one.
+            cx.local.execute("delete from " + name + " where " + byCode(loser));
+            continue;
+        }
+        const RecordCode winner = codeOf(sent.fieldByName("R$Code1"), sent.fieldByName("R$Code2"));
+        if (winner == loser || !codesOf(cx.local, "select R$Code1, R$Code2 from " + name + " where " +
+                                                      byCode(winner)).empty())
+            continue;
+        const bool ownSince = cx.rules.changedSinceAnswered(loser);
+        cx.local.execute("delete from R$DeletedUpdated where Operation = 'U' and " + byCode(loser));
+        if (ownSince) {
+            // Changed here after the master read it: the change travels.
+            cx.local.execute("update " + name + " set R$Code1 = " + std::to_string(winner.high) +
+                             ", R$Code2 = " + std::to_string(winner.low) + " where " + byCode(loser));
+            cx.local.execute("insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Seen) values (" +
+                             std::to_string(winner.high) + ", " + std::to_string(winner.low) + ", 'U', " +
+                             replica::quoted(table) + ", (select LastRead from R$Peers where SiteNumber = 0))");
+            continue;
+        }
+        target.open();
+        if (!target.locate("R$CODE1;R$CODE2", {engine::Value{loser.high}, engine::Value{loser.low}})) continue;
+        const FieldPairs pairs(sent, target);
+        target.edit();
+        pairs.copyRow();
+        target.post();
+        target.close();
+    }
+}
+
 void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
     selectSynchroRows(cx,
                       "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = 'D' and TableName = " +

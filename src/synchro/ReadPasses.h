@@ -30,6 +30,10 @@ struct ReadContext {
     std::optional<replica::RecordCode> senderBound = std::nullopt;
 };
 
+// At a clone, before its deletes: the rows whose primary key the master
+// settled on a row of its own ("A" entries) take that row's record code.
+void mastersCodesPass(ReadContext& cx, const std::string& table);
+
 // Every pass finds a local row by its record code, never by its primary
 // key: a key the sender changed is then applied, not lost.
 //

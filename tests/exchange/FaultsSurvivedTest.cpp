@@ -158,6 +158,8 @@ TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnything
         "INSERT INTO R$DELETEDUPDATED VALUES (0, 1, 'D', 'CUSTOMER');\n"
         "COMMIT;\n";
     const std::string stock = "CREATE TABLE STOCK (ID INTEGER NOT NULL PRIMARY KEY, TITLE VARCHAR(20), QTY INTEGER [4],"
+                              " R$CODE1 INTEGER, R$CODE2 INTEGER);\n"
+                              "CREATE TABLE ORDERS (ID INTEGER NOT NULL PRIMARY KEY, CUSTOMER_ID INTEGER,"
                               " R$CODE1 INTEGER, R$CODE2 INTEGER);\n";
     struct Case {
         const char* alias;
@@ -168,7 +170,7 @@ TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnything
          filled + "CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CITY VARCHAR(30),"
                   " R$CODE1 INTEGER, R$CODE2 INTEGER);\nCOMMIT;\nINSERT INTO CUSTOMER VALUES (1, 'Other', 'Oslo', 1, 5);\n"
                   "COMMIT;\n",
-         "has no table STOCK"},
+         "has no table ORDERS"},
         {"OtherNoColumn",
          filled + stock + "CREATE TABLE CUSTOMER (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40),"
                           " R$CODE1 INTEGER, R$CODE2 INTEGER);\nCOMMIT;\nINSERT INTO CUSTOMER VALUES (1, 'Other', 1, 5);\n"
