@@ -63,6 +63,25 @@ every read: every change passes the master, which ranks them all in one order. A
 committed first, or the reverse. A reader recognising a re-sent change by fill number. The operator choosing the
 record code of a natural key.
 
+What is built (`--built`) keeps the exchange model's rules and the master as the one place that orders
+changes, with no row versions:
+B1. At the master, a clone's entry first carried by a fill of that clone read before is not applied again,
+    a "D" entry neither (case 1).
+B2. A clone keeps its own pending update against another clone's change that the master passed on before it
+    had read the fill carrying the clone's update (the master acknowledges fills); once the master has, the
+    master's row wins (case 2).
+B3. Rule 22: the fill commits its number before it writes the synchro file (case 3).
+B4. Settling is recorded at the settling site (case 4, R$SETTLED): a kept row journals an update and a "K"
+    entry with seen = the fill it settles (rule 24); a site that deleted it takes it back when the keeper had
+    seen the delete (the master: the entry's seen; a clone: the master read its delete). A sent row
+    referring to a row deleted here is deleted here, and the delete travels.
+B5. One record code per primary key, the master's (case 5). At the master, the clone's row is passed over and
+    an "A" entry (the clone's code, the master's) goes with the master's row ("W" entry); a clone holding
+    that code takes the master's code and values before its deletes (its own later edit travels on), or
+    drops it when the master's row is gone. At a clone, the local row takes the master's code, its own code
+    is deleted where it arrived, and its values travel if it keeps them.
+A kept row counts as the operator's edit of what it held. `--built --ablate` removes B1-B5 one at a time.
+
 Random schedules: work at random sites (customers, some with a key from a small shared set; orders of a held
 customer; updates; deletes of rows no order refers to), fills (some killed between their commits), reads of the
 newest or an older file, files lost; a collision is settled at once, the operator's choice at random. Every 40
@@ -573,10 +592,27 @@ ABLATIONS = [
     ('all new rules off (the current rules)', OLD),
 ]
 
+BUILT = dict(OLD, fillno='first', resend=True, answered=True, local=True, decided=True, here=True)
+BUILT_ABLATIONS = [
+    ('B1 off: a resent change is applied again at the master', dict(resend=False)),
+    ("B2 off: another clone's change passed on beats a clone's pending edit", dict(answered=False)),
+    ('B3 off: the fill number rolls back with a killed fill', dict(fillno='rollback')),
+    ('B4/B5 off: settling edits the synchro file', dict(local=False, here=False)),
+    ('B4/B5 off: settled here, but nothing travels (no K, A, W entries)', dict(here=False)),
+    ("B4 off: a decision counts as made before the fill it settles", dict(decided=False)),
+]
+
 if __name__ == '__main__':
     t0 = time.time()
     seeds = 100
-    if '--ablate' in sys.argv:
+    if '--built' in sys.argv:
+        configs = [('built', {})] + (BUILT_ABLATIONS if '--ablate' in sys.argv else [])
+        for name, change in configs:
+            R = dict(BUILT, **change)
+            conv, causal, n, eg = runs(R, seeds)
+            print(f"{name}: cases failing: {', '.join(cases(R)) or 'none'}; of {n} random schedules: {conv} converge, "
+                  f"{causal} causal" + (f'; e.g. {eg[0]}' if eg else ''), flush=True)
+    elif '--ablate' in sys.argv:
         print('rule removed: named cases failing; of 300 random schedules: converge, causal')
         for name, change in ABLATIONS:
             R = dict(NEW, **change)
