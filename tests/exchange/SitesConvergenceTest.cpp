@@ -14,9 +14,10 @@
 // the period (where no insert draws a code) and re-registered; what it alone held since is lost with it, and the sites
 // still converge.
 //
-// Natural keys never collide here (TAG keys carry the site's letter): the
-// known exception of a natural key inserted at two sites is tested by
-// ExchangeConvergenceTest.
+// The fourth test lets sites insert TAG rows of the same few keys: a read
+// that meets one stops, and its site settles it at once (keeping its values
+// or taking the sent ones) and reads again; every site must still end alike,
+// each key under one record code.
 //
 // Short by default; the long run:
 //   QUORVEL_ROUNDS=50 QUORVEL_KILLS=40 ctest -R SitesConvergence --timeout 7200 --output-on-failure
@@ -100,8 +101,8 @@ std::string buildSitesTemplate() {
 
 class Exchange {
 public:
-    Exchange(uint64_t seed, Workspace& ws, int kills, bool life = false)
-        : rnd_(seed), ws_(ws), killsLeft_(kills), life_(life) {
+    Exchange(uint64_t seed, Workspace& ws, int kills, bool life = false, bool sharedKeys = false)
+        : rnd_(seed), ws_(ws), killsLeft_(kills), life_(life), sharedKeys_(sharedKeys) {
         for (const Site& s : kSites) {
             copyFile(sitesTemplate(s.file), ws.path(s.file));
             current_.push_back(ws.path(s.file));
@@ -182,6 +183,7 @@ public:
     int refusedOlder() const { return refusedOlder_; }
     int lost() const { return lost_; }
     int relayedChains() const { return relayedChains_; }
+    int settled() const { return settled_; }
 
 private:
     struct File {
@@ -237,7 +239,28 @@ private:
             again.insert(u.row);
         }
         takeUp(s, work);
+        if (sharedKeys_ && chance(.4)) {
+            const auto& held = keys.count("TAG") ? keys.at("TAG") : std::vector<std::string>{};
+            const std::string key = "S" + std::to_string(pick(0, 5));
+            if (!std::count(held.begin(), held.end(), key))
+                work.push_back("insert into TAG (CODE, LABEL) values ('" + key + "', '" + site.letter + key + "')");
+        }
         sql(site.alias, work);
+    }
+
+    // A read stopped on a TAG key inserted at two sites: settled the way
+    // the read advises, either way at random.
+    void settle(const Site& reader, const std::string& file, const std::string& said) {
+        const auto at = said.find("Synchro row:");
+        const auto code = said.find("CODE=", at);
+        require(said.find("pass on table TAG") != std::string::npos && at != std::string::npos &&
+                    code != std::string::npos,
+                "a read at the " + reader.name + " stopped on what no site settles here: " + said);
+        const std::string key = said.substr(code + 5, said.find_first_of(" \n", code) - code - 5);
+        const CliRun r = cli({"--local", reader.alias, "--synchro", file,
+                              chance(.5) ? "copy-from-synchro" : "delete-synchro-row", "TAG", key, "--yes"});
+        require(r.status == 0, "settling TAG " + key + " at the " + reader.name + ": " + r.text());
+        ++settled_;
     }
 
     // Now and then (or, `always`, up to three times) the site updates again
@@ -403,7 +426,13 @@ private:
         const std::string peersTable = "select * from R$PEERS order by 1";
         const auto before = notNewer ? rows(reader.alias, peersTable) : std::vector<std::string>{};
         const bool again = killSometimes(args, "read");
-        const CliRun r = cli(args);
+        CliRun r = cli(args);
+        for (int n = 0; sharedKeys_ && !notNewer && r.status == 1 && n < 12 &&
+                        r.err.find("Settle it with") != std::string::npos;
+             ++n) {
+            settle(reader, f.alias, r.err);
+            r = cli(args);
+        }
         const bool refused = r.status == 1 && r.err.find("not newer") != std::string::npos;
         if (again && !notNewer && refused) {
             ++killedAfterCommit_;  // the killed read had committed
@@ -443,7 +472,8 @@ private:
         // Updates by one site alone, and updates each made having seen the
         // one before: the last one stands.
         for (const auto& [row, chain] : chains_) {
-            if (written_.gone.count(row) || !chain.unbroken) continue;
+            // A shared key's rows are merged by whoever settles them.
+            if (written_.gone.count(row) || !chain.unbroken || row.rfind("TAG:S", 0) == 0) continue;
             const auto colon = row.find(':');
             const Shape& s = shapeOf(row.substr(0, colon));
             const auto now =
@@ -464,6 +494,8 @@ private:
     Workspace& ws_;
     int killsLeft_;
     bool life_;
+    bool sharedKeys_;
+    int settled_ = 0;
     std::vector<std::string> current_;  // each site's database file now
     int incarnations_ = 0, madeAgain_ = 0, restored_ = 0;
     int nextMax1_ = static_cast<int>(kSites.size()) + 1;
@@ -537,6 +569,21 @@ TEST_F(SitesConvergenceTest, ClonesMadeAgainOrRestoredFromABackupConverge) {
     }
     std::cout << "[ life     ] " << rounds << " periods converged, seed " << seed << ": " << exchange.madeAgain()
               << " clones made again, " << exchange.restored() << " restored and re-registered" << std::endl;
+}
+
+TEST_F(SitesConvergenceTest, KeysInsertedAtSeveralSitesAreSettledWhereTheReadStopsAndConverge) {
+    const uint64_t seed = seedOf("KeysInsertedAtSeveralSitesAreSettledWhereTheReadStopsAndConverge");
+    const int rounds = envInt("QUORVEL_ROUNDS", 4);
+    Exchange exchange(seed, ws, 0, false, true);
+    for (int k = 0; k < rounds; ++k) {
+        try {
+            exchange.period(k, 14);
+        } catch (const std::exception& e) {
+            FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
+        }
+    }
+    std::cout << "[ settled  ] " << rounds << " periods converged, seed " << seed << ": " << exchange.settled()
+              << " collisions settled" << std::endl;
 }
 
 }  // namespace
