@@ -27,7 +27,7 @@ inline constexpr std::string_view kNames[] = {
     "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers",
     "SBCopyNaturalKey", "MClone",
     // "Collision resolving".
-    "LCollisionTable", "SBDropDeleteEntry",
+    "LCollisionTable", "SBDropDeleteEntry", "SBPassOverSynchroRow",
     // Pages.
     "TSPrepare", "TSClone", "TSFillSynchro", "TSSynchronize", "TSReadSynchro", "TSCollision",
 };
@@ -101,6 +101,7 @@ inline constexpr Control SBCopyNaturalKey = "SBCopyNaturalKey";
 inline constexpr Control MClone = "MClone";
 inline constexpr Control LCollisionTable = "LCollisionTable";
 inline constexpr Control SBDropDeleteEntry = "SBDropDeleteEntry";
+inline constexpr Control SBPassOverSynchroRow = "SBPassOverSynchroRow";
 inline constexpr Control TSPrepare = "TSPrepare";
 inline constexpr Control TSClone = "TSClone";
 inline constexpr Control TSFillSynchro = "TSFillSynchro";

@@ -143,6 +143,7 @@ public slots:
     void SBSuccessClick();
     void SBCopyNaturalKeyClick();
     void SBDropDeleteEntryClick();
+    void SBPassOverSynchroRowClick();
     void SBReadddlClick();
     void SBConvertddlClick();
     void About1Click();

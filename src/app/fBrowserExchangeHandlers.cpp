@@ -111,6 +111,7 @@ void openCollisionGrids(DM& dm, const synchro::ReadReport::Collision& c) {
 void showCollision(TfmBrowser& window, DM& dm, const synchro::ReadReport::Collision& c) {
     window.setText(ctl::LCollisionTable, collisionCaption(c));
     window.setEnabled(ctl::SBCopyNaturalKey, !c.table.empty() && c.pass != "DELETE");
+    window.setEnabled(ctl::SBPassOverSynchroRow, !c.table.empty() && c.pass != "DELETE");
     window.setEnabled(ctl::SBDropDeleteEntry, !c.table.empty() && c.pass == "DELETE");
     try {
         openCollisionGrids(dm, c);
@@ -215,6 +216,29 @@ void TfmBrowser::SBCopyNaturalKeyClick() {
     dm_.TMaster.locate(keyList, key);
 }
 
+// "Do not take the synchro row": the selected synchro row, found by its
+// primary key, is not taken here (delete-synchro-row).
+void TfmBrowser::SBPassOverSynchroRowClick() {
+    if (dm_.TMaster.active() && dm_.TMaster.state() != engine::DataSetState::Browse) dm_.TMaster.cancel();
+    engine::Query& rows = dm_.QSynchro6;
+    const std::string table = dm_.TMaster.tableName();
+    std::vector<std::string> key;
+    if (dm_.TMaster.active() && rows.active() && !rows.eof())
+        for (const std::string& column : synchro::splitKeyList(dm_.TMaster.primaryKeyFields()))
+            if (const engine::Field* f = rows.findField(column)) key.push_back(f->asString());
+    if (table.empty() || key.empty()) {
+        showMessage("Select the record in \"Synchro\" first.");
+        return;
+    }
+    ExchangeReporter reporter(*this);
+    const Outcome outcome =
+        runOperation([&] { return synchro::DeleteSynchroRow(dm_.UserDB(), dm_.SynchroDB(), reporter, table, key); });
+    showEnding(*this, outcome, false);
+    if (!outcome.isDone()) return;
+    dm_.TMaster.close();
+    dm_.TMaster.open();
+}
+
 void TfmBrowser::SBDropDeleteEntryClick() {
     engine::Query& entries = dm_.QSynchro6;
     const engine::Field* table = entries.active() && !entries.eof() ? entries.findField("TABLENAME") : nullptr;
@@ -228,11 +252,6 @@ void TfmBrowser::SBDropDeleteEntryClick() {
     ExchangeReporter reporter(*this);
     const Outcome outcome =
         runOperation([&] { return synchro::DropDeleteEntry(dm_.UserDB(), dm_.SynchroDB(), reporter, name, code); });
-    // The collision page shows the entries: without the dropped one now.
-    if (outcome.isDone()) {
-        entries.close();
-        entries.open();
-    }
     showEnding(*this, outcome, true);
 }
 

@@ -233,8 +233,13 @@ QWidget* TfmBrowser::buildCollisionPage() {
     synchro->addWidget(makeLabel(page, "Synchro"));
     auto* DBNCollisionSynchro = new DataNavigator(dm_.QSynchro6, *this, page);
     DBNCollisionSynchro->setObjectName("DBNCollisionSynchro");
+    // The synchro file is another site's, read by other sites too: shown,
+    // never edited. A decision is recorded here by the buttons below.
+    for (DataNavigator::Button b : {DataNavigator::Insert, DataNavigator::Delete, DataNavigator::Edit,
+                                    DataNavigator::Post, DataNavigator::Cancel})
+        DBNCollisionSynchro->button(b)->hide();
     synchro->addWidget(DBNCollisionSynchro);
-    synchro->addWidget(addGrid("DBGCollisionSynchro", dm_.QSynchro6, true, true, page), 1);
+    synchro->addWidget(addGrid("DBGCollisionSynchro", dm_.QSynchro6, true, false, page), 1);
     sides->addLayout(synchro, 1);
     c->addLayout(sides, 1);
 
@@ -243,12 +248,18 @@ QWidget* TfmBrowser::buildCollisionPage() {
     connect(SBCopyNaturalKey, &QPushButton::clicked, this, &TfmBrowser::SBCopyNaturalKeyClick);
     // Settles a read that stopped deleting: the sender's "D" entry goes.
     auto* SBDropDeleteEntry = makeButton(page, "SBDropDeleteEntry", "Drop the D entry",
-                                         "Delete the selected \"D\" entry from the synchro database");
+                                         "Keep the row here: reads pass over the selected \"D\" entry, and the row goes back to the other sites");
     SBDropDeleteEntry->setEnabled(false);
     connect(SBDropDeleteEntry, &QPushButton::clicked, this, &TfmBrowser::SBDropDeleteEntryClick);
+    auto* SBPassOverSynchroRow = makeButton(page, "SBPassOverSynchroRow", "Do not take the synchro row",
+                                            "Keep the local row of its key, or delete it everywhere if there is "
+                                            "none here; the synchro database is not edited");
+    SBPassOverSynchroRow->setEnabled(false);
+    connect(SBPassOverSynchroRow, &QPushButton::clicked, this, &TfmBrowser::SBPassOverSynchroRowClick);
     auto* bottom = hbox();
     bottom->addStretch();
     bottom->addWidget(SBDropDeleteEntry);
+    bottom->addWidget(SBPassOverSynchroRow);
     bottom->addWidget(SBCopyNaturalKey);
     c->addLayout(bottom);
     return page;

@@ -5,7 +5,7 @@
 namespace quorvel::cli {
 
 namespace {
-const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password",
+const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password", "--role",
                                              "--max1", "--max2", "--offset", "--like", "--dialect"};
 }
 
@@ -47,8 +47,12 @@ Connections (the same checks as the connect buttons):
   --local ALIAS       connect the local master/clone database (UserDB)
   --clone ALIAS       connect a restored clone (CloneDB)
   --synchro ALIAS     connect a synchro database (SynchroDB)
-  --user NAME         user for every connection (default SYSDBA)
-  --password TEXT     password for every connection (default empty)
+  --user NAME         user for every connection (default $ISC_USER, else SYSDBA)
+  --password TEXT     password for every connection (default $ISC_PASSWORD, else
+                      empty)
+  --role NAME         SQL role for every connection: an operator who is not
+                      the owner fills and reads under a role granted the
+                      R$ tables (see the README)
   --yes               answer Yes to every confirmation
 
 Aliases and databases:
@@ -81,6 +85,9 @@ Master preparation (--local):
                                             its site's own again, when nothing was done
                                             in it between the backup and the restore
   triggers-inactive | triggers-active       switch the working tables' triggers
+  grant-operator ROLE [USER...]             grant ROLE (made if missing) what fill and
+                                            read need, for an operator who is not the
+                                            owner, and ROLE to the USERs
 
 Cloning (--local the master):
   new-clone NAME --max1 TEXT --max2 TEXT    register a clone

@@ -149,6 +149,13 @@ int cmdReRegisterMaster(Session& s) {
     return localOperation(s, [&](DM& dm, Reporter& ui) { return clone::ReRegisterMaster(dm.UserDB(), dm.CloneDB(), ui); });
 }
 
+int cmdGrantOperator(Session& s) {
+    const std::vector<std::string> users(s.args.words.begin() + 2, s.args.words.end());
+    return localOperation(s, [&](DM& dm, Reporter& ui) {
+        return prepare::GrantOperatorRole(dm.UserDB(), s.args.words[1], users, ui);
+    });
+}
+
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
     if (!s.connect()) return 1;
@@ -172,6 +179,7 @@ const Command kCommands[] = {
     {"recreate-triggers", 0, 0, cmdRecreateTriggers},
     {"renew-triggers", 0, 0, cmdRenewTriggers},
     {"accept-restore", 0, 0, cmdAcceptRestore},
+    {"grant-operator", 1, -1, cmdGrantOperator},
     {"triggers-inactive", 0, 0, cmdTriggersInactive},
     {"triggers-active", 0, 0, cmdTriggersActive},
     {"new-clone", 1, 1, cmdNewClone},

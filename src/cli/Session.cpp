@@ -1,6 +1,7 @@
 #include "cli/Session.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ostream>
 #include <utility>
 
@@ -14,15 +15,19 @@ Session::Session(const Args& a, std::istream& in, std::ostream& o, std::ostream&
     : args(a), out(o), err(e), ui(in, e, a.yes, interactive) {}
 
 bool Session::connect(bool inSynchro) {
-    const std::string user = args.value("--user").value_or("SYSDBA");
-    const std::string password = args.value("--password").value_or("");
+    // As isql and gbak: ISC_USER and ISC_PASSWORD unless given.
+    const char* envUser = std::getenv("ISC_USER");
+    const char* envPassword = std::getenv("ISC_PASSWORD");
+    const std::string user = args.value("--user").value_or(envUser && *envUser ? envUser : "SYSDBA");
+    const std::string password = args.value("--password").value_or(envPassword ? envPassword : "");
+    const std::string role = args.value("--role").value_or("");
     const std::pair<const char*, engine::Database*> databases[] = {
         {"--local", &dm.UserDB()}, {"--clone", &dm.CloneDB()}, {"--synchro", &dm.SynchroDB()}};
     for (const auto& [option, db] : databases) {
         auto alias = args.value(option);
         if (!alias) continue;
         ui.startOperation();
-        if (finish(connect::Connect(*db, {*alias, user, password}, ui)) != 0) return false;
+        if (finish(connect::Connect(*db, {*alias, user, password, role}, ui)) != 0) return false;
         // The lists the commands find their rows in.
         if (db == &dm.UserDB()) {
             const connect::LocalFacts facts = connect::ReadLocalFacts(dm.UserDB());

@@ -48,7 +48,9 @@ std::string connectionFailure(const std::string& alias, const std::exception& e)
 Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter) {
     db.disconnect();
     db.setAliasName(login.alias);
-    db.setParams({"USER NAME=" + login.user, "PASSWORD=" + login.password});
+    std::vector<std::string> params{"USER NAME=" + login.user, "PASSWORD=" + login.password};
+    if (!login.role.empty()) params.push_back("ROLE NAME=" + login.role);
+    db.setParams(params);
     try {
         db.connect();
     } catch (const std::exception& e) {

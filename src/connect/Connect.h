@@ -14,6 +14,7 @@ namespace quorvel::connect {
 // The alias chosen and the login typed for it.
 struct Login {
     std::string alias, user, password;
+    std::string role = {};  // an SQL role to work under; none when empty
 };
 
 // Disconnects `db`, binds it to the alias and login and connects it. Failed,

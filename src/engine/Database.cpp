@@ -58,7 +58,7 @@ bool hasParam(const std::vector<std::string>& lines, const std::string& key) {
 std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const std::string& password,
                                     bool sendPassword, int pageSize, const std::string& charset,
                                     int dialect = 1, const std::string& defaultCharset = "",
-                                    bool noDatabaseTriggers = false) {
+                                    bool noDatabaseTriggers = false, const std::string& role = "") {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     struct Dispose {
         IXpbBuilder* b;
@@ -68,6 +68,7 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
     auto number = [&](unsigned char tag, int value) { b->insertInt(&st, tag, value); };
     if (!user.empty()) text(isc_dpb_user_name, user);
     if (sendPassword) text(isc_dpb_password, password);
+    if (!role.empty()) text(isc_dpb_sql_role_name, role);
     // On create, the server takes the new database's dialect from the
     // attachment's dialect; isc_dpb_set_db_sql_dialect alone is not enough.
     number(isc_dpb_sql_dialect, pageSize > 0 ? dialect : 1);
@@ -213,7 +214,7 @@ void Database::connect() {
     bool sendPassword = hasParam(params_, "PASSWORD") || !password.empty();
     std::string charset = paramValue(params_, "LC_CTYPE");
     auto& st = impl_->st;
-    auto dpb = buildDpb(st, user, password, sendPassword, 0, charset, 1, "", foreign_);
+    auto dpb = buildDpb(st, user, password, sendPassword, 0, charset, 1, "", foreign_, paramValue(params_, "ROLE NAME"));
     IAttachment* att = nullptr;
     {
         SignalsTakenBack reclaim;

@@ -9,6 +9,7 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/ToolRights.h"
 #include "replica/Catalogue.h"
 #include "replica/Presence.h"
 #include "replica/ReplicationSchema.h"
@@ -118,16 +119,12 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
     steps.begin("Create table R$DELETEDUPDATED");
     if (!TablePresent(db, "R$DELETEDUPDATED")) {
         createByLines(db, reporter, creation(db, "R$DELETEDUPDATED"));
-        // The grant and the MASTER row come only with a new journal table.
-        silently(db, [&] {
-            run(db, catalogue::localGrant("R$DELETEDUPDATED").text);
-            run(db, schema::masterRow(bounds.maxValue1, bounds.maxValue2));
-        });
+        // The MASTER row comes only with a new journal table.
+        silently(db, [&] { run(db, schema::masterRow(bounds.maxValue1, bounds.maxValue2)); });
         steps.reached(10);
     }
     if (!ProcedurePresent(db, "R$ACTIVETRIGGERS")) {
         createByLines(db, reporter, creation(db, "R$ACTIVETRIGGERS"));
-        silently(db, [&] { run(db, catalogue::localGrant("R$ACTIVETRIGGERS").text); });
     }
     // What later versions brought (what the sites need to know of each
     // other, the journal's index, the version table) and the version row.
@@ -136,6 +133,11 @@ void createObjects(engine::Database& db, Reporter& reporter, const MasterBounds&
     catalogue::bringTo(db, catalogue::localObjects(), replica::kLocalVersion, 2);
     // R$FILL last: it raises the exceptions and reads R$IDENTITY made above.
     if (!ProcedurePresent(db, "R$FILL")) createByLines(db, reporter, creation(db, "R$FILL"));
+    {
+        engine::Transaction tx(db);
+        replica::grantToolRights(db);
+        tx.commit();
+    }
     replica::recordCurrentVersion(db);
     replica::startSet(db);
     {

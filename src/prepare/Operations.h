@@ -7,6 +7,7 @@
 // refreshes its lists and buttons from the outcome.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Database.h"
 #include "operation/Outcome.h"
@@ -58,6 +59,12 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter);
 // those of this version, in place: nothing is renumbered, the clones' copies
 // still match. Other users may then work during a read.
 Outcome RenewTriggers(engine::Database& local, Reporter& reporter);
+
+// Grants the role `role` (made if missing) what an operator who is not the
+// owner needs to fill and read here, and the role to `users`. Refused for a
+// name that is not a plain SQL name.
+Outcome GrantOperatorRole(engine::Database& local, const std::string& role, const std::vector<std::string>& users,
+                          Reporter& reporter);
 
 // Takes a restored database as its site's own again, when the operator says
 // nothing was done in it between its backup and the restore; refused where

@@ -12,6 +12,7 @@
 #include "operation/RunOperation.h"
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
+#include "replica/ToolRights.h"
 #include "replica/ChangeTest.h"
 #include "replica/CodeColumns.h"
 #include "replica/CodeIndex.h"
@@ -110,6 +111,7 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     run(db, "delete from R$DELETEDUPDATED");
     run(db, "insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
     replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsNoOps);
+    replica::grantToolRights(db);
     // Every code now names another row: clones made before exchange no more.
     replica::nextGeneration(db);
     tx.commit();

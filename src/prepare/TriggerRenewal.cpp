@@ -10,6 +10,7 @@
 #include "operation/Refused.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
+#include "replica/ToolRights.h"
 #include "replica/ChangeTest.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
@@ -82,6 +83,7 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
             reporter.progress(++done, static_cast<long long>(texts.size()));
         }
         replica::recordTriggerGeneration(local, replica::TriggerGeneration::SkipsNoOps);
+        replica::grantToolRights(local);
         tx.commit();
         reporter.notice("The replication triggers now skip a read's own changes: other users may work during a "
                         "read, and a read no longer needs the triggers made inactive. A save that changes nothing is no "

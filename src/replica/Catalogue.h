@@ -63,7 +63,7 @@ const std::vector<Object>& localObjects();
 const std::vector<Object>& synchroObjects();
 const Object& localObject(const std::string& name);
 // The grant to PUBLIC on the local object `name`.
-const Object& localGrant(const std::string& name);
+
 
 // The statement that creates `object` as it stands at `version`: a table
 // with the columns it had then, and its key while it had one.

@@ -165,9 +165,7 @@ std::vector<Object> makeLocal() {
         table("R$PKGENS", {{"GENERATORNAME", "CHAR(31) NOT NULL"}, {"GENOFFSET", "INTEGER", 1, "BIGINT"}},
               "GENERATORNAME"),
         table("R$DELETEDUPDATED", journalColumns(), kJournalKey, 1, 3),
-        text(Kind::Grant, "R$DELETEDUPDATED", "grant all on R$DELETEDUPDATED to public"),
         text(Kind::Procedure, "R$ACTIVETRIGGERS", kActiveTriggers),
-        text(Kind::Grant, "R$ACTIVETRIGGERS", "grant execute on procedure R$ACTIVETRIGGERS to public"),
         text(Kind::Exception, "R$CODES_USED_UP", "The record codes of this site are used up.", 6),
         text(Kind::Exception, "R$RESTORED_FILE", "This database was restored from a backup.", 8),
         // What each peer has read of this site's fills and this site of
@@ -233,12 +231,6 @@ const Object& localObject(const std::string& name) {
     for (const Object& o : localObjects())
         if (o.name == name && o.kind != Kind::Grant) return o;
     throw std::logic_error("no replication object " + name);
-}
-
-const Object& localGrant(const std::string& name) {
-    for (const Object& o : localObjects())
-        if (o.name == name && o.kind == Kind::Grant) return o;
-    throw std::logic_error("no grant on " + name);
 }
 
 std::string createStatement(const Object& o, int version, int dialect) {

@@ -1,3 +1,4 @@
+#include "replica/ToolRights.h"
 #include "replica/SchemaVersion.h"
 
 #include <exception>
@@ -102,6 +103,12 @@ int upgradeLocal(engine::Database& db, int to) {
             // The file as it is now counts as this site's.
             engine::Transaction tx(db);
             recordFileStamp(db, true);
+            tx.commit();
+        }
+        if (step == 9) {
+            // Rights to the tool's own triggers and procedure, none to PUBLIC.
+            engine::Transaction tx(db);
+            grantToolRights(db);
             tx.commit();
         }
         if (step >= 4) recordVersion(db, step);

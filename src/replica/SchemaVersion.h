@@ -16,7 +16,9 @@
 //         6  R$FILL never draws past the site's bound (R$CODES_USED_UP)
 //         7  R$IDENTITY.CREATED: the file's creation stamp, to tell a restore
 //         8  R$FILL draws no code in a restored file (R$RESTORED_FILE)
-//         9  R$SETTLED: collisions settled here, never in the synchro file
+//         9  R$SETTLED: collisions settled here, never in the synchro file;
+//            nothing granted to PUBLIC, the tool's triggers and R$FILL
+//            granted what they use
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT

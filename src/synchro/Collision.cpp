@@ -8,6 +8,7 @@
 // row colliding with one of its own is passed over (its values copied over
 // the master's row when taken); at a clone, the local row takes the code of
 // the master's row, keeping its own values or taking the master's.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -21,6 +22,7 @@
 #include "synchro/Operations.h"
 #include "replica/LocalSite.h"
 #include "replica/SchemaVersion.h"
+#include "replica/TableLists.h"
 #include "synchro/RecordTransfer.h"
 #include "synchro/Settled.h"
 #include "synchro/SynchroIdentity.h"
@@ -124,7 +126,7 @@ struct Settling {
     std::optional<int64_t> seen() const { return master ? std::nullopt : std::optional<int64_t>(sender.fillNumber); }
 };
 
-Settling settlingOn(engine::Database& local, engine::Database& synchro) {
+Settling settlingOn(engine::Database& local, engine::Database& synchro, const std::string& typedTable) {
     if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
     if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
     connect::refuseMixedDialects(local, synchro);
@@ -139,6 +141,13 @@ Settling settlingOn(engine::Database& local, engine::Database& synchro) {
         sender = *id.sender;
     }
     engine::Transaction tx(local);
+    // Settling writes the local table and the journal: only a table the
+    // replication keeps.
+    const std::string table = replica::catalogueName(local, typedTable);
+    const std::vector<std::string> working = replica::workingTables(local);
+    if (std::find(working.begin(), working.end(), table) == working.end())
+        throw Refused(table + " is no working table of this database: there is no collision in it to settle. "
+                      "Nothing was changed.");
     return {sender, replica::LocalSite::read(local).isMaster()};
 }
 
@@ -241,7 +250,7 @@ void passOverClonesRow(engine::Database& local, const std::string& table, const 
 // the copy travels as its update, and reads pass over the sent row.
 Outcome copySentRow(engine::Database& local, engine::Database& synchro, Reporter& reporter, const std::string& table,
                     const std::vector<engine::Value>& key, const std::string& shownKey, const std::string& question) {
-    const Settling at = settlingOn(local, synchro);
+    const Settling at = settlingOn(local, synchro, table);
     const RowPair rows = rowsByKey(local, synchro, table, key, shownKey);
     if (!rows.local)
         throw Refused("This database has no row of " + table + " with the key " + shownKey +
@@ -326,7 +335,7 @@ Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Repor
 Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                         const std::string& typedTable, const RecordCode& code) {
     return runOperation(reporter, [&]() -> Outcome {
-        const Settling at = settlingOn(local, synchro);
+        const Settling at = settlingOn(local, synchro, typedTable);
         // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
         const std::string table = replica::catalogueName(synchro, typedTable);
         const std::string entry = "the \"D\" entry " + code.text() + " of " + table;
@@ -373,7 +382,7 @@ Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Repo
 Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                          const std::string& table, const std::vector<std::string>& key) {
     return runOperation(reporter, [&]() -> Outcome {
-        const Settling at = settlingOn(local, synchro);
+        const Settling at = settlingOn(local, synchro, table);
         const std::vector<engine::Value> values = keyValues(key);
         const RowPair rows = rowsByKey(local, synchro, table, values, keyText(key));
         const std::string row = "the row of " + table + " with the key " + keyText(key);

@@ -11,6 +11,10 @@
 // The synchro database commits before the local one: if the fill dies
 // between the two, the local history and journal have not moved and the next
 // fill sends the same changes again.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <optional>
 #include <tuple>
@@ -51,16 +55,27 @@ using replica::quoted;
 
 namespace {
 
-// The trace of the last table's selection, in the process's current folder.
+// The trace of the last table's selection, in the process's current folder,
+// for the operator alone (0600). A link planted there is not followed: the
+// trace is then not written, and nothing else is overwritten.
 void writeTrace(const std::string& statement) {
-    std::ofstream out("sss.txt", std::ios::binary | std::ios::trunc);
+    std::string text;
     std::string::size_type start = 0;
     while (start <= statement.size()) {
         const auto end = statement.find('\n', start);
-        out << statement.substr(start, end == std::string::npos ? std::string::npos : end - start) << "\r\n";
+        text += statement.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\r\n";
         if (end == std::string::npos) break;
         start = end + 1;
     }
+    const int fd = ::open("sss.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    ::fchmod(fd, 0600);
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
 }
 
 void emptySynchro(engine::Database& synchro, const std::vector<std::string>& working) {

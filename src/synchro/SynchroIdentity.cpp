@@ -1,5 +1,7 @@
 #include "synchro/SynchroIdentity.h"
 
+#include <utility>
+
 #include "engine/DatabaseFacts.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
@@ -25,6 +27,28 @@ bool hasTable(engine::Database& db, const std::string& table) {
 
 std::string nameOf(engine::Database& db) { return db.aliasName().empty() ? db.name() : db.aliasName(); }
 
+// The first object of `db` that could run code or read what is not in it:
+// a synchro database holds tables, and what the tool never made there is
+// not trusted. Empty when there is none.
+std::string codeObject(engine::Database& db) {
+    const std::pair<const char*, const char*> kinds[] = {
+        {"trigger", "select RDB$Trigger_Name from RDB$Triggers where coalesce(RDB$System_Flag, 0) = 0"},
+        {"procedure", "select RDB$Procedure_Name from RDB$Procedures where coalesce(RDB$System_Flag, 0) = 0"},
+        {"function", "select RDB$Function_Name from RDB$Functions where coalesce(RDB$System_Flag, 0) = 0"},
+        {"package", "select RDB$Package_Name from RDB$Packages where coalesce(RDB$System_Flag, 0) = 0"},
+        {"view", "select RDB$Relation_Name from RDB$Relations where RDB$View_Blr is not null and "
+                 "coalesce(RDB$System_Flag, 0) = 0"},
+        {"external table", "select RDB$Relation_Name from RDB$Relations where RDB$External_File is not null"},
+    };
+    for (const auto& [kind, sql] : kinds) {
+        engine::Query q(db);
+        q.setSql(std::string(sql) + " rows 1");
+        q.open();
+        if (!q.eof()) return std::string(kind) + " " + q.field(0).asString();
+    }
+    return "";
+}
+
 }  // namespace
 
 DatabaseIdentity identify(engine::Database& db) {
@@ -48,6 +72,7 @@ DatabaseIdentity identify(engine::Database& db) {
             return id;
         }
     id.kind = DatabaseIdentity::Kind::Synchro;
+    id.codeObject = codeObject(db);
     id.format = replica::synchroFormat(db);
     id.hasSenderTable = hasTable(db, "R$SENDER");
     if (id.hasSenderTable) {
@@ -78,7 +103,12 @@ std::string notASynchroDatabase(engine::Database& db, const DatabaseIdentity& id
         return name + " is the local database itself, not a synchro database. Nothing was changed.";
     switch (id.kind) {
         case DatabaseIdentity::Kind::Synchro:
-            return id.format > replica::kSynchroFormat ? replica::newerSynchroMessage(id.format) : "";
+            if (id.format > replica::kSynchroFormat) return replica::newerSynchroMessage(id.format);
+            if (!id.codeObject.empty())
+                return name + " holds a " + id.codeObject +
+                       ": a synchro database holds tables only, and one with code in it is not used. "
+                       "Nothing was changed.";
+            return "";
         case DatabaseIdentity::Kind::Replicated:
             if (id.site.empty())
                 return name + " is a replicated database, not a synchro database. Nothing was changed.";

@@ -39,6 +39,10 @@ struct DatabaseIdentity {
     bool hasSenderTable = false;
     int format = 0;
     std::optional<Sender> sender;
+    // Synchro: the first object in it that runs code (a trigger, procedure,
+    // function, package, view or external table), e.g. "trigger ON_OPEN";
+    // empty when there is none.
+    std::string codeObject;
     // Other: the first of the synchro database's tables it lacks.
     std::string missingTable;
 };

@@ -239,9 +239,10 @@ private:
             again.insert(u.row);
         }
         takeUp(s, work);
-        if (sharedKeys_ && chance(.4)) {
+        if (sharedKeys_ && chance(.8)) {
             const auto& held = keys.count("TAG") ? keys.at("TAG") : std::vector<std::string>{};
-            const std::string key = "S" + std::to_string(pick(0, 5));
+            // A few keys of the period's own, which other sites pick too.
+            const std::string key = "S" + std::to_string(k) + "-" + std::to_string(pick(0, 1));
             if (!std::count(held.begin(), held.end(), key))
                 work.push_back("insert into TAG (CODE, LABEL) values ('" + key + "', '" + site.letter + key + "')");
         }

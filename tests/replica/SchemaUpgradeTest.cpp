@@ -45,6 +45,7 @@ CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10), R$CODE1 INTEGER,
 insert into R$CLONE values ('MASTER', 0, 0, 2000000000, 'Y');
 insert into R$SYNCHRO values (0, '2026-01-01', 0, 10);
 insert into T values (1, 'a', 0, 5);
+grant all on R$DELETEDUPDATED to public;
 commit;
 )");
     engine::Database db("Earliest");
@@ -60,6 +61,9 @@ commit;
                                "The replication objects of Earliest were upgraded from version 1 to version 9."}));
     EXPECT_EQ(replica::localVersion(db), kLocalVersion);
     EXPECT_EQ(replica::triggerGeneration(db), TriggerGeneration::JournalsEverything);
+    EXPECT_EQ(rowsOf(db, "select count(*) from RDB$User_Privileges where RDB$User = 'PUBLIC' and "
+                         "RDB$Relation_Name starting with 'R$'"),
+              std::vector<std::string>{"0"}) << "nobody but the tool's triggers writes the journal";
     const std::string upgraded = toolCatalogue(db);
     replica::upgradeOnConnect(db, ui);
     EXPECT_EQ(ui.messages.size(), 1u) << "a second connection finds nothing to do";

@@ -31,7 +31,7 @@ public:
         texts_[EditMaxValue1.str()] = "0";
         texts_[EditMaxValue2.str()] = "2000000000";
         for (Control b : {SBUpdateCloneGens, SBFillSynchro, SBSuccess, SBInactiveTriggers,
-                          SBReadFromSynchro, SBActiveTriggers, SBDropDeleteEntry})
+                          SBReadFromSynchro, SBActiveTriggers, SBDropDeleteEntry, SBPassOverSynchroRow})
             enabled_[b.str()] = false;
         texts_[LCollisionTable.str()] = "";
         for (Control h : {LAction, PBar, PBTrigger}) visible_[h.str()] = false;

@@ -40,7 +40,8 @@ std::string runCommand(const std::string& cmd, int* status) {
     return out;
 }
 
-std::string isqlRun(const std::string& database, const std::string& script, int* status) {
+std::string isqlRun(const std::string& database, const std::string& script, int* status,
+                    const std::string& user = "SYSDBA") {
     fs::path file = fs::path(baseTmp()) / ("script-" + std::to_string(std::random_device{}()) + ".sql");
     {
         std::ofstream f(file);
@@ -48,7 +49,7 @@ std::string isqlRun(const std::string& database, const std::string& script, int*
     }
     // An empty database name: the script creates its database itself.
     std::string target = database.empty() ? std::string() : " '" + database + "'";
-    std::string out = runCommand("isql-fb -q -user SYSDBA -i '" + file.string() + "'" + target, status);
+    std::string out = runCommand("isql-fb -q -user " + user + " -i '" + file.string() + "'" + target, status);
     fs::remove(file);
     return out;
 }
@@ -130,9 +131,9 @@ void Workspace::runInDialect3(const std::string& database, const std::string& sc
     if (status != 0) ADD_FAILURE() << "gfix could not lower " << database << " to dialect 1:\n" << out;
 }
 
-std::string Workspace::isqlOutput(const std::string& database, const std::string& script) {
+std::string Workspace::isqlOutput(const std::string& database, const std::string& script, const std::string& user) {
     int status = 0;
-    return isqlRun(database, script, &status);
+    return isqlRun(database, script, &status, user);
 }
 
 void Workspace::connect(engine::Database& db, const std::string& alias) {

@@ -33,7 +33,8 @@ public:
     // create: NUMERIC(18,x) stored as BIGINT, TIME.
     static void runInDialect3(const std::string& database, const std::string& script);
     // Output of an isql script (e.g. "select ... ;" with SET LIST ON).
-    static std::string isqlOutput(const std::string& database, const std::string& script);
+    static std::string isqlOutput(const std::string& database, const std::string& script,
+                                  const std::string& user = "SYSDBA");
 
     // Binds `db` to `alias` with SYSDBA and an empty password and connects.
     static void connect(engine::Database& db, const std::string& alias);

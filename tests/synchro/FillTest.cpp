@@ -1,6 +1,10 @@
 // The fill on real databases: what it sends, what it leaves, and that a
 // failure anywhere before its end loses nothing.
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "support/ExchangeFixture.h"
@@ -60,6 +64,20 @@ TEST_F(ExchangeTest, FillSendsNewRowsAndWholeCodeUpdatesOnceWithTheWholeJournal)
     std::stringstream text;
     text << trace.rdbuf();
     EXPECT_EQ(text.str().rfind("select * from CUSTOMER\r\n", 0), 0u);
+    struct stat st {};
+    ASSERT_EQ(::stat("sss.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the operator's alone";
+
+    // A link planted where the trace goes is not followed.
+    const std::string victim = ws.path("victim.txt");
+    std::ofstream(victim) << "kept";
+    std::filesystem::remove("sss.txt");
+    std::filesystem::create_symlink(victim, "sss.txt");
+    ui.confirmAnswers.push_back(true);
+    EXPECT_TRUE(synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui).isDone());
+    std::filesystem::remove("sss.txt");
+    std::ifstream kept(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
 }
 
 // A row changed twice here has two entries; one passed on from a clone may
@@ -165,25 +183,19 @@ TEST_F(ExchangeTest, FillRefusesWithAClearMessageAndChangesNothing) {
 
 // The synchro database refuses its last commit: the local history must not
 // move, or the rows created since the last fill would never be sent again.
-// The synchro database's own database triggers never run (it comes from
-// elsewhere): a trigger on its history table refuses the fill's last rows.
+// A synchro database with code in it is refused, so a check constraint on
+// its history table refuses the fill's last rows.
 TEST_F(ExchangeTest, FillRefusedByTheSynchroDatabaseLeavesTheLocalHistoryAsItWas) {
     makeDatabases({}, "",
                   "CREATE TABLE FAIL_COMMIT (X INTEGER);\n"
-                  "CREATE EXCEPTION E_COMMIT 'the synchro database refused the commit';\n"
-                  "SET TERM ^ ;\n"
-                  "CREATE TRIGGER REFUSE_HISTORY FOR R$SYNCHRO BEFORE INSERT AS BEGIN\n"
-                  "  IF (EXISTS(SELECT * FROM FAIL_COMMIT)) THEN\n"
-                  "    EXCEPTION E_COMMIT;\n"
-                  "END ^\n"
-                  "SET TERM ; ^\n"
+                  "ALTER TABLE R$SYNCHRO ADD CONSTRAINT REFUSE_HISTORY CHECK (NOT EXISTS (SELECT * FROM FAIL_COMMIT));\n"
                   "insert into FAIL_COMMIT values (1); commit;\n");
     local(customer(1, "new", 0, 5001));
     const auto history = localRows("select * from R$SYNCHRO");
 
     const Outcome failed = synchro::FillSynchro(dm.UserDB(), dm.SynchroDB(), ui);
     EXPECT_EQ(failed.kind(), Outcome::Kind::Failed);
-    EXPECT_NE(failed.message().find("refused the commit"), std::string::npos) << failed.message();
+    EXPECT_NE(failed.message().find("REFUSE_HISTORY"), std::string::npos) << failed.message();
     EXPECT_EQ(localRows("select * from R$SYNCHRO"), history);
 
     synchro("delete from FAIL_COMMIT");
