@@ -5,7 +5,7 @@
 namespace quorvel::cli {
 
 namespace {
-const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password", "--role",
+const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password", "--fetch-password", "--role",
                                              "--max1", "--max2", "--offset", "--like", "--dialect"};
 }
 
@@ -50,6 +50,8 @@ Connections (the same checks as the connect buttons):
   --user NAME         user for every connection (default $ISC_USER, else SYSDBA)
   --password TEXT     password for every connection (default $ISC_PASSWORD, else
                       empty)
+  --fetch-password FILE  read the password from the first line of FILE (- for
+                      standard input), kept out of the process list
   --role NAME         SQL role for every connection: an operator who is not
                       the owner fills and reads under a role granted the
                       R$ tables (see the README)

@@ -18,7 +18,9 @@ int cmdAliases(Session& s) {
     }
     const std::string& sub = w[1];
     if (sub == "show" && w.size() == 3) {
-        for (const auto& line : engine::Aliases::parameters(w[2])) s.out << line << '\n';
+        // A password is in the file for the connections, not for the screen.
+        for (const auto& line : engine::Aliases::parameters(w[2]))
+            s.out << (line.rfind("PASSWORD=", 0) == 0 && line.size() > 9 ? std::string("PASSWORD=***") : line) << '\n';
         return 0;
     }
     if (sub == "add" && w.size() >= 4) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <ostream>
 #include <utility>
 
@@ -12,14 +13,34 @@
 namespace quorvel::cli {
 
 Session::Session(const Args& a, std::istream& in, std::ostream& o, std::ostream& e, bool interactive)
-    : args(a), out(o), err(e), ui(in, e, a.yes, interactive) {}
+    : args(a), in(in), out(o), err(e), ui(in, e, a.yes, interactive) {}
+
+namespace {
+
+// The first line of FILE, or of standard input for "-", as isql and gbak
+// read -fetch_password.
+std::string fetchPassword(const std::string& file, std::istream& in) {
+    std::string line;
+    if (file == "-") {
+        std::getline(in, line);
+    } else {
+        std::ifstream f(file);
+        if (!f) throw UsageError{"--fetch-password: cannot read " + file};
+        std::getline(f, line);
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+}  // namespace
 
 bool Session::connect(bool inSynchro) {
     // As isql and gbak: ISC_USER and ISC_PASSWORD unless given.
     const char* envUser = std::getenv("ISC_USER");
     const char* envPassword = std::getenv("ISC_PASSWORD");
-    const std::string user = args.value("--user").value_or(envUser && *envUser ? envUser : "SYSDBA");
-    const std::string password = args.value("--password").value_or(envPassword ? envPassword : "");
+    const std::string user = args.value("--user").value_or(envUser ? envUser : "");
+    std::string password = args.value("--password").value_or(envPassword ? envPassword : "");
+    if (const auto file = args.value("--fetch-password")) password = fetchPassword(*file, in);
     const std::string role = args.value("--role").value_or("");
     const std::pair<const char*, engine::Database*> databases[] = {
         {"--local", &dm.UserDB()}, {"--clone", &dm.CloneDB()}, {"--synchro", &dm.SynchroDB()}};

@@ -20,6 +20,7 @@ struct Session {
     Session(const Args& a, std::istream& in, std::ostream& o, std::ostream& e, bool interactive);
 
     const Args& args;
+    std::istream& in;
     std::ostream& out;
     std::ostream& err;
     DM dm;

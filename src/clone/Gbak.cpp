@@ -1,6 +1,8 @@
 #include "clone/Gbak.h"
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +74,13 @@ void runGbak(const std::string& mode, const std::string& from, const std::string
 }  // namespace
 
 void backUpDatabase(const std::string& database, const std::string& backupFile, const GbakLogin& login) {
+    // A backup holds the whole database: made for its owner alone (gbak
+    // writes into the file as it finds it). A link there is not followed.
+    const int fd = ::open(backupFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
     runGbak("-b", database, backupFile, login);
 }
 

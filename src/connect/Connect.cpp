@@ -4,6 +4,7 @@
 #include <string>
 
 #include "connect/DialectCheck.h"
+#include "engine/Aliases.h"
 #include "engine/Error.h"
 #include "engine/FirstValue.h"
 #include "operation/RunOperation.h"
@@ -48,8 +49,26 @@ std::string connectionFailure(const std::string& alias, const std::exception& e)
 Outcome Connect(engine::Database& db, const Login& login, Reporter& reporter) {
     db.disconnect();
     db.setAliasName(login.alias);
-    std::vector<std::string> params{"USER NAME=" + login.user, "PASSWORD=" + login.password};
-    if (!login.role.empty()) params.push_back("ROLE NAME=" + login.role);
+    // The alias file's USER NAME, PASSWORD, ROLE NAME and LC_CTYPE serve
+    // where the login gives none; the login's win.
+    std::string user = login.user, password = login.password, role = login.role, charset;
+    try {
+        for (const std::string& line : engine::Aliases::parameters(login.alias)) {
+            const auto eq = line.find('=');
+            if (eq == std::string::npos) continue;
+            const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+            if (key == "USER NAME" && user.empty()) user = value;
+            if (key == "PASSWORD" && password.empty()) password = value;
+            if (key == "ROLE NAME" && role.empty()) role = value;
+            if (key == "LC_CTYPE") charset = value;
+        }
+    } catch (const std::exception&) {
+        // No such alias: the connection says so.
+    }
+    std::vector<std::string> params{"USER NAME=" + (user.empty() ? std::string("SYSDBA") : user),
+                                    "PASSWORD=" + password};
+    if (!role.empty()) params.push_back("ROLE NAME=" + role);
+    if (!charset.empty()) params.push_back("LC_CTYPE=" + charset);
     db.setParams(params);
     try {
         db.connect();

@@ -12,6 +12,8 @@
 namespace quorvel::connect {
 
 // The alias chosen and the login typed for it.
+// An empty user or password is the alias file's, if it has one (a user:
+// SYSDBA otherwise).
 struct Login {
     std::string alias, user, password;
     std::string role = {};  // an SQL role to work under; none when empty

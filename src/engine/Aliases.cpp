@@ -109,6 +109,10 @@ void save(const std::vector<std::string>& lines) {
     }
     std::error_code ec;
     if (fs::exists(p, ec)) fs::permissions(fresh, fs::status(p, ec).permissions(), ec);
+    // A password in it is for its owner's eyes only.
+    for (const auto& l : lines)
+        if (l.rfind("PASSWORD=", 0) == 0 && l.size() > 9)
+            fs::permissions(fresh, fs::perms::owner_read | fs::perms::owner_write, ec);
     fs::rename(fresh, p, ec);
     if (ec) {
         std::error_code ignored;
@@ -181,8 +185,14 @@ bool Aliases::exists(const std::string& alias) {
 
 void Aliases::add(const std::string& alias, const std::string& database,
                   const std::vector<std::string>& extra) {
-    if (trim(alias).empty() || alias.find_first_of("[]\n\r") != std::string::npos)
+    auto hasControl = [](const std::string& s) {
+        return std::any_of(s.begin(), s.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+    };
+    if (trim(alias).empty() || alias.find_first_of("[]") != std::string::npos || hasControl(alias))
         throw DbError("Invalid alias name: " + alias);
+    if (hasControl(database)) throw DbError("Invalid database path for " + alias + ": it holds a control character");
+    for (const std::string& l : extra)
+        if (hasControl(l)) throw DbError("Invalid setting for " + alias + ": it holds a control character");
     std::vector<std::string> body{"SERVER NAME=" + storedDatabase(database)};
     for (const auto& l : extra) body.push_back(l);
     auto lines = rawLines();

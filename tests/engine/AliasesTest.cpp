@@ -58,7 +58,15 @@ TEST(Aliases, ReadsWritesAndRemoves) {
     EXPECT_TRUE(Aliases::remove("ZETA"));
     EXPECT_FALSE(Aliases::remove("ZETA"));
     EXPECT_EQ(Aliases::names(), (std::vector<std::string>{"MID", "alpha"}));
-    EXPECT_THROW(Aliases::add("bad]name", "/x"), DbError);
+    for (const auto& [name, path] : std::vector<std::pair<std::string, std::string>>{
+             {"bad]name", "/x"}, {"two\nlines", "/x"}, {"bell\a", "/x"}, {"fine", "/x\n[EVIL]"}})
+        EXPECT_THROW(Aliases::add(name, path), DbError) << name << " " << path;
+
+    // A password in the file leaves it to its owner alone.
+    Aliases::add("SECRET", "/s.fdb", {"PASSWORD=masterkey"});
+    struct stat st {};
+    ASSERT_EQ(::stat(Aliases::configPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // not the owner fills and reads under the role grant-operator makes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -60,9 +61,16 @@ TEST_F(ApplicationUser, AnOperatorFillsAndReadsUnderTheRoleGrantedForIt) {
     withRole.insert(withRole.begin(), {"--role", "QUORVEL_OPERATOR"});
     const CliResult filled = runCli(withRole);
     ASSERT_EQ(filled.status, 0) << filled.err;
-    const CliResult read = runCli({"--role", "QUORVEL_OPERATOR", "--user", "OPER", "--local", "Clone", "--synchro",
-                                   "Own", "read", "--yes"});
-    ASSERT_EQ(read.status, 0) << read.err;
+    // The user from ISC_USER, as isql takes it, and the role from the alias
+    // file: the clone's read under OPER fails without the role.
+    ::setenv("ISC_USER", "OPER", 1);
+    const std::vector<std::string> read = {"--local", "Clone", "--synchro", "Own", "read", "--yes"};
+    const CliResult refused = runCli(read);
+    mustRun({"aliases", "add", "Clone", clone, "ROLE NAME=QUORVEL_OPERATOR"});
+    const CliResult done = runCli(read);
+    ::unsetenv("ISC_USER");
+    EXPECT_NE(refused.status, 0);
+    ASSERT_EQ(done.status, 0) << done.err;
     EXPECT_EQ(value(clone, "select CITY from CUSTOMER where ID = 1;"), "Rome");
 }
 
