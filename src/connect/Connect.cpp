@@ -37,6 +37,7 @@ std::string connectionFailure(const std::string& alias, const std::exception& e)
         case engine::Failure::ConnectionLost:
             what = "the server could not be reached, or the database is shut down";
             break;
+        case engine::Failure::Damaged: what = "the database file is damaged"; break;
         default: break;
     }
     std::string text = "Cannot connect to " + alias + ": ";

@@ -19,6 +19,7 @@ enum class Failure {
     FileInUse,        // another process holds the file
     LockConflict,     // another transaction holds the row (lock conflict, deadlock, update conflict)
     ConnectionLost,   // the attachment is gone (server stopped, network, shutdown, killed)
+    Damaged,          // the server met a damaged page or record (consistency check, corrupt database)
 };
 
 class DbError : public std::runtime_error {

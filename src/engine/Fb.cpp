@@ -109,6 +109,8 @@ Failure classify(const StatusFacts& f) {
     for (long c : {isc_att_shutdown, isc_shutdown, isc_network_error, isc_net_read_err, isc_net_write_err,
                    isc_lost_db_connection, isc_conn_lost, isc_net_connect_err})
         if (f.has(c)) return Failure::ConnectionLost;
+    for (long c : {isc_bug_check, isc_db_corrupt, isc_badpage, isc_bad_checksum, isc_page_type_err, isc_bad_dbkey})
+        if (f.has(c)) return Failure::Damaged;
     if (f.has(isc_already_opened)) return Failure::FileInUse;
     if (f.has(isc_bad_db_format)) return Failure::FileNotDatabase;
     // "no permission for read-write access to database ...": a file that

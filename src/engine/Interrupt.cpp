@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@ using namespace fb;
 
 namespace {
 
+constexpr int kGraceSeconds = 15;
 std::atomic<int> received{0};
 std::atomic<bool> cancelPending{false};
 std::atomic<bool> installed{false};
@@ -67,6 +69,13 @@ void watch(std::function<void(int)> then) {
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return;
         cancelRunningStatements();
+        // A statement the server cannot cancel (a damaged file can keep it
+        // busy for ever) must not outlive the signal: the process ends on
+        // its own a little later, whatever it is doing.
+        std::thread([byte] {
+            std::this_thread::sleep_for(std::chrono::seconds(kGraceSeconds));
+            _exit(128 + byte);
+        }).detach();
         if (then) then(byte);
     }
 }

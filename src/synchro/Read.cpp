@@ -323,6 +323,15 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 if (localTable.active() && localTable.state() != engine::DataSetState::Browse) localTable.cancel();
                 throwMomentary(e, *why);
             }
+            // A damaged page is no collision to settle: the file (most
+            // likely the one that travelled) is refused as it is.
+            if (engine::failureOf(e) == engine::Failure::Damaged)
+                throw Refused("The read met a damaged database: " + std::string(e.what()) + ". Most likely " +
+                              synchro.aliasName() + " was damaged on the way: have it sent again (if it is not, "
+                              "check this database with gfix -v). Nothing was changed.");
+            // Only a failure on a table's row is a collision; one before or
+            // after the passes is the read's failure, as it stands.
+            if (table.empty()) throw;
             if (context) rep.collision = collisionOf(*context, table, pass, e.what());
             else rep.collision = ReadReport::Collision{table, pass, e.what(), {}, {}, {}, {}, {}, {}, {}};
             throw;
