@@ -51,7 +51,8 @@ Connections (the same checks as the connect buttons):
   --password TEXT     password for every connection (default $ISC_PASSWORD, else
                       empty)
   --fetch-password FILE  read the password from the first line of FILE (- for
-                      standard input), kept out of the process list
+                      standard input, asked for without echo at a terminal),
+                      kept out of the process list
   --role NAME         SQL role for every connection: an operator who is not
                       the owner fills and reads under a role granted the
                       R$ tables (see the README)

@@ -1,8 +1,12 @@
 #include "cli/Session.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <utility>
 
@@ -18,11 +22,23 @@ Session::Session(const Args& a, std::istream& in, std::ostream& o, std::ostream&
 namespace {
 
 // The first line of FILE, or of standard input for "-", as isql and gbak
-// read -fetch_password.
-std::string fetchPassword(const std::string& file, std::istream& in) {
+// read -fetch_password; typed at a terminal, asked for without echo.
+std::string fetchPassword(const std::string& file, std::istream& in, std::ostream& err) {
     std::string line;
     if (file == "-") {
+        termios saved{};
+        const bool terminal = &in == &std::cin && ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+        if (terminal) {
+            err << "Password: " << std::flush;
+            termios quiet = saved;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        }
         std::getline(in, line);
+        if (terminal) {
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+            err << '\n';
+        }
     } else {
         std::ifstream f(file);
         if (!f) throw UsageError{"--fetch-password: cannot read " + file};
@@ -40,7 +56,7 @@ bool Session::connect(bool inSynchro) {
     const char* envPassword = std::getenv("ISC_PASSWORD");
     const std::string user = args.value("--user").value_or(envUser ? envUser : "");
     std::string password = args.value("--password").value_or(envPassword ? envPassword : "");
-    if (const auto file = args.value("--fetch-password")) password = fetchPassword(*file, in);
+    if (const auto file = args.value("--fetch-password")) password = fetchPassword(*file, in, err);
     const std::string role = args.value("--role").value_or("");
     const std::pair<const char*, engine::Database*> databases[] = {
         {"--local", &dm.UserDB()}, {"--clone", &dm.CloneDB()}, {"--synchro", &dm.SynchroDB()}};
