@@ -47,17 +47,6 @@ void copyOver(engine::DataSet& from, engine::Table& to) {
     to.post();
 }
 
-// The same from a row the window's grid selected.
-void copyOver(const SelectedRow& from, engine::Table& to) {
-    to.edit();
-    for (std::size_t i = 0; i < from.columns.size() && i < from.values.size(); ++i) {
-        if (isCodeColumn(from.columns[i])) continue;
-        engine::Field* target = to.findField(from.columns[i]);
-        if (target && !target->isComputed()) target->setValue(from.values[i]);
-    }
-    to.post();
-}
-
 std::string valueText(const engine::Value& v) {
     if (engine::isNull(v)) return "<null>";
     if (auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
@@ -99,10 +88,6 @@ KeyFilter keyFilter(engine::Database& db, const std::string& table) {
     for (std::size_t k = 0; k < names.size(); ++k)
         f.where += (k ? " and " : "") + db.identifier(names[k]) + " = :K" + std::to_string(k + 1);
     return f;
-}
-
-void bindKey(engine::Query& q, const std::vector<std::string>& key) {
-    for (std::size_t k = 0; k < key.size(); ++k) q.setParam("K" + std::to_string(k + 1), key[k]);
 }
 
 std::string wrongKeySize(const std::string& table, const KeyFilter& filter) {

@@ -88,6 +88,12 @@ CodeSet heldCodes(ReadContext& cx, const std::string& table) {
 // a site that deleted them takes them back here, parents before children,
 // for the update pass never inserts.
 void takeBackKept(ReadContext& cx, const std::string& table, ReadReport::Table& counts) {
+    // Most fills keep nothing: the journal says so before any row is read.
+    engine::Query kept(cx.synchroRows.database());
+    kept.setSql("select count(*) from R$DeletedUpdated where Operation = 'K' and TableName = " + replica::quoted(table));
+    kept.open();
+    if (kept.field(0).asInteger() == 0) return;
+    kept.close();
     selectSynchroRows(cx,
                       "select * from " + cx.local.identifier(table) + " T where not " + newRows(cx) +
                           " and exists (select 1 from R$DeletedUpdated J where J.Operation = 'K' and "
