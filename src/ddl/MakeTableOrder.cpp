@@ -23,9 +23,9 @@ std::vector<std::string> ReadTableList(engine::Database& master) {
     return tables;
 }
 
-TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source) {
-    TableOrder order = OrderTables(ReadTableList(master), FindReferences(source));
+namespace {
 
+void writeOrder(engine::Database& master, const TableOrder& order) {
     engine::Transaction tx(master);
     master.execute("delete from R$TABLEORDER");
     for (size_t i = 0; i < order.tables.size(); ++i)
@@ -35,6 +35,40 @@ TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source) {
         "delete from R$TABLEORDER where 0 = (select count(*) from R$WorkingTables where Name = "
         "R$TABLEORDER.TABLENAME)");
     tx.commit();
+}
+
+// Each foreign key of the database as (referencing table, referenced table).
+std::vector<TRefPair> catalogueReferences(engine::Database& db) {
+    engine::Transaction tx(db);
+    engine::Query q(db);
+    q.setSql("select trim(C.RDB$Relation_Name), trim(P.RDB$Relation_Name) from RDB$Relation_Constraints C "
+             "join RDB$Ref_Constraints R on R.RDB$Constraint_Name = C.RDB$Constraint_Name "
+             "join RDB$Relation_Constraints P on P.RDB$Constraint_Name = R.RDB$Const_Name_Uq "
+             "where C.RDB$Constraint_Type = 'FOREIGN KEY' order by C.RDB$Constraint_Name");
+    q.open();
+    std::vector<TRefPair> pairs;
+    for (; !q.eof(); q.next()) pairs.push_back({q.field(0).asString(), q.field(1).asString()});
+    return pairs;
+}
+
+}  // namespace
+
+TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source) {
+    TableOrder order = OrderTables(ReadTableList(master), FindReferences(source));
+    writeOrder(master, order);
+    return order;
+}
+
+TableOrder MakeTableOrderFromCatalogue(engine::Database& db) {
+    std::vector<std::string> tables;
+    std::vector<TRefPair> pairs;
+    {
+        engine::Transaction tx(db);
+        tables = ReadTableList(db);
+    }
+    pairs = catalogueReferences(db);
+    TableOrder order = OrderTables(tables, pairs);
+    writeOrder(db, order);
     return order;
 }
 

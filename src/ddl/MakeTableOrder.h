@@ -21,5 +21,8 @@ std::vector<std::string> ReadTableList(engine::Database& master);
 // the transaction is rolled back (the previous order stays) and the error is
 // thrown. Returns the order written, with the tables of a reference cycle.
 TableOrder MakeTableOrder(engine::Database& master, const TMyStream& source);
+// The same from the database's own foreign keys, for a site whose order is
+// empty (a clone made before convert-ddl ran at the master).
+TableOrder MakeTableOrderFromCatalogue(engine::Database& db);
 
 }  // namespace quorvel::ddl

@@ -196,6 +196,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // by the snapshot, or held by a transaction the mark stops short of.
         refuseColumnsTheTriggersMiss(local);
         refuseUncapturedChanges(local);
+        ensureTableOrder(local, reporter);
         std::optional<std::string> pastBound, nextWarning;
         std::vector<std::string> working, ordered;
         {

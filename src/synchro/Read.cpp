@@ -242,6 +242,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             throw Refused(e.what());
         }
         if (!confirmed && !reporter.confirm(readQuestion(local))) return Outcome::cancelled();
+        ensureTableOrder(local, reporter);
 
         // Outlive the transactions: after a failure they are on the failing row.
         engine::Query synchroRows(synchro);

@@ -2,8 +2,11 @@
 
 #include <set>
 
+#include "ddl/MakeTableOrder.h"
 #include "engine/Query.h"
+#include "engine/Transaction.h"
 #include "operation/Refused.h"
+#include "replica/TableLists.h"
 
 namespace quorvel::synchro {
 
@@ -21,6 +24,26 @@ std::set<std::string> columnsOf(engine::Database& db, const std::string& table) 
 }
 
 }  // namespace
+
+void ensureTableOrder(engine::Database& local, Reporter& reporter) {
+    std::vector<std::string> working, ordered;
+    {
+        engine::Transaction tx(local);
+        working = replica::workingTables(local);
+        ordered = replica::tableOrder(local);
+    }
+    if (working.empty() || !ordered.empty()) return;
+    const ddl::TableOrder order = ddl::MakeTableOrderFromCatalogue(local);
+    {
+        engine::Transaction tx(local);
+        if (replica::tableOrder(local).empty())
+            throw Refused("This database has working tables but no table order: run convert-ddl here. Nothing "
+                          "was changed.");
+    }
+    reporter.notice("This database had no table order (convert-ddl ran at the master after this site was "
+                    "made): it was taken from its own foreign keys.");
+    if (!order.cycleTables.empty()) reporter.notice(ddl::CycleMessage(order.cycleTables));
+}
 
 void requireTables(engine::Database& db, engine::Database& reference, const std::vector<std::string>& tables,
                    const std::string& role) {
