@@ -224,7 +224,11 @@ Field& DataSet::field(int index) {
 
 const Field& DataSet::field(int index) const { return const_cast<DataSet*>(this)->field(index); }
 
+// The exact name first: in dialect 3, "NOTE" and "Note" are two columns.
+// Then the name in any case, as a name typed in dialect 1 is meant.
 Field* DataSet::findField(const std::string& name) {
+    for (auto& f : impl_->fields)
+        if (f->name() == name) return f.get();
     for (auto& f : impl_->fields)
         if (sameName(f->name(), name)) return f.get();
     return nullptr;
