@@ -589,7 +589,7 @@ ABLATIONS = [
     ('26 off: a natural key keeps two record codes', dict(natural=False)),
     ('27 off: entries naming a merged-away code are dropped', dict(redirect=False)),
     ("not needed: the master's priority, with 20's exception and 21", dict(priority=False, answered=False)),
-    ('all new rules off (the current rules)', OLD),
+    ('all new rules off (the rules before the causal work)', OLD),
 ]
 
 BUILT = dict(OLD, fillno='first', resend=True, answered=True, local=True, decided=True, here=True)
@@ -620,7 +620,7 @@ if __name__ == '__main__':
             print(f"{name}: {', '.join(cases(R)) or 'none'}; {conv}, {causal} of {n}"
                   + (f'; e.g. {eg[0]}' if eg else ''), flush=True)
     else:
-        for name, R in (('current rules', OLD), ('new rules', NEW)):
+        for name, R in (('the rules before', OLD), ('with row versions', NEW), ('built', BUILT)):
             print(f"{name}: cases failing: {', '.join(cases(R)) or 'none'}")
             for k in (1, 2, 3):
                 conv, causal, n, eg = runs(R, seeds, (k,))
