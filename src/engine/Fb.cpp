@@ -116,6 +116,7 @@ Failure classify(const StatusFacts& f) {
     // "no permission for read-write access to database ...": a file that
     // cannot be opened for writing.
     if (f.has(isc_no_priv) && f.says("database")) return Failure::FileNotWritable;
+    if (f.has(isc_read_only_database)) return Failure::FileNotWritable;
     if (f.has(isc_io_error)) {
         // The first string names the operation that failed on the file.
         if (f.says("lock")) return Failure::FileInUse;

@@ -330,6 +330,9 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 throw Refused("The read met a damaged database: " + std::string(e.what()) + ". Most likely " +
                               synchro.aliasName() + " was damaged on the way: have it sent again (if it is not, "
                               "check this database with gfix -v). Nothing was changed.");
+            if (engine::failureOf(e) == engine::Failure::FileNotWritable)
+                throw Refused("The read cannot write this database: " + std::string(e.what()) +
+                              ". Make it writable (gfix -mode read_write) and read again. Nothing was changed.");
             // Only a failure on a table's row is a collision; one before or
             // after the passes is the read's failure, as it stands.
             if (table.empty()) throw;

@@ -1,6 +1,7 @@
 // A synchro file damaged on the way (bytes changed at random): every read of
 // it ends, by itself or at SIGTERM, and one that does not go through changes
-// nothing and is never taken for a collision to settle. (Values changed
+// nothing and is never taken for a collision to settle; nor is a database
+// the read cannot write. (Values changed
 // inside a row read like any others: only a sealed package tells them.)
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,6 +93,19 @@ TEST_F(DamagedSynchro, EveryReadEndsAndOneThatFailsChangesNothingAndIsNoCollisio
     }
     std::cout << "[ damaged  ] " << copies << " copies: " << applied << " read, " << refused << " refused, "
               << stopped << " stopped by SIGTERM" << std::endl;
+}
+
+// A database the read cannot write is no collision either.
+TEST_F(DamagedSynchro, AReadOnlyDatabaseIsRefusedAsSuchAndIsNoCollision) {
+    makeClone();
+    Workspace::runIsql(clone, "INSERT INTO CUSTOMER (ID, NAME, CITY) VALUES (88, 'Rui', 'Braga'); COMMIT;");
+    mustRun({"--local", "Clone", "--synchro", "Synchro", "fill", "--yes"});
+    ASSERT_EQ(std::system(("gfix -user SYSDBA -mode read_only '" + master + "' 2>&1").c_str()), 0);
+    const CliResult r = runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+    std::system(("gfix -user SYSDBA -mode read_write '" + master + "' 2>&1").c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write this database"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Settle it with"), std::string::npos) << r.err;
 }
 
 }  // namespace
