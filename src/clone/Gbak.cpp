@@ -1,8 +1,6 @@
 #include "clone/Gbak.h"
 
-#include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
+
+#include "db/PrivateFile.h"
 
 extern char** environ;
 
@@ -76,11 +76,7 @@ void runGbak(const std::string& mode, const std::string& from, const std::string
 void backUpDatabase(const std::string& database, const std::string& backupFile, const GbakLogin& login) {
     // A backup holds the whole database: made for its owner alone (gbak
     // writes into the file as it finds it). A link there is not followed.
-    const int fd = ::open(backupFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::fchmod(fd, 0600);
-        ::close(fd);
-    }
+    writePrivateFile(backupFile, "");
     runGbak("-b", database, backupFile, login);
 }
 

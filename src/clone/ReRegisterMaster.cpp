@@ -13,6 +13,7 @@
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
 #include "replica/LocalSite.h"
 #include "replica/SchemaVersion.h"
@@ -97,7 +98,7 @@ Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Repo
 
         engine::Transaction cloneTx(clone, engine::Database::Isolation::Snapshot);
         engine::Transaction tx(master);
-        master.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
+        master.execute(replica::schema::kPassOverTriggers);
         const RecordCode bound = replica::LocalSite::read(master).bound;
         const synchro::AdoptedRows adopted = synchro::adoptRows(master, clone, bound, reporter);
         replica::run(master, "delete from R$DeletedUpdated");

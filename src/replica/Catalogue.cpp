@@ -12,11 +12,6 @@ namespace {
 
 using Kind = Object::Kind;
 
-bool granted(engine::Database& db, const Object& o) {
-    return integerOf(db, "select count(*) from RDB$User_Privileges where RDB$User = 'PUBLIC' and "
-                         "RDB$Relation_Name = " + quoted(o.name)) != 0;
-}
-
 std::string keyConstraint(engine::Database& db, const std::string& table) {
     return textOf(db, "select RDB$Constraint_Name from RDB$Relation_Constraints where RDB$Relation_Name = " +
                           quoted(table) + " and RDB$Constraint_Type = 'PRIMARY KEY'");
@@ -35,7 +30,6 @@ bool present(engine::Database& db, const Object& o) {
         case Kind::Generator: return GeneratorPresent(db, o.name);
         case Kind::Table: return TablePresent(db, o.name);
         case Kind::Procedure: return ProcedurePresent(db, o.name);
-        case Kind::Grant: return granted(db, o);
         case Kind::Index:
             return integerOf(db, "select count(*) from RDB$Indices where RDB$Index_Name = " + quoted(o.name)) != 0;
         case Kind::Exception:

@@ -28,7 +28,7 @@ struct Column {
 };
 
 struct Object {
-    enum class Kind { Generator, Table, Index, Procedure, Grant, Exception };
+    enum class Kind { Generator, Table, Index, Procedure, Exception };
     Kind kind;
     std::string name;  // as the catalogue keeps it
     int since = 1;
@@ -40,7 +40,7 @@ struct Object {
     std::string key = {};
     int keyUntil = 0;
     std::string table = {};
-    // Procedure: its whole "create procedure" text. Grant: the statement.
+    // Procedure: its whole "create procedure" text.
     // Exception: its message.
     std::string text = {};
     // Procedure: its earlier texts, oldest first, each with the version that

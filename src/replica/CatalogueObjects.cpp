@@ -229,7 +229,7 @@ const std::vector<Object>& synchroObjects() {
 
 const Object& localObject(const std::string& name) {
     for (const Object& o : localObjects())
-        if (o.name == name && o.kind != Kind::Grant) return o;
+        if (o.name == name) return o;
     throw std::logic_error("no replication object " + name);
 }
 
@@ -241,7 +241,6 @@ std::string createStatement(const Object& o, int version, int dialect) {
             for (const auto& [until, text] : o.earlier)
                 if (version < until) return text;
             return o.text;
-        case Kind::Grant: return o.text;
         case Kind::Exception: return "create exception " + o.name + " '" + o.text + "'";
         case Kind::Table: break;
     }
@@ -263,9 +262,8 @@ std::string dropStatement(const Object& o) {
         case Kind::Procedure: return "drop procedure " + o.name;
         case Kind::Index: return "drop index " + o.name;
         case Kind::Exception: return "drop exception " + o.name;
-        case Kind::Grant: break;
     }
-    throw std::logic_error("a grant goes with its object");
+    throw std::logic_error("no drop statement for " + o.name);
 }
 
 std::vector<std::string> synchroScript() {

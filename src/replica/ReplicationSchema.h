@@ -34,6 +34,9 @@ inline std::string masterRow(const std::string& maxValue1, const std::string& ma
 // twice has two entries; readers take the latest. SEEN, at a clone, is the
 // last master fill read when the change was made.
 inline const std::string kReadingContext = "rdb$get_context('USER_TRANSACTION', 'R$READING')";
+// Run in a transaction, makes the triggers pass over it.
+inline const std::string kPassOverTriggers =
+    "execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end";
 inline const std::string kFirstCodeVariable = "R$FIRSTCODE";
 // What tells the triggers of this kind from those of earlier versions.
 inline const std::string kReadingMarker = "R$READING";

@@ -34,7 +34,7 @@ bool versionRecorded(engine::Database& db) {
 // short: "Create add. structures" finishes it, no upgrade.
 bool firstPreparationWhole(engine::Database& db) {
     for (const catalogue::Object& o : catalogue::localObjects())
-        if (o.since == 1 && o.kind != catalogue::Object::Kind::Grant && !present(db, o)) return false;
+        if (o.since == 1 && !present(db, o)) return false;
     return true;
 }
 

@@ -19,8 +19,10 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "replica/SqlText.h"
+#include "synchro/LocalEntries.h"
 #include "synchro/Operations.h"
 #include "replica/LocalSite.h"
+#include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
 #include "replica/TableLists.h"
 #include "synchro/RecordTransfer.h"
@@ -140,31 +142,10 @@ Settling settlingOn(engine::Database& local, engine::Database& synchro, const st
 // over: the decision journals what is to travel itself.
 struct DecisionTransaction {
     explicit DecisionTransaction(engine::Database& local) : tx(local) {
-        local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
+        local.execute(replica::schema::kPassOverTriggers);
     }
     engine::Transaction tx;
 };
-
-void journalHere(engine::Database& local, const std::string& table, const RecordCode& code, const char* operation,
-                 std::optional<int64_t> seen) {
-    engine::Query q(local);
-    q.setSql(std::string("insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Seen) values "
-                         "(:C1, :C2, '") + operation + "', :T, :S)");
-    q.setParam("C1", code.high);
-    q.setParam("C2", code.low);
-    q.setParam("T", replica::catalogueName(local, table));
-    if (seen) q.setParam("S", *seen);
-    else q.setParam("S", engine::Value{});
-    q.execSql();
-}
-
-void dropEntries(engine::Database& local, const RecordCode& code) {
-    engine::Query q(local);
-    q.setSql("delete from R$DeletedUpdated where R$Code1 = :C1 and R$Code2 = :C2 and Operation = 'U'");
-    q.setParam("C1", code.high);
-    q.setParam("C2", code.low);
-    q.execSql();
-}
 
 // The record code of the row of `table` holding `key` in `db`, if any.
 std::optional<RecordCode> codeByKey(engine::Database& db, const std::string& table, const KeyFilter& filter,
@@ -179,46 +160,33 @@ std::optional<RecordCode> codeByKey(engine::Database& db, const std::string& tab
     return code;
 }
 
-void recode(engine::Database& local, const std::string& table, const KeyFilter& filter,
-            const std::vector<engine::Value>& key, const RecordCode& to) {
-    engine::Query q(local);
-    q.setSql("update " + local.identifier(table) + " set R$Code1 = :N1, R$Code2 = :N2 where " + filter.where);
-    q.setParam("N1", to.high);
-    q.setParam("N2", to.low);
-    for (std::size_t k = 0; k < key.size(); ++k) q.setParam("K" + std::to_string(k + 1), key[k]);
-    q.execSql();
-}
-
 // The sender's row of `table` holding `key`, and the local one.
 struct RowPair {
-    KeyFilter filter;
     RecordCode sent;
     std::optional<RecordCode> local;
 };
 
 RowPair rowsByKey(engine::Database& local, engine::Database& synchro, const std::string& table,
                   const std::vector<engine::Value>& key, const std::string& shownKey) {
-    RowPair p{keyFilter(local, table), {}, {}};
-    if (key.size() != p.filter.columns) throw Refused(wrongKeySize(table, p.filter));
+    const KeyFilter filter = keyFilter(local, table);
+    if (key.size() != filter.columns) throw Refused(wrongKeySize(table, filter));
     std::optional<RecordCode> sent;
     {
         engine::Transaction tx(synchro);
         sent = codeByKey(synchro, table, keyFilter(synchro, table), key);
     }
     if (!sent) throw Refused("The synchro database has no row of " + table + " with the key " + shownKey + ".");
-    p.sent = *sent;
     engine::Transaction tx(local);
-    p.local = codeByKey(local, table, p.filter, key);
-    return p;
+    return {*sent, codeByKey(local, table, filter, key)};
 }
 
 // At a clone: the local row of `key` takes the record code of the master's
 // row; the clone's own code goes wherever it arrived.
 void takeMastersCode(engine::Database& local, const std::string& table, const RowPair& rows,
-                     const std::vector<engine::Value>& key, std::optional<int64_t> seen) {
-    dropEntries(local, *rows.local);
-    recode(local, table, rows.filter, key, rows.sent);
-    journalHere(local, table, *rows.local, "D", seen);
+                     std::optional<int64_t> seen) {
+    dropUpdateEntries(local, *rows.local);
+    recode(local, table, *rows.local, rows.sent);
+    journalEntry(local, table, *rows.local, 'D', seen);
 }
 
 // At the master: a clone's row holding the key of one of the master's is
@@ -227,7 +195,7 @@ void takeMastersCode(engine::Database& local, const std::string& table, const Ro
 void passOverClonesRow(engine::Database& local, const std::string& table, const RowPair& rows, const Settling& at) {
     const std::string name = replica::catalogueName(local, table);
     Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, name, rows.sent, Settled::What::Row);
-    journalHere(local, table, rows.sent, "A", std::nullopt);
+    journalEntry(local, table, rows.sent, 'A', std::nullopt);
 }
 
 // Copies the sender's row holding `key` over the local one. At a clone the
@@ -256,9 +224,9 @@ Outcome copySentRow(engine::Database& local, engine::Database& synchro, Reporter
     copyOver(source, target);
     const bool recoded = !at.master && *rows.local != rows.sent;
     if (recoded) {
-        takeMastersCode(local, table, rows, key, at.seen());
+        takeMastersCode(local, table, rows, at.seen());
     } else if (at.master) {
-        journalHere(local, table, *rows.local, "U", std::nullopt);
+        journalEntry(local, table, *rows.local, 'U', std::nullopt);
         if (*rows.local != rows.sent) passOverClonesRow(local, table, rows, at);
     }
     decision.tx.commit();
@@ -354,8 +322,8 @@ Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Repo
             return Outcome::cancelled();
         DecisionTransaction decision(local);
         Settled::record(local, at.sender.siteNumber, at.sender.fillNumber, table, code, Settled::What::Deletion);
-        journalHere(local, table, code, "U", at.seen());
-        journalHere(local, table, code, "K", at.seen());
+        journalEntry(local, table, code, 'U', at.seen());
+        journalEntry(local, table, code, 'K', at.seen());
         decision.tx.commit();
         reporter.notice("Kept the row of " + table + " with the record code " + code.text() +
                         ": reads pass over " + entry + ", and the next fill sends the row to the other sites. "
@@ -389,18 +357,18 @@ Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Rep
         if (!reporter.confirm(question + "\n\nDecide now?")) return Outcome::cancelled();
         DecisionTransaction decision(local);
         if (!rows.local) {
-            journalHere(local, table, rows.sent, "D", at.seen());
+            journalEntry(local, table, rows.sent, 'D', at.seen());
         } else if (at.master) {
             if (*rows.local != rows.sent) {
                 passOverClonesRow(local, table, rows, at);
-                journalHere(local, table, *rows.local, "W", std::nullopt);
+                journalEntry(local, table, *rows.local, 'W', std::nullopt);
             } else {
                 Settled::record(local, at.sender.siteNumber, at.sender.fillNumber,
                                 replica::catalogueName(local, table), rows.sent, Settled::What::Row);
             }
         } else {
-            if (*rows.local != rows.sent) takeMastersCode(local, table, rows, values, at.seen());
-            journalHere(local, table, rows.sent, "U", at.seen());
+            if (*rows.local != rows.sent) takeMastersCode(local, table, rows, at.seen());
+            journalEntry(local, table, rows.sent, 'U', at.seen());
         }
         decision.tx.commit();
         reporter.notice(done + " The synchro database is unchanged: read again.");

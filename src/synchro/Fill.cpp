@@ -11,15 +11,11 @@
 // The synchro database commits before the local one: if the fill dies
 // between the two, the local history and journal have not moved and the next
 // fill sends the same changes again.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fstream>
 #include <optional>
 #include <tuple>
 
 #include "connect/DialectCheck.h"
+#include "db/PrivateFile.h"
 #include "db/Today.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -67,15 +63,7 @@ void writeTrace(const std::string& statement) {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    const int fd = ::open("sss.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    ::fchmod(fd, 0600);
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    writePrivateFile("sss.txt", text);
 }
 
 void emptySynchro(engine::Database& synchro, const std::vector<std::string>& working) {

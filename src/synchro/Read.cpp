@@ -11,6 +11,7 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
 #include "replica/SchemaVersion.h"
 #include "replica/SetIdentity.h"
@@ -259,7 +260,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             // inserted again); a row changed since fails as another user's.
             engine::Transaction localTx(local, engine::Database::Isolation::Snapshot);
             // The tool's triggers pass over what this transaction applies.
-            local.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
+            local.execute(replica::schema::kPassOverTriggers);
             const RecordCode mark = senderMark(synchro);
             const LocalSite site = LocalSite::read(local);
             const int64_t me = replica::integerOf(local, "select Number from R$Clone where ME = 'Y'");

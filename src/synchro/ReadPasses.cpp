@@ -7,7 +7,9 @@
 #include "engine/Error.h"
 #include "engine/RowCopy.h"
 #include "replica/SqlText.h"
+#include "replica/Statements.h"
 #include "synchro/FieldPairs.h"
+#include "synchro/LocalEntries.h"
 #include "synchro/RecordTransfer.h"
 #include "synchro/StreamingSource.h"
 
@@ -245,14 +247,12 @@ void mastersCodesPass(ReadContext& cx, const std::string& table) {
                                                       byCode(winner)).empty())
             continue;
         const bool ownSince = cx.rules.changedSinceAnswered(loser);
-        cx.local.execute("delete from R$DeletedUpdated where Operation = 'U' and " + byCode(loser));
+        dropUpdateEntries(cx.local, loser);
         if (ownSince) {
             // Changed here after the master read it: the change travels.
-            cx.local.execute("update " + name + " set R$Code1 = " + std::to_string(winner.high) +
-                             ", R$Code2 = " + std::to_string(winner.low) + " where " + byCode(loser));
-            cx.local.execute("insert into R$DeletedUpdated (R$Code1, R$Code2, Operation, TableName, Seen) values (" +
-                             std::to_string(winner.high) + ", " + std::to_string(winner.low) + ", 'U', " +
-                             replica::quoted(table) + ", (select LastRead from R$Peers where SiteNumber = 0))");
+            recode(cx.local, table, loser, winner);
+            journalEntry(cx.local, table, winner, 'U',
+                         replica::integerOf(cx.local, "select LastRead from R$Peers where SiteNumber = 0"));
             continue;
         }
         target.open();

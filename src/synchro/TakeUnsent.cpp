@@ -5,6 +5,7 @@
 #include "engine/Query.h"
 #include "engine/Table.h"
 #include "engine/Transaction.h"
+#include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
 #include "replica/Journal.h"
 #include "replica/LocalSite.h"
@@ -41,7 +42,7 @@ UnsentWork takeUnsentWork(engine::Database& master, engine::Database& restored, 
     // out of its journal here is only for this run to see.
     engine::Transaction restoredTx(restored, engine::Database::Isolation::Snapshot);
     engine::Transaction masterTx(master, engine::Database::Isolation::Snapshot);
-    master.execute("execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end");
+    master.execute(replica::schema::kPassOverTriggers);
 
     const int64_t ownLast = replica::lastFillNumber(restored);
     const bool madeLastRead = lastRead <= ownLast;

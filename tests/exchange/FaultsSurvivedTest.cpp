@@ -1,5 +1,5 @@
 // What the exchange meets outside its own making: a database it may not
-// write, a synchro database another process holds, a row another attachment
+// write (a file or a database in read-only mode), a synchro database another process holds, a row another attachment
 // has locked, and a synchro database made from another master's definition.
 // Each ends with a message and leaves both databases as they were.
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -81,6 +82,17 @@ TEST_F(ExchangeFaults, FillIntoOrFromAReadOnlyFileChangesNothing) {
     // Writable again, the same fill goes through.
     CliResult fill = mustRun({"--local", "Master", "--synchro", "Synchro", "fill"});
     EXPECT_EQ(value(synchro, "select CITY from CUSTOMER where ID = 2;"), "Nice");
+}
+
+// A database in read-only mode is no collision to settle either.
+TEST_F(ExchangeFaults, ReadIntoAReadOnlyModeDatabaseIsRefusedAsSuchAndIsNoCollision) {
+    cloneChangeFilled();
+    ASSERT_EQ(std::system(("gfix -user SYSDBA -mode read_only '" + master + "' 2>&1").c_str()), 0);
+    const CliResult r = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+    std::system(("gfix -user SYSDBA -mode read_write '" + master + "' 2>&1").c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write this database"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Settle it with"), std::string::npos) << r.err;
 }
 
 TEST_F(ExchangeFaults, ReadOfASynchroDatabaseHeldByAnotherProcessChangesNothing) {

@@ -522,19 +522,25 @@ protected:
     void SetUp() override { ASSERT_EQ(templateError_, ""); }
     static inline std::string templateError_;
     Workspace ws;
+
+    // `rounds` periods of `steps`; the first failure ends the test, with its
+    // seed and period.
+    static void periods(Exchange& exchange, uint64_t seed, int rounds, int steps) {
+        for (int k = 0; k < rounds; ++k) {
+            try {
+                exchange.period(k, steps);
+            } catch (const std::exception& e) {
+                FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
+            }
+        }
+    }
 };
 
 TEST_F(SitesConvergenceTest, RandomWorkAtThreeClonesConvergesAfterEveryFullRound) {
     const uint64_t seed = seedOf("RandomWorkAtThreeClonesConvergesAfterEveryFullRound");
     const int rounds = envInt("QUORVEL_ROUNDS", 4);
     Exchange exchange(seed, ws, 0);
-    for (int k = 0; k < rounds; ++k) {
-        try {
-            exchange.period(k, 14);
-        } catch (const std::exception& e) {
-            FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(periods(exchange, seed, rounds, 14));
     EXPECT_GT(exchange.refusedOlder() + exchange.lost(), 0) << "no file was lost and no older file read";
     std::cout << "[ rounds   ] " << rounds << " periods converged, seed " << seed << ": " << exchange.lost()
               << " files lost, " << exchange.refusedOlder() << " fills refused as not newer, "
@@ -561,13 +567,7 @@ TEST_F(SitesConvergenceTest, ClonesMadeAgainOrRestoredFromABackupConverge) {
     const uint64_t seed = seedOf("ClonesMadeAgainOrRestoredFromABackupConverge");
     const int rounds = envInt("QUORVEL_ROUNDS", 4);
     Exchange exchange(seed, ws, 0, true);
-    for (int k = 0; k < rounds; ++k) {
-        try {
-            exchange.period(k, 12);
-        } catch (const std::exception& e) {
-            FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(periods(exchange, seed, rounds, 12));
     std::cout << "[ life     ] " << rounds << " periods converged, seed " << seed << ": " << exchange.madeAgain()
               << " clones made again, " << exchange.restored() << " restored and re-registered" << std::endl;
 }
@@ -576,13 +576,7 @@ TEST_F(SitesConvergenceTest, KeysInsertedAtSeveralSitesAreSettledWhereTheReadSto
     const uint64_t seed = seedOf("KeysInsertedAtSeveralSitesAreSettledWhereTheReadStopsAndConverge");
     const int rounds = envInt("QUORVEL_ROUNDS", 4);
     Exchange exchange(seed, ws, 0, false, true);
-    for (int k = 0; k < rounds; ++k) {
-        try {
-            exchange.period(k, 14);
-        } catch (const std::exception& e) {
-            FAIL() << "seed " << seed << ", period " << k << ": " << e.what();
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(periods(exchange, seed, rounds, 14));
     std::cout << "[ settled  ] " << rounds << " periods converged, seed " << seed << ": " << exchange.settled()
               << " collisions settled" << std::endl;
 }
