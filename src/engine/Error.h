@@ -20,6 +20,9 @@ enum class Failure {
     LockConflict,     // another transaction holds the row (lock conflict, deadlock, update conflict)
     ConnectionLost,   // the attachment is gone (server stopped, network, shutdown, killed)
     Damaged,          // the server met a damaged page or record (consistency check, corrupt database)
+    Cancelled,        // the statement was cancelled (Cancel, Ctrl+C): nothing of the transaction stays
+    KeyViolation,     // a PRIMARY KEY or UNIQUE value another row holds: the statement alone was undone
+    ReferenceViolation,  // a FOREIGN KEY: a parent missing, or children present; the statement alone was undone
 };
 
 class DbError : public std::runtime_error {

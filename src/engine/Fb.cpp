@@ -104,6 +104,7 @@ struct StatusFacts {
 
 Failure classify(const StatusFacts& f) {
     if (f.has(isc_login)) return Failure::LoginRefused;
+    if (f.has(isc_cancelled)) return Failure::Cancelled;
     for (long c : {isc_lock_conflict, isc_deadlock, isc_update_conflict, isc_lock_timeout})
         if (f.has(c)) return Failure::LockConflict;
     for (long c : {isc_att_shutdown, isc_shutdown, isc_network_error, isc_net_read_err, isc_net_write_err,
@@ -111,6 +112,8 @@ Failure classify(const StatusFacts& f) {
         if (f.has(c)) return Failure::ConnectionLost;
     for (long c : {isc_bug_check, isc_db_corrupt, isc_badpage, isc_bad_checksum, isc_page_type_err, isc_bad_dbkey})
         if (f.has(c)) return Failure::Damaged;
+    if (f.has(isc_unique_key_violation) || f.has(isc_no_dup)) return Failure::KeyViolation;
+    if (f.has(isc_foreign_key)) return Failure::ReferenceViolation;
     if (f.has(isc_already_opened)) return Failure::FileInUse;
     if (f.has(isc_bad_db_format)) return Failure::FileNotDatabase;
     // "no permission for read-write access to database ...": a file that

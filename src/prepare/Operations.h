@@ -76,4 +76,12 @@ Outcome AcceptRestore(engine::Database& local, Reporter& reporter);
 Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter);
 Outcome MakeTriggersActive(engine::Database& local, Reporter& reporter);
 
+// The application's own triggers on the working tables, master or clone:
+// each body wrapped in a test of the read's transaction (declarations kept in
+// place), after a question that names them; and the undo. A trigger already
+// testing the read, or one whose text is not recognised, is left as it is
+// with a notice.
+Outcome GuardTriggers(engine::Database& local, Reporter& reporter);
+Outcome UnguardTriggers(engine::Database& local, Reporter& reporter);
+
 }  // namespace quorvel::prepare

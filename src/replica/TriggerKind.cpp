@@ -2,6 +2,8 @@
 
 #include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
+#include "replica/TriggerGuard.h"
+#include "replica/UserTriggers.h"
 
 namespace quorvel::replica {
 
@@ -16,10 +18,10 @@ TriggerKind triggerKind(engine::Database& db) {
 }
 
 int64_t activeUserTriggers(engine::Database& db) {
-    return integerOf(db, "select count(*) from RDB$Triggers where (RDB$System_Flag is null or RDB$System_Flag = 0)"
-                         " and RDB$Trigger_Inactive = 0 and not RDB$Trigger_Name starting with 'R$'"
-                         " and not RDB$Trigger_Name starting with 'CHECK'"
-                         " and RDB$Relation_Name in (select Name from R$WorkingTables)");
+    int64_t active = 0;
+    for (const UserTrigger& t : userTriggersOnWorkingTables(db))
+        if (t.active && !(t.source && testsTheRead(*t.source))) ++active;
+    return active;
 }
 
 std::string describe(TriggerKind kind) {

@@ -20,8 +20,9 @@ enum class TriggerKind {
 // is open.
 TriggerKind triggerKind(engine::Database& db);
 
-// How many of the user's own triggers on the working tables are active: they
-// fire for what a read applies, unless they test R$READING themselves.
+// How many of the user's own triggers on the working tables are active and
+// do not test R$READING (by hand or by guard-triggers): they fire for what a
+// read applies.
 int64_t activeUserTriggers(engine::Database& db);
 
 // How `status` and the window describe the kind.

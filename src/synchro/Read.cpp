@@ -30,6 +30,7 @@
 #include "synchro/TableCheck.h"
 #include "replica/TriggerKind.h"
 #include "replica/TriggerState.h"
+#include "replica/UserTriggers.h"
 
 namespace quorvel::synchro {
 
@@ -210,8 +211,15 @@ std::string readQuestion(engine::Database& local) {
     if (replica::triggerKind(local) != replica::TriggerKind::SkipsReads)
         return "You HAVE TO make triggers inactive! Read now?";
     if (replica::activeUserTriggers(local) == 0) return "Read now?";
-    return "Other users may keep working during the read. Your own triggers on the working tables are active "
-           "and fire for the rows it applies. Read now?";
+    std::string question = "Other users may keep working during the read. Your own triggers on the working tables "
+                           "are active and fire for the rows it applies.";
+    const std::vector<std::string> writers = replica::unguardedWriters(local);
+    if (!writers.empty()) {
+        question += " These change the rows it applies, so the sites will hold different values:";
+        for (size_t i = 0; i < writers.size(); ++i) question += (i ? "; " : " ") + writers[i];
+        question += " (\"guard-triggers\" makes them skip a read's rows).";
+    }
+    return question + " Read now?";
 }
 
 // A lost connection or another user's lock is the moment's, not a fault of
@@ -308,6 +316,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             each("DELETE", false, deletePass);
             each("INSERT", true, insertPass);
             each("UPDATE", false, updatePass);
+            applyDeferred(cx, rep.tables, table, pass);
             table.clear();
             journalArrivals(local, *rules);
             if (peer) replica::recordRead(local, *peer, sender->fillNumber, acknowledgementOf(synchro, me), todayText());

@@ -156,21 +156,33 @@ void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& co
             // A row held here under the same key but another code is a
             // collision: both sites inserted it. The insert fails with the
             // server's own message.
-            if (insert) {
-                insert->run();
-            } else {
-                target.append();
-                pairs.copyRow();
-                target.post();
+            try {
+                if (insert) {
+                    insert->run();
+                } else {
+                    target.append();
+                    pairs.copyRow();
+                    target.post();
+                }
+            } catch (const std::exception& e) {
+                if (!cx.defer(table, "INSERT", code, e)) throw;
+                if (target.state() != engine::DataSetState::Browse) target.cancel();
+                continue;
             }
             cx.rules.applied(table, code);
             ++counts.inserted;
             continue;
         }
         if (!countKept(cx, cx.rules.whenHeld(code), counts)) continue;
-        target.edit();
-        pairs.copyRow();
-        target.post();
+        try {
+            target.edit();
+            pairs.copyRow();
+            target.post();
+        } catch (const std::exception& e) {
+            if (!cx.defer(table, "INSERT", code, e)) throw;
+            target.cancel();
+            continue;
+        }
         cx.rules.appliedOverHeld(table, code);
         ++counts.sameRow;
     }
@@ -188,6 +200,9 @@ void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
     const RecordTransfer::OnHeld held = [&cx, &counts, &table](const RecordCode& code, bool kept) {
         if (kept) countKept(cx, cx.rules.whenHeld(code), counts);
         else cx.rules.appliedOverHeld(table, code);
+    };
+    transfer.onRefused = [&cx, &table](const RecordCode& code, const std::exception& e) {
+        return cx.defer(table, "UPDATE", code, e);
     };
     const RecordTransfer::Overwritten done = transfer.overwrite(recordCodeColumns(), keep, held);
     counts.updated = done.moved;
@@ -279,7 +294,13 @@ void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
         if (!cx.rules.appliesDeletion(code)) continue;  // applied before, or this site's own
         del.setParam("Code1", cx.synchroRows.field(0).asValue());
         del.setParam("Code2", cx.synchroRows.field(1).asValue());
-        del.execSql();
+        try {
+            del.execSql();
+        } catch (const std::exception& e) {
+            // Children still refer to it: the same fill may move them away.
+            if (!cx.defer(table, "DELETE", code, e)) throw;
+            continue;
+        }
         const int64_t gone = del.rowsAffected();
         if (gone) cx.rules.deleted(table, code);
         counts.deleted += gone;

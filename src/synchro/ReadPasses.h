@@ -5,6 +5,7 @@
 // for the read to report the collision.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Database.h"
 #include "engine/Query.h"
@@ -28,6 +29,18 @@ struct ReadContext {
     // The end of the sender's range, when its rows above the mark are only
     // those up to it: taking a whole database's unsent rows, not a fill's.
     std::optional<replica::RecordCode> senderBound = std::nullopt;
+    // Rows a pass could not apply yet because another row of the same fill
+    // stands in the way: tried again once the passes are through.
+    struct Deferred {
+        std::string table, pass;
+        replica::RecordCode code;
+        bool recorded = false;  // in the rules already (a row of a reference cycle, written in two steps)
+    };
+    std::vector<Deferred> deferred = {};
+    // True, recording the row, when `e` is a failure another row of this
+    // fill may lift (a key still held, a parent not yet there, children not
+    // yet moved away); the failed statement changed nothing.
+    bool defer(const std::string& table, const char* pass, const replica::RecordCode& code, const std::exception& e);
 };
 
 // At a clone, before its deletes: the rows whose primary key the master
@@ -48,5 +61,13 @@ void deletePass(ReadContext& cx, const std::string& table, ReadReport::Table& co
 void insertPass(ReadContext& cx, const std::string& table, ReadReport::Table& counts);
 // Rows below the mark, over the local rows with the same record code.
 void updatePass(ReadContext& cx, const std::string& table, ReadReport::Table& counts);
+
+// After the passes: the deferred rows applied again while any of them
+// succeeds, then the rows of a table that only stand in each other's way
+// (two rows swapping a key or a unique value) set aside and written anew
+// together. Throws the failure of the first row that still fails, with
+// `table` and `pass` naming it and the context standing on it, as a pass
+// would have.
+void applyDeferred(ReadContext& cx, std::vector<ReadReport::Table>& counts, std::string& table, std::string& pass);
 
 }  // namespace quorvel::synchro

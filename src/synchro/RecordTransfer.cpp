@@ -149,7 +149,8 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
         if (update) {
             try {
                 written = update->run() > 0;
-            } catch (const engine::DbError&) {
+            } catch (const engine::DbError& e) {
+                if (coded && onRefused && onRefused(code, e)) continue;
                 // The record that failed is shown in edit state, as the
                 // field-by-field way leaves it.
                 try {
@@ -168,7 +169,13 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
                 ++result.notFound;
                 continue;
             }
-            overwriteRow(pairs);
+            try {
+                overwriteRow(pairs);
+            } catch (const engine::DbError& e) {
+                if (!(coded && onRefused && onRefused(code, e))) throw;
+                target_.cancel();
+                continue;
+            }
         }
         if (coded && onHeld) onHeld(code, false);
         countMoved(result.moved);

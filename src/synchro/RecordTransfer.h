@@ -52,6 +52,12 @@ public:
     // as it is (the local update wins, or the row holds this change
     // already). Asked before the row is looked for: it must change nothing.
     using KeepLocal = std::function<bool(const replica::RecordCode&)>;
+    // Told of a coded source row the server refused to write (a key another
+    // row still holds, a parent not yet there): true passes over it, nothing
+    // of it written, for the caller to try again later; false stops the
+    // transfer with the failure.
+    using OnRefused = std::function<bool(const replica::RecordCode&, const std::exception&)>;
+    OnRefused onRefused;
     // Told of every target row found for a source row with a record code,
     // after it was overwritten or, `kept`, left as it was.
     using OnHeld = std::function<void(const replica::RecordCode&, bool kept)>;
