@@ -66,6 +66,8 @@ struct ReadReport {
         std::optional<replica::RecordCode> synchroCode;
         std::vector<std::string> localKeyColumns;
         std::vector<engine::Value> localKey;
+        // What the operator can do about it, and what each way costs.
+        std::string advice;
     };
     std::optional<Collision> collision;
 };

@@ -134,9 +134,35 @@ void deleteCollision(ReadContext& cx, ReadReport::Collision& c) {
 
 // After a failed read (both transactions rolled back): where it stopped,
 // with both sides' rows.
+// Said as what it is: a key both sites took, a value no row of the fill
+// moves away, a delete that rows here still hold back, a reference to a row
+// not held here, or the server's refusal.
+std::string adviceOn(const ReadReport::Collision& c, engine::Failure failure, bool hasKey) {
+    const std::string t = c.table;
+    if (c.entry)
+        return "Rows here still refer to the row the sender deleted. Settle it with drop-delete-entry " + t + " " +
+               std::to_string(c.entry->high) + " " + std::to_string(c.entry->low) +
+               " (the row stays here, and this site's next fill sends it back to the sites that deleted it), or "
+               "delete the rows that refer to it here (this site's next fill deletes them at every site). Then "
+               "read again.";
+    if (failure == engine::Failure::KeyViolation && !c.localRow.empty())
+        return "Both sites hold a row with this key. Settle it with copy-from-synchro " + t +
+               " KEY... (the synchro row takes the place of this site's row here) or delete-synchro-row " + t +
+               " KEY... (this site keeps its row and does not take the synchro row). Then read again.";
+    if (failure == engine::Failure::KeyViolation)
+        return std::string(hasKey ? "" : "Table " + t + " has no primary key, so no settle command can name its rows. ") +
+               "Another row here holds a unique value this row takes, and no row of this fill moves it away. Change "
+               "that value here (the change travels with this site's next fill), then read again.";
+    if (failure == engine::Failure::ReferenceViolation)
+        return "The row refers to a row this database does not hold (deleted here, or not yet come from the site "
+               "that has it). Read that site's fills first; or delete-synchro-row " + t +
+               " KEY... leaves the row out here. Then read again.";
+    return "The server refused the row. Nothing was applied: mend the cause here, then read again.";
+}
+
 ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, const std::string& pass,
-                                  const std::string& message) {
-    ReadReport::Collision c{table, pass, message, {}, {}, {}, {}, {}, {}, {}};
+                                  const std::string& message, engine::Failure failure) {
+    ReadReport::Collision c{table, pass, message, {}, {}, {}, {}, {}, {}, {}, {}};
     // The failed insert or update is never written.
     if (cx.localTable.active() && cx.localTable.state() != engine::DataSetState::Browse) cx.localTable.cancel();
     try {
@@ -144,6 +170,14 @@ ReadReport::Collision collisionOf(ReadContext& cx, const std::string& table, con
     } catch (const std::exception&) {
         // The server's first message is the one to report.
     }
+    bool hasKey = true;
+    try {
+        engine::Table keys(cx.local);
+        keys.setTableName(table);
+        hasKey = !keys.primaryKeyFields().empty();
+    } catch (const std::exception&) {
+    }
+    c.advice = adviceOn(c, failure, hasKey);
     return c;
 }
 
@@ -346,8 +380,8 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             // Only a failure on a table's row is a collision; one before or
             // after the passes is the read's failure, as it stands.
             if (table.empty()) throw;
-            if (context) rep.collision = collisionOf(*context, table, pass, e.what());
-            else rep.collision = ReadReport::Collision{table, pass, e.what(), {}, {}, {}, {}, {}, {}, {}};
+            if (context) rep.collision = collisionOf(*context, table, pass, e.what(), engine::failureOf(e));
+            else rep.collision = ReadReport::Collision{table, pass, e.what(), {}, {}, {}, {}, {}, {}, {}, {}};
             throw;
         }
         if (replica::TriggersInactive(local)) reporter.notice("Do not forget make triggers active again!");
