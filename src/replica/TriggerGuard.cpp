@@ -142,7 +142,9 @@ TriggerWrites writesOf(const std::string& source) {
         // An assignment starts a statement: after ";", BEGIN, THEN, ELSE or DO.
         const bool statementStart = i == 0 || is(ts[i - 1], ";") || is(ts[i - 1], "BEGIN") ||
                                     is(ts[i - 1], "THEN") || is(ts[i - 1], "ELSE") || is(ts[i - 1], "DO");
-        if (statementStart && i + 3 < ts.size() && is(ts[i], "NEW") && is(ts[i + 1], ".") &&
+        // "NEW" quoted is the same name as NEW.
+        const bool isNew = is(ts[i], "NEW") || (ts[i].kind == Kind::Quoted && ts[i].upper == "NEW");
+        if (statementStart && i + 3 < ts.size() && isNew && is(ts[i + 1], ".") &&
             ts[i + 2].kind != Kind::Literal && is(ts[i + 3], "="))
             add(out.newColumns, ts[i + 2].upper);
         if (i + 2 < ts.size() && is(ts[i], "GEN_ID") && is(ts[i + 1], "(") && ts[i + 2].kind != Kind::Literal)

@@ -11,6 +11,8 @@
 #include "engine/Error.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
+#include "replica/TriggerGuard.h"
+#include "replica/UserTriggers.h"
 #include "synchro/FieldPairs.h"
 #include "synchro/ReadPasses.h"
 
@@ -116,11 +118,24 @@ bool deleteReachesOtherRows(engine::Database& db, const std::string& table) {
                                       " and R.RDB$Delete_Rule not in ('RESTRICT', 'NO ACTION')") != 0;
 }
 
+// An active trigger of the user's on `table` that fires on a delete or an
+// insert and does not test the read: it would see the rows set aside as
+// deleted and inserted (an audit row, children deleted by hand).
+bool ownTriggersSeeDeletes(engine::Database& db, const std::string& table) {
+    for (const replica::UserTrigger& t : replica::userTriggersOnWorkingTables(db))
+        if (t.table == table && t.active && t.type != 3 && t.type != 4 &&
+            !(t.source && replica::testsTheRead(*t.source)))
+            return true;
+    return false;
+}
+
 // The refused inserts and updates of `table` that hold each other's keys:
 // their local rows deleted and all of them written anew, together or not at
 // all. True when that went through.
 bool setAside(ReadContext& cx, std::vector<ReadContext::Deferred>& rows, std::vector<ReadReport::Table>& counts) {
-    if (rows.size() < 2 || deleteReachesOtherRows(cx.local, rows.front().table)) return false;
+    if (rows.size() < 2 || deleteReachesOtherRows(cx.local, rows.front().table) ||
+        ownTriggersSeeDeletes(cx.local, rows.front().table))
+        return false;
     const std::string name = cx.local.identifier(rows.front().table);
     cx.local.execute("savepoint R$SET_ASIDE");
     try {

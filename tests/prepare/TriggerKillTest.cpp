@@ -5,7 +5,9 @@
 // second "Recreate triggers" finishes the arming.
 //
 // QUORVEL_KILLS sets the number of kills (5 by default), QUORVEL_KILL_TABLES
-// the number of working tables (100 by default).
+// the number of working tables (100 by default), QUORVEL_KILL_ROWS the rows
+// of the first (10,000 by default). After every kill and every rerun the file
+// passes gfix -v.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -45,7 +47,8 @@ protected:
             script += "CREATE TABLE T" + std::to_string(i) + " (ID INTEGER NOT NULL PRIMARY KEY);\n";
         // Enough rows in T1 that the numbering, while the user's triggers are
         // off, takes a good share of a run.
-        script += "COMMIT;\nSET TERM ^ ;\nEXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 10000) DO "
+        script += "COMMIT;\nSET TERM ^ ;\nEXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= " +
+                  std::to_string(envNumber("QUORVEL_KILL_ROWS", 10000)) + ") DO "
                   "BEGIN INSERT INTO T1 VALUES (:I); I = I + 1; END END ^\nSET TERM ; ^\nCOMMIT;\nSET TERM ^ ;\n"
                   "CREATE TRIGGER USER_ON FOR T1 ACTIVE AFTER UPDATE AS BEGIN INSERT INTO AUDIT VALUES (1); END ^\n"
                   "CREATE TRIGGER USER_OFF FOR T1 INACTIVE BEFORE INSERT AS BEGIN END ^\n"
@@ -156,9 +159,11 @@ TEST_F(TriggerKillTest, AKilledArmingIsFinishedByTheNextRun) {
         kill(pid, SIGKILL);
         waitFor(pid);
 
-        test::Workspace::connect(dm.UserDB(), "MASTER");
         SCOPED_TRACE("kill " + std::to_string(k + 1) + " after " + std::to_string(at) + " us, seed " +
                      std::to_string(seed));
+        // Whatever the moment, the file is sound.
+        ASSERT_EQ(test::Workspace::validationErrors(path), "");
+        test::Workspace::connect(dm.UserDB(), "MASTER");
         // The numbering never reached the user's audit trigger.
         EXPECT_EQ(scalar("select count(*) from AUDIT"), 0);
         if (userTriggersOff() != Rows{"USER_OFF"}) {
@@ -170,6 +175,7 @@ TEST_F(TriggerKillTest, AKilledArmingIsFinishedByTheNextRun) {
 
         // Whatever the moment, the next run arms every table.
         ASSERT_EQ(waitFor(startCli("recreate-triggers")), 0);
+        ASSERT_EQ(test::Workspace::validationErrors(path), "");
         test::Workspace::connect(dm.UserDB(), "MASTER");
         EXPECT_EQ(scalar("select count(*) from rdb$triggers where rdb$trigger_name starting with \"R$\" "
                          "and rdb$trigger_inactive = 0"),

@@ -57,7 +57,7 @@ TEST(TriggerGuardTest, WrapsTheBodyAloneAndTheUndoGivesBackTheText) {
 
 TEST(TriggerGuardTest, NamesTheNewColumnsAssignedAndTheGeneratorsDrawn) {
     const TriggerWrites w = writesOf(
-        "as begin if (new.ID is null) then new.ID = gen_id(GEN_T, 1); new.\"Stamp\" = 'now';\n"
+        "as begin if (new.ID is null) then \"NEW\".ID = gen_id(GEN_T, 1); new.\"Stamp\" = 'now';\n"
         "if (new.N = 1) then x = next value for G2; -- new.C = 1\n"
         "new.ID = 2; end");
     EXPECT_EQ(w.newColumns, (std::vector<std::string>{"ID", "Stamp"}));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <random>
 #include <stdexcept>
 #include <unistd.h>
@@ -134,6 +135,15 @@ void Workspace::runInDialect3(const std::string& database, const std::string& sc
 std::string Workspace::isqlOutput(const std::string& database, const std::string& script, const std::string& user) {
     int status = 0;
     return isqlRun(database, script, &status, user);
+}
+
+std::string Workspace::validationErrors(const std::string& database) {
+    int status = 0;
+    std::istringstream out(runCommand("gfix -v -full -n -user SYSDBA '" + database + "'", &status));
+    std::string errors;
+    for (std::string line; std::getline(out, line);)
+        if (line.find("errors") != std::string::npos && line.find(':') != std::string::npos) errors += line + "\n";
+    return errors;
 }
 
 void Workspace::connect(engine::Database& db, const std::string& alias) {

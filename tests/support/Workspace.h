@@ -38,6 +38,8 @@ public:
 
     // Binds `db` to `alias` with SYSDBA and an empty password and connects.
     static void connect(engine::Database& db, const std::string& alias);
+    // What `gfix -v -full -n` counts as errors in `database` ("" when none).
+    static std::string validationErrors(const std::string& database);
 
 private:
     std::string dir_;
