@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config dpkg-dev file
   firebird3.0-server-core firebird3.0-utils firebird3.0-server firebird-dev libfbclient2
   firebird3.0-examples
   qt6-base-dev libgl-dev

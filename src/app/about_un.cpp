@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "operation/Version.h"
+
 namespace quorvel::app {
 
 namespace {
@@ -63,7 +65,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     product->setPalette(pal);
     product->setGeometry(150, 30, 230, 44);
 
-    auto* version = new QLabel("Version 1.0", this);
+    auto* version = new QLabel(QString("Version ") + quorvel::version(), this);
     version->setObjectName("Version");
     version->setGeometry(150, 80, 230, 20);
 

@@ -12,6 +12,8 @@ struct Args {
     std::map<std::string, std::string> values;  // --local, --max1, ...
     bool yes = false;
     bool help = false;
+    bool version = false;
+    bool json = false;  // machine-readable output where a command offers it
 
     std::optional<std::string> value(const std::string& option) const {
         auto it = values.find(option);
@@ -26,7 +28,5 @@ Args parseArgs(const std::vector<std::string>& argv);
 struct UsageError {
     std::string message;
 };
-
-std::string usageText();
 
 }  // namespace quorvel::cli

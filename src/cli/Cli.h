@@ -6,7 +6,7 @@
 
 namespace quorvel::cli {
 
-// Runs one command line; returns the exit status (0 ok, 1 failed, 2 usage).
+// Runs one command line; returns the exit status (see ExitStatus in Help.h).
 int run(const std::vector<std::string>& argv, std::istream& in, std::ostream& out,
         std::ostream& err, bool interactive);
 

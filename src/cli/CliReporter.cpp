@@ -14,6 +14,7 @@ void CliReporter::show(const std::string& text) {
     err_ << text << '\n';
     err_.flush();
     ++messagesShown_;
+    messages_.push_back(text);
 }
 
 bool CliReporter::confirm(const std::string& question) {

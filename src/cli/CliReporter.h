@@ -4,6 +4,7 @@
 // copy's row count on one line while it runs.
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "operation/Reporter.h"
 
@@ -15,8 +16,13 @@ public:
 
     // Counts the messages of the next operation: the CLI prints an outcome's
     // text only when the operation showed none.
-    void startOperation() { messagesShown_ = 0; }
+    void startOperation() {
+        messagesShown_ = 0;
+        messages_.clear();
+    }
     int messagesShown() const { return messagesShown_; }
+    // The notices and errors of the operation, in order (for --json).
+    const std::vector<std::string>& messages() const { return messages_; }
 
     bool confirm(const std::string& question) override;
     void notice(const std::string& text) override { show(text); }
@@ -31,6 +37,7 @@ private:
     bool assumeYes_;
     bool interactive_;
     int messagesShown_ = 0;
+    std::vector<std::string> messages_;
 };
 
 }  // namespace quorvel::cli

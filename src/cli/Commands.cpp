@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include <cstring>
+#include <istream>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -19,7 +21,7 @@ namespace {
 template <class Op>
 int localOperation(Session& s, Op op) {
     s.requireLocal();
-    if (!s.connect()) return 1;
+    if (!s.connect()) return s.connectStatus;
     return s.operation(op);
 }
 
@@ -30,7 +32,7 @@ int cmdCreateMeta(Session& s) {
     if (max1) bounds.maxValue1 = *max1;
     if (max2) bounds.maxValue2 = *max2;
     s.requireLocal();
-    if (!s.connect()) return 1;
+    if (!s.connect()) return s.connectStatus;
     // The bounds only reach the MASTER row of a new journal table.
     const bool prepared = replica::TablePresent(s.dm.UserDB(), "R$DELETEDUPDATED");
     const int rc = s.operation(
@@ -54,9 +56,9 @@ int cmdEraseMeta(Session& s) { return onMaster<prepare::EraseMetaStructures>(s);
 template <class Op>
 int onNamedRow(Session& s, engine::Query& (*list)(DM&), const char* column, const char* what, Op op) {
     s.requireLocal();
-    if (!s.connect()) return 1;
+    if (!s.connect()) return s.connectStatus;
     const std::optional<std::string> row = s.find(list(s.dm), column, s.args.words[1], what);
-    if (!row) return 1;
+    if (!row) return kExitRefused;
     return s.operation([&](DM& dm, Reporter& ui) { return op(dm, ui, *row); });
 }
 
@@ -95,6 +97,8 @@ int cmdRemoveGen(Session& s) {
 }
 int cmdRecreateTriggers(Session& s) { return onMaster<prepare::RecreateTriggers>(s); }
 int cmdRenewTriggers(Session& s) { return onMaster<prepare::RenewTriggers>(s); }
+int cmdGuardTriggers(Session& s) { return onMaster<prepare::GuardTriggers>(s); }
+int cmdUnguardTriggers(Session& s) { return onMaster<prepare::UnguardTriggers>(s); }
 
 int cmdAcceptRestore(Session& s) { return onMaster<prepare::AcceptRestore>(s); }
 int cmdTriggersInactive(Session& s) { return onMaster<prepare::MakeTriggersInactive>(s); }
@@ -156,18 +160,35 @@ int cmdGrantOperator(Session& s) {
     });
 }
 
+// SOURCE "-" is standard input, TARGET "-" standard output (the script is
+// written there only once the conversion is done).
 int cmdConvertDdl(Session& s) {
     s.requireLocal();
-    if (!s.connect()) return 1;
-    return s.operation([&](DM& dm, Reporter& ui) {
-        return ddl::ConvertDdl(dm.UserDB(), s.args.words[1], s.args.words[2], ui);
+    const std::string& source = s.args.words[1];
+    const std::string& target = s.args.words[2];
+    std::string extract, script;
+    ddl::DdlTexts texts;
+    if (source == "-" && s.args.value("--fetch-password") == "-")
+        throw UsageError{"standard input cannot give both the extract and the password"};
+    if (source == "-") {
+        extract.assign(std::istreambuf_iterator<char>(s.in), {});
+        texts.sourceText = &extract;
+    }
+    if (target == "-") texts.script = &script;
+    if (!s.connect()) return s.connectStatus;
+    const int status = s.operation([&](DM& dm, Reporter& ui) {
+        return ddl::ConvertDdl(dm.UserDB(), source == "-" ? "(standard input)" : source,
+                               target == "-" ? "(standard output)" : target, ui, texts);
     });
+    if (status == kExitDone && texts.script) s.out << script << std::flush;
+    return status;
 }
 
 const Command kCommands[] = {
     {"aliases", 0, -1, cmdAliases},
     {"create-database", 1, 1, cmdCreateDatabase},
     {"status", 0, 0, cmdStatus},
+    {"sites", 0, 0, cmdSites},
     {"create-meta", 0, 0, cmdCreateMeta},
     {"erase-meta", 0, 0, cmdEraseMeta},
     {"add-table", 1, 1, cmdAddTable},
@@ -178,6 +199,8 @@ const Command kCommands[] = {
     {"remove-gen", 1, 1, cmdRemoveGen},
     {"recreate-triggers", 0, 0, cmdRecreateTriggers},
     {"renew-triggers", 0, 0, cmdRenewTriggers},
+    {"guard-triggers", 0, 0, cmdGuardTriggers},
+    {"unguard-triggers", 0, 0, cmdUnguardTriggers},
     {"accept-restore", 0, 0, cmdAcceptRestore},
     {"grant-operator", 1, -1, cmdGrantOperator},
     {"triggers-inactive", 0, 0, cmdTriggersInactive},
@@ -197,6 +220,13 @@ const Command* findCommand(const std::string& word) {
     for (const Command& c : kCommands)
         if (word == c.name) return &c;
     return findExchangeCommand(word);
+}
+
+std::vector<std::string> commandWords() {
+    std::vector<std::string> words;
+    for (const Command& c : kCommands) words.push_back(c.name);
+    for (const std::string& w : exchangeCommandWords()) words.push_back(w);
+    return words;
 }
 
 }  // namespace quorvel::cli

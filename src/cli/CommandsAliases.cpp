@@ -3,6 +3,8 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Help.h"
+#include "cli/Json.h"
 #include "cli/Session.h"
 #include "engine/Aliases.h"
 #include "engine/Database.h"
@@ -13,14 +15,26 @@ namespace quorvel::cli {
 int cmdAliases(Session& s) {
     const auto& w = s.args.words;
     if (w.size() == 1) {
-        for (const auto& n : engine::Aliases::names()) s.out << n << '\n';
+        std::vector<std::string> names;
+        for (const auto& n : engine::Aliases::names()) {
+            if (s.args.json) names.push_back(json::text(n));
+            else s.out << n << '\n';
+        }
+        if (s.args.json) s.out << json::Object().raw("aliases", json::array(names)).str() << '\n';
         return 0;
     }
     const std::string& sub = w[1];
     if (sub == "show" && w.size() == 3) {
         // A password is in the file for the connections, not for the screen.
-        for (const auto& line : engine::Aliases::parameters(w[2]))
-            s.out << (line.rfind("PASSWORD=", 0) == 0 && line.size() > 9 ? std::string("PASSWORD=***") : line) << '\n';
+        json::Object parameters;
+        for (const auto& line : engine::Aliases::parameters(w[2])) {
+            const std::string shown =
+                line.rfind("PASSWORD=", 0) == 0 && line.size() > 9 ? std::string("PASSWORD=***") : line;
+            const auto eq = shown.find('=');
+            if (!s.args.json) s.out << shown << '\n';
+            else if (eq != std::string::npos) parameters.text(shown.substr(0, eq), shown.substr(eq + 1));
+        }
+        if (s.args.json) s.out << json::Object().text("name", w[2]).raw("parameters", parameters.str()).str() << '\n';
         return 0;
     }
     if (sub == "add" && w.size() >= 4) {
@@ -34,7 +48,7 @@ int cmdAliases(Session& s) {
     if (sub == "remove" && w.size() == 3) {
         if (engine::Aliases::remove(w[2])) return 0;
         s.err << "No alias named " << w[2] << '\n';
-        return 1;
+        return kExitRefused;
     }
     throw UsageError{"aliases [show NAME | add NAME DATABASE [KEY=VALUE ...] | remove NAME]"};
 }
@@ -65,7 +79,7 @@ int cmdCreateDatabase(Session& s) {
         if (dialectText && std::stoi(*dialectText) != like.sqlDialect) {
             s.err << "--dialect " << *dialectText << " differs from the dialect " << like.sqlDialect << " of " << *alias
                   << ": one replication set has one dialect. Nothing was created.\n";
-            return 1;
+            return kExitRefused;
         }
     }
     engine::Database::createDatabase(s.args.words[1], user, password, 8192, like.sqlDialect, like.defaultCharset);

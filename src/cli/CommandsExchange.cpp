@@ -4,7 +4,9 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "cli/Session.h"
+#include "synchro/SynchroIdentity.h"
 #include "prepare/Operations.h"
 #include "synchro/Operations.h"
 #include "replica/Statements.h"
@@ -86,20 +88,85 @@ void printCollision(Session& s, const synchro::ReadReport::Collision& c) {
     };
     side("  Synchro row", c.synchroRow);
     side("  Local row  ", c.localRow);
-    if (c.entry)
-        s.err << "Settle it with drop-delete-entry " << c.table << ' ' << c.entry->high << ' ' << c.entry->low
-              << " (this database keeps the row), or remove what refers to the row here; then read again.\n";
-    else
-        s.err << "Settle it with delete-synchro-row or copy-from-synchro TABLE KEY..., then read again.\n";
+    s.err << c.advice << '\n';
+}
+
+// Who filled the synchro database, as --json gives it (null when it does not
+// tell).
+std::string senderJson(Session& s) {
+    try {
+        const synchro::DatabaseIdentity id = synchro::identify(s.dm.SynchroDB());
+        if (!id.sender) return json::null;
+        return json::Object()
+            .text("site", id.sender->site)
+            .number("siteNumber", id.sender->siteNumber)
+            .number("number", id.sender->fillNumber)
+            .text("date", id.sender->date)
+            .str();
+    } catch (const std::exception&) {
+        return json::null;
+    }
+}
+
+std::string collisionJson(const synchro::ReadReport::Collision& c) {
+    std::vector<std::string> synchroRow, localRow;
+    for (const std::string& v : c.synchroRow) synchroRow.push_back(json::text(v));
+    for (const std::string& v : c.localRow) localRow.push_back(json::text(v));
+    json::Object o;
+    o.text("table", c.table).text("pass", c.pass).text("message", c.message);
+    o.raw("synchroRow", json::array(synchroRow)).raw("localRow", json::array(localRow));
+    o.raw("deleteEntry", c.entry ? json::array({json::number(c.entry->high), json::number(c.entry->low)}) : json::null);
+    return o.str();
+}
+
+std::string readJson(const Outcome& o, int rc, const std::vector<std::string>& messages,
+                     const std::string& sender, const synchro::ReadReport& r) {
+    std::vector<std::string> tables;
+    for (const auto& t : r.tables)
+        tables.push_back(json::Object()
+                             .text("name", t.name)
+                             .number("deleted", t.deleted)
+                             .number("inserted", t.inserted)
+                             .number("sameRow", t.sameRow)
+                             .number("stayDeleted", t.stayDeleted)
+                             .number("updated", t.updated)
+                             .number("masterWins", t.masterWins)
+                             .number("notFound", t.notFound)
+                             .number("keptOwn", t.keptOwn)
+                             .number("alreadyHere", t.alreadyHere)
+                             .str());
+    return outcomeJson(o, rc, messages)
+        .raw("fill", sender.empty() ? json::null : sender)
+        .raw("tables", json::array(tables))
+        .raw("collision", r.collision ? collisionJson(*r.collision) : json::null)
+        .str();
+}
+
+// A fill or read that could not connect, for --json: its outcome alone.
+int notConnected(Session& s) {
+    if (s.args.json && s.connectOutcome)
+        s.out << outcomeJson(*s.connectOutcome, s.connectStatus, s.ui.messages()).str() << '\n';
+    return s.connectStatus;
 }
 
 int cmdFill(Session& s) {
-    if (!connectExchange(s, false)) return 1;
+    if (!connectExchange(s, false)) return notConnected(s);
     s.ui.startOperation();
     synchro::FillReport report;
     const Outcome o = synchro::FillSynchro(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, &report);
-    if (o.isDone()) printFill(s, report);
-    return s.finish(o);
+    if (o.isDone() && !s.args.json) printFill(s, report);
+    const int rc = s.finish(o);
+    if (s.args.json) {
+        std::vector<std::string> tables;
+        for (const auto& t : report.tables) tables.push_back(json::Object().text("name", t.name).number("rows", t.rows).str());
+        s.out << outcomeJson(o, rc, s.ui.messages())
+                     .raw("fill", o.isDone() ? senderJson(s) : json::null)
+                     .number("journalEntries", report.journalEntries)
+                     .raw("tables", json::array(tables))
+                     .str()
+              << '\n';
+    }
+    return rc;
 }
 
 // Makes the triggers active again after a read with --switch-triggers,
@@ -138,7 +205,7 @@ bool switchNotNeeded(Session& s) {
 }
 
 int cmdRead(Session& s) {
-    if (!connectExchange(s, true)) return 1;
+    if (!connectExchange(s, true)) return notConnected(s);
     const bool switching = s.args.value("--switch-triggers").has_value() && !switchNotNeeded(s);
     if (switching && !replica::TriggersInactive(s.dm.UserDB())) {
         s.ui.startOperation();
@@ -148,13 +215,19 @@ int cmdRead(Session& s) {
             return 1;
         }
     }
+    const std::string sender = s.args.json ? senderJson(s) : "";
     s.ui.startOperation();
     synchro::ReadReport report;
     const Outcome o = synchro::ReadFromSynchro(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, &report);
-    if (o.isDone()) printRead(s, report);
+    if (o.isDone() && !s.args.json) printRead(s, report);
     if (report.collision) printCollision(s, *report.collision);
-    const int rc = s.finish(o);
-    return switching ? switchBack(s, rc) : rc;
+    int rc = s.finish(o);
+    // Nothing was applied: the operator settles, then reads again.
+    if (report.collision) rc = kExitCollision;
+    const std::vector<std::string> messages = s.ui.messages();
+    if (switching) rc = switchBack(s, rc);
+    if (s.args.json) s.out << readJson(o, rc, messages, sender, report) << '\n';
+    return rc;
 }
 
 // A whole number as typed, or the usage error `usage`.
@@ -169,27 +242,28 @@ int64_t numberArg(const std::string& word, const std::string& usage) {
 }
 
 int cmdHistory(Session& s) {
-    if (!connectLocal(s)) return 1;
+    if (!connectLocal(s)) return s.connectStatus;
     s.dm.ReopenSynchro();
-    printDataSet(s.out, s.dm.QSynchro);
+    if (s.args.json) s.out << json::Object().raw("history", historyJson(s.dm)).str() << '\n';
+    else printDataSet(s.out, s.dm.QSynchro);
     return 0;
 }
 
 int cmdDeleteHistory(Session& s) {
     const int64_t number = numberArg(s.args.words[1], "delete-history needs the number of a history row");
-    if (!connectLocal(s)) return 1;
+    if (!connectLocal(s)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::DelSynchro(s.dm.UserDB(), s.ui, number));
 }
 
 int cmdSuccess(Session& s) {
-    if (!connectLocal(s)) return 1;
+    if (!connectLocal(s)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::Success(s.dm.UserDB(), s.ui));
 }
 
 int cmdDeleteSynchroRow(Session& s) {
-    if (!connectExchange(s, true)) return 1;
+    if (!connectExchange(s, true)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::DeleteSynchroRow(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
@@ -197,20 +271,20 @@ int cmdDeleteSynchroRow(Session& s) {
 int cmdDropDeleteEntry(Session& s) {
     const std::string usage = "drop-delete-entry needs a table and the two numbers of the record code";
     const replica::RecordCode code{numberArg(s.args.words[2], usage), numberArg(s.args.words[3], usage)};
-    if (!connectExchange(s, true)) return 1;
+    if (!connectExchange(s, true)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::DropDeleteEntry(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], code));
 }
 
 int cmdCopyFromSynchro(Session& s) {
-    if (!connectExchange(s, true)) return 1;
+    if (!connectExchange(s, true)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::CopySynchroRow(s.dm.UserDB(), s.dm.SynchroDB(), s.ui, s.args.words[1], keyArgs(s)));
 }
 
 int cmdForgetPeerFill(Session& s) {
     const int64_t number = numberArg(s.args.words[2], "forget-peer-fill needs a peer's name and a fill number");
-    if (!connectLocal(s)) return 1;
+    if (!connectLocal(s)) return s.connectStatus;
     s.ui.startOperation();
     return s.finish(synchro::ForgetPeerFill(s.dm.UserDB(), s.ui, s.args.words[1], number));
 }
@@ -228,6 +302,12 @@ const Command kExchangeCommands[] = {
     {"copy-from-synchro", 2, -1, cmdCopyFromSynchro},
     {"drop-delete-entry", 3, 3, cmdDropDeleteEntry},
 };
+
+std::vector<std::string> exchangeCommandWords() {
+    std::vector<std::string> words;
+    for (const Command& c : kExchangeCommands) words.push_back(c.name);
+    return words;
+}
 
 const Command* findExchangeCommand(const std::string& word) {
     for (const Command& c : kExchangeCommands)

@@ -12,6 +12,7 @@
 
 #include "connect/Connect.h"
 #include "db/OpenLists.h"
+#include "db/PeerTable.h"
 #include "replica/SqlText.h"
 
 namespace quorvel::cli {
@@ -64,7 +65,9 @@ bool Session::connect(bool inSynchro) {
         auto alias = args.value(option);
         if (!alias) continue;
         ui.startOperation();
-        if (finish(connect::Connect(*db, {*alias, user, password, role}, ui)) != 0) return false;
+        connectOutcome = connect::Connect(*db, {*alias, user, password, role}, ui);
+        connectStatus = finish(*connectOutcome);
+        if (connectStatus != kExitDone) return false;
         // The lists the commands find their rows in.
         if (db == &dm.UserDB()) {
             const connect::LocalFacts facts = connect::ReadLocalFacts(dm.UserDB());
@@ -91,7 +94,58 @@ void Session::sayCaptureOff(const connect::LocalFacts& facts, const std::string&
 
 int Session::finish(const Outcome& outcome) {
     if (!outcome.isDone() && ui.messagesShown() == 0) err << outcome.message() << '\n';
-    return outcome.exitCode();
+    return exitStatusOf(outcome);
+}
+
+std::string historyJson(DM& dm) {
+    return json::rows(dm.QSynchro,
+                      {{"SYNCHRONUMBER", "number"}, {"SYNCHRODATE", "date"}, {"R$CODE1", "code1"}, {"R$CODE2", "code2"}});
+}
+
+std::string sitesJson(engine::Database& local) {
+    const PeerTable table = ReadPeerTable(local);
+    std::vector<std::string> peers;
+    for (const replica::Peer& p : table.peers)
+        peers.push_back(json::Object()
+                            .text("name", p.name)
+                            .number("number", p.number)
+                            .number("lastRead", p.lastRead)
+                            .text("lastReadDate", p.lastReadDate)
+                            .number("acknowledged", p.acknowledged)
+                            .text("acknowledgedDate", p.acknowledgedDate)
+                            .str());
+    return json::Object()
+        .boolean("recorded", table.recorded)
+        .number("lastFill", table.lastFill)
+        .raw("peers", json::array(peers))
+        .str();
+}
+
+json::Object outcomeJson(const Outcome& outcome, int status, const std::vector<std::string>& messages) {
+    const char* kind = "failed";
+    switch (status) {
+        case kExitDone: kind = "done"; break;
+        case kExitRefused: kind = outcome.kind() == Outcome::Kind::Cancelled ? "cancelled" : "refused"; break;
+        case kExitCollision: kind = "collision"; break;
+        case kExitRetry: kind = "retry"; break;
+        default: break;
+    }
+    std::vector<std::string> shown;
+    for (const std::string& m : messages) shown.push_back(json::text(m));
+    json::Object o;
+    o.text("outcome", kind).number("exitStatus", status).text("message", outcome.isDone() ? "" : outcome.message());
+    o.raw("messages", json::array(shown));
+    return o;
+}
+
+int exitStatusOf(const Outcome& outcome) {
+    switch (outcome.kind()) {
+        case Outcome::Kind::Done: return kExitDone;
+        case Outcome::Kind::Refused:
+        case Outcome::Kind::Cancelled: return kExitRefused;
+        case Outcome::Kind::Failed: break;
+    }
+    return outcome.retryLater() ? kExitRetry : kExitFailed;
 }
 
 bool Session::requireLocal() {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli/Args.h"
+#include "cli/Help.h"
+#include "cli/Json.h"
 #include "connect/Connect.h"
 #include "cli/CliReporter.h"
 #include "db/DM.h"
@@ -31,6 +33,9 @@ struct Session {
     // (and the message already shown) when a connection failed. `inSynchro`
     // connects --synchro as the in-synchro database instead of the out one.
     bool connect(bool inSynchro = false);
+    // The exit status of the connection that failed, and its outcome.
+    int connectStatus = 1;
+    std::optional<Outcome> connectOutcome;
     // Says on the error stream that the local database's replication
     // triggers are off, for the commands that neither switch nor show them.
     void sayCaptureOff(const connect::LocalFacts& facts, const std::string& alias);
@@ -55,6 +60,20 @@ struct Session {
     }
     int finish(const Outcome& outcome);
 };
+
+// The exit status of an operation's outcome, by its kind (see Help.h).
+int exitStatusOf(const Outcome& outcome);
+// The history of fills (the open list QSynchro) for --json: number, date,
+// code1, code2 (the mark).
+std::string historyJson(DM& dm);
+// Who has read what, for --json: recorded, lastFill and the peers.
+std::string sitesJson(engine::Database& local);
+
+// How an operation ended, for --json: "outcome" (done, failed, refused,
+// cancelled, collision, retry), "exitStatus", "message" (empty when done)
+// and "messages" (every notice and error shown on the way); the command adds
+// its own members.
+json::Object outcomeJson(const Outcome& outcome, int status, const std::vector<std::string>& messages);
 
 // Prints a data set as a small text table (header, rows).
 void printDataSet(std::ostream& out, engine::DataSet& ds);

@@ -1,5 +1,7 @@
 #include "ddl/ConvertAndOrder.h"
 
+#include <utility>
+
 #include "ddl/ExtractDialect.h"
 #include "ddl/MakeTableOrder.h"
 #include "ddl/MStream.h"
@@ -27,12 +29,13 @@ std::string listed(const std::vector<std::string>& names) {
 }  // namespace
 
 TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourceFileName,
-                              const std::string& targetFileName) {
+                              const std::string& targetFileName, DdlTexts texts) {
     TMyStream source;
     source.StartPos = 0;
     try {
-        source.LoadFromFile(sourceFileName);
-        CheckTargetFile(targetFileName);
+        if (texts.sourceText) source.LoadFromString(*texts.sourceText);
+        else source.LoadFromFile(sourceFileName);
+        if (!texts.script) CheckTargetFile(targetFileName);
     } catch (const FileError& e) {
         throw ConversionRefused(e.what());
     }
@@ -75,7 +78,8 @@ TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourc
                                 "): it is not a metadata extract of this database, or the extraction failed. " +
                                 kNothingChanged);
 
-    WriteWholeFile(targetFileName, script);
+    if (texts.script) *texts.script = std::move(script);
+    else WriteWholeFile(targetFileName, script);
     // The ordering reads the same text again with a lexer of its own.
     return MakeTableOrder(master, source);
 }

@@ -20,6 +20,15 @@ public:
     using quorvel::Refused::Refused;
 };
 
+// The extract and the script as texts in hand rather than files (a pipe on
+// the command line): `sourceText`, when set, is the extract, named in the
+// messages by the source name; `script`, when set, receives the script and
+// no target file is written.
+struct DdlTexts {
+    const std::string* sourceText = nullptr;
+    std::string* script = nullptr;
+};
+
 // Writes the synchro definition script from the extract `sourceFileName` into
 // `targetFileName`, asking the master for its working tables, then
 // rewrites the master's R$TABLEORDER from the extract's references. Throws
@@ -28,6 +37,6 @@ public:
 // The result's cycleTables is not empty when references form a cycle (the
 // order reached was written; tell the operator with CycleMessage).
 TableOrder ConvertDdlAndOrder(engine::Database& master, const std::string& sourceFileName,
-                              const std::string& targetFileName);
+                              const std::string& targetFileName, DdlTexts texts = {});
 
 }  // namespace quorvel::ddl

@@ -4,6 +4,7 @@
 // command line); the conversion gets their names.
 #include <string>
 
+#include "ddl/ConvertAndOrder.h"
 #include "engine/Database.h"
 #include "operation/Outcome.h"
 #include "operation/Reporter.h"
@@ -15,8 +16,9 @@ namespace quorvel::ddl {
 // when references form a cycle (told as a notice); refused, with nothing
 // written or changed, for an unusable file, an extract of another dialect
 // than the master's or an extract without any working table; failed on a write or database error. The front end refreshes its
-// table-order list after it.
+// table-order list after it. `texts` gives the extract or takes the script
+// as texts rather than files (see DdlTexts).
 Outcome ConvertDdl(engine::Database& master, const std::string& source, const std::string& target,
-                   Reporter& reporter);
+                   Reporter& reporter, DdlTexts texts = {});
 
 }  // namespace quorvel::ddl

@@ -30,6 +30,14 @@ public:
     // What the server said a failure was: a caller tells a lock conflict or
     // a lost connection (read again later) from a fault of the data.
     engine::Failure failure() const { return failure_; }
+    // A failure of the moment, not of the data: a row another user holds, a
+    // file another process holds, a lost connection. The same work may
+    // succeed when tried again later.
+    bool retryLater() const {
+        return kind_ == Kind::Failed &&
+               (failure_ == engine::Failure::LockConflict || failure_ == engine::Failure::FileInUse ||
+                failure_ == engine::Failure::ConnectionLost);
+    }
 
     // 0 when done; 1 for every other ending (a declined confirmation is not
     // success for a script that asked for the work to be done).

@@ -2,15 +2,21 @@
 // messages go, and the alias and status commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "cli/Help.h"
+#include "cli/Json.h"
 #include "db/Today.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
+#include "operation/Version.h"
+#include "replica/SchemaVersion.h"
 #include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
@@ -30,19 +36,56 @@ Result runCli(std::vector<std::string> args, const std::string& input = "", bool
     return {rc, out.str(), err.str()};
 }
 
-TEST(CliTest, WrongUsageExitsWithTwoAndTheUsageText) {
+// A usage error says the one thing that is wrong and where to look, in at
+// most three lines; for a known command, its own synopsis.
+TEST(CliTest, WrongUsageExitsWithTwoAndSaysWhereToLook) {
     test::Workspace ws;
-    for (auto args : std::vector<std::vector<std::string>>{
-             {}, {"no-such-command"}, {"status", "extra"}, {"--bogus", "aliases"}, {"aliases", "--local"},
-             {"aliases", "add", "A"}, {"aliases", "add", "A", "/x.fdb", "NOEQUALS"}}) {
-        Result r = runCli(args);
-        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
-        EXPECT_NE(r.err.find("Usage: quorvel-cli"), std::string::npos);
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+        const char* look;
+    } cases[] = {
+        {{}, "no command given", "See: quorvel-cli --help"},
+        {{"no-such-command"}, "unknown command no-such-command", "See: quorvel-cli --help"},
+        {{"--bogus", "aliases"}, "unknown option --bogus", "See: quorvel-cli --help"},
+        {{"aliases", "--local"}, "option --local needs a value", "See: quorvel-cli --help"},
+        {{"status", "extra"}, "wrong number of arguments for status", "See: quorvel-cli status --help"},
+        {{"aliases", "add", "A"}, "aliases [show NAME", "See: quorvel-cli aliases --help"},
+        {{"aliases", "add", "A", "/x.fdb", "NOEQUALS"}, "expected KEY=VALUE, got NOEQUALS",
+         "Usage: quorvel-cli aliases [show NAME"},
+        {{"add-table"}, "wrong number of arguments for add-table", "Usage: quorvel-cli add-table NAME\n"},
+        {{"no-such-command", "--help"}, "unknown command no-such-command", "See: quorvel-cli --help"},
+    };
+    for (const auto& c : cases) {
+        const Result r = runCli(c.args);
+        EXPECT_EQ(r.status, cli::kExitUsage) << ::testing::PrintToString(c.args);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.look), std::string::npos) << r.err;
+        EXPECT_LE(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
+        EXPECT_EQ(r.out, "");
     }
-    Result help = runCli({"aliases", "--help"});
+}
+
+// --version, --help and COMMAND --help for every command of the command
+// table: each says its usage and the exit statuses, on standard output.
+TEST(CliTest, VersionAndEveryCommandsHelp) {
+    const Result version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "quorvel-cli " + std::string(quorvel::version()) + "\n");
+    EXPECT_NE(std::string(quorvel::version()), "");
+
+    const Result help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* cmd : {"create-meta", "add-gen", "recreate-triggers", "new-clone", "update-clone", "make-clone", "convert-ddl"})
-        EXPECT_NE(help.out.find(cmd), std::string::npos) << cmd;
+    EXPECT_NE(help.out.find("3    refused or cancelled"), std::string::npos) << help.out;
+    for (const std::string& command : cli::commandWords()) {
+        SCOPED_TRACE(command);
+        EXPECT_NE(help.out.find("\n  " + command + " "), std::string::npos);
+        const Result one = runCli({command, "--help"});
+        EXPECT_EQ(one.status, 0);
+        EXPECT_EQ(one.out.rfind("Usage: quorvel-cli " + command, 0), 0u) << one.out;
+        EXPECT_NE(one.out.find("4    collision"), std::string::npos);
+    }
+    EXPECT_EQ(runCli({"--help", "fill"}).out, runCli({"fill", "--help"}).out) << "options anywhere";
 }
 
 TEST(CliTest, AliasesAreAddedListedShownAndRemoved) {
@@ -57,10 +100,16 @@ TEST(CliTest, AliasesAreAddedListedShownAndRemoved) {
     runCli({"aliases", "add", "Zeta", "/data/z2.fdb"});
     EXPECT_EQ(runCli({"aliases", "show", "Zeta"}).out, "SERVER NAME=/data/z2.fdb\n");
 
+    EXPECT_EQ(runCli({"aliases", "--json"}).out, "{\"aliases\":[\"Alpha\",\"Zeta\"]}\n");
+    runCli({"aliases", "add", "Secret", "/data/s.fdb", "PASSWORD=masterkey"});
+    EXPECT_EQ(runCli({"aliases", "show", "Secret", "--json"}).out,
+              "{\"name\":\"Secret\",\"parameters\":{\"SERVER NAME\":\"/data/s.fdb\",\"PASSWORD\":\"***\"}}\n");
+    runCli({"aliases", "remove", "Secret"});
+
     EXPECT_EQ(runCli({"aliases", "remove", "Zeta"}).status, 0);
     EXPECT_EQ(runCli({"aliases"}).out, "Alpha\n");
     Result gone = runCli({"aliases", "remove", "Zeta"});
-    EXPECT_EQ(gone.status, 1);
+    EXPECT_EQ(gone.status, cli::kExitRefused);
     EXPECT_NE(gone.err.find("Zeta"), std::string::npos);
     EXPECT_EQ(runCli({"aliases", "show", "Zeta"}).status, 1);
 }
@@ -100,7 +149,7 @@ TEST(CliTest, CreateDatabaseTakesTheDialectGivenOrRefuses) {
         {{"--dialect", "1"}, 0, "Dialect: 1"},
         {{"--like", "Three"}, 0, "Dialect: 3"},
         {{"--dialect", "3", "--like", "Three"}, 0, "Dialect: 3"},
-        {{"--dialect", "1", "--like", "Three"}, 1, nullptr},
+        {{"--dialect", "1", "--like", "Three"}, cli::kExitRefused, nullptr},
         {{"--dialect", "2"}, 2, nullptr},
     };
     int n = 0;
@@ -131,7 +180,8 @@ TEST(CliTest, StatusOfAPreparedMasterListsItsReplicationTables) {
     EXPECT_NE(st.out.find("CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("GEN_CUSTOMER"), std::string::npos);
     EXPECT_NE(st.out.find("100000"), std::string::npos);
-    EXPECT_NE(st.out.find("Replication objects: version 9\n"), std::string::npos) << st.out;
+    const std::string version = "Replication objects: version " + std::to_string(replica::kLocalVersion) + "\n";
+    EXPECT_NE(st.out.find(version), std::string::npos) << st.out;
 }
 
 // Registering a clone counts as a master fill that the clone reads through
@@ -152,6 +202,41 @@ TEST(CliTest, StatusOfAMasterEndsWithWhatEachRegisteredCloneHasRead) {
                      "  This site's last fill: 1\n"
                      "  Site  Its last fill read here  Has read this site's fill\n"
                      "  WEST  none                     1 (" + todayText() + ")\n");
+
+    // The same as JSON: alone, and as the last member of status.
+    const std::string sitesJson = R"({"recorded":true,"lastFill":1,"peers":[{"name":"WEST","number":1,"lastRead":0,)"
+                                  R"("lastReadDate":"","acknowledged":1,"acknowledgedDate":")" + todayText();
+    EXPECT_EQ(runCli({"--local", "Shop", "sites", "--json"}).out.rfind(sitesJson, 0), 0u);
+    const Result json = runCli({"--local", "Shop", "status", "--json"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.rfind(R"({"alias":"Shop","dialect":1,"site":"MASTER","prepared":true,"triggersSwitchedOff":false,)"
+                             R"("halfArmed":false,"version":)", 0), 0u)
+        << json.out;
+    for (const std::string& part : std::vector<std::string>{
+             R"("armed":true,"unarmed":[],"codesPastBound":null,)",
+             R"("workingTables":[{"name":"A"}],"keyGenerators":[],)",
+             R"("clones":[{"name":"MASTER","number":0,)",
+             R"({"name":"WEST","number":1,"max1":1,"max2":1000000000,"me":"N"}],)",
+             R"("history":[{"number":0,"date":")" + todayText(),
+             "\"sites\":" + sitesJson})
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+    const Result history = runCli({"--local", "Shop", "history", "--json"});
+    EXPECT_EQ(history.out.rfind(R"({"history":[{"number":0,"date":")" + todayText(), 0), 0u) << history.out;
+}
+
+// Whatever a database holds, --json writes valid JSON: quotes, backslashes
+// and control characters escaped, invalid UTF-8 replaced.
+TEST(CliTest, JsonTextsAreEscapedAndValidUtf8) {
+    const struct {
+        std::string value, json;
+    } cases[] = {
+        {"plain", "\"plain\""},
+        {"say \"hi\" \\ there", R"("say \"hi\" \\ there")"},
+        {"line\nnext\ttab\r\x01\x7f", R"("line\nnext\ttab\r\u0001\u007f")"},
+        {"Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80", "\"Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80\""},
+        {"Latin-1 \xfc, cut \xe2\x82, lone \x80, overlong \xc0\xaf", R"("Latin-1 \ufffd, cut \ufffd\ufffd, lone \ufffd, overlong \ufffd\ufffd")"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cli::json::text(c.value), c.json) << c.value;
 }
 
 // Dialect-1 statements on a dialect-3 database stopped preparation half-way;
@@ -184,6 +269,11 @@ TEST(CliTest, ConnectionFailureGoesToStandardErrorWithStatusOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Cannot connect to Nowhere: Unknown alias: Nowhere"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+    // With --json a fill or read says so on standard output too.
+    Result json = runCli({"--local", "Nowhere", "--synchro", "Nowhere", "read", "--json"});
+    EXPECT_EQ(json.status, cli::kExitFailed);
+    EXPECT_EQ(json.out.rfind(R"({"outcome":"failed","exitStatus":1,"message":"Cannot connect to Nowhere)", 0), 0u)
+        << json.out;
 
     Result needsLocal = runCli({"erase-meta"});
     EXPECT_EQ(needsLocal.status, 2) << "a missing --local is wrong usage";
@@ -214,14 +304,41 @@ TEST(CliTest, ConvertDdlEndsWellDespiteACycleAndRefusesAnExtractOfNoWorkingTable
     EXPECT_EQ(cycle.status, 0) << cycle.err;
     EXPECT_NE(cycle.err.find("Warning: the tables DEPARTMENT, EMPLOYEE reference each other"), std::string::npos)
         << cycle.err;
-    EXPECT_TRUE(std::filesystem::exists(target));
+    ASSERT_TRUE(std::filesystem::exists(target));
+    std::ifstream made(target);
+    const std::string script(std::istreambuf_iterator<char>(made), {});
+    std::ifstream extractFile(extract);
+    const std::string extractText(std::istreambuf_iterator<char>(extractFile), {});
+
+    // "-" reads the extract from standard input, writes the script to
+    // standard output (the warning stays on standard error), or both.
+    const std::string piped = ws.path("piped.ddl");
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"-", piped}, {extract, "-"}, {"-", "-"}}) {
+        SCOPED_TRACE(from + " " + to);
+        std::filesystem::remove(piped);
+        const Result r = runCli({"--local", "Shop", "convert-ddl", from, to}, from == "-" ? extractText : "");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("Warning: the tables DEPARTMENT"), std::string::npos) << r.err;
+        if (to == "-") {
+            EXPECT_EQ(r.out, script);
+            EXPECT_FALSE(std::filesystem::exists(piped));
+        } else {
+            std::ifstream written(piped);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), script);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists("-")) << "no file named -";
+    const Result nothing = runCli({"--local", "Shop", "convert-ddl", "-", "-"}, "");
+    EXPECT_EQ(nothing.status, cli::kExitRefused) << nothing.err;
+    EXPECT_EQ(nothing.out, "") << "nothing on standard output when refused";
 
     std::string empty = ws.path("empty.ddl");
     std::ofstream(empty).flush();
     std::ofstream(target) << "previous";
     test::Workspace::runIsql(shop, "delete from R$TABLEORDER where TABLENAME = 'DEPARTMENT';\nCOMMIT;\n");
     Result refused = runCli({"--local", "Shop", "convert-ddl", empty, target});
-    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.status, cli::kExitRefused);
     EXPECT_NE(refused.err.find("defines none of the working tables (DEPARTMENT, EMPLOYEE)"), std::string::npos)
         << refused.err;
     std::ifstream kept(target);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/Help.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
 #include "support/Workspace.h"
@@ -103,7 +104,7 @@ TEST_F(MakeClone, MakesWorkingClonesThatKnowTheirIdentityRangeAndPeers) {
     // A clone makes no clones: its copy would be a second WEST.
     const std::string north = ws.path("north.fdb");
     const Result fromClone = make("NORTH", "4", north, "MadeWEST");
-    EXPECT_EQ(fromClone.status, 1);
+    EXPECT_EQ(fromClone.status, cli::kExitRefused);
     EXPECT_TRUE(fromClone.says("is the clone WEST")) << fromClone.err;
     EXPECT_FALSE(std::filesystem::exists(north));
 }
@@ -119,7 +120,7 @@ TEST_F(MakeClone, RefusesBeforeAnythingIsRegisteredOrWritten) {
                           Case{"x", ws.path("west.fdb"), "Invalid number"}}) {
         SCOPED_TRACE(c.target);
         const Result r = make("WEST", c.max1, c.target);
-        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.status, cli::kExitRefused);
         EXPECT_TRUE(r.says(c.says)) << r.err;
         EXPECT_EQ(integer("Shop", "select count(*) from R$CLONE where Name = \"WEST\""), 0);
     }

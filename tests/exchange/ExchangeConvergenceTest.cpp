@@ -16,6 +16,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "cli/Help.h"
 #include "TemplateSitesTest.h"
 #include "RandomWork.h"
 #include "support/Workspace.h"
@@ -166,7 +167,7 @@ private:
         if (!sameNaturalKey || settled_.count(key)) return read(reader, sender);
         const Dump before = dump(reader.alias, true);
         const CliRun r = readOnce(reader, sender);
-        require(r.status == 1 && r.err.find("pass on table TAG") != std::string::npos &&
+        require(r.status == quorvel::cli::kExitCollision && r.err.find("pass on table TAG") != std::string::npos &&
                     r.err.find(key) != std::string::npos,
                 "the read at the " + reader.name + " did not stop on the natural key " + key + ": " + r.text());
         require(inactiveToolTriggers(reader.alias).empty(), "the triggers stayed off after the failed read");

@@ -4,6 +4,7 @@
 // good; and the renewal that makes the switch unneeded.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "TemplateSitesTest.h"
 #include "support/EarlierTriggers.h"
 #include "support/Workspace.h"
@@ -42,7 +43,7 @@ TEST_F(ExchangeTriggerStateTest, AReadRefusesWhileAnEarlierToolTriggerIsOnWhatev
     const Dump before = dump("W", true);
 
     const CliRun r = cli({"--local", "W", "--synchro", "SM", "read"});
-    EXPECT_EQ(r.status, 1) << r.text();
+    EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.text();
     EXPECT_NE(r.err.find("of an earlier version and active"), std::string::npos) << r.text();
     EXPECT_EQ(differences(before, dump("W", true), "before", "after"), "");
 

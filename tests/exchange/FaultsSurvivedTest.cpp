@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/ToolObjects.h"
 #include "engine/Database.h"
@@ -50,11 +51,11 @@ private:
 class ExchangeFaults : public ExchangeSites {
 protected:
     // A change at the clone filled into the synchro database, ready to read
-    // at the master.
-    void cloneChangeFilled() {
+    // at the master; the fill's outcome as JSON.
+    CliResult cloneChangeFilled() {
         makeClone();
         test::Workspace::runIsql(clone, "UPDATE CUSTOMER SET CITY = 'Westville' WHERE ID = 1; COMMIT;");
-        mustRun({"--local", "Clone", "--synchro", "Synchro", "fill"});
+        return mustRun({"--local", "Clone", "--synchro", "Synchro", "fill", "--json"});
     }
 
     static void expectNothingChanged(const std::string& database, const std::string& before) {
@@ -90,7 +91,7 @@ TEST_F(ExchangeFaults, ReadIntoAReadOnlyModeDatabaseIsRefusedAsSuchAndIsNoCollis
     ASSERT_EQ(std::system(("gfix -user SYSDBA -mode read_only '" + master + "' 2>&1").c_str()), 0);
     const CliResult r = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
     std::system(("gfix -user SYSDBA -mode read_write '" + master + "' 2>&1").c_str());
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, quorvel::cli::kExitRefused);
     EXPECT_NE(r.err.find("cannot write this database"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("Settle it with"), std::string::npos) << r.err;
 }
@@ -120,7 +121,7 @@ TEST_F(ExchangeFaults, ReadOfASynchroDatabaseHeldByAnotherProcessChangesNothing)
     pclose(holder);
     ASSERT_TRUE(holding) << "isql never held the synchro database";
 
-    EXPECT_EQ(read.status, 1) << read.out;
+    EXPECT_EQ(read.status, quorvel::cli::kExitRetry) << read.out;
     EXPECT_NE(read.err.find(synchro), std::string::npos) << "the message names the file: " << read.err;
     expectNothingChanged(master, masterBefore);
     expectNothingChanged(synchro, synchroBefore);
@@ -130,7 +131,12 @@ TEST_F(ExchangeFaults, ReadOfASynchroDatabaseHeldByAnotherProcessChangesNothing)
 }
 
 TEST_F(ExchangeFaults, ReadMeetingALocalRowLockedByAnotherAttachmentChangesNothing) {
-    cloneChangeFilled();
+    // The outcomes as --json gives them: the fill's, the locked read's (try
+    // again later) and the read's once the lock is gone.
+    const CliResult fill = cloneChangeFilled();
+    EXPECT_EQ(fill.out.rfind(R"({"outcome":"done","exitStatus":0,"message":"",)", 0), 0u) << fill.out;
+    EXPECT_NE(fill.out.find(R"("fill":{"site":"WEST","siteNumber":1,"number":)"), std::string::npos) << fill.out;
+    EXPECT_NE(fill.out.find(R"({"name":"CUSTOMER","rows":1})"), std::string::npos) << fill.out;
     mustRun({"--local", "Master", "triggers-inactive", "--yes"});
     const std::string masterBefore = contents(master), synchroBefore = contents(synchro);
     CliResult read;
@@ -143,11 +149,14 @@ TEST_F(ExchangeFaults, ReadMeetingALocalRowLockedByAnotherAttachmentChangesNothi
         engine::Query q(other);
         q.setSql("update CUSTOMER set NAME = 'Locked' where ID = 1");
         q.execSql();
-        read = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+        read = test::runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes", "--json"});
         other.rollbackQuietly();
         other.disconnect();
     }
-    EXPECT_EQ(read.status, 1) << read.out;
+    EXPECT_EQ(read.status, quorvel::cli::kExitRetry) << read.out;
+    EXPECT_EQ(read.out.rfind(R"({"outcome":"retry","exitStatus":5,"message":"Another user is changing)", 0), 0u)
+        << read.out;
+    EXPECT_NE(read.out.find(R"("collision":null})"), std::string::npos) << read.out;
     // A lock, not a collision: read again later, nothing to settle.
     EXPECT_NE(read.err.find("Another user is changing a row of CUSTOMER"), std::string::npos) << read.err;
     EXPECT_NE(read.err.find("Nothing was applied: read again later."), std::string::npos) << read.err;
@@ -156,8 +165,13 @@ TEST_F(ExchangeFaults, ReadMeetingALocalRowLockedByAnotherAttachmentChangesNothi
     expectNothingChanged(synchro, synchroBefore);
 
     // Once the lock is gone the same synchro database reads whole.
-    mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+    const CliResult again = mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes", "--json"});
     EXPECT_EQ(value(master, "select CITY from CUSTOMER where ID = 1;"), "Westville");
+    EXPECT_NE(again.out.find(R"({"name":"CUSTOMER","deleted":0,"inserted":0,"sameRow":0,"stayDeleted":0,)"
+                             R"("updated":1,"masterWins":0,)"),
+              std::string::npos)
+        << again.out;
+    EXPECT_NE(again.out.find(R"("fill":{"site":"WEST","siteNumber":1,)"), std::string::npos) << again.out;
 }
 
 TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnythingChanges) {
@@ -195,7 +209,7 @@ TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnything
         const std::string otherBefore = test::Workspace::isqlOutput(other, "select * from CUSTOMER; select * from R$SYNCHRO;"
                                                                      " select * from R$DELETEDUPDATED;");
         CliResult read = test::runCli({"--local", "Master", "--synchro", c.alias, "read", "--switch-triggers", "--yes"});
-        EXPECT_EQ(read.status, 1) << read.out;
+        EXPECT_EQ(read.status, quorvel::cli::kExitRefused) << read.out;
         EXPECT_NE(read.err.find(c.missing), std::string::npos) << read.err;
         EXPECT_NE(read.err.find("Nothing was changed."), std::string::npos) << read.err;
         expectNothingChanged(master, masterBefore);
@@ -210,7 +224,7 @@ TEST_F(ExchangeFaults, SynchroDatabaseOfAnotherDefinitionIsRefusedBeforeAnything
         // A fill into it is refused the same way, before the synchro database
         // is emptied.
         CliResult fill = test::runCli({"--local", "Master", "--synchro", c.alias, "fill"});
-        EXPECT_EQ(fill.status, 1) << fill.out;
+        EXPECT_EQ(fill.status, quorvel::cli::kExitRefused) << fill.out;
         EXPECT_NE(fill.err.find(c.missing), std::string::npos) << fill.err;
         expectNothingChanged(master, masterBefore);
         EXPECT_EQ(value(other, "select count(*) from CUSTOMER;"), "1");

@@ -17,6 +17,7 @@
 #include <random>
 #include <thread>
 
+#include "cli/Help.h"
 #include "ExchangeSites.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
@@ -62,7 +63,7 @@ TEST_F(ForeignSynchro, ItsOnConnectTriggerNeverRuns) {
     const std::string count = "select count(*) from OPENED;";
     const int before = std::stoi(value(synchro, count));
     const CliResult read = runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
-    EXPECT_EQ(read.status, 1);
+    EXPECT_EQ(read.status, quorvel::cli::kExitRefused);
     EXPECT_NE(read.err.find("holds a trigger ON_OPEN"), std::string::npos) << read.err;
     runCli({"--local", "Clone", "--synchro", "Synchro", "history", "--yes"});
     EXPECT_EQ(std::stoi(value(synchro, count)), before + 1) << "only the count's own connection";
@@ -86,7 +87,7 @@ TEST_F(ForeignSynchro, OneWithCodeInItIsRefusedByNameBeforeAnythingChanges) {
         Workspace::runIsql(crafted, std::string("SET TERM ^ ; ") + c.script + " SET TERM ; ^ COMMIT;");
         mustRun({"aliases", "add", "Crafted", crafted});
         const CliResult r = runCli({"--local", "Master", "--synchro", "Crafted", "read", "--yes"});
-        EXPECT_EQ(r.status, 1) << c.named;
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << c.named;
         EXPECT_NE(r.err.find(std::string("holds a ") + c.named), std::string::npos) << r.err;
     }
     EXPECT_EQ(contents(master), masterBefore);
@@ -108,7 +109,7 @@ TEST_F(ForeignSynchro, SettlingRefusesWhatIsNoSynchroDatabaseOrNoWorkingTable) {
         std::vector<std::string> args = c.args;
         args.push_back("--yes");
         const CliResult r = runCli(args);
-        EXPECT_EQ(r.status, 1) << c.args[4];
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << c.args[4];
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
     EXPECT_EQ(contents(master), masterBefore);

@@ -3,6 +3,7 @@
 // of a fill the reading site never made is refused.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
 
@@ -20,10 +21,10 @@ TEST_F(ForgedNumbers, ARaisedFillNumberIsRepairedByGoingBack) {
 
     Workspace::runIsql(master, "UPDATE CUSTOMER SET CITY = 'Real' WHERE ID = 1; COMMIT;");
     mustRun({"--local", "Master", "--synchro", "Synchro", "fill", "--yes"});
-    EXPECT_EQ(runCli({"--local", "Clone", "--synchro", "Synchro", "read", "--yes"}).status, 1) << "not newer";
+    EXPECT_EQ(runCli({"--local", "Clone", "--synchro", "Synchro", "read", "--yes"}).status, quorvel::cli::kExitRefused) << "not newer";
     const CliResult up = runCli({"--local", "Clone", "forget-peer-fill", "MASTER", "1000", "--yes"});
-    EXPECT_EQ(up.status, 1) << up.err;
-    EXPECT_EQ(runCli({"--local", "Clone", "forget-peer-fill", "EAST", "1", "--yes"}).status, 1) << "no peer";
+    EXPECT_EQ(up.status, quorvel::cli::kExitRefused) << up.err;
+    EXPECT_EQ(runCli({"--local", "Clone", "forget-peer-fill", "EAST", "1", "--yes"}).status, quorvel::cli::kExitRefused) << "no peer";
     mustRun({"--local", "Clone", "forget-peer-fill", "MASTER", real, "--yes"});
     mustRun({"--local", "Clone", "--synchro", "Synchro", "read", "--yes"});
     EXPECT_EQ(value(clone, "select CITY from CUSTOMER where ID = 1;"), "Real");
@@ -36,7 +37,7 @@ TEST_F(ForgedNumbers, AnAcknowledgementOfAFillNeverMadeIsRefused) {
     Workspace::runIsql(synchro, "UPDATE R$ACKNOWLEDGED SET FILLNUMBER = 999 WHERE SITENUMBER = 0; COMMIT;");
     const std::string before = contents(master);
     const CliResult r = runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
-    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
     EXPECT_NE(r.err.find("read this site's fill no. 999"), std::string::npos) << r.err;
     EXPECT_EQ(contents(master), before);
 }

@@ -3,6 +3,7 @@
 // has one, never draws the codes another database drew.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
 
@@ -21,7 +22,7 @@ TEST_F(Incarnation, ACloneMadeAgainGetsANewNumberAndRangeAndItsRowsArrive) {
     const std::string again = ws.path("west2.fdb");
     const CliResult sameRange =
         runCli({"--local", "Master", "make-clone", "WEST", "--max1", "1", "--max2", "1000000000", again, "--yes"});
-    EXPECT_EQ(sameRange.status, 1) << sameRange.out << sameRange.err;
+    EXPECT_EQ(sameRange.status, quorvel::cli::kExitRefused) << sameRange.out << sameRange.err;
     EXPECT_NE(sameRange.err.find("where the range of ~1 WEST ends"), std::string::npos) << sameRange.err;
     mustRun({"--local", "Master", "make-clone", "WEST", "--max1", "2", "--max2", "1000000000", again, "--yes"});
     mustRun({"aliases", "add", "West2", again});
@@ -38,7 +39,7 @@ TEST_F(Incarnation, ACloneMadeAgainGetsANewNumberAndRangeAndItsRowsArrive) {
     Workspace::runIsql(clone, "UPDATE CUSTOMER SET CITY = 'Gone' WHERE ID = 1; COMMIT;");
     mustRun({"--local", "Clone", "--synchro", "Synchro", "fill", "--yes"});
     const CliResult old = runCli({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
-    EXPECT_EQ(old.status, 1) << old.out << old.err;
+    EXPECT_EQ(old.status, quorvel::cli::kExitRefused) << old.out << old.err;
     EXPECT_NE(value(master, "select CITY from CUSTOMER where ID = 1;"), "Gone");
 }
 
@@ -47,7 +48,7 @@ TEST_F(Incarnation, ASecondCopyUnderANameWithACopyIsRefused) {
     const std::string second = copyOfMaster("second.fdb", "Second");
     const std::string masterBefore = contents(master), secondBefore = contents(second);
     const CliResult r = runCli({"--local", "Master", "--clone", "Second", "update-clone", "WEST", "--yes"});
-    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
     EXPECT_NE(r.err.find("A copy has been updated as WEST already"), std::string::npos) << r.err;
     EXPECT_EQ(contents(master), masterBefore);
     EXPECT_EQ(contents(second), secondBefore);

@@ -2,6 +2,7 @@
 // win over a clone's real edit of that row by the master's priority.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
 
@@ -33,7 +34,7 @@ TEST_F(NoOpSave, AColumnAddedAfterTheTriggersStopsTheFillUntilTheyAreRenewed) {
     Workspace::runIsql(master, "ALTER TABLE CUSTOMER ADD EMAIL VARCHAR(40); COMMIT;");
     const std::string before = contents(master);
     const CliResult r = runCli({"--local", "Master", "--synchro", "Synchro", "fill"});
-    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
     EXPECT_NE(r.err.find("The update trigger of CUSTOMER does not compare EMAIL (added after the triggers were "
                          "made): an update of them alone would not be sent. Run renew-triggers first."),
               std::string::npos)

@@ -11,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "cli/Help.h"
 #include "ExchangeSites.h"
 #include "OperatorSites.h"
 #include "clone/Gbak.h"
@@ -32,7 +33,7 @@ TEST_F(RestoredSite, IsRefusedUntilMadeAgainOrItsRestoreIsAccepted) {
     const std::string before = contents(restored), synchroBefore = contents(synchro);
     for (const char* command : {"fill", "read"}) {
         const CliResult r = runCli({"--local", "Restored", "--synchro", "Synchro", command, "--yes"});
-        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
         EXPECT_NE(r.err.find("This database was restored from a backup or copied: the file of WEST was made "),
                   std::string::npos)
             << r.err;
@@ -44,7 +45,7 @@ TEST_F(RestoredSite, IsRefusedUntilMadeAgainOrItsRestoreIsAccepted) {
     EXPECT_EQ(contents(synchro), synchroBefore);
 
     // A maintenance backup and restore, nothing done in between: accepted.
-    EXPECT_EQ(runCli({"--local", "Clone", "accept-restore", "--yes"}).status, 1) << "no restore to accept";
+    EXPECT_EQ(runCli({"--local", "Clone", "accept-restore", "--yes"}).status, quorvel::cli::kExitRefused) << "no restore to accept";
     mustRun({"--local", "Restored", "accept-restore", "--yes"});
     mustRun({"--local", "Restored", "--synchro", "Synchro", "fill", "--yes"});
     mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
@@ -201,19 +202,19 @@ TEST_F(RestoredSite, ARestoredMasterTakesTheNewestClonesRowsAndEveryCloneIsReReg
     mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
 
     const CliResult refused = runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "fill", "--yes"});
-    EXPECT_EQ(refused.status, 1) << refused.out << refused.err;
+    EXPECT_EQ(refused.status, quorvel::cli::kExitRefused) << refused.out << refused.err;
     EXPECT_NE(refused.err.find("the file of the master was made"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("re-register-master"), std::string::npos) << refused.err;
     const std::string before = contents(restored);
     const CliResult notNewest = runCli({"--local", "RestoredMaster", "--clone", "East", "re-register-master", "--yes"});
-    EXPECT_EQ(notNewest.status, 1) << notNewest.out << notNewest.err;
+    EXPECT_EQ(notNewest.status, quorvel::cli::kExitRefused) << notNewest.out << notNewest.err;
     EXPECT_NE(notNewest.err.find("run accept-restore"), std::string::npos) << notNewest.err;
     EXPECT_EQ(contents(restored), before);
 
     mustRun({"--local", "RestoredMaster", "--clone", "Clone", "re-register-master", "--yes"});
     EXPECT_EQ(value(restored, "select count(*) from CUSTOMER where NAME = 'Lost row';"), "1");
     mustRun({"--local", "East", "--synchro", "Synchro", "fill", "--yes"});
-    EXPECT_EQ(runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "read", "--yes"}).status, 1)
+    EXPECT_EQ(runCli({"--local", "RestoredMaster", "--synchro", "Synchro", "read", "--yes"}).status, quorvel::cli::kExitRefused)
         << "a clone of the earlier incarnation";
     const std::string east2 = ws.path("east2.fdb"), west2 = ws.path("west2.fdb");
     mustRun({"--local", "RestoredMaster", "--clone", "East", "re-register", "EAST", "--max1", "3", "--max2",

@@ -3,6 +3,7 @@
 // master's triggers were recreated holds codes that now name other rows.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
 
@@ -16,7 +17,7 @@ protected:
     void refused(const std::vector<std::string>& args, const std::string& local, const std::string& said) {
         const std::string before = contents(local), synchroBefore = contents(synchro);
         const CliResult r = runCli(args);
-        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
         EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
         EXPECT_EQ(contents(local), before);
         EXPECT_EQ(contents(synchro), synchroBefore);

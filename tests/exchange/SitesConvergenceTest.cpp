@@ -35,6 +35,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "cli/Help.h"
 #include "ExchangeSites.h"
 #include "RandomWork.h"
 #include "clone/Gbak.h"
@@ -367,7 +368,7 @@ private:
                 "an insert into the restored " + site.name + ": " + insert);
         const std::string out = newFile();
         CliRun r = cli({"--local", site.alias, "--synchro", out, "fill", "--yes"});
-        require(r.status == 1 && r.err.find("restored from a backup") != std::string::npos,
+        require(r.status == quorvel::cli::kExitRefused && r.err.find("restored from a backup") != std::string::npos,
                 "a fill at the restored " + site.name + ": " + r.text());
         const std::string file = incarnationFile(c);
         std::vector<std::string> args = {"--local", "M", "--clone", site.alias, "re-register", site.name};
@@ -428,13 +429,13 @@ private:
         const auto before = notNewer ? rows(reader.alias, peersTable) : std::vector<std::string>{};
         const bool again = killSometimes(args, "read");
         CliRun r = cli(args);
-        for (int n = 0; sharedKeys_ && !notNewer && r.status == 1 && n < 12 &&
+        for (int n = 0; sharedKeys_ && !notNewer && r.status == quorvel::cli::kExitCollision && n < 12 &&
                         r.err.find("Settle it with") != std::string::npos;
              ++n) {
             settle(reader, f.alias, r.err);
             r = cli(args);
         }
-        const bool refused = r.status == 1 && r.err.find("not newer") != std::string::npos;
+        const bool refused = r.status == quorvel::cli::kExitRefused && r.err.find("not newer") != std::string::npos;
         if (again && !notNewer && refused) {
             ++killedAfterCommit_;  // the killed read had committed
         } else if (notNewer) {

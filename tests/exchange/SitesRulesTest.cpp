@@ -7,6 +7,7 @@
 // a site that is no peer are refused.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "TemplateSitesTest.h"
 #include "engine/Aliases.h"
 #include "support/Workspace.h"
@@ -124,14 +125,14 @@ TEST_F(SitesRulesTest, AnOlderFillAndAFillOfASiteThatIsNoPeerAreRefusedChangingN
     read("W", "M");
     const Dump before = dump("W", true);
     const CliRun again = tryRead("W", "M");
-    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.status, quorvel::cli::kExitRefused);
     EXPECT_NE(again.err.find("holds the master's fill no."), std::string::npos) << again.text();
     EXPECT_NE(again.err.find("a fill not newer than the last one read is not read again"), std::string::npos);
     EXPECT_EQ(dump("W", true), before);
 
     fill("W");
     const CliRun other = tryRead("E", "W");
-    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(other.status, quorvel::cli::kExitRefused);
     EXPECT_NE(other.err.find("which is no peer of this site"), std::string::npos) << other.text();
 }
 

@@ -5,6 +5,7 @@
 // database made by the earlier definition (no R$SENDER) is still used.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 
 using quorvel::test::CliResult;
@@ -63,7 +64,7 @@ TEST_F(SynchroIdentity, AWrongDatabaseIsRefusedBeforeAnythingChanges) {
         std::vector<std::string> args = {"--local", c.local, "--synchro", c.target};
         args.insert(args.end(), c.command.begin(), c.command.end());
         const CliResult r = runCli(args);
-        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(contents(c.localPath), localBefore);
@@ -80,7 +81,7 @@ TEST_F(SynchroIdentity, TheFillSaysWhoFilledAndASiteNeverReadsItsOwnFill) {
     Workspace::runIsql(clone, "UPDATE CUSTOMER SET CITY = 'Eastville' WHERE ID = 1; COMMIT;");
     const std::string cloneBefore = contents(clone);
     const CliResult own = runCli({"--local", "Clone", "--synchro", "Synchro", "read", "--switch-triggers", "--yes"});
-    EXPECT_EQ(own.status, 1) << own.out << own.err;
+    EXPECT_EQ(own.status, quorvel::cli::kExitRefused) << own.out << own.err;
     EXPECT_NE(own.err.find("Synchro holds this site's own fill (WEST's fill no."), std::string::npos) << own.err;
     EXPECT_EQ(contents(clone), cloneBefore);
 
@@ -93,7 +94,7 @@ TEST_F(SynchroIdentity, AnotherSitesFillIsReplacedOnlyWhenConfirmed) {
     const std::string fillNo = value(clone, "select max(SYNCHRONUMBER) from R$SYNCHRO;");
     const std::string synchroBefore = contents(synchro), masterBefore = contents(master);
     const CliResult declined = runCli({"--local", "Master", "--synchro", "Synchro", "fill"});
-    EXPECT_EQ(declined.status, 1) << declined.out << declined.err;
+    EXPECT_EQ(declined.status, quorvel::cli::kExitRefused) << declined.out << declined.err;
     EXPECT_NE(declined.err.find("It holds WEST's fill no. " + fillNo + ". Replace it? No (no terminal; use --yes)"),
               std::string::npos)
         << declined.err;
@@ -129,7 +130,7 @@ TEST_F(SynchroIdentity, WhatANewerQuorvelWroteIsRefusedUntouched) {
     };
     for (const auto& c : cases) {
         const CliResult r = runCli(c.args);
-        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_EQ(r.status, quorvel::cli::kExitRefused) << r.out << r.err;
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
     EXPECT_EQ(contents(master), masterBefore);

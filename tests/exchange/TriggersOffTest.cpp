@@ -4,6 +4,7 @@
 // skip the read's own changes are never switched off for a read.
 #include <gtest/gtest.h>
 
+#include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
 
@@ -30,7 +31,7 @@ TEST_F(TriggersOff, RowsInsertedWhileTheTriggersWereOffGetCodesAndTravel) {
     Workspace::runIsql(master, "INSERT INTO CUSTOMER (ID, NAME, CITY) VALUES (50, 'Unseen', 'Oslo'); COMMIT;");
     const std::string before = contents(master);
     const CliResult fill = runCli({"--local", "Master", "--synchro", "Synchro", "fill", "--yes"});
-    EXPECT_EQ(fill.status, 1) << fill.out << fill.err;
+    EXPECT_EQ(fill.status, quorvel::cli::kExitRefused) << fill.out << fill.err;
     EXPECT_NE(fill.err.find("The replication triggers of this database are off"), std::string::npos) << fill.err;
     EXPECT_EQ(contents(master), before);
     EXPECT_NE(runCli({"--local", "Master", "history"}).err.find("Note: the replication triggers of Master are off"),
