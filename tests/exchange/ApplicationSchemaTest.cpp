@@ -24,6 +24,7 @@ CREATE TABLE ORDERS (ID INTEGER NOT NULL PRIMARY KEY,
 ALTER TABLE CUSTOMER ADD CONSTRAINT FK_BEST FOREIGN KEY (BEST_ORDER) REFERENCES ORDERS (ID);
 CREATE TABLE LINE (ID INTEGER NOT NULL PRIMARY KEY, ORDER_ID INTEGER NOT NULL REFERENCES ORDERS (ID),
   POS INTEGER NOT NULL, ITEM VARCHAR(20), CONSTRAINT UQ_LINE_POS UNIQUE (ORDER_ID, POS));
+CREATE TABLE LABEL (NAME VARCHAR(20) NOT NULL UNIQUE, NOTE VARCHAR(20));
 SET TERM ^ ;
 CREATE TRIGGER CUSTOMER_KEY FOR CUSTOMER BEFORE INSERT AS
   DECLARE VARIABLE drawn INTEGER;
@@ -46,6 +47,8 @@ protected:
         master = ws.createDatabase("Master", kShop);
         mustRun({"--local", "Master", "create-meta", "--max1", "0", "--max2", "2000000000", "--yes"});
         mustRun({"--local", "Master", "select-all-tables", "--yes"});
+        EXPECT_NE(runCli({"--local", "Master", "add-table", "LABEL", "--yes"}).err.find("LABEL is a working table already"),
+                  std::string::npos);
         mustRun({"--local", "Master", "add-gen", "GEN_CUSTOMER", "--offset", "100000", "--yes"});
         mustRun({"--local", "Master", "add-gen", "GEN_ORDERS", "--offset", "100000", "--yes"});
         mustRun({"--local", "Master", "recreate-triggers", "--yes"});
@@ -94,7 +97,7 @@ protected:
     }
     static std::string contents(const std::string& db) {
         return Workspace::isqlOutput(db, "select * from CUSTOMER order by ID;\nselect * from ORDERS order by ID;\n"
-                                         "select * from LINE order by ID;\n");
+                                         "select * from LINE order by ID;\nselect * from LABEL order by NAME;\n");
     }
 
     std::vector<std::string> sites;  // the master first
@@ -128,6 +131,20 @@ TEST_F(ApplicationSchema, OrdinaryWorkAtEverySiteLeavesEverySiteAlike) {
                                " DELETE FROM CUSTOMER WHERE ID = 50; COMMIT;");
     roundAndCompare("merged");
     EXPECT_EQ(value(sites[2], "select count(*) from CUSTOMER where ID = 50;"), "0");
+
+    // The same unique value taken at two sites, in a table without a primary
+    // key: the read says which way out there is, and that way converges.
+    Workspace::runIsql(master, "INSERT INTO LABEL (NAME, NOTE) VALUES ('red', 'master'); COMMIT;");
+    Workspace::runIsql(sites[1], "INSERT INTO LABEL (NAME, NOTE) VALUES ('red', 'east'); COMMIT;");
+    const std::string fromEast = file();
+    mustRun({"--local", "EAST", "--synchro", fromEast, "fill", "--yes"});
+    const CliResult stopped = runCli({"--local", "Master", "--synchro", fromEast, "read", "--yes"});
+    EXPECT_NE(stopped.err.find("Table LABEL has no primary key, so no settle command can name its rows"),
+              std::string::npos)
+        << stopped.err;
+    Workspace::runIsql(master, "UPDATE LABEL SET NAME = 'crimson' WHERE NAME = 'red'; COMMIT;");
+    mustRun({"--local", "Master", "--synchro", fromEast, "read", "--yes"});
+    roundAndCompare("a unique value taken twice, settled");
 }
 
 }  // namespace
