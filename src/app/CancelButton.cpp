@@ -7,36 +7,35 @@
 
 namespace quorvel::app {
 
-CancelButton::CancelButton(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
-    setObjectName("CancelWindow");
-    setWindowTitle("Working");
+CancelButton::CancelButton(QWidget* parent) : QWidget(parent) {
+    setObjectName("PanelCancel");
     auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     button_ = new QPushButton("Cancel", this);
     button_->setObjectName("SBCancel");
+    button_->setShortcut(QKeySequence(Qt::Key_Escape));
+    button_->setToolTip("Stop the running operation: nothing of it is kept (Esc)");
     layout->addWidget(button_);
     connect(button_, &QPushButton::clicked, this, [this] {
         // Pressed once: the operation is on its way out.
         button_->setEnabled(false);
+        pressed_ = true;
         engine::cancelOperation();
     });
+    hide();
 }
 
 void CancelButton::operationStarted() {
-    // A window is enabled on its own even when its owner is disabled.
-    setEnabled(true);
     button_->setEnabled(true);
-    if (QWidget* owner = parentWidget()) {
-        const QRect area = owner->frameGeometry();
-        adjustSize();
-        move(area.right() - width() - 24, area.bottom() - height() - 40);
-    }
+    pressed_ = false;
     show();
-    // The work that follows runs on this thread: paint now, not later.
+    // An operation on the window's thread paints nothing until it ends.
     repaint();
 }
 
 void CancelButton::operationEnded() {
     hide();
+    pressed_ = false;
     engine::endCancel();
 }
 

@@ -20,7 +20,7 @@ inline constexpr std::string_view kNames[] = {
     // "Create Synchro DB".
     "EditSource", "EditTarget",
     // "Cloning".
-    "SBUpdateCloneGens",
+    "SBUpdateCloneGens", "SBDelClone",
     // "Fill SYNCHRO".
     "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro", "LPeers",
     // "Read from SYNCHRO".
@@ -87,6 +87,7 @@ inline constexpr Control SBEraseMeta = "SBEraseMeta";
 inline constexpr Control EditSource = "EditSource";
 inline constexpr Control EditTarget = "EditTarget";
 inline constexpr Control SBUpdateCloneGens = "SBUpdateCloneGens";
+inline constexpr Control SBDelClone = "SBDelClone";
 inline constexpr Control LFillAction = "LFillAction";
 inline constexpr Control SBFillSynchro = "SBFillSynchro";
 inline constexpr Control SBSuccess = "SBSuccess";

@@ -131,6 +131,22 @@ void DataNavigator::updateButtons() {
     buttons_[Refresh]->setEnabled(active && !editing);
 }
 
+std::string DataNavigator::rowText() const {
+    // The current row as the question names it: its first few columns,
+    // the tool's own and BLOBs left out, long values cut.
+    std::string text;
+    int shown = 0;
+    for (int i = 0; i < ds_.fieldCount() && shown < 4; ++i) {
+        const engine::Field& f = ds_.field(i);
+        if (f.isBlob() || f.name().starts_with("R$")) continue;
+        std::string value = f.isNull() ? "null" : f.asString();
+        if (value.size() > 30) value = value.substr(0, 30) + "...";
+        text += (text.empty() ? "" : ", ") + f.name() + " = " + value;
+        ++shown;
+    }
+    return "(" + text + ")";
+}
+
 void DataNavigator::press(Button b) {
     try {
         act(b);
@@ -152,7 +168,8 @@ void DataNavigator::act(Button b) {
         case Last: ds_.last(); break;
         case Insert: ds_.append(); break;
         case Delete:
-            if (ui_.confirm("Delete record?")) {
+            if (ui_.confirm("Delete the row " + rowText() + " from the " + ds_.database().displayName() +
+                            "?\n\nDelete record?")) {
                 ds_.remove();
                 // Settling a collision by hand: say that it worked, and drop
                 // the failed read's "Error!".

@@ -34,6 +34,8 @@ private:
 
     void updateButtons();
     void act(Button b);
+    // The current row, as a question names it.
+    std::string rowText() const;
 
     engine::DataSet& ds_;
     Frontend& ui_;

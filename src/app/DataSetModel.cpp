@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/Worker.h"
 #include "engine/Field.h"
 
 namespace quorvel::app {
@@ -50,6 +51,8 @@ int DataSetModel::insertRow() const { return inserting_ ? rows_ : -1; }
 
 QString DataSetModel::cellText(int row, int column) const {
     const int field = columns_.at(column);
+    // A BLOB is read from the database, which is the running operation's.
+    if (workerRunning() && ds_.field(field).isBlob()) return QStringLiteral("...");
     try {
         // The record being inserted or edited shows its edit buffer, which
         // the data set exposes through its fields.
@@ -144,7 +147,7 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
 }
 
 bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
-    if (parent.isValid() || fetchFailed_) return false;
+    if (parent.isValid() || fetchFailed_ || workerRunning()) return false;
     return ds_.active() && !ds_.allFetched();
 }
 

@@ -4,6 +4,8 @@
 // cursor of the table-order grid beside it, the rows of a long copy to the
 // status bar; the face turns to working once the work begins (a confirmed
 // question or the first step). The handler sets the face for the ending.
+#include <string>
+
 #include "engine/DataSet.h"
 #include "app/Frontend.h"
 #include "operation/Reporter.h"
@@ -20,10 +22,18 @@ public:
 
     void step(const std::string& what) override {
         working();
-        if (stepLabel_) window_.setText(*stepLabel_, what);
+        phase_ = inWords(what);
+        if (stepLabel_) window_.setText(*stepLabel_, phase_);
     }
     void progress(long long done, long long total) override {
-        (void)total;
+        // The fill's tables follow its journal without a step of their own.
+        if (phase_ == kJournal) phase_ = "Sending the new and changed rows";
+        // How far, by the tables done: the rows of a table are not counted
+        // beforehand, for that would cost as much as sending them.
+        if (stepLabel_ && total > 0)
+            window_.setText(*stepLabel_, phase_ + " (table " + std::to_string(done + 1) + " of " +
+                                             std::to_string(total) + ", " + std::to_string(done * 100 / total) +
+                                             " % done)");
         if (!tables_) return;
         if (!tablesOpened_) {  // afresh: the list may have changed since it was shown
             tables_->close();
@@ -38,11 +48,27 @@ public:
         working();
         return true;
     }
-    void notice(const std::string& text) override { window_.showMessage(text); }
-    void error(const std::string& text) override { window_.showMessage(text); }
+    void notice(const std::string& text) override { window_.notice(text); }
+    void error(const std::string& text) override {
+        // Cancelled by the operator: the handler says what that left.
+        if (!window_.cancelRequested()) window_.error(text);
+    }
     void breathe() override { window_.processEvents(); }
 
+    // The operation's step in the operator's words: what the fill and the
+    // read do, not the names of their tables and passes.
+    static std::string inWords(const std::string& step) {
+        if (step == "Clear Synchro tables") return "Emptying the synchro database";
+        if (step == "Fill R$DeletedUpdated") return kJournal;
+        if (step == "DELETE") return "Deleting the rows the sender deleted";
+        if (step == "INSERT") return "Inserting the sender's new rows";
+        if (step == "UPDATE") return "Updating the rows the sender changed";
+        return step;
+    }
+
 private:
+    static constexpr const char* kJournal = "Sending the journal of updates and deletes";
+
     void working() {
         if (!working_) window_.setWorking();
         working_ = true;
@@ -53,6 +79,7 @@ private:
     engine::DataSet* tables_;
     bool working_ = false;
     bool tablesOpened_ = false;
+    std::string phase_;
 };
 
 }  // namespace quorvel::app

@@ -64,6 +64,9 @@ public:
     // Brings a page of a page control to the front (e.g. ctl::TSCollision after
     // a failed read). Front ends without pages may ignore it.
     virtual void showPage(ctl::Control page) {}
+    // Whether the operator asked the running operation to stop (Cancel):
+    // its "operation was cancelled" is then no error to show.
+    virtual bool cancelRequested() const { return false; }
     // Rows moved so far into or out of `table` by a long copy (the fill and
     // the read call it every few thousand rows). Front ends without a place
     // for it may ignore it.

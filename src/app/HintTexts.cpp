@@ -185,4 +185,15 @@ QString successExplanation() {
     });
 }
 
+QString inactiveTriggersQuestion() {
+    return joinLines({
+        "This switches change capture off for every user of this database: until",
+        "\"Make Triggers Active\", what anybody changes in the working tables is not",
+        "recorded for the next fill, and your own triggers on them do not fire.",
+        "A read needs no trigger switched off.",
+        "",
+        "Make the triggers inactive now?",
+    });
+}
+
 }  // namespace quorvel::app

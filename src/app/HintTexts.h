@@ -15,5 +15,6 @@ QString collisionDescription();  // Memo2
 QString copyNaturalKeyHint();    // hint of SBCopyNaturalKey
 QString successHint();           // hint of SBSuccess
 QString successExplanation();    // said before "Success" asks to go on
+QString inactiveTriggersQuestion();  // asked before "Make Triggers Inactive"
 
 }  // namespace quorvel::app

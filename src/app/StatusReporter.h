@@ -19,8 +19,8 @@ public:
     }
     void rows(const std::string& table, long long count) override { window_.rowsProgress(table, count); }
     bool confirm(const std::string& question) override { return window_.confirm(question); }
-    void notice(const std::string& text) override { window_.showMessage(text); }
-    void error(const std::string& text) override { window_.showMessage(text); }
+    void notice(const std::string& text) override { window_.notice(text); }
+    void error(const std::string& text) override { window_.error(text); }
     void breathe() override { window_.processEvents(); }
 
     // Sets the face for `outcome` when the operation had begun; returns it.

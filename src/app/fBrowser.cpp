@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
@@ -13,7 +14,9 @@
 #include <QVBoxLayout>
 
 #include "app/CancelButton.h"
+#include "app/CloneRowWatch.h"
 #include "app/DataGrid.h"
+#include "app/FocusStyle.h"
 #include "app/WidgetKit.h"
 #include "app/about_un.h"
 #include "app/fClone.h"
@@ -31,6 +34,7 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
     setObjectName("fmBrowser");
     setWindowTitle(" Quorvel V 1.0");
+    FocusStyle::install();
     buildMenu();
 
     auto* central = new QWidget(this);
@@ -52,6 +56,7 @@ TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
 
     buildStatusBar();
     showStatus();
+    watchCloneRows();
 
     resize(646, 448);
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -104,7 +109,7 @@ bool TfmBrowser::FormCloseQuery() { return confirm("Exit now?"); }
 
 void TfmBrowser::closeEvent(QCloseEvent* event) {
     // While an operation runs the window stays; it is the operation's.
-    if (!status_.finished() && !QMainWindow::isEnabled()) {
+    if (!status_.finished() && !workAreaEnabled()) {
         event->ignore();
         return;
     }
@@ -133,8 +138,10 @@ void TfmBrowser::showStatus() {
 
 void TfmBrowser::setWorking() {
     status_.setWorking();
+    // The previous operation's result is not this one's.
+    setStatusPanel(1, "  ");
     showStatus();
-    QMainWindow::setEnabled(false);
+    setWorkAreaEnabled(false);
     cancel_->operationStarted();
 }
 
@@ -142,7 +149,7 @@ void TfmBrowser::setOK() {
     status_.setOK();
     cancel_->operationEnded();
     showStatus();
-    QMainWindow::setEnabled(true);
+    setWorkAreaEnabled(true);
     applyPendingFocus();
 }
 
@@ -150,32 +157,43 @@ void TfmBrowser::setError() {
     status_.setError();
     cancel_->operationEnded();
     showStatus();
-    QMainWindow::setEnabled(true);
+    setWorkAreaEnabled(true);
     applyPendingFocus();
 }
+
+bool TfmBrowser::cancelRequested() const { return cancel_ && cancel_->pressed(); }
 
 // Dialogs -----------------------------------------------------------------
 
 namespace {
 
-// An operation may ask or tell while the window shows it working (disabled):
-// a box of a disabled window would take no answer, so the window is usable
-// while the box is open and working again afterwards.
+// An operation may ask or tell while the window shows it working (its pages
+// and menus disabled): a box of a disabled window would take no answer, so
+// the window is usable while the box is open and working again afterwards.
 class UsableWhileOpen {
 public:
-    explicit UsableWhileOpen(QMainWindow& window) : window_(window), working_(!window.isEnabled()) {
-        if (working_) window_.setEnabled(true);
+    explicit UsableWhileOpen(TfmBrowser& window) : window_(window), working_(!window.workAreaEnabled()) {
+        if (working_) window_.setWorkAreaEnabled(true);
     }
     ~UsableWhileOpen() {
-        if (working_) window_.setEnabled(false);
+        if (working_) window_.setWorkAreaEnabled(false);
     }
 
 private:
-    QMainWindow& window_;
+    TfmBrowser& window_;
     bool working_;
 };
 
 }  // namespace
+
+bool TfmBrowser::workAreaEnabled() const {
+    return centralWidget()->isEnabled() && menuBar()->isEnabled();
+}
+
+void TfmBrowser::setWorkAreaEnabled(bool enabled) {
+    centralWidget()->setEnabled(enabled);
+    menuBar()->setEnabled(enabled);
+}
 
 QWidget* TfmBrowser::messageOwner() {
     // A box shown while an operation's dialog is open belongs to that dialog:
@@ -192,12 +210,18 @@ void TfmBrowser::notice(const std::string& text) {
 
 void TfmBrowser::error(const std::string& text) {
     UsableWhileOpen usable(*this);
+    // An operation's refusal or failure is shown as a warning.
+    boxIcon_ = QMessageBox::Warning;
+    struct Reset {
+        int& icon;
+        ~Reset() { icon = QMessageBox::Information; }
+    } reset{boxIcon_};
     showMessage(text);
 }
 
 void TfmBrowser::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), qs(text), QMessageBox::Ok,
-                    messageOwner());
+    QMessageBox box(static_cast<QMessageBox::Icon>(boxIcon_), QApplication::applicationName(), qs(text),
+                    QMessageBox::Ok, messageOwner());
     box.setObjectName("MessageBox");
     box.exec();
 }
@@ -208,7 +232,10 @@ bool TfmBrowser::confirm(const std::string& question) {
     QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
                     messageOwner());
     box.setObjectName("ConfirmBox");
-    box.setDefaultButton(QMessageBox::Yes);
+    // Enter or a hasty key press never deletes, replaces or switches off:
+    // Yes must be chosen.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

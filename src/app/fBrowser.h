@@ -26,6 +26,7 @@ class QTabWidget;
 namespace quorvel::app {
 
 class CancelButton;
+class CloneRowWatch;
 class DataGrid;
 class TfmAliases;
 class TfmLoginPrompt;
@@ -39,6 +40,10 @@ public:
     ~TfmBrowser() override;
 
     DM& dm() const { return dm_; }
+    // The pages and menus, which take no input while an operation works
+    // (the status bar's Cancel does).
+    bool workAreaEnabled() const;
+    void setWorkAreaEnabled(bool enabled);
     const StatusState& status() const { return status_; }
 
     // The dialogs created at start-up beside the window. Any not given is
@@ -77,6 +82,7 @@ public:
     void processEvents() override;
     void showPage(ctl::Control page) override;
     void rowsProgress(const std::string& table, long long rows) override;
+    bool cancelRequested() const override;
 
     // The window's dialogs. The file dialogs (OpenDialog1, SaveDialog1), the
     // alias dialog "Connect to DataBase" and the login "Login" for `alias`
@@ -147,6 +153,10 @@ public slots:
     void SBReadddlClick();
     void SBConvertddlClick();
     void About1Click();
+    // Database > Disconnect all: every database of the window is let go.
+    void disconnectAll();
+    // Database > Aliases: the configured aliases and where they are kept.
+    void showAliases();
 
 public:
     // Runs one operation and returns how it ended; whatever escapes it is
@@ -194,12 +204,15 @@ private:
     void showExchangeButtons();
     // Who has read what, read afresh from the local database (fBrowserPeers.cpp).
     void showPeers();
+    // "Delete clone" enabled only on a clone's row (fBrowserCloneHandlers.cpp).
+    void watchCloneRows();
     // The clone list after a change (fBrowserCloneHandlers.cpp).
     Outcome showRegisteredClone(const std::string& name, Outcome registered);
     // Runs an operation that reports its steps to `label` and its progress
     // to `bar`, in the working state, and shows OK or error from its outcome.
+    // The operation runs on the worker (app/Worker.h) with the reporter it is given.
     Outcome runReported(std::optional<ctl::Control> label, std::optional<ctl::Control> bar,
-                        const std::function<Outcome()>& operation);
+                        const std::function<Outcome(Reporter&)>& operation);
     // The preparation's lists, opened again after an operation changed or
     // reconnected the master (fBrowserPrepareHandlers.cpp).
     void reopenPrepareLists();
@@ -213,6 +226,7 @@ private:
     std::map<std::string, DataGrid*> grids_;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     CancelButton* cancel_ = nullptr;  // shown while an operation works
+    std::unique_ptr<CloneRowWatch> cloneRowWatch_;
     QPointer<QWidget> splash_;
     bool shownOnce_ = false;
     std::string pendingFocus_;
@@ -220,6 +234,9 @@ private:
     bool progressShown_ = false;
     // Where runReported sends the running operation's steps and progress.
     std::optional<ctl::Control> stepLabel_, progressBar_;
+    // The icon of the next message box (a QMessageBox::Icon): information,
+    // a warning for an operation's error.
+    int boxIcon_ = 1;
     // The operation's own dialog while it is open (owner of message boxes).
     QPointer<QWidget> operationDialog_;
 

@@ -3,7 +3,9 @@
 // refreshes its clone list after them.
 #include <exception>
 
+#include "app/CloneRowWatch.h"
 #include "app/StatusReporter.h"
+#include "app/Worker.h"
 #include "app/fBrowser.h"
 #include "db/CurrentRow.h"
 
@@ -14,6 +16,7 @@ namespace {
 // The dialog edit to correct for a refused part of the entry.
 std::string editOf(clone::EntryPart part) {
     switch (part) {
+        case clone::EntryPart::Name: return "EditName";
         case clone::EntryPart::MaxValue1: return "EditMaxValue1";
         case clone::EntryPart::MaxValue2: return "EditMaxValue2";
         default: return "";
@@ -48,6 +51,8 @@ void moveToClone(DM& dm, const std::string& name) {
 
 }  // namespace
 
+void TfmBrowser::watchCloneRows() { cloneRowWatch_ = std::make_unique<CloneRowWatch>(*this, dm_.QClone); }
+
 Outcome TfmBrowser::showRegisteredClone(const std::string& name, Outcome registered) {
     try {
         dm_.ReopenClone();
@@ -71,6 +76,9 @@ void TfmBrowser::SBNewCloneClick() {
             typedName = entry.name;
             const clone::Registration r = clone::RegisterClone(dm_.UserDB(), entry, reporter);
             registered = r.outcome;
+            // Not registered: the dialog stays open with what was typed, on
+            // the part to correct (the name when the server refused the row).
+            if (!r.outcome.isDone() && r.refused == clone::EntryPart::None) return std::string("EditName");
             return editOf(r.refused);
         });
         if (!ok) return Outcome::cancelled();
@@ -80,8 +88,10 @@ void TfmBrowser::SBNewCloneClick() {
 
 void TfmBrowser::SBDelCloneClick() {
     StatusReporter reporter(*this);
+    const std::optional<std::string> name = currentValue(dm_.QClone, "Name");
     runOperation([&] {
-        Outcome outcome = clone::DeleteClone(dm_.UserDB(), currentValue(dm_.QClone, "Name"), reporter);
+        const Outcome outcome =
+            runOnWorker(reporter, [&](Reporter& r) { return clone::DeleteClone(dm_.UserDB(), name, r); });
         if (outcome.isDone()) {
             dm_.ReopenClone();
             showPeers();
@@ -92,8 +102,11 @@ void TfmBrowser::SBDelCloneClick() {
 
 void TfmBrowser::SBUpdateCloneGensClick() {
     StatusReporter reporter(*this);
+    const std::optional<clone::CloneRow> row = selectedClone(dm_);
     runOperation([&] {
-        return reporter.finish(clone::UpdateClone(dm_.UserDB(), dm_.CloneDB(), selectedClone(dm_), reporter));
+        return reporter.finish(runOnWorker(reporter, [&](Reporter& r) {
+            return clone::UpdateClone(dm_.UserDB(), dm_.CloneDB(), row, r);
+        }));
     });
 }
 

@@ -3,8 +3,11 @@
 // the connection's labels, the lists, and the buttons the connection enables.
 #include <exception>
 
+#include "app/Worker.h"
 #include "app/fBrowser.h"
 #include "db/OpenLists.h"
+#include "engine/Aliases.h"
+#include "synchro/SynchroIdentity.h"
 
 namespace quorvel::app {
 
@@ -38,17 +41,14 @@ void TfmBrowser::SBConnectToSynchroClick() { askAndConnect(Connection::OutSynchr
 void TfmBrowser::SBConnectForSynchroClick() { askAndConnect(Connection::InSynchro); }
 
 void TfmBrowser::askAndConnect(Connection which) {
-    runOperation([&] {
-        // The old connection goes as soon as the button is pressed, also when
-        // the dialogs are cancelled.
-        forgetConnection(which);
-        std::optional<std::string> alias = chooseAlias();
-        if (!alias) return Outcome::cancelled();
-        processEvents();
-        std::string user, password;
-        if (!login(*alias, user, password)) return Outcome::cancelled();
-        return connectWith(which, {*alias, user, password});
-    });
+    // Cancelling either dialog changes nothing: the connection that was
+    // open stays. The old one goes only once the new one is asked for.
+    std::optional<std::string> alias = chooseAlias();
+    if (!alias) return;
+    processEvents();
+    std::string user, password;
+    if (!login(*alias, user, password)) return;
+    runOperation([&] { return connectWith(which, {*alias, user, password}); });
 }
 
 void TfmBrowser::forgetConnection(Connection which) {
@@ -70,18 +70,56 @@ void TfmBrowser::forgetConnection(Connection which) {
     showExchangeButtons();
 }
 
+void TfmBrowser::disconnectAll() {
+    for (Connection which : {Connection::Local, Connection::Clone, Connection::OutSynchro})
+        forgetConnection(which);
+    setText(ctl::LPrepare, "Status");
+    setStatusPanel(1, "  ");
+}
+
+void TfmBrowser::showAliases() {
+    std::string text;
+    try {
+        for (const std::string& name : engine::Aliases::names()) text += "    " + name + "\n";
+    } catch (const std::exception& e) {
+        text = std::string(e.what()) + "\n";
+    }
+    if (text.empty()) text = "    (none)\n";
+    showMessage("Aliases in " + engine::Aliases::configPath() + ":\n" + text +
+                "\nAdd one with: quorvel-cli aliases add NAME DATABASE");
+}
+
 Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
     forgetConnection(which);
     setWorking();
     engine::Database& db = databaseOf(dm_, which);
+    // Attaching (and upgrading an older database) on the worker: a server
+    // that is slow to answer leaves the window painted.
     connect::LocalConnection local{Outcome::done(), {}};
-    if (which == Connection::Local)
-        local = connect::ConnectLocal(db, login, *this);
-    else
-        local.outcome = connect::Connect(db, login, *this);
+    local.outcome = runOnWorker(*this, [&](Reporter& r) {
+        if (which != Connection::Local) return connect::Connect(db, login, r);
+        local = connect::ConnectLocal(db, login, r);
+        return local.outcome;
+    });
     if (!local.outcome.isDone()) {
         setError();
         return local.outcome;
+    }
+    if (which == Connection::OutSynchro || which == Connection::InSynchro) {
+        // Only a synchro database is kept as one: the master, a clone, the
+        // local file itself or any other database is let go at once.
+        std::string why;
+        try {
+            why = synchro::notASynchroDatabase(db, synchro::identify(db), dm_.UserDB());
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+        if (!why.empty()) {
+            db.disconnect();
+            setError();
+            error(why);
+            return Outcome::refused(why);
+        }
     }
     // Dialect 1 is what the tool began with; a dialect-3 database says so.
     setText(labelOf(which), db.sqlDialect() == 1 ? login.alias
@@ -142,7 +180,9 @@ void TfmBrowser::showExchangeButtons() {
     if (!out) setEnabled(ctl::SBSuccess, false);
     setEnabled(ctl::SBInactiveTriggers, local && !facts.triggersInactive);
     setEnabled(ctl::SBActiveTriggers, local && facts.triggersInactive);
-    setEnabled(ctl::SBReadFromSynchro, in && facts.triggersInactive);
+    // The read needs no trigger switched off: its own changes pass the
+    // replication triggers by.
+    setEnabled(ctl::SBReadFromSynchro, in);
 }
 
 }  // namespace quorvel::app

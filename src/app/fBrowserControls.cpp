@@ -77,7 +77,10 @@ bool TfmBrowser::isEnabled(ctl::Control c) const {
 
 void TfmBrowser::setVisible(ctl::Control c, bool visible) {
     if (auto [pages, p] = page(c.str()); pages) {
+        // A hidden page is out of reach: the arrow keys on the tab bar pass
+        // over a disabled tab, not over a hidden one alone.
         pages->setTabVisible(pages->indexOf(p), visible);
+        pages->setTabEnabled(pages->indexOf(p), visible);
         return;
     }
     if (QWidget* w = control(c.str())) w->setVisible(visible);
@@ -116,7 +119,7 @@ void TfmBrowser::focusAndSelectAll(ctl::Control c) {
 }
 
 void TfmBrowser::applyPendingFocus() {
-    if (pendingFocus_.empty() || !QMainWindow::isEnabled()) return;
+    if (pendingFocus_.empty() || !workAreaEnabled()) return;
     if (auto* e = qobject_cast<QLineEdit*>(control(std::exchange(pendingFocus_, std::string())))) {
         e->setFocus();
         e->selectAll();
@@ -126,6 +129,7 @@ void TfmBrowser::applyPendingFocus() {
 void TfmBrowser::setStatusPanel(int panel, const std::string& text) {
     if (panel < 0 || panel > 1) return;
     statusPanels_[panel]->setText(qs(text));
+    if (panel == 1) statusPanels_[panel]->setToolTip(qs(text).trimmed());
     statusPanels_[panel]->repaint();
 }
 
@@ -142,6 +146,7 @@ void TfmBrowser::showPageNamed(const std::string& name) {
     auto [pages, p] = page(name);
     if (!pages) return;
     pages->setTabVisible(pages->indexOf(p), true);
+    pages->setTabEnabled(pages->indexOf(p), true);
     pages->setCurrentWidget(p);
     // An inner page is only seen when its outer page is in front as well.
     for (const auto& [outerName, entry] : pages_)

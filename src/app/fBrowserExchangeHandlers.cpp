@@ -5,6 +5,7 @@
 // status bar what the fill and the read moved.
 #include "app/ExchangeReporter.h"
 #include "app/HintTexts.h"
+#include "app/Worker.h"
 #include "app/fBrowser.h"
 #include "synchro/Operations.h"
 #include "synchro/RecordTransfer.h"
@@ -146,32 +147,62 @@ void closeCollisionGrids(DM& dm) {
 
 }  // namespace
 
+namespace {
+
+// The words of a fill or read that ended, on its page's "Action:" label, in
+// the status bar and, for a cancel, in a box: the last step is not left
+// there as if it still ran.
+void showEndWords(Frontend& window, ctl::Control label, const Outcome& outcome, const std::string& cancelled) {
+    if (outcome.failure() == engine::Failure::Cancelled) {
+        window.setText(label, cancelled);
+        window.setStatusPanel(1, "  " + cancelled);
+        window.showMessage(cancelled);
+        return;
+    }
+    switch (outcome.kind()) {
+        case Outcome::Kind::Done: window.setText(label, "Done."); break;
+        case Outcome::Kind::Cancelled: break;
+        default: window.setText(label, "Stopped: nothing was changed."); break;
+    }
+}
+
+}  // namespace
+
 void TfmBrowser::SBFillSynchroClick() {
     closeCollisionGrids(dm_);
     synchro::FillReport report;
     ExchangeReporter reporter(*this, ctl::LFillAction, &dm_.QTableOrder);
-    const Outcome outcome =
-        runOperation([&] { return synchro::FillSynchro(dm_.UserDB(), dm_.SynchroDB(), reporter, &report); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) {
+            return synchro::FillSynchro(dm_.UserDB(), dm_.SynchroDB(), r, &report);
+        });
+    });
     if (outcome.isDone()) {
         dm_.ReopenSynchro();
         setEnabled(ctl::SBSuccess, true);
-        setStatusPanel(1, fillSummary(report));
     }
     showPeers();
     showEnding(*this, outcome, true);
+    showEndWords(*this, ctl::LFillAction, outcome,
+                 "Fill cancelled: the synchro database and the fill number are as they were.");
+    if (outcome.isDone()) setStatusPanel(1, fillSummary(report));
 }
 
 void TfmBrowser::SBReadFromSynchroClick() {
     closeCollisionGrids(dm_);
     synchro::ReadReport report;
     ExchangeReporter reporter(*this, ctl::LSAction, &dm_.QTableOrder);
-    const Outcome outcome = runOperation(
-        [&] { return synchro::ReadFromSynchro(dm_.UserDB(), dm_.SynchroDB(), reporter, &report); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) {
+            return synchro::ReadFromSynchro(dm_.UserDB(), dm_.SynchroDB(), r, &report);
+        });
+    });
     showPeers();
     showEnding(*this, outcome, true);
+    showEndWords(*this, ctl::LSAction, outcome, "Read cancelled: nothing was applied.");
     if (outcome.isDone())
         setStatusPanel(1, readSummary(report));
-    else if (report.collision)
+    else if (report.collision && outcome.failure() != engine::Failure::Cancelled)
         showCollision(*this, dm_, *report.collision);
 }
 
@@ -180,14 +211,17 @@ void TfmBrowser::SBDelSynchroClick() {
     if (dm_.QSynchro.active() && !dm_.QSynchro.isEmpty())
         selected = dm_.QSynchro.fieldByName("SYNCHRONUMBER").asInteger();
     ExchangeReporter reporter(*this);
-    const Outcome outcome = runOperation([&] { return synchro::DelSynchro(dm_.UserDB(), reporter, selected); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) { return synchro::DelSynchro(dm_.UserDB(), r, selected); });
+    });
     if (outcome.isDone()) dm_.ReopenSynchro();
     showEnding(*this, outcome, false);
 }
 
 void TfmBrowser::SBSuccessClick() {
     SuccessReporter reporter(*this);
-    const Outcome outcome = runOperation([&] { return synchro::Success(dm_.UserDB(), reporter); });
+    const Outcome outcome = runOperation(
+        [&] { return runOnWorker(reporter, [&](Reporter& r) { return synchro::Success(dm_.UserDB(), r); }); });
     if (outcome.isDone()) setEnabled(ctl::SBFillSynchro, false);
     showPeers();
     showEnding(*this, outcome, false);
@@ -201,8 +235,11 @@ void TfmBrowser::SBCopyNaturalKeyClick() {
         dm_.TMaster.active() ? selectedRow(dm_.QSynchro6) : synchro::SelectedRow{};
     const std::string table = dm_.TMaster.tableName();
     ExchangeReporter reporter(*this);
-    const Outcome outcome =
-        runOperation([&] { return synchro::CopyNaturalKey(dm_.UserDB(), dm_.SynchroDB(), reporter, table, row); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) {
+            return synchro::CopyNaturalKey(dm_.UserDB(), dm_.SynchroDB(), r, table, row);
+        });
+    });
     showEnding(*this, outcome, false);
     if (!outcome.isDone()) return;
     // "Master/Clone" shows the local row as it is now.
@@ -231,8 +268,11 @@ void TfmBrowser::SBPassOverSynchroRowClick() {
         return;
     }
     ExchangeReporter reporter(*this);
-    const Outcome outcome =
-        runOperation([&] { return synchro::DeleteSynchroRow(dm_.UserDB(), dm_.SynchroDB(), reporter, table, key); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) {
+            return synchro::DeleteSynchroRow(dm_.UserDB(), dm_.SynchroDB(), r, table, key);
+        });
+    });
     showEnding(*this, outcome, false);
     if (!outcome.isDone()) return;
     dm_.TMaster.close();
@@ -250,8 +290,11 @@ void TfmBrowser::SBDropDeleteEntryClick() {
     const replica::RecordCode code{entries.fieldByName("R$CODE1").asInteger(),
                                    entries.fieldByName("R$CODE2").asInteger()};
     ExchangeReporter reporter(*this);
-    const Outcome outcome =
-        runOperation([&] { return synchro::DropDeleteEntry(dm_.UserDB(), dm_.SynchroDB(), reporter, name, code); });
+    const Outcome outcome = runOperation([&] {
+        return runOnWorker(reporter, [&](Reporter& r) {
+            return synchro::DropDeleteEntry(dm_.UserDB(), dm_.SynchroDB(), r, name, code);
+        });
+    });
     showEnding(*this, outcome, true);
 }
 
@@ -264,7 +307,8 @@ namespace quorvel::app {
 void TfmBrowser::rowsProgress(const std::string& table, long long rows) {
     progressShown_ = true;
     setStatusPanel(1, rows > 0 ? table + ": " + std::to_string(rows) + " rows" : "  ");
-    processEvents();
+    // An operation on the worker leaves the window's own loop running.
+    if (!workerRunning()) processEvents();
 }
 
 }  // namespace quorvel::app

@@ -12,6 +12,8 @@ namespace quorvel::app {
 
 Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
     Outcome outcome = Outcome::failed("Unexpected error");
+    // What the previous operation did is not this one's result.
+    setStatusPanel(1, "  ");
     try {
         outcome = operation();
     } catch (const std::exception& e) {
@@ -22,7 +24,7 @@ Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
     }
     // An operation that ended without reporting its end would leave the
     // window disabled for good; the window is usable again whatever happened.
-    if (!QMainWindow::isEnabled()) QMainWindow::setEnabled(true);
+    if (!workAreaEnabled()) setWorkAreaEnabled(true);
     applyPendingFocus();
     // A row count left behind would read as the result of the operation.
     if (std::exchange(progressShown_, false)) setStatusPanel(1, "  ");

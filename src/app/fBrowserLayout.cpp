@@ -1,6 +1,10 @@
 // Building the main window: menu, top bar, status bar, the overview page,
 // and the bookkeeping of pages and grids that the named controls rely on.
+#include <QAbstractButton>
 #include <QFrame>
+#include <QKeySequence>
+#include <QMenu>
+#include <QStackedWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -35,7 +39,70 @@ DataGrid* TfmBrowser::addGrid(const char* name, engine::DataSet& dataSet, bool t
     return g;
 }
 
+namespace {
+
+// A menu item that presses a button of the window: enabled as the button is
+// (read when the menu opens), and doing nothing the button would not.
+QAction* addButtonItem(QMenu* menu, QWidget* window, const char* caption, const char* button,
+                       const QKeySequence& keys = {}) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString("Menu") + button);
+    item->setShortcut(keys);
+    QObject::connect(item, &QAction::triggered, window, [window, button] {
+        auto* b = window->findChild<QAbstractButton*>(button);
+        // A button on a page hidden here (a clone's "Cloning") is no choice.
+        if (b && b->isEnabled() && !b->isHidden() && b->window() == window) {
+            for (QWidget* p = b->parentWidget(); p && p != window; p = p->parentWidget())
+                if (auto* pages = qobject_cast<QStackedWidget*>(p->parentWidget()))
+                    if (auto* tabs = qobject_cast<QTabWidget*>(pages->parentWidget()))
+                        if (!tabs->isTabVisible(tabs->indexOf(p))) return;
+            b->click();
+        }
+    });
+    QObject::connect(menu, &QMenu::aboutToShow, item, [item, window, button] {
+        auto* b = window->findChild<QAbstractButton*>(button);
+        item->setEnabled(b && b->isEnabled());
+    });
+    return item;
+}
+
+}  // namespace
+
 void TfmBrowser::buildMenu() {
+    QMenu* database = menuBar()->addMenu("&Database");
+    database->setObjectName("MenuDatabase");
+    addButtonItem(database, this, "Connect to &Master/Clone...", "SBConnect", QKeySequence("Ctrl+M"));
+    addButtonItem(database, this, "Connect to &Clone...", "SBConnectToClone");
+    addButtonItem(database, this, "Connect to &Out Synchro...", "SBConnectToSynchro", QKeySequence("Ctrl+O"));
+    addButtonItem(database, this, "Connect to &In Synchro...", "SBConnectForSynchro", QKeySequence("Ctrl+I"));
+    database->addSeparator();
+    QAction* disconnect = database->addAction("&Disconnect all");
+    disconnect->setObjectName("MenuDisconnect");
+    disconnect->setShortcut(QKeySequence("Ctrl+D"));
+    connect(disconnect, &QAction::triggered, this, &TfmBrowser::disconnectAll);
+    database->addSeparator();
+    QAction* aliases = database->addAction("&Aliases...");
+    aliases->setObjectName("MenuAliases");
+    connect(aliases, &QAction::triggered, this, &TfmBrowser::showAliases);
+    database->addSeparator();
+    QAction* quit = database->addAction("E&xit");
+    quit->setObjectName("MenuExit");
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* exchange = menuBar()->addMenu("&Exchange");
+    exchange->setObjectName("MenuExchange");
+    addButtonItem(exchange, this, "&Fill SYNCHRO gdb", "SBFillSynchro", QKeySequence("Ctrl+F"));
+    addButtonItem(exchange, this, "&Read from SYNCHRO", "SBReadFromSynchro", QKeySequence("Ctrl+R"));
+    addButtonItem(exchange, this, "&Success", "SBSuccess");
+    exchange->addSeparator();
+    addButtonItem(exchange, this, "&Copy current record from Synchro", "SBCopyNaturalKey");
+    addButtonItem(exchange, this, "Do &not take the synchro row", "SBPassOverSynchroRow");
+    addButtonItem(exchange, this, "Drop the &D entry", "SBDropDeleteEntry");
+    exchange->addSeparator();
+    addButtonItem(exchange, this, "Make Triggers &Inactive...", "SBInactiveTriggers");
+    addButtonItem(exchange, this, "Make Triggers &Active", "SBActiveTriggers");
+
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("Help1");
     QAction* about = help->addAction("&About...");
@@ -91,15 +158,20 @@ QWidget* TfmBrowser::buildTopBar() {
 void TfmBrowser::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar");
-    cancel_ = new CancelButton(this);
-    bar->setFixedHeight(19);
-    const int widths[2] = {150, 500};
+    cancel_ = new CancelButton(bar);
+    bar->addPermanentWidget(cancel_);
+    // Panel 0 holds the status words; panel 1, what the last operation
+    // did, takes the rest of the width at any size of the window (a text
+    // longer than that is cut, and whole in its tooltip).
     for (int i = 0; i < 2; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QString("StatusPanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFixedWidth(widths[i]);
-        bar->addWidget(panel);
+        if (i == 0)
+            panel->setFixedWidth(150);
+        else
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        bar->addWidget(panel, i);
         statusPanels_[i] = panel;
     }
     statusPanels_[1]->setText("  ");

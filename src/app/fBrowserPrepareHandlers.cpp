@@ -4,6 +4,8 @@
 // the operation ended.
 #include <exception>
 
+#include "app/HintTexts.h"
+#include "app/Worker.h"
 #include "app/fBrowser.h"
 #include "db/CurrentRow.h"
 #include "prepare/Operations.h"
@@ -24,7 +26,7 @@ void TfmBrowser::step(const std::string& what) {
     if (!stepLabel_) return;
     setText(*stepLabel_, what);
     setVisible(*stepLabel_, true);
-    processEvents();
+    if (!workerRunning()) processEvents();
 }
 
 void TfmBrowser::progress(long long done, long long total) {
@@ -32,16 +34,17 @@ void TfmBrowser::progress(long long done, long long total) {
     if (total > 0) setProgressMax(*progressBar_, static_cast<int>(total));
     setProgress(*progressBar_, static_cast<int>(done));
     setVisible(*progressBar_, true);
-    processEvents();
+    if (!workerRunning()) processEvents();
 }
 
 Outcome TfmBrowser::runReported(std::optional<ctl::Control> label, std::optional<ctl::Control> bar,
-                                const std::function<Outcome()>& operation) {
+                                const std::function<Outcome(Reporter&)>& operation) {
     const StatusState before = status_;
     stepLabel_ = label;
     progressBar_ = bar;
     setWorking();
-    const Outcome outcome = runOperation(operation);
+    // On the worker: the window stays painted, and its Cancel usable.
+    const Outcome outcome = runOperation([&] { return runOnWorker(*this, operation); });
     stepLabel_.reset();
     progressBar_.reset();
     if (outcome.isDone()) {
@@ -50,7 +53,7 @@ Outcome TfmBrowser::runReported(std::optional<ctl::Control> label, std::optional
         // Answered No: nothing happened, the status stays as it was.
         status_ = before;
         showStatus();
-        QMainWindow::setEnabled(true);
+        setWorkAreaEnabled(true);
     } else {
         setError();
     }
@@ -75,8 +78,8 @@ void TfmBrowser::reopenPrepareLists() {
 
 void TfmBrowser::SBCreateMetaClick() {
     const prepare::MasterBounds bounds{text(ctl::EditMaxValue1), text(ctl::EditMaxValue2)};
-    const Outcome outcome = runReported(ctl::LAction, ctl::PBar, [&] {
-        return prepare::CreateMetaStructures(dm_.UserDB(), bounds, *this);
+    const Outcome outcome = runReported(ctl::LAction, ctl::PBar, [&](Reporter& r) {
+        return prepare::CreateMetaStructures(dm_.UserDB(), bounds, r);
     });
     // No step caption or half-full bar stays beside the page's status.
     setVisible(ctl::PBar, false);
@@ -96,7 +99,7 @@ void TfmBrowser::SBCreateMetaClick() {
 
 void TfmBrowser::SBEraseMetaClick() {
     const Outcome outcome = runReported(ctl::LAction, ctl::PBar,
-                                        [&] { return prepare::EraseMetaStructures(dm_.UserDB(), *this); });
+                                        [&](Reporter& r) { return prepare::EraseMetaStructures(dm_.UserDB(), r); });
     setVisible(ctl::PBar, false);
     setVisible(ctl::LAction, false);
     if (outcome.isDone()) {
@@ -118,42 +121,42 @@ void TfmBrowser::SBAddGenClick() {
     // keeps the offset it proposed.
     std::string offset = prepare::kDefaultKeyOffset;
     if (generator) offset = inputBox("Offset setting", "Offset:", offset).value_or(offset);
-    if (runReported({}, {}, [&] { return prepare::AddKeyGenerator(dm_.UserDB(), generator, offset, *this); })
+    if (runReported({}, {}, [&](Reporter& r) { return prepare::AddKeyGenerator(dm_.UserDB(), generator, offset, r); })
             .isDone())
         dm_.ReopenPKGens();
 }
 
 void TfmBrowser::SBRemoveGenClick() {
     const std::optional<std::string> generator = currentValue(dm_.QPKGens, "GeneratorName");
-    if (runReported({}, {}, [&] { return prepare::RemoveKeyGenerator(dm_.UserDB(), generator, *this); }).isDone())
+    if (runReported({}, {}, [&](Reporter& r) { return prepare::RemoveKeyGenerator(dm_.UserDB(), generator, r); }).isDone())
         dm_.ReopenPKGens();
 }
 
 void TfmBrowser::SBAddTableClick() {
     const std::optional<std::string> table = currentValue(dm_.QTables, "RDB$RELATION_NAME");
-    if (runReported({}, {}, [&] { return prepare::AddWorkingTable(dm_.UserDB(), table, *this); }).isDone())
+    if (runReported({}, {}, [&](Reporter& r) { return prepare::AddWorkingTable(dm_.UserDB(), table, r); }).isDone())
         dm_.ReopenWorkingTables();
 }
 
 void TfmBrowser::SBRemoveTableClick() {
     const std::optional<std::string> table = currentValue(dm_.QWorkingTables, "Name");
-    if (runReported({}, {}, [&] { return prepare::RemoveWorkingTable(dm_.UserDB(), table, *this); }).isDone())
+    if (runReported({}, {}, [&](Reporter& r) { return prepare::RemoveWorkingTable(dm_.UserDB(), table, r); }).isDone())
         dm_.ReopenWorkingTables();
 }
 
 void TfmBrowser::SBAddAltttablesClick() {
-    runReported({}, {}, [&] { return prepare::AddAllWorkingTables(dm_.UserDB(), *this); });
+    runReported({}, {}, [&](Reporter& r) { return prepare::AddAllWorkingTables(dm_.UserDB(), r); });
     // Some names may have gone in even when one failed.
     dm_.ReopenWorkingTables();
 }
 
 void TfmBrowser::SBRemoveAllTablesClick() {
-    runReported({}, {}, [&] { return prepare::RemoveAllWorkingTables(dm_.UserDB(), *this); });
+    runReported({}, {}, [&](Reporter& r) { return prepare::RemoveAllWorkingTables(dm_.UserDB(), r); });
     dm_.ReopenWorkingTables();
 }
 
 void TfmBrowser::SBCreateTriggersClick() {
-    if (!runReported({}, {}, [&] { return prepare::RecreateTriggers(dm_.UserDB(), *this); }).isDone()) return;
+    if (!runReported({}, {}, [&](Reporter& r) { return prepare::RecreateTriggers(dm_.UserDB(), r); }).isDone()) return;
     // The list as armed, and the history starting again at row 0.
     dm_.ReopenWorkingTables();
     dm_.ReopenSynchro();
@@ -163,18 +166,20 @@ void TfmBrowser::SBCreateTriggersClick() {
 
 namespace {
 
-// The switches as the triggers' state asks for them.
+// The switches as the triggers' state asks for them; the read does not
+// depend on them.
 void showSwitchesFor(Frontend& window, bool inactive) {
     window.setEnabled(ctl::SBInactiveTriggers, !inactive);
     window.setEnabled(ctl::SBActiveTriggers, inactive);
-    if (inactive) window.setEnabled(ctl::SBReadFromSynchro, true);
 }
 
 }  // namespace
 
 void TfmBrowser::SBInactiveTriggersClick() {
-    const Outcome outcome = runReported(ctl::LSAction, ctl::PBTrigger, [&] {
-        return prepare::MakeTriggersInactive(dm_.UserDB(), *this);
+    // Switched off, the triggers capture nobody's changes: the question says so.
+    if (!confirm(inactiveTriggersQuestion().toStdString())) return;
+    const Outcome outcome = runReported(ctl::LSAction, ctl::PBTrigger, [&](Reporter& r) {
+        return prepare::MakeTriggersInactive(dm_.UserDB(), r);
     });
     setVisible(ctl::PBTrigger, false);
     // Refused: they are inactive already (a connection may have shown the
@@ -183,8 +188,8 @@ void TfmBrowser::SBInactiveTriggersClick() {
 }
 
 void TfmBrowser::SBActiveTriggersClick() {
-    const Outcome outcome = runReported(ctl::LSAction, ctl::PBTrigger, [&] {
-        return prepare::MakeTriggersActive(dm_.UserDB(), *this);
+    const Outcome outcome = runReported(ctl::LSAction, ctl::PBTrigger, [&](Reporter& r) {
+        return prepare::MakeTriggersActive(dm_.UserDB(), r);
     });
     setVisible(ctl::PBTrigger, false);
     if (outcome.isDone() || outcome.kind() == Outcome::Kind::Refused) showSwitchesFor(*this, false);

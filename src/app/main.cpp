@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/DisplayCheck.h"
+#include "app/WindowRun.h"
 #include "app/about_un.h"
 #include "app/fBrowser.h"
 #include "app/logo.h"
@@ -11,7 +12,6 @@
 #include "app/fAliases.h"
 #include "app/fLoginPrompt.h"
 #include "db/DM.h"
-#include "engine/Interrupt.h"
 
 int main(int argc, char** argv) {
     using namespace quorvel;
@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
                      "Start it inside a desktop session, or use quorvel-cli in a terminal.\n");
         return app::kNoDisplayExitStatus;
     }
+    app::holdSignalsForTheWindow();
     QApplication application(argc, argv);
 
     // Owned by nobody: the main window destroys it when first shown.
@@ -39,20 +40,6 @@ int main(int argc, char** argv) {
     fmBrowser.setDialogs(&fmAliases, &fmLoginPrompt, &AboutBox, &fmClone);
     fmBrowser.setSplash(QuorvelLogo);
 
-    // Ctrl+C in the starting terminal or kill: the running statement is
-    // cancelled and the window closes as when the user quits; the data
-    // module then detaches the databases. The signal is not a question, so
-    // "Exit now?" is not asked: exit() ends every event loop, open dialogs
-    // included, without asking the windows.
-    engine::installInterruptHandlers([](int) {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app, [] { QCoreApplication::exit(engine::interruptedExitStatus()); }, Qt::QueuedConnection);
-    });
-
     fmBrowser.show();
-    // A signal taken by a dialog shown before the main loop leaves nothing
-    // to wait for.
-    const int status = engine::interrupted() ? 0 : application.exec();
-    return engine::interrupted() ? engine::interruptedExitStatus() : status;
+    return app::runWindow(application, fmBrowser);
 }

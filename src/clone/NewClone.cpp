@@ -83,6 +83,19 @@ std::optional<std::string> boundNotAbove(engine::Database& master, const CloneEn
            " ends: a new clone's range must end above every registered one. Nothing was registered.";
 }
 
+// Each site has a name of its own: an empty name, or one the registry holds
+// already (the master's, a registered clone's), is refused before the server
+// would refuse the row.
+std::optional<std::string> nameTaken(engine::Database& master, const std::string& name) {
+    if (name.find_first_not_of(' ') == std::string::npos)
+        return std::string("Give the new clone a name. Nothing was registered.");
+    const int64_t held = engine::firstInteger(master, sql::countCloneRows(name)).value_or(0);
+    if (held == 0) return std::nullopt;
+    return "A site named " + name + " is registered already (number " +
+           std::to_string(engine::firstInteger(master, sql::numberOf(name)).value_or(0)) +
+           "): give the new clone another name. Nothing was registered.";
+}
+
 }  // namespace
 
 Outcome CheckMasterTakesClones(engine::Database& master, Reporter& reporter) {
@@ -105,6 +118,10 @@ Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Re
             }
         }
         engine::Transaction tx(master);
+        if (auto why = nameTaken(master, entry.name)) {
+            refused = EntryPart::Name;
+            throw Refused(*why);
+        }
         if (auto why = boundNotAbove(master, entry)) {
             refused = EntryPart::MaxValue1;
             throw Refused(*why);

@@ -32,7 +32,7 @@ Outcome CheckMasterTakesClones(engine::Database& master, Reporter& reporter);
 
 // The part of an entry that a refusal is about, for the front end to have
 // corrected.
-enum class EntryPart { None, MaxValue1, MaxValue2 };
+enum class EntryPart { None, Name, MaxValue1, MaxValue2 };
 
 struct Registration {
     Outcome outcome;
@@ -41,9 +41,9 @@ struct Registration {
 
 // "New clone": registers `entry` in the master's R$CLONE under the next
 // number. Refused, with nothing registered, when the master takes no clones,
-// a bound is not a number (or its low word is too large), or the bound does
-// not rise above every registered one; failed when the server refuses the
-// row (a name registered already).
+// the name is empty or registered already, a bound is not a number (or its
+// low word is too large), or the bound does not rise above every registered
+// one; failed when the server refuses the row.
 Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Reporter& reporter);
 
 // "Delete clone": after "Delete now?", removes the clone `name` from the

@@ -117,12 +117,12 @@ void cancelOperation() {
 void endCancel() { cancelPending = false; }
 
 void throwIfCancelled() {
-    if (cancelPending.exchange(false)) throw DbError("operation was cancelled");
+    if (cancelPending.exchange(false)) throw DbError("operation was cancelled", 0, 0, Failure::Cancelled);
 }
 
 void throwIfInterrupted() {
     throwIfCancelled();
-    if (received.load() != 0) throw DbError("operation was cancelled");
+    if (received.load() != 0) throw DbError("operation was cancelled", 0, 0, Failure::Cancelled);
 }
 
 }  // namespace quorvel::engine

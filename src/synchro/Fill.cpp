@@ -29,6 +29,7 @@
 #include "replica/SchemaVersion.h"
 #include "replica/SetIdentity.h"
 #include "replica/SqlText.h"
+#include "replica/Statements.h"
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
 #include "synchro/ColumnFit.h"
@@ -137,12 +138,18 @@ private:
     std::optional<Entry> previous_;
 };
 
-// Best effort: a failure here leaves a mark no file names, which costs the
-// next fill nothing but a history row.
-void forgetMark(engine::Database& local, int64_t number) {
+// A fill that stopped before its synchro database was committed: its mark
+// goes, and its number is given back when no fill drew one since (`before`
+// is where the number stood). Best effort: a failure here leaves a mark or a
+// number no file names, which costs the next fill nothing but a history row
+// or a gap in the numbers.
+void forgetFill(engine::Database& local, int64_t number, int64_t before) {
     try {
         engine::Transaction tx(local);
         local.execute("delete from R$SYNCHRO where SynchroNumber = " + std::to_string(number));
+        if (replica::integerOf(local, "select gen_id(R$FillNumber, 0) from RDB$Database") == number)
+            replica::integerOf(local, "select gen_id(R$FillNumber, " + std::to_string(before - number) +
+                                          ") from RDB$Database");
         tx.commit();
     } catch (...) {
     }
@@ -214,18 +221,20 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // committed and seen by the snapshot, or held by a transaction the
         // mark stops short of.
         const std::string date = todayText();
-        int64_t number = 0, acknowledged = 0;
+        int64_t number = 0, acknowledged = 0, numberBefore = 0;
         {
             engine::Transaction marking(local);
             pastBound = codesPastBound(local, LocalSite::read(local));
             const FillMark next = drawFillMark(local);
             acknowledged = replica::acknowledgedByAll(replica::readPeers(local), replica::lastFillNumber(local));
+            numberBefore = replica::integerOf(local, "select gen_id(R$FillNumber, 0) from RDB$Database");
             number = replica::drawFillNumber(local);
             local.execute("insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) + ", " +
                           std::to_string(next.code.high) + ", " + std::to_string(next.code.low) + ")");
             marking.commit();
             if (next.warning) nextWarning = next.warning;
         }
+        bool committing = false;
         try {
             // One moment for every table and the journal: a child row committed
             // with its parent is never sent without it, whatever other users
@@ -233,13 +242,13 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             engine::Transaction user(local, engine::Database::Isolation::Snapshot);
             const LocalSite site = LocalSite::read(local);
             const std::vector<replica::Peer> peers = replica::readPeers(local);
-            {
-                engine::Transaction emptying(synchro);
-                reporter.step("Clear Synchro tables");
-                reporter.breathe();
-                emptySynchro(synchro, working);
-                emptying.commit();  // the emptied synchro database stays empty whatever follows
-            }
+            // Emptied and filled in one transaction: a fill that stops on the
+            // way (cancelled, refused by the server) leaves the synchro
+            // database as it was, another site's unread fill included.
+            engine::Transaction filling(synchro);
+            reporter.step("Clear Synchro tables");
+            reporter.breathe();
+            emptySynchro(synchro, working);
             // What every peer has read goes; what remains is stamped with this
             // fill's number where no fill carried it yet, and at a clone with
             // the last master fill it had read when the change was made.
@@ -249,7 +258,6 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             const replica::HistoryMark from = replica::markOfFill(local, acknowledged);
             const RecordCode mark = from.code;
 
-            engine::Transaction filling(synchro);
             // The history from the mark counted from: the reader learns which
             // of these rows it has had already, by the last fill it read.
             transfer(local, synchro,
@@ -285,13 +293,15 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             }
 
             // The history sent above ends with this fill's own mark.
+            committing = true;
             filling.commit();
             user.commit();
         } catch (...) {
             // Not killed, only stopped (cancelled, refused by the server): the
-            // mark goes again, and the history is as it was. Its number stays
-            // used: the generator does not go back.
-            forgetMark(local, number);
+            // mark goes again, and the history is as it was. Its number is
+            // given back unless the synchro database may hold it: once its
+            // commit began, a reader may have a file of that number.
+            forgetFill(local, number, committing ? number : numberBefore);
             throw;
         }
         if (pastBound) reporter.notice(*pastBound);

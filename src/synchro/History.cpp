@@ -48,9 +48,12 @@ Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<in
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected() || !synchroNumber) throw Refused("List is empty!");
         if (auto why = undeletable(local, *synchroNumber)) throw Refused(*why);
-        if (!reporter.confirm("Delete now?")) return Outcome::cancelled();
+        const std::string n = std::to_string(*synchroNumber);
+        if (!reporter.confirm("Delete history row " + n + " (the mark of fill " + n +
+                              ")? The next fill sends again what fill " + n + " sent.\n\nDelete now?"))
+            return Outcome::cancelled();
         engine::Transaction tx(local);
-        local.execute("delete from R$SYNCHRO where SynchroNumber = " + std::to_string(*synchroNumber));
+        local.execute("delete from R$SYNCHRO where SynchroNumber = " + n);
         tx.commit();
         reporter.notice("The next fill sends again what fill " + std::to_string(*synchroNumber) + " sent.");
         return Outcome::done();

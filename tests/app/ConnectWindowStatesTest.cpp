@@ -7,6 +7,7 @@
 
 #include "QtTestSupport.h"
 #include "support/ReplicationTablesScript.h"
+#include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
 namespace quorvel::test {
@@ -67,14 +68,34 @@ TEST_F(ConnectWindowStates, TheIdentityOfAPreparedDatabaseShowsOrHidesThePrepara
 TEST_F(ConnectWindowStates, CloneAndSynchroConnectionsShowTheirAliasAndEnableTheirButtons) {
     ws.createDatabase("Master", kReplicationTables);
     ws.createDatabase("Other", "CREATE TABLE ITEMS (ID INTEGER);\nCOMMIT;");
+    ws.createDatabase("Synchro", synchroObjectsScript());
     ASSERT_TRUE(connectAs(Connection::Clone, "Other").isDone());
     EXPECT_EQ(w.text("LCloneName"), "Other");
     EXPECT_TRUE(w.isEnabled("SBUpdateCloneGens"));
 
     connectAs(Connection::Local, "Master");
-    ASSERT_TRUE(connectAs(Connection::OutSynchro, "Other").isDone());
+    // Only a synchro database is kept as one: any other is let go at once,
+    // saying what it is.
+    struct Refusal {
+        Connection which;
+        const char *alias, *said;
+    };
+    for (const Refusal& r : {Refusal{Connection::OutSynchro, "Other", "Other is not a synchro database"},
+                             Refusal{Connection::InSynchro, "Master", "Master is the local database itself"}}) {
+        SCOPED_TRACE(r.alias);
+        EXPECT_EQ(connectAs(r.which, r.alias).kind(), Outcome::Kind::Refused);
+        ASSERT_FALSE(w.messages.empty());
+        EXPECT_EQ(w.messages.back().rfind(r.said, 0), 0u) << w.messages.back();
+        EXPECT_FALSE(dm.SynchroDB().connected());
+        EXPECT_EQ(w.text("LSynchro1"), "?");
+        EXPECT_EQ(w.text("LSynchro2"), "?");
+        EXPECT_FALSE(w.isEnabled("SBFillSynchro"));
+        EXPECT_FALSE(w.isEnabled("SBReadFromSynchro"));
+        EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
+    }
+    ASSERT_TRUE(connectAs(Connection::OutSynchro, "Synchro").isDone());
     EXPECT_TRUE(w.isEnabled("SBFillSynchro"));
-    EXPECT_EQ(w.text("LSynchro1"), "Other");
+    EXPECT_EQ(w.text("LSynchro1"), "Synchro");
     EXPECT_EQ(w.text("LSynchro2"), "?");  // not the in-synchro database
     EXPECT_TRUE(dm.QSTables.active());
     EXPECT_EQ(dm.synchroRole, DM::SynchroRole::Out);
@@ -83,29 +104,36 @@ TEST_F(ConnectWindowStates, CloneAndSynchroConnectionsShowTheirAliasAndEnableThe
 TEST_F(ConnectWindowStates, AFailedConnectionShowsNothingOfTheOldDatabase) {
     ws.createDatabase("One", "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY);");
     ws.createDatabase("Three", "CREATE TABLE ITEMS (ID BIGINT NOT NULL PRIMARY KEY);", 3);
+    ws.createDatabase("SynchroOne", synchroObjectsScript());
+    ws.createDatabase("SynchroThree", synchroObjectsScript(), 3);
     // A database file gone since its alias was written: the connection fails.
     std::filesystem::remove(ws.createDatabase("Gone"));
     struct Case {
         Connection which;
         const char* label;
+        std::string prefix;  // of the aliases: a synchro connection takes only a synchro database
     };
-    for (const Case& c : {Case{Connection::Local, "LAlias"}, Case{Connection::Clone, "LCloneName"},
-                          Case{Connection::OutSynchro, "LSynchro1"}, Case{Connection::InSynchro, "LSynchro2"}}) {
+    for (const Case& c : {Case{Connection::Local, "LAlias", ""}, Case{Connection::Clone, "LCloneName", ""},
+                          Case{Connection::OutSynchro, "LSynchro1", "Synchro"},
+                          Case{Connection::InSynchro, "LSynchro2", "Synchro"}}) {
         SCOPED_TRACE(c.label);
-        ASSERT_TRUE(connectAs(c.which, "One").isDone());
+        ASSERT_TRUE(connectAs(c.which, c.prefix + "One").isDone());
         const ctl::Control label = ctl::Control::named(c.label).value();
-        EXPECT_EQ(w.text(label), "One");
-        ASSERT_TRUE(connectAs(c.which, "Three").isDone());
-        EXPECT_EQ(w.text(label), "Three (dialect 3)");
+        EXPECT_EQ(w.text(label), c.prefix + "One");
+        ASSERT_TRUE(connectAs(c.which, c.prefix + "Three").isDone());
+        EXPECT_EQ(w.text(label), c.prefix + "Three (dialect 3)");
+        // What the last operation did is not left beside the failure.
+        w.setStatusPanel(1, "  Read done: 3 inserted, 0 updated, 0 deleted.");
         EXPECT_EQ(connectAs(c.which, "Gone").kind(), Outcome::Kind::Failed);
         EXPECT_EQ(w.text(label), "?");
+        EXPECT_EQ(w.statusPanel(1), "  ");
         EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
         EXPECT_EQ(w.messages.back().rfind("Cannot connect to Gone: there is no database file", 0), 0u);
     }
     EXPECT_FALSE(w.isEnabled("SBUpdateCloneGens"));
     EXPECT_EQ(connectAs(Connection::Local, "NoSuchAlias").kind(), Outcome::Kind::Failed);
     EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
 }
 
 }  // namespace

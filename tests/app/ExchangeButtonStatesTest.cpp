@@ -1,6 +1,7 @@
 // The exchange's buttons in the window, on real databases: which connection
 // enables what, what a new or cancelled connection takes back, and the
 // messages when nothing is connected.
+#include <QAction>
 #include <QDialog>
 #include <QPushButton>
 
@@ -53,24 +54,34 @@ TEST_F(ExchangeButtons, FillAndSuccessBelongToTheOutConnectionTheReadToTheInOne)
     EXPECT_EQ(w.text(ctl::LSynchro2), synchroAlias);
     EXPECT_EQ(enabled(), (States{false, false, false, true, true}));
 
-    // Triggers active: only "Make Triggers Inactive".
+    // Triggers active: the read needs no switch, and "Make Triggers
+    // Active" has nothing to do.
     makeDatabases({.trig = 0});
     ASSERT_TRUE(connectAs(Connection::InSynchro, synchroAlias).isDone());
-    EXPECT_EQ(enabled(), (States{false, false, true, false, false}));
+    EXPECT_EQ(enabled(), (States{false, false, true, true, false}));
 }
 
-TEST_F(ExchangeButtons, ACancelledConnectionLeavesNothingOfTheOldDatabase) {
+TEST_F(ExchangeButtons, ACancelledConnectionKeepsTheOpenOneAndDisconnectLetsEveryOneGo) {
     makeDatabases({});
     ASSERT_TRUE(connectAs(Connection::Local, localAlias).isDone());
     ASSERT_TRUE(connectAs(Connection::OutSynchro, synchroAlias).isDone());
-    ASSERT_NE(w.text(ctl::LMaster), "?");
+    const std::string master = w.text(ctl::LMaster);
+    ASSERT_NE(master, "?");
 
-    // The alias dialog cancelled.
+    // The alias dialog cancelled (Escape): nothing changes.
     whenModalOpens("fmAliases", [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
     w.SBConnectClick();
+    EXPECT_TRUE(dm.UserDB().connected());
+    EXPECT_EQ(w.text(ctl::LAlias), localAlias);
+    EXPECT_EQ(w.text(ctl::LMaster), master);
+    EXPECT_EQ(enabled(), (States{true, false, false, false, true}));
+
+    // Database > Disconnect all: no file is held, nothing is offered.
+    w.findChild<QAction*>("MenuDisconnect")->trigger();
     EXPECT_FALSE(dm.UserDB().connected());
+    EXPECT_FALSE(dm.SynchroDB().connected());
     EXPECT_EQ(w.text(ctl::LAlias), "?");
-    EXPECT_EQ(w.text(ctl::LMaster), "?");
+    EXPECT_EQ(w.text(ctl::LSynchro1), "?");
     EXPECT_EQ(enabled(), (States{false, false, false, false, false}));
 
     // Pressed anyway (a script, a stale window): said in the operator's words.

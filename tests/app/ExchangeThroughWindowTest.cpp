@@ -53,7 +53,7 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_EQ(window.statusPanel(1), "  Fill done: 1 rows sent (CUSTOMER 1), 0 journal entries.");
     EXPECT_EQ(dm.QSynchro.recordCount(), history + 1);
     EXPECT_TRUE(window.findChild<QPushButton*>("SBSuccess")->isEnabled());
-    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(window.workAreaEnabled());
     EXPECT_EQ(window.statusPanel(0), "   Status: OK.");
 
     // "Success" declined leaves the fill's button; done, the window takes it away.
@@ -82,7 +82,7 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_NE(window.messages.back().find("PRIMARY"), std::string::npos) << window.messages.back();
     auto* pages = window.findChild<QTabWidget*>("PCSynchronize");
     EXPECT_EQ(pages->currentWidget()->objectName().toStdString(), "TSCollision");
-    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(window.workAreaEnabled());
     EXPECT_EQ(dm.TMaster.tableName(), "CUSTOMER");
     EXPECT_TRUE(dm.QSynchro6.active());
     EXPECT_EQ(localRows("select NAME from CUSTOMER"), (std::vector<std::string>{"inserted here"}));
@@ -92,6 +92,46 @@ TEST_F(ExchangeThroughWindow, FillThenACollidingReadShowsBothSidesOfTheCollision
     EXPECT_EQ(dm.QSynchro6.fieldByName("NAME").asString(), "inserted there too");
     EXPECT_EQ(dm.TMaster.fieldByName("NAME").asString(), "inserted here");
     shoot("TSCollision-after-read");
+}
+
+// The read runs with the replication triggers on: its button does not wait
+// for "Make Triggers Inactive", its question says what fires, and the
+// triggers are on after it as before. Switching them off asks first, saying
+// that nobody's changes are captured then.
+TEST_F(ExchangeThroughWindow, AReadRunsWithTheTriggersOnAndSwitchingThemOffAsksFirst) {
+    makeDatabases({.trig = 0});
+    local("update R$SCHEMA set TRIGGERS = 2");
+    local("create generator AUDITED");
+    local("create trigger AUDIT_CUSTOMER for CUSTOMER after insert as declare n integer; "
+          "begin n = gen_id(AUDITED, 1); end");
+    synchro(customer(5, "sent by WEST", 1, 105));
+    synchro("insert into R$SYNCHRO values (4, '2026-03-01', 1, 100)");
+    using Connection = app::TfmBrowser::Connection;
+    ASSERT_TRUE(window.connectWith(Connection::Local, {localAlias, "SYSDBA", ""}).isDone());
+    ASSERT_TRUE(window.connectWith(Connection::InSynchro, {synchroAlias, "SYSDBA", ""}).isDone());
+    window.show();
+    EXPECT_TRUE(window.isEnabled(ctl::SBReadFromSynchro));
+    EXPECT_TRUE(window.isEnabled(ctl::SBInactiveTriggers));
+    EXPECT_FALSE(window.isEnabled(ctl::SBActiveTriggers));
+
+    window.answers = {true};
+    window.findChild<QPushButton*>("SBReadFromSynchro")->click();
+    EXPECT_EQ(window.questions.back(), "Other users may keep working during the read. Your own triggers on the "
+                                       "working tables are active and fire for the rows it applies. Read now?");
+    EXPECT_TRUE(window.messages.empty()) << window.messages.front();
+    EXPECT_EQ(localRows("select NAME from CUSTOMER"), std::vector<std::string>{"sent by WEST"});
+    EXPECT_EQ(localRows("select gen_id(AUDITED, 0), gen_id(R$TRIG, 0) from RDB$DATABASE"),
+              std::vector<std::string>{"1|0"});
+    EXPECT_EQ(window.statusPanel(1), "  Read done: 1 inserted, 0 updated, 0 deleted.");
+    EXPECT_TRUE(window.isEnabled(ctl::SBReadFromSynchro));
+
+    window.answers = {false};
+    window.findChild<QPushButton*>("SBInactiveTriggers")->click();
+    EXPECT_NE(window.questions.back().find("switches change capture off for every user"), std::string::npos)
+        << window.questions.back();
+    EXPECT_EQ(localRows("select gen_id(R$TRIG, 0) from RDB$DATABASE"), std::vector<std::string>{"0"});
+    EXPECT_TRUE(window.isEnabled(ctl::SBInactiveTriggers));
+    EXPECT_EQ(window.statusPanel(1), "  Read done: 1 inserted, 0 updated, 0 deleted.") << "a question declined changes nothing";
 }
 
 // The list of sites shows, once the master is connected, each registered

@@ -160,7 +160,8 @@ TEST_F(Grids, CollisionGridEditsAndPostsTheLocalTable) {
     g->selectRow(0);
     w.answers = {false};
     nav->press(app::DataNavigator::Delete);
-    EXPECT_EQ(w.questions.back(), "Delete record?");
+    // The question names the row it deletes.
+    EXPECT_EQ(w.questions.back(), "Delete the row (ID = 1, NAME = Ann) from the Master/Clone database?\n\nDelete record?");
     fetchAll(g);
     EXPECT_EQ(g->model()->rowCount(), 3);
     w.answers = {true};
@@ -179,7 +180,7 @@ TEST_F(Grids, AnEscapedErrorRollsBackWhatTheOperationLeftOpen) {
         ui.setOK();
     });
     EXPECT_FALSE(dm.UserDB().inTransaction());
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
     ASSERT_EQ(w.messages.size(), 1u);
     EXPECT_NE(w.messages[0].find("PRIMARY"), std::string::npos) << w.messages[0];
     EXPECT_EQ(dm.Q6Integer("select count(*) from CUSTOMER"), 2);

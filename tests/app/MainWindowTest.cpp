@@ -6,7 +6,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QInputDevice>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -51,10 +55,77 @@ TEST_F(MainWindow, HasEveryPageInOrderWithItsCaption) {
     EXPECT_EQ(pages("PCMain")->currentWidget()->objectName(), "TSHelp");
 
     const auto menu = w.menuBar()->actions();
-    ASSERT_EQ(menu.size(), 1);
-    EXPECT_EQ(menu[0]->text(), "&Help");
-    ASSERT_EQ(menu[0]->menu()->actions().size(), 1);
-    EXPECT_EQ(menu[0]->menu()->actions()[0]->text(), "&About...");
+    ASSERT_EQ(menu.size(), 3);
+    EXPECT_EQ(menu[0]->text(), "&Database");
+    EXPECT_EQ(menu[1]->text(), "&Exchange");
+    EXPECT_EQ(menu[2]->text(), "&Help");
+    ASSERT_EQ(menu[2]->menu()->actions().size(), 1);
+    EXPECT_EQ(menu[2]->menu()->actions()[0]->text(), "&About...");
+}
+
+// The keyboard reaches what the buttons offer, and nothing they do not: a
+// menu item is usable as its button is, and the arrow keys on the tab bar
+// pass over the pages a clone hides.
+TEST_F(MainWindow, MenusAndKeysReachOnlyWhatTheButtonsOffer) {
+    struct Item { const char* menu; const char* button; const char* keys; };
+    for (const Item& i : {Item{"MenuDatabase", "SBConnect", "Ctrl+M"},
+                          Item{"MenuDatabase", "SBConnectForSynchro", "Ctrl+I"},
+                          Item{"MenuExchange", "SBFillSynchro", "Ctrl+F"},
+                          Item{"MenuExchange", "SBReadFromSynchro", "Ctrl+R"},
+                          Item{"MenuExchange", "SBDropDeleteEntry", ""}}) {
+        SCOPED_TRACE(i.button);
+        auto* menu = w.findChild<QMenu*>(i.menu);
+        auto* item = w.findChild<QAction*>(QString("Menu") + i.button);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->text().contains('&'));
+        EXPECT_EQ(item->shortcut(), QKeySequence(i.keys));
+        auto* button = w.findChild<QAbstractButton*>(i.button);
+        for (bool on : {false, true}) {
+            button->setEnabled(on);
+            emit menu->aboutToShow();
+            EXPECT_EQ(item->isEnabled(), on);
+        }
+    }
+    EXPECT_NE(w.findChild<QAction*>("MenuDisconnect"), nullptr);
+    for (QAction* top : w.menuBar()->actions()) EXPECT_TRUE(top->text().startsWith('&')) << top->text().toStdString();
+
+    // A clone's window: the master's pages are hidden, and out of reach.
+    w.setVisible("TSPrepare", false);
+    w.setVisible("TSClone", false);
+    w.show();
+    auto* main = pages("PCMain");
+    main->setCurrentIndex(0);
+    QTabBar* bar = main->tabBar();
+    bar->setFocus();
+    for (const char* expected : {"TSFillSynchro", "TSSynchronize"}) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(bar, &right);
+        EXPECT_EQ(main->currentWidget()->objectName(), expected);
+    }
+    // The keyboard a key event made goes with the test: left to the end of
+    // the process, it would outlive the tests' application and fail there.
+    delete const_cast<QInputDevice*>(QInputDevice::primaryKeyboard());
+    // Nor is "Erase" on it usable by any other way; no menu item offers it.
+    EXPECT_FALSE(w.findChild<QAbstractButton*>("SBEraseMeta")->isEnabled());
+    EXPECT_EQ(w.findChild<QAction*>("MenuSBEraseMeta"), nullptr);
+}
+
+// Every kind of stop the Tab key reaches shows that it has the focus.
+TEST_F(MainWindow, TheKeyboardFocusShowsAtEveryStop) {
+    w.show();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    pages("PCMain")->setCurrentIndex(2);  // "Cloning": a glyph button, a push button, a grid
+    for (const char* name : {"SBNewClone", "SBConnectToClone", "DBGClone"}) {
+        auto* stop = w.findChild<QWidget*>(name);
+        stop->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        ASSERT_TRUE(stop->hasFocus()) << name;
+        const QImage focused = stop->grab().toImage();
+        w.findChild<QWidget*>("SBConnect")->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        EXPECT_NE(stop->grab().toImage(), focused) << name;
+    }
 }
 
 TEST_F(MainWindow, ButtonsCarryTheirCaptionsAndHints) {
@@ -143,7 +214,16 @@ TEST_F(MainWindow, StartsInTheSameStateAsTheCommandLineFrontEnd) {
     EXPECT_EQ(w.findChild<QLabel*>("Label3")->text(), "Alias:");
     EXPECT_EQ(w.findChild<QLabel*>("Label20")->text(), "Master/Clone:");
     EXPECT_EQ(w.findChild<QWidget*>("StatusPanel0")->width(), 150);
-    EXPECT_EQ(w.findChild<QWidget*>("StatusPanel1")->width(), 500);
+    // The second panel takes the rest of the bar at any width, and a long
+    // summary widens neither it nor the window beyond the screen.
+    w.setStatusPanel(1, "  Fill done: " + std::string(400, 'x'));
+    for (int width : {800, 1920}) {
+        w.resize(width, 600);
+        w.show();
+        QApplication::processEvents();
+        EXPECT_GT(w.findChild<QWidget*>("StatusPanel1")->width(), width - 200) << width;
+        EXPECT_LE(w.width(), width);
+    }
 }
 
 TEST_F(MainWindow, GridsAreBoundToTheirListsAndReadOnlyWhereTheyShouldBe) {

@@ -39,8 +39,28 @@ TEST_F(MessageBoxes, AMessageDuringAnOperationCanBeDismissed) {
 }
 
 TEST_F(MessageBoxes, ConfirmationIsTrueOnlyForYes) {
-    whenModalOpens("ConfirmBox", [](QWidget* box) { press(box, QMessageBox::Yes); });
+    // Enter answers No: a question that deletes or replaces is never
+    // answered Yes by a hasty key. Every box has its icon.
+    bool noIsDefault = false;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModalOpens("ConfirmBox", [&](QWidget* box) {
+        auto* b = static_cast<QMessageBox*>(box);
+        noIsDefault = b->defaultButton() == b->button(QMessageBox::No);
+        icon = b->icon();
+        press(box, QMessageBox::Yes);
+    });
     EXPECT_TRUE(w.confirm("Delete now?"));
+    EXPECT_TRUE(noIsDefault);
+    EXPECT_EQ(icon, QMessageBox::Question);
+    for (const auto& [say, expected] : {std::pair{&app::TfmBrowser::notice, QMessageBox::Information},
+                                        std::pair{&app::TfmBrowser::error, QMessageBox::Warning}}) {
+        whenModalOpens("MessageBox", [&icon](QWidget* box) {
+            icon = static_cast<QMessageBox*>(box)->icon();
+            press(box, QMessageBox::Ok);
+        });
+        (w.*say)("Nothing was changed.");
+        EXPECT_EQ(icon, expected);
+    }
     whenModalOpens("ConfirmBox", [](QWidget* box) { press(box, QMessageBox::No); });
     EXPECT_FALSE(w.confirm("Delete now?"));
     whenModalOpens("ConfirmBox", [](QWidget* box) { static_cast<QMessageBox*>(box)->reject(); });

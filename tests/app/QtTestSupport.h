@@ -42,7 +42,7 @@ public:
 
     void showMessage(const std::string& text) override {
         messages.push_back(text);
-        enabledWhileMessageShown = QMainWindow::isEnabled();
+        enabledWhileMessageShown = workAreaEnabled();
     }
     bool confirm(const std::string& question) override {
         questions.push_back(question);

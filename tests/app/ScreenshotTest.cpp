@@ -57,25 +57,36 @@ TEST(Screenshots, EveryPage) {
     auto* main = w.findChild<QTabWidget*>("PCMain");
     auto* prepare = w.findChild<QTabWidget*>("PCPrepare");
     auto* synchronize = w.findChild<QTabWidget*>("PCSynchronize");
+    // Every page at its first size, then at the two sizes of a screen (the
+    // status bar carrying a long summary there).
+    QString size;
     auto shoot = [&](const QString& name) {
         QApplication::processEvents();
-        w.grab().save(dir + "/" + name + ".png");
+        w.grab().save(dir + "/" + name + size + ".png");
     };
-    for (int i = 0; i < main->count(); ++i) {
-        main->setCurrentIndex(i);
-        const QString page = main->widget(i)->objectName();
-        if (page == "TSPrepare") {
-            for (int j = 0; j < prepare->count(); ++j) {
-                prepare->setCurrentIndex(j);
-                shoot(prepare->widget(j)->objectName());
+    for (const QSize& s : {QSize(), QSize(800, 600), QSize(1920, 1080)}) {
+        if (s.isValid()) {
+            w.resize(s);
+            size = QString("-%1x%2").arg(s.width()).arg(s.height());
+            w.setStatusPanel(1, "  Fill done: 1250 rows sent (CUSTOMER 400, PRODUCT 350, ORDERS 300, ORDERLINE 200), "
+                                "37 journal entries.");
+        }
+        for (int i = 0; i < main->count(); ++i) {
+            main->setCurrentIndex(i);
+            const QString page = main->widget(i)->objectName();
+            if (page == "TSPrepare") {
+                for (int j = 0; j < prepare->count(); ++j) {
+                    prepare->setCurrentIndex(j);
+                    shoot(prepare->widget(j)->objectName());
+                }
+            } else if (page == "TSSynchronize") {
+                for (int j = 0; j < synchronize->count(); ++j) {
+                    synchronize->setCurrentIndex(j);
+                    shoot(synchronize->widget(j)->objectName());
+                }
+            } else {
+                shoot(page);
             }
-        } else if (page == "TSSynchronize") {
-            for (int j = 0; j < synchronize->count(); ++j) {
-                synchronize->setCurrentIndex(j);
-                shoot(synchronize->widget(j)->objectName());
-            }
-        } else {
-            shoot(page);
         }
     }
     for (auto* d : std::initializer_list<QWidget*>{&w.aliasDialog(), &w.loginDialog(), &w.aboutBox(),

@@ -54,12 +54,14 @@ TEST_F(Status, FacesAndTextsFollowTheOperations) {
     w.setWorking();  // the first operation
     EXPECT_EQ(shownFace(), "IIndif");
     EXPECT_EQ(w.statusPanel(0), "   Status: Working...");
-    EXPECT_FALSE(w.QMainWindow::isEnabled());
+    // The pages and menus take no input; the status bar's Cancel does.
+    EXPECT_FALSE(w.workAreaEnabled());
+    EXPECT_FALSE(w.findChild<QWidget*>("SBCancel")->isHidden());
 
     w.setError();
     EXPECT_EQ(shownFace(), "ISad");
     EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
 
     w.setWorking();  // running after a failure
     EXPECT_EQ(shownFace(), "Iooh");
@@ -68,7 +70,7 @@ TEST_F(Status, FacesAndTextsFollowTheOperations) {
     w.setOK();
     EXPECT_EQ(shownFace(), "IShades");
     EXPECT_EQ(w.statusPanel(0), "   Status: OK.");
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
 
     w.setWorking();  // running after a success
     EXPECT_EQ(shownFace(), "IIndif");
@@ -97,7 +99,7 @@ TEST_F(Status, AnErrorEscapingAnOperationIsShownAndTheWindowIsUsableAgain) {
         ui.setWorking();
         throw engine::DbError("lock conflict on no wait transaction");
     });
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
     EXPECT_EQ(w.statusPanel(0), "   Status: Error!");
     ASSERT_EQ(w.messages.size(), 1u);
     EXPECT_EQ(w.messages[0], "lock conflict on no wait transaction");
@@ -107,11 +109,11 @@ TEST_F(Status, AnErrorEscapingAnOperationIsShownAndTheWindowIsUsableAgain) {
     // Not an engine error, and thrown before the status was touched.
     w.runOperation([](DM&, Frontend&) { throw std::out_of_range("list index out of bounds"); });
     EXPECT_EQ(w.messages.back(), "list index out of bounds");
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
 
     // An operation that forgets to report its end does not lock the window.
     w.runOperation([](DM&, Frontend& ui) { ui.setWorking(); });
-    EXPECT_TRUE(w.QMainWindow::isEnabled());
+    EXPECT_TRUE(w.workAreaEnabled());
 
     // A normal end leaves no message of the window's own.
     const size_t before = w.messages.size();

@@ -32,7 +32,9 @@ TEST_F(CloneRegistryTest, NumbersFollowTheHighestAndAreNeverGivenOutAgain) {
     selectClone("WEST");
     ui.confirmAnswers.push_back(true);
     EXPECT_TRUE(deleteSelected().isDone());
-    EXPECT_EQ(ui.questions.back(), "Delete now?");
+    EXPECT_EQ(ui.questions.back().rfind("Delete the clone WEST (number 2, record codes up to (5, 0))?", 0), 0u)
+        << ui.questions.back();
+    EXPECT_TRUE(ui.questions.back().ends_with("\n\nDelete now?"));
     EXPECT_EQ(ui.steps.back(), "Delete clone WEST");
 
     registerClone("NORTH", "7", "0");
@@ -103,13 +105,14 @@ TEST_F(CloneRegistryTest, AClonesRegistryTakesNoClone) {
     EXPECT_EQ(cloneRows(), 2);
 }
 
-TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedByTheKeyWithTheServersText) {
+TEST_F(CloneRegistryTest, ARegisteredNameIsRefusedAsSuchOnTheName) {
     registerClone("EAST", "3", "500");
     const clone::Registration again = clone::RegisterClone(dm.UserDB(), {"EAST", "4", "0"}, ui);
-    EXPECT_EQ(again.outcome.kind(), Outcome::Kind::Failed);
-    EXPECT_EQ(again.refused, clone::EntryPart::None) << "nothing to correct in the numbers: the dialog closes";
+    EXPECT_EQ(again.outcome.kind(), Outcome::Kind::Refused);
+    EXPECT_EQ(again.refused, clone::EntryPart::Name);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.lastMessage().find("PRIMARY or UNIQUE KEY"), std::string::npos) << ui.lastMessage();
+    EXPECT_EQ(ui.lastMessage(), "A site named EAST is registered already (number 1): give the new clone another name. "
+                                "Nothing was registered.");
     EXPECT_EQ(cloneRows(), 2);
     EXPECT_EQ(numberOf("EAST"), 1);
     EXPECT_TRUE(dm.QClone.active());
