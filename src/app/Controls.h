@@ -24,7 +24,7 @@ inline constexpr std::string_view kNames[] = {
     // "Fill SYNCHRO".
     "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro", "LPeers",
     // "Read from SYNCHRO".
-    "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers",
+    "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers", "SBGuardTriggers",
     "SBCopyNaturalKey", "MClone",
     // "Collision resolving".
     "LCollisionTable", "SBDropDeleteEntry", "SBPassOverSynchroRow",
@@ -98,6 +98,7 @@ inline constexpr Control PBTrigger = "PBTrigger";
 inline constexpr Control SBInactiveTriggers = "SBInactiveTriggers";
 inline constexpr Control SBReadFromSynchro = "SBReadFromSynchro";
 inline constexpr Control SBActiveTriggers = "SBActiveTriggers";
+inline constexpr Control SBGuardTriggers = "SBGuardTriggers";
 inline constexpr Control SBCopyNaturalKey = "SBCopyNaturalKey";
 inline constexpr Control MClone = "MClone";
 inline constexpr Control LCollisionTable = "LCollisionTable";

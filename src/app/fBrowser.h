@@ -140,6 +140,7 @@ public slots:
     void SBCreateTriggersClick();
     void SBInactiveTriggersClick();
     void SBActiveTriggersClick();
+    void SBGuardTriggersClick();
     void SBNewCloneClick();
     void SBDelCloneClick();
     void SBUpdateCloneGensClick();

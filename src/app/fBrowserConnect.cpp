@@ -180,6 +180,7 @@ void TfmBrowser::showExchangeButtons() {
     if (!out) setEnabled(ctl::SBSuccess, false);
     setEnabled(ctl::SBInactiveTriggers, local && !facts.triggersInactive);
     setEnabled(ctl::SBActiveTriggers, local && facts.triggersInactive);
+    setEnabled(ctl::SBGuardTriggers, local);
     // The read needs no trigger switched off: its own changes pass the
     // replication triggers by.
     setEnabled(ctl::SBReadFromSynchro, in);

@@ -193,7 +193,10 @@ QWidget* TfmBrowser::buildReadSynchroPage() {
     setBoldCaption(SBReadFromSynchro, kYellow);
     auto* SBActiveTriggers = makeButton(page, "SBActiveTriggers", "Make Triggers Active");
     setBoldCaption(SBActiveTriggers, kGreen);
-    for (auto* b : {SBInactiveTriggers, SBReadFromSynchro, SBActiveTriggers}) {
+    // The application's own triggers made to skip the rows a read applies.
+    auto* SBGuardTriggers = makeButton(page, "SBGuardTriggers", "Guard Own Triggers",
+                                       "Make your own triggers on the working tables skip the rows a read applies");
+    for (auto* b : {SBInactiveTriggers, SBReadFromSynchro, SBActiveTriggers, SBGuardTriggers}) {
         b->setEnabled(false);
         b->setMinimumHeight(30);
         buttons->addWidget(b);
@@ -201,6 +204,7 @@ QWidget* TfmBrowser::buildReadSynchroPage() {
     connect(SBInactiveTriggers, &QPushButton::clicked, this, &TfmBrowser::SBInactiveTriggersClick);
     connect(SBReadFromSynchro, &QPushButton::clicked, this, &TfmBrowser::SBReadFromSynchroClick);
     connect(SBActiveTriggers, &QPushButton::clicked, this, &TfmBrowser::SBActiveTriggersClick);
+    connect(SBGuardTriggers, &QPushButton::clicked, this, &TfmBrowser::SBGuardTriggersClick);
     buttons->addStretch();
     auto* PBTrigger = new QProgressBar(page);
     PBTrigger->setObjectName("PBTrigger");

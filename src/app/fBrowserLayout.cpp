@@ -102,6 +102,7 @@ void TfmBrowser::buildMenu() {
     exchange->addSeparator();
     addButtonItem(exchange, this, "Make Triggers &Inactive...", "SBInactiveTriggers");
     addButtonItem(exchange, this, "Make Triggers &Active", "SBActiveTriggers");
+    addButtonItem(exchange, this, "&Guard Own Triggers...", "SBGuardTriggers");
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("Help1");

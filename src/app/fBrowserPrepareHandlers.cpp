@@ -187,6 +187,12 @@ void TfmBrowser::SBInactiveTriggersClick() {
     if (outcome.isDone() || outcome.kind() == Outcome::Kind::Refused) showSwitchesFor(*this, true);
 }
 
+// The operation names the triggers it will change and asks first.
+void TfmBrowser::SBGuardTriggersClick() {
+    runReported(ctl::LSAction, ctl::PBTrigger, [&](Reporter& r) { return prepare::GuardTriggers(dm_.UserDB(), r); });
+    setVisible(ctl::PBTrigger, false);
+}
+
 void TfmBrowser::SBActiveTriggersClick() {
     const Outcome outcome = runReported(ctl::LSAction, ctl::PBTrigger, [&](Reporter& r) {
         return prepare::MakeTriggersActive(dm_.UserDB(), r);

@@ -368,6 +368,8 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 if (localTable.active() && localTable.state() != engine::DataSetState::Browse) localTable.cancel();
                 throwMomentary(e, *why);
             }
+            // Cancelled: nothing was applied, and nothing is to settle.
+            if (engine::failureOf(e) == engine::Failure::Cancelled) throw;
             // A damaged page is no collision to settle: the file (most
             // likely the one that travelled) is refused as it is.
             if (engine::failureOf(e) == engine::Failure::Damaged)

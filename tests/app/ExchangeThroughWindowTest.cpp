@@ -132,6 +132,14 @@ TEST_F(ExchangeThroughWindow, AReadRunsWithTheTriggersOnAndSwitchingThemOffAsksF
     EXPECT_EQ(localRows("select gen_id(R$TRIG, 0) from RDB$DATABASE"), std::vector<std::string>{"0"});
     EXPECT_TRUE(window.isEnabled(ctl::SBInactiveTriggers));
     EXPECT_EQ(window.statusPanel(1), "  Read done: 1 inserted, 0 updated, 0 deleted.") << "a question declined changes nothing";
+
+    // Guarded, the user's trigger skips the rows a read applies.
+    window.answers = {true};
+    window.findChild<QPushButton*>("SBGuardTriggers")->click();
+    EXPECT_NE(window.questions.back().find("AUDIT_CUSTOMER (CUSTOMER)"), std::string::npos) << window.questions.back();
+    EXPECT_EQ(localRows("select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME = 'AUDIT_CUSTOMER' and "
+                        "RDB$TRIGGER_SOURCE containing 'R$READING'"),
+              std::vector<std::string>{"1"});
 }
 
 // The list of sites shows, once the master is connected, each registered
