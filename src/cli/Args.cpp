@@ -7,7 +7,7 @@ namespace quorvel::cli {
 namespace {
 const std::set<std::string> kValueOptions = {"--local", "--clone", "--synchro", "--user", "--password", "--fetch-password", "--role",
                                              "--max1", "--max2", "--offset", "--like", "--dialect",
-                                             "--inbox", "--outbox"};
+                                             "--inbox", "--outbox", "--since"};
 }
 
 Args parseArgs(const std::vector<std::string>& argv) {

@@ -189,6 +189,8 @@ const Command kCommands[] = {
     {"create-database", 1, 1, cmdCreateDatabase},
     {"status", 0, 0, cmdStatus},
     {"sites", 0, 0, cmdSites},
+    {"log", 0, 0, cmdLog},
+    {"log-keep", 1, 1, cmdLogKeep},
     {"create-meta", 0, 0, cmdCreateMeta},
     {"erase-meta", 0, 0, cmdEraseMeta},
     {"add-table", 1, 1, cmdAddTable},

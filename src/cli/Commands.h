@@ -27,5 +27,7 @@ int cmdAliases(Session& s);
 int cmdCreateDatabase(Session& s);
 int cmdStatus(Session& s);
 int cmdSites(Session& s);
+int cmdLog(Session& s);
+int cmdLogKeep(Session& s);
 
 }  // namespace quorvel::cli

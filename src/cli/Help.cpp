@@ -87,6 +87,12 @@ const std::vector<Section>& sections() {
              {"sites", "[--json]",
               "Who has read what: per peer, the last of its fills read here and the last of this site's fills it "
               "has read."},
+             {"log", "[--since WHEN] [--json]",
+              "The exchange log: every fill, read, success, history deletion, settling and trigger switch here, "
+              "with its time, the system and database users, the peer, the fill number, the counts and how it "
+              "ended; from WHEN on (a date, or a date and time)."},
+             {"log-keep", "DAYS | forever",
+              "How long the exchange log keeps its entries (for ever unless set)."},
              {"delete-history", "NUMBER",
               "Delete the newest history row, never the site's first mark; the next fill sends again what that "
               "fill sent."},

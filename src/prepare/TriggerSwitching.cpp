@@ -5,6 +5,7 @@
 #include <string>
 
 #include "operation/Refused.h"
+#include "replica/ExchangeLog.h"
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
 #include "engine/Transaction.h"
@@ -62,7 +63,7 @@ void numberUncodedRows(engine::Database& db, Reporter& reporter) {
 }  // namespace
 
 Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
-    return runOperation(reporter, [&] {
+    return replica::logged(local, {"triggers-off"}, runOperation(reporter, [&] {
         refuseSwitchInto(local, true, "Triggers are inactive already: read from SYNCHRO, then make them active.");
         reporter.step("Find inactive triggers");
         reporter.breathe();
@@ -73,18 +74,18 @@ Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
         };
         SwitchTriggersOff(local, progress);
         return Outcome::done();
-    });
+    }));
 }
 
 Outcome MakeTriggersActive(engine::Database& local, Reporter& reporter) {
-    return runOperation(reporter, [&] {
+    return replica::logged(local, {"triggers-on"}, runOperation(reporter, [&] {
         refuseSwitchInto(local, false, "Triggers are active already.");
         numberUncodedRows(local, reporter);
         reporter.step("Make triggers active");
         reporter.breathe();
         SwitchTriggersOn(local, reportedTo(reporter));
         return Outcome::done();
-    });
+    }));
 }
 
 }  // namespace quorvel::prepare

@@ -178,7 +178,10 @@ std::vector<Object> makeLocal() {
         journalIndex,
         // One row: the version of these objects and the generation of the
         // journal triggers.
-        table("R$SCHEMA", {{"VERSION", "INTEGER NOT NULL"}, {"TRIGGERS", "INTEGER NOT NULL"}}, {}, 4),
+        // LOGDAYS (version 11): how many days the exchange log keeps its
+        // entries; NULL keeps them for ever.
+        table("R$SCHEMA", {{"VERSION", "INTEGER NOT NULL"}, {"TRIGGERS", "INTEGER NOT NULL"}, {"LOGDAYS", "INTEGER", 11}},
+              {}, 4),
         // One row: the replication set this database belongs to (made when
         // the master is prepared, carried to every clone by its copy) and
         // the generation of the master's arming it was made at.
@@ -195,6 +198,17 @@ std::vector<Object> makeLocal() {
               {{"SITENUMBER", "INTEGER NOT NULL"}, {"FILLNUMBER", "INTEGER NOT NULL"}, {"TABLENAME", "CHAR(31)"},
                {"R$CODE1", "INTEGER NOT NULL"}, {"R$CODE2", "INTEGER NOT NULL"}, {"OPERATION", "CHAR(1) NOT NULL"}},
               "SITENUMBER, R$CODE1, R$CODE2, OPERATION", 9),
+        // One row: the set's key, which seals the packages its sites
+        // exchange (hex text). Made with the set at the master; copied to
+        // each clone with the master's file. Granted to no one.
+        table("R$SETKEY", {{"SETID", "CHAR(36)"}, {"SETKEY", "CHAR(64)"}}, {}, 10),
+        // What was exchanged when, by whom, and how it ended: one row per
+        // fill, read, success, history deletion, settling and trigger switch.
+        table("R$EXCHANGELOG",
+              {{"MOMENT", "TIMESTAMP NOT NULL"}, {"ACTION", "VARCHAR(31) NOT NULL"}, {"OSUSER", "VARCHAR(63)"},
+               {"DBUSER", "VARCHAR(63)"}, {"PEER", "VARCHAR(31)"}, {"FILLNUMBER", "INTEGER"},
+               {"OUTCOME", "VARCHAR(12)"}, {"COUNTS", "VARCHAR(2000)"}, {"MESSAGE", "VARCHAR(2000)"}},
+              {}, 11),
     };
 }
 

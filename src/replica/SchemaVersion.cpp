@@ -8,6 +8,7 @@
 #include "replica/Catalogue.h"
 #include "replica/Presence.h"
 #include "replica/SetIdentity.h"
+#include "replica/SetKey.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
 
@@ -109,6 +110,12 @@ int upgradeLocal(engine::Database& db, int to) {
             // Rights to the tool's own triggers and procedure, none to PUBLIC.
             engine::Transaction tx(db);
             grantToolRights(db);
+            tx.commit();
+        }
+        if (step == 10) {
+            // The master makes its set's key; a clone is given it.
+            engine::Transaction tx(db);
+            if (integerOf(db, "select count(*) from R$CLONE where ME = 'Y' and NUMBER = 0") != 0) makeSetKey(db);
             tx.commit();
         }
         if (step >= 4) recordVersion(db, step);

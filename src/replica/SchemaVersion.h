@@ -19,6 +19,8 @@
 //         9  R$SETTLED: collisions settled here, never in the synchro file;
 //            nothing granted to PUBLIC, the tool's triggers and R$FILL
 //            granted what they use
+//        10  R$SETKEY: the set's key, which seals the exchanged packages
+//        11  R$EXCHANGELOG, the exchange log; R$SCHEMA.LOGDAYS, its age
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -32,7 +34,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 9;
+constexpr int kLocalVersion = 11;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

@@ -4,6 +4,7 @@
 #include "engine/Transaction.h"
 #include "operation/Refused.h"
 #include "replica/Presence.h"
+#include "replica/SetKey.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
 
@@ -34,6 +35,8 @@ void startSet(engine::Database& db, bool known) {
     if (hasRow(db)) return;
     run(db, std::string("insert into R$IDENTITY (SETID, GENERATION) values ") +
                 (known ? "(uuid_to_char(gen_uuid()), 1)" : "(null, null)"));
+    // A new set gets its key with it (from version 10 on).
+    if (known) makeSetKey(db);
     tx.commit();
 }
 

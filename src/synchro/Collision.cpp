@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "connect/DialectCheck.h"
+#include "replica/ExchangeLog.h"
 #include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Table.h"
@@ -245,7 +246,7 @@ std::vector<engine::Value> keyValues(const std::vector<std::string>& key) {
 
 Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const SelectedRow& synchroRow) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"settle copy natural key"}, runOperation(reporter, [&]() -> Outcome {
         if (synchroRow.columns.empty() || table.empty())
             throw Refused("Select the record to copy in \"Synchro\" first.");
         engine::Table target(local);
@@ -273,21 +274,21 @@ Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Repor
                            "Copy the synchro row of " + table + " over the local row with the key " +
                                keyText(keyTexts) + "?\n\nSynchro: " + rowText(synchroRow) + "\nLocal: " + localText +
                                "\n\nCopy now?");
-    });
+    }));
 }
 
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"settle copy-from-synchro"}, runOperation(reporter, [&]() -> Outcome {
         return copySentRow(local, synchro, reporter, table, keyValues(key), keyText(key),
                            "Copy the synchro row of " + table + " with the key " + keyText(key) +
                                " over the local row?\n\nCopy now?");
-    });
+    }));
 }
 
 Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                         const std::string& typedTable, const RecordCode& code) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"settle drop-delete-entry"}, runOperation(reporter, [&]() -> Outcome {
         const Settling at = settlingOn(local, synchro, typedTable);
         // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
         const std::string table = replica::catalogueName(synchro, typedTable);
@@ -329,12 +330,12 @@ Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Repo
                         ": reads pass over " + entry + ", and the next fill sends the row to the other sites. "
                         "The synchro database is unchanged: read again.");
         return Outcome::done();
-    });
+    }));
 }
 
 Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                          const std::string& table, const std::vector<std::string>& key) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"settle delete-synchro-row"}, runOperation(reporter, [&]() -> Outcome {
         const Settling at = settlingOn(local, synchro, table);
         const std::vector<engine::Value> values = keyValues(key);
         const RowPair rows = rowsByKey(local, synchro, table, values, keyText(key));
@@ -373,7 +374,7 @@ Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Rep
         decision.tx.commit();
         reporter.notice(done + " The synchro database is unchanged: read again.");
         return Outcome::done();
-    });
+    }));
 }
 
 }  // namespace quorvel::synchro

@@ -29,6 +29,7 @@
 #include "replica/SchemaVersion.h"
 #include "replica/SetIdentity.h"
 #include "replica/SqlText.h"
+#include "replica/ExchangeLog.h"
 #include "replica/Statements.h"
 #include "replica/LocalSite.h"
 #include "replica/TableLists.h"
@@ -161,7 +162,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
     FillReport unused;
     FillReport& rep = report ? *report : unused;
     rep = {};
-    return runOperation(reporter, [&]() -> Outcome {
+    const Outcome outcome = runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the Out Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
@@ -229,6 +230,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             acknowledged = replica::acknowledgedByAll(replica::readPeers(local), replica::lastFillNumber(local));
             numberBefore = replica::integerOf(local, "select gen_id(R$FillNumber, 0) from RDB$Database");
             number = replica::drawFillNumber(local);
+            rep.fillNumber = number;
             local.execute("insert into R$SYNCHRO values(" + std::to_string(number) + ", " + quoted(date) + ", " +
                           std::to_string(next.code.high) + ", " + std::to_string(next.code.low) + ")");
             marking.commit();
@@ -308,6 +310,14 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         if (nextWarning) reporter.notice(*nextWarning);
         return Outcome::done();
     });
+    std::string counts;
+    for (const FillReport::Table& t : rep.tables)
+        if (t.rows) counts += (counts.empty() ? "" : ", ") + t.name + " " + std::to_string(t.rows);
+    counts += (counts.empty() ? "" : "; ") + std::to_string(rep.journalEntries) + " journal entries";
+    replica::logOutcome(local, {"fill", {}, rep.fillNumber ? std::optional<int64_t>(rep.fillNumber) : std::nullopt,
+                                counts},
+                        outcome);
+    return outcome;
 }
 
 }  // namespace quorvel::synchro

@@ -8,6 +8,7 @@
 #include "operation/RunOperation.h"
 #include "synchro/Operations.h"
 #include "replica/Acknowledgements.h"
+#include "replica/ExchangeLog.h"
 #include "replica/SchemaVersion.h"
 #include "replica/RecordCode.h"
 #include "synchro/SynchroIdentity.h"
@@ -45,7 +46,7 @@ std::optional<std::string> undeletable(engine::Database& local, int64_t number) 
 }  // namespace
 
 Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<int64_t> synchroNumber) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"delete-history", {}, synchroNumber}, runOperation(reporter, [&]() -> Outcome {
         if (!local.connected() || !synchroNumber) throw Refused("List is empty!");
         if (auto why = undeletable(local, *synchroNumber)) throw Refused(*why);
         const std::string n = std::to_string(*synchroNumber);
@@ -57,11 +58,11 @@ Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<in
         tx.commit();
         reporter.notice("The next fill sends again what fill " + std::to_string(*synchroNumber) + " sent.");
         return Outcome::done();
-    });
+    }));
 }
 
 Outcome Success(engine::Database& local, Reporter& reporter) {
-    return runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, {"success"}, runOperation(reporter, [&]() -> Outcome {
         // Only the first mark, written when the triggers were made: this
         // database has never filled, and its journal holds changes no site
         // has received.
@@ -89,7 +90,7 @@ Outcome Success(engine::Database& local, Reporter& reporter) {
         reporter.notice("Journal entries removed: " + std::to_string(before - after) + "; kept: " +
                         std::to_string(after) + ".");
         return Outcome::done();
-    });
+    }));
 }
 
 }  // namespace quorvel::synchro

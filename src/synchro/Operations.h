@@ -23,6 +23,7 @@ struct FillReport {
     };
     int64_t journalEntries = 0;
     std::vector<Table> tables;  // in the table order
+    int64_t fillNumber = 0;     // the number the fill drew (0: none)
 };
 
 // "Fill SYNCHRO gdb": the local database into the out-synchro database.
@@ -46,6 +47,8 @@ struct ReadReport {
         int64_t deleted = 0;       // DELETE pass
     };
     std::vector<Table> tables;     // in the table order
+    std::string sender;            // the site whose fill was read, when the file tells
+    int64_t fillNumber = 0;        // its fill's number (0: not told)
 
     // Where a failed read stopped: the table, the pass, the failing row of
     // each side as "COLUMN=value" texts (empty when that side has none), and

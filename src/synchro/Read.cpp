@@ -13,6 +13,7 @@
 #include "operation/RunOperation.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
+#include "replica/ExchangeLog.h"
 #include "replica/SchemaVersion.h"
 #include "replica/SetIdentity.h"
 #include "replica/LocalSite.h"
@@ -269,7 +270,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
     ReadReport unused;
     ReadReport& rep = report ? *report : unused;
     rep = {};
-    return runOperation(reporter, [&]() -> Outcome {
+    const Outcome outcome = runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!synchro.connected()) throw Refused("Connect to the In Synchro database first.");
         connect::refuseMixedDialects(local, synchro);
@@ -283,6 +284,10 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         } catch (const std::exception& e) {
             if (auto why = momentaryReadFailure(e, "")) throwMomentary(e, *why);
             throw Refused(e.what());
+        }
+        if (sender) {
+            rep.sender = sender->site;
+            rep.fillNumber = sender->fillNumber;
         }
         if (!confirmed && !reporter.confirm(readQuestion(local))) return Outcome::cancelled();
         ensureTableOrder(local, reporter);
@@ -389,6 +394,16 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
         if (replica::TriggersInactive(local)) reporter.notice("Do not forget make triggers active again!");
         return Outcome::done();
     });
+    std::string counts;
+    for (const ReadReport::Table& t : rep.tables)
+        if (t.inserted + t.sameRow + t.updated + t.deleted)
+            counts += (counts.empty() ? "" : ", ") + t.name + " " + std::to_string(t.inserted + t.sameRow) +
+                      " inserted " + std::to_string(t.updated) + " updated " + std::to_string(t.deleted) + " deleted";
+    replica::logOutcome(local,
+                        {"read", rep.sender, rep.fillNumber ? std::optional<int64_t>(rep.fillNumber) : std::nullopt,
+                         counts, rep.collision.has_value()},
+                        outcome);
+    return outcome;
 }
 
 }  // namespace quorvel::synchro
