@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config dpkg-dev file
   firebird3.0-server-core firebird3.0-utils firebird3.0-server firebird-dev libfbclient2
   firebird3.0-examples
+  libsodium-dev libzstd-dev
   qt6-base-dev libgl-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth

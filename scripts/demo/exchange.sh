@@ -3,8 +3,9 @@
 # prepared demo workspace (scripts/demo/prepare.sh), with quorvel-cli: a
 # customer changed and one added at WEST, WEST's fill into the synchro
 # database, the master's read; then the master's fill, which passes WEST's
-# changes on, and EAST's read; then the customer rows as EAST holds them, and
-# who has read what at the master. Folder: the argument, default ./demo.
+# changes on, and EAST's read; then the customer rows as EAST holds them; the
+# same once more with sealed packages (send, exchange, receive); and who has
+# read what at the master. Folder: the argument, default ./demo.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DEMO=$(cd "${1:-$ROOT/demo}" && pwd)
@@ -43,6 +44,31 @@ echo
 echo "At the clone EAST now:"
 sql "$DEMO/east.fdb" <<'EOF'
 SELECT ID, NAME, CITY FROM CUSTOMER WHERE CITY = 'Westville' ORDER BY ID;
+EOF
+
+# The same road with sealed packages: one file per fill in a folder, each
+# site's own inbox; the master reads and sends in one step.
+mkdir -p "$DEMO/to-master" "$DEMO/to-clones" "$DEMO/east-inbox"
+echo
+echo "At the clone: customer 2 moves to Packville"
+sql "$DEMO/clone.fdb" <<'EOF'
+UPDATE CUSTOMER SET CITY = 'Packville' WHERE ID = 2;
+COMMIT;
+EOF
+echo
+echo "$ quorvel-cli --local DemoClone send to-master"
+"$CLI" --local DemoClone send "$DEMO/to-master"
+echo
+echo "$ quorvel-cli --local DemoMaster exchange --inbox to-master --outbox to-clones"
+"$CLI" --local DemoMaster exchange --inbox "$DEMO/to-master" --outbox "$DEMO/to-clones"
+mv "$DEMO"/to-clones/*.qvp "$DEMO/east-inbox/"
+echo
+echo "$ quorvel-cli --local DemoEast receive east-inbox"
+"$CLI" --local DemoEast receive "$DEMO/east-inbox"
+echo
+echo "At the clone EAST now:"
+sql "$DEMO/east.fdb" <<'EOF'
+SELECT ID, NAME, CITY FROM CUSTOMER WHERE ID = 2;
 EOF
 echo
 echo "$ quorvel-cli --local DemoMaster status"

@@ -221,13 +221,15 @@ const Command kCommands[] = {
 const Command* findCommand(const std::string& word) {
     for (const Command& c : kCommands)
         if (word == c.name) return &c;
-    return findExchangeCommand(word);
+    if (const Command* c = findExchangeCommand(word)) return c;
+    return findPackageCommand(word);
 }
 
 std::vector<std::string> commandWords() {
     std::vector<std::string> words;
     for (const Command& c : kCommands) words.push_back(c.name);
     for (const std::string& w : exchangeCommandWords()) words.push_back(w);
+    for (const std::string& w : packageCommandWords()) words.push_back(w);
     return words;
 }
 

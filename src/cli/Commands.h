@@ -21,6 +21,9 @@ std::vector<std::string> commandWords();
 // The exchange's commands (fill, read, history, settling a collision).
 const Command* findExchangeCommand(const std::string& word);
 std::vector<std::string> exchangeCommandWords();
+// The exchange by sealed packages (send, receive, exchange, key).
+const Command* findPackageCommand(const std::string& word);
+std::vector<std::string> packageCommandWords();
 
 // Command groups, each in a file of its own.
 int cmdAliases(Session& s);

@@ -111,6 +111,21 @@ const std::vector<Section>& sections() {
               "Settling a collision: keep the row against the sender's \"D\" entry; it goes back to the other "
               "sites."},
          }},
+        {"Exchange by packages (--local the local database)",
+         {
+             {"send", "DIR",
+              "Fill a synchro database made here from the local catalogue and pack it into DIR as one file "
+              "sealed with the set's key (quorvel-SET-SITE-FILL.qvp)."},
+             {"receive", "DIR",
+              "Check every package in DIR, refuse by name what is changed, cut short or of another set, read the "
+              "others in fill order and move each read one into DIR/read."},
+             {"exchange", "--inbox DIR --outbox DIR",
+              "receive from the inbox, then send into the outbox; a lock in each folder keeps a second run out "
+              "(exit 5 then)."},
+             {"key", "export FILE | import FILE",
+              "Write the set's key into FILE (mode 0600, never over a file), or record the key FILE holds here, "
+              "for a site that was not copied from the master after the key was made."},
+         }},
         {"Synchro database definition (--local the master)",
          {
              {"convert-ddl", "SOURCE TARGET",

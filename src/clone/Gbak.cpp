@@ -43,6 +43,9 @@ void runGbak(const std::string& mode, const std::string& from, const std::string
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    // Nothing else of this process: the files of the databases it holds open
+    // would keep their locks in gbak, beyond this process's own end.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     pid_t pid = 0;
     const int spawned = ::posix_spawnp(&pid, "gbak", &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);

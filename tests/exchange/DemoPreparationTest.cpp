@@ -67,6 +67,8 @@ TEST_P(DemoPreparationTest, PreparesMasterCloneAndSynchroAndCarriesOneExchange) 
     const std::string east = demo + "/east.fdb";
     EXPECT_EQ(ExchangeSites::value(east, "select CITY from CUSTOMER where ID = 1;"), "Westville");
     EXPECT_EQ(ExchangeSites::value(east, "select count(*) from CUSTOMER where NAME = 'Added at WEST';"), "1");
+    // And by a package, through the master's exchange.
+    EXPECT_EQ(ExchangeSites::value(east, "select CITY from CUSTOMER where ID = 2;"), "Packville");
     EXPECT_EQ(ExchangeSites::value(master, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME starting with "
                                            "'R$' and RDB$TRIGGER_INACTIVE = 1;"),
               "0")

@@ -1,0 +1,113 @@
+// The exchange by sealed packages from a terminal: send, receive, exchange
+// (both, from cron) and the set's key in a file. Exit codes come from the
+// operations' outcomes; a read stopped on a collision is told apart.
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "package/Operations.h"
+
+namespace quorvel::cli {
+
+namespace {
+
+bool connectLocal(Session& s) {
+    if (!s.args.value("--local")) throw UsageError{"this command needs --local ALIAS (the master or clone database)"};
+    return s.connect();
+}
+
+const char* kindText(package::ReceiveReport::Kind kind) {
+    using Kind = package::ReceiveReport::Kind;
+    switch (kind) {
+        case Kind::Read: return "read";
+        case Kind::AlreadyRead: return "read before, put away";
+        case Kind::Refused: return "refused";
+        case Kind::NotForHere: return "not for this site";
+        case Kind::NotRead: return "not read";
+    }
+    return "";
+}
+
+void printReceived(Session& s, const package::ReceiveReport& r) {
+    for (const auto& i : r.items) {
+        s.out << i.file << ": " << kindText(i.kind);
+        if (!i.why.empty() && i.kind != package::ReceiveReport::Kind::Refused) s.out << " (" << i.why << ")";
+        s.out << '\n';
+    }
+    if (r.items.empty()) s.out << "No package waiting.\n";
+}
+
+void printSent(Session& s, const package::SendReport& r) {
+    s.out << "Sent " << r.file << " (" << r.bytes << " bytes)\n";
+    for (const auto& [table, rows] : r.header.tableRows) s.out << "  " << table << ": " << rows << " rows\n";
+    s.out << "  journal entries: " << r.header.journalEntries << '\n';
+}
+
+int receiveStatus(Session& s, const Outcome& o, const package::ReceiveReport& r) {
+    const int rc = s.finish(o);
+    return r.collision ? kExitCollision : rc;
+}
+
+int cmdSend(Session& s) {
+    if (!connectLocal(s)) return s.connectStatus;
+    s.ui.startOperation();
+    package::SendReport report;
+    const Outcome o = package::SendPackage(s.dm.UserDB(), s.args.words[1], s.ui, &report);
+    if (o.isDone()) printSent(s, report);
+    return s.finish(o);
+}
+
+int cmdReceive(Session& s) {
+    if (!connectLocal(s)) return s.connectStatus;
+    s.ui.startOperation();
+    package::ReceiveReport report;
+    const Outcome o = package::ReceivePackages(s.dm.UserDB(), s.args.words[1], s.ui, &report);
+    printReceived(s, report);
+    return receiveStatus(s, o, report);
+}
+
+int cmdExchange(Session& s) {
+    const auto inbox = s.args.value("--inbox"), outbox = s.args.value("--outbox");
+    if (!inbox || !outbox) throw UsageError{"exchange needs --inbox DIR and --outbox DIR"};
+    if (!connectLocal(s)) return s.connectStatus;
+    s.ui.startOperation();
+    package::ExchangeReport report;
+    const Outcome o = package::ExchangePackages(s.dm.UserDB(), *inbox, *outbox, s.ui, &report);
+    printReceived(s, report.received);
+    if (report.sent) printSent(s, report.send);
+    return receiveStatus(s, o, report.received);
+}
+
+// key export FILE | key import FILE: the key itself is never printed.
+int cmdKey(Session& s) {
+    const std::string& what = s.args.words[1];
+    if (what != "export" && what != "import") throw UsageError{"key takes export FILE or import FILE"};
+    if (!connectLocal(s)) return s.connectStatus;
+    s.ui.startOperation();
+    const std::string& file = s.args.words[2];
+    return s.finish(what == "export" ? package::ExportKey(s.dm.UserDB(), file, s.ui)
+                                     : package::ImportKey(s.dm.UserDB(), file, s.ui));
+}
+
+const Command kPackageCommands[] = {
+    {"send", 1, 1, cmdSend},
+    {"receive", 1, 1, cmdReceive},
+    {"exchange", 0, 0, cmdExchange},
+    {"key", 2, 2, cmdKey},
+};
+
+}  // namespace
+
+const Command* findPackageCommand(const std::string& word) {
+    for (const Command& c : kPackageCommands)
+        if (word == c.name) return &c;
+    return nullptr;
+}
+
+std::vector<std::string> packageCommandWords() {
+    std::vector<std::string> words;
+    for (const Command& c : kPackageCommands) words.push_back(c.name);
+    return words;
+}
+
+}  // namespace quorvel::cli
