@@ -236,7 +236,9 @@ void applyDeferred(ReadContext& cx, std::vector<ReadReport::Table>& counts, std:
         // its pass would have.
         const ReadContext::Deferred first = cx.deferred.front();
         table = first.table;
-        pass = first.pass;
+        // A new row put in without its references is reported as the new
+        // row it is: the collision page lists it among the inserts.
+        pass = first.recorded ? "INSERT" : first.pass;
         apply(cx, first, countsOf(counts, first.table));
         // Applied after all (it should not be): carry on with the rest.
         cx.deferred.erase(cx.deferred.begin());
