@@ -11,10 +11,10 @@ CancelButton::CancelButton(QWidget* parent) : QWidget(parent) {
     setObjectName("PanelCancel");
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    button_ = new QPushButton("Cancel", this);
+    button_ = new QPushButton(tr("Cancel"), this);
     button_->setObjectName("SBCancel");
     button_->setShortcut(QKeySequence(Qt::Key_Escape));
-    button_->setToolTip("Stop the running operation: nothing of it is kept (Esc)");
+    button_->setToolTip(tr("Stop the running operation: nothing of it is kept (Esc)"));
     layout->addWidget(button_);
     connect(button_, &QPushButton::clicked, this, [this] {
         // Pressed once: the operation is on its way out.

@@ -83,9 +83,18 @@ QIcon glyph(DataNavigator::Button b) {
 }
 
 const char* hint(DataNavigator::Button b) {
-    static const char* hints[] = {"First record", "Prior record", "Next record", "Last record",
-                                  "Insert record", "Delete record", "Edit record", "Post edit",
-                                  "Cancel edit", "Refresh data"};
+    static const char* hints[] = {
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "First record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Prior record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Next record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Last record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Insert record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Delete record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Edit record"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Post edit"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Cancel edit"),
+        QT_TRANSLATE_NOOP("quorvel::app::DataNavigator", "Refresh data"),
+    };
     return hints[b];
 }
 
@@ -100,7 +109,7 @@ DataNavigator::DataNavigator(engine::DataSet& dataSet, Frontend& ui, QWidget* pa
         auto b = static_cast<Button>(i);
         auto* tb = new QToolButton(this);
         tb->setIcon(glyph(b));
-        tb->setToolTip(hint(b));
+        tb->setToolTip(tr(hint(b)));
         tb->setAutoRaise(false);
         tb->setFixedSize(22, 20);
         tb->setFocusPolicy(Qt::NoFocus);
@@ -168,13 +177,17 @@ void DataNavigator::act(Button b) {
         case Last: ds_.last(); break;
         case Insert: ds_.append(); break;
         case Delete:
-            if (ui_.confirm("Delete the row " + rowText() + " from the " + ds_.database().displayName() +
-                            "?\n\nDelete record?")) {
+            if (ui_.confirm(tr("Delete the row %1 from the %2?\n\nDelete record?")
+                                .arg(QString::fromStdString(rowText()),
+                                     QString::fromStdString(ds_.database().displayName()))
+                                .toStdString())) {
                 ds_.remove();
                 // Settling a collision by hand: say that it worked, and drop
                 // the failed read's "Error!".
                 ui_.setOK();
-                ui_.showMessage("The record was deleted from the " + ds_.database().displayName() + ".");
+                ui_.showMessage(tr("The record was deleted from the %1.")
+                                    .arg(QString::fromStdString(ds_.database().displayName()))
+                                    .toStdString());
             }
             break;
         case Edit: ds_.edit(); break;

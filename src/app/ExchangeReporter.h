@@ -4,6 +4,7 @@
 // cursor of the table-order grid beside it, the rows of a long copy to the
 // status bar; the face turns to working once the work begins (a confirmed
 // question or the first step). The handler sets the face for the ending.
+#include <QCoreApplication>
 #include <string>
 
 #include "engine/DataSet.h"
@@ -27,13 +28,16 @@ public:
     }
     void progress(long long done, long long total) override {
         // The fill's tables follow its journal without a step of their own.
-        if (phase_ == kJournal) phase_ = "Sending the new and changed rows";
+        if (phase_ == words(kJournal))
+            phase_ = words(QT_TRANSLATE_NOOP("ExchangeReporter", "Sending the new and changed rows"));
         // How far, by the tables done: the rows of a table are not counted
         // beforehand, for that would cost as much as sending them.
         if (stepLabel_ && total > 0)
-            window_.setText(*stepLabel_, phase_ + " (table " + std::to_string(done + 1) + " of " +
-                                             std::to_string(total) + ", " + std::to_string(done * 100 / total) +
-                                             " % done)");
+            window_.setText(*stepLabel_,
+                            QCoreApplication::translate("ExchangeReporter", "%1 (table %2 of %3, %4 % done)")
+                                .arg(QString::fromStdString(phase_), QString::number(done + 1),
+                                     QString::number(total), QString::number(done * 100 / total))
+                                .toStdString());
         if (!tables_) return;
         if (!tablesOpened_) {  // afresh: the list may have changed since it was shown
             tables_->close();
@@ -58,16 +62,25 @@ public:
     // The operation's step in the operator's words: what the fill and the
     // read do, not the names of their tables and passes.
     static std::string inWords(const std::string& step) {
-        if (step == "Clear Synchro tables") return "Emptying the synchro database";
-        if (step == "Fill R$DeletedUpdated") return kJournal;
-        if (step == "DELETE") return "Deleting the rows the sender deleted";
-        if (step == "INSERT") return "Inserting the sender's new rows";
-        if (step == "UPDATE") return "Updating the rows the sender changed";
+        if (step == "Clear Synchro tables")
+            return words(QT_TRANSLATE_NOOP("ExchangeReporter", "Emptying the synchro database"));
+        if (step == "Fill R$DeletedUpdated") return words(kJournal);
+        if (step == "DELETE")
+            return words(QT_TRANSLATE_NOOP("ExchangeReporter", "Deleting the rows the sender deleted"));
+        if (step == "INSERT") return words(QT_TRANSLATE_NOOP("ExchangeReporter", "Inserting the sender's new rows"));
+        if (step == "UPDATE")
+            return words(QT_TRANSLATE_NOOP("ExchangeReporter", "Updating the rows the sender changed"));
         return step;
     }
 
 private:
-    static constexpr const char* kJournal = "Sending the journal of updates and deletes";
+    static constexpr const char* kJournal =
+        QT_TRANSLATE_NOOP("ExchangeReporter", "Sending the journal of updates and deletes");
+
+    // A marked text in the operator's language.
+    static std::string words(const char* text) {
+        return QCoreApplication::translate("ExchangeReporter", text).toStdString();
+    }
 
     void working() {
         if (!working_) window_.setWorking();

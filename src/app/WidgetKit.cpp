@@ -1,6 +1,7 @@
 #include "app/WidgetKit.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFormLayout>
 #include <QLabel>
@@ -14,10 +15,12 @@ namespace quorvel::app {
 
 OkCancel layOutFormDialog(QDialog* dialog, QFormLayout* form) {
     QStyle* style = dialog->style();
-    auto* ok = new QPushButton(style->standardIcon(QStyle::SP_DialogOkButton), "OK", dialog);
+    auto* ok = new QPushButton(style->standardIcon(QStyle::SP_DialogOkButton),
+                               QCoreApplication::translate("WidgetKit", "OK"), dialog);
     ok->setObjectName("BitBtn1");
     ok->setDefault(true);
-    auto* cancel = new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", dialog);
+    auto* cancel = new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton),
+                                   QCoreApplication::translate("WidgetKit", "Cancel"), dialog);
     cancel->setObjectName("BitBtn2");
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
@@ -79,7 +82,7 @@ QVBoxLayout* vbox(QWidget* owner) {
 }
 
 void addAliasPair(QHBoxLayout* row, QWidget* parent, const char* valueName) {
-    row->addWidget(makeLabel(parent, "Alias:"));
+    row->addWidget(makeLabel(parent, QCoreApplication::translate("WidgetKit", "Alias:")));
     auto* value = makeLabel(parent, "?", valueName);
     setBold(value);
     value->setMinimumWidth(120);

@@ -77,7 +77,8 @@ Outcome runOnWorker(Reporter& reporter, const std::function<Outcome(Reporter&)>&
     worker.join();
     running = false;
     if (failure) std::rethrow_exception(failure);
-    return outcome.value_or(Outcome::failed("Unexpected error"));
+    return outcome.value_or(
+        Outcome::failed(QCoreApplication::translate("quorvel::app::TfmBrowser", "Unexpected error").toStdString()));
 }
 
 }  // namespace quorvel::app

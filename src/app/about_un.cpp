@@ -44,7 +44,7 @@ QPixmap aboutPicture() {
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("AboutBox");
-    setWindowTitle("About");
+    setWindowTitle(tr("About"));
     setFixedSize(403, 293);
     setModal(true);
 
@@ -65,11 +65,11 @@ TAboutBox::TAboutBox(QWidget* parent)
     product->setPalette(pal);
     product->setGeometry(150, 30, 230, 44);
 
-    auto* version = new QLabel(QString("Version ") + quorvel::version(), this);
+    auto* version = new QLabel(tr("Version %1").arg(QString::fromUtf8(quorvel::version())), this);
     version->setObjectName("Version");
     version->setGeometry(150, 80, 230, 20);
 
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName("OKButton");
     ok->setDefault(true);
     ok->setGeometry(163, 248, 77, 27);

@@ -35,7 +35,7 @@ void navyText(QWidget* w) {
 
 TfmAliases::TfmAliases(QWidget* parent) : QDialog(parent) {
     setObjectName("fmAliases");
-    setWindowTitle("Connect to DataBase");
+    setWindowTitle(tr("Connect to DataBase"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(556, 361);
     setModal(true);
@@ -55,16 +55,16 @@ TfmAliases::TfmAliases(QWidget* parent) : QDialog(parent) {
     MParams->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     navyText(MParams);
 
-    BtnOK = new QPushButton("Connect", this);
+    BtnOK = new QPushButton(tr("Connect"), this);
     BtnOK->setObjectName("BtnOK");
     BtnOK->setFont(bold);
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton("Cancel", this);
+    BtnCancel = new QPushButton(tr("Cancel"), this);
     BtnCancel->setObjectName("BtnCancel");
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(boldLabel("Aliases:", this), 0, 0);
-    grid->addWidget(boldLabel("Parameters:", this), 0, 1);
+    grid->addWidget(boldLabel(tr("Aliases:"), this), 0, 0);
+    grid->addWidget(boldLabel(tr("Parameters:"), this), 0, 1);
     grid->addWidget(LBAliases, 1, 0);
     grid->addWidget(MParams, 1, 1);
     grid->setColumnStretch(0, 2);
@@ -89,10 +89,10 @@ TfmAliases::TfmAliases(QWidget* parent) : QDialog(parent) {
 }
 
 QString TfmAliases::noAliasMessage() {
-    return QString("No database alias is configured.\n"
-                   "Add one with:\n"
-                   "    quorvel-cli aliases add NAME DATABASE\n"
-                   "(aliases file: %1)")
+    return tr("No database alias is configured.\n"
+              "Add one with:\n"
+              "    quorvel-cli aliases add NAME DATABASE\n"
+              "(aliases file: %1)")
         .arg(QString::fromStdString(engine::Aliases::configPath()));
 }
 

@@ -29,6 +29,14 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// The words of StatusState, which knows no Qt, marked here for translation.
+[[maybe_unused]] const char* const kStatusWords[] = {
+    QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "   Status: No events"),
+    QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "   Status: Error!"),
+    QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "   Status: OK."),
+    QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "   Status: Working..."),
+};
+
 }  // namespace
 
 TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
@@ -45,11 +53,11 @@ TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
 
     auto* PCMain = new QTabWidget(central);
     PCMain->setObjectName("PCMain");
-    addPage(PCMain, buildHelpPage(), "TSHelp", "Replication overview");
-    addPage(PCMain, buildPreparePage(), "TSPrepare", "Prepare for cloning");
-    addPage(PCMain, buildClonePage(), "TSClone", "Cloning");
-    addPage(PCMain, buildFillSynchroPage(), "TSFillSynchro", "Fill SYNCHRO");
-    addPage(PCMain, buildSynchronizePage(), "TSSynchronize", "Synchronize");
+    addPage(PCMain, buildHelpPage(), "TSHelp", tr("Replication overview"));
+    addPage(PCMain, buildPreparePage(), "TSPrepare", tr("Prepare for cloning"));
+    addPage(PCMain, buildClonePage(), "TSClone", tr("Cloning"));
+    addPage(PCMain, buildFillSynchroPage(), "TSFillSynchro", tr("Fill SYNCHRO"));
+    addPage(PCMain, buildSynchronizePage(), "TSSynchronize", tr("Synchronize"));
     PCMain->setCurrentIndex(0);
     column->addWidget(PCMain, 1);
     setCentralWidget(central);
@@ -105,7 +113,7 @@ void TfmBrowser::showEvent(QShowEvent* event) {
     }
 }
 
-bool TfmBrowser::FormCloseQuery() { return confirm("Exit now?"); }
+bool TfmBrowser::FormCloseQuery() { return confirm(tr("Exit now?").toStdString()); }
 
 void TfmBrowser::closeEvent(QCloseEvent* event) {
     // While an operation runs the window stays; it is the operation's.
@@ -130,7 +138,7 @@ void TfmBrowser::showStatus() {
         w->setVisible(f == shown);
         if (f == shown) shownFace = w;
     }
-    statusPanels_[0]->setText(qs(status_.text()));
+    statusPanels_[0]->setText(tr(status_.text().c_str()));
     // The work that follows runs on this thread: paint now, not later.
     if (shownFace) shownFace->repaint();
     statusBar()->repaint();
@@ -229,7 +237,7 @@ void TfmBrowser::showMessage(const std::string& text) {
 
 bool TfmBrowser::confirm(const std::string& question) {
     UsableWhileOpen usable(*this);
-    QMessageBox box(QMessageBox::Question, "Confirm", qs(question), QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, tr("Confirm"), qs(question), QMessageBox::Yes | QMessageBox::No,
                     messageOwner());
     box.setObjectName("ConfirmBox");
     // Enter or a hasty key press never deletes, replaces or switches off:

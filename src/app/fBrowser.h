@@ -191,7 +191,7 @@ private:
     QWidget* buildCollisionDescriptionPage();
     DataGrid* addGrid(const char* name, engine::DataSet& dataSet, bool titles, bool editable,
                       QWidget* parent);
-    void addPage(QTabWidget* pages, QWidget* page, const char* name, const char* caption);
+    void addPage(QTabWidget* pages, QWidget* page, const char* name, const QString& caption);
 
     void showStatus();
     // An edit can only take the focus once the window is enabled again.

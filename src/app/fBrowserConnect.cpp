@@ -73,7 +73,7 @@ void TfmBrowser::forgetConnection(Connection which) {
 void TfmBrowser::disconnectAll() {
     for (Connection which : {Connection::Local, Connection::Clone, Connection::OutSynchro})
         forgetConnection(which);
-    setText(ctl::LPrepare, "Status");
+    setText(ctl::LPrepare, tr("Status").toStdString());
     setStatusPanel(1, "  ");
 }
 
@@ -84,9 +84,10 @@ void TfmBrowser::showAliases() {
     } catch (const std::exception& e) {
         text = std::string(e.what()) + "\n";
     }
-    if (text.empty()) text = "    (none)\n";
-    showMessage("Aliases in " + engine::Aliases::configPath() + ":\n" + text +
-                "\nAdd one with: quorvel-cli aliases add NAME DATABASE");
+    if (text.empty()) text = tr("    (none)\n").toStdString();
+    showMessage(tr("Aliases in %1:\n%2\nAdd one with: quorvel-cli aliases add NAME DATABASE")
+                    .arg(QString::fromStdString(engine::Aliases::configPath()), QString::fromStdString(text))
+                    .toStdString());
 }
 
 Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
@@ -123,7 +124,10 @@ Outcome TfmBrowser::connectWith(Connection which, const connect::Login& login) {
     }
     // Dialect 1 is what the tool began with; a dialect-3 database says so.
     setText(labelOf(which), db.sqlDialect() == 1 ? login.alias
-                                                 : login.alias + " (dialect " + std::to_string(db.sqlDialect()) + ")");
+                                                 : tr("%1 (dialect %2)")
+                                                       .arg(QString::fromStdString(login.alias),
+                                                            QString::number(db.sqlDialect()))
+                                                       .toStdString());
     try {
         switch (which) {
             case Connection::Local:
@@ -157,10 +161,10 @@ void TfmBrowser::showLocalFacts(const connect::LocalFacts& facts) {
     setEnabled(ctl::SBCreateMeta, !facts.prepared);
     setEnabled(ctl::SBEraseMeta, facts.prepared);
     if (!facts.prepared) {
-        setText(ctl::LPrepare, "Create additional meta structures first.");
+        setText(ctl::LPrepare, tr("Create additional meta structures first.").toStdString());
         return;
     }
-    setText(ctl::LPrepare, "Prepare completed");
+    setText(ctl::LPrepare, tr("Prepare completed").toStdString());
     setText(ctl::LMaster, facts.identity);
     processEvents();
     // Preparing and cloning are the master's work.

@@ -8,8 +8,9 @@ namespace quorvel::app {
 
 namespace {
 
-const char* const kSourceFilter = "DDL files|*.ddl|SQL files|*.sql|TXT files|*.txt|ALL files|*.*";
-const char* const kTargetFilter = "Text|*.txt|All|*.*";
+const char* const kSourceFilter =
+    QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "DDL files|*.ddl|SQL files|*.sql|TXT files|*.txt|ALL files|*.*");
+const char* const kTargetFilter = QT_TRANSLATE_NOOP("quorvel::app::TfmBrowser", "Text|*.txt|All|*.*");
 const char* const kNoFileChosen = "?";  // the edits' text before a file is chosen
 
 }  // namespace
@@ -17,11 +18,11 @@ const char* const kNoFileChosen = "?";  // the edits' text before a file is chos
 // The chosen name lives in EditSource, which shows it: a later conversion
 // reuses the last source chosen. The file is not read yet.
 void TfmBrowser::SBReadddlClick() {
-    if (auto file = chooseOpenFile(kSourceFilter)) setText("EditSource", *file);
+    if (auto file = chooseOpenFile(tr(kSourceFilter).toStdString())) setText("EditSource", *file);
 }
 
 void TfmBrowser::SBConvertddlClick() {
-    auto target = chooseSaveFile("unknown.txt", kTargetFilter);
+    auto target = chooseSaveFile("unknown.txt", tr(kTargetFilter).toStdString());
     if (!target) return;
     std::string source = text("EditSource");
     if (source == kNoFileChosen) source.clear();  // refused on opening, as no file at all is

@@ -14,6 +14,9 @@ namespace quorvel::app {
 
 namespace {
 
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(int64_t n) { return QString::number(n); }
+
 std::string fillSummary(const synchro::FillReport& r) {
     int64_t rows = 0;
     std::string perTable;
@@ -21,8 +24,9 @@ std::string fillSummary(const synchro::FillReport& r) {
         rows += t.rows;
         perTable += (perTable.empty() ? "" : ", ") + t.name + " " + std::to_string(t.rows);
     }
-    return "  Fill done: " + std::to_string(rows) + " rows sent (" + perTable + "), " +
-           std::to_string(r.journalEntries) + " journal entries.";
+    return TfmBrowser::tr("  Fill done: %1 rows sent (%2), %3 journal entries.")
+        .arg(qs(rows), qs(perTable), qs(r.journalEntries))
+        .toStdString();
 }
 
 std::string readSummary(const synchro::ReadReport& r) {
@@ -33,10 +37,12 @@ std::string readSummary(const synchro::ReadReport& r) {
         deleted += t.deleted;
         skipped += t.masterWins + t.keptOwn + t.stayDeleted + t.notFound + t.alreadyHere;
     }
-    std::string s = "  Read done: " + std::to_string(inserted) + " inserted, " + std::to_string(updated) +
-                    " updated, " + std::to_string(deleted) + " deleted";
-    if (skipped) s += ", " + std::to_string(skipped) + " left as they were here";
-    return s + ".";
+    const QString s = skipped ? TfmBrowser::tr("  Read done: %1 inserted, %2 updated, %3 deleted, "
+                                               "%4 left as they were here.")
+                                    .arg(qs(inserted), qs(updated), qs(deleted), qs(skipped))
+                              : TfmBrowser::tr("  Read done: %1 inserted, %2 updated, %3 deleted.")
+                                    .arg(qs(inserted), qs(updated), qs(deleted));
+    return s.toStdString();
 }
 
 // The status face for how an operation ended; a refusal turns it red only
@@ -54,13 +60,18 @@ void showEnding(Frontend& window, const Outcome& outcome, bool refusalIsError) {
 }
 
 std::string collisionCaption(const synchro::ReadReport::Collision& c) {
-    if (c.table.empty()) return "The read failed before it reached a table.";
+    if (c.table.empty()) return TfmBrowser::tr("The read failed before it reached a table.").toStdString();
     if (c.pass == "DELETE")
-        return "Table " + c.table + ": the read stopped deleting the rows the sender deleted" +
-               (c.entry ? " (\"D\" entry " + c.entry->text() + ")" : std::string()) + ". \"Synchro\" lists the sender's \"D\" entries of " +
-               c.table + "; \"Drop the D entry\" keeps the row here, or remove what refers to the row here, then read again.";
-    return "Table " + c.table + ": the read stopped in its " + c.pass + " pass. \"Synchro\" shows the sent rows of " +
-           c.table + ", \"Master/Clone\" the local rows.";
+        return TfmBrowser::tr("Table %1: the read stopped deleting the rows the sender deleted%2. \"Synchro\" lists "
+                              "the sender's \"D\" entries of %1; \"Drop the D entry\" keeps the row here, or remove "
+                              "what refers to the row here, then read again.")
+            .arg(qs(c.table),
+                 c.entry ? TfmBrowser::tr(" (\"D\" entry %1)").arg(qs(c.entry->text())) : QString())
+            .toStdString();
+    return TfmBrowser::tr("Table %1: the read stopped in its %2 pass. \"Synchro\" shows the sent rows of %1, "
+                          "\"Master/Clone\" the local rows.")
+        .arg(qs(c.table), qs(c.pass))
+        .toStdString();
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -119,7 +130,9 @@ void showCollision(TfmBrowser& window, DM& dm, const synchro::ReadReport::Collis
     } catch (const std::exception&) {
         // The read's own message has been shown; the grids stay as they are.
     }
-    window.setStatusPanel(1, "  Nothing was applied: the read stopped on " + c.table + " (" + c.pass + " pass).");
+    window.setStatusPanel(1, TfmBrowser::tr("  Nothing was applied: the read stopped on %1 (%2 pass).")
+                                 .arg(qs(c.table), qs(c.pass))
+                                 .toStdString());
     window.showPage(ctl::TSCollision);
 }
 
@@ -160,9 +173,9 @@ void showEndWords(Frontend& window, ctl::Control label, const Outcome& outcome, 
         return;
     }
     switch (outcome.kind()) {
-        case Outcome::Kind::Done: window.setText(label, "Done."); break;
+        case Outcome::Kind::Done: window.setText(label, TfmBrowser::tr("Done.").toStdString()); break;
         case Outcome::Kind::Cancelled: break;
-        default: window.setText(label, "Stopped: nothing was changed."); break;
+        default: window.setText(label, TfmBrowser::tr("Stopped: nothing was changed.").toStdString()); break;
     }
 }
 
@@ -184,7 +197,7 @@ void TfmBrowser::SBFillSynchroClick() {
     showPeers();
     showEnding(*this, outcome, true);
     showEndWords(*this, ctl::LFillAction, outcome,
-                 "Fill cancelled: the synchro database and the fill number are as they were.");
+                 tr("Fill cancelled: the synchro database and the fill number are as they were.").toStdString());
     if (outcome.isDone()) setStatusPanel(1, fillSummary(report));
 }
 
@@ -199,7 +212,7 @@ void TfmBrowser::SBReadFromSynchroClick() {
     });
     showPeers();
     showEnding(*this, outcome, true);
-    showEndWords(*this, ctl::LSAction, outcome, "Read cancelled: nothing was applied.");
+    showEndWords(*this, ctl::LSAction, outcome, tr("Read cancelled: nothing was applied.").toStdString());
     if (outcome.isDone())
         setStatusPanel(1, readSummary(report));
     else if (report.collision && outcome.failure() != engine::Failure::Cancelled)
@@ -264,7 +277,7 @@ void TfmBrowser::SBPassOverSynchroRowClick() {
         for (const std::string& column : synchro::splitKeyList(dm_.TMaster.primaryKeyFields()))
             if (const engine::Field* f = rows.findField(column)) key.push_back(f->asString());
     if (table.empty() || key.empty()) {
-        showMessage("Select the record in \"Synchro\" first.");
+        showMessage(tr("Select the record in \"Synchro\" first.").toStdString());
         return;
     }
     ExchangeReporter reporter(*this);
@@ -283,7 +296,7 @@ void TfmBrowser::SBDropDeleteEntryClick() {
     engine::Query& entries = dm_.QSynchro6;
     const engine::Field* table = entries.active() && !entries.eof() ? entries.findField("TABLENAME") : nullptr;
     if (!table || !entries.findField("OPERATION")) {
-        showMessage("Select the \"D\" entry to drop in \"Synchro\" first.");
+        showMessage(tr("Select the \"D\" entry to drop in \"Synchro\" first.").toStdString());
         return;
     }
     const std::string name = table->asString();
@@ -306,7 +319,7 @@ namespace quorvel::app {
 // something while it is busy for minutes.
 void TfmBrowser::rowsProgress(const std::string& table, long long rows) {
     progressShown_ = true;
-    setStatusPanel(1, rows > 0 ? table + ": " + std::to_string(rows) + " rows" : "  ");
+    setStatusPanel(1, rows > 0 ? tr("%1: %2 rows").arg(qs(table), qs(static_cast<int64_t>(rows))).toStdString() : "  ");
     // An operation on the worker leaves the window's own loop running.
     if (!workerRunning()) processEvents();
 }

@@ -39,13 +39,13 @@ QWidget* TfmBrowser::buildClonePage() {
     auto* c = vbox(page);
     auto* top = hbox();
     auto* SBNewClone = makeGlyphButton(page, "SBNewClone", drumGlyph(true),
-                                       "New clone");
+                                       tr("New clone"));
     auto* SBDelClone = makeGlyphButton(page, "SBDelClone", drumGlyph(false),
-                                       "Delete clone");
-    auto* SBConnectToClone = makeButton(page, "SBConnectToClone", "Connect to Clone", "Connect to CLONE",
+                                       tr("Delete clone"));
+    auto* SBConnectToClone = makeButton(page, "SBConnectToClone", tr("Connect to Clone"), tr("Connect to CLONE"),
                                         connectGlyph());
-    auto* SBUpdateCloneGens = makeButton(page, "SBUpdateCloneGens", "Update CLONE's data",
-                                         "Update clone's generators");
+    auto* SBUpdateCloneGens = makeButton(page, "SBUpdateCloneGens", tr("Update CLONE's data"),
+                                         tr("Update clone's generators"));
     setBoldCaption(SBUpdateCloneGens, kBlue);
     SBUpdateCloneGens->setEnabled(false);
     connect(SBNewClone, &QToolButton::clicked, this, &TfmBrowser::SBNewCloneClick);
@@ -61,7 +61,7 @@ QWidget* TfmBrowser::buildClonePage() {
     top->addWidget(SBUpdateCloneGens);
     c->addLayout(top);
 
-    c->addWidget(makeLabel(page, "Clones"));
+    c->addWidget(makeLabel(page, tr("Clones")));
     c->addWidget(addGrid("DBGClone", dm_.QClone, true, false, page), 1);
     auto* MClone = makeMemo(page, "MClone", cloneHintText());
     MClone->setFixedHeight(MClone->fontMetrics().lineSpacing() * 8 + 14);
@@ -75,8 +75,8 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     auto* page = new QWidget(this);
     auto* c = vbox(page);
     auto* top = hbox();
-    auto* SBConnectToSynchro = makeButton(page, "SBConnectToSynchro", "Connect to Out Synchro",
-                                          "Connect to synchro", connectGlyph());
+    auto* SBConnectToSynchro = makeButton(page, "SBConnectToSynchro", tr("Connect to Out Synchro"),
+                                          tr("Connect to synchro"), connectGlyph());
     connect(SBConnectToSynchro, &QPushButton::clicked, this, &TfmBrowser::SBConnectToSynchroClick);
     top->addWidget(SBConnectToSynchro);
     addAliasPair(top, page, "LSynchro1");
@@ -85,15 +85,15 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
 
     auto* body = hbox();
     auto* history = vbox();
-    history->addWidget(makeLabel(page, "Synchronization history"));
+    history->addWidget(makeLabel(page, tr("Synchronization history")));
     history->addWidget(addGrid("DBGSynchroHistory", dm_.QSynchro, true, false, page), 1);
     auto* buttons = hbox();
     auto* SBDelSynchro = makeGlyphButton(page, "SBDelSynchro", drumGlyph(false),
-                                         "Delete synchro gdb");
-    auto* SBFillSynchro = makeButton(page, "SBFillSynchro", "Fill SYNCHRO gdb", "Fill SYNCHRO gdb");
+                                         tr("Delete synchro gdb"));
+    auto* SBFillSynchro = makeButton(page, "SBFillSynchro", tr("Fill SYNCHRO gdb"), tr("Fill SYNCHRO gdb"));
     setBoldCaption(SBFillSynchro, kBlue);
     SBFillSynchro->setEnabled(false);
-    auto* SBSuccess = makeButton(page, "SBSuccess", "Success", successHint());
+    auto* SBSuccess = makeButton(page, "SBSuccess", tr("Success"), successHint());
     setBoldCaption(SBSuccess, kGreen);
     SBSuccess->setEnabled(false);
     connect(SBDelSynchro, &QToolButton::clicked, this, &TfmBrowser::SBDelSynchroClick);
@@ -104,7 +104,7 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     buttons->addWidget(SBFillSynchro);
     buttons->addWidget(SBSuccess);
     history->addLayout(buttons);
-    history->addWidget(makeLabel(page, "Sites", "LPeers"));
+    history->addWidget(makeLabel(page, tr("Sites"), "LPeers"));
     history->addWidget(buildPeersGrid(page));
     body->addLayout(history, 3);
 
@@ -113,11 +113,11 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     process->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto* pc = vbox(process);
     auto* action = hbox();
-    action->addWidget(makeLabel(process, "Action:"));
+    action->addWidget(makeLabel(process, tr("Action:")));
     auto* LFillAction = makeLabel(process, "?", "LFillAction");
     action->addWidget(LFillAction, 1);
     pc->addLayout(action);
-    pc->addWidget(makeLabel(process, "Tables"));
+    pc->addWidget(makeLabel(process, tr("Tables")));
     pc->addWidget(addGrid("DBGFillProcess", dm_.QTableOrder, false, false, process), 1);
     body->addWidget(process, 2);
     c->addLayout(body, 1);
@@ -152,8 +152,8 @@ QWidget* TfmBrowser::buildSynchronizePage() {
     auto* page = new QWidget(this);
     auto* c = vbox(page);
     auto* top = hbox();
-    auto* SBConnectForSynchro = makeButton(page, "SBConnectForSynchro", "Connect to In Synchro",
-                                           "Connect to synchro", connectGlyph());
+    auto* SBConnectForSynchro = makeButton(page, "SBConnectForSynchro", tr("Connect to In Synchro"),
+                                           tr("Connect to synchro"), connectGlyph());
     connect(SBConnectForSynchro, &QPushButton::clicked, this, &TfmBrowser::SBConnectForSynchroClick);
     top->addWidget(SBConnectForSynchro);
     addAliasPair(top, page, "LSynchro2");
@@ -162,9 +162,9 @@ QWidget* TfmBrowser::buildSynchronizePage() {
 
     auto* PCSynchronize = new QTabWidget(page);
     PCSynchronize->setObjectName("PCSynchronize");
-    addPage(PCSynchronize, buildReadSynchroPage(), "TSReadSynchro", "Read from SYNCHRO");
-    addPage(PCSynchronize, buildCollisionPage(), "TSCollision", "Collision resolving");
-    addPage(PCSynchronize, buildCollisionDescriptionPage(), "TabSheet1", "Collision description");
+    addPage(PCSynchronize, buildReadSynchroPage(), "TSReadSynchro", tr("Read from SYNCHRO"));
+    addPage(PCSynchronize, buildCollisionPage(), "TSCollision", tr("Collision resolving"));
+    addPage(PCSynchronize, buildCollisionDescriptionPage(), "TabSheet1", tr("Collision description"));
     c->addWidget(PCSynchronize, 1);
     return page;
 }
@@ -178,24 +178,24 @@ QWidget* TfmBrowser::buildReadSynchroPage() {
     process->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto* pc = vbox(process);
     auto* action = hbox();
-    action->addWidget(makeLabel(process, "Action:"));
+    action->addWidget(makeLabel(process, tr("Action:")));
     auto* LSAction = makeLabel(process, "?", "LSAction");
     action->addWidget(LSAction, 1);
     pc->addLayout(action);
-    pc->addWidget(makeLabel(process, "Tables"));
+    pc->addWidget(makeLabel(process, tr("Tables")));
     pc->addWidget(addGrid("DBGReadProcess", dm_.QTableOrder, false, false, process), 1);
     r->addWidget(process, 1);
 
     auto* buttons = vbox();
-    auto* SBInactiveTriggers = makeButton(page, "SBInactiveTriggers", "Make Triggers Inactive");
+    auto* SBInactiveTriggers = makeButton(page, "SBInactiveTriggers", tr("Make Triggers Inactive"));
     setBoldCaption(SBInactiveTriggers, kRed);
-    auto* SBReadFromSynchro = makeButton(page, "SBReadFromSynchro", "Read from SYNCHRO", "Read from SYNCHRO");
+    auto* SBReadFromSynchro = makeButton(page, "SBReadFromSynchro", tr("Read from SYNCHRO"), tr("Read from SYNCHRO"));
     setBoldCaption(SBReadFromSynchro, kYellow);
-    auto* SBActiveTriggers = makeButton(page, "SBActiveTriggers", "Make Triggers Active");
+    auto* SBActiveTriggers = makeButton(page, "SBActiveTriggers", tr("Make Triggers Active"));
     setBoldCaption(SBActiveTriggers, kGreen);
     // The application's own triggers made to skip the rows a read applies.
-    auto* SBGuardTriggers = makeButton(page, "SBGuardTriggers", "Guard Own Triggers",
-                                       "Make your own triggers on the working tables skip the rows a read applies");
+    auto* SBGuardTriggers = makeButton(page, "SBGuardTriggers", tr("Guard Own Triggers"),
+                                       tr("Make your own triggers on the working tables skip the rows a read applies"));
     for (auto* b : {SBInactiveTriggers, SBReadFromSynchro, SBActiveTriggers, SBGuardTriggers}) {
         b->setEnabled(false);
         b->setMinimumHeight(30);
@@ -226,7 +226,7 @@ QWidget* TfmBrowser::buildCollisionPage() {
     auto* sides = hbox();
 
     auto* master = vbox();
-    master->addWidget(makeLabel(page, "Master/Clone"));
+    master->addWidget(makeLabel(page, tr("Master/Clone")));
     auto* DBNCollisionMaster = new DataNavigator(dm_.TMaster, *this, page);
     DBNCollisionMaster->setObjectName("DBNCollisionMaster");
     master->addWidget(DBNCollisionMaster);
@@ -234,7 +234,7 @@ QWidget* TfmBrowser::buildCollisionPage() {
     sides->addLayout(master, 1);
 
     auto* synchro = vbox();
-    synchro->addWidget(makeLabel(page, "Synchro"));
+    synchro->addWidget(makeLabel(page, tr("Synchro")));
     auto* DBNCollisionSynchro = new DataNavigator(dm_.QSynchro6, *this, page);
     DBNCollisionSynchro->setObjectName("DBNCollisionSynchro");
     // The synchro file is another site's, read by other sites too: shown,
@@ -247,17 +247,18 @@ QWidget* TfmBrowser::buildCollisionPage() {
     sides->addLayout(synchro, 1);
     c->addLayout(sides, 1);
 
-    auto* SBCopyNaturalKey = makeButton(page, "SBCopyNaturalKey", "Copy current record from Synchro",
+    auto* SBCopyNaturalKey = makeButton(page, "SBCopyNaturalKey", tr("Copy current record from Synchro"),
                                         copyNaturalKeyHint());
     connect(SBCopyNaturalKey, &QPushButton::clicked, this, &TfmBrowser::SBCopyNaturalKeyClick);
     // Settles a read that stopped deleting: the sender's "D" entry goes.
-    auto* SBDropDeleteEntry = makeButton(page, "SBDropDeleteEntry", "Drop the D entry",
-                                         "Keep the row here: reads pass over the selected \"D\" entry, and the row goes back to the other sites");
+    auto* SBDropDeleteEntry = makeButton(page, "SBDropDeleteEntry", tr("Drop the D entry"),
+                                         tr("Keep the row here: reads pass over the selected \"D\" entry, and the row "
+                                            "goes back to the other sites"));
     SBDropDeleteEntry->setEnabled(false);
     connect(SBDropDeleteEntry, &QPushButton::clicked, this, &TfmBrowser::SBDropDeleteEntryClick);
-    auto* SBPassOverSynchroRow = makeButton(page, "SBPassOverSynchroRow", "Do not take the synchro row",
-                                            "Keep the local row of its key, or delete it everywhere if there is "
-                                            "none here; the synchro database is not edited");
+    auto* SBPassOverSynchroRow = makeButton(page, "SBPassOverSynchroRow", tr("Do not take the synchro row"),
+                                            tr("Keep the local row of its key, or delete it everywhere if there is "
+                                            "none here; the synchro database is not edited"));
     SBPassOverSynchroRow->setEnabled(false);
     connect(SBPassOverSynchroRow, &QPushButton::clicked, this, &TfmBrowser::SBPassOverSynchroRowClick);
     auto* bottom = hbox();

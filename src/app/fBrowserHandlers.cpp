@@ -11,7 +11,7 @@
 namespace quorvel::app {
 
 Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
-    Outcome outcome = Outcome::failed("Unexpected error");
+    Outcome outcome = Outcome::failed(tr("Unexpected error").toStdString());
     // What the previous operation did is not this one's result.
     setStatusPanel(1, "  ");
     try {
@@ -20,7 +20,7 @@ Outcome TfmBrowser::runOperation(const std::function<Outcome()>& operation) {
         recoverFromEscapedError(e.what());
         outcome = Outcome::failed(e.what());
     } catch (...) {
-        recoverFromEscapedError("Unexpected error");
+        recoverFromEscapedError(tr("Unexpected error").toStdString());
     }
     // An operation that ended without reporting its end would leave the
     // window disabled for good; the window is usable again whatever happened.

@@ -23,7 +23,7 @@
 
 namespace quorvel::app {
 
-void TfmBrowser::addPage(QTabWidget* pages, QWidget* page, const char* name, const char* caption) {
+void TfmBrowser::addPage(QTabWidget* pages, QWidget* page, const char* name, const QString& caption) {
     page->setObjectName(name);
     pages->addTab(page, caption);
     pages_[name] = {pages, page};
@@ -43,7 +43,7 @@ namespace {
 
 // A menu item that presses a button of the window: enabled as the button is
 // (read when the menu opens), and doing nothing the button would not.
-QAction* addButtonItem(QMenu* menu, QWidget* window, const char* caption, const char* button,
+QAction* addButtonItem(QMenu* menu, QWidget* window, const QString& caption, const char* button,
                        const QKeySequence& keys = {}) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(QString("Menu") + button);
@@ -69,44 +69,44 @@ QAction* addButtonItem(QMenu* menu, QWidget* window, const char* caption, const 
 }  // namespace
 
 void TfmBrowser::buildMenu() {
-    QMenu* database = menuBar()->addMenu("&Database");
+    QMenu* database = menuBar()->addMenu(tr("&Database"));
     database->setObjectName("MenuDatabase");
-    addButtonItem(database, this, "Connect to &Master/Clone...", "SBConnect", QKeySequence("Ctrl+M"));
-    addButtonItem(database, this, "Connect to &Clone...", "SBConnectToClone");
-    addButtonItem(database, this, "Connect to &Out Synchro...", "SBConnectToSynchro", QKeySequence("Ctrl+O"));
-    addButtonItem(database, this, "Connect to &In Synchro...", "SBConnectForSynchro", QKeySequence("Ctrl+I"));
+    addButtonItem(database, this, tr("Connect to &Master/Clone..."), "SBConnect", QKeySequence("Ctrl+M"));
+    addButtonItem(database, this, tr("Connect to &Clone..."), "SBConnectToClone");
+    addButtonItem(database, this, tr("Connect to &Out Synchro..."), "SBConnectToSynchro", QKeySequence("Ctrl+O"));
+    addButtonItem(database, this, tr("Connect to &In Synchro..."), "SBConnectForSynchro", QKeySequence("Ctrl+I"));
     database->addSeparator();
-    QAction* disconnect = database->addAction("&Disconnect all");
+    QAction* disconnect = database->addAction(tr("&Disconnect all"));
     disconnect->setObjectName("MenuDisconnect");
     disconnect->setShortcut(QKeySequence("Ctrl+D"));
     connect(disconnect, &QAction::triggered, this, &TfmBrowser::disconnectAll);
     database->addSeparator();
-    QAction* aliases = database->addAction("&Aliases...");
+    QAction* aliases = database->addAction(tr("&Aliases..."));
     aliases->setObjectName("MenuAliases");
     connect(aliases, &QAction::triggered, this, &TfmBrowser::showAliases);
     database->addSeparator();
-    QAction* quit = database->addAction("E&xit");
+    QAction* quit = database->addAction(tr("E&xit"));
     quit->setObjectName("MenuExit");
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* exchange = menuBar()->addMenu("&Exchange");
+    QMenu* exchange = menuBar()->addMenu(tr("&Exchange"));
     exchange->setObjectName("MenuExchange");
-    addButtonItem(exchange, this, "&Fill SYNCHRO gdb", "SBFillSynchro", QKeySequence("Ctrl+F"));
-    addButtonItem(exchange, this, "&Read from SYNCHRO", "SBReadFromSynchro", QKeySequence("Ctrl+R"));
-    addButtonItem(exchange, this, "&Success", "SBSuccess");
+    addButtonItem(exchange, this, tr("&Fill SYNCHRO gdb"), "SBFillSynchro", QKeySequence("Ctrl+F"));
+    addButtonItem(exchange, this, tr("&Read from SYNCHRO"), "SBReadFromSynchro", QKeySequence("Ctrl+R"));
+    addButtonItem(exchange, this, tr("&Success"), "SBSuccess");
     exchange->addSeparator();
-    addButtonItem(exchange, this, "&Copy current record from Synchro", "SBCopyNaturalKey");
-    addButtonItem(exchange, this, "Do &not take the synchro row", "SBPassOverSynchroRow");
-    addButtonItem(exchange, this, "Drop the &D entry", "SBDropDeleteEntry");
+    addButtonItem(exchange, this, tr("&Copy current record from Synchro"), "SBCopyNaturalKey");
+    addButtonItem(exchange, this, tr("Do &not take the synchro row"), "SBPassOverSynchroRow");
+    addButtonItem(exchange, this, tr("Drop the &D entry"), "SBDropDeleteEntry");
     exchange->addSeparator();
-    addButtonItem(exchange, this, "Make Triggers &Inactive...", "SBInactiveTriggers");
-    addButtonItem(exchange, this, "Make Triggers &Active", "SBActiveTriggers");
-    addButtonItem(exchange, this, "&Guard Own Triggers...", "SBGuardTriggers");
+    addButtonItem(exchange, this, tr("Make Triggers &Inactive..."), "SBInactiveTriggers");
+    addButtonItem(exchange, this, tr("Make Triggers &Active"), "SBActiveTriggers");
+    addButtonItem(exchange, this, tr("&Guard Own Triggers..."), "SBGuardTriggers");
 
-    QMenu* help = menuBar()->addMenu("&Help");
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName("Help1");
-    QAction* about = help->addAction("&About...");
+    QAction* about = help->addAction(tr("&About..."));
     about->setObjectName("About1");
     connect(about, &QAction::triggered, this, &TfmBrowser::About1Click);
 }
@@ -122,32 +122,32 @@ QWidget* TfmBrowser::buildTopBar() {
     auto* faces = new QWidget(bar);
     faces->setFixedSize(kFaceAreaSize, kFaceAreaSize);
     const struct { StatusFace face; const char* hint; } faceHints[] = {
-        {StatusFace::Ooh, "Status"},
-        {StatusFace::Sad, "Status: Error "},
-        {StatusFace::Shades, "Status: OK"},
-        {StatusFace::Indif, "Status: No events"},
+        {StatusFace::Ooh, QT_TR_NOOP("Status")},
+        {StatusFace::Sad, QT_TR_NOOP("Status: Error ")},
+        {StatusFace::Shades, QT_TR_NOOP("Status: OK")},
+        {StatusFace::Indif, QT_TR_NOOP("Status: No events")},
     };
     for (const auto& f : faceHints) {
         auto* img = new QLabel(faces);
         img->setObjectName(StatusState::faceName(f.face));
         img->setPixmap(paintStatusFace(f.face));
         img->setGeometry(0, 0, kFaceAreaSize, kFaceAreaSize);
-        img->setToolTip(f.hint);
+        img->setToolTip(tr(f.hint));
         img->setVisible(f.face == StatusFace::Indif);
     }
     r->addWidget(faces);
 
-    auto* SBConnect = makeButton(bar, "SBConnect", "Connect to Master/Clone", "Connect", connectGlyph());
+    auto* SBConnect = makeButton(bar, "SBConnect", tr("Connect to Master/Clone"), tr("Connect"), connectGlyph());
     connect(SBConnect, &QPushButton::clicked, this, &TfmBrowser::SBConnectClick);
     r->addWidget(SBConnect);
     r->addSpacing(12);
-    r->addWidget(makeLabel(bar, "Alias:", "Label3"));
+    r->addWidget(makeLabel(bar, tr("Alias:"), "Label3"));
     auto* LAlias = makeLabel(bar, "?", "LAlias");
     setBold(LAlias);
     LAlias->setMinimumWidth(110);
     r->addWidget(LAlias);
     r->addSpacing(12);
-    r->addWidget(makeLabel(bar, "Master/Clone:", "Label20"));
+    r->addWidget(makeLabel(bar, tr("Master/Clone:"), "Label20"));
     auto* LMaster = makeLabel(bar, "?", "LMaster");
     setBold(LMaster);
     LMaster->setMinimumWidth(90);
@@ -183,7 +183,7 @@ void TfmBrowser::buildStatusBar() {
 QWidget* TfmBrowser::buildHelpPage() {
     auto* page = new QWidget(this);
     auto* c = vbox(page);
-    c->addWidget(makeLabel(page, "Read it carefully!"));
+    c->addWidget(makeLabel(page, tr("Read it carefully!")));
     auto* MHelp = makeMemo(page, "MHelp", helpOverviewText());
     MHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -21,17 +21,18 @@ void TfmBrowser::showPeers() {
     if (!grid) return;
     grid->setRowCount(0);
     if (!dm_.UserDB().connected()) {
-        setText(ctl::LPeers, "Sites");
+        setText(ctl::LPeers, tr("Sites").toStdString());
         return;
     }
     try {
         const PeerTable table = ReadPeerTable(dm_.UserDB());
         if (!table.recorded) {
-            setText(ctl::LPeers, "Sites: not yet recorded");
+            setText(ctl::LPeers, tr("Sites: not yet recorded").toStdString());
             return;
         }
-        setText(ctl::LPeers, "Sites (this site's last fill: " +
-                                 (table.lastFill ? std::to_string(table.lastFill) : std::string("none")) + ")");
+        setText(ctl::LPeers, tr("Sites (this site's last fill: %1)")
+                                 .arg(table.lastFill ? QString::number(table.lastFill) : tr("none"))
+                                 .toStdString());
         grid->setRowCount(static_cast<int>(table.peers.size()));
         for (int row = 0; row < grid->rowCount(); ++row) {
             const std::vector<std::string> line = peerLine(table.peers[static_cast<size_t>(row)]);
@@ -41,7 +42,7 @@ void TfmBrowser::showPeers() {
         grid->resizeColumnsToContents();
     } catch (const std::exception& e) {
         // A database half prepared: the list says so, the window goes on.
-        setText(ctl::LPeers, std::string("Sites: unknown (") + e.what() + ")");
+        setText(ctl::LPeers, tr("Sites: unknown (%1)").arg(QString::fromStdString(e.what())).toStdString());
     }
 }
 

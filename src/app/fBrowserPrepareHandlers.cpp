@@ -87,7 +87,7 @@ void TfmBrowser::SBCreateMetaClick() {
     if (outcome.isDone()) {
         setEnabled(ctl::SBCreateMeta, false);
         setEnabled(ctl::SBEraseMeta, true);
-        setText(ctl::LPrepare, "Prepare completed");
+        setText(ctl::LPrepare, tr("Prepare completed").toStdString());
         setText(ctl::LMaster, "MASTER");
     } else if (!replica::isIntegerText(bounds.maxValue1)) {
         focusAndSelectAll(ctl::EditMaxValue1);  // the refused bound, to be typed again
@@ -105,7 +105,7 @@ void TfmBrowser::SBEraseMetaClick() {
     if (outcome.isDone()) {
         // Only once the drops are committed: a refused commit must not leave
         // the page claiming the structures are gone.
-        setText(ctl::LPrepare, "Create additional meta structures first.");
+        setText(ctl::LPrepare, tr("Create additional meta structures first.").toStdString());
         setEnabled(ctl::SBCreateMeta, true);
         setEnabled(ctl::SBEraseMeta, false);
         setText(ctl::LMaster, "");
@@ -120,7 +120,8 @@ void TfmBrowser::SBAddGenClick() {
     // The offset is asked only for a generator to add; a cancelled box
     // keeps the offset it proposed.
     std::string offset = prepare::kDefaultKeyOffset;
-    if (generator) offset = inputBox("Offset setting", "Offset:", offset).value_or(offset);
+    if (generator)
+        offset = inputBox(tr("Offset setting").toStdString(), tr("Offset:").toStdString(), offset).value_or(offset);
     if (runReported({}, {}, [&](Reporter& r) { return prepare::AddKeyGenerator(dm_.UserDB(), generator, offset, r); })
             .isDone())
         dm_.ReopenPKGens();

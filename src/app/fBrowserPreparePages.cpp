@@ -33,10 +33,10 @@ QWidget* TfmBrowser::buildPreparePage() {
     c->setContentsMargins(2, 2, 2, 2);
     auto* PCPrepare = new QTabWidget(page);
     PCPrepare->setObjectName("PCPrepare");
-    addPage(PCPrepare, buildPrepareMetaPage(), "TSPrepareMeta", "Add meta structures to Master DB");
-    addPage(PCPrepare, buildPickGensPage(), "TSPickGens", "Generator selection");
-    addPage(PCPrepare, buildTableSelectionPage(), "TSTableSelection", "Table selection");
-    addPage(PCPrepare, buildCreateSynchroPage(), "TSCreateSynchro", "Create Synchro DB");
+    addPage(PCPrepare, buildPrepareMetaPage(), "TSPrepareMeta", tr("Add meta structures to Master DB"));
+    addPage(PCPrepare, buildPickGensPage(), "TSPickGens", tr("Generator selection"));
+    addPage(PCPrepare, buildTableSelectionPage(), "TSTableSelection", tr("Table selection"));
+    addPage(PCPrepare, buildCreateSynchroPage(), "TSCreateSynchro", tr("Create Synchro DB"));
     c->addWidget(PCPrepare);
     return page;
 }
@@ -47,16 +47,16 @@ QWidget* TfmBrowser::buildPrepareMetaPage() {
 
     auto* upper = new QGridLayout;
     upper->setHorizontalSpacing(8);
-    auto* SBCreateMeta = makeButton(page, "SBCreateMeta", "Create add. structures", "Create add. structures");
-    auto* SBEraseMeta = makeButton(page, "SBEraseMeta", "Erase add. structures", "Erase add. structures");
+    auto* SBCreateMeta = makeButton(page, "SBCreateMeta", tr("Create add. structures"), tr("Create add. structures"));
+    auto* SBEraseMeta = makeButton(page, "SBEraseMeta", tr("Erase add. structures"), tr("Erase add. structures"));
     connect(SBCreateMeta, &QPushButton::clicked, this, &TfmBrowser::SBCreateMetaClick);
     connect(SBEraseMeta, &QPushButton::clicked, this, &TfmBrowser::SBEraseMetaClick);
     upper->addWidget(SBCreateMeta, 0, 0);
     upper->addWidget(SBEraseMeta, 1, 0);
 
-    auto* LPrepare = makeLabel(page, "Status", "LPrepare");
+    auto* LPrepare = makeLabel(page, tr("Status"), "LPrepare");
     upper->addWidget(LPrepare, 0, 1, 1, 4);
-    auto* LAction = makeLabel(page, "Action", "LAction");
+    auto* LAction = makeLabel(page, tr("Action"), "LAction");
     LAction->setVisible(false);
     upper->addWidget(LAction, 1, 1, 1, 2);
     auto* PBar = new QProgressBar(page);
@@ -66,11 +66,11 @@ QWidget* TfmBrowser::buildPrepareMetaPage() {
     PBar->setVisible(false);
     upper->addWidget(PBar, 1, 3, 1, 2);
 
-    upper->addWidget(makeLabel(page, "MaxValue1"), 2, 1);
+    upper->addWidget(makeLabel(page, tr("MaxValue1")), 2, 1);
     auto* EditMaxValue1 = new QLineEdit("0", page);
     EditMaxValue1->setObjectName("EditMaxValue1");
     upper->addWidget(EditMaxValue1, 2, 2);
-    upper->addWidget(makeLabel(page, "MaxValue2"), 2, 3);
+    upper->addWidget(makeLabel(page, tr("MaxValue2")), 2, 3);
     auto* EditMaxValue2 = new QLineEdit("2000000000", page);
     EditMaxValue2->setObjectName("EditMaxValue2");
     upper->addWidget(EditMaxValue2, 2, 4);
@@ -88,14 +88,14 @@ QWidget* TfmBrowser::buildPickGensPage() {
     auto* lists = hbox();
 
     auto* left = vbox();
-    left->addWidget(makeLabel(page, "All generators"));
+    left->addWidget(makeLabel(page, tr("All generators")));
     left->addWidget(addGrid("DBGGens", dm_.QGenerator, true, false, page));
     lists->addLayout(left, 1);
 
     auto* middle = vbox();
     middle->addStretch();
-    auto* SBAddGen = makeButton(page, "SBAddGen", ">", "Add generator to list");
-    auto* SBRemoveGen = makeButton(page, "SBRemoveGen", "<", "Remove generator from list");
+    auto* SBAddGen = makeButton(page, "SBAddGen", ">", tr("Add generator to list"));
+    auto* SBRemoveGen = makeButton(page, "SBRemoveGen", "<", tr("Remove generator from list"));
     for (auto* b : {SBAddGen, SBRemoveGen}) {
         b->setFixedWidth(36);
         middle->addWidget(b);
@@ -106,7 +106,7 @@ QWidget* TfmBrowser::buildPickGensPage() {
     lists->addLayout(middle);
 
     auto* right = vbox();
-    right->addWidget(makeLabel(page, "Used for PK generation"));
+    right->addWidget(makeLabel(page, tr("Used for PK generation")));
     right->addWidget(addGrid("DBGCloneGens", dm_.QPKGens, true, false, page));
     lists->addLayout(right, 1);
     c->addLayout(lists, 1);
@@ -123,16 +123,16 @@ QWidget* TfmBrowser::buildTableSelectionPage() {
     auto* lists = hbox();
 
     auto* left = vbox();
-    left->addWidget(makeLabel(page, "Tables"));
+    left->addWidget(makeLabel(page, tr("Tables")));
     left->addWidget(addGrid("DBGTables", dm_.QTables, true, false, page));
     lists->addLayout(left, 1);
 
     auto* middle = vbox();
     middle->addStretch();
-    auto* SBAddAltttables = makeButton(page, "SBAddAltttables", ">>", "Select all");
-    auto* SBAddTable = makeButton(page, "SBAddTable", ">", "Add table to list");
-    auto* SBRemoveTable = makeButton(page, "SBRemoveTable", "<", "Remove table from list");
-    auto* SBRemoveAllTables = makeButton(page, "SBRemoveAllTables", "<<", "Remove All");
+    auto* SBAddAltttables = makeButton(page, "SBAddAltttables", ">>", tr("Select all"));
+    auto* SBAddTable = makeButton(page, "SBAddTable", ">", tr("Add table to list"));
+    auto* SBRemoveTable = makeButton(page, "SBRemoveTable", "<", tr("Remove table from list"));
+    auto* SBRemoveAllTables = makeButton(page, "SBRemoveAllTables", "<<", tr("Remove All"));
     for (auto* b : {SBAddAltttables, SBAddTable, SBRemoveTable, SBRemoveAllTables}) {
         b->setFixedWidth(36);
         middle->addWidget(b);
@@ -145,7 +145,7 @@ QWidget* TfmBrowser::buildTableSelectionPage() {
     lists->addLayout(middle);
 
     auto* right = vbox();
-    right->addWidget(makeLabel(page, "Tables for replication"));
+    right->addWidget(makeLabel(page, tr("Tables for replication")));
     right->addWidget(addGrid("DBGWorkingTables", dm_.QWorkingTables, true, false, page));
     lists->addLayout(right, 1);
     c->addLayout(lists, 1);
@@ -154,7 +154,7 @@ QWidget* TfmBrowser::buildTableSelectionPage() {
     auto* Memo3 = makeMemo(page, "Memo3", tableHintText());
     Memo3->setFixedHeight(Memo3->fontMetrics().lineSpacing() * 3 + 14);
     bottom->addWidget(Memo3, 1);
-    auto* SBCreateTriggers = makeButton(page, "SBCreateTriggers", "Recreate triggers");
+    auto* SBCreateTriggers = makeButton(page, "SBCreateTriggers", tr("Recreate triggers"));
     setBoldCaption(SBCreateTriggers, kRed);
     connect(SBCreateTriggers, &QPushButton::clicked, this, &TfmBrowser::SBCreateTriggersClick);
     bottom->addWidget(SBCreateTriggers, 0, Qt::AlignVCenter);
@@ -179,10 +179,10 @@ QWidget* TfmBrowser::buildCreateSynchroPage() {
         return e;
     };
     auto* SBReadddl = makeGlyphButton(page, "SBReadddl", style()->standardIcon(QStyle::SP_DialogOpenButton),
-                                      "Read Master ddl");
+                                      tr("Read Master ddl"));
     auto* SBConvertddl = makeGlyphButton(page, "SBConvertddl",
                                          style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                         "Convert to SYNCHRO ddl");
+                                         tr("Convert to SYNCHRO ddl"));
     connect(SBReadddl, &QToolButton::clicked, this, &TfmBrowser::SBReadddlClick);
     connect(SBConvertddl, &QToolButton::clicked, this, &TfmBrowser::SBConvertddlClick);
     strip->addWidget(SBReadddl);

@@ -12,7 +12,7 @@ namespace quorvel::app {
 
 TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     setObjectName("fmClone");
-    setWindowTitle("New CLONE ");
+    setWindowTitle(tr("New CLONE "));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
 
@@ -24,9 +24,9 @@ TfmClone::TfmClone(QWidget* parent) : QDialog(parent) {
     EditMaxValue2->setObjectName("EditMaxValue2");
 
     auto* form = new QFormLayout;
-    form->addRow("Name", EditName);
-    form->addRow("Max value1", EditMaxValue1);
-    form->addRow("Max value2", EditMaxValue2);
+    form->addRow(tr("Name"), EditName);
+    form->addRow(tr("Max value1"), EditMaxValue1);
+    form->addRow(tr("Max value2"), EditMaxValue2);
     const OkCancel buttons = layOutFormDialog(this, form);
     BitBtn1 = buttons.ok;
     BitBtn2 = buttons.cancel;

@@ -12,12 +12,12 @@ namespace quorvel::app {
 
 TfmLoginPrompt::TfmLoginPrompt(QWidget* parent) : QDialog(parent) {
     setObjectName("fmLoginPrompt");
-    setWindowTitle("Login");
+    setWindowTitle(tr("Login"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(268, 164);
     setModal(true);
 
-    LAlias = new QLabel("None", this);
+    LAlias = new QLabel(tr("None"), this);
     LAlias->setObjectName("LAlias");
     QFont bold = LAlias->font();
     bold.setBold(true);
@@ -32,9 +32,9 @@ TfmLoginPrompt::TfmLoginPrompt(QWidget* parent) : QDialog(parent) {
     EditPassword->setStyleSheet("lineedit-password-character: 42;");
 
     auto* form = new QFormLayout;
-    form->addRow(new QLabel("Alias:", this), LAlias);
-    form->addRow(new QLabel("User Name:", this), EditUserName);
-    form->addRow(new QLabel("Password:", this), EditPassword);
+    form->addRow(new QLabel(tr("Alias:"), this), LAlias);
+    form->addRow(new QLabel(tr("User Name:"), this), EditUserName);
+    form->addRow(new QLabel(tr("Password:"), this), EditPassword);
     const OkCancel buttons = layOutFormDialog(this, form);
     BitBtn1 = buttons.ok;
     BitBtn2 = buttons.cancel;

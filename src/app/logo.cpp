@@ -26,7 +26,7 @@ TQuorvelLogo::TQuorvelLogo(QWidget* parent)
     title->setStyleSheet("color: navy;");
 
     // The lower part: a borderless, read-only, centred text in the window's colour.
-    auto* text = new QLabel("Replication of Firebird databases\nLoading, please wait...", this);
+    auto* text = new QLabel(tr("Replication of Firebird databases\nLoading, please wait..."), this);
     text->setObjectName("LogoText");
     text->setGeometry(0, 10, 366, 60);
     text->setContentsMargins(0, 18, 0, 0);

@@ -14,10 +14,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTranslator>
 
 #include "QtTestSupport.h"
 #include "support/FakeFrontend.h"
 #include "app/DataGrid.h"
+#include "app/fLoginPrompt.h"
 
 namespace quorvel::test {
 namespace {
@@ -336,6 +338,39 @@ TEST_F(MainWindow, NamedControlsAnswerTheOperations) {
     EXPECT_FALSE(ctl::Control::named("NoSuchControl"));
     for (ctl::Control c : ctl::Control::all())
         EXPECT_NE(w.control(c.str()), nullptr) << c.name();
+}
+
+// The window's texts go through Qt's translator: with one that marks every
+// text it is asked for, a window built afresh shows them marked, from the
+// layout, the hint texts, the status words, a dialog and a handler alike.
+TEST_F(MainWindow, ItsTextsGoThroughTheTranslator) {
+    struct Marking : QTranslator {
+        QString translate(const char*, const char* source, const char*, int) const override {
+            return QString::fromUtf8("\u00ab") + QString::fromUtf8(source);
+        }
+        bool isEmpty() const override { return false; }
+    } marking;
+    ASSERT_TRUE(QCoreApplication::installTranslator(&marking));
+    struct Removed {
+        QTranslator& t;
+        ~Removed() { QCoreApplication::removeTranslator(&t); }
+    } removed{marking};
+    DM otherDm;
+    ScriptedBrowser t{otherDm};
+    auto marked = [](const QString& text) { return QString::fromUtf8("\u00ab") + text; };
+
+    EXPECT_EQ(t.findChild<QAbstractButton*>("SBFillSynchro")->text(), marked("Fill SYNCHRO gdb"));
+    EXPECT_EQ(t.findChild<QAbstractButton*>("SBCopyNaturalKey")->toolTip(),
+              marked("See \"Collision description\" page"));
+    EXPECT_EQ(t.menuBar()->actions()[0]->text(), marked("&Database"));
+    EXPECT_EQ(t.findChild<QAction*>("MenuSBSuccess")->text(), marked("&Success"));
+    auto* synchronize = t.findChild<QTabWidget*>("PCSynchronize");
+    EXPECT_EQ(synchronize->tabText(1), marked("Collision resolving"));
+    EXPECT_TRUE(t.findChild<QPlainTextEdit*>("MHelp")->toPlainText().startsWith(marked("1. Overview\n")));
+    EXPECT_EQ(t.statusPanel(0), marked("   Status: No events").toStdString());
+    EXPECT_EQ(t.loginDialog().windowTitle(), marked("Login"));
+    t.SBPassOverSynchroRowClick();
+    EXPECT_EQ(t.messages, std::vector<std::string>{marked("Select the record in \"Synchro\" first.").toStdString()});
 }
 
 }  // namespace
