@@ -58,6 +58,11 @@ TfmBrowser::TfmBrowser(DM& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
     addPage(PCMain, buildClonePage(), "TSClone", tr("Cloning"));
     addPage(PCMain, buildFillSynchroPage(), "TSFillSynchro", tr("Fill SYNCHRO"));
     addPage(PCMain, buildSynchronizePage(), "TSSynchronize", tr("Synchronize"));
+    addPage(PCMain, buildLogPage(), "TSLog", tr("Exchange log"));
+    // The log as it stands whenever its page is shown: every operation adds to it.
+    connect(PCMain, &QTabWidget::currentChanged, this, [this, PCMain](int index) {
+        if (PCMain->widget(index)->objectName() == "TSLog" && dm_.QLog.active()) dm_.ReopenLog();
+    });
     PCMain->setCurrentIndex(0);
     column->addWidget(PCMain, 1);
     setCentralWidget(central);

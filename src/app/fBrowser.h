@@ -189,6 +189,7 @@ private:
     QWidget* buildReadSynchroPage();
     QWidget* buildCollisionPage();
     QWidget* buildCollisionDescriptionPage();
+    QWidget* buildLogPage();
     DataGrid* addGrid(const char* name, engine::DataSet& dataSet, bool titles, bool editable,
                       QWidget* parent);
     void addPage(QTabWidget* pages, QWidget* page, const char* name, const QString& caption);

@@ -52,6 +52,12 @@ inline const std::string kSynchro =
     "select * from R$SYNCHRO\n"
     "order by SynchroNumber";
 
+// The exchange log, newest first.
+inline const std::string kExchangeLog =
+    "select MOMENT, ACTION, OUTCOME, PEER, FILLNUMBER, COUNTS, MESSAGE, OSUSER, DBUSER\n"
+    "from R$EXCHANGELOG\n"
+    "order by MOMENT desc";
+
 inline const std::string kTableOrder = "select TableName from R$TableOrder order by Number";
 
 inline const std::string kSTables =

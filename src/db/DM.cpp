@@ -64,6 +64,7 @@ DM::DM() {
         {QClone, "QClone", &catalog::kClone},
         {QSynchro, "QSynchro", &catalog::kSynchro},
         {QTableOrder, "QTableOrder", &catalog::kTableOrder},
+        {QLog, "QLog", &catalog::kExchangeLog},
         {QSTables, "QSTables", &catalog::kSTables},
     };
     for (const auto& c : catalog) {
@@ -118,6 +119,7 @@ void DM::ReopenWorkingTables() { reopen(QWorkingTables, false); }
 void DM::ReopenPKGens() { reopen(QPKGens, false); }
 void DM::ReopenClone() { reopen(QClone, false); }
 void DM::ReopenSynchro() { reopen(QSynchro, true); }
+void DM::ReopenLog() { reopen(QLog, false); }
 
 int64_t DM::Q6Integer(const std::string& sql) {
     Q6Show(sql);

@@ -41,6 +41,7 @@ public:
     engine::Query QClone{Database};
     engine::Query QSynchro{Database};
     engine::Query QTableOrder{Database};
+    engine::Query QLog{Database};
     engine::Query QSTables{DatabaseS};
 
     // Statement queries.
@@ -68,6 +69,7 @@ public:
     void ReopenPKGens();         // first row
     void ReopenClone();          // first row
     void ReopenSynchro();        // last row
+    void ReopenLog();            // first row: the newest entry
 
     // First column of the first row of Q6 after Q6Show(sql), as an integer
     // (0 when there is no row or it is NULL). A small convenience the

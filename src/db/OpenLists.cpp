@@ -22,6 +22,11 @@ void OpenLocalLists(DM& dm, bool prepared, Reporter& reporter) {
     dm.QTableTrigger.open();
     dm.QSynchro.open();
     dm.QWorkingTables.open();
+    try {
+        dm.QLog.open();
+    } catch (const std::exception&) {
+        // A database of a version before the log: its page stays empty.
+    }
 }
 
 void OpenSynchroList(DM& dm, Reporter& reporter) {

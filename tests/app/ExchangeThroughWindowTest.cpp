@@ -124,6 +124,12 @@ TEST_F(ExchangeThroughWindow, AReadRunsWithTheTriggersOnAndSwitchingThemOffAsksF
               std::vector<std::string>{"1|0"});
     EXPECT_EQ(window.statusPanel(1), "  Read done: 1 inserted, 0 updated, 0 deleted.");
     EXPECT_TRUE(window.isEnabled(ctl::SBReadFromSynchro));
+    // The log's page shows the read, newest first.
+    auto* main = window.findChild<QTabWidget*>("PCMain");
+    main->setCurrentWidget(window.findChild<QWidget*>("TSLog"));
+    ASSERT_TRUE(dm.QLog.active());
+    EXPECT_EQ(dm.QLog.fieldByName("ACTION").asString(), "read");
+    EXPECT_EQ(dm.QLog.fieldByName("OUTCOME").asString(), "done");
 
     window.answers = {false};
     window.findChild<QPushButton*>("SBInactiveTriggers")->click();

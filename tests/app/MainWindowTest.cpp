@@ -47,7 +47,7 @@ TEST_F(MainWindow, HasEveryPageInOrderWithItsCaption) {
     EXPECT_EQ(w.size(), QSize(646, 448));
     EXPECT_EQ(captions("PCMain"),
               QStringList({"TSHelp=Replication overview", "TSPrepare=Prepare for cloning", "TSClone=Cloning",
-                           "TSFillSynchro=Fill SYNCHRO", "TSSynchronize=Synchronize"}));
+                           "TSFillSynchro=Fill SYNCHRO", "TSSynchronize=Synchronize", "TSLog=Exchange log"}));
     EXPECT_EQ(captions("PCPrepare"),
               QStringList({"TSPrepareMeta=Add meta structures to Master DB", "TSPickGens=Generator selection",
                            "TSTableSelection=Table selection", "TSCreateSynchro=Create Synchro DB"}));
