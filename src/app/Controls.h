@@ -22,7 +22,7 @@ inline constexpr std::string_view kNames[] = {
     // "Cloning".
     "SBUpdateCloneGens", "SBDelClone",
     // "Fill SYNCHRO".
-    "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro", "LPeers",
+    "LFillAction", "SBFillSynchro", "SBSuccess", "SBDelSynchro", "LPeers", "SBExchangePackages",
     // "Read from SYNCHRO".
     "LSAction", "PBTrigger", "SBInactiveTriggers", "SBReadFromSynchro", "SBActiveTriggers", "SBGuardTriggers",
     "SBCopyNaturalKey", "MClone",
@@ -91,6 +91,7 @@ inline constexpr Control SBDelClone = "SBDelClone";
 inline constexpr Control LFillAction = "LFillAction";
 inline constexpr Control SBFillSynchro = "SBFillSynchro";
 inline constexpr Control SBSuccess = "SBSuccess";
+inline constexpr Control SBExchangePackages = "SBExchangePackages";
 inline constexpr Control SBDelSynchro = "SBDelSynchro";
 inline constexpr Control LPeers = "LPeers";
 inline constexpr Control LSAction = "LSAction";

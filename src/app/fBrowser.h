@@ -141,6 +141,7 @@ public slots:
     void SBInactiveTriggersClick();
     void SBActiveTriggersClick();
     void SBGuardTriggersClick();
+    void SBExchangePackagesClick();
     void SBNewCloneClick();
     void SBDelCloneClick();
     void SBUpdateCloneGensClick();

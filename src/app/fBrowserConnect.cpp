@@ -185,6 +185,7 @@ void TfmBrowser::showExchangeButtons() {
     setEnabled(ctl::SBInactiveTriggers, local && !facts.triggersInactive);
     setEnabled(ctl::SBActiveTriggers, local && facts.triggersInactive);
     setEnabled(ctl::SBGuardTriggers, local);
+    setEnabled(ctl::SBExchangePackages, local);
     // The read needs no trigger switched off: its own changes pass the
     // replication triggers by.
     setEnabled(ctl::SBReadFromSynchro, in);

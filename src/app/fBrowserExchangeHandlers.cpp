@@ -4,6 +4,8 @@
 // lists, opens the collision page after a read that stopped, and says in the
 // status bar what the fill and the read moved.
 #include "app/ExchangeReporter.h"
+#include "package/Folders.h"
+#include "package/Operations.h"
 #include "app/HintTexts.h"
 #include "app/Worker.h"
 #include "app/fBrowser.h"
@@ -238,6 +240,37 @@ void TfmBrowser::SBSuccessClick() {
     if (outcome.isDone()) setEnabled(ctl::SBFillSynchro, false);
     showPeers();
     showEnding(*this, outcome, false);
+}
+
+// The two folders are asked for, proposed as remembered for this database's
+// alias, and remembered again once chosen.
+void TfmBrowser::SBExchangePackagesClick() {
+    const std::string alias = dm_.UserDB().aliasName();
+    const package::Folders remembered = package::rememberedFolders(alias);
+    const std::string caption = tr("Exchange by packages").toStdString();
+    const std::optional<std::string> inbox =
+        inputBox(caption, tr("Folder of the packages waiting for this site (inbox):").toStdString(), remembered.inbox);
+    if (!inbox || inbox->empty()) return;
+    const std::optional<std::string> outbox =
+        inputBox(caption, tr("Folder for this site's own package (outbox):").toStdString(), remembered.outbox);
+    if (!outbox || outbox->empty()) return;
+    package::rememberFolders(alias, {*inbox, *outbox});
+    package::ExchangeReport report;
+    const Outcome outcome = runReported(ctl::LFillAction, {}, [&](Reporter& r) {
+        return package::ExchangePackages(dm_.UserDB(), *inbox, *outbox, r, &report);
+    });
+    const auto& received = report.received;
+    setStatusPanel(1, tr("  Exchange: %1 read, %2 refused, %3 left; %4")
+                          .arg(received.count(package::ReceiveReport::Kind::Read))
+                          .arg(received.count(package::ReceiveReport::Kind::Refused))
+                          .arg(received.count(package::ReceiveReport::Kind::NotRead) +
+                               received.count(package::ReceiveReport::Kind::NotForHere))
+                          .arg(report.sent ? tr("sent %1.").arg(QString::fromStdString(report.send.file))
+                                           : tr("nothing sent."))
+                          .toStdString());
+    if (dm_.QSynchro.active()) dm_.ReopenSynchro();
+    showPeers();
+    showEnding(*this, outcome, true);
 }
 
 void TfmBrowser::SBCopyNaturalKeyClick() {

@@ -99,7 +99,15 @@ QWidget* TfmBrowser::buildFillSynchroPage() {
     connect(SBDelSynchro, &QToolButton::clicked, this, &TfmBrowser::SBDelSynchroClick);
     connect(SBFillSynchro, &QPushButton::clicked, this, &TfmBrowser::SBFillSynchroClick);
     connect(SBSuccess, &QPushButton::clicked, this, &TfmBrowser::SBSuccessClick);
+    // Receive the packages waiting in one folder, then send this site's into
+    // another: no synchro database to prepare or carry.
+    auto* SBExchangePackages = makeButton(page, "SBExchangePackages", tr("Exchange by Packages"),
+                                          tr("Read the packages waiting in the inbox folder, then send this "
+                                             "site's own into the outbox folder"));
+    SBExchangePackages->setEnabled(false);
+    connect(SBExchangePackages, &QPushButton::clicked, this, &TfmBrowser::SBExchangePackagesClick);
     buttons->addWidget(SBDelSynchro);
+    buttons->addWidget(SBExchangePackages);
     buttons->addStretch();
     buttons->addWidget(SBFillSynchro);
     buttons->addWidget(SBSuccess);

@@ -95,6 +95,7 @@ void TfmBrowser::buildMenu() {
     addButtonItem(exchange, this, tr("&Fill SYNCHRO gdb"), "SBFillSynchro", QKeySequence("Ctrl+F"));
     addButtonItem(exchange, this, tr("&Read from SYNCHRO"), "SBReadFromSynchro", QKeySequence("Ctrl+R"));
     addButtonItem(exchange, this, tr("&Success"), "SBSuccess");
+    addButtonItem(exchange, this, tr("E&xchange by Packages..."), "SBExchangePackages");
     exchange->addSeparator();
     addButtonItem(exchange, this, tr("&Copy current record from Synchro"), "SBCopyNaturalKey");
     addButtonItem(exchange, this, tr("Do &not take the synchro row"), "SBPassOverSynchroRow");

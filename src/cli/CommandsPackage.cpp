@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "package/Folders.h"
 #include "cli/Session.h"
 #include "package/Operations.h"
 
@@ -67,12 +68,17 @@ int cmdReceive(Session& s) {
 }
 
 int cmdExchange(Session& s) {
-    const auto inbox = s.args.value("--inbox"), outbox = s.args.value("--outbox");
-    if (!inbox || !outbox) throw UsageError{"exchange needs --inbox DIR and --outbox DIR"};
+    // The folders the window remembered for this alias, unless the line names them.
+    const package::Folders remembered =
+        s.args.value("--local") ? package::rememberedFolders(*s.args.value("--local")) : package::Folders{};
+    const auto inbox = s.args.value("--inbox").value_or(remembered.inbox),
+               outbox = s.args.value("--outbox").value_or(remembered.outbox);
+    if (inbox.empty() || outbox.empty())
+        throw UsageError{"exchange needs --inbox DIR and --outbox DIR (or folders remembered for the alias)"};
     if (!connectLocal(s)) return s.connectStatus;
     s.ui.startOperation();
     package::ExchangeReport report;
-    const Outcome o = package::ExchangePackages(s.dm.UserDB(), *inbox, *outbox, s.ui, &report);
+    const Outcome o = package::ExchangePackages(s.dm.UserDB(), inbox, outbox, s.ui, &report);
     printReceived(s, report.received);
     if (report.sent) printSent(s, report.send);
     return receiveStatus(s, o, report.received);

@@ -148,6 +148,30 @@ TEST_F(ExchangeThroughWindow, AReadRunsWithTheTriggersOnAndSwitchingThemOffAsksF
               std::vector<std::string>{"1"});
 }
 
+// "Exchange by Packages" asks for the two folders, proposing those
+// remembered for the database, and runs the exchange: this fixture's
+// database has no set key, so the send says how to get one.
+TEST_F(ExchangeThroughWindow, AnExchangeByPackagesAsksForTheFoldersAndRemembersThem) {
+    makeDatabases({});
+    const QString in = QDir(QString::fromStdString(ws.dir())).filePath("in"),
+                  out = QDir(QString::fromStdString(ws.dir())).filePath("out");
+    ASSERT_TRUE(QDir().mkpath(in) && QDir().mkpath(out));
+    ASSERT_TRUE(window.connectWith(app::TfmBrowser::Connection::Local, {localAlias, "SYSDBA", ""}).isDone());
+    window.show();
+    ASSERT_TRUE(window.isEnabled(ctl::SBExchangePackages));
+
+    window.inputs = {in.toStdString(), out.toStdString()};
+    window.findChild<QPushButton*>("SBExchangePackages")->click();
+    EXPECT_EQ(window.proposed, (std::vector<std::string>{"", ""}));
+    ASSERT_FALSE(window.messages.empty());
+    EXPECT_NE(window.messages.back().find("key import"), std::string::npos) << window.messages.back();
+    EXPECT_EQ(window.statusPanel(1), "  Exchange: 0 read, 0 refused, 0 left; nothing sent.");
+
+    window.proposed.clear();
+    window.findChild<QPushButton*>("SBExchangePackages")->click();  // cancelled at the first box
+    EXPECT_EQ(window.proposed, (std::vector<std::string>{in.toStdString()}));
+}
+
 // The list of sites shows, once the master is connected, each registered
 // clone with the last of its fills read here and the last master fill it read.
 TEST_F(ExchangeThroughWindow, TheSitesListShowsEachPeerAfterConnecting) {

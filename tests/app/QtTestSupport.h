@@ -38,11 +38,21 @@ public:
     std::deque<bool> answers;  // confirmations; none left answers No
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::deque<std::string> inputs;       // typed into input boxes; none left cancels
+    std::vector<std::string> proposed;    // what each input box proposed
     bool enabledWhileMessageShown = true;
 
     void showMessage(const std::string& text) override {
         messages.push_back(text);
         enabledWhileMessageShown = workAreaEnabled();
+    }
+    std::optional<std::string> inputBox(const std::string&, const std::string&,
+                                        const std::string& defaultText) override {
+        proposed.push_back(defaultText);
+        if (inputs.empty()) return std::nullopt;
+        std::string typed = inputs.front();
+        inputs.pop_front();
+        return typed;
     }
     bool confirm(const std::string& question) override {
         questions.push_back(question);
