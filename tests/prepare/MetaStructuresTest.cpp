@@ -21,8 +21,9 @@ const char* kCodeColumns =
     "select rdb$relation_name from rdb$relation_fields where rdb$field_name starting with \"R$CODE\" "
     "and rdb$relation_name not starting with \"R$\" order by 1";
 
-const Rows kAllTables = {"R$CLONE",  "R$DELETEDUPDATED", "R$IDENTITY",   "R$INACTIVETRIGGERS", "R$PEERS",
-                         "R$PKGENS", "R$SCHEMA",         "R$SETKEY",     "R$SETTLED",    "R$SYNCHRO",    "R$TABLEORDER",       "R$WORKINGTABLES"};
+const Rows kAllTables = {"R$CLONE",   "R$DELETEDUPDATED", "R$EXCHANGELOG", "R$IDENTITY", "R$INACTIVETRIGGERS",
+                         "R$PEERS",   "R$PKGENS",         "R$SCHEMA",      "R$SETKEY",   "R$SETTLED",
+                         "R$SYNCHRO", "R$TABLEORDER",     "R$WORKINGTABLES"};
 
 const char* kShop =
     "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10));\n"
