@@ -63,7 +63,7 @@ void numberUncodedRows(engine::Database& db, Reporter& reporter) {
 }  // namespace
 
 Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
-    return replica::logged(local, {"triggers-off"}, runOperation(reporter, [&] {
+    return replica::logged(local, "triggers-off", runOperation(reporter, [&] {
         refuseSwitchInto(local, true, "Triggers are inactive already: read from SYNCHRO, then make them active.");
         reporter.step("Find inactive triggers");
         reporter.breathe();
@@ -78,7 +78,7 @@ Outcome MakeTriggersInactive(engine::Database& local, Reporter& reporter) {
 }
 
 Outcome MakeTriggersActive(engine::Database& local, Reporter& reporter) {
-    return replica::logged(local, {"triggers-on"}, runOperation(reporter, [&] {
+    return replica::logged(local, "triggers-on", runOperation(reporter, [&] {
         refuseSwitchInto(local, false, "Triggers are active already.");
         numberUncodedRows(local, reporter);
         reporter.step("Make triggers active");

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Database.h"
@@ -28,10 +29,13 @@ struct LogEntry {
 // write fails: the log never changes what an operation did or says.
 void logOutcome(engine::Database& db, const LogEntry& entry, const Outcome& outcome);
 
-// `outcome`, logged as the end of `entry`.
+// `outcome`, logged as the end of `entry`, or of `action` alone.
 inline Outcome logged(engine::Database& db, const LogEntry& entry, Outcome outcome) {
     logOutcome(db, entry, outcome);
     return outcome;
+}
+inline Outcome logged(engine::Database& db, const char* action, Outcome outcome) {
+    return logged(db, LogEntry{action, {}, std::nullopt, {}, false}, std::move(outcome));
 }
 
 struct LoggedEvent {

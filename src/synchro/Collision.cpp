@@ -246,7 +246,7 @@ std::vector<engine::Value> keyValues(const std::vector<std::string>& key) {
 
 Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const SelectedRow& synchroRow) {
-    return replica::logged(local, {"settle copy natural key"}, runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, "settle copy natural key", runOperation(reporter, [&]() -> Outcome {
         if (synchroRow.columns.empty() || table.empty())
             throw Refused("Select the record to copy in \"Synchro\" first.");
         engine::Table target(local);
@@ -279,7 +279,7 @@ Outcome CopyNaturalKey(engine::Database& local, engine::Database& synchro, Repor
 
 Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                        const std::string& table, const std::vector<std::string>& key) {
-    return replica::logged(local, {"settle copy-from-synchro"}, runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, "settle copy-from-synchro", runOperation(reporter, [&]() -> Outcome {
         return copySentRow(local, synchro, reporter, table, keyValues(key), keyText(key),
                            "Copy the synchro row of " + table + " with the key " + keyText(key) +
                                " over the local row?\n\nCopy now?");
@@ -288,7 +288,7 @@ Outcome CopySynchroRow(engine::Database& local, engine::Database& synchro, Repor
 
 Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                         const std::string& typedTable, const RecordCode& code) {
-    return replica::logged(local, {"settle drop-delete-entry"}, runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, "settle drop-delete-entry", runOperation(reporter, [&]() -> Outcome {
         const Settling at = settlingOn(local, synchro, typedTable);
         // The journal names tables as the catalogue does: in capitals in dialect 1, exact in dialect 3.
         const std::string table = replica::catalogueName(synchro, typedTable);
@@ -335,7 +335,7 @@ Outcome DropDeleteEntry(engine::Database& local, engine::Database& synchro, Repo
 
 Outcome DeleteSynchroRow(engine::Database& local, engine::Database& synchro, Reporter& reporter,
                          const std::string& table, const std::vector<std::string>& key) {
-    return replica::logged(local, {"settle delete-synchro-row"}, runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, "settle delete-synchro-row", runOperation(reporter, [&]() -> Outcome {
         const Settling at = settlingOn(local, synchro, table);
         const std::vector<engine::Value> values = keyValues(key);
         const RowPair rows = rowsByKey(local, synchro, table, values, keyText(key));

@@ -315,7 +315,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         if (t.rows) counts += (counts.empty() ? "" : ", ") + t.name + " " + std::to_string(t.rows);
     counts += (counts.empty() ? "" : "; ") + std::to_string(rep.journalEntries) + " journal entries";
     replica::logOutcome(local, {"fill", {}, rep.fillNumber ? std::optional<int64_t>(rep.fillNumber) : std::nullopt,
-                                counts},
+                                counts, false},
                         outcome);
     return outcome;
 }

@@ -46,7 +46,8 @@ std::optional<std::string> undeletable(engine::Database& local, int64_t number) 
 }  // namespace
 
 Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<int64_t> synchroNumber) {
-    return replica::logged(local, {"delete-history", {}, synchroNumber}, runOperation(reporter, [&]() -> Outcome {
+    const replica::LogEntry entry{"delete-history", {}, synchroNumber, {}, false};
+    return replica::logged(local, entry, runOperation(reporter, [&]() -> Outcome {
         if (!local.connected() || !synchroNumber) throw Refused("List is empty!");
         if (auto why = undeletable(local, *synchroNumber)) throw Refused(*why);
         const std::string n = std::to_string(*synchroNumber);
@@ -62,7 +63,7 @@ Outcome DelSynchro(engine::Database& local, Reporter& reporter, std::optional<in
 }
 
 Outcome Success(engine::Database& local, Reporter& reporter) {
-    return replica::logged(local, {"success"}, runOperation(reporter, [&]() -> Outcome {
+    return replica::logged(local, "success", runOperation(reporter, [&]() -> Outcome {
         // Only the first mark, written when the triggers were made: this
         // database has never filled, and its journal holds changes no site
         // has received.
