@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "package/Folders.h"
 #include "cli/Session.h"
 #include "package/Operations.h"
@@ -49,13 +50,43 @@ int receiveStatus(Session& s, const Outcome& o, const package::ReceiveReport& r)
     return r.collision ? kExitCollision : rc;
 }
 
+// For --json: each package dealt with, and the package sent.
+std::string receivedJson(const package::ReceiveReport& r) {
+    std::vector<std::string> items;
+    for (const auto& i : r.items)
+        items.push_back(json::Object()
+                            .text("file", i.file)
+                            .text("result", kindText(i.kind))
+                            .text("sender", i.sender)
+                            .number("fillNumber", i.fillNumber)
+                            .text("why", i.why)
+                            .str());
+    return json::array(items);
+}
+
+std::string sentJson(const package::SendReport& r) {
+    std::vector<std::string> tables;
+    for (const auto& [table, rows] : r.header.tableRows)
+        tables.push_back(json::Object().text("name", table).number("rows", rows).str());
+    return json::Object()
+        .text("file", r.file)
+        .number("bytes", static_cast<int64_t>(r.bytes))
+        .number("journalEntries", r.header.journalEntries)
+        .raw("tables", json::array(tables))
+        .str();
+}
+
 int cmdSend(Session& s) {
     if (!connectLocal(s)) return s.connectStatus;
     s.ui.startOperation();
     package::SendReport report;
     const Outcome o = package::SendPackage(s.dm.UserDB(), s.args.words[1], s.ui, &report);
-    if (o.isDone()) printSent(s, report);
-    return s.finish(o);
+    if (o.isDone() && !s.args.json) printSent(s, report);
+    const int rc = s.finish(o);
+    if (s.args.json)
+        s.out << outcomeJson(o, rc, s.ui.messages()).raw("sent", o.isDone() ? sentJson(report) : json::null).str()
+              << '\n';
+    return rc;
 }
 
 int cmdReceive(Session& s) {
@@ -63,8 +94,10 @@ int cmdReceive(Session& s) {
     s.ui.startOperation();
     package::ReceiveReport report;
     const Outcome o = package::ReceivePackages(s.dm.UserDB(), s.args.words[1], s.ui, &report);
-    printReceived(s, report);
-    return receiveStatus(s, o, report);
+    if (!s.args.json) printReceived(s, report);
+    const int rc = receiveStatus(s, o, report);
+    if (s.args.json) s.out << outcomeJson(o, rc, s.ui.messages()).raw("received", receivedJson(report)).str() << '\n';
+    return rc;
 }
 
 int cmdExchange(Session& s) {
@@ -79,9 +112,18 @@ int cmdExchange(Session& s) {
     s.ui.startOperation();
     package::ExchangeReport report;
     const Outcome o = package::ExchangePackages(s.dm.UserDB(), inbox, outbox, s.ui, &report);
-    printReceived(s, report.received);
-    if (report.sent) printSent(s, report.send);
-    return receiveStatus(s, o, report.received);
+    if (!s.args.json) {
+        printReceived(s, report.received);
+        if (report.sent) printSent(s, report.send);
+    }
+    const int rc = receiveStatus(s, o, report.received);
+    if (s.args.json)
+        s.out << outcomeJson(o, rc, s.ui.messages())
+                     .raw("received", receivedJson(report.received))
+                     .raw("sent", report.sent ? sentJson(report.send) : json::null)
+                     .str()
+              << '\n';
+    return rc;
 }
 
 // key export FILE | key import FILE: the key itself is never printed.

@@ -113,13 +113,13 @@ const std::vector<Section>& sections() {
          }},
         {"Exchange by packages (--local the local database)",
          {
-             {"send", "DIR",
+             {"send", "DIR [--json]",
               "Fill a synchro database made here from the local catalogue and pack it into DIR as one file "
               "sealed with the set's key (quorvel-SET-SITE-FILL.qvp)."},
-             {"receive", "DIR",
+             {"receive", "DIR [--json]",
               "Check every package in DIR, refuse by name what is changed, cut short or of another set, read the "
               "others in fill order and move each read one into DIR/read."},
-             {"exchange", "--inbox DIR --outbox DIR",
+             {"exchange", "[--inbox DIR --outbox DIR] [--json]",
               "receive from the inbox, then send into the outbox; a lock in each folder keeps a second run out "
               "(exit 5 then)."},
              {"key", "export FILE | import FILE",

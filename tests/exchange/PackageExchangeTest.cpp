@@ -78,8 +78,10 @@ protected:
     }
     // The one package a send just wrote into the site's outbox, taken out of it.
     std::string sendOne(const Site& s) {
-        const CliRun r = run(s, {"send", outbox(s)});
+        const CliRun r = run(s, {"send", outbox(s), "--json"});
         EXPECT_EQ(r.status, 0) << r.text();
+        EXPECT_NE(r.out.find(R"("outcome":"done","exitStatus":0)"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(R"("sent":{"file":")"), std::string::npos) << r.out;
         std::string found;
         for (const auto& e : fs::directory_iterator(outbox(s)))
             if (e.path().extension() == ".qvp") found = e.path().string();
