@@ -160,6 +160,11 @@ ClearPart readClearPart(const std::string& path) {
     if (static_cast<size_t>(in.gcount()) < kClearBytes) throw BadPackage("is cut short (its start is missing)");
     part.setId.assign(clear + 10, 36);
     while (!part.setId.empty() && part.setId.back() == ' ') part.setId.pop_back();
+    // Read before anything is authenticated, and named in messages: only a
+    // set identity's own characters are taken (no control characters reach
+    // a terminal from a crafted file).
+    if (part.setId.find_first_not_of("0123456789ABCDEFabcdef-") != std::string::npos)
+        throw BadPackage("is no Quorvel package (its set identity is malformed)");
     return part;
 }
 

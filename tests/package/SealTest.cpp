@@ -59,7 +59,9 @@ TEST(SealTest, AContentOfManyRecordsComesBackAndEveryDamageIsNamed) {
     std::string header = whole, tail = whole, clear = whole;
     header[80] ^= 4;
     tail[whole.size() - 30] ^= 4;
-    clear[20] ^= 4;  // the set's identity, authenticated with the header
+    clear[20] = clear[20] == 'A' ? 'B' : 'A';  // the set's identity, authenticated with the header
+    std::string escape = whole;
+    escape[20] = '\x1b';  // a terminal's escape, named in no message
     const struct {
         const char* name;
         std::string bytes;
@@ -74,6 +76,7 @@ TEST(SealTest, AContentOfManyRecordsComesBackAndEveryDamageIsNamed) {
         {"cut inside a record", whole.substr(0, whole.size() / 2), key, "is cut short"},
         {"bytes after its end", whole + "x", key, "has bytes after its end"},
         {"no package", "PK\3\4 a zip file", key, "is no Quorvel package"},
+        {"a control character in the set's identity", escape, key, "is no Quorvel package (its set identity"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
