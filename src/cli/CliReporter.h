@@ -10,6 +10,11 @@
 
 namespace quorvel::cli {
 
+// A text from another site's file (or a name a courier chose), shown on a
+// terminal: its control characters as \xNN, so that none of them acts on
+// it; `keepLines` leaves line breaks and tabs as they are.
+std::string printable(const std::string& value, bool keepLines = false);
+
 class CliReporter : public Reporter {
 public:
     CliReporter(std::istream& in, std::ostream& err, bool assumeYes, bool interactive);

@@ -60,23 +60,6 @@ void printRead(Session& s, const synchro::ReadReport& r) {
     }
 }
 
-// A value from another site's file, shown on a terminal: its control
-// characters as \xNN, so that none of them acts on the terminal.
-std::string printable(const std::string& value) {
-    static const char* const hex = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : value) {
-        if (c < 0x20 || c == 0x7f) {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 void printCollision(Session& s, const synchro::ReadReport::Collision& c) {
     s.err << "The read stopped in the " << c.pass << " pass on table " << c.table
           << "; nothing of it was applied.\n";

@@ -32,8 +32,8 @@ const char* kindText(package::ReceiveReport::Kind kind) {
 
 void printReceived(Session& s, const package::ReceiveReport& r) {
     for (const auto& i : r.items) {
-        s.out << i.file << ": " << kindText(i.kind);
-        if (!i.why.empty() && i.kind != package::ReceiveReport::Kind::Refused) s.out << " (" << i.why << ")";
+        s.out << printable(i.file) << ": " << kindText(i.kind);
+        if (!i.why.empty() && i.kind != package::ReceiveReport::Kind::Refused) s.out << " (" << printable(i.why) << ")";
         s.out << '\n';
     }
     if (r.items.empty()) s.out << "No package waiting.\n";

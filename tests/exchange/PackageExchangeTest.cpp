@@ -202,6 +202,8 @@ TEST_F(PackageExchangeTest, UnsoundPackagesAreRefusedByNameAndTheOthersRead) {
         {"c-another-set.qvp", forged("00000000-0000-0000-0000-000000000000"), "belongs to another replication set"},
         {"d-another-key.qvp", forged(key->setId), "cannot be opened with this site's key"},
         {"e-no-package.qvp", "hello", "is no Quorvel package"},
+        // A name the courier chose, with a terminal's escape in it: shown escaped.
+        {"f-\x1b[2J.qvp", "hello", "is no Quorvel package"},
     };
     for (const auto& c : cases) writeFile(inbox(kMaster) + "/" + c.name, c.bytes);
     deliver(good, kMaster, "z-good.qvp");
@@ -223,13 +225,16 @@ TEST_F(PackageExchangeTest, UnsoundPackagesAreRefusedByNameAndTheOthersRead) {
     r = run(kMaster, {"receive", inbox(kMaster)});
     EXPECT_EQ(r.status, 3) << r.text();
     for (const auto& c : cases) {
-        EXPECT_NE(r.err.find(c.name + " " + c.said), std::string::npos) << c.name << "\n" << r.text();
+        std::string shown = c.name;
+        if (const auto esc = shown.find('\x1b'); esc != std::string::npos) shown.replace(esc, 1, "\\x1b");
+        EXPECT_NE(r.err.find(shown + " " + c.said), std::string::npos) << c.name << "\n" << r.text();
         EXPECT_TRUE(fs::exists(inbox(kMaster) + "/" + c.name)) << c.name;
     }
     EXPECT_NE(r.out.find("z-good.qvp: read"), std::string::npos) << r.text();
     EXPECT_TRUE(fs::exists(inbox(kMaster) + "/read/z-good.qvp"));
     EXPECT_EQ(column("M", "select CITY from CUSTOMER where ID = 1")[0], "Sent in a package");
     EXPECT_EQ((r.out + r.err).find(hex), std::string::npos);
+    EXPECT_EQ((r.out + r.err).find('\x1b'), std::string::npos) << "no escape reaches the terminal";
 
     // The same package again is put away unread.
     deliver(good, kMaster, "z-good-again.qvp");
