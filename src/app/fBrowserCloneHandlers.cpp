@@ -74,7 +74,12 @@ void TfmBrowser::SBNewCloneClick() {
         Outcome registered = Outcome::cancelled();
         const bool ok = cloneDialog([&](const clone::CloneEntry& entry) {
             typedName = entry.name;
-            const clone::Registration r = clone::RegisterClone(dm_.UserDB(), entry, reporter);
+            // On the worker too: the dialog stays painted while the row is written.
+            clone::Registration r{Outcome::cancelled()};
+            runOnWorker(reporter, [&](Reporter& worker) {
+                r = clone::RegisterClone(dm_.UserDB(), entry, worker);
+                return r.outcome;
+            });
             registered = r.outcome;
             // Not registered: the dialog stays open with what was typed, on
             // the part to correct (the name when the server refused the row).

@@ -1,6 +1,7 @@
 // The two buttons of the page "Create Synchro DB": the window chooses the
 // files, the conversion gets their names.
 #include "app/StatusReporter.h"
+#include "app/Worker.h"
 #include "app/fBrowser.h"
 #include "ddl/Operations.h"
 
@@ -27,10 +28,11 @@ void TfmBrowser::SBConvertddlClick() {
     std::string source = text("EditSource");
     if (source == kNoFileChosen) source.clear();  // refused on opening, as no file at all is
     setText("EditTarget", *target);
-    processEvents();
     StatusReporter reporter(*this);
     runOperation([&] {
-        const Outcome outcome = reporter.finish(ddl::ConvertDdl(dm_.UserDB(), source, *target, reporter));
+        // On the worker, as every operation: the window stays painted.
+        const Outcome outcome = reporter.finish(runOnWorker(
+            reporter, [&](Reporter& r) { return ddl::ConvertDdl(dm_.UserDB(), source, *target, r); }));
         // A list showing the table order follows the new one.
         if (outcome.isDone() && dm_.QTableOrder.active()) {
             dm_.QTableOrder.close();
