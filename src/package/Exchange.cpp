@@ -31,8 +31,8 @@ Outcome ExchangePackages(engine::Database& local, const std::string& inbox, cons
         reporter.error(why);
         return Outcome::failed(why, engine::Failure::FileInUse);
     }
-    const Outcome received = ReceivePackages(local, inbox, reporter, &rep.received);
-    const Outcome sent = SendPackage(local, outbox, reporter, &rep.send);
+    const Outcome received = receivePackages(local, inbox, reporter, &rep.received, false);
+    const Outcome sent = sendPackage(local, outbox, reporter, &rep.send, false);
     rep.sent = sent.isDone();
     if (!received.isDone()) return received;
     return sent;

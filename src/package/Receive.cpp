@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "clone/Gbak.h"
+#include "engine/Error.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "package/Operations.h"
@@ -68,12 +69,23 @@ int ReceiveReport::count(Kind kind) const {
 }
 
 Outcome ReceivePackages(engine::Database& local, const std::string& dir, Reporter& reporter, ReceiveReport* report) {
+    return receivePackages(local, dir, reporter, report, true);
+}
+
+Outcome receivePackages(engine::Database& local, const std::string& dir, Reporter& reporter, ReceiveReport* report,
+                        bool takeLock) {
     ReceiveReport unused;
     ReceiveReport& rep = report ? *report : unused;
     rep = {};
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!isFolder(dir)) throw Refused(dir + " is no folder. Nothing was read.");
+        std::optional<FolderLock> lock;
+        if (takeLock) lock.emplace(dir);
+        if (lock && !lock->held())
+            throw engine::DbError("Another run is sending or receiving in " + dir +
+                                      ": try again when it has ended. Nothing was read.",
+                                  0, 0, engine::Failure::FileInUse);
         replica::requireCurrentVersion(local);
         std::optional<replica::SetKey> key;
         std::string setId;

@@ -1,9 +1,11 @@
 // The send: a fresh synchro database filled by the ordinary fill, backed up
 // with gbak, sealed into one file in the outbox.
+#include <optional>
 #include <cstdio>
 #include <filesystem>
 
 #include "clone/Gbak.h"
+#include "engine/Error.h"
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
@@ -53,12 +55,26 @@ std::vector<std::pair<int64_t, int64_t>> acknowledgements(engine::Database& sync
 }  // namespace
 
 Outcome SendPackage(engine::Database& local, const std::string& dir, Reporter& reporter, SendReport* report) {
+    return sendPackage(local, dir, reporter, report, true);
+}
+
+Outcome sendPackage(engine::Database& local, const std::string& dir, Reporter& reporter, SendReport* report,
+                    bool takeLock) {
     SendReport unused;
     SendReport& rep = report ? *report : unused;
     rep = {};
     return runOperation(reporter, [&]() -> Outcome {
         if (!local.connected()) throw Refused("Connect to the Master/Clone database first.");
         if (!isFolder(dir)) throw Refused(dir + " is no folder. Nothing was sent.");
+        // One run at a time in a folder; under the lock, what a killed send
+        // left there goes.
+        std::optional<FolderLock> lock;
+        if (takeLock) lock.emplace(dir);
+        if (lock && !lock->held())
+            throw engine::DbError("Another run is sending or receiving in " + dir +
+                                      ": try again when it has ended. Nothing was sent.",
+                                  0, 0, engine::Failure::FileInUse);
+        removeLeftovers(dir);
         replica::requireCurrentVersion(local);
         const replica::SetKey key = keyForSending(local);
         std::string incarnation;

@@ -1,8 +1,11 @@
 #pragma once
 // The private temporary folder of one send or receive (0700), removed with
 // everything in it when the run ends; and the lock that keeps two runs out
-// of one folder.
+// of one folder. A run killed before it could remove its folder leaves it
+// behind: the next run removes every such folder no living run holds.
 #include <string>
+
+#include "package/Operations.h"
 
 namespace quorvel::package {
 
@@ -16,6 +19,7 @@ public:
 
 private:
     std::string dir_;
+    int alive_ = -1;  // held (flock) while the run lives
 };
 
 // Holds ".quorvel.lock" in `dir` (flock, released when the process ends,
@@ -31,5 +35,16 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Send and receive for a run that holds the folders' locks already (an
+// exchange); SendPackage and ReceivePackages take them.
+Outcome sendPackage(engine::Database& local, const std::string& dir, Reporter& reporter, SendReport* report,
+                    bool takeLock);
+Outcome receivePackages(engine::Database& local, const std::string& dir, Reporter& reporter, ReceiveReport* report,
+                        bool takeLock);
+
+// Files a send killed midway left in `dir` (".quorvel-*.qvp.partial"):
+// removed by a run that holds the folder's lock.
+void removeLeftovers(const std::string& dir);
 
 }  // namespace quorvel::package

@@ -248,8 +248,20 @@ TEST_F(PackageExchangeTest, UnsoundPackagesAreRefusedByNameAndTheOthersRead) {
     ASSERT_TRUE(held.held());
     r = run(kMaster, {"exchange", "--inbox", inbox(kMaster), "--outbox", outbox(kMaster)});
     EXPECT_EQ(r.status, 5) << r.text();
+    EXPECT_EQ(run(kMaster, {"receive", inbox(kMaster)}).status, 5) << "a plain receive waits too";
     for (const auto& e : fs::directory_iterator(outbox(kMaster)))
         EXPECT_NE(e.path().extension(), ".qvp") << "sent while another exchange ran";
+
+    // What a killed send left, in the outbox and in the temporary folder,
+    // goes with the next send; a living run's temporary folder stays.
+    const std::string partial = outbox(kMaster) + "/.quorvel-0-MASTER-000009.qvp.partial";
+    writeFile(partial, "half");
+    const fs::path abandoned = fs::temp_directory_path() / "quorvel-package-test01";
+    fs::create_directories(abandoned);
+    writeFile((abandoned / ".alive").string(), "");
+    ASSERT_EQ(run(kMaster, {"send", outbox(kMaster)}).status, 0);
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_FALSE(fs::exists(abandoned));
 }
 
 // Random work at three sites between exchanges whose packages are lost,
