@@ -16,6 +16,8 @@ std::string codeBelow(const RecordCode& m, const std::string& q) {
            "R$Code2 < " + n(m.low) + "))";
 }
 
+std::string codeIs(const RecordCode& c) { return "R$Code1 = " + n(c.high) + " and R$Code2 = " + n(c.low); }
+
 std::string codeBetween(const RecordCode& low, const RecordCode& high, const std::string& q) {
     const std::string c1 = q + "R$Code1", c2 = q + "R$Code2";
     // Written as equalities on the high word with a range of the low word,

@@ -28,5 +28,7 @@ struct RecordCodeHash {
 std::string codeAbove(const RecordCode& mark, const std::string& qualifier = "");
 std::string codeBelow(const RecordCode& mark, const std::string& qualifier = "");
 std::string codeBetween(const RecordCode& low, const RecordCode& high, const std::string& qualifier = "");
+// The one row of code `code`.
+std::string codeIs(const RecordCode& code);
 
 }  // namespace quorvel::replica

@@ -29,10 +29,6 @@ bool ReadContext::defer(const std::string& table, const char* pass, const Record
 
 namespace {
 
-std::string byCode(const RecordCode& c) {
-    return "R$Code1 = " + std::to_string(c.high) + " and R$Code2 = " + std::to_string(c.low);
-}
-
 ReadReport::Table& countsOf(std::vector<ReadReport::Table>& counts, const std::string& table) {
     for (ReadReport::Table& t : counts)
         if (t.name == table) return t;
@@ -47,8 +43,8 @@ void standOn(ReadContext& cx, const ReadContext::Deferred& d) {
     cx.synchroRows.setLive(false);
     cx.synchroSelect = d.pass == std::string("DELETE")
                            ? "select R$Code1, R$Code2 from R$DELETEDUPDATED where Operation = 'D' and TableName = " +
-                                 replica::quoted(d.table) + " and " + byCode(d.code)
-                           : "select * from " + cx.local.identifier(d.table) + " where " + byCode(d.code);
+                                 replica::quoted(d.table) + " and " + replica::codeIs(d.code)
+                           : "select * from " + cx.local.identifier(d.table) + " where " + replica::codeIs(d.code);
     cx.synchroRows.setSql(cx.synchroSelect);
     cx.synchroRows.open();
     cx.localTable.close();
@@ -98,8 +94,8 @@ void apply(ReadContext& cx, const ReadContext::Deferred& d, ReadReport::Table& c
     standOn(cx, d);
     if (d.pass == std::string("DELETE")) {
         const int64_t gone = replica::integerOf(cx.local, "select count(*) from " + cx.local.identifier(d.table) +
-                                                              " where " + byCode(d.code));
-        cx.local.execute("delete from " + cx.local.identifier(d.table) + " where " + byCode(d.code));
+                                                              " where " + replica::codeIs(d.code));
+        cx.local.execute("delete from " + cx.local.identifier(d.table) + " where " + replica::codeIs(d.code));
         if (gone) cx.rules.deleted(d.table, d.code);
         counts.deleted += gone;
         return;
@@ -139,7 +135,7 @@ bool setAside(ReadContext& cx, std::vector<ReadContext::Deferred>& rows, std::ve
     const std::string name = cx.local.identifier(rows.front().table);
     cx.local.execute("savepoint R$SET_ASIDE");
     try {
-        for (const ReadContext::Deferred& d : rows) cx.local.execute("delete from " + name + " where " + byCode(d.code));
+        for (const ReadContext::Deferred& d : rows) cx.local.execute("delete from " + name + " where " + replica::codeIs(d.code));
         for (const ReadContext::Deferred& d : rows) {
             standOn(cx, d);
             if (!cx.synchroRows.eof()) writeRow(cx, d, countsOf(counts, d.table), true);

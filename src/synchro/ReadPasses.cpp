@@ -220,10 +220,6 @@ std::vector<RecordCode> codesOf(engine::Database& db, const std::string& sql) {
     return codes;
 }
 
-std::string byCode(const RecordCode& c) {
-    return "R$Code1 = " + std::to_string(c.high) + " and R$Code2 = " + std::to_string(c.low);
-}
-
 }  // namespace
 
 void mastersCodesPass(ReadContext& cx, const std::string& table) {
@@ -241,7 +237,7 @@ void mastersCodesPass(ReadContext& cx, const std::string& table) {
     const std::string name = cx.local.identifier(table);
     for (const RecordCode& loser : losers) {
         engine::Query held(cx.local);
-        held.setSql("select " + columns + " from " + name + " where " + byCode(loser));
+        held.setSql("select " + columns + " from " + name + " where " + replica::codeIs(loser));
         held.open();
         if (held.eof()) continue;
         engine::Query sent(synchro);
@@ -254,12 +250,12 @@ void mastersCodesPass(ReadContext& cx, const std::string& table) {
         held.close();
         if (sent.eof()) {
             // The master deleted its row of that key since: so goes this one.
-            cx.local.execute("delete from " + name + " where " + byCode(loser));
+            cx.local.execute("delete from " + name + " where " + replica::codeIs(loser));
             continue;
         }
         const RecordCode winner = codeOf(sent.fieldByName("R$Code1"), sent.fieldByName("R$Code2"));
         if (winner == loser || !codesOf(cx.local, "select R$Code1, R$Code2 from " + name + " where " +
-                                                      byCode(winner)).empty())
+                                                      replica::codeIs(winner)).empty())
             continue;
         const bool ownSince = cx.rules.changedSinceAnswered(loser);
         dropUpdateEntries(cx.local, loser);
