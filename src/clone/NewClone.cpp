@@ -129,7 +129,7 @@ Registration RegisterClone(engine::Database& master, const CloneEntry& entry, Re
         const int64_t number = engine::firstInteger(master, sql::kMaxNumber).value_or(0) + 1;
         master.execute(sql::insertClone(entry.name, number, entry.maxValue1, entry.maxValue2));
         // The backup that becomes the clone holds everything made so far.
-        replica::registerPeer(master, number, entry.name, todayText());
+        replica::registerPeer(master, number, entry.name, nowText());
         tx.commit();
         return Outcome::done();
     });

@@ -12,7 +12,7 @@ void startOwnHistory(engine::Database& clone, RecordCodeStart lastCodeBeforeClon
     // An empty history starts at row 0, as the arming writes it.
     const auto last = engine::firstInteger(clone, sql::kLastSynchroNumber);
     const int64_t next = last ? *last + 1 : 0;
-    clone.execute(sql::insertMark(next, todayText(), lastCodeBeforeClone.gen1, lastCodeBeforeClone.gen2));
+    clone.execute(sql::insertMark(next, nowText(), lastCodeBeforeClone.gen1, lastCodeBeforeClone.gen2));
     clone.execute(sql::kEmptyJournal);
 }
 

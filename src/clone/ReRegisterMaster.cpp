@@ -113,7 +113,7 @@ Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Repo
         const int64_t number = replica::drawFillNumber(master);
         const RecordCode mark = replica::codesDrawn(master);
         replica::run(master, "insert into R$Synchro values (" + std::to_string(number) + ", " +
-                                 replica::quoted(todayText()) + ", " + std::to_string(mark.high) + ", " +
+                                 replica::quoted(nowText()) + ", " + std::to_string(mark.high) + ", " +
                                  std::to_string(mark.low) + ")");
         replica::nextGeneration(master);
         replica::recordFileStamp(master);

@@ -96,7 +96,7 @@ Outcome UpdateClone(engine::Database& master, engine::Database& clone, const std
             markIdentity(clone, row->name);
             // This copy's own file, not the master's.
             replica::recordFileStamp(clone);
-            replica::startClonePeers(clone, row->number, todayText());
+            replica::startClonePeers(clone, row->number, nowText());
             startOwnHistory(clone, start);
             tx.commit();
         }

@@ -111,7 +111,7 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     // entries name codes that now mean other rows.
     run(db, "delete from R$SYNCHRO");
     run(db, "delete from R$DELETEDUPDATED");
-    run(db, "insert into R$SYNCHRO values(0," + quoted(todayText()) + ", " + code1 + ", " + code2 + ")");
+    run(db, "insert into R$SYNCHRO values(0," + quoted(nowText()) + ", " + code1 + ", " + code2 + ")");
     replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsNoOps);
     replica::grantToolRights(db);
     // Every code now names another row: clones made before exchange no more.

@@ -51,10 +51,26 @@ void bringTo(engine::Database& db, const std::vector<Object>& objects, int versi
         if (o.kind != Kind::Table) continue;
         for (const Column& c : o.columns)
             if (c.since <= version && !ColumnPresent(db, o.name, c.name))
-                inTransaction(db, "alter table " + o.name + " add " + c.name + " " + c.typeIn(dialect));
+                inTransaction(db, "alter table " + o.name + " add " + c.name + " " + c.typeIn(dialect, version));
         if (!o.key.empty() && !o.keyedAt(version))
             if (const std::string key = keyConstraint(db, o.name); !key.empty())
                 inTransaction(db, "alter table " + o.name + " drop constraint " + key);
+    }
+}
+
+void widenDates(engine::Database& db, const std::vector<Object>& objects) {
+    if (db.sqlDialect() < 3) return;
+    for (const Object& o : objects) {
+        if (o.kind != Kind::Table || !present(db, o)) continue;
+        for (const Column& c : o.columns) {
+            if (c.type != "DATE" || c.type3 != "TIMESTAMP") continue;
+            // 12: a dialect-3 DATE, which holds no time of day.
+            const bool dateOnly =
+                integerOf(db, "select count(*) from RDB$Relation_Fields RF join RDB$Fields F on F.RDB$Field_Name = "
+                              "RF.RDB$Field_Source where RF.RDB$Relation_Name = " + quoted(o.name) +
+                              " and RF.RDB$Field_Name = " + quoted(c.name) + " and F.RDB$Field_Type = 12") != 0;
+            if (dateOnly) inTransaction(db, "alter table " + o.name + " alter column " + c.name + " type timestamp");
+        }
     }
 }
 

@@ -24,7 +24,10 @@ struct Column {
     std::string type;
     int since = 1;
     std::string type3 = {};
-    std::string typeIn(int dialect) const { return dialect >= 3 && !type3.empty() ? type3 : type; }
+    int type3Since = 1;  // the version from which dialect 3 has type3
+    std::string typeIn(int dialect, int version) const {
+        return dialect >= 3 && !type3.empty() && version >= type3Since ? type3 : type;
+    }
 };
 
 struct Object {
@@ -83,6 +86,9 @@ bool present(engine::Database& db, const Object& object);
 // revised is altered. Objects older than
 // `createSince` are not created when missing (their columns still are).
 void bringTo(engine::Database& db, const std::vector<Object>& objects, int version, int createSince = 1);
+// Dialect 3: the dates of the history and the sites list made as DATE before
+// they carried the time become TIMESTAMP.
+void widenDates(engine::Database& db, const std::vector<Object>& objects);
 
 // The statements of the synchro definition script's fixed part, at the
 // current format.

@@ -120,9 +120,13 @@ Object fill() {
 }
 
 // The history of fills: the mark each one drew. Both sides keep it alike.
-Object history() {
+// Its dates carry the time: in dialect 1 a DATE does, in dialect 3 only a
+// TIMESTAMP, from `timestampSince` on.
+Column dated(const std::string& name, int timestampSince) { return {name, "DATE", 1, "TIMESTAMP", timestampSince}; }
+
+Object history(int timestampSince) {
     return table("R$SYNCHRO",
-                 {{"SYNCHRONUMBER", "INTEGER NOT NULL"}, {"SYNCHRODATE", "DATE"}, {"R$CODE1", "INTEGER"},
+                 {{"SYNCHRONUMBER", "INTEGER NOT NULL"}, dated("SYNCHRODATE", timestampSince), {"R$CODE1", "INTEGER"},
                   {"R$CODE2", "INTEGER"}},
                  "SYNCHRONUMBER");
 }
@@ -157,7 +161,7 @@ std::vector<Object> makeLocal() {
         table("R$TABLEORDER", {{"NUMBER", "INTEGER NOT NULL"}, {"TABLENAME", "CHAR(31)"}}, "NUMBER"),
         table("R$WORKINGTABLES", {{"NAME", "CHAR(31) NOT NULL"}}, "NAME"),
         table("R$INACTIVETRIGGERS", {{"TRIGGERNAME", "CHAR(31) NOT NULL"}}, "TRIGGERNAME"),
-        history(),
+        history(12),
         // OFFSET is a reserved word of the server, and dialect 1 has no
         // quoted identifiers to get round that: the offset column is
         // GENOFFSET. Generators of a dialect-3 database are 64-bit, and so
@@ -172,7 +176,7 @@ std::vector<Object> makeLocal() {
         // theirs; the journal triggers read it too.
         table("R$PEERS",
               {{"SITENUMBER", "INTEGER NOT NULL"}, {"SITENAME", "CHAR(31)"}, {"LASTREAD", "INTEGER"},
-               {"LASTREADDATE", "DATE"}, {"ACKNOWLEDGED", "INTEGER"}, {"ACKNOWLEDGEDDATE", "DATE"}},
+               dated("LASTREADDATE", 12), {"ACKNOWLEDGED", "INTEGER"}, dated("ACKNOWLEDGEDDATE", 12)},
               "SITENUMBER", 2),
         generator("R$FILLNUMBER", 2),
         journalIndex,
@@ -215,12 +219,12 @@ std::vector<Object> makeLocal() {
 std::vector<Object> makeSynchro() {
     return {
         table("R$DELETEDUPDATED", journalColumns(), kJournalKey),
-        history(),
+        history(1),
         // Who filled the synchro database, with the format it wrote: one
         // row, written by every fill.
         table("R$SENDER",
               {{"SITENAME", "CHAR(31)"}, {"SITENUMBER", "INTEGER"}, {"FILLNUMBER", "INTEGER"},
-               {"FILLDATE", "DATE"}, {"FORMAT", "INTEGER", 3}, {"SETID", "CHAR(36)", 4},
+               dated("FILLDATE", 1), {"FORMAT", "INTEGER", 3}, {"SETID", "CHAR(36)", 4},
                {"GENERATION", "INTEGER", 4}},
               {}, 2),
         // For each site the filler reads from, the number of its last fill read.
@@ -262,7 +266,7 @@ std::string createStatement(const Object& o, int version, int dialect) {
     bool first = true;
     for (const Column& c : o.columns) {
         if (c.since > version) continue;
-        sql += (first ? "" : ", ") + c.name + " " + c.typeIn(dialect);
+        sql += (first ? "" : ", ") + c.name + " " + c.typeIn(dialect, version);
         first = false;
     }
     if (o.keyedAt(version)) sql += ", PRIMARY KEY (" + o.key + ")";

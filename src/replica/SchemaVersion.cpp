@@ -118,6 +118,7 @@ int upgradeLocal(engine::Database& db, int to) {
             if (integerOf(db, "select count(*) from R$CLONE where ME = 'Y' and NUMBER = 0") != 0) makeSetKey(db);
             tx.commit();
         }
+        if (step == 12) catalogue::widenDates(db, catalogue::localObjects());
         if (step >= 4) recordVersion(db, step);
     }
     return from;
@@ -125,6 +126,7 @@ int upgradeLocal(engine::Database& db, int to) {
 
 void upgradeSynchro(engine::Database& synchro) {
     catalogue::bringTo(synchro, catalogue::synchroObjects(), kSynchroFormat);
+    catalogue::widenDates(synchro, catalogue::synchroObjects());
 }
 
 void upgradeOnConnect(engine::Database& db, Reporter& reporter) {

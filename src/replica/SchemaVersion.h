@@ -21,6 +21,8 @@
 //            granted what they use
 //        10  R$SETKEY: the set's key, which seals the exchanged packages
 //        11  R$EXCHANGELOG, the exchange log; R$SCHEMA.LOGDAYS, its age
+//        12  dialect 3: the dates of R$SYNCHRO and R$PEERS become TIMESTAMP, as they
+//            carry the time of day
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -34,7 +36,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 11;
+constexpr int kLocalVersion = 12;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

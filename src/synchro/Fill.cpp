@@ -221,7 +221,7 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
         // before the snapshot begins: every row coded below it is then either
         // committed and seen by the snapshot, or held by a transaction the
         // mark stops short of.
-        const std::string date = todayText();
+        const std::string date = nowText();
         int64_t number = 0, acknowledged = 0, numberBefore = 0;
         {
             engine::Transaction marking(local);

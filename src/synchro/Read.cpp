@@ -358,7 +358,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             applyDeferred(cx, rep.tables, table, pass);
             table.clear();
             journalArrivals(local, *rules);
-            if (peer) replica::recordRead(local, *peer, sender->fillNumber, acknowledgementOf(synchro, me), todayText());
+            if (peer) replica::recordRead(local, *peer, sender->fillNumber, acknowledgementOf(synchro, me), nowText());
             // A clone upgraded from a version without identity learns its
             // master's set from the master's first fill it reads.
             if (sender && sender->siteNumber == 0 && sender->set.known() && !replica::readSetIdentity(local).known())

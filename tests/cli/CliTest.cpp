@@ -198,14 +198,17 @@ TEST(CliTest, StatusOfAMasterEndsWithWhatEachRegisteredCloneHasRead) {
     Result st = runCli({"--local", "Shop", "status"});
     ASSERT_EQ(st.status, 0) << st.err;
     const std::string sites = st.out.substr(st.out.find("\nSites (who has read what):\n"));
-    EXPECT_EQ(sites, "\nSites (who has read what):\n"
-                     "  This site's last fill: 1\n"
-                     "  Site  Its last fill read here  Has read this site's fill\n"
-                     "  WEST  none                     1 (" + todayText() + ")\n");
+    // Dates carry the time of day: "(YYYY-MM-DD HH:MM:SS)".
+    const std::string stamped = "\nSites (who has read what):\n"
+                                "  This site's last fill: 1\n"
+                                "  Site  Its last fill read here  Has read this site's fill\n"
+                                "  WEST  none                     1 (" + todayText() + " ";
+    EXPECT_EQ(sites.rfind(stamped, 0), 0u) << sites;
+    EXPECT_EQ(sites.size(), stamped.size() + std::string("HH:MM:SS)\n").size()) << sites;
 
     // The same as JSON: alone, and as the last member of status.
     const std::string sitesJson = R"({"recorded":true,"lastFill":1,"peers":[{"name":"WEST","number":1,"lastRead":0,)"
-                                  R"("lastReadDate":"","acknowledged":1,"acknowledgedDate":")" + todayText();
+                                  R"("lastReadDate":"","acknowledged":1,"acknowledgedDate":")" + todayText() + " ";
     EXPECT_EQ(runCli({"--local", "Shop", "sites", "--json"}).out.rfind(sitesJson, 0), 0u);
     const Result json = runCli({"--local", "Shop", "status", "--json"});
     EXPECT_EQ(json.status, 0) << json.err;
@@ -217,11 +220,11 @@ TEST(CliTest, StatusOfAMasterEndsWithWhatEachRegisteredCloneHasRead) {
              R"("workingTables":[{"name":"A"}],"keyGenerators":[],)",
              R"("clones":[{"name":"MASTER","number":0,)",
              R"({"name":"WEST","number":1,"max1":1,"max2":1000000000,"me":"N"}],)",
-             R"("history":[{"number":0,"date":")" + todayText(),
+             R"("history":[{"number":0,"date":")" + todayText() + " ",
              "\"sites\":" + sitesJson})
         EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
     const Result history = runCli({"--local", "Shop", "history", "--json"});
-    EXPECT_EQ(history.out.rfind(R"({"history":[{"number":0,"date":")" + todayText(), 0), 0u) << history.out;
+    EXPECT_EQ(history.out.rfind(R"({"history":[{"number":0,"date":")" + todayText() + " ", 0), 0u) << history.out;
 }
 
 // Whatever a database holds, --json writes valid JSON: quotes, backslashes
