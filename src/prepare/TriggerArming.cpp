@@ -41,19 +41,33 @@ namespace schema = replica::schema;
 
 namespace {
 
-// Phase 1: the previous arming goes, triggers of every table and the columns
-// of the listed tables.
+// Before any DDL: every record of the catalogue tables an arming writes is
+// visited once, in a transaction of its own, so that what a killed run left
+// uncommitted is backed out by a reader rather than under the rerun's own
+// DDL updating the same records (after which gfix -v found system indexes
+// missing entries).
+void backOutKilledWork(engine::Database& db) {
+    engine::Transaction tx(db);
+    for (const char* table : {"RDB$RELATIONS", "RDB$RELATION_FIELDS", "RDB$FIELDS", "RDB$FORMATS", "RDB$INDICES",
+                              "RDB$INDEX_SEGMENTS", "RDB$TRIGGERS", "RDB$DEPENDENCIES", "RDB$USER_PRIVILEGES",
+                              "RDB$SECURITY_CLASSES", "RDB$PROCEDURES", "RDB$GENERATORS"})
+        replica::integerOf(db, std::string("select count(*) from ") + table);
+    tx.commit();
+}
+
+// Phase 1: the previous arming goes, triggers of every table and the code
+// indexes of the listed tables (their code columns stay, renumbered below).
 void disarm(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& trigger : firstColumn(db, schema::kSelectToolTriggers))
         run(db, schema::dropTrigger(trigger));
-    for (const std::string& table : tables) replica::DropCodeColumns(db, table);
+    for (const std::string& table : tables) replica::ClearForNumbering(db, table);
     replica::recordTriggerGeneration(db, replica::TriggerGeneration::None);
     tx.commit();
 }
 
-// Phase 2. Committed on its own: the server does not let the same
-// transaction use a column it has just added.
+// Phase 2: the code columns where missing. Committed on its own: the server
+// does not let the same transaction use a column it has just added.
 void addColumnsAndReset(engine::Database& db, const std::vector<std::string>& tables) {
     engine::Transaction tx(db);
     for (const std::string& table : tables) replica::AddCodeColumns(db, table);
@@ -162,6 +176,7 @@ Outcome RecreateTriggers(engine::Database& local, Reporter& reporter) {
         // The list is read afresh: the arming follows it as it stands now.
         const std::vector<std::string> tables = workingTables(local);
         try {
+            backOutKilledWork(local);
             disarm(local, tables);
         } catch (const std::exception& e) {
             // Nothing has changed; the previous arming stays as it was. The

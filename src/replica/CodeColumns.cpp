@@ -11,8 +11,8 @@ namespace quorvel::replica {
 
 
 void AddCodeColumns(engine::Database& db, const std::string& table) {
-    run(db, "alter table " + db.identifier(table) + " add R$Code1 Integer");
-    run(db, "alter table " + db.identifier(table) + " add R$Code2 Integer");
+    for (const char* column : {"R$CODE1", "R$CODE2"})
+        if (!ColumnPresent(db, table, column)) run(db, "alter table " + db.identifier(table) + " add " + column + " Integer");
 }
 
 int64_t UncodedRows(engine::Database& db, const std::string& table) {
@@ -40,15 +40,20 @@ int64_t NumberRows(engine::Database& db, const std::string& table, bool uncodedO
     return rows;
 }
 
-void DropCodeColumns(engine::Database& db, const std::string& table) {
+void ClearForNumbering(engine::Database& db, const std::string& table) {
     // The code index goes first: the server keeps a column an index uses.
     DropToolIndexes(db, table);
     // Both are looked up before either is dropped: the catalogue rows of a
     // column dropped in this transaction are already gone for it.
-    const bool code1 = ColumnPresent(db, table, "R$CODE1");
-    const bool code2 = ColumnPresent(db, table, "R$CODE2");
-    if (code1) run(db, "alter table " + db.identifier(table) + " drop R$Code1");
-    if (code2) run(db, "alter table " + db.identifier(table) + " drop R$Code2");
+    std::vector<std::string> stray;
+    for (const char* column : {"R$CODE1", "R$CODE2"})
+        if (ColumnPresent(db, table, column) &&
+            integerOf(db, "select count(*) from RDB$Relation_Fields RF join RDB$Fields F on F.RDB$Field_Name = "
+                          "RF.RDB$Field_Source where RF.RDB$Relation_Name = " + quoted(catalogueName(db, table)) +
+                          " and RF.RDB$Field_Name = '" + column +
+                          "' and F.RDB$Field_Type = 8 and coalesce(F.RDB$Field_Scale, 0) = 0") == 0)
+            stray.push_back(column);
+    for (const std::string& column : stray) run(db, "alter table " + db.identifier(table) + " drop " + column);
 }
 
 void DropEveryToolColumn(engine::Database& db) {

@@ -7,8 +7,8 @@
 
 namespace quorvel::replica {
 
-// Adds R$Code1 and R$Code2 to `table`. Runs in the open transaction, which
-// cannot use them before it commits.
+// Adds R$Code1 and R$Code2 to `table` where they are missing. Runs in the
+// open transaction, which cannot use them before it commits.
 void AddCodeColumns(engine::Database& db, const std::string& table);
 
 // Gives rows of `table` their record codes, the low word drawn before the
@@ -20,11 +20,12 @@ int64_t NumberRows(engine::Database& db, const std::string& table, bool uncodedO
 // were off): they can never travel. In the open transaction.
 int64_t UncodedRows(engine::Database& db, const std::string& table);
 
-// Drops the R$ indexes of `table`, then R$Code1 and R$Code2, each only where
-// the catalogue shows it: a table listed since the last arming, or never armed, has neither, and
-// the server refuses to drop a column that is not there. Runs in the open
-// transaction.
-void DropCodeColumns(engine::Database& db, const std::string& table);
+// Before an arming numbers every row of `table`: drops its R$ indexes, and
+// R$Code1 or R$Code2 only where it is there as anything but an INTEGER. The
+// numbering writes every row's codes, so columns of the right type stay: no
+// change of the table's format (the server allows a table 255), and no
+// system rows for a kill to leave half-written. Runs in the open transaction.
+void ClearForNumbering(engine::Database& db, const std::string& table);
 
 // Drops every R$ index and every R$ column of the user's tables, wherever the
 // catalogue shows them: on the listed tables and on those taken off the list

@@ -156,13 +156,21 @@ TEST_F(TriggerArmingTest, AFailedDisarmingKeepsThePreviousArming) {
     openMaster(kTwoTables);
     createMeta();
     arm({"A"});
-    // A view on a record-code column keeps the server from dropping it.
+    // A view on a record-code column: the arming keeps the column, so the
+    // view does not stand in its way.
     exec("create view CODES_OF_A as select R$CODE1 from A");
+    ASSERT_TRUE(prepare::RecreateTriggers(db, ui).isDone()) << ui.lastMessage();
+    // A code column of another type must go, and the view keeps the server
+    // from dropping it.
+    exec("drop view CODES_OF_A");
+    exec("alter table A alter R$CODE1 type numeric(9, 2)");
+    exec("create view CODES_OF_A as select R$CODE1 from A");
+    resetUi();
     EXPECT_EQ(prepare::RecreateTriggers(db, ui).kind(), Outcome::Kind::Failed);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(db.inTransaction());
     EXPECT_EQ(rows(kTriggersByTable), (Rows{"R$1,A,1", "R$2,A,6", "R$3,A,4"}));
-    EXPECT_EQ(codes("A"), (Rows{"1,0,1", "2,0,2", "3,0,3"}));
+    EXPECT_EQ(codes("A"), (Rows{"1,0.00,1", "2,0.00,2", "3,0.00,3"}));
 }
 
 TEST_F(TriggerArmingTest, ALaterRefusalRollsBackReportsAndLeavesTheWindowUsable) {
