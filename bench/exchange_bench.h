@@ -239,7 +239,13 @@ inline void buildArmedMaster(Client& c, const std::string& path, int rows) {
     ddl.push_back("create index R$ITEMS_CODE on ITEMS (R$CODE1, R$CODE2)");
     ddl.push_back(singleColons(schema::insertTrigger(1, "ITEMS")));
     ddl.push_back(singleColons(schema::deleteTrigger(2, "ITEMS")));
-    ddl.push_back(singleColons(schema::updateTrigger(3, "ITEMS")));
+    // As an arming makes it: a save of the same values is no change.
+    ddl.push_back(singleColons(schema::updateTrigger(
+        3, "ITEMS", 1,
+        "new.ID is distinct from old.ID or new.NAME is distinct from old.NAME or new.CITY is distinct from old.CITY"
+        " or new.AMOUNT is distinct from old.AMOUNT or new.STAMP is distinct from old.STAMP"
+        " or new.NOTE is distinct from old.NOTE or new.R$CODE1 is distinct from old.R$CODE1"
+        " or new.R$CODE2 is distinct from old.R$CODE2")));
     ddl.push_back("set generator R$Gen2 to " + std::to_string(rows + 1));
     ddl.push_back("insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 0, " + std::to_string(rows + 1) + ")");
     createDatabase(c, path, ddl);
@@ -321,8 +327,10 @@ inline double cpuSeconds() {
 
 // Wall time, and the CPU time of the whole process (the embedded server's
 // threads included), which others' work on a shared machine disturbs less.
+// The best of the rounds, and their worst: how far apart the rounds were.
 struct Timing {
     double wall = 0, cpu = 0;
+    double worstWall = 0, worstCpu = 0;
 };
 
 inline Timing measure(const std::function<void()>& run) {
@@ -355,16 +363,25 @@ inline Timing timedOperation(const std::string& local, const std::string& synchr
 inline void keepBest(Timing& best, const Timing& t, bool first) {
     if (first || t.wall < best.wall) best.wall = t.wall;
     if (first || t.cpu < best.cpu) best.cpu = t.cpu;
+    best.worstWall = std::max(first ? 0.0 : best.worstWall, t.wall);
+    best.worstCpu = std::max(first ? 0.0 : best.worstCpu, t.cpu);
 }
 
+// The best round, and by how much the worst took longer.
 inline void line(const char* what, Timing t) {
-    std::printf("%-28s %8.3f s wall %8.3f s CPU\n", what, t.wall, t.cpu);
+    std::printf("%-28s %8.3f s wall %8.3f s CPU", what, t.wall, t.cpu);
+    if (t.worstWall > t.wall || t.worstCpu > t.cpu)
+        std::printf("   spread +%.0f%% wall +%.0f%% CPU", 100 * (t.worstWall / t.wall - 1), 100 * (t.worstCpu / t.cpu - 1));
+    std::printf("\n");
 }
 
-// Judged on the CPU ratio: steadier than wall time on a shared machine.
+// Judged on CPU, steadier on a shared machine, and on wall time, which is
+// what a user waits: a tenth more is allowed to it (1.3 where CPU has 1.2).
 inline void ratio(const char* what, double wall, double cpu, double goal) {
     std::printf("%-28s %8.2f   wall %8.2f   CPU", what, wall, cpu);
-    if (goal > 0) std::printf("   goal <= %.2f CPU  %s", goal, cpu <= goal ? "met" : "MISSED");
+    if (goal > 0)
+        std::printf("   goal <= %.2f CPU, %.2f wall  %s", goal, goal + 0.1,
+                    cpu <= goal && wall <= goal + 0.1 ? "met" : "MISSED");
     std::printf("\n");
 }
 

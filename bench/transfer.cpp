@@ -206,6 +206,7 @@ double peakMegabytes() {
 struct Timing {
     double wall = 0, cpu = 0;
     double peakAfter = 0;  // MB, peak memory of the process so far
+    double worstWall = 0, worstCpu = 0;  // the slowest round's
 };
 
 double cpuSeconds() {
@@ -227,14 +228,20 @@ Timing measure(const std::function<void()>& run) {
 
 
 void line(const char* what, int rows, Timing t) {
-    std::printf("%-32s %10.0f rows/s  (%.2f s wall, %.2f s CPU, peak so far %.1f MB)\n", what, rows / t.wall,
+    std::printf("%-32s %10.0f rows/s  (%.2f s wall, %.2f s CPU, peak so far %.1f MB", what, rows / t.wall,
                 t.wall, t.cpu, t.peakAfter);
+    if (t.worstWall > t.wall || t.worstCpu > t.cpu)
+        std::printf("; spread +%.0f%% wall +%.0f%% CPU", 100 * (t.worstWall / t.wall - 1), 100 * (t.worstCpu / t.cpu - 1));
+    std::printf(")\n");
 }
 
 void ratio(const char* what, Timing transfer, Timing reference, double goal) {
     double wall = transfer.wall / reference.wall, cpu = transfer.cpu / reference.cpu;
     std::printf("%-32s %6.2f wall %6.2f CPU", what, wall, cpu);
-    if (goal > 0) std::printf("   goal <= %.2f CPU  %s", goal, cpu <= goal ? "met" : "MISSED");
+    // Wall time, what a user waits, gets a tenth more than CPU.
+    if (goal > 0)
+        std::printf("   goal <= %.2f CPU, %.2f wall  %s", goal, goal + 0.1,
+                    cpu <= goal && wall <= goal + 0.1 ? "met" : "MISSED");
     std::printf("\n");
 }
 
@@ -354,6 +361,8 @@ Round runRound(int round, int rows, const std::string& source, const std::string
 void keepBest(Timing& best, const Timing& t, bool first) {
     if (first || t.wall < best.wall) best.wall = t.wall;
     if (first || t.cpu < best.cpu) best.cpu = t.cpu;
+    best.worstWall = std::max(first ? 0.0 : best.worstWall, t.wall);
+    best.worstCpu = std::max(first ? 0.0 : best.worstCpu, t.cpu);
     best.peakAfter = std::max(best.peakAfter, t.peakAfter);
 }
 

@@ -42,7 +42,11 @@ const char* const kActiveTriggers =
 // would draw again codes its site drew after the backup, which other sites
 // hold for other rows. Asked once per connection; a restored file gets new
 // connections.
-std::string fillProcedure(bool bounded, bool restoredRefused) {
+// `keepsDraw` (version 13): a draw of the low word leaves in its
+// transaction's context the transaction's first code, the high word drawn in
+// and the last low word allowed in it, with which the insert trigger draws
+// the next codes itself, without calling the procedure.
+std::string fillProcedure(bool bounded, bool restoredRefused, bool keepsDraw) {
     const std::string boundVariables = bounded ? "declare variable High Integer;\n"
                                                  "declare variable Bound1 Integer;\n"
                                                  "declare variable Bound2 Integer;\n"
@@ -55,7 +59,13 @@ std::string fillProcedure(bool bounded, bool restoredRefused) {
                   "   if (High > Bound1 or (High = Bound1 and C > Bound2)) then\n"
                   "     exception R$CODES_USED_UP 'The record codes of ' || trim(Site) || ' are used up: its range "
                   "ends at (' ||\n"
-                  "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n"
+                  "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n" +
+                      std::string(keepsDraw ? "   if (rdb$get_context('USER_TRANSACTION', 'R$FIRSTCODE') is null) then\n"
+                                              "     rdb$set_context('USER_TRANSACTION', 'R$FIRSTCODE', High || ' ' || C);\n"
+                                              "   rdb$set_context('USER_TRANSACTION', 'R$HIGH', High);\n"
+                                              "   rdb$set_context('USER_TRANSACTION', 'R$LIMIT', "
+                                              "iif(High < Bound1, MaxValue, Bound2));\n"
+                                            : "")
                 : "";
     const std::string restoredCheck =
         restoredRefused
@@ -83,7 +93,7 @@ std::string fillProcedure(bool bounded, bool restoredRefused) {
            " else\n"
            " begin\n" +
            restoredCheck +
-           "   if (gen_id(R$Gen2, 0) = MaxValue) then\n"
+           "   if (gen_id(R$Gen2, 0) " + std::string(keepsDraw ? ">=" : "=") + " MaxValue) then\n"
            "   begin\n"
            "     dummy = gen_id(R$Gen1, 1);\n"
            "     C = gen_id(R$Gen2, -gen_id(R$Gen2, 0));\n"
@@ -114,8 +124,10 @@ Object text(Kind kind, const std::string& name, const std::string& statement, in
 }
 
 Object fill() {
-    Object o = text(Kind::Procedure, "R$FILL", fillProcedure(true, true));
-    o.earlier = {{6, fillProcedure(false, false)}, {8, fillProcedure(true, false)}};
+    Object o = text(Kind::Procedure, "R$FILL", fillProcedure(true, true, true));
+    o.earlier = {{6, fillProcedure(false, false, false)},
+                 {8, fillProcedure(true, false, false)},
+                 {13, fillProcedure(true, true, false)}};
     return o;
 }
 

@@ -41,14 +41,31 @@ inline const std::string kFirstCodeVariable = "R$FIRSTCODE";
 // What tells the triggers of this kind from those of earlier versions.
 inline const std::string kReadingMarker = "R$READING";
 
+// From version 13 the first draw of a transaction goes through R$FILL, which
+// checks the file and the range and leaves in the transaction's context the
+// high word it drew in and the last low word allowed in it (R$HIGH,
+// R$LIMIT); the next inserts draw their codes here, straight from the
+// generators, as long as they stay within; any other draw (a new high word,
+// the end of the range) goes through R$FILL again, which refuses or rolls
+// over as it always has. R$FILL also sets the transaction's first code.
 inline std::string insertTrigger(int n, const std::string& table, int dialect = 1) {
     return "create trigger R$" + std::to_string(n) + " for " + engine::quoteIdentifier(dialect, table) + "\n"
            "before insert\n"
            "as\n"
            "declare variable C Integer;\n"
+           "declare variable Limit Integer;\n"
            "begin\n"
            "  if (" + kReadingContext + " is null or new.R$Code1 is null or new.R$Code2 is null) then\n"
            "  begin\n"
+           "    Limit = rdb$get_context('USER_TRANSACTION', 'R$LIMIT');\n"
+           "    if (Limit is not null) then\n"
+           "    begin\n"
+           "      new.R$Code2 = gen_id(R$Gen2, 1);\n"
+           "      new.R$Code1 = gen_id(R$Gen1, 0);\n"
+           "      if (new.R$Code1 = cast(rdb$get_context('USER_TRANSACTION', 'R$HIGH') as Integer)\n"
+           "          and new.R$Code2 <= Limit) then\n"
+           "        exit;\n"
+           "    end\n"
            "    select C from R$FILL(2) into ::C;\n"
            "    new.R$Code2 = C;\n"
            "    select C from R$FILL(1) into ::C;\n"

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "operation/Refused.h"
 #include "replica/Catalogue.h"
@@ -47,6 +48,30 @@ TriggerGeneration scannedGeneration(engine::Database& db) {
     const int64_t skipping = integerOf(db, schema::kCountToolTriggers + " and RDB$Trigger_Source containing '" +
                                                schema::kReadingMarker + "'");
     return skipping == all ? TriggerGeneration::SkipsReads : TriggerGeneration::JournalsEverything;
+}
+
+// 13: the insert triggers draw their codes themselves after the first draw
+// of a transaction. Triggers of the first generation are left alone: a read
+// switches them all off, and renew-triggers or an arming replaces them whole.
+void renewInsertTriggers(engine::Database& db) {
+    if (triggerGeneration(db) < TriggerGeneration::SkipsReads) return;
+    engine::Transaction tx(db);
+    std::vector<std::pair<std::string, std::string>> triggers;
+    {
+        engine::Query q(db);
+        q.setSql("select RDB$Trigger_Name, RDB$Relation_Name from RDB$Triggers where RDB$Trigger_Name starting with "
+                 "'R$' and RDB$Trigger_Type = 1 and RDB$Relation_Name is not null");
+        q.open();
+        for (q.first(); !q.eof(); q.next()) triggers.emplace_back(q.field(0).asString(), q.field(1).asString());
+    }
+    for (const auto& [name, table] : triggers) {
+        const std::string number = name.substr(2);
+        if (number.empty() || number.size() > 8 || number.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string text = schema::insertTrigger(std::stoi(number), table, db.sqlDialect());
+        run(db, "create or alter" + text.substr(std::string("create").size()));
+    }
+    grantToolRights(db);
+    tx.commit();
 }
 
 void recordVersion(engine::Database& db, int version) {
@@ -119,6 +144,7 @@ int upgradeLocal(engine::Database& db, int to) {
             tx.commit();
         }
         if (step == 12) catalogue::widenDates(db, catalogue::localObjects());
+        if (step == 13) renewInsertTriggers(db);
         if (step >= 4) recordVersion(db, step);
     }
     return from;

@@ -23,6 +23,8 @@
 //        11  R$EXCHANGELOG, the exchange log; R$SCHEMA.LOGDAYS, its age
 //        12  dialect 3: the dates of R$SYNCHRO and R$PEERS become TIMESTAMP, as they
 //            carry the time of day
+//        13  the insert triggers draw their codes themselves after a
+//            transaction's first draw, which R$FILL makes and bounds
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -36,7 +38,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 12;
+constexpr int kLocalVersion = 13;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

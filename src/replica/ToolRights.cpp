@@ -14,7 +14,8 @@ namespace {
 
 // What a trigger of each type (RDB$Trigger_Type) of the tool needs.
 std::vector<std::string> rightsOfTrigger(int type) {
-    if (type == 1) return {"execute on procedure R$FILL"};                       // before insert
+    if (type == 1)  // before insert: from version 13 it draws codes itself too
+        return {"execute on procedure R$FILL", "usage on generator R$GEN1", "usage on generator R$GEN2"};
     return {"insert on R$DELETEDUPDATED", "select on R$PEERS"};                   // after update, after delete
 }
 
