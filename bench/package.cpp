@@ -45,17 +45,6 @@ public:
     bool confirm(const std::string&) override { return true; }
     void notice(const std::string&) override {}
     void error(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    std::vector<engine::Database*> watch;
-    void rows(const std::string&, long long count) override {
-        if (count != 800000) return;
-        for (engine::Database* d : watch) {
-            engine::Query q(*d);
-            q.setSql("select MON$STAT_GROUP, MON$STAT_ID, MON$MEMORY_USED, MON$MEMORY_ALLOCATED, MON$MAX_MEMORY_ALLOCATED from MON$MEMORY_USAGE where MON$MEMORY_ALLOCATED > 100000 order by MON$MEMORY_ALLOCATED desc");
-            q.open();
-            for (; !q.eof(); q.next())
-                std::fprintf(stderr, "%s group %lld id %lld used %lld alloc %lld maxalloc %lld\n", d->aliasName().c_str(), (long long)q.field(0).asInteger(), (long long)q.field(1).asInteger(), (long long)q.field(2).asInteger(), (long long)q.field(3).asInteger(), (long long)q.field(4).asInteger());
-        }
-    }
 };
 
 void must(const Outcome& o, const char* what) {
@@ -154,7 +143,6 @@ void phase(const std::string& name, const fs::path& dir, int rows) {
     } else if (name == "read") {
         Db c(c1);
         Db s(synchroFile, true);
-        ui.watch = {&c.db, &s.db};
         must(synchro::ReadFromSynchro(c.db, s.db, ui, nullptr, true), "read");
     } else if (name == "send") {
         Db m(master);

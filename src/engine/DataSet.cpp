@@ -234,6 +234,8 @@ Field* DataSet::findField(const std::string& name) {
     return nullptr;
 }
 
+const Field* DataSet::findField(const std::string& name) const { return const_cast<DataSet*>(this)->findField(name); }
+
 Field& DataSet::fieldByName(const std::string& name) {
     if (Field* f = findField(name)) return *f;
     throw DbError((name_.empty() ? std::string() : name_ + ": ") + "Field '" + name + "' not found");

@@ -87,6 +87,7 @@ public:
     const Field& field(int index) const;
     Field& fieldByName(const std::string& name);  // throws "Field 'X' not found"
     Field* findField(const std::string& name);    // case-insensitive
+    const Field* findField(const std::string& name) const;
     std::vector<std::string> fieldNames() const;
 
     // Calculated field, computed by `handler` for every row fetched. Must be

@@ -58,7 +58,8 @@ bool hasParam(const std::vector<std::string>& lines, const std::string& key) {
 std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const std::string& password,
                                     bool sendPassword, int pageSize, const std::string& charset,
                                     int dialect = 1, const std::string& defaultCharset = "",
-                                    bool noDatabaseTriggers = false, const std::string& role = "") {
+                                    bool noDatabaseTriggers = false, const std::string& role = "",
+                                    int pageBuffers = -1) {
     IXpbBuilder* b = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     struct Dispose {
         IXpbBuilder* b;
@@ -79,6 +80,7 @@ std::vector<unsigned char> buildDpb(Status& st, const std::string& user, const s
     }
     if (!charset.empty()) text(isc_dpb_lc_ctype, charset);
     if (noDatabaseTriggers) number(isc_dpb_no_db_triggers, 1);
+    if (pageBuffers >= 0) number(isc_dpb_set_page_buffers, pageBuffers);
     const unsigned char* p = b->getBuffer(&st);
     unsigned n = b->getBufferLength(&st);
     return std::vector<unsigned char>(p, p + n);
@@ -337,6 +339,19 @@ void Database::createDatabase(const std::string& databaseName, const std::string
     {
         SignalsTakenBack reclaim;
         att = provider()->createDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
+    }
+    OnFailure release([att] { att->release(); });
+    att->detach(&st);
+}
+
+void Database::setPageBuffers(const std::string& databaseName, int pages, const std::string& user,
+                              const std::string& password) {
+    Status st;
+    auto dpb = buildDpb(st, user, password, true, 0, "", 1, "", false, "", pages);
+    IAttachment* att = nullptr;
+    {
+        SignalsTakenBack reclaim;
+        att = provider()->attachDatabase(&st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
     }
     OnFailure release([att] { att->release(); });
     att->detach(&st);

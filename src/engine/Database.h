@@ -105,6 +105,11 @@ public:
                                const std::string& password = "",
                                int pageSize = 8192, int dialect = 1,
                                const std::string& defaultCharset = "");
+    // Writes into the header of the database, which no one else has open,
+    // how many pages its cache holds whoever opens it (0: the server's
+    // default), as gfix -buffers does; gbak carries the number in a backup.
+    static void setPageBuffers(const std::string& databaseName, int pages, const std::string& user = "SYSDBA",
+                               const std::string& password = "");
 
     // Engine internals (used by data sets in the engine only).
     DatabaseImpl& impl() { return *impl_; }

@@ -4,9 +4,14 @@
 // by every peer, with where each change was made and what its site had seen.
 // The read asks it for every row it applies, so it is looked up in memory
 // rather than asked of the server row by row.
+//
+// A fill may carry a million entries, so each is held in twelve bytes: its
+// code in two 32-bit words (the journal's columns are INTEGER) and the index
+// of its origin, first fill and seen among the distinct ones, which are few
+// (a handful of sites and the fills since the last acknowledgement).
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
 #include "engine/Database.h"
 #include "replica/RecordCode.h"
@@ -25,29 +30,28 @@ public:
     // of an earlier definition has no origin, first fill or seen.
     static Journal read(engine::Database& db);
 
-    const JournalEntry* update(const RecordCode& c) const {
-        const auto it = updated_.find(c);
-        return it == updated_.end() ? nullptr : &it->second;
-    }
-    const JournalEntry* deletion(const RecordCode& c) const {
-        const auto it = deleted_.find(c);
-        return it == deleted_.end() ? nullptr : &it->second;
-    }
+    const JournalEntry* update(const RecordCode& c) const { return find(updated_, c); }
+    const JournalEntry* deletion(const RecordCode& c) const { return find(deleted_, c); }
     // A "K" entry: the row was kept against a delete (and travels with an
     // update entry): a site that deleted it takes it back.
-    const JournalEntry* keeping(const RecordCode& c) const {
-        const auto it = kept_.find(c);
-        return it == kept_.end() ? nullptr : &it->second;
-    }
-    bool updated(const RecordCode& c) const { return updated_.count(c) != 0; }
-    bool deleted(const RecordCode& c) const { return deleted_.count(c) != 0; }
+    const JournalEntry* keeping(const RecordCode& c) const { return find(kept_, c); }
+    bool updated(const RecordCode& c) const { return update(c) != nullptr; }
+    bool deleted(const RecordCode& c) const { return deletion(c) != nullptr; }
     std::size_t size() const { return updated_.size() + deleted_.size(); }
 
-
 private:
-    std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> updated_;
-    std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> deleted_;
-    std::unordered_map<RecordCode, JournalEntry, RecordCodeHash> kept_;
+    struct Slot {
+        int32_t high, low;
+        uint32_t entry;  // in `entries_`
+    };
+    // Sorted by code, one slot per code: the latest entry of it.
+    using Slots = std::vector<Slot>;
+
+    const JournalEntry* find(const Slots& slots, const RecordCode& c) const;
+    void keepLatest(Slots& slots);
+
+    std::vector<JournalEntry> entries_;  // the distinct ones
+    Slots updated_, deleted_, kept_;
 };
 
 }  // namespace quorvel::replica

@@ -11,6 +11,7 @@
 // The synchro database commits before the local one: if the fill dies
 // between the two, the local history and journal have not moved and the next
 // fill sends the same changes again.
+#include <cstdint>
 #include <optional>
 #include <tuple>
 
@@ -109,34 +110,99 @@ void refuseUncapturedChanges(engine::Database& local) {
                           "which gives them their codes. Nothing was changed.");
 }
 
-// Rows of `select` on the local database appended to `table` of the synchro database.
+// Rows of `select` on the local database appended to `table` of the synchro
+// database; `choose` (with `replaceKey`) picks what of them travels.
 int64_t transfer(engine::Database& local, engine::Database& synchro, const std::string& select,
                  const std::string& table, const std::function<void(int64_t)>& onRows,
-                 const RecordTransfer::SkipRow& skip = {}) {
+                 const RecordTransfer::ChooseRow& choose = {}, const std::vector<std::string>& replaceKey = {}) {
     engine::Query source(local);
     source.setSql(select);
     engine::Table target(synchro);
     target.setTableName(table);
     RecordTransfer transfer(source, target);
     transfer.onRows = onRows;
-    transfer.skipRow = skip;
+    transfer.chooseRow = choose;
+    transfer.replaceKey = replaceKey;
     return transfer.append();
 }
 
-// Leaves out the journal entries that follow one of the same row and
-// operation: they come latest first, and one of each travels.
-class OlderEntries {
+using Take = RecordTransfer::Take;
+
+// One journal entry of each row and operation travels, the latest: the
+// entries come grouped by row and operation (in the order of the journal's
+// index, which spares the server a sort of the whole journal), the first of
+// a group is appended and a later one met after it takes its place.
+class LatestEntries {
 public:
-    bool operator()(const engine::DataSet& entries) {
-        Entry entry{entries.field(0).asInteger(), entries.field(1).asInteger(), entries.field(2).asString()};
-        const bool older = previous_ == entry;
-        previous_ = std::move(entry);
-        return older;
+    explicit LatestEntries(int64_t here) : here_(here) {}
+
+    Take operator()(const engine::DataSet& entries) {
+        const Entry entry = entryOf(entries);
+        if (!latest_ || latest_->row != entry.row) {
+            latest_ = entry;
+            return Take::Append;
+        }
+        if (!later(entry, *latest_)) return Take::Skip;
+        latest_ = entry;
+        return Take::Replace;
+    }
+
+    static const std::vector<std::string>& key() {
+        static const std::vector<std::string> columns{"R$CODE1", "R$CODE2", "OPERATION"};
+        return columns;
     }
 
 private:
-    using Entry = std::tuple<int64_t, int64_t, std::string>;  // the code and the operation
-    std::optional<Entry> previous_;
+    using Row = std::tuple<int64_t, int64_t, std::string>;  // the code and the operation
+    struct Entry {
+        Row row;
+        bool madeHere;
+        int64_t firstFill, seen;
+    };
+
+    // The statement writes this site's number where no origin is written;
+    // no journal names its own site as the origin of a change (a site never
+    // reads its own fill), so that number tells an entry made here.
+    Entry entryOf(const engine::DataSet& e) const {
+        return {{e.field(0).asInteger(), e.field(1).asInteger(), e.field(2).asString()},
+                e.field(4).asInteger() == here_,
+                e.field(5).isNull() ? INT64_MAX : e.field(5).asInteger(),
+                e.field(6).isNull() ? -1 : e.field(6).asInteger()};
+    }
+
+    // One made here is later than one passed on from a clone (passing on
+    // removes the older entries), then the one carried by the newest fill
+    // (not carried yet counting as newest), then the one made having seen
+    // the most.
+    static bool later(const Entry& a, const Entry& b) {
+        if (a.madeHere != b.madeHere) return a.madeHere;
+        if (a.firstFill != b.firstFill) return a.firstFill > b.firstFill;
+        return a.seen > b.seen;
+    }
+
+    int64_t here_;
+    std::optional<Entry> latest_;
+};
+
+// A row named by several journal entries comes once for each, one after the
+// other: it travels once.
+class RepeatedRows {
+public:
+    Take operator()(const engine::DataSet& rows) {
+        if (!code1_) {
+            code1_ = rows.findField("R$CODE1");
+            code2_ = rows.findField("R$CODE2");
+        }
+        const replica::RecordCode code{code1_->asInteger(), code2_->asInteger()};
+        const bool again = previous_ == code;
+        previous_ = code;
+        return again ? Take::Skip : Take::Append;
+    }
+
+private:
+    const engine::Field* code1_ = nullptr;
+    const engine::Field* code2_ = nullptr;
+    std::optional<replica::RecordCode> previous_;
 };
 
 // A fill that stopped before its synchro database was committed: its mark
@@ -276,8 +342,8 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
 
             reporter.step("Fill R$DeletedUpdated");
             reporter.breathe();
-            rep.journalEntries = transfer(local, synchro, journalLatestFirst(here.siteNumber), "R$DELETEDUPDATED", {},
-                                          OlderEntries{});
+            rep.journalEntries = transfer(local, synchro, journalByRow(here.siteNumber), "R$DELETEDUPDATED", {},
+                                          LatestEntries(here.siteNumber), LatestEntries::key());
 
             for (std::size_t k = 0; k < ordered.size(); ++k) {
                 const std::string& table = ordered[k];
@@ -286,9 +352,11 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
                 writeTrace(selection.created + "\n;\n" + selection.updated + "\n;");
                 int64_t sent = 0;
                 reporter.rows(table, 0);
-                for (const std::string* statement : {&selection.created, &selection.updated})
-                    sent += transfer(local, synchro, *statement, table,
-                                     [&reporter, table, sent](int64_t rows) { reporter.rows(table, sent + rows); });
+                sent += transfer(local, synchro, selection.created, table,
+                                 [&reporter, table](int64_t rows) { reporter.rows(table, rows); });
+                sent += transfer(local, synchro, selection.updated, table,
+                                 [&reporter, table, sent](int64_t rows) { reporter.rows(table, sent + rows); },
+                                 RepeatedRows{});
                 rep.tables.push_back({table, sent});
                 reporter.rows(table, sent);
                 reporter.breathe();

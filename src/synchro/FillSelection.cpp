@@ -17,18 +17,18 @@ FillSelection fillSelection(const engine::Database& local, const std::string& ta
                                                          : RecordCode{bound.high, bound.low + 1};
     return {"select * from " + name + "\n"
             " where " + codeBetween(mark, pastBound),
-            "select T.* from (select distinct R$Code1, R$Code2 from R$DeletedUpdated\n"
-            "  where TableName = " + replica::quoted(table) + " and Operation in ('U', 'W')) J\n"
+            "select T.* from R$DeletedUpdated J\n"
             " left join " + name + " T on T.R$Code1 = J.R$Code1 and T.R$Code2 = J.R$Code2\n"
-            " where T.R$Code1 is not null and not " + codeBetween(mark, pastBound, "T.")};
+            " where J.TableName = " + replica::quoted(table) + " and J.Operation in ('U', 'W')\n"
+            "  and T.R$Code1 is not null and not " + codeBetween(mark, pastBound, "T.") + "\n"
+            " order by J.R$Code1, J.R$Code2"};
 }
 
-std::string journalLatestFirst(int64_t here) {
+std::string journalByRow(int64_t here) {
     return "select R$Code1, R$Code2, Operation, TableName, coalesce(Origin, " + std::to_string(here) +
            ") as Origin, FirstFill, Seen\n"
            " from R$DeletedUpdated\n"
-           " order by R$Code1, R$Code2, Operation, case when Origin is null then 1 else 0 end desc,\n"
-           "  coalesce(FirstFill, 2147483647) desc, coalesce(Seen, -1) desc";
+           " order by R$Code1, R$Code2, Operation";
 }
 
 }  // namespace quorvel::synchro

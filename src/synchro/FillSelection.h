@@ -2,8 +2,11 @@
 // The statements that select what a fill sends of one table: the rows
 // created here since the last mark (between the mark and the local bound,
 // through the code index), then the rows named by a "U" entry of the local
-// journal as a whole code (a join driven from the journal's distinct codes,
-// so the table is never scanned). A row that is both is sent once, as a new row.
+// journal as a whole code (a join driven from the journal in the order of
+// its code index, so the table is never scanned and the server sorts
+// nothing: a row named by several entries comes once for each, one after
+// the other, and the fill sends it once). A row that is both is sent once,
+// as a new row.
 //
 // Two statements run one after the other, not one union: Firebird refuses a
 // union over a table with an array column ("Data type unknown").
@@ -24,14 +27,12 @@ struct FillSelection {
 FillSelection fillSelection(const engine::Database& local, const std::string& table, const replica::RecordCode& mark, const replica::RecordCode& bound);
 
 // The journal as a fill sends it: every entry, those of one row and
-// operation together, the latest first (users' transactions only add
-// entries, so a row changed twice has two). The latest is one made here
-// before one passed on from a clone (passing on removes the older entries),
-// then the one carried by the newest fill (not carried yet counting as
-// newest), then the one made having seen the most. Where no origin is
-// written the entry was made here, by site `here`. The fill sends the first
-// of each row and operation and leaves the rest: a sort costs the server a
-// fraction of what numbering the entries with a window would.
-std::string journalLatestFirst(int64_t here);
+// operation one after the other, in the order of the journal's code index
+// (users' transactions only add entries, so a row changed twice has two).
+// Where no origin is written the entry was made here, by site `here`. The
+// fill sends the latest of each row and operation and leaves the rest; read
+// through the index, the journal costs the server no sort, which would hold
+// as much of it in memory as the server's temporary cache allows.
+std::string journalByRow(int64_t here);
 
 }  // namespace quorvel::synchro

@@ -54,29 +54,79 @@ int64_t RecordTransfer::append() {
     if (source_.eof()) return moved;
     const FieldPairs pairs(source_, target_);
     const std::unique_ptr<engine::RowCopy> insert = engine::RowCopy::insertInto(target_, copyPairs(pairs));
+    const Key key = replaceKey.empty() ? Key{} : keyOf(replaceKey);
+    const std::unique_ptr<engine::RowCopy> update =
+        replaceKey.empty() ? nullptr : engine::RowCopy::updateOf(target_, copyPairs(pairs), key.pairs);
     for (; !source_.eof(); source_.next()) {
-        if (skipRow && skipRow(source_)) continue;
-        if (!insert) {
-            appendRow(pairs);
-        } else {
-            try {
-                insert->run();
-            } catch (const engine::DbError& e) {
-                // The record that failed is shown in insert state, as the
-                // field-by-field way leaves it.
-                try {
-                    target_.append();
-                    pairs.copyRow();
-                } catch (const std::exception&) {
-                    // The server's first failure is the one to report.
-                }
-                throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(),
-                                      e.failure());
-            }
+        const Take take = chooseRow ? chooseRow(source_) : Take::Append;
+        if (take == Take::Skip) continue;
+        if (take == Take::Replace && !replaceKey.empty()) {
+            replaceOne(update.get(), insert.get(), pairs, key);
+            continue;
         }
+        appendOne(insert.get(), pairs);
         countMoved(moved);
     }
     return moved;
+}
+
+void RecordTransfer::appendOne(engine::RowCopy* insert, const FieldPairs& pairs) {
+    if (!insert) {
+        appendRow(pairs);
+        return;
+    }
+    try {
+        insert->run();
+    } catch (const engine::DbError& e) {
+        // The record that failed is shown in insert state, as the
+        // field-by-field way leaves it.
+        try {
+            target_.append();
+            pairs.copyRow();
+        } catch (const std::exception&) {
+            // The server's first failure is the one to report.
+        }
+        throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(), e.failure());
+    }
+}
+
+void RecordTransfer::replaceOne(engine::RowCopy* update, engine::RowCopy* insert,
+                                const FieldPairs& pairs, const Key& key) {
+    if (update && update->run() > 0) return;
+    std::vector<engine::Value> values;
+    if (!locate(key, values)) {
+        appendOne(insert, pairs);
+        return;
+    }
+    try {
+        overwriteRow(pairs);
+    } catch (const engine::DbError& e) {
+        throw engine::DbError(rowFailure(e.what(), source_, target_, pairs), e.sqlCode(), e.gdsCode(), e.failure());
+    }
+}
+
+RecordTransfer::Key RecordTransfer::keyOf(const std::vector<std::string>& columns) const {
+    const bool byCode = columns == recordCodeColumns();
+    Key key;
+    for (const std::string& column : columns) {
+        const engine::Field* f = source_.findField(column);
+        const engine::Field* t = target_.findField(column);
+        if (!f || !t)
+            throw engine::DbError("Table " + target_.tableName() +
+                                  (byCode ? std::string(" has no record code (R$Code1, R$Code2)")
+                                          : " has no column " + column) +
+                                  " on both sides: its rows cannot be found for update");
+        key.source.push_back(f);
+        key.pairs.emplace_back(f, t);
+        key.list += (key.list.empty() ? "" : ";") + column;
+    }
+    return key;
+}
+
+bool RecordTransfer::locate(const Key& key, std::vector<engine::Value>& values) const {
+    values.resize(key.source.size());
+    for (std::size_t k = 0; k < key.source.size(); ++k) values[k] = key.source[k]->asValue();
+    return target_.locate(key.list, values);
 }
 
 void RecordTransfer::appendRow(const FieldPairs& pairs) {
@@ -101,22 +151,7 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
     Overwritten result;
     if (source_.eof()) return result;
     const FieldPairs pairs(source_, target_);
-    const bool byCode = keyColumns == recordCodeColumns();
-    std::vector<const engine::Field*> key;
-    std::vector<engine::RowCopy::Pair> keyPairs;
-    std::string keyList;
-    for (const std::string& column : keyColumns) {
-        const engine::Field* f = source_.findField(column);
-        const engine::Field* t = target_.findField(column);
-        if (!f || !t)
-            throw engine::DbError("Table " + target_.tableName() +
-                                  (byCode ? std::string(" has no record code (R$Code1, R$Code2)")
-                                          : " has no column " + column) +
-                                  " on both sides: its rows cannot be found for update");
-        key.push_back(f);
-        keyPairs.emplace_back(f, t);
-        keyList += (keyList.empty() ? "" : ";") + column;
-    }
+    const Key key = keyOf(keyColumns);
     const bool asksLocal = keepLocal || onHeld;
     const engine::Field* code1 = asksLocal ? source_.findField("R$CODE1") : nullptr;
     const engine::Field* code2 = asksLocal ? source_.findField("R$CODE2") : nullptr;
@@ -124,12 +159,9 @@ RecordTransfer::Overwritten RecordTransfer::overwrite(const std::vector<std::str
         throw engine::DbError("Table " + target_.tableName() +
                               " has no record code (R$Code1, R$Code2) on both sides: its rows cannot be found "
                               "for update");
-    const std::unique_ptr<engine::RowCopy> update = engine::RowCopy::updateOf(target_, copyPairs(pairs), keyPairs);
-    std::vector<engine::Value> values(key.size());
-    const auto located = [&] {
-        for (std::size_t k = 0; k < key.size(); ++k) values[k] = key[k]->asValue();
-        return target_.locate(keyList, values);
-    };
+    const std::unique_ptr<engine::RowCopy> update = engine::RowCopy::updateOf(target_, copyPairs(pairs), key.pairs);
+    std::vector<engine::Value> values;
+    const auto located = [&] { return locate(key, values); };
 
     for (; !source_.eof(); source_.next()) {
         // A NULL half of a code matches no journal entry (their codes are never NULL).

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/DataSet.h"
+#include "engine/RowCopy.h"
 #include "engine/Table.h"
 #include "replica/RecordCode.h"
 #include "synchro/FieldPairs.h"
@@ -33,14 +34,19 @@ public:
     static constexpr int64_t kProgressStep = 5000;
 
     // Asked of each source row, the source standing on it, before it is
-    // appended: true leaves it out.
-    using SkipRow = std::function<bool(const engine::DataSet& source)>;
-    SkipRow skipRow;
+    // appended: Skip leaves it out; Replace writes it over the row appended
+    // before that holds the same values in `replaceKey` (a later version of
+    // that row met after it), or appends it when there is none.
+    enum class Take { Append, Skip, Replace };
+    using ChooseRow = std::function<Take(const engine::DataSet& source)>;
+    ChooseRow chooseRow;
+    std::vector<std::string> replaceKey;
 
-    // Appends every source row; returns how many. A row that cannot be
-    // written is named in the error: the table, the column when it can be
-    // told, and the row's key, before the server's own text. The failing
-    // target record stays in insert state so it can be shown.
+    // Appends every source row; returns how many (a replaced row counts
+    // once). A row that cannot be written is named in the error: the table,
+    // the column when it can be told, and the row's key, before the server's
+    // own text. The failing target record stays in insert state so it can be
+    // shown.
     int64_t append();
 
     struct Overwritten {
@@ -69,6 +75,18 @@ public:
                           const OnHeld& onHeld = {});
 
 private:
+    // Key columns on both sides, by name: what finds a target row for a source row.
+    struct Key {
+        std::vector<const engine::Field*> source;
+        std::vector<engine::RowCopy::Pair> pairs;
+        std::string list;  // "A;B", as locate takes it
+    };
+    Key keyOf(const std::vector<std::string>& columns) const;
+    bool locate(const Key& key, std::vector<engine::Value>& values) const;
+    void appendOne(engine::RowCopy* insert, const FieldPairs& pairs);
+    void replaceOne(engine::RowCopy* update, engine::RowCopy* insert, const FieldPairs& pairs,
+                    const Key& key);
+
     void reopen();
     // The field-by-field way of one row, which leaves a failing target
     // record in its insert or edit state for the caller to show.
