@@ -35,8 +35,8 @@ class EntryWriter {
 public:
     static constexpr std::size_t kBatch = 64;
 
-    EntryWriter(engine::Database& local, const char* operation, int64_t origin)
-        : local_(local), operation_(operation), origin_(origin), drop_(local, operation) {}
+    EntryWriter(engine::Database& local, const ArrivalRules& rules, const char* operation)
+        : local_(local), rules_(rules), operation_(operation), origin_(rules.sender()), drop_(local, operation) {}
 
     void add(const ArrivalRules::Change& c) {
         pending_.push_back(&c);
@@ -47,14 +47,14 @@ public:
     void flush() {
         if (pending_.empty()) return;
         for (const ArrivalRules::Change* c : pending_)
-            if (c->replaces) drop_.drop(c->code);
+            if (c->replaces) drop_.drop(c->code());
         engine::Query& block = blockOf(pending_.size());
         block.setParam("O", origin_);
         for (std::size_t i = 0; i < pending_.size(); ++i) {
             const Names& n = names_[i];
-            block.setParam(n.code1, pending_[i]->code.high);
-            block.setParam(n.code2, pending_[i]->code.low);
-            block.setParam(n.table, pending_[i]->table);
+            block.setParam(n.code1, static_cast<int64_t>(pending_[i]->high));
+            block.setParam(n.code2, static_cast<int64_t>(pending_[i]->low));
+            block.setParam(n.table, rules_.tableOf(*pending_[i]));
         }
         block.execSql();
         pending_.clear();
@@ -81,6 +81,7 @@ private:
     }
 
     engine::Database& local_;
+    const ArrivalRules& rules_;
     const char* operation_;
     int64_t origin_;
     EntryDrop drop_;
@@ -95,10 +96,10 @@ private:
 // Replaces the entry of one operation by one with the sender's origin (an
 // update entry of the master's own is replaced only where the clone's later
 // update won over it).
-void journal(engine::Database& local, const std::vector<ArrivalRules::Change>& changes, const char* operation,
-             int64_t origin) {
+void journal(engine::Database& local, const ArrivalRules& rules, const std::vector<ArrivalRules::Change>& changes,
+             const char* operation) {
     if (changes.empty()) return;
-    EntryWriter writer(local, operation, origin);
+    EntryWriter writer(local, rules, operation);
     for (const ArrivalRules::Change& c : changes) writer.add(c);
     writer.flush();
 }
@@ -106,12 +107,12 @@ void journal(engine::Database& local, const std::vector<ArrivalRules::Change>& c
 }  // namespace
 
 void journalArrivals(engine::Database& local, const ArrivalRules& rules) {
-    journal(local, rules.relayedUpdates(), "U", rules.sender());
-    journal(local, rules.relayedDeletes(), "D", rules.sender());
-    journal(local, rules.revived(), "K", rules.sender());
+    journal(local, rules, rules.relayedUpdates(), "U");
+    journal(local, rules, rules.relayedDeletes(), "D");
+    journal(local, rules, rules.revived(), "K");
     if (!rules.revived().empty()) {
         EntryDrop drop(local, "D");
-        for (const ArrivalRules::Change& c : rules.revived()) drop.drop(c.code);
+        for (const ArrivalRules::Change& c : rules.revived()) drop.drop(c.code());
     }
     if (rules.overruled().empty()) return;
     EntryDrop drop(local, "U");

@@ -1,5 +1,7 @@
 #include "synchro/ArrivalRules.h"
 
+#include <algorithm>
+
 namespace quorvel::synchro {
 
 using replica::JournalEntry;
@@ -88,10 +90,19 @@ bool ArrivalRules::appliesDeletion(const RecordCode& code) const {
     return !settled_.passesOver(code, Settled::What::Deletion, theirs->first);
 }
 
+ArrivalRules::Change ArrivalRules::change(const std::string& table, const RecordCode& code, bool replaces) {
+    // The passes go table by table: the last one named is nearly always it.
+    std::size_t at = tables_.size();
+    if (at > 0 && tables_.back() == table) --at;
+    else at = static_cast<std::size_t>(std::find(tables_.begin(), tables_.end(), table) - tables_.begin());
+    if (at == tables_.size()) tables_.push_back(table);
+    return {static_cast<uint16_t>(at), replaces, static_cast<int32_t>(code.high), static_cast<int32_t>(code.low)};
+}
+
 void ArrivalRules::applied(const std::string& table, const RecordCode& code) {
     if (!master_) return;
-    relayedUpdates_.push_back({table, code, local_.updated(code)});
-    if (sent_.keeping(code)) revived_.push_back({table, code, local_.keeping(code) != nullptr});
+    relayedUpdates_.push_back(change(table, code, local_.updated(code)));
+    if (sent_.keeping(code)) revived_.push_back(change(table, code, local_.keeping(code) != nullptr));
 }
 
 void ArrivalRules::appliedOverHeld(const std::string& table, const RecordCode& code) {
@@ -101,7 +112,7 @@ void ArrivalRules::appliedOverHeld(const std::string& table, const RecordCode& c
 }
 
 void ArrivalRules::deleted(const std::string& table, const RecordCode& code) {
-    if (master_) relayedDeletes_.push_back({table, code, local_.deleted(code)});
+    if (master_) relayedDeletes_.push_back(change(table, code, local_.deleted(code)));
 }
 
 }  // namespace quorvel::synchro

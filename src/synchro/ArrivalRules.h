@@ -79,11 +79,15 @@ public:
     void appliedOverHeld(const std::string& table, const replica::RecordCode& code);
     void deleted(const std::string& table, const replica::RecordCode& code);
 
+    // A read at the master may pass on a million changes: each is held in
+    // twelve bytes, its table by its place among the read's tables.
     struct Change {
-        std::string table;
-        replica::RecordCode code;
-        bool replaces = false;  // the local journal has an entry of that operation for the code
+        uint16_t table;  // tableOf() names it
+        bool replaces;   // the local journal has an entry of that operation for the code
+        int32_t high, low;  // the code's words (the code columns are INTEGER)
+        replica::RecordCode code() const { return {high, low}; }
     };
+    const std::string& tableOf(const Change& c) const { return tables_[c.table]; }
     // At the master: the changes to journal with the sender as origin.
     const std::vector<Change>& relayedUpdates() const { return relayedUpdates_; }
     const std::vector<Change>& relayedDeletes() const { return relayedDeletes_; }
@@ -106,6 +110,8 @@ private:
     bool answered(const replica::JournalEntry& mine) const;
     bool keptBySender(const replica::JournalEntry& gone, const replica::JournalEntry* theirs) const;
     bool rowPassedOver(const replica::RecordCode& code) const;
+    Change change(const std::string& table, const replica::RecordCode& code, bool replaces);
+    std::vector<std::string> tables_;
     std::vector<Change> relayedUpdates_, relayedDeletes_, revived_;
     std::vector<replica::RecordCode> overruled_;
 };
