@@ -40,12 +40,10 @@ std::vector<ToolTrigger> toolTriggers(engine::Database& db) {
 // The text of this version for `t`, under its own name.
 std::string renewed(engine::Database& db, const ToolTrigger& t) {
     const int dialect = db.sqlDialect();
-    const std::string number = t.name.substr(2);
-    const bool numbered = !number.empty() && number.size() < 9 &&
-                          number.find_first_not_of("0123456789") == std::string::npos;
-    const int n = numbered ? std::stoi(number) : 0;
+    const std::optional<int> number = replica::schema::triggerNumber(t.name);
+    const int n = number.value_or(0);
     std::string text;
-    switch (numbered ? t.type : 0) {
+    switch (number ? t.type : 0) {
         case 1: text = replica::schema::insertTrigger(n, t.table, dialect); break;
         case 4: text = replica::schema::updateTrigger(n, t.table, dialect, replica::changeCondition(db, t.table)); break;
         case 6: text = replica::schema::deleteTrigger(n, t.table, dialect); break;
@@ -53,7 +51,7 @@ std::string renewed(engine::Database& db, const ToolTrigger& t) {
             throw Refused("The trigger " + t.name + " on " + t.table +
                           " is not one the tool makes: recreate the triggers at the master instead.");
     }
-    return "create or alter" + text.substr(std::string("create").size());
+    return replica::schema::createOrAlter(text);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the catalogue (Catalogue.h). Texts are sent exactly as written here; "::"
 // reaches the server as one colon (a single colon before a name would be a
 // parameter).
+#include <optional>
 #include <string>
 
 #include "engine/Database.h"
@@ -123,5 +124,19 @@ inline const std::string kCountToolTriggers =
     "select count(*) from RDB$Triggers where RDB$Trigger_Name starting with 'R$'";
 
 inline std::string dropTrigger(const std::string& name) { return "drop trigger " + name; }
+
+// The number n of a trigger named R$<n> as the tool names them; none for any
+// other name.
+inline std::optional<int> triggerNumber(const std::string& name) {
+    const std::string number = name.rfind("R$", 0) == 0 ? name.substr(2) : "";
+    if (number.empty() || number.size() > 8 || number.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoi(number);
+}
+
+// A trigger's "create" statement as "create or alter": replaced in place.
+inline std::string createOrAlter(const std::string& createStatement) {
+    return "create or alter" + createStatement.substr(std::string("create").size());
+}
 
 }  // namespace quorvel::replica::schema

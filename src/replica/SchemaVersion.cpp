@@ -64,12 +64,9 @@ void renewInsertTriggers(engine::Database& db) {
         q.open();
         for (q.first(); !q.eof(); q.next()) triggers.emplace_back(q.field(0).asString(), q.field(1).asString());
     }
-    for (const auto& [name, table] : triggers) {
-        const std::string number = name.substr(2);
-        if (number.empty() || number.size() > 8 || number.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string text = schema::insertTrigger(std::stoi(number), table, db.sqlDialect());
-        run(db, "create or alter" + text.substr(std::string("create").size()));
-    }
+    for (const auto& [name, table] : triggers)
+        if (const std::optional<int> n = schema::triggerNumber(name))
+            run(db, schema::createOrAlter(schema::insertTrigger(*n, table, db.sqlDialect())));
     grantToolRights(db);
     tx.commit();
 }
