@@ -114,7 +114,19 @@ void cancelOperation() {
     cancelRunningStatements();
 }
 
-void endCancel() { cancelPending = false; }
+void endCancel() {
+    cancelPending = false;
+    // A cancel that reached the server just after the operation's last
+    // statement stays pending on the attachment and would stop its next
+    // statement, whoever runs it: switching cancellation off and on again
+    // drops it.
+    std::lock_guard<std::mutex> lock(watchedMutex);
+    QuietStatus st;
+    for (IAttachment* att : watched()) {
+        att->cancelOperation(&st, fb_cancel_disable);
+        att->cancelOperation(&st, fb_cancel_enable);
+    }
+}
 
 void throwIfCancelled() {
     if (cancelPending.exchange(false)) throw DbError("operation was cancelled", 0, 0, Failure::Cancelled);
