@@ -82,10 +82,7 @@ Outcome receivePackages(engine::Database& local, const std::string& dir, Reporte
         if (!isFolder(dir)) throw Refused(dir + " is no folder. Nothing was read.");
         std::optional<FolderLock> lock;
         if (takeLock) lock.emplace(dir);
-        if (lock && !lock->held())
-            throw engine::DbError("Another run is sending or receiving in " + dir +
-                                      ": try again when it has ended. Nothing was read.",
-                                  0, 0, engine::Failure::FileInUse);
+        refuseIfHeldElsewhere(lock, dir, "Nothing was read.");
         replica::requireCurrentVersion(local);
         std::optional<replica::SetKey> key;
         std::string setId;

@@ -82,10 +82,7 @@ Outcome sendPackage(engine::Database& local, const std::string& dir, Reporter& r
         // left there goes.
         std::optional<FolderLock> lock;
         if (takeLock) lock.emplace(dir);
-        if (lock && !lock->held())
-            throw engine::DbError("Another run is sending or receiving in " + dir +
-                                      ": try again when it has ended. Nothing was sent.",
-                                  0, 0, engine::Failure::FileInUse);
+        refuseIfHeldElsewhere(lock, dir, "Nothing was sent.");
         removeLeftovers(dir);
         replica::requireCurrentVersion(local);
         const replica::SetKey key = keyForSending(local);

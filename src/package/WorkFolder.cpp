@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/Error.h"
+
 namespace quorvel::package {
 
 namespace {
@@ -61,6 +63,14 @@ FolderLock::FolderLock(const std::string& dir) {
 
 FolderLock::~FolderLock() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+void refuseIfHeldElsewhere(const std::optional<FolderLock>& lock, const std::string& dir,
+                           const std::string& nothingDone) {
+    if (lock && !lock->held())
+        throw engine::DbError("Another run is sending or receiving in " + dir + ": try again when it has ended. " +
+                                  nothingDone,
+                              0, 0, engine::Failure::FileInUse);
 }
 
 void removeLeftovers(const std::string& dir) {

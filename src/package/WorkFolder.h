@@ -3,6 +3,7 @@
 // everything in it when the run ends; and the lock that keeps two runs out
 // of one folder. A run killed before it could remove its folder leaves it
 // behind: the next run removes every such folder no living run holds.
+#include <optional>
 #include <string>
 
 #include "package/Operations.h"
@@ -35,6 +36,12 @@ public:
 private:
     int fd_ = -1;
 };
+
+// Throws "Another run is sending or receiving in DIR ..." (a try-again-later
+// failure) when `lock` was taken and another run holds it; `nothingDone`
+// ends the message. No lock: the caller holds the folder's already.
+void refuseIfHeldElsewhere(const std::optional<FolderLock>& lock, const std::string& dir,
+                           const std::string& nothingDone);
 
 // Send and receive for a run that holds the folders' locks already (an
 // exchange); SendPackage and ReceivePackages take them.

@@ -65,11 +65,8 @@ void widenDates(engine::Database& db, const std::vector<Object>& objects) {
         for (const Column& c : o.columns) {
             if (c.type != "DATE" || c.type3 != "TIMESTAMP") continue;
             // 12: a dialect-3 DATE, which holds no time of day.
-            const bool dateOnly =
-                integerOf(db, "select count(*) from RDB$Relation_Fields RF join RDB$Fields F on F.RDB$Field_Name = "
-                              "RF.RDB$Field_Source where RF.RDB$Relation_Name = " + quoted(o.name) +
-                              " and RF.RDB$Field_Name = " + quoted(c.name) + " and F.RDB$Field_Type = 12") != 0;
-            if (dateOnly) inTransaction(db, "alter table " + o.name + " alter column " + c.name + " type timestamp");
+            const std::optional<ColumnStorage> stored = StorageOf(db, o.name, c.name);
+            if (stored && stored->type == 12) inTransaction(db, "alter table " + o.name + " alter column " + c.name + " type timestamp");
         }
     }
 }

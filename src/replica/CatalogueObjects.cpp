@@ -2,6 +2,7 @@
 #include <stdexcept>
 
 #include "replica/Catalogue.h"
+#include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
 
 namespace quorvel::replica::catalogue {
@@ -60,12 +61,15 @@ std::string fillProcedure(bool bounded, bool restoredRefused, bool keepsDraw) {
                   "     exception R$CODES_USED_UP 'The record codes of ' || trim(Site) || ' are used up: its range "
                   "ends at (' ||\n"
                   "       Bound1 || ', ' || Bound2 || '). Nothing was saved.';\n" +
-                      std::string(keepsDraw ? "   if (rdb$get_context('USER_TRANSACTION', 'R$FIRSTCODE') is null) then\n"
-                                              "     rdb$set_context('USER_TRANSACTION', 'R$FIRSTCODE', High || ' ' || C);\n"
-                                              "   rdb$set_context('USER_TRANSACTION', 'R$HIGH', High);\n"
-                                              "   rdb$set_context('USER_TRANSACTION', 'R$LIMIT', "
-                                              "iif(High < Bound1, MaxValue, Bound2));\n"
-                                            : "")
+                      (keepsDraw ? "   if (rdb$get_context('USER_TRANSACTION', '" + schema::kFirstCodeVariable +
+                                       "') is null) then\n"
+                                       "     rdb$set_context('USER_TRANSACTION', '" + schema::kFirstCodeVariable +
+                                       "', High || ' ' || C);\n"
+                                       "   rdb$set_context('USER_TRANSACTION', '" + schema::kDrawHighVariable +
+                                       "', High);\n"
+                                       "   rdb$set_context('USER_TRANSACTION', '" + schema::kDrawLimitVariable +
+                                       "', iif(High < Bound1, MaxValue, Bound2));\n"
+                                 : std::string())
                 : "";
     const std::string restoredCheck =
         restoredRefused

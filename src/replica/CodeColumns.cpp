@@ -47,11 +47,7 @@ void ClearForNumbering(engine::Database& db, const std::string& table) {
     // column dropped in this transaction are already gone for it.
     std::vector<std::string> stray;
     for (const char* column : {"R$CODE1", "R$CODE2"})
-        if (ColumnPresent(db, table, column) &&
-            integerOf(db, "select count(*) from RDB$Relation_Fields RF join RDB$Fields F on F.RDB$Field_Name = "
-                          "RF.RDB$Field_Source where RF.RDB$Relation_Name = " + quoted(catalogueName(db, table)) +
-                          " and RF.RDB$Field_Name = '" + column +
-                          "' and F.RDB$Field_Type = 8 and coalesce(F.RDB$Field_Scale, 0) = 0") == 0)
+        if (const std::optional<ColumnStorage> stored = StorageOf(db, table, column); stored && !stored->isInteger())
             stray.push_back(column);
     for (const std::string& column : stray) run(db, "alter table " + db.identifier(table) + " drop " + column);
 }

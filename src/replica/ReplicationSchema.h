@@ -39,6 +39,10 @@ inline const std::string kReadingContext = "rdb$get_context('USER_TRANSACTION', 
 inline const std::string kPassOverTriggers =
     "execute block as begin rdb$set_context('USER_TRANSACTION', 'R$READING', 'Y'); end";
 inline const std::string kFirstCodeVariable = "R$FIRSTCODE";
+// Left by R$FILL for the insert trigger's own draws (version 13): the high
+// word drawn in, and the last low word the range allows in it.
+inline const std::string kDrawHighVariable = "R$HIGH";
+inline const std::string kDrawLimitVariable = "R$LIMIT";
 // What tells the triggers of this kind from those of earlier versions.
 inline const std::string kReadingMarker = "R$READING";
 
@@ -58,12 +62,12 @@ inline std::string insertTrigger(int n, const std::string& table, int dialect = 
            "begin\n"
            "  if (" + kReadingContext + " is null or new.R$Code1 is null or new.R$Code2 is null) then\n"
            "  begin\n"
-           "    Limit = rdb$get_context('USER_TRANSACTION', 'R$LIMIT');\n"
+           "    Limit = rdb$get_context('USER_TRANSACTION', '" + kDrawLimitVariable + "');\n"
            "    if (Limit is not null) then\n"
            "    begin\n"
            "      new.R$Code2 = gen_id(R$Gen2, 1);\n"
            "      new.R$Code1 = gen_id(R$Gen1, 0);\n"
-           "      if (new.R$Code1 = cast(rdb$get_context('USER_TRANSACTION', 'R$HIGH') as Integer)\n"
+           "      if (new.R$Code1 = cast(rdb$get_context('USER_TRANSACTION', '" + kDrawHighVariable + "') as Integer)\n"
            "          and new.R$Code2 <= Limit) then\n"
            "        exit;\n"
            "    end\n"
