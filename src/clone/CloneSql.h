@@ -41,7 +41,6 @@ std::string numberOf(const std::string& name);
 inline const std::string kLastSynchroNumber = "select max(SynchroNumber) from R$SYNCHRO";
 // A history row: its number, its "YYYY-MM-DD" date and the record code it marks.
 std::string insertMark(int64_t number, const std::string& date, int64_t code1, int64_t code2);
-inline const std::string kEmptyJournal = "delete from R$DELETEDUPDATED";
 
 // The offset column is GENOFFSET: OFFSET is a reserved word of the server
 // and dialect 1 cannot quote it.

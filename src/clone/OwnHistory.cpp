@@ -5,6 +5,7 @@
 #include "clone/CloneSql.h"
 #include "db/Today.h"
 #include "engine/FirstValue.h"
+#include "replica/Captured.h"
 
 namespace quorvel::clone {
 
@@ -13,7 +14,7 @@ void startOwnHistory(engine::Database& clone, RecordCodeStart lastCodeBeforeClon
     const auto last = engine::firstInteger(clone, sql::kLastSynchroNumber);
     const int64_t next = last ? *last + 1 : 0;
     clone.execute(sql::insertMark(next, nowText(), lastCodeBeforeClone.gen1, lastCodeBeforeClone.gen2));
-    clone.execute(sql::kEmptyJournal);
+    replica::emptyJournal(clone);
 }
 
 }  // namespace quorvel::clone

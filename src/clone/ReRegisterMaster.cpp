@@ -15,6 +15,7 @@
 #include "operation/RunOperation.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
+#include "replica/Captured.h"
 #include "replica/LocalSite.h"
 #include "replica/SchemaVersion.h"
 #include "replica/SetIdentity.h"
@@ -101,7 +102,7 @@ Outcome ReRegisterMaster(engine::Database& master, engine::Database& clone, Repo
         master.execute(replica::schema::kPassOverTriggers);
         const RecordCode bound = replica::LocalSite::read(master).bound;
         const synchro::AdoptedRows adopted = synchro::adoptRows(master, clone, bound, reporter);
-        replica::run(master, "delete from R$DeletedUpdated");
+        replica::emptyJournal(master);
         // Codes the lost master drew came back with the clone's rows.
         const RecordCode drawn = replica::codesDrawn(master);
         if (drawn < adopted.highestOwn) {

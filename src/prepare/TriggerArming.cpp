@@ -13,6 +13,7 @@
 #include "prepare/Guards.h"
 #include "prepare/Operations.h"
 #include "replica/ToolRights.h"
+#include "replica/Captured.h"
 #include "replica/ChangeTest.h"
 #include "replica/CodeColumns.h"
 #include "replica/CodeIndex.h"
@@ -124,7 +125,7 @@ void armAndMark(engine::Database& db, const std::vector<std::string>& tables) {
     // Every row was just renumbered from (0, 1): earlier marks and journal
     // entries name codes that now mean other rows.
     run(db, "delete from R$SYNCHRO");
-    run(db, "delete from R$DELETEDUPDATED");
+    replica::emptyJournal(db);
     run(db, "insert into R$SYNCHRO values(0," + quoted(nowText()) + ", " + code1 + ", " + code2 + ")");
     replica::recordTriggerGeneration(db, replica::TriggerGeneration::SkipsNoOps);
     replica::grantToolRights(db);

@@ -229,6 +229,15 @@ std::vector<Object> makeLocal() {
                {"DBUSER", "VARCHAR(63)"}, {"PEER", "VARCHAR(31)"}, {"FILLNUMBER", "INTEGER"},
                {"OUTCOME", "VARCHAR(12)"}, {"COUNTS", "VARCHAR(2000)"}, {"MESSAGE", "VARCHAR(2000)"}},
               {}, 11),
+        // Where the update and delete triggers leave their entries (version
+        // 14): no index to keep, so a user's update or delete pays for one
+        // plain insert. A fill, a read, and whatever else reads the journal
+        // move what has been committed here into R$DELETEDUPDATED first, in
+        // their own transaction (Captured.h).
+        table("R$CAPTURED",
+              {{"R$CODE1", "INTEGER NOT NULL"}, {"R$CODE2", "INTEGER NOT NULL"}, {"OPERATION", "CHAR(1) NOT NULL"},
+               {"TABLENAME", "CHAR(31)"}, {"SEEN", "INTEGER"}},
+              {}, 14),
     };
 }
 

@@ -29,11 +29,12 @@ inline std::string masterRow(const std::string& maxValue1, const std::string& ma
 // that rolls over gets the new high word) and leaves in its transaction's
 // context the first code it drew: a fill reads the codes of transactions
 // still open, so that its mark never passes a row that commits after it.
-// The journal is only ever inserted into by users' transactions, never
-// updated or deleted: a fill or read pruning and stamping entries then never
-// waits for, or collides with, a user's open transaction. A row updated
-// twice has two entries; readers take the latest. SEEN, at a clone, is the
-// last master fill read when the change was made.
+// The update and delete triggers only ever insert, into R$CAPTURED (version
+// 14; R$DELETEDUPDATED before), never update or delete: a fill or read
+// moving, pruning and stamping entries then never waits for, or collides
+// with, a user's open transaction. A row updated twice has two entries;
+// readers take the latest. SEEN, at a clone, is the last master fill read
+// when the change was made.
 inline const std::string kReadingContext = "rdb$get_context('USER_TRANSACTION', 'R$READING')";
 // Run in a transaction, makes the triggers pass over it.
 inline const std::string kPassOverTriggers =
@@ -90,7 +91,7 @@ inline std::string deleteTrigger(int n, const std::string& table, int dialect = 
            "as\n"
            "begin\n"
            "  if (" + kReadingContext + " is null) then\n"
-           "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
+           "    insert into R$CAPTURED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
            "    values (old.R$Code1, old.R$Code2, 'D', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }
@@ -104,7 +105,7 @@ inline std::string updateTrigger(int n, const std::string& table, int dialect = 
            "begin\n"
            "  if (" + kReadingContext + " is null" + (changed.empty() ? "" : "\n    and (" + changed + ")") +
            ") then\n"
-           "    insert into R$DELETEDUPDATED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
+           "    insert into R$CAPTURED (R$Code1, R$Code2, Operation, TableName, Seen)\n"
            "    values (old.R$Code1, old.R$Code2, 'U', " + quoted(table) + ", " + kSeenNow + ");\n"
            "end";
 }

@@ -1,12 +1,16 @@
 #include "replica/ToolRights.h"
 #include "replica/SchemaVersion.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
+#include <vector>
 
 #include "engine/Query.h"
 #include "engine/Transaction.h"
 #include "operation/Refused.h"
 #include "replica/Catalogue.h"
+#include "replica/ChangeTest.h"
 #include "replica/Presence.h"
 #include "replica/SetIdentity.h"
 #include "replica/SetKey.h"
@@ -50,23 +54,43 @@ TriggerGeneration scannedGeneration(engine::Database& db) {
     return skipping == all ? TriggerGeneration::SkipsReads : TriggerGeneration::JournalsEverything;
 }
 
-// 13: the insert triggers draw their codes themselves after the first draw
-// of a transaction. Triggers of the first generation are left alone: a read
-// switches them all off, and renew-triggers or an arming replaces them whole.
-void renewInsertTriggers(engine::Database& db) {
-    if (triggerGeneration(db) < TriggerGeneration::SkipsReads) return;
+// The tool's triggers of one event (the catalogue's type: 1 before insert,
+// 4 after update, 6 after delete) renewed in place with this version's text:
+// at 13 the insert triggers, which draw their codes themselves after the
+// first draw of a transaction; at 14 the update and delete triggers, which
+// write to R$CAPTURED. An update trigger keeps the generation it has (with
+// or without the test for a change). Triggers of the first generation are
+// left alone: a read switches them all off, and renew-triggers or an arming
+// replaces them whole.
+void renewTriggers(engine::Database& db, const std::vector<int>& types) {
+    const TriggerGeneration generation = triggerGeneration(db);
+    if (generation < TriggerGeneration::SkipsReads) return;
     engine::Transaction tx(db);
-    std::vector<std::pair<std::string, std::string>> triggers;
+    struct Found {
+        std::string name, table;
+        int type;
+    };
+    std::vector<Found> triggers;
     {
         engine::Query q(db);
-        q.setSql("select RDB$Trigger_Name, RDB$Relation_Name from RDB$Triggers where RDB$Trigger_Name starting with "
-                 "'R$' and RDB$Trigger_Type = 1 and RDB$Relation_Name is not null");
+        q.setSql("select RDB$Trigger_Name, RDB$Relation_Name, RDB$Trigger_Type from RDB$Triggers where "
+                 "RDB$Trigger_Name starting with 'R$' and RDB$Relation_Name is not null");
         q.open();
-        for (q.first(); !q.eof(); q.next()) triggers.emplace_back(q.field(0).asString(), q.field(1).asString());
+        for (q.first(); !q.eof(); q.next())
+            triggers.push_back({q.field(0).asString(), q.field(1).asString(), static_cast<int>(q.field(2).asInteger())});
     }
-    for (const auto& [name, table] : triggers)
-        if (const std::optional<int> n = schema::triggerNumber(name))
-            run(db, schema::createOrAlter(schema::insertTrigger(*n, table, db.sqlDialect())));
+    const int dialect = db.sqlDialect();
+    for (const Found& t : triggers) {
+        const std::optional<int> n = schema::triggerNumber(t.name);
+        if (!n || std::find(types.begin(), types.end(), t.type) == types.end()) continue;
+        std::string text;
+        if (t.type == 1) text = schema::insertTrigger(*n, t.table, dialect);
+        if (t.type == 4)
+            text = schema::updateTrigger(*n, t.table, dialect,
+                                         generation >= TriggerGeneration::SkipsNoOps ? changeCondition(db, t.table) : "");
+        if (t.type == 6) text = schema::deleteTrigger(*n, t.table, dialect);
+        if (!text.empty()) run(db, schema::createOrAlter(text));
+    }
     grantToolRights(db);
     tx.commit();
 }
@@ -141,7 +165,8 @@ int upgradeLocal(engine::Database& db, int to) {
             tx.commit();
         }
         if (step == 12) catalogue::widenDates(db, catalogue::localObjects());
-        if (step == 13) renewInsertTriggers(db);
+        if (step == 13) renewTriggers(db, {1});
+        if (step == 14) renewTriggers(db, {4, 6});
         if (step >= 4) recordVersion(db, step);
     }
     return from;

@@ -25,6 +25,8 @@
 //            carry the time of day
 //        13  the insert triggers draw their codes themselves after a
 //            transaction's first draw, which R$FILL makes and bounds
+//        14  R$CAPTURED: the update and delete triggers write there, without
+//            an index; what reads the journal moves it into R$DELETEDUPDATED
 //   synchro 1  the journal and the history alone
 //           2  R$SENDER, R$ACKNOWLEDGED, the journal's three columns
 //           3  R$SENDER.FORMAT
@@ -38,7 +40,7 @@
 
 namespace quorvel::replica {
 
-constexpr int kLocalVersion = 13;
+constexpr int kLocalVersion = 14;
 constexpr int kSynchroFormat = 4;
 
 // Which journal triggers a database has: those of the first versions journal

@@ -43,8 +43,14 @@ void grantToolRights(engine::Database& db) {
         q.open();
         for (; !q.eof(); q.next()) triggers.emplace_back(q.field(0).asString(), static_cast<int>(q.field(1).asInteger()));
     }
-    for (const auto& [trigger, type] : triggers)
+    // From version 14 the update and delete triggers write to R$CAPTURED;
+    // those of the first generation, left as they were, still write to the
+    // journal, so both are granted.
+    const bool captured = TablePresent(db, "R$CAPTURED");
+    for (const auto& [trigger, type] : triggers) {
         for (const std::string& right : rightsOfTrigger(type)) db.execute("grant " + right + " to trigger " + trigger);
+        if (type != 1 && captured) db.execute("grant insert on R$CAPTURED to trigger " + trigger);
+    }
 }
 
 }  // namespace quorvel::replica

@@ -23,6 +23,7 @@
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
+#include "replica/Captured.h"
 #include "replica/ChangeTest.h"
 #include "replica/CodeColumns.h"
 #include "replica/TriggerKind.h"
@@ -320,6 +321,9 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             // What every peer has read goes; what remains is stamped with this
             // fill's number where no fill carried it yet, and at a clone with
             // the last master fill it had read when the change was made.
+            // What the triggers captured joins the journal first, in this
+            // snapshot: the journal then holds every change the rows show.
+            replica::absorbCaptured(local);
             local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
             replica::markCarriedBy(local, number);
             replica::stampSeen(local, peers);

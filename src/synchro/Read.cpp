@@ -11,6 +11,7 @@
 #include "engine/Table.h"
 #include "engine/Transaction.h"
 #include "operation/RunOperation.h"
+#include "replica/Captured.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
 #include "replica/ExchangeLog.h"
@@ -320,6 +321,9 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
             const replica::Peer* peer = nullptr;
             for (const replica::Peer& p : peers)
                 if (sender && p.number == sender->siteNumber) peer = &p;
+            // What the triggers captured joins the journal first, in this
+            // snapshot: a local change the rows show is then in the journal.
+            replica::absorbCaptured(local);
             replica::stampSeen(local, peers);
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);

@@ -7,6 +7,7 @@
 #include "engine/Transaction.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Acknowledgements.h"
+#include "replica/Captured.h"
 #include "replica/Journal.h"
 #include "replica/LocalSite.h"
 #include "replica/RecordCode.h"
@@ -48,6 +49,9 @@ UnsentWork takeUnsentWork(engine::Database& master, engine::Database& restored, 
     const bool madeLastRead = lastRead <= ownLast;
     const RecordCode bound = replica::LocalSite::read(restored).bound;
     const RecordCode mark = replica::markOfFill(restored, madeLastRead ? lastRead : ownLast).code;
+    // Both journals whole: what their triggers captured joins them first.
+    replica::absorbCaptured(restored);
+    replica::absorbCaptured(master);
     replica::stampSeen(restored, replica::readPeers(restored));
     replica::run(restored, "delete from R$DeletedUpdated where FirstFill <= " + std::to_string(lastRead));
     if (!madeLastRead) {

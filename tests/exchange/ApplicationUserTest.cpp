@@ -9,6 +9,7 @@
 
 #include "OperatorSites.h"
 #include "support/Workspace.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 namespace {
@@ -27,18 +28,20 @@ TEST_F(ApplicationUser, KeepsWorkingAfterArmingAndCannotWriteTheJournal) {
             " DELETE FROM CUSTOMER WHERE ID = 2; COMMIT;",
             "CLERK");
         EXPECT_EQ(work.find("Statement failed"), std::string::npos) << work;
-        const std::string journal = "select count(*) || ' ' || sum(R$CODE2) from R$DELETEDUPDATED;";
+        const std::string journal = "select count(*) || ' ' || sum(R$CODE2) from " + test::kWholeJournal + " J;";
         const std::string journaled = value(db, journal);
         EXPECT_EQ(journaled.substr(0, journaled.find(' ')), "3") << "two updates and a delete, journaled";
 
         const std::string forged = Workspace::isqlOutput(
             db,
             "INSERT INTO R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME) VALUES (0, 3, 'D', 'CUSTOMER');"
-            " DELETE FROM R$DELETEDUPDATED; UPDATE R$PEERS SET LASTREAD = 99; COMMIT;",
+            " DELETE FROM R$DELETEDUPDATED; UPDATE R$PEERS SET LASTREAD = 99;"
+            " INSERT INTO R$CAPTURED (R$CODE1, R$CODE2, OPERATION, TABLENAME) VALUES (0, 3, 'D', 'CUSTOMER'); COMMIT;",
             "CLERK");
         EXPECT_NE(forged.find("no permission for INSERT access to TABLE R$DELETEDUPDATED"), std::string::npos) << forged;
         EXPECT_NE(forged.find("no permission for DELETE access to TABLE R$DELETEDUPDATED"), std::string::npos) << forged;
         EXPECT_NE(forged.find("no permission for UPDATE access to TABLE R$PEERS"), std::string::npos) << forged;
+        EXPECT_NE(forged.find("no permission for INSERT access to TABLE R$CAPTURED"), std::string::npos) << forged;
         EXPECT_EQ(value(db, journal), journaled);
     }
 }

@@ -52,7 +52,7 @@ COMMIT;
 TEST_F(EarliestArmingExchange, IsUpgradedOnceAndExchangesWithACloneMadeNow) {
     makeEarliestMaster();
     const CliResult status = mustRun({"--local", "Master", "status"});
-    EXPECT_NE(status.err.find("The replication objects of Master were upgraded from version 1 to version 13."),
+    EXPECT_NE(status.err.find("The replication objects of Master were upgraded from version 1 to version 14."),
               std::string::npos)
         << status.err;
     EXPECT_NE(status.out.find("Replication triggers: of an earlier version"), std::string::npos) << status.out;

@@ -15,6 +15,7 @@
 
 #include "TemplateSitesTest.h"
 #include "engine/Aliases.h"
+#include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
 using namespace quorvel::test;
@@ -44,7 +45,7 @@ void changeMaster(const std::string& path) {
 }
 
 // The journal's entries, without the numbers each fill stamps on them.
-const char* const kJournal = "select R$Code1, R$Code2, Operation, TableName from R$DELETEDUPDATED";
+const std::string kJournal = "select R$Code1, R$Code2, Operation, TableName from ";
 
 std::vector<std::string> sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
@@ -70,9 +71,10 @@ Dump mustSend(const std::string& alias) {
             alias, "select * from " + t.table + " T where ((T.R$Code1 > " + m1 + " or (T.R$Code1 = " + m1 +
                        " and T.R$Code2 > " + m2 + ")) and (T.R$Code1 < " + b1 + " or (T.R$Code1 = " + b1 +
                        " and T.R$Code2 < " + b2 + ")))" +
-                       " or exists (select 1 from R$DELETEDUPDATED J where J.TableName = '" + t.table +
+                       " or exists (select 1 from " + kWholeJournal + " J where J.TableName = '" + t.table +
                        "' and J.Operation = 'U' and J.R$Code1 = T.R$Code1 and J.R$Code2 = T.R$Code2)"));
-    d["R$DELETEDUPDATED"] = sorted(rows(alias, std::string(kJournal) + " where FirstFill is null or FirstFill > " + ack));
+    d["R$DELETEDUPDATED"] =
+        sorted(rows(alias, kJournal + kWholeJournal + " J where FirstFill is null or FirstFill > " + ack));
     d["R$SYNCHRO"] = rows(alias, "select R$Code1, R$Code2 from R$SYNCHRO where SynchroNumber = " + n);
     return d;
 }
@@ -80,7 +82,7 @@ Dump mustSend(const std::string& alias) {
 Dump synchroContents(const std::string& alias) {
     Dump d;
     for (const TableKey& t : replicatedTables()) d[t.table] = sorted(rows(alias, "select * from " + t.table));
-    d["R$DELETEDUPDATED"] = sorted(rows(alias, kJournal));
+    d["R$DELETEDUPDATED"] = sorted(rows(alias, kJournal + "R$DELETEDUPDATED"));
     // The mark the fill counted from: the oldest of the history rows it sent.
     d["R$SYNCHRO"] = rows(alias, "select first 1 R$Code1, R$Code2 from R$SYNCHRO order by SynchroNumber");
     return d;
@@ -150,7 +152,7 @@ TEST_F(ExchangeKillTest, AKilledFillLeavesTheNextFillSendingEveryChange) {
                 << "the killed fill's number can be drawn again";
         }
         ASSERT_LE(integer("M", historyRows), history + 1);
-        if (integer("M", "select count(*) from R$DELETEDUPDATED where FirstFill is null") == 0) {
+        if (integer("M", "select count(*) from " + kWholeJournal + " J where FirstFill is null") == 0) {
             // The fill had committed both databases: what it sent stands.
             ++finished;
         } else {

@@ -20,6 +20,7 @@
 #include "engine/Aliases.h"
 #include "engine/Database.h"
 #include "engine/Query.h"
+#include "support/ToolObjects.h"
 
 extern char** environ;
 
@@ -303,7 +304,7 @@ Dump dump(const std::string& alias, bool withBookkeeping) {
     for (const TableKey& t : replicatedTables())
         d[t.table] = rows(alias, "select * from " + t.table + " order by " + t.orderBy);
     if (withBookkeeping) {
-        d["R$DELETEDUPDATED"] = rows(alias, "select * from R$DELETEDUPDATED order by R$Code1, R$Code2, Operation");
+        d["R$DELETEDUPDATED"] = rows(alias, "select * from " + test::kWholeJournal + " J order by 1, 2, 3, 4, 5, 6, 7");
         d["R$SYNCHRO"] = rows(alias, "select * from R$SYNCHRO order by SynchroNumber");
     }
     return d;

@@ -8,6 +8,7 @@
 #include "TemplateSitesTest.h"
 #include "support/EarlierTriggers.h"
 #include "support/Workspace.h"
+#include "support/ToolObjects.h"
 
 using namespace quorvel::test;
 using namespace quorvel::test::exchange;
@@ -83,9 +84,9 @@ TEST_F(ExchangeTriggerStateTest, RenewedTriggersLetAReadRunWithTheTriggersOn) {
     const CliRun read = cli({"--local", "W", "--synchro", "SM", "read", "--yes"});
     ASSERT_EQ(read.status, 0) << read.text();
     EXPECT_EQ(differences(dump("M"), dump("W"), "master", "clone"), "");
-    EXPECT_EQ(integer("W", "select count(*) from R$DELETEDUPDATED"), 0);
+    EXPECT_EQ(integer("W", "select count(*) from " + kWholeJournal + " J"), 0);
     sql("W", {"update CUSTOMER set CITY = 'Tromso' where ID = 2", "update CUSTOMER set CITY = 'Narvik' where ID = 2"});
-    EXPECT_EQ(integer("W", "select count(*) from R$DELETEDUPDATED where Operation = 'U'"), 2);
+    EXPECT_EQ(integer("W", "select count(*) from " + kWholeJournal + " J where Operation = 'U'"), 2);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "cli/Help.h"
 #include "OperatorSites.h"
 #include "support/Workspace.h"
+#include "support/ToolObjects.h"
 
 namespace quorvel::test {
 namespace {
@@ -18,7 +19,7 @@ TEST_F(NoOpSave, IsNotJournaledAndLosesNoClonesEdit) {
     // The master's form saves row 1 with nothing edited, then a real edit of row 2.
     Workspace::runIsql(master, "UPDATE CUSTOMER SET NAME = NAME, CITY = CITY WHERE ID = 1;"
                                " UPDATE CUSTOMER SET CITY = 'Lisbon' WHERE ID = 2; COMMIT;");
-    EXPECT_EQ(value(master, "select count(*) from R$DELETEDUPDATED;"), "1");
+    EXPECT_EQ(value(master, "select count(*) from " + test::kWholeJournal + " J;"), "1");
 
     mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
     EXPECT_EQ(value(master, "select CITY from CUSTOMER where ID = 1;"), "Westville");
@@ -43,7 +44,7 @@ TEST_F(NoOpSave, AColumnAddedAfterTheTriggersStopsTheFillUntilTheyAreRenewed) {
 
     mustRun({"--local", "Master", "renew-triggers"});
     Workspace::runIsql(master, "UPDATE CUSTOMER SET EMAIL = 'a@b.c' WHERE ID = 1; COMMIT;");
-    EXPECT_EQ(value(master, "select count(*) from R$DELETEDUPDATED;"), "1");
+    EXPECT_EQ(value(master, "select count(*) from " + test::kWholeJournal + " J;"), "1");
 }
 
 }  // namespace

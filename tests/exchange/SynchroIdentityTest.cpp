@@ -114,11 +114,11 @@ TEST_F(SynchroIdentity, AnotherSitesFillIsReplacedOnlyWhenConfirmed) {
 TEST_F(SynchroIdentity, WhatANewerQuorvelWroteIsRefusedUntouched) {
     cloneFills();
     Workspace::runIsql(synchro, "UPDATE R$SENDER SET FORMAT = 9; COMMIT;");
-    Workspace::runIsql(clone, "UPDATE R$SCHEMA SET VERSION = 14; COMMIT;");
+    Workspace::runIsql(clone, "UPDATE R$SCHEMA SET VERSION = 15; COMMIT;");
     const std::string newerFile = "This synchro database was written by format 9; this Quorvel reads formats up to 4. "
                                   "Upgrade Quorvel at this site. Nothing was changed.";
-    const std::string newerDatabase = "This database's replication objects are of version 14; this Quorvel knows "
-                                      "versions up to 13. Upgrade Quorvel at this site. Nothing was changed.";
+    const std::string newerDatabase = "This database's replication objects are of version 15; this Quorvel knows "
+                                      "versions up to 14. Upgrade Quorvel at this site. Nothing was changed.";
     const std::string masterBefore = contents(master), cloneBefore = contents(clone), synchroBefore = contents(synchro);
     const struct {
         std::vector<std::string> args;

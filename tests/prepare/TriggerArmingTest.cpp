@@ -5,6 +5,7 @@
 #include "prepare/Operations.h"
 #include "prepare/PreparationState.h"
 #include "replica/TriggerState.h"
+#include "support/ToolObjects.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -30,7 +31,7 @@ protected:
     }
     Rows marks() { return rows("select SYNCHRONUMBER, R$CODE1, R$CODE2 from R$SYNCHRO order by 1"); }
     Rows journal() {
-        return rows("select R$CODE1, R$CODE2, OPERATION, TABLENAME from R$DELETEDUPDATED order by 1, 2, 3");
+        return rows("select R$CODE1, R$CODE2, OPERATION, TABLENAME from " + test::kWholeJournal + " J order by 1, 2, 3");
     }
 };
 

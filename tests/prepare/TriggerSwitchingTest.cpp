@@ -4,6 +4,7 @@
 
 #include "prepare/Operations.h"
 #include "replica/TriggerState.h"
+#include "support/ToolObjects.h"
 
 using namespace quorvel;
 using Rows = std::vector<std::string>;
@@ -76,7 +77,7 @@ TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
     // While off, rows come in with the codes they bring and nothing is journaled.
     exec("insert into A (ID, R$CODE1, R$CODE2) values (1, 7, 70)");
     exec("delete from A where ID = 1");
-    EXPECT_EQ(scalar("select count(*) from R$DELETEDUPDATED"), 0);
+    EXPECT_EQ(scalar("select count(*) from " + test::kWholeJournal + " J"), 0);
     exec("insert into A (ID, R$CODE1, R$CODE2) values (2, 7, 71)");
 
     resetUi();
@@ -90,7 +91,7 @@ TEST_F(TriggerSwitchingTest, ARoundTripRestoresOnlyWhatWasActive) {
 
     EXPECT_EQ(rows("select R$CODE1, R$CODE2 from A where ID = 2"), Rows{"7,71"});
     exec("update A set Q = 1 where ID = 2");
-    EXPECT_EQ(rows("select R$CODE1, R$CODE2, OPERATION from R$DELETEDUPDATED"), Rows{"7,71,U"});
+    EXPECT_EQ(rows("select R$CODE1, R$CODE2, OPERATION from " + test::kWholeJournal + " J"), Rows{"7,71,U"});
 }
 
 TEST_F(TriggerSwitchingTest, WithoutWorkingTablesOnlyTheStateIsRecorded) {

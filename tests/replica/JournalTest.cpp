@@ -1,9 +1,12 @@
 // The journal held in memory: the latest entry of each code and operation,
-// found again by its code, however its entries were met.
+// found again by its code, however its entries were met; and what the
+// triggers captured joining it.
 #include <gtest/gtest.h>
 
 #include "engine/Database.h"
+#include "replica/Captured.h"
 #include "replica/Journal.h"
+#include "replica/Statements.h"
 #include "support/ToolObjects.h"
 #include "support/Workspace.h"
 
@@ -55,6 +58,42 @@ TEST(JournalTest, KeepsTheLatestEntryOfEachCodeAndOperation) {
         EXPECT_EQ(text(e), c.entry) << c.operation << " " << c.code.text();
     }
     EXPECT_EQ(journal.size(), 5u);  // four codes updated, one deleted
+}
+
+// What a fill or read moves is what its snapshot sees, each entry once: one
+// a user commits meanwhile stays captured for the next, none is lost.
+TEST(JournalTest, CapturedEntriesJoinTheJournalOnceAndOneCommittedMeanwhileWaits) {
+    test::Workspace ws;
+    ws.createDatabase("Local", test::toolTableScript("R$DELETEDUPDATED") + test::toolTableScript("R$CAPTURED") +
+                                   "INSERT INTO R$CAPTURED VALUES (0, 1, 'U', 'T', 5);\n"
+                                   "INSERT INTO R$CAPTURED VALUES (0, 2, 'D', 'T', null);\nCOMMIT;\n");
+    engine::Database tool("Local"), user("Local");
+    test::Workspace::connect(tool, "Local");
+    test::Workspace::connect(user, "Local");
+    const auto where = [&](const char* table) {
+        tool.startTransaction();
+        auto v = replica::firstColumn(
+            tool, std::string("select R$CODE2 || OPERATION || trim(TABLENAME) || coalesce(SEEN, '-') from ") + table +
+                      " order by 1");
+        tool.commit();
+        return v;
+    };
+    using Rows = std::vector<std::string>;
+
+    tool.startTransaction(engine::Database::Isolation::Snapshot);
+    user.startTransaction();
+    user.execute("INSERT INTO R$CAPTURED VALUES (0, 3, 'U', 'T', 6)");
+    user.commit();
+    replica::absorbCaptured(tool);
+    tool.commit();
+    EXPECT_EQ(where("R$DELETEDUPDATED"), (Rows{"1UT5", "2DT-"}));
+    EXPECT_EQ(where("R$CAPTURED"), Rows{"3UT6"});
+
+    tool.startTransaction(engine::Database::Isolation::Snapshot);
+    replica::absorbCaptured(tool);
+    tool.commit();
+    EXPECT_EQ(where("R$DELETEDUPDATED"), (Rows{"1UT5", "2DT-", "3UT6"}));
+    EXPECT_EQ(where("R$CAPTURED"), Rows{});
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ commit;
     FakeFrontend ui;
     replica::upgradeOnConnect(db, ui);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "The replication objects of Earliest were upgraded from version 1 to version 13."}));
+                               "The replication objects of Earliest were upgraded from version 1 to version 14."}));
     EXPECT_EQ(replica::localVersion(db), kLocalVersion);
     EXPECT_EQ(replica::triggerGeneration(db), TriggerGeneration::JournalsEverything);
     EXPECT_EQ(rowsOf(db, "select count(*) from RDB$User_Privileges where RDB$User = 'PUBLIC' and "
@@ -96,8 +96,8 @@ TEST(SchemaUpgradeTest, ANewerDatabaseOrSynchroFileIsRefusedUntouched) {
         std::string alias, script, message;
     };
     const Case cases[] = {
-        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 14; commit;",
-         "This database's replication objects are of version 14; this Quorvel knows versions up to 13. "
+        {"NewerLocal", localObjectsScript() + "update R$SCHEMA set VERSION = 15; commit;",
+         "This database's replication objects are of version 15; this Quorvel knows versions up to 14. "
          "Upgrade Quorvel at this site. Nothing was changed."},
         {"NewerSynchro",
          synchroObjectsScript() + "insert into R$SENDER (SITENAME, SITENUMBER, FILLNUMBER, FORMAT) "

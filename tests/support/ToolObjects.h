@@ -31,4 +31,13 @@ std::string toolTableScript(const std::string& name, bool synchro = false, int v
 // same text, whatever the order of their making.
 std::string toolCatalogue(engine::Database& db);
 
+// A local journal as the exchange sees it, for a FROM clause: the entries of
+// R$DELETEDUPDATED and those the triggers left in R$CAPTURED, which the next
+// fill or read moves there (no ORIGIN or FIRSTFILL yet). Its columns are the
+// journal's, in the journal's order.
+inline const std::string kWholeJournal =
+    "(select R$Code1, R$Code2, Operation, TableName, Origin, FirstFill, Seen from R$DELETEDUPDATED union all "
+    "select R$Code1, R$Code2, Operation, TableName, cast(null as integer), cast(null as integer), Seen "
+    "from R$CAPTURED)";
+
 }  // namespace quorvel::test
