@@ -59,8 +59,9 @@ struct Moved {
     int64_t rows = 0, journal = 0;
 };
 
-// What a hand-written fill does: the journal, each entry stamped with the
-// fill that first carries it; the rows created after the mark through the
+// What a hand-written fill does: the journal, with what the triggers
+// captured moved into it, each entry stamped with the fill that first
+// carries it; the rows created after the mark through the
 // code index, the rows named by "U" entries through a join driven by the
 // journal; the marks; synchro committed first.
 Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int rows) {
@@ -71,10 +72,14 @@ Moved referenceFill(Client& c, IAttachment* local, IAttachment* synchro, int row
     const std::string mark = std::to_string(rows + 1);
     synchro->execute(&st, ts, 0, ("insert into R$SYNCHRO values (0, '" + quorvel::todayText() + "', 0, " + mark + ")").c_str(),
                      1, nullptr, nullptr, nullptr, nullptr);
-    // Each entry stamped with the fill that first carries it, so that it can
+    // What the triggers captured joins the indexed journal, set-based; each
+    // entry is stamped with the fill that first carries it, so that it can
     // go once every peer has read that fill; then sent with its origin.
-    local->execute(&st, tl, 0, "update R$DELETEDUPDATED set FIRSTFILL = 1 where FIRSTFILL is null", 1, nullptr,
-                   nullptr, nullptr, nullptr);
+    for (const char* sql : {"insert into R$DELETEDUPDATED (R$CODE1, R$CODE2, OPERATION, TABLENAME, SEEN)"
+                            " select R$CODE1, R$CODE2, OPERATION, TABLENAME, SEEN from R$CAPTURED",
+                            "delete from R$CAPTURED",
+                            "update R$DELETEDUPDATED set FIRSTFILL = 1 where FIRSTFILL is null"})
+        local->execute(&st, tl, 0, sql, 1, nullptr, nullptr, nullptr, nullptr);
     m.journal = copyRows(c, local, tl, synchro, ts,
                          "select R$CODE1, R$CODE2, OPERATION, TABLENAME, coalesce(ORIGIN, 0), FIRSTFILL, SEEN"
                          " from R$DELETEDUPDATED",
