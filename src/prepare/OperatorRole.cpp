@@ -2,7 +2,6 @@
 // needs to fill and read, granted to a role the administrator names (and,
 // if asked, the role to users). The tool's own triggers and R$FILL hold
 // their own rights; this is the operator's.
-#include <cctype>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,23 +12,13 @@
 #include "replica/Catalogue.h"
 #include "replica/Presence.h"
 #include "replica/SchemaVersion.h"
+#include "replica/SqlText.h"
 #include "replica/Statements.h"
 #include "replica/TableLists.h"
 
 namespace quorvel::prepare {
 
 namespace {
-
-// A plain SQL name: letters, digits, '_' and '$', a letter first; in capitals.
-std::optional<std::string> plainName(const std::string& typed) {
-    if (typed.empty() || typed.size() > 31 || !std::isalpha(static_cast<unsigned char>(typed[0]))) return std::nullopt;
-    std::string name;
-    for (char c : typed) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$') return std::nullopt;
-        name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return name;
-}
 
 std::vector<std::string> operatorRights(engine::Database& db) {
     std::vector<std::string> rights;
@@ -54,11 +43,11 @@ Outcome GrantOperatorRole(engine::Database& local, const std::string& typedRole,
                           Reporter& reporter) {
     return runOperation(reporter, [&]() -> Outcome {
         replica::requireCurrentVersion(local);
-        const std::optional<std::string> role = plainName(typedRole);
+        const std::optional<std::string> role = replica::plainName(typedRole);
         if (!role) throw Refused("\"" + typedRole + "\" is no plain role name (letters, digits, _ and $). Nothing was changed.");
         std::vector<std::string> grantees;
         for (const std::string& u : users) {
-            const std::optional<std::string> user = plainName(u);
+            const std::optional<std::string> user = replica::plainName(u);
             if (!user) throw Refused("\"" + u + "\" is no plain user name. Nothing was changed.");
             grantees.push_back(*user);
         }

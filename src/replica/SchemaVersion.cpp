@@ -14,6 +14,7 @@
 #include "replica/Presence.h"
 #include "replica/SetIdentity.h"
 #include "replica/SetKey.h"
+#include "replica/SqlText.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
 
@@ -95,6 +96,25 @@ void renewTriggers(engine::Database& db, const std::vector<int>& types) {
     tx.commit();
 }
 
+// 14: whoever may delete from the journal (an operator's role made by
+// grant-operator, or a user granted it by hand) gets R$CAPTURED too, which
+// every fill and read now empties into the journal.
+void grantCapturedLikeJournal(engine::Database& db) {
+    engine::Transaction tx(db);
+    engine::Query q(db);
+    q.setSql("select distinct trim(RDB$User), RDB$User_Type from RDB$User_Privileges where RDB$Relation_Name = "
+             "'R$DELETEDUPDATED' and RDB$Privilege = 'D' and RDB$User_Type in (8, 13) and RDB$User <> 'PUBLIC'");
+    q.open();
+    std::vector<std::string> grants;
+    for (q.first(); !q.eof(); q.next())
+        if (const std::optional<std::string> holder = plainName(q.field(0).asString()))
+            grants.push_back("grant all on R$CAPTURED to " + std::string(q.field(1).asInteger() == 13 ? "role " : "user ") +
+                             *holder);
+    q.close();
+    for (const std::string& grant : grants) run(db, grant);
+    tx.commit();
+}
+
 void recordVersion(engine::Database& db, int version) {
     engine::Transaction tx(db);
     if (integerOf(db, "select count(*) from R$SCHEMA") == 0)
@@ -166,7 +186,10 @@ int upgradeLocal(engine::Database& db, int to) {
         }
         if (step == 12) catalogue::widenDates(db, catalogue::localObjects());
         if (step == 13) renewTriggers(db, {1});
-        if (step == 14) renewTriggers(db, {4, 6});
+        if (step == 14) {
+            renewTriggers(db, {4, 6});
+            grantCapturedLikeJournal(db);
+        }
         if (step >= 4) recordVersion(db, step);
     }
     return from;

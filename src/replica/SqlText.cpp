@@ -1,5 +1,6 @@
 #include "replica/SqlText.h"
 
+#include <cctype>
 #include <cstdint>
 #include <utility>
 
@@ -64,6 +65,16 @@ std::vector<std::string> linesOf(const std::string& text) {
         start = nl + 1;
     }
     return lines;
+}
+
+std::optional<std::string> plainName(const std::string& typed) {
+    if (typed.empty() || typed.size() > 31 || !std::isalpha(static_cast<unsigned char>(typed[0]))) return std::nullopt;
+    std::string name;
+    for (char c : typed) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$') return std::nullopt;
+        name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name;
 }
 
 }  // namespace quorvel::replica

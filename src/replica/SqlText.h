@@ -1,6 +1,7 @@
 #pragma once
 // The quoting of what goes into the statements built by concatenation: the
 // one way to write a text as a literal and a name as the catalogue keeps it.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ std::string catalogueName(std::string name);
 // A name as the catalogue of `db` keeps it: upper case in dialect 1; in
 // dialect 3 a name is exact (a quoted "OrderLine" stays as it is).
 std::string catalogueName(const engine::Database& db, const std::string& name);
+
+// A plain SQL name, which needs no quotes in either dialect: letters, digits,
+// '_' and '$', a letter first, at most 31; in capitals. None for any other.
+std::optional<std::string> plainName(const std::string& typed);
 
 // Splits a statement text at line breaks, for placing it into a query line by
 // line.

@@ -77,6 +77,23 @@ commit;
 
 // A preparation cut short is no earlier version: "Create add. structures"
 // finishes it.
+// Version 14: whoever may empty the journal (an operator's role, a user) is
+// granted R$CAPTURED too, which a fill or read now empties into it; one who
+// may only look at the journal is not.
+TEST(SchemaUpgradeTest, TheJournalsOperatorsAreGrantedWhatTheTriggersNowCapture) {
+    Workspace ws;
+    ws.createDatabase("Operated", localObjectsScript(13) +
+                                      "CREATE ROLE QOPER; GRANT ALL ON R$DELETEDUPDATED TO ROLE QOPER;\n"
+                                      "GRANT DELETE ON R$DELETEDUPDATED TO USER OPER;\n"
+                                      "GRANT SELECT ON R$DELETEDUPDATED TO USER VIEWER; COMMIT;\n");
+    engine::Database db("Operated");
+    Workspace::connect(db, "Operated");
+    EXPECT_EQ(replica::upgradeLocal(db), 13);
+    EXPECT_EQ(rowsOf(db, "select trim(RDB$User) || count(*) from RDB$User_Privileges where RDB$Relation_Name = "
+                         "'R$CAPTURED' and RDB$User in ('QOPER', 'OPER', 'VIEWER') group by RDB$User order by 1"),
+              (std::vector<std::string>{"OPER5", "QOPER5"}));
+}
+
 TEST(SchemaUpgradeTest, APreparationCutShortIsLeftAsItIs) {
     Workspace ws;
     ws.createDatabase("Half", replica::catalogue::createStatement(replica::catalogue::localObject("R$CLONE"), 1, 1) +
