@@ -20,6 +20,11 @@ int64_t UncodedRows(engine::Database& db, const std::string& table) {
     return integerOf(db, "select count(*) from " + db.identifier(table) + " where R$Code1 is null or R$Code2 is null");
 }
 
+int64_t RowsInsertedUncoded(engine::Database& db, const std::string& table) {
+    if (!ColumnPresent(db, table, "R$CODE1") || !ColumnPresent(db, table, "R$CODE2")) return 0;
+    return integerOf(db, "select count(*) from " + db.identifier(table) + " where R$Code1 is null");
+}
+
 int64_t NumberRows(engine::Database& db, const std::string& table, bool uncodedOnly) {
     const int64_t rows = uncodedOnly ? UncodedRows(db, table)
                                      : integerOf(db, "select count(*) from " + db.identifier(table));

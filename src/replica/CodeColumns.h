@@ -19,6 +19,11 @@ int64_t NumberRows(engine::Database& db, const std::string& table, bool uncodedO
 // How many rows of `table` have no record code (inserted while the triggers
 // were off): they can never travel. In the open transaction.
 int64_t UncodedRows(engine::Database& db, const std::string& table);
+// The same for what every fill asks of every table, through the code index:
+// a row inserted while the triggers were off has neither word (the insert
+// trigger, when on, draws both where either is missing). Asking for either
+// word missing would read the whole table on every fill.
+int64_t RowsInsertedUncoded(engine::Database& db, const std::string& table);
 
 // Before an arming numbers every row of `table`: drops its R$ indexes, and
 // R$Code1 or R$Code2 only where it is there as anything but an INTEGER. The

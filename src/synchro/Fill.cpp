@@ -104,9 +104,9 @@ void refuseUncapturedChanges(engine::Database& local) {
                       "(triggers-active, \"Make Triggers Active\"), which gives those rows their codes. "
                       "Nothing was changed.");
     for (const std::string& table : workingTables(local))
-        if (const int64_t rows = replica::UncodedRows(local, table))
+        if (const int64_t rows = replica::RowsInsertedUncoded(local, table))
             throw Refused(std::to_string(rows) + (rows == 1 ? " row" : " rows") + " of " + table +
-                          " have no record code (inserted while the triggers were off): they could never be "
+                          (rows == 1 ? " has" : " have") + " no record code (inserted while the triggers were off): they could never be "
                           "sent. Switch the triggers off and on again (triggers-inactive, then triggers-active), "
                           "which gives them their codes. Nothing was changed.");
 }

@@ -162,6 +162,8 @@ TEST_F(ExchangeTest, FillRefusesWithAClearMessageAndChangesNothing) {
          "", "has no table ITEM"},
         {"a column missing in the synchro database", "ALTER TABLE CUSTOMER ADD CITY VARCHAR(20); commit;", "",
          "has no column CITY"},
+        {"a row inserted while the triggers were off", "insert into CUSTOMER (ID, NAME) values (9, \"uncoded\"); commit;",
+         "", "1 row of CUSTOMER has no record code"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
