@@ -55,10 +55,15 @@ void markCarriedBy(engine::Database& db, int64_t fillNumber) {
     run(db, "update R$DeletedUpdated set FirstFill = " + std::to_string(fillNumber) + " where FirstFill is null");
 }
 
-void stampSeen(engine::Database& db, const std::vector<Peer>& peers) {
+std::optional<int64_t> seenAtClone(const std::vector<Peer>& peers) {
     for (const Peer& p : peers)
-        if (p.number == 0)
-            run(db, "update R$DeletedUpdated set Seen = " + std::to_string(p.lastRead) + " where Seen is null");
+        if (p.number == 0) return p.lastRead;
+    return std::nullopt;
+}
+
+void stampSeen(engine::Database& db, const std::vector<Peer>& peers) {
+    if (const std::optional<int64_t> seen = seenAtClone(peers))
+        run(db, "update R$DeletedUpdated set Seen = " + std::to_string(*seen) + " where Seen is null");
 }
 
 int64_t lastFillNumber(engine::Database& db) {

@@ -48,6 +48,8 @@ void markCarriedBy(engine::Database& db, int64_t fillNumber);
 // its last read of the master had seen the master's fills up to that read.
 // Stamped before a fill sends them and before a read compares them.
 void stampSeen(engine::Database& db, const std::vector<Peer>& peers);
+// What stampSeen stamps: at a clone the master's last fill read; none at the master.
+std::optional<int64_t> seenAtClone(const std::vector<Peer>& peers);
 
 // The number of this site's last fill (0: none yet) and a new one, higher
 // than every number used before. Drawing is not undone by a rollback, so a

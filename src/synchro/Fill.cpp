@@ -322,8 +322,9 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             // fill's number where no fill carried it yet, and at a clone with
             // the last master fill it had read when the change was made.
             // What the triggers captured joins the journal first, in this
-            // snapshot: the journal then holds every change the rows show.
-            replica::absorbCaptured(local);
+            // snapshot (the journal then holds every change the rows show),
+            // stamped on its way as carried by this fill.
+            replica::absorbCaptured(local, {number, replica::seenAtClone(peers)});
             local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
             replica::markCarriedBy(local, number);
             replica::stampSeen(local, peers);

@@ -323,7 +323,7 @@ Outcome ReadFromSynchro(engine::Database& local, engine::Database& synchro, Repo
                 if (sender && p.number == sender->siteNumber) peer = &p;
             // What the triggers captured joins the journal first, in this
             // snapshot: a local change the rows show is then in the journal.
-            replica::absorbCaptured(local);
+            replica::absorbCaptured(local, {std::nullopt, replica::seenAtClone(peers)});
             replica::stampSeen(local, peers);
             localJournal = Journal::read(local);
             sentJournal = Journal::read(synchro);

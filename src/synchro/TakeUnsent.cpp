@@ -50,9 +50,10 @@ UnsentWork takeUnsentWork(engine::Database& master, engine::Database& restored, 
     const RecordCode bound = replica::LocalSite::read(restored).bound;
     const RecordCode mark = replica::markOfFill(restored, madeLastRead ? lastRead : ownLast).code;
     // Both journals whole: what their triggers captured joins them first.
-    replica::absorbCaptured(restored);
+    const std::vector<replica::Peer> restoredPeers = replica::readPeers(restored);
+    replica::absorbCaptured(restored, {std::nullopt, replica::seenAtClone(restoredPeers)});
     replica::absorbCaptured(master);
-    replica::stampSeen(restored, replica::readPeers(restored));
+    replica::stampSeen(restored, restoredPeers);
     replica::run(restored, "delete from R$DeletedUpdated where FirstFill <= " + std::to_string(lastRead));
     if (!madeLastRead) {
         replica::run(restored, "delete from R$DeletedUpdated where " + inRange(mark, bound));

@@ -82,18 +82,24 @@ TEST(JournalTest, CapturedEntriesJoinTheJournalOnceAndOneCommittedMeanwhileWaits
 
     tool.startTransaction(engine::Database::Isolation::Snapshot);
     user.startTransaction();
-    user.execute("INSERT INTO R$CAPTURED VALUES (0, 3, 'U', 'T', 6)");
+    user.execute("INSERT INTO R$CAPTURED VALUES (0, 3, 'U', 'T', null)");
     user.commit();
     replica::absorbCaptured(tool);
     tool.commit();
     EXPECT_EQ(where("R$DELETEDUPDATED"), (Rows{"1UT5", "2DT-"}));
-    EXPECT_EQ(where("R$CAPTURED"), Rows{"3UT6"});
+    EXPECT_EQ(where("R$CAPTURED"), Rows{"3UT-"});
 
+    // A fill stamps them on their way with its number and, where the trigger
+    // found none, the master's last fill read.
     tool.startTransaction(engine::Database::Isolation::Snapshot);
-    replica::absorbCaptured(tool);
+    replica::absorbCaptured(tool, {7, 6});
     tool.commit();
     EXPECT_EQ(where("R$DELETEDUPDATED"), (Rows{"1UT5", "2DT-", "3UT6"}));
     EXPECT_EQ(where("R$CAPTURED"), Rows{});
+    tool.startTransaction();
+    EXPECT_EQ(replica::firstColumn(tool, "select coalesce(FIRSTFILL, '-') from R$DELETEDUPDATED order by R$CODE2"),
+              (Rows{"-", "-", "7"}));
+    tool.commit();
 }
 
 }  // namespace
