@@ -11,47 +11,21 @@
 #include "operation/RunOperation.h"
 #include "prepare/Operations.h"
 #include "replica/ToolRights.h"
-#include "replica/ChangeTest.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/SchemaVersion.h"
 #include "replica/Statements.h"
+#include "replica/ToolTriggers.h"
 #include "replica/TriggerState.h"
 
 namespace quorvel::prepare {
 
 namespace {
 
-struct ToolTrigger {
-    std::string name, table;
-    int64_t type;  // the catalogue's event code: 1 before insert, 4 after update, 6 after delete
-};
-
-std::vector<ToolTrigger> toolTriggers(engine::Database& db) {
-    engine::Query q(db);
-    q.setSql("select RDB$Trigger_Name, RDB$Relation_Name, RDB$Trigger_Type from RDB$Triggers "
-             "where RDB$Trigger_Name starting with 'R$' order by RDB$Trigger_Name");
-    q.open();
-    std::vector<ToolTrigger> out;
-    for (q.first(); !q.eof(); q.next())
-        out.push_back({q.field(0).asString(), q.field(1).asString(), q.field(2).asInteger()});
-    return out;
-}
-
 // The text of this version for `t`, under its own name.
-std::string renewed(engine::Database& db, const ToolTrigger& t) {
-    const int dialect = db.sqlDialect();
-    const std::optional<int> number = replica::schema::triggerNumber(t.name);
-    const int n = number.value_or(0);
-    std::string text;
-    switch (number ? t.type : 0) {
-        case 1: text = replica::schema::insertTrigger(n, t.table, dialect); break;
-        case 4: text = replica::schema::updateTrigger(n, t.table, dialect, replica::changeCondition(db, t.table)); break;
-        case 6: text = replica::schema::deleteTrigger(n, t.table, dialect); break;
-        default:
-            throw Refused("The trigger " + t.name + " on " + t.table +
-                          " is not one the tool makes: recreate the triggers at the master instead.");
-    }
-    return replica::schema::createOrAlter(text);
+std::string renewed(engine::Database& db, const replica::ToolTrigger& t) {
+    if (std::optional<std::string> text = replica::renewedText(db, t, true)) return *text;
+    throw Refused("The trigger " + t.name + " on " + t.table +
+                  " is not one the tool makes: recreate the triggers at the master instead.");
 }
 
 }  // namespace
@@ -59,10 +33,10 @@ std::string renewed(engine::Database& db, const ToolTrigger& t) {
 Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
     return runOperation(reporter, [&]() -> Outcome {
         replica::requireCurrentVersion(local);
-        std::vector<ToolTrigger> triggers;
+        std::vector<replica::ToolTrigger> triggers;
         {
             engine::Transaction tx(local);
-            triggers = toolTriggers(local);
+            triggers = replica::toolTriggersOf(local);
         }
         if (triggers.empty())
             throw Refused("This database has no replication triggers: recreate the triggers first.");
@@ -71,7 +45,7 @@ Outcome RenewTriggers(engine::Database& local, Reporter& reporter) {
         std::vector<std::string> texts;
         {
             engine::Transaction tx(local);
-            for (const ToolTrigger& t : triggers) texts.push_back(renewed(local, t));
+            for (const replica::ToolTrigger& t : triggers) texts.push_back(renewed(local, t));
         }
         engine::Transaction tx(local);
         reporter.step("Renew triggers");

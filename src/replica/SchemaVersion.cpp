@@ -10,13 +10,13 @@
 #include "engine/Transaction.h"
 #include "operation/Refused.h"
 #include "replica/Catalogue.h"
-#include "replica/ChangeTest.h"
 #include "replica/Presence.h"
 #include "replica/SetIdentity.h"
 #include "replica/SetKey.h"
 #include "replica/SqlText.h"
 #include "replica/ReplicationSchema.h"
 #include "replica/Statements.h"
+#include "replica/ToolTriggers.h"
 
 namespace quorvel::replica {
 
@@ -63,34 +63,14 @@ TriggerGeneration scannedGeneration(engine::Database& db) {
 // or without the test for a change). Triggers of the first generation are
 // left alone: a read switches them all off, and renew-triggers or an arming
 // replaces them whole.
-void renewTriggers(engine::Database& db, const std::vector<int>& types) {
+void renewTriggers(engine::Database& db, const std::vector<int64_t>& types) {
     const TriggerGeneration generation = triggerGeneration(db);
     if (generation < TriggerGeneration::SkipsReads) return;
     engine::Transaction tx(db);
-    struct Found {
-        std::string name, table;
-        int type;
-    };
-    std::vector<Found> triggers;
-    {
-        engine::Query q(db);
-        q.setSql("select RDB$Trigger_Name, RDB$Relation_Name, RDB$Trigger_Type from RDB$Triggers where "
-                 "RDB$Trigger_Name starting with 'R$' and RDB$Relation_Name is not null");
-        q.open();
-        for (q.first(); !q.eof(); q.next())
-            triggers.push_back({q.field(0).asString(), q.field(1).asString(), static_cast<int>(q.field(2).asInteger())});
-    }
-    const int dialect = db.sqlDialect();
-    for (const Found& t : triggers) {
-        const std::optional<int> n = schema::triggerNumber(t.name);
-        if (!n || std::find(types.begin(), types.end(), t.type) == types.end()) continue;
-        std::string text;
-        if (t.type == 1) text = schema::insertTrigger(*n, t.table, dialect);
-        if (t.type == 4)
-            text = schema::updateTrigger(*n, t.table, dialect,
-                                         generation >= TriggerGeneration::SkipsNoOps ? changeCondition(db, t.table) : "");
-        if (t.type == 6) text = schema::deleteTrigger(*n, t.table, dialect);
-        if (!text.empty()) run(db, schema::createOrAlter(text));
+    for (const ToolTrigger& t : toolTriggersOf(db)) {
+        if (std::find(types.begin(), types.end(), t.type) == types.end()) continue;
+        if (const std::optional<std::string> text = renewedText(db, t, generation >= TriggerGeneration::SkipsNoOps))
+            run(db, *text);
     }
     grantToolRights(db);
     tx.commit();
