@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Error.h"
+#include "engine/FirstValue.h"
 #include "engine/RowCopy.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -67,14 +68,17 @@ std::string newRows(const ReadContext& cx) {
 std::string heldRows(const ReadContext& cx) { return "not " + newRows(cx); }
 
 CodeSet heldCodes(ReadContext& cx, const std::string& table) {
-    engine::Query highest(cx.synchroRows.database());
-    highest.setSql("select R$Code1, R$Code2 from " + cx.synchroRows.database().identifier(table) + " where " +
-                   newRows(cx) +
-                   " order by R$Code1 desc, R$Code2 desc rows 1");
-    highest.open();
+    // The highest code among them, word by word: a synchro table has no
+    // index, and ordering its rows to take the first would sort them all.
+    engine::Database& synchro = cx.synchroRows.database();
+    const std::string rows = "from " + synchro.identifier(table) + " where " + newRows(cx);
     CodeSet held;
-    if (highest.eof() || highest.field(0).isNull() || highest.field(1).isNull()) return held;
-    const RecordCode top{highest.field(0).asInteger(), highest.field(1).asInteger() + 1};
+    const std::optional<int64_t> high = engine::firstInteger(synchro, "select max(R$Code1) " + rows);
+    if (!high) return held;
+    const std::optional<int64_t> low =
+        engine::firstInteger(synchro, "select max(R$Code2) " + rows + " and R$Code1 = " + std::to_string(*high));
+    if (!low) return held;
+    const RecordCode top{*high, *low + 1};
     engine::Query local(cx.local);
     local.setUnidirectional(true);
     local.setSql("select R$Code1, R$Code2 from " + cx.local.identifier(table) + " where " +
