@@ -4,6 +4,7 @@
 
 #include "engine/Query.h"
 #include "operation/Refused.h"
+#include "replica/Captured.h"
 #include "replica/LocalSite.h"
 #include "replica/SqlText.h"
 #include "replica/Statements.h"
@@ -121,6 +122,10 @@ HistoryMark markOfFill(engine::Database& db, int64_t acknowledged) {
 
 int64_t registerPeer(engine::Database& master, int64_t number, const std::string& name, const std::string& date) {
     const int64_t fill = drawFillNumber(master);
+    // Every change made here so far counts as read by the new clone, whose
+    // copy holds it, those the triggers captured too: stamped later, the
+    // master's change would outrank the clone's later edit of the same row.
+    absorbCaptured(master, {fill, std::nullopt});
     markCarriedBy(master, fill);
     Peer p;
     p.number = number;
