@@ -43,6 +43,17 @@ TEST_F(Incarnation, ACloneMadeAgainGetsANewNumberAndRangeAndItsRowsArrive) {
     EXPECT_NE(value(master, "select CITY from CUSTOMER where ID = 1;"), "Gone");
 }
 
+// A change the master made before the clone's copy, still waiting for its
+// fill, is one the clone has seen: the clone's later edit of that row wins.
+TEST_F(Incarnation, TheClonesEditOutranksWhatTheMasterChangedBeforeItsCopy) {
+    Workspace::runIsql(master, "UPDATE CUSTOMER SET CITY = 'Before the copy' WHERE ID = 1; COMMIT;");
+    makeClone();
+    Workspace::runIsql(clone, "UPDATE CUSTOMER SET CITY = 'Edited at WEST' WHERE ID = 1; COMMIT;");
+    mustRun({"--local", "Clone", "--synchro", "Synchro", "fill", "--yes"});
+    mustRun({"--local", "Master", "--synchro", "Synchro", "read", "--yes"});
+    EXPECT_EQ(value(master, "select CITY from CUSTOMER where ID = 1;"), "Edited at WEST");
+}
+
 TEST_F(Incarnation, ASecondCopyUnderANameWithACopyIsRefused) {
     makeClone();
     const std::string second = copyOfMaster("second.fdb", "Second");
