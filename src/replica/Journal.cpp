@@ -17,21 +17,16 @@ std::optional<int64_t> optional(const engine::Field& f) {
     return f.asInteger();
 }
 
-// Whether `a` is a later entry of the same row and operation than `b`: a
-// row changed twice has two entries (users' transactions only add). One made
-// here is later than one passed on from a clone (passing on removes what was
-// there), then the one carried by the newer fill (not carried yet is
-// newest), then the one made having seen more.
-bool later(const JournalEntry& a, const JournalEntry& b) {
+bool fitsWord(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
+
+}  // namespace
+
+bool laterEntry(const JournalEntry& a, const JournalEntry& b) {
     if (!a.origin != !b.origin) return !a.origin;
     const int64_t never = INT64_MAX;
     if (a.first.value_or(never) != b.first.value_or(never)) return a.first.value_or(never) > b.first.value_or(never);
     return a.seen.value_or(-1) > b.seen.value_or(-1);
 }
-
-bool fitsWord(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
-
-}  // namespace
 
 const JournalEntry* Journal::find(const Slots& slots, const RecordCode& c) const {
     if (!fitsWord(c.high) || !fitsWord(c.low)) return nullptr;
@@ -47,7 +42,7 @@ const JournalEntry* Journal::find(const Slots& slots, const RecordCode& c) const
 void Journal::keepLatest(Slots& slots) {
     std::stable_sort(slots.begin(), slots.end(), [this](const Slot& a, const Slot& b) {
         if (a.high != b.high || a.low != b.low) return std::tie(a.high, a.low) < std::tie(b.high, b.low);
-        return later(entries_[a.entry], entries_[b.entry]);
+        return laterEntry(entries_[a.entry], entries_[b.entry]);
     });
     slots.erase(std::unique(slots.begin(), slots.end(),
                             [](const Slot& a, const Slot& b) { return a.high == b.high && a.low == b.low; }),

@@ -24,6 +24,14 @@ struct JournalEntry {
     std::optional<int64_t> seen;    // at a clone: the last master fill it had read when it made the change
 };
 
+// Whether `a` is a later entry of the same row and operation than `b`: a
+// row changed twice has two entries (users' transactions only add). One made
+// here is later than one passed on from a clone (passing on removes what was
+// there), then the one carried by the newer fill (not carried yet is
+// newest), then the one made having seen more. The fill and the read rank
+// entries by it alike.
+bool laterEntry(const JournalEntry& a, const JournalEntry& b);
+
 class Journal {
 public:
     // Reads the whole journal of `db` (in its current transaction). A journal

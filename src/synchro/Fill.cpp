@@ -24,6 +24,7 @@
 #include "operation/RunOperation.h"
 #include "replica/Acknowledgements.h"
 #include "replica/Captured.h"
+#include "replica/Journal.h"
 #include "replica/ChangeTest.h"
 #include "replica/CodeColumns.h"
 #include "replica/TriggerKind.h"
@@ -143,7 +144,7 @@ public:
             latest_ = entry;
             return Take::Append;
         }
-        if (!later(entry, *latest_)) return Take::Skip;
+        if (!replica::laterEntry(entry.ranked, latest_->ranked)) return Take::Skip;
         latest_ = entry;
         return Take::Replace;
     }
@@ -157,28 +158,21 @@ private:
     using Row = std::tuple<int64_t, int64_t, std::string>;  // the code and the operation
     struct Entry {
         Row row;
-        bool madeHere;
-        int64_t firstFill, seen;
+        replica::JournalEntry ranked;
     };
+
+    static std::optional<int64_t> optional(const engine::Field& f) {
+        return f.isNull() ? std::nullopt : std::optional<int64_t>(f.asInteger());
+    }
 
     // The statement writes this site's number where no origin is written;
     // no journal names its own site as the origin of a change (a site never
     // reads its own fill), so that number tells an entry made here.
     Entry entryOf(const engine::DataSet& e) const {
+        const int64_t origin = e.field(4).asInteger();
         return {{e.field(0).asInteger(), e.field(1).asInteger(), e.field(2).asString()},
-                e.field(4).asInteger() == here_,
-                e.field(5).isNull() ? INT64_MAX : e.field(5).asInteger(),
-                e.field(6).isNull() ? -1 : e.field(6).asInteger()};
-    }
-
-    // One made here is later than one passed on from a clone (passing on
-    // removes the older entries), then the one carried by the newest fill
-    // (not carried yet counting as newest), then the one made having seen
-    // the most.
-    static bool later(const Entry& a, const Entry& b) {
-        if (a.madeHere != b.madeHere) return a.madeHere;
-        if (a.firstFill != b.firstFill) return a.firstFill > b.firstFill;
-        return a.seen > b.seen;
+                {origin == here_ ? std::nullopt : std::optional<int64_t>(origin), optional(e.field(5)),
+                 optional(e.field(6))}};
     }
 
     int64_t here_;
@@ -318,13 +312,13 @@ Outcome FillSynchro(engine::Database& local, engine::Database& synchro, Reporter
             reporter.step("Clear Synchro tables");
             reporter.breathe();
             emptySynchro(synchro, working);
-            // What every peer has read goes; what remains is stamped with this
-            // fill's number where no fill carried it yet, and at a clone with
-            // the last master fill it had read when the change was made.
             // What the triggers captured joins the journal first, in this
             // snapshot (the journal then holds every change the rows show),
             // stamped on its way as carried by this fill.
             replica::absorbCaptured(local, {number, replica::seenAtClone(peers)});
+            // What every peer has read goes; what remains is stamped with this
+            // fill's number where no fill carried it yet, and at a clone with
+            // the last master fill it had read when the change was made.
             local.execute("delete from R$DeletedUpdated where FirstFill <= " + std::to_string(acknowledged));
             replica::markCarriedBy(local, number);
             replica::stampSeen(local, peers);
