@@ -7,6 +7,9 @@
 #include "operation/Refused.h"
 #include "replica/Catalogue.h"
 #include "replica/SchemaVersion.h"
+#include "replica/Statements.h"
+#include "replica/ReplicationSchema.h"
+#include "replica/ChangeTest.h"
 #include "support/EarlierTriggers.h"
 #include "support/FakeFrontend.h"
 #include "support/Rows.h"
@@ -77,6 +80,33 @@ commit;
 
 // A preparation cut short is no earlier version: "Create add. structures"
 // finishes it.
+// Version 14: the update and delete triggers of version 13 are renewed in
+// place to write to R$CAPTURED, the update trigger keeping its test for a
+// change (a save of the same values stays unjournaled).
+TEST(SchemaUpgradeTest, TheUpdateAndDeleteTriggersAreRenewedToCapture) {
+    Workspace ws;
+    ws.createDatabase("Armed", localObjectsScript(13, TriggerGeneration::SkipsNoOps) +
+                                   "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, R$CODE1 INTEGER, "
+                                   "R$CODE2 INTEGER);\ninsert into T values (1, 1, 0, 5);\nCOMMIT;\n");
+    engine::Database db("Armed");
+    Workspace::connect(db, "Armed");
+    const auto ofVersion13 = [](std::string text) {
+        return text.replace(text.find("R$CAPTURED"), 10, "R$DELETEDUPDATED");
+    };
+    db.startTransaction();
+    replica::run(db, ofVersion13(replica::schema::updateTrigger(2, "T", 1, replica::changeCondition(db, "T"))));
+    replica::run(db, ofVersion13(replica::schema::deleteTrigger(3, "T")));
+    db.commit();
+
+    EXPECT_EQ(replica::upgradeLocal(db), 13);
+    db.startTransaction();
+    for (const char* change : {"update T set A = A", "update T set A = 2", "delete from T"}) db.execute(change);
+    db.commit();
+    EXPECT_EQ(rowsOf(db, "select R$CODE2 || OPERATION from R$CAPTURED order by OPERATION desc"),
+              (std::vector<std::string>{"5U", "5D"}));
+    EXPECT_EQ(rowsOf(db, "select count(*) from R$DELETEDUPDATED"), (std::vector<std::string>{"0"}));
+}
+
 // Version 14: whoever may empty the journal (an operator's role, a user) is
 // granted R$CAPTURED too, which a fill or read now empties into it; one who
 // may only look at the journal is not.
