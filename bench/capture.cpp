@@ -13,8 +13,8 @@
 // For updates, also the mark the issue of capture proposed instead of an
 // entry: a stamp on the row itself (the last master fill read, in a column
 // without index) that a BEFORE UPDATE trigger sets with all of the tool's
-// checks; every case of an update runs on a table with that column, so that
-// each writes rows of the same format.
+// checks. ITEMS is built with that column, its rows already written in the
+// table's format with it, so that no case pays for converting them.
 //
 // Usage: bench_capture [rounds] [rows...]   (3 rounds; 100,000 rows)
 #include "exchange_bench.h"
@@ -96,7 +96,6 @@ struct Pass {
 Pass run(const std::string& path, const std::string& kind, bool block, int rows, int k, Capture capture) {
     Client c;
     IAttachment* a = attach(c, path);
-    if (kind == "update") execEach(c, a, {"alter table ITEMS add BENCH_SEEN integer"});
     setToolTriggers(c, a, capture == Capture::Tool);
     if (capture == Capture::Floor) installFloor(c, a, kind);
     if (capture == Capture::Stamp) execEach(c, a, {kStampTrigger});
@@ -118,7 +117,17 @@ Pass run(const std::string& path, const std::string& kind, bool block, int rows,
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--build")
         return runBuilder(argc, argv, [](Client& c, int rows, const fs::path& dir) {
-            buildArmedMaster(c, (dir / "master.fdb").string(), rows);
+            const std::string path = (dir / "master.fdb").string();
+            buildArmedMaster(c, path, rows);
+            // Every row rewritten in the format with the stamp's column (the
+            // tool's triggers off, so nothing is journaled), and the former
+            // versions collected.
+            IAttachment* a = attach(c, path);
+            setToolTriggers(c, a, false);
+            execEach(c, a, {"alter table ITEMS add BENCH_SEEN integer", "update ITEMS set BENCH_SEEN = null"});
+            countOf(c, a, "select count(*) from ITEMS");
+            setToolTriggers(c, a, true);
+            a->detach(&c.status);
         });
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     std::vector<int> sizes;
