@@ -10,10 +10,10 @@
 // (update, delete), with none of the tool's checks. What the tool adds to
 // that floor is its checks; what the floor adds to the bare statement, no
 // trigger of any design can save.
-// For updates, also the mark the issue of capture proposed instead of an
-// entry: a stamp on the row itself (the last master fill read, in a column
-// without index) that a BEFORE UPDATE trigger sets with all of the tool's
-// checks. ITEMS is built with that column, its rows already written in the
+// For updates, also the other way to mark one instead of writing an entry: a
+// stamp on the row itself (the last master fill read, in a column without
+// index) that a BEFORE UPDATE trigger sets with all of the tool's checks; the
+// fill and the read would then find updated rows by reading whole tables. ITEMS is built with that column, its rows already written in the
 // table's format with it, so that no case pays for converting them.
 //
 // Usage: bench_capture [rounds] [rows...]   (3 rounds; 100,000 rows)
