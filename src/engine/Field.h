@@ -2,6 +2,7 @@
 // A column of an open data set, bound to the data set's current row (or to
 // its edit buffer while the data set is in edit or insert state).
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Value.h"
@@ -75,5 +76,11 @@ private:
     int subType_;
     bool computed_ = false;
 };
+
+// The field's integer, none where it is NULL.
+inline std::optional<int64_t> optionalInteger(const Field& f) {
+    if (f.isNull()) return std::nullopt;
+    return f.asInteger();
+}
 
 }  // namespace quorvel::engine

@@ -12,11 +12,6 @@ namespace quorvel::replica {
 
 namespace {
 
-std::optional<int64_t> optional(const engine::Field& f) {
-    if (f.isNull()) return std::nullopt;
-    return f.asInteger();
-}
-
 bool fitsWord(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 }  // namespace
@@ -51,6 +46,7 @@ void Journal::keepLatest(Slots& slots) {
 }
 
 Journal Journal::read(engine::Database& db) {
+    using engine::optionalInteger;
     Journal j;
     const bool full = ColumnPresent(db, "R$DELETEDUPDATED", "FIRSTFILL");
     using Key = std::tuple<std::optional<int64_t>, std::optional<int64_t>, std::optional<int64_t>>;
@@ -65,7 +61,7 @@ Journal Journal::read(engine::Database& db) {
         Slots* slots = op == "U" ? &j.updated_ : op == "D" ? &j.deleted_ : op == "K" ? &j.kept_ : nullptr;
         if (!slots) continue;
         JournalEntry e;
-        if (full) e = {optional(q.field(3)), optional(q.field(4)), optional(q.field(5))};
+        if (full) e = {optionalInteger(q.field(3)), optionalInteger(q.field(4)), optionalInteger(q.field(5))};
         const auto [it, added] = known.emplace(Key{e.origin, e.first, e.seen}, static_cast<uint32_t>(j.entries_.size()));
         if (added) j.entries_.push_back(e);
         // The code columns are INTEGER: both words fit.

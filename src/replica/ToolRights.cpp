@@ -1,10 +1,9 @@
 #include "replica/ToolRights.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "engine/Query.h"
+#include "replica/ToolTriggers.h"
 #include "replica/Presence.h"
 #include "replica/Statements.h"
 
@@ -12,11 +11,16 @@ namespace quorvel::replica {
 
 namespace {
 
-// What a trigger of each type (RDB$Trigger_Type) of the tool needs.
-std::vector<std::string> rightsOfTrigger(int type) {
+// What a trigger of each type (RDB$Trigger_Type) of the tool needs. From
+// version 14 (`captured`) the update and delete triggers write to
+// R$CAPTURED; those of the first generation, left as they were, still write
+// to the journal, so both are granted.
+std::vector<std::string> rightsOfTrigger(int64_t type, bool captured) {
     if (type == 1)  // before insert: from version 13 it draws codes itself too
         return {"execute on procedure R$FILL", "usage on generator R$GEN1", "usage on generator R$GEN2"};
-    return {"insert on R$DELETEDUPDATED", "select on R$PEERS"};                   // after update, after delete
+    std::vector<std::string> rights{"insert on R$DELETEDUPDATED", "select on R$PEERS"};  // after update, after delete
+    if (captured) rights.push_back("insert on R$CAPTURED");
+    return rights;
 }
 
 bool publicHolds(engine::Database& db, const char* object) {
@@ -35,21 +39,11 @@ void grantToolRights(engine::Database& db) {
                                   "usage on exception R$RESTORED_FILE"})
             db.execute(std::string("grant ") + right + " to procedure R$FILL");
     }
-    std::vector<std::pair<std::string, int>> triggers;
-    {
-        engine::Query q(db);
-        q.setSql("select RDB$Trigger_Name, RDB$Trigger_Type from RDB$Triggers where RDB$Trigger_Name starting with "
-                 "'R$' and RDB$Relation_Name is not null");
-        q.open();
-        for (; !q.eof(); q.next()) triggers.emplace_back(q.field(0).asString(), static_cast<int>(q.field(1).asInteger()));
-    }
-    // From version 14 the update and delete triggers write to R$CAPTURED;
-    // those of the first generation, left as they were, still write to the
-    // journal, so both are granted.
     const bool captured = TablePresent(db, "R$CAPTURED");
-    for (const auto& [trigger, type] : triggers) {
-        for (const std::string& right : rightsOfTrigger(type)) db.execute("grant " + right + " to trigger " + trigger);
-        if (type != 1 && captured) db.execute("grant insert on R$CAPTURED to trigger " + trigger);
+    for (const ToolTrigger& t : toolTriggersOf(db)) {
+        if (t.table.empty()) continue;  // a database trigger, not one of a table
+        for (const std::string& right : rightsOfTrigger(t.type, captured))
+            db.execute("grant " + right + " to trigger " + t.name);
     }
 }
 

@@ -161,18 +161,14 @@ private:
         replica::JournalEntry ranked;
     };
 
-    static std::optional<int64_t> optional(const engine::Field& f) {
-        return f.isNull() ? std::nullopt : std::optional<int64_t>(f.asInteger());
-    }
-
     // The statement writes this site's number where no origin is written;
     // no journal names its own site as the origin of a change (a site never
     // reads its own fill), so that number tells an entry made here.
     Entry entryOf(const engine::DataSet& e) const {
         const int64_t origin = e.field(4).asInteger();
         return {{e.field(0).asInteger(), e.field(1).asInteger(), e.field(2).asString()},
-                {origin == here_ ? std::nullopt : std::optional<int64_t>(origin), optional(e.field(5)),
-                 optional(e.field(6))}};
+                {origin == here_ ? std::nullopt : std::optional<int64_t>(origin), engine::optionalInteger(e.field(5)),
+                 engine::optionalInteger(e.field(6))}};
     }
 
     int64_t here_;
